@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Runs a command with a private PostgreSQL server for the tests: a fresh cluster in a temporary
+# folder, on a private port and socket folder, password authentication on 127.0.0.1. The server
+# is stopped and removed when the command ends. The command sees ZU_TEST_PG=host:port:user:password.
+set -euo pipefail
+
+pgbin=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1)
+if [ -z "$pgbin" ] || [ ! -x "$pgbin/initdb" ]; then
+  echo "PostgreSQL server binaries not found (package postgresql)" >&2
+  exit 1
+fi
+
+port=${ZU_TEST_PG_PORT:-54329}
+user=zu_test
+password="zu-test-密码'1"
+root=$(mktemp -d /tmp/zu-pg.XXXXXX)
+chmod 755 "$root"
+run_as=()
+if [ "$(id -u)" -eq 0 ]; then
+  id postgres >/dev/null 2>&1 || { echo "user postgres missing" >&2; exit 1; }
+  chown postgres "$root"
+  run_as=(runuser -u postgres --)
+fi
+
+cleanup() {
+  "${run_as[@]}" "$pgbin/pg_ctl" -D "$root/data" -m immediate stop >/dev/null 2>&1 || true
+  rm -rf "$root"
+}
+trap cleanup EXIT
+
+printf '%s\n' "$password" > "$root/pwfile"
+[ "$(id -u)" -eq 0 ] && chown postgres "$root/pwfile"
+"${run_as[@]}" "$pgbin/initdb" -D "$root/data" -U "$user" --pwfile="$root/pwfile" \
+  --auth-host=scram-sha-256 --auth-local=trust -E UTF8 --locale=C.UTF-8 >"$root/initdb.log" 2>&1 \
+  || { cat "$root/initdb.log" >&2; exit 1; }
+mkdir -p "$root/socket"
+[ "$(id -u)" -eq 0 ] && chown postgres "$root/socket"
+"${run_as[@]}" "$pgbin/pg_ctl" -D "$root/data" -l "$root/server.log" -w -t 30 \
+  -o "-p $port -k $root/socket -c listen_addresses=127.0.0.1 -c fsync=off -c synchronous_commit=off -c full_page_writes=off" \
+  start >/dev/null || { cat "$root/server.log" >&2; exit 1; }
+
+export ZU_TEST_PG="127.0.0.1:$port:$user:$password"
+export ZU_TEST_PG_BIN="$pgbin"
+"$@"

@@ -1,0 +1,185 @@
+#include "connection.h"
+
+#include "errors.h"
+
+#include <QAtomicInteger>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUrl>
+
+namespace zu {
+
+namespace {
+
+QString nextConnectionName()
+{
+    static QAtomicInteger<int> counter;
+    return QStringLiteral("zu-connection-%1").arg(counter.fetchAndAddRelaxed(1) + 1);
+}
+
+} // namespace
+
+QString sqlErrorText(const QSqlError& error)
+{
+    const QString db = error.databaseText().trimmed();
+    const QString drv = error.driverText().trimmed();
+    if (db.isEmpty())
+        return drv.isEmpty() ? QStringLiteral("未知的数据库错误") : drv;
+    return db;
+}
+
+void ConnectionSettings::splitServer(const QString& server, QString* host, int* port)
+{
+    const QString s = server.trimmed();
+    const int colon = s.lastIndexOf(QLatin1Char(':'));
+    bool ok = false;
+    const int p = colon > 0 ? s.mid(colon + 1).toInt(&ok) : 0;
+    if (ok && p > 0) {
+        *host = s.left(colon);
+        *port = p;
+    } else {
+        *host = s;
+        *port = 0;
+    }
+}
+
+Connection::Connection(const SqlDialect& dialect, ConnectionSettings settings)
+    : m_dialect(dialect), m_settings(std::move(settings)), m_name(nextConnectionName())
+{
+    QSqlDatabase::addDatabase(m_dialect.qtDriver, m_name);
+}
+
+Connection::~Connection()
+{
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_name, false);
+        if (db.isOpen())
+            db.close();
+    }
+    QSqlDatabase::removeDatabase(m_name);
+}
+
+void Connection::setSettings(const ConnectionSettings& settings)
+{
+    m_settings = settings;
+}
+
+QSqlDatabase Connection::database() const
+{
+    return QSqlDatabase::database(m_name, false);
+}
+
+bool Connection::isOpen() const
+{
+    return database().isOpen();
+}
+
+bool Connection::open()
+{
+    if (isOpen())
+        return true;
+    m_lastError.clear();
+    return m_dialect.databaseKind == 1 ? openEmbedded() : openServer();
+}
+
+bool Connection::openEmbedded()
+{
+    const QFileInfo file(m_settings.filePath);
+    if (!file.isFile() && !m_settings.createIfMissing) {
+        m_lastError = QStringLiteral("数据库文件不存在：%1").arg(m_settings.filePath);
+        return false;
+    }
+    QSqlDatabase db = database();
+    // mode=rw: open an existing file for reading and writing, never create one.
+    QUrl url = QUrl::fromLocalFile(file.absoluteFilePath());
+    url.setQuery(m_settings.createIfMissing ? QStringLiteral("mode=rwc") : QStringLiteral("mode=rw"));
+    db.setDatabaseName(url.toString(QUrl::FullyEncoded));
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
+    if (!db.open()) {
+        m_lastError = sqlErrorText(db.lastError());
+        return false;
+    }
+    QSqlQuery q(db);
+    if (m_settings.createIfMissing) {
+        q.exec(QStringLiteral("pragma journal_mode=wal"));
+        return true;
+    }
+    // A damaged file or a file of another kind fails here, not at the first real statement.
+    if (!q.exec(QStringLiteral("select count(*) from sqlite_master where type='table' and lower(name)='t_user'"))
+        || !q.next() || q.value(0).toInt() != 1) {
+        m_lastError = q.lastError().isValid() ? sqlErrorText(q.lastError())
+                                              : QStringLiteral("不是本系统的数据库：%1").arg(m_settings.filePath);
+        q.finish();
+        db.close();
+        return false;
+    }
+    q.finish();
+    q.exec(QStringLiteral("pragma journal_mode=wal"));
+    q.exec(QStringLiteral("pragma synchronous=normal"));
+    return true;
+}
+
+bool Connection::openServer()
+{
+    QSqlDatabase db = database();
+    db.setHostName(m_settings.host);
+    if (m_settings.port > 0)
+        db.setPort(m_settings.port);
+    db.setDatabaseName(m_settings.database);
+    db.setUserName(m_settings.user);
+    db.setPassword(m_settings.password);
+    db.setConnectOptions(QStringLiteral("connect_timeout=10"));
+    if (!db.open()) {
+        m_lastError = sqlErrorText(db.lastError());
+        return false;
+    }
+    QSqlQuery q(db);
+    q.exec(QStringLiteral("set client_min_messages to warning"));
+    return true;
+}
+
+void Connection::close()
+{
+    QSqlDatabase db = database();
+    if (db.isOpen())
+        db.close();
+}
+
+void Connection::begin()
+{
+    QSqlDatabase db = database();
+    if (!db.transaction())
+        throw DbError(sqlErrorText(db.lastError()));
+}
+
+void Connection::commit()
+{
+    QSqlDatabase db = database();
+    if (!db.commit())
+        throw DbError(sqlErrorText(db.lastError()));
+}
+
+void Connection::rollback()
+{
+    database().rollback();
+}
+
+TransactionGuard::TransactionGuard(Connection& connection) : m_connection(connection)
+{
+    m_connection.begin();
+}
+
+TransactionGuard::~TransactionGuard()
+{
+    if (!m_done)
+        m_connection.rollback();
+}
+
+void TransactionGuard::commit()
+{
+    m_connection.commit();
+    m_done = true;
+}
+
+} // namespace zu

@@ -1,0 +1,173 @@
+#include "datamodule.h"
+
+#include "apphome.h"
+#include "dialogs.h"
+#include "errors.h"
+
+#include <QFileInfo>
+
+namespace zu {
+
+namespace {
+
+TfrmData* g_dataModule = nullptr;
+
+const QString kConnToolProgram = QStringLiteral("zu-conntool");
+
+} // namespace
+
+TfrmData& data()
+{
+    Q_ASSERT_X(g_dataModule, "zu::data", "no data module");
+    return *g_dataModule;
+}
+
+bool hasDataModule()
+{
+    return g_dataModule != nullptr;
+}
+
+ConnectionSettings serverSettingsFromIni(const IniFile& ini)
+{
+    ConnectionSettings s;
+    ConnectionSettings::splitServer(ini.readString(QStringLiteral("DBConn"), QStringLiteral("Server")), &s.host, &s.port);
+    s.database = ini.readString(QStringLiteral("DBConn"), QStringLiteral("Database"));
+    s.user = ini.readString(QStringLiteral("DBConn"), QStringLiteral("User"));
+    s.password = ini.readString(QStringLiteral("DBConn"), QStringLiteral("Password"));
+    return s;
+}
+
+TfrmData::TfrmData(const QString& homeDir, Opener opener, StatusSink status)
+    : m_home(homeDir), m_opener(std::move(opener)), m_status(std::move(status)), m_configIni(homePath(QLatin1String(kConfigFile)))
+{
+    setObjectName(QStringLiteral("frmData"));
+    Q_ASSERT_X(!g_dataModule, "TfrmData", "a data module exists already");
+    g_dataModule = this;
+    if (!m_opener)
+        m_opener = [](Connection& c) { return c.open(); };
+
+    if (QFileInfo::exists(homePath(QLatin1String(kServerMarkerFile))))
+        connectServer();
+    else
+        connectEmbedded();
+    createDataSets();
+}
+
+TfrmData::~TfrmData()
+{
+    for (auto* p : {&m_qryCustom, &m_qryServiceCust, &m_qryCallCust, &m_qryComplainCust, &m_qryservice, &m_qryCall,
+                    &m_qryComplain, &m_qryRemind, &m_qryCombo, &m_qryUser, &m_qryUserZ, &m_qryselect})
+        p->reset();
+    m_qryTemp.reset();
+    m_F.reset();
+    m_T.reset();
+    m_qryBackup.reset();
+    m_conn.reset();
+    g_dataModule = nullptr;
+}
+
+QString TfrmData::homePath(const QString& relative) const
+{
+    return homeFile(m_home, relative);
+}
+
+bool TfrmData::attempt()
+{
+    m_conn->close();
+    return m_opener(*m_conn);
+}
+
+void TfrmData::connectServer()
+{
+    m_databaseKind = 2;
+    const QString server = m_configIni.readString(QStringLiteral("DBConn"), QStringLiteral("Server"));
+    m_isInternet = m_configIni.readInteger(QStringLiteral("config"), QStringLiteral("IsInternet"), -1);
+    m_conn = std::make_unique<Connection>(SqlDialect::postgres(), serverSettingsFromIni(m_configIni));
+    if (attempt()) {
+        m_connectOK = true;
+        return;
+    }
+    if (m_isInternet == 1 && attempt()) {
+        m_configIni.writeString(QStringLiteral("DBConn"), QStringLiteral("Server"), server);
+        m_connectOK = true;
+        return;
+    }
+    offerReconfiguration(QStringLiteral("连接数据库失败,是否要重新配置数据库?"));
+}
+
+void TfrmData::connectEmbedded()
+{
+    m_databaseKind = 1;
+    ConnectionSettings s;
+    s.filePath = homePath(QLatin1String(kEmbeddedDatabaseFile));
+    m_conn = std::make_unique<Connection>(SqlDialect::sqlite(), s);
+    if (attempt()) {
+        m_connectOK = true;
+        return;
+    }
+    m_failedText = QStringLiteral("连接数据库失败...");
+    if (m_status)
+        m_status(m_failedText);
+    offerReconfiguration(QStringLiteral("连接数据库失败,要重新配置数据库吗?"));
+}
+
+void TfrmData::offerReconfiguration(const QString& question)
+{
+    if (dialogs().askYesNo(nullptr, QStringLiteral("失败"), question, QMessageBox::Information))
+        dialogs().startDetached(homePath(kConnToolProgram), {QStringLiteral("--home"), m_home});
+    m_quitRequested = true;
+}
+
+void TfrmData::createDataSets()
+{
+    Connection& c = *m_conn;
+    auto make = [&c](const char* name, const char* table, const char* key) {
+        return std::make_unique<DataSet>(c, QString::fromLatin1(name), QString::fromLatin1(table),
+                                         QString::fromLatin1(key));
+    };
+    m_qryCustom = make("qryCustom", "T_Cust", "CusttityID");
+    m_qryServiceCust = make("qryServiceCust", "T_service", "id");
+    m_qryCallCust = make("qryCallCust", "T_call", "id");
+    m_qryComplainCust = make("qryComplainCust", "T_complain", "id");
+    m_qryservice = make("qryservice", "T_service", "id");
+    m_qryCall = make("qryCall", "T_call", "id");
+    m_qryComplain = make("qryComplain", "T_complain", "id");
+    m_qryRemind = make("qryRemind", "T_Cust", "CusttityID");
+    m_qryCombo = make("qryCombo", "T_type", "id");
+    m_qryUser = make("qryUser", "T_user", "id");
+    m_qryUserZ = make("qryUserZ", "T_user", "id");
+    m_qryselect = make("qryselect", "T_Cust", "CusttityID");
+    for (DataSet* detail : {m_qryServiceCust.get(), m_qryCallCust.get(), m_qryComplainCust.get()})
+        detail->setMaster(m_qryCustom.get(), QStringLiteral("IDCode"), QStringLiteral("CustCode"));
+
+    m_qryTemp = std::make_unique<Query>(c);
+    m_F = std::make_unique<Query>(c);
+    m_T = std::make_unique<Query>(c);
+    m_qryBackup = std::make_unique<Query>(c);
+}
+
+QList<DataSet*> TfrmData::dataSets() const
+{
+    return {m_qryCustom.get(), m_qryServiceCust.get(), m_qryCallCust.get(), m_qryComplainCust.get(),
+            m_qryservice.get(), m_qryCall.get(), m_qryComplain.get(), m_qryRemind.get(),
+            m_qryCombo.get(), m_qryUser.get(), m_qryUserZ.get(), m_qryselect.get()};
+}
+
+void TfrmData::closeDataSets()
+{
+    // Masters first: their details follow them.
+    for (DataSet* d : dataSets())
+        d->close();
+    for (Query* q : {m_qryTemp.get(), m_F.get(), m_T.get(), m_qryBackup.get()})
+        q->close();
+}
+
+void TfrmData::reconnect()
+{
+    closeDataSets();
+    m_conn->close();
+    if (!m_conn->open())
+        throw DbError(m_conn->lastError());
+}
+
+} // namespace zu

@@ -1,0 +1,14 @@
+#include "errors.h"
+
+namespace zu {
+
+DbError::DbError(const QString& text) : std::runtime_error(text.toStdString()), m_text(text) {}
+
+CommandError::CommandError(const QString& text) : std::runtime_error(text.toStdString()), m_text(text) {}
+
+void abortSilently()
+{
+    throw SilentAbort();
+}
+
+} // namespace zu

@@ -1,0 +1,131 @@
+#include "query.h"
+
+#include "connection.h"
+#include "errors.h"
+
+#include <QSqlError>
+#include <QSqlRecord>
+
+namespace zu {
+
+Query::Query(Connection& connection) : m_connection(connection) {}
+
+void Query::prepareAndBind(const QString& sql, const QVariantList& bindValues)
+{
+    close();
+    m_query = QSqlQuery(m_connection.database());
+    m_query.setForwardOnly(true);
+    if (bindValues.isEmpty()) {
+        // Statements without values run as they are (DDL cannot be prepared on every engine).
+        if (!m_query.exec(sql))
+            throw DbError(sqlErrorText(m_query.lastError()));
+        return;
+    }
+    if (!m_query.prepare(sql))
+        throw DbError(sqlErrorText(m_query.lastError()));
+    const SqlDialect& dialect = m_connection.dialect();
+    for (const QVariant& v : bindValues)
+        m_query.addBindValue(dialect.toDb(v));
+    if (!m_query.exec())
+        throw DbError(sqlErrorText(m_query.lastError()));
+}
+
+void Query::open(const QString& sql, const QVariantList& bindValues)
+{
+    prepareAndBind(sql, bindValues);
+    m_open = true;
+    m_eof = !m_query.next();
+    m_rowCount = m_eof ? 0 : 1;
+}
+
+int Query::exec(const QString& sql, const QVariantList& bindValues)
+{
+    prepareAndBind(sql, bindValues);
+    const int affected = m_query.numRowsAffected();
+    m_query.finish();
+    return affected;
+}
+
+void Query::close()
+{
+    if (m_query.isActive())
+        m_query.finish();
+    m_open = false;
+    m_eof = true;
+    m_rowCount = 0;
+}
+
+void Query::next()
+{
+    if (m_eof)
+        return;
+    m_eof = !m_query.next();
+    if (!m_eof)
+        ++m_rowCount;
+    else if (m_query.lastError().isValid())
+        throw DbError(sqlErrorText(m_query.lastError()));
+}
+
+int Query::fieldCount() const
+{
+    return m_query.record().count();
+}
+
+QString Query::fieldName(int position) const
+{
+    return m_query.record().fieldName(position);
+}
+
+int Query::fieldIndex(const QString& name) const
+{
+    const QSqlRecord record = m_query.record();
+    for (int i = 0; i < record.count(); ++i)
+        if (record.fieldName(i).compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+QVariant Query::value(int position) const
+{
+    if (m_eof)
+        return {};
+    return m_query.value(position);
+}
+
+QVariant Query::value(const QString& name) const
+{
+    const int i = fieldIndex(name);
+    if (i < 0)
+        throw DbError(QStringLiteral("字段 %1 不存在").arg(name));
+    return value(i);
+}
+
+QString Query::asString(const QString& name) const
+{
+    return value(name).toString();
+}
+
+int Query::asInteger(const QString& name) const
+{
+    const QVariant v = value(name);
+    if (v.typeId() == QMetaType::QString)
+        return v.toString().trimmed().toInt();
+    return v.toInt();
+}
+
+double Query::asFloat(const QString& name) const
+{
+    return value(name).toDouble();
+}
+
+bool Query::asBoolean(const QString& name) const
+{
+    return m_connection.dialect().fromDb(value(name), ColumnType::Boolean).toBool();
+}
+
+QDateTime Query::asDateTime(const QString& name) const
+{
+    return m_connection.dialect().fromDb(value(name), ColumnType::DateTime).toDateTime();
+}
+
+} // namespace zu

@@ -1,0 +1,143 @@
+#include "schemainstaller.h"
+
+#include "connection.h"
+#include "errors.h"
+#include "query.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+
+namespace zu {
+
+SchemaInstaller::SchemaInstaller(Connection& connection) : m_connection(connection) {}
+
+QStringList SchemaInstaller::tableNames()
+{
+    return {QStringLiteral("T_Cust"),      QStringLiteral("T_service"), QStringLiteral("T_call"),
+            QStringLiteral("T_complain"),  QStringLiteral("T_type"),    QStringLiteral("T_Dict_cate"),
+            QStringLiteral("T_FieldShow"), QStringLiteral("T_remind"),  QStringLiteral("T_user"),
+            QStringLiteral("T_popedom"),   QStringLiteral("t_SoftInfo"), QStringLiteral("t_Import")};
+}
+
+bool SchemaInstaller::isEmpty() const
+{
+    const QStringList present = m_connection.database().tables();
+    for (const QString& t : present)
+        for (const QString& ours : tableNames())
+            if (t.compare(ours, Qt::CaseInsensitive) == 0)
+                return false;
+    return true;
+}
+
+bool SchemaInstaller::holdsData() const
+{
+    if (isEmpty())
+        return false;
+    Query q(m_connection);
+    for (const char* table : {"T_Cust", "T_service", "T_call", "T_complain", "T_Dict_cate", "T_type"}) {
+        q.open(QStringLiteral("select count(*) from %1").arg(QLatin1String(table)));
+        if (q.value(0).toInt() > 0)
+            return true;
+    }
+    return false;
+}
+
+int SchemaInstaller::version() const
+{
+    bool found = false;
+    for (const QString& t : m_connection.database().tables())
+        found = found || t.compare(QLatin1String("zu_schema"), Qt::CaseInsensitive) == 0;
+    if (!found)
+        return 0;
+    Query q(m_connection);
+    q.open(QStringLiteral("select max(version) from zu_schema"));
+    return q.value(0).toInt();
+}
+
+void SchemaInstaller::install()
+{
+    const QStringList statements = splitSqlScript(readResourceText(m_connection.dialect().schemaResource))
+                                   + splitSqlScript(readResourceText(QStringLiteral(":/zu/schema/content.sql")));
+    TransactionGuard tx(m_connection);
+    Query q(m_connection);
+    for (const QString& statement : statements)
+        q.exec(statement);
+    q.exec(QStringLiteral("insert into zu_schema (version) values (?)"), {kCurrentVersion});
+    tx.commit();
+}
+
+int SchemaInstaller::upgrade()
+{
+    const int from = version();
+    if (from == 0)
+        throw DbError(QStringLiteral("数据库中没有本系统的版本记录，无法升级"));
+    if (from > kCurrentVersion)
+        throw DbError(QStringLiteral("数据库版本 %1 比本程序 (%2) 新，请使用新版程序").arg(from).arg(kCurrentVersion));
+    // Steps from version n to n + 1 go here, each in its own transaction, when a release needs one.
+    return kCurrentVersion - from;
+}
+
+void createEmbeddedDatabase(const QString& filePath)
+{
+    if (QFileInfo::exists(filePath))
+        throw CommandError(QStringLiteral("数据库文件已存在，不会覆盖：%1").arg(filePath));
+    if (!QDir().mkpath(QFileInfo(filePath).absolutePath()))
+        throw CommandError(QStringLiteral("无法创建文件夹：%1").arg(QFileInfo(filePath).absolutePath()));
+    try {
+        ConnectionSettings settings;
+        settings.filePath = filePath;
+        settings.createIfMissing = true;
+        Connection connection(SqlDialect::sqlite(), settings);
+        if (!connection.open())
+            throw DbError(connection.lastError());
+        SchemaInstaller(connection).install();
+    } catch (...) {
+        for (const char* suffix : {"", "-wal", "-shm"})
+            QFile::remove(filePath + QLatin1String(suffix));
+        throw;
+    }
+}
+
+QStringList splitSqlScript(const QString& script)
+{
+    QStringList statements;
+    QString current;
+    bool inString = false;
+    bool inQuotedName = false;
+    for (int i = 0; i < script.size(); ++i) {
+        const QChar c = script[i];
+        if (!inString && !inQuotedName && c == QLatin1Char('-') && i + 1 < script.size()
+            && script[i + 1] == QLatin1Char('-')) {
+            while (i < script.size() && script[i] != QLatin1Char('\n'))
+                ++i;
+            current += QLatin1Char('\n');
+            continue;
+        }
+        if (c == QLatin1Char('\'') && !inQuotedName)
+            inString = !inString; // a doubled quote toggles twice and stays inside
+        else if (c == QLatin1Char('"') && !inString)
+            inQuotedName = !inQuotedName;
+        if (c == QLatin1Char(';') && !inString && !inQuotedName) {
+            if (!current.trimmed().isEmpty())
+                statements << current.trimmed();
+            current.clear();
+            continue;
+        }
+        current += c;
+    }
+    if (!current.trimmed().isEmpty())
+        statements << current.trimmed();
+    return statements;
+}
+
+QString readResourceText(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw CommandError(QStringLiteral("无法读取 %1").arg(path));
+    return QString::fromUtf8(file.readAll());
+}
+
+} // namespace zu

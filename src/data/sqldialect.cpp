@@ -1,0 +1,234 @@
+#include "sqldialect.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QSqlDatabase>
+#include <QSqlField>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace zu {
+
+namespace {
+
+const QString kSqliteDateTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+
+ColumnType fromDeclaredType(const QString& declared)
+{
+    const QString t = declared.toUpper();
+    if (t.contains(QLatin1String("BOOL")))
+        return ColumnType::Boolean;
+    if (t.contains(QLatin1String("INT")))
+        return ColumnType::Integer;
+    if (t.contains(QLatin1String("REAL")) || t.contains(QLatin1String("FLOA")) || t.contains(QLatin1String("DOUB")))
+        return ColumnType::Float;
+    if (t.contains(QLatin1String("DATE")) || t.contains(QLatin1String("TIME")))
+        return ColumnType::DateTime;
+    return ColumnType::Text;
+}
+
+ColumnType fromMetaType(QMetaType type)
+{
+    switch (type.id()) {
+    case QMetaType::Bool:
+        return ColumnType::Boolean;
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+        return ColumnType::Integer;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return ColumnType::Float;
+    case QMetaType::QDate:
+    case QMetaType::QDateTime:
+    case QMetaType::QTime:
+        return ColumnType::DateTime;
+    default:
+        return ColumnType::Text;
+    }
+}
+
+QDateTime parseDateTime(const QString& text)
+{
+    const QString t = text.trimmed();
+    if (t.isEmpty())
+        return {};
+    for (const auto& format : {QStringLiteral("yyyy-MM-dd HH:mm:ss"), QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"),
+                               QStringLiteral("yyyy-MM-ddTHH:mm:ss"), QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"),
+                               QStringLiteral("yyyy-MM-dd HH:mm"), QStringLiteral("yyyy-MM-dd")}) {
+        const QDateTime dt = QDateTime::fromString(t, format);
+        if (dt.isValid())
+            return dt;
+    }
+    return QDateTime::fromString(t, Qt::ISODate);
+}
+
+} // namespace
+
+const SqlDialect& SqlDialect::sqlite()
+{
+    static const SqlDialect d = [] {
+        SqlDialect s;
+        s.databaseKind = 1;
+        s.engineName = QStringLiteral("SQLite");
+        s.qtDriver = QStringLiteral("QSQLITE");
+        s.schemaResource = QStringLiteral(":/zu/schema/sqlite.sql");
+        s.trueLiteral = QStringLiteral("1");
+        s.falseLiteral = QStringLiteral("0");
+        s.lengthFunction = QStringLiteral("length");
+        s.likeOperator = QStringLiteral("like");
+        s.textEqualsPattern = QStringLiteral("%1 = ? collate nocase");
+        s.identifierOpen = QStringLiteral("[");
+        s.identifierClose = QStringLiteral("]");
+        s.foldsNamesToLower = false;
+        s.backupMethod = BackupMethod::SqliteVacuumInto;
+        s.backupExtension = QStringLiteral(".db");
+        s.statusCaption = QStringLiteral("数据库:SQLite,数据库路径");
+        return s;
+    }();
+    return d;
+}
+
+const SqlDialect& SqlDialect::postgres()
+{
+    static const SqlDialect d = [] {
+        SqlDialect s;
+        s.databaseKind = 2;
+        s.engineName = QStringLiteral("PostgreSQL");
+        s.qtDriver = QStringLiteral("QPSQL");
+        s.schemaResource = QStringLiteral(":/zu/schema/postgresql.sql");
+        s.trueLiteral = QStringLiteral("true");
+        s.falseLiteral = QStringLiteral("false");
+        s.lengthFunction = QStringLiteral("length");
+        s.likeOperator = QStringLiteral("ilike");
+        s.textEqualsPattern = QStringLiteral("lower(%1) = lower(?)");
+        s.identifierOpen = QStringLiteral("\"");
+        s.identifierClose = QStringLiteral("\"");
+        s.foldsNamesToLower = true;
+        s.backupMethod = BackupMethod::PgDump;
+        s.backupExtension = QStringLiteral(".bak");
+        s.statusCaption = QStringLiteral("数据库:PostgreSQL,数据库");
+        return s;
+    }();
+    return d;
+}
+
+QString SqlDialect::quote(const QString& name) const
+{
+    return identifierOpen + (foldsNamesToLower ? name.toLower() : name) + identifierClose;
+}
+
+QString SqlDialect::textEquals(const QString& column) const
+{
+    return textEqualsPattern.arg(column);
+}
+
+QString SqlDialect::likeCondition(const QString& column) const
+{
+    return QStringLiteral("%1 %2 ? escape '!'").arg(column, likeOperator);
+}
+
+QString SqlDialect::booleanEquals(const QString& column, bool value) const
+{
+    return QStringLiteral("%1 = %2").arg(column, value ? trueLiteral : falseLiteral);
+}
+
+QVariant SqlDialect::toDb(const QVariant& value) const
+{
+    if (databaseKind != 1 || value.isNull())
+        return value;
+    switch (value.typeId()) {
+    case QMetaType::QDate:
+        return value.toDate().startOfDay().toString(kSqliteDateTimeFormat);
+    case QMetaType::QDateTime:
+        return value.toDateTime().toString(kSqliteDateTimeFormat);
+    case QMetaType::Bool:
+        return value.toBool() ? 1 : 0;
+    default:
+        return value;
+    }
+}
+
+QVariant SqlDialect::fromDb(const QVariant& value, ColumnType type) const
+{
+    if (value.isNull())
+        return QVariant();
+    switch (type) {
+    case ColumnType::DateTime: {
+        if (value.typeId() == QMetaType::QDateTime)
+            return value;
+        if (value.typeId() == QMetaType::QDate)
+            return value.toDate().startOfDay();
+        const QDateTime dt = parseDateTime(value.toString());
+        return dt.isValid() ? QVariant(dt) : QVariant();
+    }
+    case ColumnType::Boolean:
+        if (value.typeId() == QMetaType::QString) {
+            const QString t = value.toString().trimmed().toLower();
+            return t == QLatin1String("1") || t == QLatin1String("true") || t == QLatin1String("t");
+        }
+        return value.toBool();
+    case ColumnType::Integer:
+        return value.typeId() == QMetaType::Int ? value : QVariant(value.toInt());
+    case ColumnType::Float:
+        return value.typeId() == QMetaType::Double ? value : QVariant(value.toDouble());
+    case ColumnType::Text:
+        return value.typeId() == QMetaType::QString ? value : QVariant(value.toString());
+    }
+    return value;
+}
+
+QHash<QString, ColumnType> SqlDialect::columnTypes(const QSqlDatabase& db, const QString& table) const
+{
+    QHash<QString, ColumnType> types;
+    if (databaseKind == 1) {
+        // The embedded engine keeps the declared type of each column; its values are loosely typed.
+        QSqlQuery q(db);
+        q.exec(QStringLiteral("pragma table_info(%1)").arg(quote(table)));
+        while (q.next())
+            types.insert(q.value(1).toString().toLower(), fromDeclaredType(q.value(2).toString()));
+        return types;
+    }
+    const QSqlRecord record = db.record(table.toLower());
+    for (int i = 0; i < record.count(); ++i)
+        types.insert(record.fieldName(i).toLower(), fromMetaType(record.field(i).metaType()));
+    return types;
+}
+
+QString likeEscape(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == QLatin1Char('!') || c == QLatin1Char('%') || c == QLatin1Char('_'))
+            out += QLatin1Char('!');
+        out += c;
+    }
+    return out;
+}
+
+QString likePrefix(const QString& text)
+{
+    return likeEscape(text) + QLatin1Char('%');
+}
+
+QString likeContains(const QString& text)
+{
+    return QLatin1Char('%') + likeEscape(text) + QLatin1Char('%');
+}
+
+DateRange inclusiveDateRange(const QString& column, const QDate& first, const QDate& last)
+{
+    return {QStringLiteral("%1 >= ? and %1 < ?").arg(column),
+            {first.startOfDay(), last.addDays(1).startOfDay()}};
+}
+
+DateRange reminderWindow(const QString& column, const QDate& today, int days)
+{
+    return {QStringLiteral("%1 >= ? and %1 <= ?").arg(column),
+            {today.startOfDay(), today.addDays(days).startOfDay()}};
+}
+
+} // namespace zu

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QVariant>
+
+class QSqlDatabase;
+
+namespace zu {
+
+enum class ColumnType
+{
+    Text,
+    Integer,
+    Float,
+    DateTime,
+    Boolean,
+};
+
+enum class BackupMethod
+{
+    SqliteVacuumInto, // consistent copy of the live embedded database
+    PgDump,           // pg_dump of the server database, custom format
+};
+
+// Everything that differs between the two database engines, as data plus a few builders.
+// Statements always bind their values; the dialect only shapes the text around the placeholders.
+class SqlDialect final
+{
+public:
+    static const SqlDialect& sqlite();
+    static const SqlDialect& postgres();
+
+    int databaseKind;        // 1 = embedded database file, 2 = database server
+    QString engineName;      // shown to the user
+    QString qtDriver;        // Qt SQL driver name
+    QString schemaResource;  // DDL script of this engine
+    QString trueLiteral;     // Boolean constants in statement text
+    QString falseLiteral;
+    QString lengthFunction;  // character length of a text
+    QString likeOperator;    // case-insensitive pattern match
+    QString textEqualsPattern; // case-insensitive equality, %1 = column
+    QString identifierOpen;  // quoting of names that are keywords, e.g. [table]
+    QString identifierClose;
+    bool foldsNamesToLower;  // unquoted names are stored in lower case
+    BackupMethod backupMethod;
+    QString backupExtension; // proposed backup file extension
+    QString statusCaption;   // "数据库:..." text of the main window's status bar
+
+    // A name that may be a keyword ("table", "Day", "id"), quoted for this engine.
+    QString quote(const QString& name) const;
+    // "column = ?" ignoring letter case (layout names, user names).
+    QString textEquals(const QString& column) const;
+    // "column like ? escape ..." ignoring letter case; bind likePrefix()/likeContains() values.
+    QString likeCondition(const QString& column) const;
+    // A Boolean column compared with a constant.
+    QString booleanEquals(const QString& column, bool value) const;
+
+    // A value as this engine stores it (dates become canonical text in the embedded database).
+    QVariant toDb(const QVariant& value) const;
+    // A stored value in the Qt type of its column.
+    QVariant fromDb(const QVariant& value, ColumnType type) const;
+
+    // Column types of a table, by lower-case column name.
+    QHash<QString, ColumnType> columnTypes(const QSqlDatabase& db, const QString& table) const;
+
+    bool operator==(const SqlDialect& other) const { return this == &other; }
+
+private:
+    SqlDialect() = default;
+};
+
+// Pattern text for likeCondition(): "%" and "_" typed by the user match themselves.
+QString likeEscape(const QString& text);
+QString likePrefix(const QString& text);
+QString likeContains(const QString& text);
+
+// Conditions and bounds of the date filters and the reminder rule: same text for both engines,
+// the dialect converts the bound values.
+struct DateRange
+{
+    QString condition;       // "column >= ? and column < ?"
+    QVariantList bindValues; // first day at midnight, the day after the last at midnight
+};
+DateRange inclusiveDateRange(const QString& column, const QDate& first, const QDate& last);
+
+// Customers whose reminder date lies from today's midnight up to and including midnight `days`
+// days later.
+DateRange reminderWindow(const QString& column, const QDate& today, int days);
+
+} // namespace zu

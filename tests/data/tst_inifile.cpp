@@ -1,0 +1,84 @@
+#include "data/errors.h"
+#include "data/inifile.h"
+#include "support/testdatabase.h"
+
+#include <QtTest>
+
+using namespace zu;
+using zu::test::TestHome;
+
+class TestIniFile final : public QObject
+{
+    Q_OBJECT
+private slots:
+    void readsIgnoringLetterCase()
+    {
+        TestHome home;
+        home.write(QStringLiteral("Config.ini"), "[DBConn]\r\nserver = db1 \r\n[Config]\r\nIsInternet=1\r\n");
+        const IniFile ini(home.file(QStringLiteral("Config.ini")));
+        QCOMPARE(ini.readString(QStringLiteral("dbconn"), QStringLiteral("SERVER")), QStringLiteral("db1"));
+        QCOMPARE(ini.readInteger(QStringLiteral("config"), QStringLiteral("isinternet"), -1), 1);
+    }
+
+    void defaultsWhenMissingOrUnreadable()
+    {
+        TestHome home;
+        home.write(QStringLiteral("Config.ini"), "[login]\nUsername=abc\n");
+        const IniFile ini(home.file(QStringLiteral("Config.ini")));
+        QCOMPARE(ini.readInteger(QStringLiteral("login"), QStringLiteral("Username"), 1), 1);
+        QCOMPARE(ini.readString(QStringLiteral("DBConn"), QStringLiteral("Server")), QString());
+        const IniFile absent(home.file(QStringLiteral("nothing.ini")));
+        QVERIFY(!absent.exists());
+        QCOMPARE(absent.readInteger(QStringLiteral("config"), QStringLiteral("IsInternet"), -1), -1);
+    }
+
+    void keyInAnotherSectionIsNotTaken()
+    {
+        TestHome home;
+        home.write(QStringLiteral("Config.ini"), "[a]\nServer=x\n[DBConn]\nDatabase=y\n");
+        const IniFile ini(home.file(QStringLiteral("Config.ini")));
+        QCOMPARE(ini.readString(QStringLiteral("DBConn"), QStringLiteral("Server")), QString());
+    }
+
+    void writeGoesToFileAtOnceAndKeepsOtherContent()
+    {
+        TestHome home;
+        home.write(QStringLiteral("Config.ini"),
+                   "; settings of the shop\n[DBConn]\nServer=old\nDatabase=shop\n\n[other]\nkey=value\n");
+        IniFile ini(home.file(QStringLiteral("Config.ini")));
+        ini.writeString(QStringLiteral("dbconn"), QStringLiteral("server"), QStringLiteral("新服务器"));
+        ini.writeInteger(QStringLiteral("login"), QStringLiteral("Username"), 3);
+        ini.writeString(QStringLiteral("DBConn"), QStringLiteral("User"), QStringLiteral("sa"));
+
+        const QString text = QString::fromUtf8(home.read(QStringLiteral("Config.ini")));
+        QVERIFY(text.startsWith(QStringLiteral("; settings of the shop\n")));
+        QVERIFY2(text.contains(QStringLiteral("Server=新服务器\nDatabase=shop\nUser=sa\n")), qPrintable(text));
+        QVERIFY(text.contains(QStringLiteral("[other]\nkey=value\n")));
+        QVERIFY(text.contains(QStringLiteral("[login]\nUsername=3")));
+        QCOMPARE(text.count(QStringLiteral("[DBConn]")), 1);
+
+        const IniFile again(home.file(QStringLiteral("Config.ini")));
+        QCOMPARE(again.readString(QStringLiteral("DBConn"), QStringLiteral("Server")), QStringLiteral("新服务器"));
+        QCOMPARE(again.readInteger(QStringLiteral("LOGIN"), QStringLiteral("username"), 1), 3);
+    }
+
+    void firstWriteCreatesTheFile()
+    {
+        TestHome home;
+        IniFile ini(home.file(QStringLiteral("Config.ini")));
+        QVERIFY(!ini.exists());
+        ini.writeInteger(QStringLiteral("login"), QStringLiteral("Username"), 0);
+        QVERIFY(ini.exists());
+        QCOMPARE(QString::fromUtf8(home.read(QStringLiteral("Config.ini"))), QStringLiteral("[login]\nUsername=0\n"));
+    }
+
+    void unwritableFileIsReported()
+    {
+        TestHome home;
+        IniFile ini(home.file(QStringLiteral("missing-folder/Config.ini")));
+        QVERIFY_THROWS_EXCEPTION(CommandError, ini.writeString(QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestIniFile)
+#include "tst_inifile.moc"

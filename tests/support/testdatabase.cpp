@@ -1,0 +1,191 @@
+#include "testdatabase.h"
+
+#include "data/apphome.h"
+#include "data/connection.h"
+#include "data/schemainstaller.h"
+
+#include <QAtomicInteger>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace zu::test {
+
+std::optional<PgServer> PgServer::fromEnvironment()
+{
+    const QString spec = qEnvironmentVariable("ZU_TEST_PG");
+    if (spec.isEmpty())
+        return std::nullopt;
+    const QStringList parts = spec.split(QLatin1Char(':'));
+    PgServer s;
+    s.host = parts.value(0);
+    s.port = parts.value(1).toInt();
+    s.user = parts.value(2);
+    s.password = parts.mid(3).join(QLatin1Char(':'));
+    return s;
+}
+
+bool postgresRequired()
+{
+    return qEnvironmentVariable("ZU_REQUIRE_PG") == QLatin1String("1");
+}
+
+void addEngineRows()
+{
+    QTest::addColumn<QString>("engine");
+    QTest::newRow("sqlite") << QStringLiteral("sqlite");
+    QTest::newRow("postgres") << QStringLiteral("postgres");
+}
+
+TestHome::TestHome()
+{
+    Q_ASSERT(m_dir.isValid());
+}
+
+QString TestHome::file(const QString& relative) const
+{
+    return homeFile(path(), relative);
+}
+
+void TestHome::write(const QString& relative, const QByteArray& content) const
+{
+    const QString p = file(relative);
+    QDir().mkpath(QFileInfo(p).absolutePath());
+    QFile f(p);
+    if (!f.open(QIODevice::WriteOnly))
+        qFatal("cannot write %s", qPrintable(p));
+    f.write(content);
+}
+
+QByteArray TestHome::read(const QString& relative) const
+{
+    QFile f(file(relative));
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}
+
+namespace {
+
+QString adminConnectionName()
+{
+    static QAtomicInteger<int> n;
+    return QStringLiteral("zu-test-admin-%1").arg(n.fetchAndAddRelaxed(1));
+}
+
+template <typename F>
+bool withAdminConnection(const PgServer& server, QString* error, F&& body)
+{
+    const QString name = adminConnectionName();
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+        db.setHostName(server.host);
+        db.setPort(server.port);
+        db.setUserName(server.user);
+        db.setPassword(server.password);
+        db.setDatabaseName(QStringLiteral("postgres"));
+        if (!db.open()) {
+            if (error)
+                *error = db.lastError().text();
+        } else {
+            QSqlQuery q(db);
+            ok = body(q);
+            if (!ok && error)
+                *error = q.lastError().text();
+            q.finish();
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return ok;
+}
+
+} // namespace
+
+QString createServerDatabase(const PgServer& server, QString* error)
+{
+    static QAtomicInteger<int> n;
+    const QString name = QStringLiteral("zu_test_%1_%2").arg(QCoreApplication::applicationPid()).arg(n.fetchAndAddRelaxed(1));
+    const bool ok = withAdminConnection(server, error, [&](QSqlQuery& q) {
+        return q.exec(QStringLiteral("create database %1 encoding 'UTF8' template template0").arg(name));
+    });
+    return ok ? name : QString();
+}
+
+void dropServerDatabase(const PgServer& server, const QString& name)
+{
+    withAdminConnection(server, nullptr,
+                        [&](QSqlQuery& q) { return q.exec(QStringLiteral("drop database if exists %1 with (force)").arg(name)); });
+}
+
+TestDatabase::TestDatabase(const QString& engine, bool withDataModule) : m_engine(engine)
+{
+    try {
+        if (isServer()) {
+            m_server = PgServer::fromEnvironment();
+            if (!m_server) {
+                if (postgresRequired())
+                    m_error = QStringLiteral("ZU_REQUIRE_PG is set but ZU_TEST_PG names no server");
+                else
+                    m_skipped = true;
+                return;
+            }
+            m_pgDatabase = createServerDatabase(*m_server, &m_error);
+            if (m_pgDatabase.isEmpty())
+                return;
+            m_home.write(QStringLiteral("sql.dat"), QByteArray());
+            m_home.write(QStringLiteral("Config.ini"),
+                         QStringLiteral("[DBConn]\nServer=%1:%2\nDatabase=%3\nUser=%4\nPassword=%5\n")
+                             .arg(m_server->host)
+                             .arg(m_server->port)
+                             .arg(m_pgDatabase, m_server->user, m_server->password)
+                             .toUtf8());
+            ConnectionSettings s;
+            s.host = m_server->host;
+            s.port = m_server->port;
+            s.database = m_pgDatabase;
+            s.user = m_server->user;
+            s.password = m_server->password;
+            Connection c(SqlDialect::postgres(), s);
+            if (!c.open()) {
+                m_error = c.lastError();
+                return;
+            }
+            SchemaInstaller(c).install();
+        } else {
+            createEmbeddedDatabase(m_home.file(QLatin1String(kEmbeddedDatabaseFile)));
+        }
+        if (withDataModule)
+            openDataModule();
+    } catch (const DbError& e) {
+        m_error = e.text();
+    } catch (const CommandError& e) {
+        m_error = e.text();
+    }
+}
+
+TestDatabase::~TestDatabase()
+{
+    m_data.reset();
+    if (m_server && !m_pgDatabase.isEmpty())
+        dropServerDatabase(*m_server, m_pgDatabase);
+}
+
+void TestDatabase::openDataModule()
+{
+    m_data.reset();
+    m_data = std::make_unique<TfrmData>(m_home.path());
+    if (!m_data->ConnectOK())
+        m_error = QStringLiteral("the data module could not connect: ") + m_data->conn().lastError();
+}
+
+void TestDatabase::closeDataModule()
+{
+    m_data.reset();
+}
+
+} // namespace zu::test

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "data/datamodule.h"
+#include "data/errors.h"
+
+#include <QString>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+#include <optional>
+
+namespace zu::test {
+
+// The PostgreSQL server the tests may use, from ZU_TEST_PG="host:port:user:password".
+struct PgServer
+{
+    QString host;
+    int port = 5432;
+    QString user;
+    QString password;
+    static std::optional<PgServer> fromEnvironment();
+};
+
+// True when the suite must run against PostgreSQL (ZU_REQUIRE_PG=1): a missing server fails.
+bool postgresRequired();
+
+// Adds the column "engine" with one row per database engine.
+void addEngineRows();
+
+// A program folder in a temporary directory.
+class TestHome final
+{
+public:
+    TestHome();
+    QString path() const { return m_dir.path(); }
+    QString file(const QString& relative) const;
+    void write(const QString& relative, const QByteArray& content) const;
+    QByteArray read(const QString& relative) const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// A fresh database of one engine with schema and content, in a fresh program folder, and a data
+// module connected to it. The server database is dropped again at the end.
+class TestDatabase final
+{
+public:
+    explicit TestDatabase(const QString& engine, bool withDataModule = true);
+    ~TestDatabase();
+
+    bool skipped() const { return m_skipped; }
+    bool ok() const { return m_error.isEmpty() && !m_skipped; }
+    QString error() const { return m_error; }
+    QString engine() const { return m_engine; }
+    bool isServer() const { return m_engine == QLatin1String("postgres"); }
+
+    TestHome& home() { return m_home; }
+    TfrmData& dataModule() { return *m_data; }
+    void openDataModule();
+    void closeDataModule();
+
+    QString serverDatabaseName() const { return m_pgDatabase; }
+
+private:
+    QString m_engine;
+    TestHome m_home;
+    std::optional<PgServer> m_server;
+    QString m_pgDatabase;
+    std::unique_ptr<TfrmData> m_data;
+    QString m_error;
+    bool m_skipped = false;
+};
+
+// Creates an empty database on the test server and returns its name; dropDatabase removes it.
+QString createServerDatabase(const PgServer& server, QString* error);
+void dropServerDatabase(const PgServer& server, const QString& name);
+
+} // namespace zu::test
+
+// Opens a fresh database of the row's engine as `db`, skipping or failing the test as configured.
+#define ZU_TEST_DATABASE(db)                                                                                   \
+    QFETCH(QString, engine);                                                                                   \
+    zu::test::TestDatabase db(engine);                                                                         \
+    if (db.skipped())                                                                                          \
+        QSKIP("no PostgreSQL server configured (ZU_TEST_PG)");                                                 \
+    QVERIFY2(db.ok(), qPrintable(db.error()))

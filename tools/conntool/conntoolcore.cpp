@@ -1,0 +1,226 @@
+#include "conntoolcore.h"
+
+#include "data/apphome.h"
+#include "data/errors.h"
+#include "data/inifile.h"
+#include "data/schemainstaller.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cstdio>
+
+namespace zu::conntool {
+
+namespace {
+
+Outcome failure(const QString& text)
+{
+    return {false, text};
+}
+
+Outcome success(const QString& text)
+{
+    return {true, text};
+}
+
+QString markerPath(const QString& home)
+{
+    return homeFile(home, QLatin1String(kServerMarkerFile));
+}
+
+template <typename F>
+Outcome guardedOutcome(F&& body)
+{
+    try {
+        return body();
+    } catch (const DbError& e) {
+        return failure(e.text());
+    } catch (const CommandError& e) {
+        return failure(e.text());
+    }
+}
+
+} // namespace
+
+QString Target::describe() const
+{
+    if (!server)
+        return QStringLiteral("内置数据库 %1").arg(settings.filePath);
+    return QStringLiteral("数据库服务器 %1%2，数据库 %3，用户 %4")
+        .arg(settings.host, settings.port > 0 ? QStringLiteral(":%1").arg(settings.port) : QString(),
+             settings.database, settings.user);
+}
+
+Target currentTarget(const QString& home)
+{
+    Target t;
+    t.server = QFileInfo::exists(markerPath(home));
+    if (t.server) {
+        const IniFile ini(homeFile(home, QLatin1String(kConfigFile)));
+        t.settings.host = ini.readString(QStringLiteral("DBConn"), QStringLiteral("Server"));
+        ConnectionSettings::splitServer(t.settings.host, &t.settings.host, &t.settings.port);
+        t.settings.database = ini.readString(QStringLiteral("DBConn"), QStringLiteral("Database"));
+        t.settings.user = ini.readString(QStringLiteral("DBConn"), QStringLiteral("User"));
+        t.settings.password = ini.readString(QStringLiteral("DBConn"), QStringLiteral("Password"));
+    } else {
+        t.settings.filePath = homeFile(home, QLatin1String(kEmbeddedDatabaseFile));
+    }
+    return t;
+}
+
+Outcome initEmbedded(const QString& home)
+{
+    const QString file = homeFile(home, QLatin1String(kEmbeddedDatabaseFile));
+    if (QFileInfo::exists(file))
+        return success(QStringLiteral("数据库已存在，未作任何改动：%1").arg(file));
+    return guardedOutcome([&] {
+        createEmbeddedDatabase(file);
+        return success(QStringLiteral("已创建数据库：%1").arg(file));
+    });
+}
+
+Outcome configureServer(const QString& home, const QString& server, const QString& database,
+                        const QString& user, const QString& password, bool create)
+{
+    if (server.trimmed().isEmpty() || database.trimmed().isEmpty())
+        return failure(QStringLiteral("请给出服务器和数据库名称"));
+    return guardedOutcome([&] {
+        QString note;
+        if (create) {
+            ConnectionSettings s;
+            ConnectionSettings::splitServer(server, &s.host, &s.port);
+            s.database = database;
+            s.user = user;
+            s.password = password;
+            Connection c(SqlDialect::postgres(), s);
+            if (!c.open())
+                return failure(QStringLiteral("无法连接数据库服务器：%1").arg(c.lastError()));
+            SchemaInstaller installer(c);
+            if (installer.isEmpty()) {
+                installer.install();
+                note = QStringLiteral("已在数据库 %1 中创建数据表和初始数据。").arg(database);
+            } else if (installer.holdsData()) {
+                note = QStringLiteral("数据库 %1 中已有数据，未作任何改动。").arg(database);
+            } else {
+                note = QStringLiteral("数据库 %1 中已有本系统的数据表，未作任何改动。").arg(database);
+            }
+        }
+        IniFile ini(homeFile(home, QLatin1String(kConfigFile)));
+        ini.writeString(QStringLiteral("DBConn"), QStringLiteral("Server"), server.trimmed());
+        ini.writeString(QStringLiteral("DBConn"), QStringLiteral("Database"), database.trimmed());
+        ini.writeString(QStringLiteral("DBConn"), QStringLiteral("User"), user);
+        ini.writeString(QStringLiteral("DBConn"), QStringLiteral("Password"), password);
+        QFile marker(markerPath(home));
+        if (!marker.exists() && !marker.open(QIODevice::WriteOnly))
+            return failure(QStringLiteral("无法创建 %1：%2").arg(marker.fileName(), marker.errorString()));
+        return success((note.isEmpty() ? QString() : note + QLatin1Char('\n'))
+                       + QStringLiteral("程序下次启动时将连接数据库服务器 %1 上的数据库 %2。").arg(server, database));
+    });
+}
+
+Outcome useEmbedded(const QString& home)
+{
+    const QString marker = markerPath(home);
+    if (QFileInfo::exists(marker) && !QFile::remove(marker))
+        return failure(QStringLiteral("无法删除 %1").arg(marker));
+    return success(QStringLiteral("程序下次启动时将使用内置数据库 %1。")
+                       .arg(homeFile(home, QLatin1String(kEmbeddedDatabaseFile))));
+}
+
+Outcome check(const QString& home)
+{
+    const Target t = currentTarget(home);
+    if (t.server && (t.settings.host.isEmpty() || t.settings.database.isEmpty()))
+        return failure(QStringLiteral("已选择数据库服务器 (sql.dat)，但 Config.ini 的 [DBConn] 中没有服务器或数据库名称"));
+    return guardedOutcome([&] {
+        Connection c(t.server ? SqlDialect::postgres() : SqlDialect::sqlite(), t.settings);
+        if (!c.open())
+            return failure(QStringLiteral("无法连接%1：%2").arg(t.describe(), c.lastError()));
+        SchemaInstaller installer(c);
+        if (installer.isEmpty())
+            return failure(QStringLiteral("%1 中没有本系统的数据表（可用 zu-conntool server --create 创建）").arg(t.describe()));
+        const int version = installer.version();
+        if (version < SchemaInstaller::kCurrentVersion)
+            return failure(QStringLiteral("%1 的数据库版本为 %2，需要升级（zu-conntool upgrade）").arg(t.describe()).arg(version));
+        if (version > SchemaInstaller::kCurrentVersion)
+            return failure(QStringLiteral("%1 的数据库版本 %2 比本程序新").arg(t.describe()).arg(version));
+        return success(QStringLiteral("连接正常：%1，数据库版本 %2").arg(t.describe()).arg(version));
+    });
+}
+
+Outcome upgrade(const QString& home)
+{
+    const Target t = currentTarget(home);
+    return guardedOutcome([&] {
+        Connection c(t.server ? SqlDialect::postgres() : SqlDialect::sqlite(), t.settings);
+        if (!c.open())
+            return failure(QStringLiteral("无法连接%1：%2").arg(t.describe(), c.lastError()));
+        const int steps = SchemaInstaller(c).upgrade();
+        if (steps == 0)
+            return success(QStringLiteral("数据库已是最新版本 (%1)，无需升级").arg(SchemaInstaller::kCurrentVersion));
+        return success(QStringLiteral("数据库已升级到版本 %1").arg(SchemaInstaller::kCurrentVersion));
+    });
+}
+
+QString usage()
+{
+    return QStringLiteral(
+        "用法：\n"
+        "  zu-conntool                      打开连接配置窗口\n"
+        "  zu-conntool init [--home DIR]    创建内置数据库 Database/Service.db\n"
+        "  zu-conntool server --server HOST[:PORT] --database DB --user U --password P [--create] [--home DIR]\n"
+        "                                   使用数据库服务器（写入 Config.ini 和 sql.dat）\n"
+        "  zu-conntool embedded [--home DIR]  改回使用内置数据库\n"
+        "  zu-conntool check [--home DIR]   按程序的方式连接并报告问题\n"
+        "  zu-conntool upgrade [--home DIR] 将数据库升级到本版本\n");
+}
+
+int runCommandLine(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption home(QStringLiteral("home"), QStringLiteral("程序文件夹"), QStringLiteral("DIR"));
+    const QCommandLineOption server(QStringLiteral("server"), QStringLiteral("服务器"), QStringLiteral("HOST"));
+    const QCommandLineOption database(QStringLiteral("database"), QStringLiteral("数据库"), QStringLiteral("DB"));
+    const QCommandLineOption user(QStringLiteral("user"), QStringLiteral("用户"), QStringLiteral("U"));
+    const QCommandLineOption password(QStringLiteral("password"), QStringLiteral("密码"), QStringLiteral("P"));
+    const QCommandLineOption create(QStringLiteral("create"), QStringLiteral("创建数据表"));
+    parser.addOptions({home, server, database, user, password, create});
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("init | server | embedded | check | upgrade"));
+
+    auto print = [](FILE* stream, const QString& text) {
+        std::fputs((text + QLatin1Char('\n')).toLocal8Bit().constData(), stream);
+    };
+    if (!parser.parse(QStringList{QStringLiteral("zu-conntool")} + arguments) || parser.positionalArguments().size() != 1) {
+        print(stderr, parser.errorText().isEmpty() ? usage() : parser.errorText() + QLatin1Char('\n') + usage());
+        return 2;
+    }
+    QStringList homeArgs{QStringLiteral("zu-conntool")};
+    if (parser.isSet(home))
+        homeArgs << QStringLiteral("--home") << parser.value(home);
+    const QString homeDir = resolveHomeDir(homeArgs);
+    const QString command = parser.positionalArguments().constFirst();
+
+    Outcome outcome;
+    if (command == QLatin1String("init"))
+        outcome = initEmbedded(homeDir);
+    else if (command == QLatin1String("server"))
+        outcome = configureServer(homeDir, parser.value(server), parser.value(database), parser.value(user),
+                                  parser.value(password), parser.isSet(create));
+    else if (command == QLatin1String("embedded"))
+        outcome = useEmbedded(homeDir);
+    else if (command == QLatin1String("check"))
+        outcome = check(homeDir);
+    else if (command == QLatin1String("upgrade"))
+        outcome = upgrade(homeDir);
+    else {
+        print(stderr, QStringLiteral("未知的命令：%1\n").arg(command) + usage());
+        return 2;
+    }
+    print(outcome.ok ? stdout : stderr, outcome.message);
+    return outcome.ok ? 0 : 1;
+}
+
+} // namespace zu::conntool
