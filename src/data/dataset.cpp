@@ -15,7 +15,7 @@ namespace {
 QSqlQuery runSelect(Connection& connection, const QString& sql, const QVariantList& bindValues)
 {
     QSqlQuery q(connection.database());
-    q.setForwardOnly(true);
+    q.setForwardOnly(connection.dialect().forwardOnlyResults);
     if (bindValues.isEmpty()) {
         if (!q.exec(sql))
             throw DbError(sqlErrorText(q.lastError()));
@@ -305,6 +305,12 @@ const DataSet::Row* DataSet::row(int index) const
         return nullptr;
     const int page = index / kPageSize;
     auto it = m_pages.find(page);
+    // A page read before rows were added to its end is read again.
+    if (it != m_pages.end() && it.value().size() <= index % kPageSize) {
+        m_pageUse.removeOne(page);
+        m_pages.erase(it);
+        it = m_pages.end();
+    }
     if (it == m_pages.end()) {
         fetchPage(page);
         it = m_pages.find(page);
@@ -455,6 +461,7 @@ void DataSet::post()
         invalidateFrom(at);
         beginInsertRows({}, at, at);
         m_keys.push_back(newKey);
+        invalidateFrom(at);
         endInsertRows();
         emit stateChanged(m_state);
         m_eof = false;
@@ -511,6 +518,7 @@ void DataSet::deleteCurrent()
     invalidateFrom(at);
     beginRemoveRows({}, at, at);
     m_keys.removeAt(at);
+    invalidateFrom(at);
     endRemoveRows();
     m_eof = m_keys.isEmpty();
     setCurrent(m_keys.isEmpty() ? -1 : qMin(at, recordCount() - 1), true);

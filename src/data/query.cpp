@@ -14,7 +14,7 @@ void Query::prepareAndBind(const QString& sql, const QVariantList& bindValues)
 {
     close();
     m_query = QSqlQuery(m_connection.database());
-    m_query.setForwardOnly(true);
+    m_query.setForwardOnly(m_connection.dialect().forwardOnlyResults);
     if (bindValues.isEmpty()) {
         // Statements without values run as they are (DDL cannot be prepared on every engine).
         if (!m_query.exec(sql))

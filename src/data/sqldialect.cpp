@@ -83,6 +83,7 @@ const SqlDialect& SqlDialect::sqlite()
         s.identifierOpen = QStringLiteral("[");
         s.identifierClose = QStringLiteral("]");
         s.foldsNamesToLower = false;
+        s.forwardOnlyResults = true;
         s.backupMethod = BackupMethod::SqliteVacuumInto;
         s.backupExtension = QStringLiteral(".db");
         s.statusCaption = QStringLiteral("数据库:SQLite,数据库路径");
@@ -107,6 +108,7 @@ const SqlDialect& SqlDialect::postgres()
         s.identifierOpen = QStringLiteral("\"");
         s.identifierClose = QStringLiteral("\"");
         s.foldsNamesToLower = true;
+        s.forwardOnlyResults = false;
         s.backupMethod = BackupMethod::PgDump;
         s.backupExtension = QStringLiteral(".bak");
         s.statusCaption = QStringLiteral("数据库:PostgreSQL,数据库");

@@ -43,6 +43,9 @@ public:
     QString identifierOpen;  // quoting of names that are keywords, e.g. [table]
     QString identifierClose;
     bool foldsNamesToLower;  // unquoted names are stored in lower case
+    // Results are read row by row while walking. The server's driver then allows only one open
+    // result per connection, so there it reads each result whole.
+    bool forwardOnlyResults;
     BackupMethod backupMethod;
     QString backupExtension; // proposed backup file extension
     QString statusCaption;   // "数据库:..." text of the main window's status bar

@@ -1,0 +1,310 @@
+#include "data/dataset.h"
+#include "support/testdatabase.h"
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QtTest>
+
+using namespace zu;
+
+namespace {
+
+void addCustomers(DataSet& c, int count, const QString& prefix = QStringLiteral("客户"))
+{
+    TransactionGuard tx(c.connection());
+    for (int i = 0; i < count; ++i) {
+        c.append();
+        c.setField(QStringLiteral("CustName"), QStringLiteral("%1%2").arg(prefix).arg(i, 4, 10, QLatin1Char('0')));
+        c.setField(QStringLiteral("IDCode"), QStringLiteral("%1-%2").arg(prefix).arg(i));
+        c.setField(QStringLiteral("Number"), i);
+        c.setField(QStringLiteral("Price"), i + 0.5);
+        c.post();
+    }
+    tx.commit();
+}
+
+void addService(DataSet& s, const QString& custCode, const QString& remark)
+{
+    s.append();
+    s.setField(QStringLiteral("CustCode"), custCode);
+    s.setField(QStringLiteral("Remark"), remark);
+    s.post();
+}
+
+} // namespace
+
+class TestDataSet final : public QObject
+{
+    Q_OBJECT
+private slots:
+    void modelIsConsistentThroughEdits_data() { zu::test::addEngineRows(); }
+    void modelIsConsistentThroughEdits()
+    {
+        ZU_TEST_DATABASE(db);
+        DataSet& c = db.dataModule().qryCustom();
+        QAbstractItemModelTester tester(&c, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        c.open();
+        QVERIFY(c.isEmpty());
+        QCOMPARE(c.currentRow(), -1);
+        QVERIFY(c.eof());
+        addCustomers(c, 3);
+        QCOMPARE(c.rowCount(), 3);
+        QCOMPARE(c.columnCount(), 40);
+        c.setCurrentRow(1);
+        c.deleteCurrent();
+        QCOMPARE(c.rowCount(), 2);
+        c.refresh();
+        c.close();
+        QCOMPARE(c.rowCount(), 0);
+    }
+
+    void walkingLikeACursor_data() { zu::test::addEngineRows(); }
+    void walkingLikeACursor()
+    {
+        ZU_TEST_DATABASE(db);
+        DataSet& c = db.dataModule().qryCustom();
+        c.open();
+        addCustomers(c, 5);
+        c.open(QString(), {}, QStringLiteral("CustName desc"));
+        QStringList seen;
+        for (c.first(); !c.eof(); c.next())
+            seen << c.fieldText(QStringLiteral("custname"));
+        QCOMPARE(seen.size(), 5);
+        QCOMPARE(seen.first(), QStringLiteral("客户0004"));
+        QCOMPARE(c.currentRow(), 4); // end of data keeps the last row current
+        QCOMPARE(c.field(QStringLiteral("Number")).toInt(), 0);
+        QCOMPARE(c.field(c.fieldIndex(QStringLiteral("Price"))).toDouble(), 0.5);
+        QVERIFY_THROWS_EXCEPTION(DbError, c.field(QStringLiteral("NoSuchField")));
+        QVERIFY(c.locate(QStringLiteral("IDCode"), QStringLiteral("客户-2")));
+        QCOMPARE(c.fieldText(QStringLiteral("CustName")), QStringLiteral("客户0002"));
+        QVERIFY(!c.locate(QStringLiteral("IDCode"), QStringLiteral("nobody")));
+    }
+
+    void appendEditPostCancel_data() { zu::test::addEngineRows(); }
+    void appendEditPostCancel()
+    {
+        ZU_TEST_DATABASE(db);
+        TfrmData& d = db.dataModule();
+        DataSet& c = d.qryCustom();
+        c.open();
+        QSignalSpy inserted(&c, &QAbstractItemModel::rowsInserted);
+        QSignalSpy changed(&c, &QAbstractItemModel::dataChanged);
+
+        c.append();
+        QCOMPARE(c.state(), DataSet::State::Insert);
+        c.setField(QStringLiteral("CustName"), QStringLiteral("李四"));
+        c.setField(QStringLiteral("EmptionDate"), QDate(2024, 3, 5));
+        c.setField(QStringLiteral("Money"), 99.9);
+        c.post();
+        QCOMPARE(c.state(), DataSet::State::Browse);
+        QCOMPARE(inserted.count(), 1);
+        QCOMPARE(c.recordCount(), 1);
+        QVERIFY(c.currentKey().toLongLong() > 0);
+        QCOMPARE(c.field(QStringLiteral("EmptionDate")).toDateTime(), QDate(2024, 3, 5).startOfDay());
+        QCOMPARE(c.data(c.index(0, c.fieldIndex(QStringLiteral("EmptionDate")))).toString(), QStringLiteral("2024-03-05"));
+        QCOMPARE(c.field(QStringLiteral("Money")).toDouble(), 99.9);
+
+        c.edit();
+        c.setField(QStringLiteral("CustName"), QStringLiteral("李四改"));
+        QCOMPARE(c.data(c.index(0, c.fieldIndex(QStringLiteral("CustName")))).toString(), QStringLiteral("李四改"));
+        c.cancel();
+        QCOMPARE(c.fieldText(QStringLiteral("CustName")), QStringLiteral("李四"));
+
+        c.edit();
+        c.setField(QStringLiteral("CustName"), QStringLiteral("李四改"));
+        c.post();
+        QVERIFY(changed.count() >= 1);
+        Query q(d.conn());
+        q.open(QStringLiteral("select CustName from T_Cust"));
+        QCOMPARE(q.value(0).toString(), QStringLiteral("李四改"));
+
+        // Unchanged fields are left alone; a post without changes writes nothing.
+        c.edit();
+        c.post();
+        q.open(QStringLiteral("select count(*) from T_Cust where Money = ?"), {99.9});
+        QCOMPARE(q.value(0).toInt(), 1);
+
+        // Editing a data set without rows starts a new row.
+        DataSet& s = d.qryservice();
+        s.open();
+        s.edit();
+        QCOMPARE(s.state(), DataSet::State::Insert);
+        s.setField(QStringLiteral("CustName"), QStringLiteral("x"));
+        s.post();
+        QCOMPARE(s.recordCount(), 1);
+    }
+
+    void failedPostKeepsTheEdit_data() { zu::test::addEngineRows(); }
+    void failedPostKeepsTheEdit()
+    {
+        ZU_TEST_DATABASE(db);
+        DataSet& c = db.dataModule().qryCustom();
+        c.open();
+        addCustomers(c, 1, QStringLiteral("A"));
+        c.append();
+        c.setField(QStringLiteral("CustName"), QStringLiteral("dup"));
+        c.setField(QStringLiteral("IDCode"), QStringLiteral("A-0")); // codes are unique
+        QVERIFY_THROWS_EXCEPTION(DbError, c.post());
+        QCOMPARE(c.state(), DataSet::State::Insert);
+        QCOMPARE(c.fieldText(QStringLiteral("CustName")), QStringLiteral("dup"));
+        c.setField(QStringLiteral("IDCode"), QStringLiteral("A-1"));
+        c.post();
+        QCOMPARE(c.recordCount(), 2);
+
+        // Empty codes do not clash with each other.
+        for (int i = 0; i < 2; ++i) {
+            c.append();
+            c.setField(QStringLiteral("CustName"), QStringLiteral("no code %1").arg(i));
+            c.setField(QStringLiteral("IDCode"), QString());
+            c.post();
+        }
+        QCOMPARE(c.recordCount(), 4);
+    }
+
+    void deleteKeepsAPlaceInTheList_data() { zu::test::addEngineRows(); }
+    void deleteKeepsAPlaceInTheList()
+    {
+        ZU_TEST_DATABASE(db);
+        DataSet& c = db.dataModule().qryCustom();
+        c.open();
+        addCustomers(c, 3);
+        c.setCurrentRow(2);
+        c.deleteCurrent();
+        QCOMPARE(c.currentRow(), 1);
+        QCOMPARE(c.fieldText(QStringLiteral("CustName")), QStringLiteral("客户0001"));
+        c.first();
+        c.deleteCurrent();
+        QCOMPARE(c.fieldText(QStringLiteral("CustName")), QStringLiteral("客户0001"));
+        c.deleteCurrent();
+        QVERIFY(c.isEmpty());
+        QCOMPARE(c.currentRow(), -1);
+        c.deleteCurrent(); // nothing to delete
+        Query q(c.connection());
+        q.open(QStringLiteral("select count(*) from T_Cust"));
+        QCOMPARE(q.value(0).toInt(), 0);
+    }
+
+    void rowsBeyondOnePageReadCorrectly_data() { zu::test::addEngineRows(); }
+    void rowsBeyondOnePageReadCorrectly()
+    {
+        ZU_TEST_DATABASE(db);
+        DataSet& c = db.dataModule().qryCustom();
+        c.open();
+        const int n = DataSet::kPageSize * 3 + 7;
+        addCustomers(c, n);
+        c.open(QString(), {}, QStringLiteral("Number desc"));
+        QCOMPARE(c.recordCount(), n);
+        const int number = c.fieldIndex(QStringLiteral("Number"));
+        for (int r : {0, 1, DataSet::kPageSize - 1, DataSet::kPageSize, 2 * DataSet::kPageSize + 5, n - 1})
+            QCOMPARE(c.value(r, number).toInt(), n - 1 - r);
+        // Deleting in the middle shifts the rows after it.
+        c.setCurrentRow(DataSet::kPageSize);
+        c.deleteCurrent();
+        QCOMPARE(c.value(DataSet::kPageSize, number).toInt(), n - 2 - DataSet::kPageSize);
+        QCOMPARE(c.value(c.recordCount() - 1, number).toInt(), 0);
+    }
+
+    void refreshKeepsTheCurrentRecord_data() { zu::test::addEngineRows(); }
+    void refreshKeepsTheCurrentRecord()
+    {
+        ZU_TEST_DATABASE(db);
+        TfrmData& d = db.dataModule();
+        DataSet& c = d.qryCustom();
+        c.open(QString(), {}, QStringLiteral("CustName"));
+        addCustomers(c, 4);
+        c.locate(QStringLiteral("CustName"), QStringLiteral("客户0002"));
+        Query q(d.conn());
+        q.exec(QStringLiteral("update T_Cust set CustName = ? where CustName = ?"), {QStringLiteral("甲"), QStringLiteral("客户0000")});
+        c.refresh();
+        QCOMPARE(c.fieldText(QStringLiteral("CustName")), QStringLiteral("客户0002"));
+        QCOMPARE(c.value(c.recordCount() - 1, c.fieldIndex(QStringLiteral("CustName"))).toString(), QStringLiteral("甲"));
+    }
+
+    void detailsFollowTheCurrentCustomer_data() { zu::test::addEngineRows(); }
+    void detailsFollowTheCurrentCustomer()
+    {
+        ZU_TEST_DATABASE(db);
+        TfrmData& d = db.dataModule();
+        DataSet& c = d.qryCustom();
+        c.open();
+        addCustomers(c, 2);
+        DataSet& all = d.qryservice();
+        all.open();
+        addService(all, QStringLiteral("客户-0"), QStringLiteral("a"));
+        addService(all, QStringLiteral("客户-0"), QStringLiteral("b"));
+        addService(all, QStringLiteral("客户-1"), QStringLiteral("c"));
+
+        c.first();
+        DataSet& s = d.qryServiceCust();
+        QVERIFY(s.isOpen());
+        QCOMPARE(s.recordCount(), 2);
+        QCOMPARE(d.qryCallCust().recordCount(), 0);
+        QVERIFY(d.qryComplainCust().isOpen());
+        c.next();
+        QCOMPARE(s.recordCount(), 1);
+        QCOMPARE(s.fieldText(QStringLiteral("Remark")), QStringLiteral("c"));
+
+        // A row added through the detail list belongs to the current customer.
+        s.append();
+        s.setField(QStringLiteral("CustCode"), c.field(QStringLiteral("IDCode")));
+        s.post();
+        QCOMPARE(s.recordCount(), 2);
+        c.first();
+        QCOMPARE(s.recordCount(), 2);
+        c.close();
+        QVERIFY(!s.isOpen());
+    }
+
+    void viewsOfOneDataSetShareItsRows()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        DataSet& c = db.dataModule().qryCustom();
+        c.open();
+        QTableView a, b;
+        a.setModel(&c);
+        b.setModel(&c);
+        addCustomers(c, 2);
+        QCOMPARE(a.model()->rowCount(), 2);
+        QCOMPARE(b.model()->rowCount(), 2);
+        QSignalSpy moved(&c, &DataSet::currentRowChanged);
+        c.setCurrentRow(0);
+        QCOMPARE(moved.count(), 1);
+        QCOMPARE(moved.first().first().toInt(), 0);
+        c.edit();
+        c.setField(QStringLiteral("CustName"), QStringLiteral("changed"));
+        c.post();
+        QCOMPARE(b.model()->data(b.model()->index(0, c.fieldIndex(QStringLiteral("CustName")))).toString(),
+                 QStringLiteral("changed"));
+    }
+
+    void movingAwayPostsPendingEdit()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        DataSet& c = db.dataModule().qryCustom();
+        c.open();
+        addCustomers(c, 2);
+        c.first();
+        c.edit();
+        c.setField(QStringLiteral("CustName"), QStringLiteral("kept"));
+        c.next();
+        QCOMPARE(c.state(), DataSet::State::Browse);
+        QCOMPARE(c.value(0, c.fieldIndex(QStringLiteral("CustName"))).toString(), QStringLiteral("kept"));
+    }
+
+    void closedDataSetRefusesEdits()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        DataSet& c = db.dataModule().qryCustom();
+        QVERIFY_THROWS_EXCEPTION(DbError, c.append());
+        QVERIFY_THROWS_EXCEPTION(DbError, c.setField(QStringLiteral("CustName"), 1));
+        QVERIFY_THROWS_EXCEPTION(DbError, c.open(QStringLiteral("no_such_column = 1")));
+        QVERIFY(!c.isOpen());
+    }
+};
+
+QTEST_MAIN(TestDataSet)
+#include "tst_dataset.moc"

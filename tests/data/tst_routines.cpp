@@ -1,0 +1,183 @@
+#include "data/errors.h"
+#include "data/guard.h"
+#include "data/routines.h"
+#include "support/scripteddialogs.h"
+#include "support/testdatabase.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace zu;
+using zu::test::ScriptedDialogs;
+
+namespace {
+
+void addLookup(TfrmData& d, const QString& list, const QStringList& values)
+{
+    for (const QString& v : values)
+        d.F().exec(QStringLiteral("insert into T_type (caption, %1) values (?, ?)").arg(d.dialect().quote(QStringLiteral("table"))),
+                   {v, list});
+}
+
+QStringList items(const QComboBox& combo)
+{
+    QStringList out;
+    for (int i = 0; i < combo.count(); ++i)
+        out << combo.itemText(i);
+    return out;
+}
+
+QList<QWidget*> focusChain(QWidget* first, int count)
+{
+    QList<QWidget*> chain{first};
+    QWidget* w = first;
+    while (chain.size() < count) {
+        w = w->nextInFocusChain();
+        if (w->focusPolicy() & Qt::TabFocus)
+            chain << w;
+    }
+    return chain;
+}
+
+QLineEdit* edit(QWidget* parent, const char* name, int x, int y)
+{
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(QString::fromLatin1(name));
+    e->setGeometry(x, y, 80, 20);
+    return e;
+}
+
+} // namespace
+
+class TestRoutines final : public QObject
+{
+    Q_OBJECT
+private slots:
+    void fillComboFromSql_data() { zu::test::addEngineRows(); }
+    void fillComboFromSql()
+    {
+        ZU_TEST_DATABASE(db);
+        TfrmData& d = db.dataModule();
+        addLookup(d, QStringLiteral("型号"), {QStringLiteral("A"), QStringLiteral("  B  "), QStringLiteral("C")});
+        addLookup(d, QStringLiteral("赠品"), {QStringLiteral("other list")});
+        const QString sql = QStringLiteral("select * from T_type where %1 = ? order by id").arg(d.dialect().quote(QStringLiteral("table")));
+        const QVariantList list{QStringLiteral("型号")};
+        QComboBox combo;
+        combo.addItem(QStringLiteral("stale"));
+
+        FillComboFromSql(&combo, sql, list, 0, QString());
+        QCOMPARE(items(combo), (QStringList{QString(), QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")}));
+        QCOMPARE(combo.currentIndex(), 0);
+
+        FillComboFromSql(&combo, sql, list, 0, QStringLiteral("NO"));
+        QCOMPARE(items(combo), (QStringList{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")}));
+        QCOMPARE(combo.currentText(), QStringLiteral("A"));
+
+        FillComboFromSql(&combo, sql, list, 2, QStringLiteral("No"));
+        QCOMPARE(items(combo), (QStringList{QStringLiteral("No"), QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")}));
+        QCOMPARE(combo.currentText(), QStringLiteral("B"));
+
+        FillComboFromSql(&combo, sql, {QStringLiteral("无此列表")}, 0, QString());
+        QCOMPARE(items(combo), QStringList{QString()});
+        QCOMPARE(combo.currentIndex(), 0);
+        FillComboFromSql(&combo, sql, {QStringLiteral("无此列表")}, 5, QStringLiteral("NO"));
+        QCOMPARE(combo.count(), 0);
+        QCOMPARE(combo.currentIndex(), -1);
+
+        // The second column whatever its name: user names and category names.
+        FillComboFromSql(&combo, QStringLiteral("select * from T_user order by id"), {}, 0, QStringLiteral("NO"));
+        QCOMPARE(combo.currentText(), QStringLiteral("Admin"));
+    }
+
+    void checkUnique_data() { zu::test::addEngineRows(); }
+    void checkUnique()
+    {
+        ZU_TEST_DATABASE(db);
+        TfrmData& d = db.dataModule();
+        ScriptedDialogs dialogs;
+        QVERIFY_THROWS_EXCEPTION(SilentAbort, CheckUnique(d.qryTemp(), QStringLiteral("UserName"), QStringLiteral("T_user"),
+                                                        QStringLiteral("Admin"), QStringLiteral("用户名已存在！")));
+        QCOMPARE(dialogs.messages(), QStringList{QStringLiteral("用户名已存在！")});
+        QCOMPARE(dialogs.last().title, QStringLiteral("系统提示"));
+        QCOMPARE(dialogs.last().icon, QMessageBox::Question);
+        QCOMPARE(dialogs.last().buttons, QMessageBox::Ok);
+
+        dialogs.clear();
+        CheckUnique(d.qryTemp(), QStringLiteral("UserName"), QStringLiteral("T_user"), QStringLiteral("Admin' or '1'='1"),
+                    QStringLiteral("x"));
+        CheckUnique(d.qryTemp(), QStringLiteral("Day"), QStringLiteral("T_remind"), 8, QStringLiteral("x"));
+        QVERIFY(dialogs.shown().isEmpty());
+        QVERIFY(d.qryTemp().isEmpty());
+        // A keyword column is quoted.
+        QVERIFY_THROWS_EXCEPTION(SilentAbort, CheckUnique(d.qryTemp(), QStringLiteral("Day"), QStringLiteral("T_remind"), 7,
+                                                        QStringLiteral("x")));
+    }
+
+    void requireText()
+    {
+        ScriptedDialogs dialogs;
+        QWidget window;
+        auto* a = edit(&window, "a", 0, 0);
+        auto* b = edit(&window, "b", 0, 30);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        a->setFocus();
+        RequireText(b, QStringLiteral(" "), QStringLiteral("请输入客户名称！"));
+        QVERIFY(dialogs.shown().isEmpty());
+        QVERIFY_THROWS_EXCEPTION(SilentAbort, RequireText(b, QString(), QStringLiteral("请输入客户名称！")));
+        QCOMPARE(dialogs.messages(), QStringList{QStringLiteral("请输入客户名称！")});
+        QCOMPARE(dialogs.last().title, QStringLiteral("系统提示"));
+        QCOMPARE(QApplication::focusWidget(), b);
+    }
+
+    void guardShowsErrorsAndSwallowsSilentAborts()
+    {
+        ScriptedDialogs dialogs;
+        bool after = false;
+        guarded(nullptr, [] { abortSilently(); });
+        QVERIFY(dialogs.shown().isEmpty());
+        guarded(nullptr, [] { throw DbError(QStringLiteral("no such table: T_x")); });
+        QCOMPARE(dialogs.messages(), QStringList{QStringLiteral("no such table: T_x")});
+        QCOMPARE(dialogs.last().icon, QMessageBox::Critical);
+        guarded(nullptr, [&] { after = true; });
+        QVERIFY(after);
+    }
+
+    void arrangeTabOrderRowByRow()
+    {
+        QWidget dialog;
+        // Created in an order unrelated to their places: two columns of edits.
+        auto* r2right = edit(&dialog, "r2right", 200, 40);
+        auto* r1left = edit(&dialog, "r1left", 10, 10);
+        auto* r2left = edit(&dialog, "r2left", 10, 40);
+        auto* r1right = edit(&dialog, "r1right", 200, 10);
+        auto* panel = new QGroupBox(&dialog);
+        panel->setGeometry(10, 80, 300, 100);
+        auto* p2 = edit(panel, "p2", 10, 50);
+        auto* p1 = edit(panel, "p1", 10, 20);
+        auto* ok = new QPushButton(&dialog);
+        ok->setGeometry(10, 200, 60, 24);
+        ok->setFocusPolicy(Qt::StrongFocus);
+
+        ArrangeTabOrder(&dialog, true);
+        const QList<QWidget*> expected{r1left, r1right, r2left, r2right, p1, p2, ok};
+        QCOMPARE(focusChain(r1left, expected.size()), expected);
+    }
+
+    void arrangeTabOrderKeepsChildOrderForEqualPlaces()
+    {
+        QWidget dialog;
+        auto* first = edit(&dialog, "first", 10, 10);
+        auto* second = edit(&dialog, "second", 10, 10);
+        auto* top = edit(&dialog, "top", 50, 0);
+        ArrangeTabOrder(&dialog, true);
+        QCOMPARE(focusChain(top, 3), (QList<QWidget*>{top, first, second}));
+    }
+};
+
+QTEST_MAIN(TestRoutines)
+#include "tst_routines.moc"

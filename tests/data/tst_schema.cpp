@@ -1,0 +1,174 @@
+#include "data/schemainstaller.h"
+#include "support/testdatabase.h"
+
+#include <QFileInfo>
+#include <QtTest>
+
+using namespace zu;
+
+class TestSchema final : public QObject
+{
+    Q_OBJECT
+private slots:
+    void installsAllTablesAndVersion_data() { zu::test::addEngineRows(); }
+    void installsAllTablesAndVersion()
+    {
+        ZU_TEST_DATABASE(db);
+        TfrmData& d = db.dataModule();
+        SchemaInstaller installer(d.conn());
+        QVERIFY(!installer.isEmpty());
+        QVERIFY(!installer.holdsData());
+        QCOMPARE(installer.version(), SchemaInstaller::kCurrentVersion);
+        QCOMPARE(installer.upgrade(), 0);
+        const QStringList present = d.conn().database().tables();
+        for (const QString& table : SchemaInstaller::tableNames()) {
+            bool found = false;
+            for (const QString& p : present)
+                found = found || p.compare(table, Qt::CaseInsensitive) == 0;
+            QVERIFY2(found, qPrintable(table));
+        }
+    }
+
+    void deliveredContent_data() { zu::test::addEngineRows(); }
+    void deliveredContent()
+    {
+        ZU_TEST_DATABASE(db);
+        TfrmData& d = db.dataModule();
+        Query& q = d.F();
+        q.open(QStringLiteral("select * from T_user where UserName = ?"), {QStringLiteral("Admin")});
+        QVERIFY(!q.eof());
+        QCOMPARE(q.asString(QStringLiteral("Password")), QString());
+        QCOMPARE(q.asString(QStringLiteral("type")), QStringLiteral("用户"));
+        const QString rights = q.asString(QStringLiteral("qxList"));
+
+        // Every action of the main window is in the catalogue once, and Admin is granted it.
+        q.open(QStringLiteral("select * from T_popedom where tablename = ? order by code"), {QStringLiteral("用户权限")});
+        QStringList actions;
+        for (; !q.eof(); q.next()) {
+            const QString action = q.asString(QStringLiteral("qxName"));
+            if (action.isEmpty())
+                continue;
+            actions << action;
+            const QString item = QLatin1Char('\'') + q.asString(QStringLiteral("name")) + QStringLiteral("',");
+            QVERIFY2(rights.contains(item), qPrintable(item));
+        }
+        actions.sort();
+        QStringList expected{"actCustM", "actService", "actCall", "actcomplain", "actType", "actche",
+                             "actpopedom", "actpassword", "actdatabase", "actremind", "actexport",
+                             "actCustsheet", "actcensus", "actEnvelope", "actlabel", "actLead"};
+        expected.sort();
+        QCOMPARE(actions, expected);
+
+        q.open(QStringLiteral("select * from T_remind"));
+        QCOMPARE(q.asInteger(QStringLiteral("id")), 1);
+        QCOMPARE(q.asInteger(QStringLiteral("Day")), 7);
+        QCOMPARE(q.asString(QStringLiteral("chetrues")), QStringLiteral("1"));
+        q.open(QStringLiteral("select * from t_SoftInfo"));
+        QCOMPARE(q.asString(QStringLiteral("Version")), QStringLiteral("1.0"));
+
+        // Clearing statements run as they are.
+        q.open(QStringLiteral("select * from T_popedom where tablename = ? and qxName <> ''"), {QStringLiteral("数据初始化")});
+        int statements = 0;
+        for (; !q.eof(); q.next())
+            for (const QString& s : splitSqlScript(q.asString(QStringLiteral("qxName")))) {
+                Query(d.conn()).exec(s);
+                ++statements;
+            }
+        QVERIFY(statements >= 6);
+    }
+
+    void everyLayoutCoversItsTable_data() { zu::test::addEngineRows(); }
+    void everyLayoutCoversItsTable()
+    {
+        ZU_TEST_DATABASE(db);
+        TfrmData& d = db.dataModule();
+        const QList<QPair<QString, QString>> layouts{
+            {"T_Cust_show", "T_Cust"},       {"remind_show", "T_Cust"},      {"T_Serviceshowcust", "T_service"},
+            {"T_serviceshow", "T_service"},  {"T_callshowCust", "T_call"},   {"T_callshow", "T_call"},
+            {"T_complainCust", "T_complain"}, {"T_complainshow", "T_complain"}, {"tImport_Show", "t_Import"},
+            {"tUser_Show", "T_user"}};
+        const QStringList withFooter{"T_Cust_show", "T_Serviceshowcust", "T_serviceshow", "T_callshowCust",
+                                     "T_callshow", "T_complainCust", "T_complainshow"};
+        for (const auto& [layout, table] : layouts) {
+            const auto types = d.dialect().columnTypes(d.conn().database(), table);
+            Query& q = d.F();
+            q.open(QStringLiteral("select * from T_FieldShow where ") + d.dialect().textEquals(QStringLiteral("TableName")),
+                   {layout.toUpper()});
+            QSet<QString> fields;
+            int footers = 0;
+            for (; !q.eof(); q.next()) {
+                const QString field = q.asString(QStringLiteral("Field")).toLower();
+                QVERIFY2(types.contains(field), qPrintable(layout + QLatin1Char('.') + field));
+                fields << field;
+                const ColumnType t = types.value(field);
+                const bool numeric = t == ColumnType::Integer || t == ColumnType::Float;
+                QVERIFY2((q.asInteger(QStringLiteral("dotsize")) != 0) == numeric, qPrintable(layout + QLatin1Char('.') + field));
+                if (q.asInteger(QStringLiteral("SumField")) == 2) {
+                    QVERIFY(q.asBoolean(QStringLiteral("show")));
+                    ++footers;
+                }
+            }
+            QCOMPARE(footers, withFooter.contains(layout) ? 1 : 0);
+            QSet<QString> columns(types.keyBegin(), types.keyEnd());
+            columns.remove(QStringLiteral("password")); // never listed
+            QVERIFY2(fields == columns, qPrintable(layout));
+        }
+    }
+
+    void importMappingCoversTheCustomerColumns_data() { zu::test::addEngineRows(); }
+    void importMappingCoversTheCustomerColumns()
+    {
+        ZU_TEST_DATABASE(db);
+        TfrmData& d = db.dataModule();
+        const auto types = d.dialect().columnTypes(d.conn().database(), QStringLiteral("T_Cust"));
+        Query& q = d.F();
+        q.open(QStringLiteral("select * from t_Import where tablename = ? order by ImportID"), {QStringLiteral("T_Cust")});
+        int rows = 0;
+        for (; !q.eof(); q.next(), ++rows) {
+            QVERIFY(types.contains(q.asString(QStringLiteral("S_Field")).toLower()));
+            QVERIFY(!q.asString(QStringLiteral("FieldName")).isEmpty());
+        }
+        QCOMPARE(rows, types.size() - 1); // all but the key
+    }
+
+    void customerCodesUniqueUnlessEmpty_data() { zu::test::addEngineRows(); }
+    void customerCodesUniqueUnlessEmpty()
+    {
+        ZU_TEST_DATABASE(db);
+        Query q(db.dataModule().conn());
+        const QString insert = QStringLiteral("insert into T_Cust (CustName, IDCode) values (?, ?)");
+        q.exec(insert, {QStringLiteral("a"), QStringLiteral("001")});
+        q.exec(insert, {QStringLiteral("b"), QString()});
+        q.exec(insert, {QStringLiteral("c"), QString()});
+        q.exec(insert, {QStringLiteral("d"), QVariant()});
+        QVERIFY_THROWS_EXCEPTION(DbError, q.exec(insert, {QStringLiteral("e"), QStringLiteral("001")}));
+    }
+
+    void embeddedDatabaseIsNeverOverwritten()
+    {
+        zu::test::TestHome home;
+        const QString file = home.file(QStringLiteral("Database/Service.db"));
+        createEmbeddedDatabase(file);
+        QVERIFY(QFileInfo(file).size() > 0);
+        const QDateTime written = QFileInfo(file).lastModified();
+        QVERIFY_THROWS_EXCEPTION(CommandError, createEmbeddedDatabase(file));
+        QCOMPARE(QFileInfo(file).lastModified(), written);
+    }
+
+    void scriptSplitterRespectsQuotesAndComments()
+    {
+        const QStringList s = splitSqlScript(QStringLiteral(
+            "-- a comment; with a semicolon\n"
+            "insert into t values ('a;b', 'it''s; fine');\n"
+            "create table \"x;y\" (a int);  \n"
+            "select 1"));
+        QCOMPARE(s.size(), 3);
+        QCOMPARE(s[0], QStringLiteral("insert into t values ('a;b', 'it''s; fine')"));
+        QCOMPARE(s[1], QStringLiteral("create table \"x;y\" (a int)"));
+        QCOMPARE(s[2], QStringLiteral("select 1"));
+        QVERIFY(splitSqlScript(QStringLiteral(" ;; \n")).isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSchema)
+#include "tst_schema.moc"
