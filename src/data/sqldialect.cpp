@@ -50,11 +50,42 @@ ColumnType fromMetaType(QMetaType type)
     }
 }
 
+int digits(QStringView s, int from, int count)
+{
+    int v = 0;
+    for (int i = from; i < from + count; ++i) {
+        const char16_t c = s[i].unicode();
+        if (c < u'0' || c > u'9')
+            return -1;
+        v = v * 10 + (c - u'0');
+    }
+    return v;
+}
+
+// The canonical stored form "yyyy-MM-dd HH:mm:ss" (or the date alone) without the cost of a
+// format parser; this runs for every date cell of every list.
+QDateTime parseCanonical(QStringView t)
+{
+    if ((t.size() != 10 && t.size() != 19) || t[4] != u'-' || t[7] != u'-')
+        return {};
+    const QDate date(digits(t, 0, 4), digits(t, 5, 2), digits(t, 8, 2));
+    if (!date.isValid())
+        return {};
+    if (t.size() == 10)
+        return date.startOfDay();
+    if (t[10] != u' ' || t[13] != u':' || t[16] != u':')
+        return {};
+    const QTime time(digits(t, 11, 2), digits(t, 14, 2), digits(t, 17, 2));
+    return time.isValid() ? QDateTime(date, time) : QDateTime();
+}
+
 QDateTime parseDateTime(const QString& text)
 {
     const QString t = text.trimmed();
     if (t.isEmpty())
         return {};
+    if (const QDateTime fast = parseCanonical(t); fast.isValid())
+        return fast;
     for (const auto& format : {QStringLiteral("yyyy-MM-dd HH:mm:ss"), QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"),
                                QStringLiteral("yyyy-MM-ddTHH:mm:ss"), QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"),
                                QStringLiteral("yyyy-MM-dd HH:mm"), QStringLiteral("yyyy-MM-dd")}) {

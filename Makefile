@@ -1,0 +1,33 @@
+# The two commands of the README:
+#   make run   installs what is missing, builds, creates the database if there is none, starts the program
+#   make test  installs what is missing, builds and runs the whole suite (PostgreSQL included)
+
+BUILD_DIR ?= build
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+HOME_DIR := $(BUILD_DIR)/bin
+
+.PHONY: all deps configure build run test bench clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+configure: deps
+	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+
+build: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS)
+
+run: build
+	@$(HOME_DIR)/zu-conntool init --home $(HOME_DIR)
+	@$(HOME_DIR)/zu --home $(HOME_DIR)
+
+test: build
+	@cd $(BUILD_DIR) && ZU_REQUIRE_PG=1 ../scripts/with-test-postgres.sh ctest --output-on-failure -j 2
+
+bench: build
+	@$(BUILD_DIR)/bench/zu-bench
+
+clean:
+	@rm -rf $(BUILD_DIR)

@@ -1,0 +1,149 @@
+#include "conntoolcore.h"
+#include "data/inifile.h"
+#include "data/schemainstaller.h"
+#include "support/scripteddialogs.h"
+#include "support/testdatabase.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QtTest>
+
+using namespace zu;
+using namespace zu::conntool;
+using zu::test::TestHome;
+
+namespace {
+
+QString connToolProgram()
+{
+    return qEnvironmentVariable("ZU_CONNTOOL");
+}
+
+} // namespace
+
+class TestConnTool final : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initCreatesOnceAndNeverOverwrites()
+    {
+        TestHome home;
+        const Outcome first = initEmbedded(home.path());
+        QVERIFY2(first.ok, qPrintable(first.message));
+        const QString file = home.file(QStringLiteral("Database/Service.db"));
+        QVERIFY(QFileInfo(file).size() > 0);
+        {
+            zu::test::ScriptedDialogs dialogs;
+            TfrmData module(home.path());
+            QVERIFY(module.ConnectOK());
+            module.qryCustom().open();
+            module.qryCustom().append();
+            module.qryCustom().setField(QStringLiteral("CustName"), QStringLiteral("保留"));
+            module.qryCustom().post();
+        }
+        const Outcome again = initEmbedded(home.path());
+        QVERIFY(again.ok);
+        QVERIFY(again.message.contains(QStringLiteral("已存在")));
+        TfrmData module(home.path());
+        Query q(module.conn());
+        q.open(QStringLiteral("select CustName from T_Cust"));
+        QCOMPARE(q.value(0).toString(), QStringLiteral("保留"));
+    }
+
+    void checkSaysWhatIsWrong()
+    {
+        TestHome home;
+        Outcome o = check(home.path());
+        QVERIFY(!o.ok);
+        QVERIFY2(o.message.contains(QStringLiteral("数据库文件不存在")), qPrintable(o.message));
+
+        home.write(QStringLiteral("sql.dat"), QByteArray());
+        o = check(home.path());
+        QVERIFY(!o.ok);
+        QVERIFY2(o.message.contains(QStringLiteral("Config.ini")), qPrintable(o.message));
+
+        QVERIFY(useEmbedded(home.path()).ok);
+        QVERIFY(!QFileInfo::exists(home.file(QStringLiteral("sql.dat"))));
+        QVERIFY(initEmbedded(home.path()).ok);
+        o = check(home.path());
+        QVERIFY2(o.ok, qPrintable(o.message));
+        QVERIFY(o.message.contains(QStringLiteral("连接正常")));
+        o = upgrade(home.path());
+        QVERIFY2(o.ok, qPrintable(o.message));
+        QVERIFY(o.message.contains(QStringLiteral("无需升级")));
+    }
+
+    void serverCreatesSchemaInAnEmptyDatabaseOnly()
+    {
+        const auto server = zu::test::PgServer::fromEnvironment();
+        if (!server) {
+            if (zu::test::postgresRequired())
+                QFAIL("ZU_REQUIRE_PG is set but no server is configured");
+            QSKIP("no PostgreSQL server configured (ZU_TEST_PG)");
+        }
+        QString error;
+        const QString database = zu::test::createServerDatabase(*server, &error);
+        QVERIFY2(!database.isEmpty(), qPrintable(error));
+        TestHome home;
+        const QString address = QStringLiteral("%1:%2").arg(server->host).arg(server->port);
+
+        Outcome o = configureServer(home.path(), address, database, server->user, QStringLiteral("wrong"), true);
+        QVERIFY(!o.ok);
+        QVERIFY(!QFileInfo::exists(home.file(QStringLiteral("sql.dat")))); // nothing written on failure
+
+        o = configureServer(home.path(), address, database, server->user, server->password, true);
+        QVERIFY2(o.ok, qPrintable(o.message));
+        QVERIFY(o.message.contains(QStringLiteral("已在数据库")));
+        QVERIFY(QFileInfo::exists(home.file(QStringLiteral("sql.dat"))));
+        const IniFile ini(home.file(QStringLiteral("Config.ini")));
+        QCOMPARE(ini.readString(QStringLiteral("DBConn"), QStringLiteral("Server")), address);
+        QCOMPARE(ini.readString(QStringLiteral("DBConn"), QStringLiteral("Password")), server->password);
+        o = check(home.path());
+        QVERIFY2(o.ok, qPrintable(o.message));
+
+        {
+            zu::test::ScriptedDialogs dialogs;
+            TfrmData module(home.path());
+            QVERIFY2(module.ConnectOK(), qPrintable(module.conn().lastError()));
+            module.F().exec(QStringLiteral("insert into T_Cust (CustName) values (?)"), {QStringLiteral("已有客户")});
+        }
+        o = configureServer(home.path(), address, database, server->user, server->password, true);
+        QVERIFY2(o.ok, qPrintable(o.message));
+        QVERIFY2(o.message.contains(QStringLiteral("已有数据")), qPrintable(o.message));
+        {
+            zu::test::ScriptedDialogs dialogs;
+            TfrmData module(home.path());
+            module.F().open(QStringLiteral("select count(*) from T_Cust"));
+            QCOMPARE(module.F().value(0).toInt(), 1);
+        }
+        zu::test::dropServerDatabase(*server, database);
+    }
+
+    void commandLine()
+    {
+        QVERIFY2(QFileInfo::exists(connToolProgram()), qPrintable(connToolProgram()));
+        TestHome home;
+        QProcess p;
+        p.start(connToolProgram(), {QStringLiteral("init"), QStringLiteral("--home"), home.path()});
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), 0);
+        QVERIFY(QFileInfo::exists(home.file(QStringLiteral("Database/Service.db"))));
+
+        p.start(connToolProgram(), {QStringLiteral("check"), QStringLiteral("--home"), home.path()});
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), 0);
+        QVERIFY(QString::fromLocal8Bit(p.readAllStandardOutput()).contains(QStringLiteral("连接正常")));
+
+        p.start(connToolProgram(), {QStringLiteral("frobnicate")});
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), 2);
+
+        p.start(connToolProgram(), {QStringLiteral("server"), QStringLiteral("--home"), home.path()});
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), 1);
+        QVERIFY(!QFileInfo::exists(home.file(QStringLiteral("sql.dat"))));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestConnTool)
+#include "tst_conntool.moc"
