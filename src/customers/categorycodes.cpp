@@ -1,0 +1,117 @@
+#include "categorycodes.h"
+
+#include "data/connection.h"
+#include "data/datamodule.h"
+#include "data/errors.h"
+#include "data/query.h"
+#include "data/sqldialect.h"
+
+namespace zu {
+
+const QString kLevelPattern = QStringLiteral("222222222222222");
+
+namespace {
+
+bool isDecimal(QStringView text)
+{
+    for (const QChar c : text)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+    return !text.isEmpty();
+}
+
+} // namespace
+
+int CodeLevel(const QString& pattern, const QString& code)
+{
+    if (pattern.isEmpty() || code.isEmpty())
+        return -1;
+    int sum = 0;
+    for (int i = 0; i < pattern.size(); ++i) {
+        sum += qMax(0, pattern.at(i).digitValue());
+        if (sum == code.size())
+            return i + 1;
+        if (sum > code.size())
+            break;
+    }
+    return -1;
+}
+
+QString PadCode(const QString& digits)
+{
+    return digits.size() % 2 == 1 ? QLatin1Char('0') + digits : digits;
+}
+
+QString categoryNodeText(const QString& code, const QString& name)
+{
+    return code.trimmed() + QLatin1Char('-') + name.trimmed();
+}
+
+QString codeFromNodeText(const QString& text)
+{
+    const qsizetype dash = text.indexOf(QLatin1Char('-'));
+    return dash < 0 ? QString() : text.left(dash);
+}
+
+QString nameFromNodeText(const QString& text)
+{
+    const qsizetype dash = text.indexOf(QLatin1Char('-'));
+    return dash < 0 ? text : text.mid(dash + 1);
+}
+
+QString proposeCategoryCode(Query& query, const QString& kind, const QString& selectedCode, bool child)
+{
+    const QString selected = selectedCode.trimmed();
+    if (!selected.isEmpty() && (CodeLevel(kLevelPattern, selected) < 0 || !isDecimal(selected)))
+        throw CommandError(QStringLiteral("类别编码“%1”无效，不能在此增加类别").arg(selected));
+
+    // A sibling shares the selected code's parent; the root's children are the top level.
+    const QString prefix = (selected.isEmpty() || child) ? selected : selected.left(selected.size() - 2);
+    const int width = int(prefix.size()) + 2;
+    if (width > kMaxCodeLength)
+        throw CommandError(
+            QStringLiteral("类别已到第 %1 级，不能再增加下级类别").arg(CodeLevel(kLevelPattern, prefix)));
+
+    const SqlDialect& dialect = query.connection().dialect();
+    query.open(QStringLiteral("select max(code) from T_Dict_cate where tablename = ? and %1 and %2(code) = ?")
+                   .arg(dialect.likeCondition(QStringLiteral("code")), dialect.lengthFunction),
+               {kind, likePrefix(prefix), width});
+    const QString highest = query.value(0).toString().trimmed();
+    query.close();
+    if (highest.isEmpty())
+        return prefix + QStringLiteral("01");
+
+    // Only the last level is counted up: the number of the parent part never changes.
+    const QString lastLevel = highest.right(2);
+    if (!isDecimal(lastLevel))
+        throw CommandError(QStringLiteral("类别编码“%1”不是数字编码，无法生成新编码").arg(highest));
+    const int number = lastLevel.toInt();
+    if (number >= 99)
+        throw CommandError(prefix.isEmpty()
+                               ? QStringLiteral("顶层类别的编码已用到 99，不能再增加顶层类别")
+                               : QStringLiteral("该类别下的子类别编码已用到 99，不能再增加子类别"));
+    return prefix + PadCode(QString::number(number + 1));
+}
+
+QString proposeCategoryCode(const QString& kind, const QString& selectedCode, bool child)
+{
+    return proposeCategoryCode(data().F(), kind, selectedCode, child);
+}
+
+int deleteCategorySubtree(Query& query, const QString& kind, const QString& code)
+{
+    const QString top = code.trimmed();
+    if (top.isEmpty())
+        throw CommandError(QStringLiteral("根节点不能删除，请重新选择！"));
+    const SqlDialect& dialect = query.connection().dialect();
+    return query.exec(QStringLiteral("delete from T_Dict_cate where tableName = ? and %1")
+                          .arg(dialect.likeCondition(QStringLiteral("code"))),
+                      {kind, likePrefix(top)});
+}
+
+int deleteCategorySubtree(const QString& kind, const QString& code)
+{
+    return deleteCategorySubtree(data().F(), kind, code);
+}
+
+} // namespace zu

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+namespace zu {
+
+class Query;
+
+// Category codes: two decimal digits per level, a child's code being its parent's code plus two
+// digits. The same scheme orders the permission catalogue.
+
+// One digit per level, each the number of characters that level adds to a code.
+extern const QString kLevelPattern; // "222222222222222"
+inline constexpr int kMaxCodeLength = 30;
+
+// The level of `code` under `pattern` (1 for the first level), -1 when it fits none.
+int CodeLevel(const QString& pattern, const QString& code);
+
+// A generated code number made even in length by one leading "0".
+QString PadCode(const QString& digits);
+
+// Tree node text: code + "-" + name; the code is what precedes the first "-". The root's text
+// holds no "-", so its code reads back empty.
+QString categoryNodeText(const QString& code, const QString& name);
+QString codeFromNodeText(const QString& text);
+QString nameFromNodeText(const QString& text);
+
+// The code of a new category of `kind` beside (child false) or under (child true) the category
+// `selectedCode`; an empty code stands for the root. Throws CommandError when the parent already
+// uses its last two-digit number or the new code would exceed the deepest level.
+QString proposeCategoryCode(Query& query, const QString& kind, const QString& selectedCode, bool child);
+QString proposeCategoryCode(const QString& kind, const QString& selectedCode, bool child);
+
+// Deletes the category `code` of `kind` with all its descendants; returns the number of rows
+// removed. Customers filed under them are left as they are.
+int deleteCategorySubtree(Query& query, const QString& kind, const QString& code);
+int deleteCategorySubtree(const QString& kind, const QString& code);
+
+} // namespace zu

@@ -1,0 +1,90 @@
+#include "dicttree.h"
+
+#include "data/datamodule.h"
+#include "data/query.h"
+
+#include <QApplication>
+#include <QStyle>
+#include <QTreeWidget>
+
+namespace zu {
+
+namespace {
+
+QIcon themedIcon(const char* name, QStyle::StandardPixmap fallback)
+{
+    return QIcon::fromTheme(QString::fromLatin1(name), QApplication::style()->standardIcon(fallback));
+}
+
+} // namespace
+
+QIcon treeRootIcon()
+{
+    return themedIcon("user-home", QStyle::SP_DirHomeIcon);
+}
+
+QIcon treeNodeIcon()
+{
+    const QIcon closed = themedIcon("folder", QStyle::SP_DirClosedIcon);
+    const QIcon open = themedIcon("folder-open", QStyle::SP_DirOpenIcon);
+    QIcon icon;
+    for (const QSize& size : {QSize(16, 16), QSize(22, 22), QSize(32, 32)}) {
+        icon.addPixmap(closed.pixmap(size), QIcon::Normal);
+        icon.addPixmap(open.pixmap(size), QIcon::Selected);
+    }
+    return icon;
+}
+
+RepaintSuspended::RepaintSuspended(QWidget* widget) : m_widget(widget), m_wasEnabled(widget->updatesEnabled())
+{
+    m_widget->setUpdatesEnabled(false);
+}
+
+RepaintSuspended::~RepaintSuspended()
+{
+    m_widget->setUpdatesEnabled(m_wasEnabled);
+}
+
+CodeTreeBuilder::CodeTreeBuilder(QTreeWidgetItem* root)
+{
+    m_latest[0] = root;
+}
+
+QTreeWidgetItem* CodeTreeBuilder::add(const QString& code, const QString& text)
+{
+    const int level = CodeLevel(kLevelPattern, code);
+    if (level <= 0)
+        return nullptr;
+    int parentLevel = level - 1;
+    while (parentLevel > 0 && !(m_latest[parentLevel] && code.startsWith(m_latestCode[parentLevel])))
+        --parentLevel;
+    auto* item = new QTreeWidgetItem(m_latest[parentLevel], QStringList{text});
+    m_latest[level] = item;
+    m_latestCode[level] = code;
+    return item;
+}
+
+void LoadDictTree(QTreeWidget* tree, const QString& kind, const QString& rootText)
+{
+    const RepaintSuspended suspended(tree);
+    Query& f = data().F();
+    f.open(QStringLiteral("select * from T_Dict_cate where tablename = ? order by code"), {kind});
+
+    tree->clear();
+    auto* root = new QTreeWidgetItem(tree, QStringList{rootText});
+    root->setIcon(0, treeRootIcon());
+    tree->setCurrentItem(root);
+
+    CodeTreeBuilder builder(root);
+    const QIcon nodeIcon = treeNodeIcon();
+    for (; !f.eof(); f.next()) {
+        const QString code = f.asString(QStringLiteral("code")).trimmed();
+        if (QTreeWidgetItem* item =
+                builder.add(code, categoryNodeText(code, f.asString(QStringLiteral("name")))))
+            item->setIcon(0, nodeIcon);
+    }
+    f.close();
+    root->setExpanded(true);
+}
+
+} // namespace zu

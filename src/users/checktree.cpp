@@ -1,0 +1,77 @@
+#include "checktree.h"
+
+#include "customers/dicttree.h"
+#include "data/datamodule.h"
+#include "data/query.h"
+#include "permissions.h"
+
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+
+namespace zu {
+
+void makeCheckNode(QTreeWidgetItem* item)
+{
+    // Qt's automatic tristate does the cascade: setting a node's state sets its descendants', and
+    // a node with children reports the state derived from them, whoever changed them.
+    item->setFlags(item->flags() | Qt::ItemIsUserCheckable | Qt::ItemIsAutoTristate);
+    item->setCheckState(0, Qt::Unchecked);
+}
+
+void LoadPopedomTree(QTreeWidget* tree, const QString& catalogue, const QString& rootCaption)
+{
+    const RepaintSuspended suspended(tree);
+    Query& f = data().F();
+    f.open(QStringLiteral("select * from T_popedom where tablename = ? order by code"), {catalogue});
+
+    tree->clear();
+    auto* root = new QTreeWidgetItem(tree, QStringList{rootCaption});
+    root->setIcon(0, treeRootIcon());
+    makeCheckNode(root);
+    tree->setCurrentItem(root);
+
+    CodeTreeBuilder builder(root);
+    const QIcon nodeIcon = treeNodeIcon();
+    for (; !f.eof(); f.next()) {
+        const QString code = f.asString(QStringLiteral("code")).trimmed();
+        if (QTreeWidgetItem* item = builder.add(code, f.asString(QStringLiteral("name")).trimmed())) {
+            item->setIcon(0, nodeIcon);
+            makeCheckNode(item);
+        }
+    }
+    f.close();
+    root->setExpanded(true);
+}
+
+QTreeWidgetItem* nodeAt(QTreeWidget* tree, int position)
+{
+    QTreeWidgetItemIterator it(tree);
+    for (int i = 0; *it && i < position; ++i)
+        ++it;
+    return *it;
+}
+
+QString checkedNamesList(QTreeWidget* tree, int startIndex)
+{
+    QString list;
+    int position = 0;
+    for (QTreeWidgetItemIterator it(tree); *it; ++it, ++position)
+        if (position >= startIndex && (*it)->checkState(0) != Qt::Unchecked)
+            list += rightsItem((*it)->text(0));
+    return list;
+}
+
+void setTreeFromRights(QTreeWidget* tree, const QString& rights)
+{
+    QTreeWidgetItemIterator it(tree);
+    for (int i = 0; *it && i < kRightsFirstNode; ++i)
+        ++it;
+    for (; *it; ++it) {
+        QTreeWidgetItem* node = *it;
+        node->setCheckState(0, Qt::Unchecked);
+        if (isGranted(rights, node->text(0)))
+            node->setCheckState(0, Qt::Checked);
+    }
+}
+
+} // namespace zu
