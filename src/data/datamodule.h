@@ -41,6 +41,12 @@ public:
     const SqlDialect& dialect() const { return m_conn->dialect(); }
     IniFile& ConfigIni() { return m_configIni; }
 
+    // The logged-in user, set by the login for the rest of the run.
+    QString CurrentUserName() const { return m_currentUserName; }
+    QString CurrentUserRights() const { return m_currentUserRights; }
+    void setCurrentUserName(const QString& name) { m_currentUserName = name; }
+    void setCurrentUserRights(const QString& rights) { m_currentUserRights = rights; }
+
     // Closes every data set, closes the connection and opens it again (after maintenance).
     // Throws DbError when it cannot be opened again.
     void reconnect();
@@ -84,6 +90,8 @@ private:
     bool m_quitRequested = false;
     int m_isInternet = -1;
     IniFile m_configIni;
+    QString m_currentUserName;
+    QString m_currentUserRights;
     std::unique_ptr<Connection> m_conn;
 
     std::unique_ptr<DataSet> m_qryCustom, m_qryServiceCust, m_qryCallCust, m_qryComplainCust, m_qryservice,

@@ -142,7 +142,7 @@ const SqlDialect& SqlDialect::postgres()
         s.forwardOnlyResults = false;
         s.backupMethod = BackupMethod::PgDump;
         s.backupExtension = QStringLiteral(".bak");
-        s.statusCaption = QStringLiteral("数据库:PostgreSQL,数据库");
+        s.statusCaption = QStringLiteral("数据库:PostgreSQL,服务器");
         return s;
     }();
     return d;

@@ -1,0 +1,61 @@
+#include "entrysequence.h"
+
+#include "tfrmlogin.h"
+#include "tfrmmain.h"
+#include "tfrmsplash.h"
+
+#include "data/datamodule.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QScreen>
+#include <QTranslator>
+
+namespace zu {
+
+EntrySequence::EntrySequence(QString homeDir) : m_home(std::move(homeDir)) {}
+
+EntrySequence::~EntrySequence()
+{
+    m_login.reset();
+    m_main.reset();
+    m_data.reset();
+}
+
+bool EntrySequence::start()
+{
+    auto splash = std::make_unique<TfrmSplash>(m_home);
+    splash->show();
+    splash->repaint();
+    QApplication::processEvents();
+
+    QApplication::setApplicationName(QStringLiteral("zu软件"));
+    QApplication::setApplicationDisplayName(QStringLiteral("zu软件"));
+
+    m_main = std::make_unique<TfrmMain>();
+    m_data = std::make_unique<TfrmData>(m_home, TfrmData::Opener(),
+                                        [&splash](const QString& text) { splash->setStatus(text); });
+    splash.reset();
+    if (!m_data->ConnectOK())
+        return false;
+
+    m_login = std::make_unique<TfrmLogin>(m_main.get());
+    m_loginShown = true;
+    m_login->exec();
+    if (!m_login->LoginOK())
+        return false;
+    // Maximised by the window manager; without one, sized to the screen all the same.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        m_main->setGeometry(screen->availableGeometry());
+    m_main->showMaximized();
+    return true;
+}
+
+void installChineseTranslations()
+{
+    static QTranslator qtBase;
+    if (qtBase.load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtBase);
+}
+
+} // namespace zu

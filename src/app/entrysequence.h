@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+namespace zu {
+
+class TfrmData;
+class TfrmLogin;
+class TfrmMain;
+class TfrmSplash;
+
+// Start-up: splash, main window (hidden), data module and its connection, login, and the main
+// window shown maximised only after a correct login.
+class EntrySequence final
+{
+public:
+    explicit EntrySequence(QString homeDir);
+    ~EntrySequence();
+
+    // Runs up to the point where the event loop takes over; false when the program is to end
+    // (no connection, or the login was cancelled).
+    bool start();
+
+    bool loginShown() const { return m_loginShown; }
+    TfrmMain* mainWindow() const { return m_main.get(); }
+    TfrmData* dataModule() const { return m_data.get(); }
+
+private:
+    QString m_home;
+    std::unique_ptr<TfrmMain> m_main;
+    std::unique_ptr<TfrmData> m_data;
+    std::unique_ptr<TfrmLogin> m_login;
+    bool m_loginShown = false;
+};
+
+// Qt's own texts (message-box buttons, file and print dialogs) in Chinese.
+void installChineseTranslations();
+
+} // namespace zu

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QDialog>
+#include <memory>
+
+class QLineEdit;
+
+namespace Ui {
+class TfrmCoInFo;
+}
+
+namespace zu {
+
+// Edits the company information kept in t_SoftInfo.
+class TfrmCoInFo final : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TfrmCoInFo(QWidget* parent = nullptr);
+    ~TfrmCoInFo() override;
+
+private:
+    void FormCreate();
+    void btnPostClick();
+    QList<QPair<QLineEdit*, QString>> fields() const;
+
+    std::unique_ptr<Ui::TfrmCoInFo> ui;
+};
+
+} // namespace zu

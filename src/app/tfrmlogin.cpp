@@ -1,0 +1,101 @@
+#include "tfrmlogin.h"
+
+#include "tfrmmain.h"
+#include "ui_tfrmlogin.h"
+
+#include "data/datamodule.h"
+#include "data/dialogs.h"
+#include "data/guard.h"
+#include "data/routines.h"
+#include "users/passwords.h"
+
+namespace zu {
+
+TfrmLogin::TfrmLogin(TfrmMain* mainWindow, QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::TfrmLogin>()), m_mainWindow(mainWindow)
+{
+    ui->setupUi(this);
+    setWindowFlags(Qt::Dialog | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFixedSize(sizeHint().expandedTo(QSize(329, 193)));
+    QPalette banner = ui->Image1->palette();
+    banner.setColor(QPalette::Window, QColor(0x2f, 0x6f, 0xb0));
+    banner.setColor(QPalette::WindowText, Qt::white);
+    ui->Image1->setPalette(banner);
+    connect(ui->Btn_ok, &QPushButton::clicked, this, [this] { guarded(this, [this] { Btn_okClick(); }); });
+    connect(ui->Btn_Exit, &QPushButton::clicked, this, &QDialog::reject);
+    guarded(this, [this] { FormCreate(); });
+}
+
+TfrmLogin::~TfrmLogin() = default;
+
+void TfrmLogin::FormCreate()
+{
+    ArrangeTabOrder(this, true);
+    setWindowTitle(QStringLiteral("登录"));
+    ui->Edit_Pass->clear();
+    Query users(zu::data().conn());
+    OpenSql(users, QStringLiteral("select * from t_user where type = ? order by id"), {QStringLiteral("用户")});
+    ui->Combo_User->clear();
+    for (; !users.eof(); users.next())
+        ui->Combo_User->addItem(users.value(1).toString());
+}
+
+void TfrmLogin::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    guarded(this, [this] { FormShow(); });
+}
+
+void TfrmLogin::FormShow()
+{
+    const int position = zu::data().ConfigIni().readInteger(QStringLiteral("login"), QStringLiteral("Username"), 1);
+    ui->Combo_User->setCurrentIndex(position >= 0 && position < ui->Combo_User->count() ? position : -1);
+    ui->Edit_Pass->setFocus();
+}
+
+void TfrmLogin::warn(const QString& text)
+{
+    dialogs().message(this, QStringLiteral("警告"), text, QMessageBox::Critical, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+void TfrmLogin::Btn_okClick()
+{
+    TfrmData& d = zu::data();
+    const QString userName = ui->Combo_User->currentIndex() >= 0 ? ui->Combo_User->currentText() : QString();
+    Query user(d.conn());
+    OpenSql(user, QStringLiteral("select * from t_user where username = ?"), {userName});
+    d.ConfigIni().writeInteger(QStringLiteral("login"), QStringLiteral("Username"), ui->Combo_User->currentIndex());
+    const QVariant key = user.eof() ? QVariant() : user.value(QStringLiteral("id"));
+    const QString stored = user.eof() ? QString() : user.asString(QStringLiteral("Password"));
+    d.setCurrentUserRights(user.eof() ? QString() : user.asString(QStringLiteral("qxList")));
+    user.close();
+
+    if (userName.trimmed().isEmpty()) {
+        warn(QStringLiteral("请选择一个用户名！"));
+        return;
+    }
+    const QString typed = ui->Edit_Pass->text();
+    const PasswordCheck check = checkPassword(stored, typed);
+    if (!check.matches) {
+        if (!typed.isEmpty()) {
+            warn(QStringLiteral("密码错误，请重新输入密码！"));
+            ui->Edit_Pass->clear();
+        } else {
+            warn(QStringLiteral("请输入密码！"));
+            ui->Edit_Pass->setFocus();
+        }
+        return;
+    }
+    if (check.needsRehash && key.isValid()) {
+        // A password kept as plain text by an older release is stored as a hash from now on.
+        Query update(d.conn());
+        update.exec(QStringLiteral("update T_user set Password = ? where id = ?"), {hashPassword(typed), key});
+    }
+    d.setCurrentUserName(userName);
+    m_loginOK = true;
+    accept();
+    if (m_mainWindow)
+        m_mainWindow->ApplyUserRights();
+}
+
+} // namespace zu

@@ -1,0 +1,274 @@
+#include "tfrmmain.h"
+
+#include "tfrmaboutme.h"
+#include "tfrmchangepass.h"
+#include "tfrmcoinfo.h"
+#include "ui_tfrmmain.h"
+
+#include "data/apphome.h"
+#include "data/datamodule.h"
+#include "data/dialogs.h"
+#include "data/guard.h"
+#include "data/routines.h"
+#include "users/permissions.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMdiArea>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolButton>
+
+namespace zu {
+
+namespace {
+
+const QStringList kActionNames{
+    QStringLiteral("actCustM"),     QStringLiteral("actService"), QStringLiteral("actCall"),
+    QStringLiteral("actcomplain"),  QStringLiteral("actType"),    QStringLiteral("actche"),
+    QStringLiteral("actpopedom"),   QStringLiteral("actpassword"), QStringLiteral("actdatabase"),
+    QStringLiteral("actremind"),    QStringLiteral("actexport"),  QStringLiteral("actCustsheet"),
+    QStringLiteral("actcensus"),    QStringLiteral("actEnvelope"), QStringLiteral("actlabel"),
+    QStringLiteral("actLead")};
+
+// Commands of their own, not governed by permissions.
+const QStringList kOwnCommands{QStringLiteral("N25"), QStringLiteral("N32"), QStringLiteral("N33"),
+                               QStringLiteral("N34"), QStringLiteral("N35"), QStringLiteral("N27"),
+                               QStringLiteral("N12"), QStringLiteral("N40"), QStringLiteral("N26"),
+                               QStringLiteral("N41"), QStringLiteral("N31"), QStringLiteral("helpTxT")};
+
+struct IconChoice
+{
+    const char* action;
+    const char* theme;
+    QStyle::StandardPixmap fallback;
+};
+
+const IconChoice kIcons[] = {
+    {"actCustM", "x-office-address-book", QStyle::SP_DirHomeIcon},
+    {"actService", "preferences-system", QStyle::SP_FileDialogDetailedView},
+    {"actCall", "call-start", QStyle::SP_DialogYesButton},
+    {"actcomplain", "dialog-warning", QStyle::SP_MessageBoxWarning},
+    {"actType", "folder", QStyle::SP_DirIcon},
+    {"actche", "view-list-details", QStyle::SP_FileDialogListView},
+    {"actpopedom", "system-users", QStyle::SP_DirLinkIcon},
+    {"actpassword", "dialog-password", QStyle::SP_DialogApplyButton},
+    {"actdatabase", "drive-harddisk", QStyle::SP_DriveHDIcon},
+    {"actremind", "appointment-soon", QStyle::SP_MessageBoxInformation},
+    {"actexport", "x-office-spreadsheet", QStyle::SP_DialogSaveButton},
+    {"actCustsheet", "document-print-preview", QStyle::SP_FileDialogContentsView},
+    {"actcensus", "document-print", QStyle::SP_FileDialogInfoView},
+    {"actEnvelope", "mail-message", QStyle::SP_FileIcon},
+    {"actlabel", "document-print", QStyle::SP_FileLinkIcon},
+    {"actLead", "document-import", QStyle::SP_ArrowDown},
+    {"N12", "application-exit", QStyle::SP_DialogCloseButton},
+    {"N26", "help-contents", QStyle::SP_DialogHelpButton},
+    {"helpTxT", "help-contents", QStyle::SP_DialogHelpButton},
+    {"N31", "help-about", QStyle::SP_MessageBoxInformation},
+};
+
+} // namespace
+
+TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::TfrmMain>())
+{
+    ui->setupUi(this);
+    setCentralWidget(ui->mdiClient);
+    setupIcons();
+
+    const int widths[] = {150, 500, 50};
+    for (int i = 0; i < 3; ++i) {
+        auto* panel = new QLabel(this);
+        panel->setObjectName(QStringLiteral("StatusBar1Panel%1").arg(i));
+        panel->setMinimumWidth(widths[i]);
+        m_panels << panel;
+        ui->StatusBar1->addWidget(panel, i == 1 ? 1 : 0);
+    }
+
+    const QStringList toolButtons{QStringLiteral("ToolButton1"), QStringLiteral("ToolButton2"), QStringLiteral("btnConn"),
+                                  QStringLiteral("btnclose"), QStringLiteral("helpTxTButton")};
+    const QStringList toolActions{QStringLiteral("actCustM"), QStringLiteral("actCall"), QStringLiteral("actcomplain"),
+                                  QStringLiteral("actService"), QStringLiteral("helpTxT")};
+    for (int i = 0; i < toolButtons.size(); ++i) {
+        if (QWidget* button = ui->ToolBar1->widgetForAction(action(toolActions[i]))) {
+            button->setObjectName(toolButtons[i]);
+            button->setMinimumSize(55, 51);
+        }
+    }
+
+    linkMenuItem(QStringLiteral("E1"), QStringLiteral("actexport"));
+    linkMenuItem(QStringLiteral("N20"), QStringLiteral("actCustsheet"));
+    linkMenuItem(QStringLiteral("N21"), QStringLiteral("actcensus"));
+    linkMenuItem(QStringLiteral("N22"), QStringLiteral("actEnvelope"));
+    linkMenuItem(QStringLiteral("N24"), QStringLiteral("actlabel"));
+
+    m_timer1.setInterval(1000);
+    m_timer1.setSingleShot(true);
+    connect(&m_timer1, &QTimer::timeout, this, [this] { guarded(this, [this] { Timer1Timer(); }); });
+
+    setCommand(QStringLiteral("N12"), [this] { close(); });
+    setCommand(QStringLiteral("N26"), [this] { openHelp(); });
+    setCommand(QStringLiteral("helpTxT"), [this] { openHelp(); });
+    setCommand(QStringLiteral("N41"), [this] { openWebSite(); });
+    setCommand(QStringLiteral("N31"), [this] { showModal<TfrmAboutMe>(this, [](TfrmAboutMe&) {}); });
+    setCommand(QStringLiteral("N40"), [this] { showModal<TfrmCoInFo>(this, [](TfrmCoInFo&) {}); });
+    setCommand(QStringLiteral("actpassword"), [this] { showModal<TfrmChangePass>(this, [](TfrmChangePass&) {}); });
+    updateEnabling();
+}
+
+TfrmMain::~TfrmMain() = default;
+
+QAction* TfrmMain::action(const QString& name) const
+{
+    for (QAction* a : findChildren<QAction*>())
+        if (a->objectName().compare(name, Qt::CaseInsensitive) == 0)
+            return a;
+    return nullptr;
+}
+
+QMdiArea* TfrmMain::mdiArea() const
+{
+    return ui->mdiClient;
+}
+
+void TfrmMain::setupIcons()
+{
+    for (const IconChoice& c : kIcons)
+        if (QAction* a = action(QString::fromLatin1(c.action)))
+            a->setIcon(QIcon::fromTheme(QString::fromLatin1(c.theme), style()->standardIcon(c.fallback)));
+}
+
+void TfrmMain::linkMenuItem(const QString& item, const QString& actionName)
+{
+    QAction* menuItem = action(item);
+    QAction* target = action(actionName);
+    menuItem->setIcon(target->icon());
+    connect(menuItem, &QAction::triggered, target, &QAction::trigger);
+    connect(target, &QAction::changed, menuItem, [menuItem, target] { menuItem->setEnabled(target->isEnabled()); });
+    menuItem->setEnabled(target->isEnabled());
+}
+
+void TfrmMain::setCommand(const QString& actionName, std::function<void()> command)
+{
+    QAction* a = action(actionName);
+    Q_ASSERT_X(a, "TfrmMain::setCommand", qPrintable(actionName));
+    const QString key = actionName.toLower();
+    const bool first = !m_commands.contains(key);
+    m_commands.insert(key, std::move(command));
+    if (first) {
+        connect(a, &QAction::triggered, this, [this, key] {
+            guarded(this, [this, key] {
+                if (const auto it = m_commands.constFind(key); it != m_commands.constEnd())
+                    it.value()();
+            });
+        });
+    }
+    updateEnabling();
+}
+
+bool TfrmMain::hasCommand(const QString& actionName) const
+{
+    return m_commands.contains(actionName.toLower());
+}
+
+void TfrmMain::updateEnabling()
+{
+    for (const QString& name : kActionNames + kOwnCommands) {
+        const QString key = name.toLower();
+        action(name)->setEnabled(m_commands.contains(key) && m_granted.value(key, true));
+    }
+}
+
+void TfrmMain::ApplyUserRights()
+{
+    for (const ActionRight& right : evaluateRights(zu::data().CurrentUserRights()))
+        if (action(right.action) && kActionNames.contains(right.action, Qt::CaseInsensitive))
+            m_granted.insert(right.action.toLower(), right.enabled);
+    updateEnabling();
+}
+
+QString TfrmMain::statusText(int panel) const
+{
+    return panel >= 0 && panel < m_panels.size() ? m_panels[panel]->text() : QString();
+}
+
+void TfrmMain::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (m_shown)
+        return;
+    m_shown = true;
+    guarded(this, [this] { FormShow(); });
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event)
+{
+    m_timer1.stop();
+    event->accept();
+}
+
+void TfrmMain::FormShow()
+{
+    TfrmData& d = zu::data();
+    Query& t = d.T();
+    OpenSql(t, QStringLiteral("select * from t_SoftInfo"));
+    const QString version = t.eof() ? QString() : t.asString(QStringLiteral("Version"));
+    t.close();
+    setWindowTitle(QStringLiteral("zu电器售后服务管理软件") + version);
+
+    m_panels[0]->setText(QStringLiteral("当前登录用户:") + d.CurrentUserName());
+    const ConnectionSettings& s = d.conn().settings();
+    if (d.DatabaseKind() == 1) {
+        m_panels[1]->setText(d.dialect().statusCaption + s.filePath);
+    } else {
+        const QString server = s.host + (s.port > 0 ? QStringLiteral(":%1").arg(s.port) : QString());
+        m_panels[1]->setText(d.dialect().statusCaption + server + QStringLiteral(",数据库") + s.database);
+    }
+    m_panels[2]->setText(QStringLiteral("当前版本号") + version);
+
+    if (m_openCustomers)
+        m_openCustomers();
+    checkReminders();
+}
+
+void TfrmMain::checkReminders()
+{
+    TfrmData& d = zu::data();
+    Query& temp = d.qryTemp();
+    OpenSql(temp, QStringLiteral("select * from T_remind"));
+    const QString chetrues = temp.eof() ? QString() : temp.asString(QStringLiteral("chetrues"));
+    const int days = temp.eof() ? 0 : temp.asInteger(QStringLiteral("Day"));
+    temp.close();
+    const DateRange rule = reminderWindow(QStringLiteral("remind"), QDate::currentDate(), days);
+    d.qryRemind().close();
+    d.qryRemind().open(rule.condition, rule.bindValues);
+    if (d.qryRemind().isEmpty())
+        return;
+    if (chetrues != QLatin1String("0"))
+        m_timer1.start();
+}
+
+void TfrmMain::Timer1Timer()
+{
+    m_timer1.stop();
+    emit remindersDue();
+    if (m_openReminders)
+        m_openReminders();
+}
+
+void TfrmMain::openHelp()
+{
+    dialogs().openExternally(zu::data().homePath(QStringLiteral("帮助文件.html")));
+}
+
+void TfrmMain::openWebSite()
+{
+    const QString site = zu::data().ConfigIni().readString(QStringLiteral("config"), QStringLiteral("WebSite"));
+    if (site.trimmed().isEmpty()) {
+        dialogs().inform(this, QStringLiteral("提示"),
+                         QStringLiteral("尚未设置公司网站地址（Config.ini 的 [config] WebSite）。"));
+        return;
+    }
+    dialogs().openExternally(site.trimmed());
+}
+
+} // namespace zu
