@@ -6,6 +6,8 @@
 #include "query.h"
 
 #include <QComboBox>
+#include <QFile>
+#include <QSaveFile>
 #include <QTabWidget>
 #include <QWidget>
 #include <algorithm>
@@ -60,6 +62,28 @@ void RequireText(QWidget* control, const QString& value, const QString& message)
     if (control)
         control->setFocus(Qt::OtherFocusReason);
     abortSilently();
+}
+
+void CopyFile(const QString& source, const QString& target)
+{
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
+        throw CommandError(QStringLiteral("无法打开文件 %1：%2").arg(source, in.errorString()));
+    QSaveFile out(target);
+    if (!out.open(QIODevice::WriteOnly))
+        throw CommandError(QStringLiteral("无法写入文件 %1：%2").arg(target, out.errorString()));
+    char buffer[64 * 1024];
+    for (;;) {
+        const qint64 n = in.read(buffer, sizeof buffer);
+        if (n < 0)
+            throw CommandError(QStringLiteral("读取文件 %1 出错：%2").arg(source, in.errorString()));
+        if (n == 0)
+            break;
+        if (out.write(buffer, n) != n)
+            throw CommandError(QStringLiteral("写入文件 %1 出错：%2").arg(target, out.errorString()));
+    }
+    if (!out.commit())
+        throw CommandError(QStringLiteral("写入文件 %1 出错：%2").arg(target, out.errorString()));
 }
 
 namespace {

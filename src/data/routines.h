@@ -28,6 +28,11 @@ void CheckUnique(Query& query, const QString& column, const QString& table, cons
 // Stops the running action with `message` ("系统提示") and focuses `control` when `value` is empty.
 void RequireText(QWidget* control, const QString& value, const QString& message);
 
+// Copies a whole file over `target` (created, or replaced when it exists). Throws CommandError
+// with the system's text when the source cannot be read or the target written; the target is
+// left as it was then.
+void CopyFile(const QString& source, const QString& target);
+
 // Gives the container's input controls a tab order that follows their position on screen: top
 // to bottom, then left to right; with `recursive` the controls inside panels follow one another.
 void ArrangeTabOrder(QWidget* container, bool recursive);

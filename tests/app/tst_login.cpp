@@ -1,0 +1,286 @@
+#include "app/entrysequence.h"
+#include "app/tfrmchangepass.h"
+#include "app/tfrmlogin.h"
+#include "app/tfrmmain.h"
+#include "support/scripteddialogs.h"
+#include "support/testdatabase.h"
+#include "users/passwords.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+using namespace zu;
+using zu::test::ScriptedDialogs;
+using zu::test::TestDatabase;
+
+namespace {
+
+void addUser(TfrmData& d, const QString& name, const QString& storedPassword, const QString& rights = {})
+{
+    d.F().exec(QStringLiteral("insert into T_user (UserName, Password, qxList, type) values (?, ?, ?, ?)"),
+               {name, storedPassword, rights, QStringLiteral("用户")});
+}
+
+QString storedPassword(TfrmData& d, const QString& name)
+{
+    Query q(d.conn());
+    q.open(QStringLiteral("select Password from T_user where UserName = ?"), {name});
+    return q.value(0).toString();
+}
+
+template <typename T>
+T* child(QWidget* w, const char* name)
+{
+    T* c = w->findChild<T*>(QString::fromLatin1(name));
+    if (!c)
+        qFatal("no control %s", name);
+    return c;
+}
+
+// Chooses a user and a password in the login dialog and presses 确定.
+void tryLogin(TfrmLogin& login, const QString& user, const QString& password)
+{
+    auto* combo = child<QComboBox>(&login, "Combo_User");
+    combo->setCurrentIndex(combo->findText(user));
+    child<QLineEdit>(&login, "Edit_Pass")->setText(password);
+    child<QPushButton>(&login, "Btn_ok")->click();
+}
+
+// Runs `act` on the modal dialog of type T as soon as one is shown.
+template <typename T, typename F>
+void whenModal(F act)
+{
+    auto* poll = new QTimer;
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, [poll, act] {
+        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
+            poll->stop();
+            poll->deleteLater();
+            act(dialog);
+        }
+    });
+    poll->start();
+}
+
+} // namespace
+
+class TestLogin final : public QObject
+{
+    Q_OBJECT
+private slots:
+    void failedConnectionEndsBeforeLogin()
+    {
+        zu::test::TestHome home;
+        ScriptedDialogs dialogs;
+        dialogs.answer(QMessageBox::No);
+        EntrySequence entry(home.path());
+        QVERIFY(!entry.start());
+        QVERIFY(!entry.loginShown());
+        QVERIFY(!entry.mainWindow()->isVisible());
+        QCOMPARE(dialogs.messages(), QStringList{QStringLiteral("连接数据库失败,要重新配置数据库吗?")});
+    }
+
+    void correctLoginShowsTheMainWindow()
+    {
+        TestDatabase db(QStringLiteral("sqlite"), false);
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        db.home().write(QStringLiteral("Config.ini"), "[login]\nUsername=0\n");
+        ScriptedDialogs dialogs;
+        EntrySequence entry(db.home().path());
+        bool sawLogin = false;
+        bool mainVisibleDuringLogin = true;
+        whenModal<TfrmLogin>([&](TfrmLogin* login) {
+            sawLogin = true;
+            mainVisibleDuringLogin = entry.mainWindow()->isVisible();
+            child<QPushButton>(login, "Btn_ok")->click();
+        });
+        QVERIFY(entry.start());
+        QVERIFY(sawLogin);
+        QVERIFY(!mainVisibleDuringLogin);
+        QVERIFY(entry.mainWindow()->isVisible());
+        QCOMPARE(entry.dataModule()->CurrentUserName(), QStringLiteral("Admin"));
+        QVERIFY(dialogs.messages().isEmpty());
+    }
+
+    void cancelledLoginEndsTheProgram()
+    {
+        TestDatabase db(QStringLiteral("sqlite"), false);
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        ScriptedDialogs dialogs;
+        EntrySequence entry(db.home().path());
+        whenModal<TfrmLogin>([](TfrmLogin* login) { child<QPushButton>(login, "Btn_Exit")->click(); });
+        QVERIFY(!entry.start());
+        QVERIFY(entry.loginShown());
+        QVERIFY(!entry.mainWindow()->isVisible());
+    }
+
+    void passwordsAreCheckedExactly_data() { zu::test::addEngineRows(); }
+    void passwordsAreCheckedExactly()
+    {
+        ZU_TEST_DATABASE(db);
+        TfrmData& d = db.dataModule();
+        addUser(d, QStringLiteral("张三"), hashPassword(QStringLiteral("Mi'ma 1")), QStringLiteral("'修改密码',"));
+        ScriptedDialogs dialogs;
+        TfrmMain main;
+        TfrmLogin login(&main);
+        login.show();
+
+        tryLogin(login, QStringLiteral("张三"), QStringLiteral("mi'ma 1"));
+        QCOMPARE(dialogs.messages(), QStringList{QStringLiteral("密码错误，请重新输入密码！")});
+        QCOMPARE(dialogs.last().title, QStringLiteral("警告"));
+        QCOMPARE(dialogs.last().icon, QMessageBox::Critical);
+        QVERIFY(child<QLineEdit>(&login, "Edit_Pass")->text().isEmpty());
+        QVERIFY(!login.LoginOK());
+
+        tryLogin(login, QStringLiteral("张三"), QStringLiteral("Mi'ma 1 "));
+        QCOMPARE(dialogs.messages().size(), 2);
+
+        dialogs.clear();
+        tryLogin(login, QStringLiteral("张三"), QString());
+        QCOMPARE(dialogs.messages(), QStringList{QStringLiteral("请输入密码！")});
+        QVERIFY(login.isVisible());
+
+        dialogs.clear();
+        tryLogin(login, QStringLiteral("张三"), QStringLiteral("Mi'ma 1"));
+        QVERIFY(dialogs.shown().isEmpty());
+        QVERIFY(login.LoginOK());
+        QCOMPARE(d.CurrentUserName(), QStringLiteral("张三"));
+        QCOMPARE(d.CurrentUserRights(), QStringLiteral("'修改密码',"));
+        // The main window applied the rights before it is shown.
+        QVERIFY(!main.isVisible());
+        QVERIFY(main.action(QStringLiteral("actpassword"))->isEnabled());
+    }
+
+    void noUserChosen()
+    {
+        TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        ScriptedDialogs dialogs;
+        TfrmLogin login(nullptr);
+        login.show();
+        // No saved position: the default 1 lies beyond the only user.
+        auto* combo = child<QComboBox>(&login, "Combo_User");
+        QCOMPARE(combo->count(), 1);
+        QCOMPARE(combo->currentIndex(), -1);
+        child<QPushButton>(&login, "Btn_ok")->click();
+        QCOMPARE(dialogs.messages(), QStringList{QStringLiteral("请选择一个用户名！")});
+        QVERIFY(!login.LoginOK());
+        const IniFile ini(db.home().file(QStringLiteral("Config.ini")));
+        QCOMPARE(ini.readInteger(QStringLiteral("login"), QStringLiteral("Username"), 99), -1);
+    }
+
+    void positionIsSavedEvenForAWrongPassword()
+    {
+        TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        TfrmData& d = db.dataModule();
+        addUser(d, QStringLiteral("李四"), hashPassword(QStringLiteral("x")));
+        addUser(d, QStringLiteral("王五"), QString());
+        ScriptedDialogs dialogs;
+        {
+            TfrmLogin login(nullptr);
+            login.show();
+            tryLogin(login, QStringLiteral("王五"), QStringLiteral("wrong"));
+            QCOMPARE(dialogs.messages().size(), 1);
+        }
+        const IniFile ini(db.home().file(QStringLiteral("Config.ini")));
+        QCOMPARE(ini.readInteger(QStringLiteral("login"), QStringLiteral("Username"), -9), 2);
+        TfrmLogin again(nullptr);
+        again.show();
+        QCOMPARE(child<QComboBox>(&again, "Combo_User")->currentText(), QStringLiteral("王五"));
+    }
+
+    void plainTextPasswordIsReplacedByAHash()
+    {
+        TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        TfrmData& d = db.dataModule();
+        addUser(d, QStringLiteral("老用户"), QStringLiteral("abc"));
+        ScriptedDialogs dialogs;
+        TfrmLogin login(nullptr);
+        login.show();
+        tryLogin(login, QStringLiteral("老用户"), QStringLiteral("ABC"));
+        QCOMPARE(storedPassword(d, QStringLiteral("老用户")), QStringLiteral("abc"));
+        tryLogin(login, QStringLiteral("老用户"), QStringLiteral("abc"));
+        QVERIFY(login.LoginOK());
+        const QString stored = storedPassword(d, QStringLiteral("老用户"));
+        QVERIFY(isPasswordHash(stored));
+        QVERIFY(checkPassword(stored, QStringLiteral("abc")).matches);
+        QVERIFY(!checkPassword(stored, QStringLiteral("abd")).matches);
+    }
+
+    void adminLogsInWithAnEmptyPassword()
+    {
+        TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        ScriptedDialogs dialogs;
+        TfrmLogin login(nullptr);
+        login.show();
+        tryLogin(login, QStringLiteral("Admin"), QString());
+        QVERIFY(login.LoginOK());
+        QVERIFY(dialogs.shown().isEmpty());
+        QVERIFY(isPasswordHash(storedPassword(db.dataModule(), QStringLiteral("Admin"))));
+        // ... and again with the hash in place.
+        TfrmLogin second(nullptr);
+        second.show();
+        tryLogin(second, QStringLiteral("Admin"), QString());
+        QVERIFY(second.LoginOK());
+    }
+
+    void hashesAreSaltedAndVerifiable()
+    {
+        const QString a = hashPassword(QStringLiteral("同一个密码"));
+        const QString b = hashPassword(QStringLiteral("同一个密码"));
+        QVERIFY(a != b);
+        QVERIFY(checkPassword(a, QStringLiteral("同一个密码")).matches);
+        QVERIFY(checkPassword(b, QStringLiteral("同一个密码")).matches);
+        QVERIFY(!checkPassword(a, QString()).matches);
+        QVERIFY(!checkPassword(a, QStringLiteral("同一个密码")).needsRehash);
+        QVERIFY(!isPasswordHash(QStringLiteral("pbkdf2-sha256$x$y$z")));
+    }
+
+    void passwordChangeOutcomes()
+    {
+        TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        TfrmData& d = db.dataModule();
+        d.setCurrentUserName(QStringLiteral("Admin"));
+        ScriptedDialogs dialogs;
+        TfrmChangePass dialog;
+        dialog.show();
+        QCOMPARE(child<QLineEdit>(&dialog, "Edit_User")->text(), QStringLiteral("Admin"));
+        QVERIFY(!child<QLineEdit>(&dialog, "Edit_User")->isEnabled());
+        auto* oldPass = child<QLineEdit>(&dialog, "Edit_oldpass");
+        auto* newPass = child<QLineEdit>(&dialog, "Edit_newpass");
+        auto* confirm = child<QLineEdit>(&dialog, "Edit_ConfirmPass");
+        auto* ok = child<QPushButton>(&dialog, "Btn_OK");
+
+        oldPass->setText(QStringLiteral("not empty"));
+        ok->click();
+        QCOMPARE(dialogs.last().text, QStringLiteral("当前密码错误!"));
+        QCOMPARE(dialogs.last().title, QStringLiteral("密码错误"));
+
+        oldPass->clear();
+        newPass->setText(QStringLiteral("Secret"));
+        confirm->setText(QStringLiteral("secret"));
+        ok->click();
+        QCOMPARE(dialogs.last().text, QStringLiteral("在\"验证\"框中重新输入新密码并单击\"确定\"按钮,以验证新密码."));
+        QCOMPARE(dialogs.last().title, QStringLiteral("验证密码"));
+        QVERIFY(dialog.isVisible());
+
+        confirm->setText(QStringLiteral("Secret"));
+        ok->click();
+        QCOMPARE(dialogs.last().text, QStringLiteral("修改密码成功!"));
+        QCOMPARE(dialogs.last().title, QStringLiteral("成功"));
+        QCOMPARE(dialogs.last().icon, QMessageBox::Information);
+        QVERIFY(!dialog.isVisible());
+        QVERIFY(checkPassword(storedPassword(d, QStringLiteral("Admin")), QStringLiteral("Secret")).matches);
+        QCOMPARE(dialogs.messages().size(), 3);
+    }
+};
+
+QTEST_MAIN(TestLogin)
+#include "tst_login.moc"

@@ -1,0 +1,269 @@
+#include "app/tfrmcoinfo.h"
+#include "app/tfrmmain.h"
+#include "data/routines.h"
+#include "support/scripteddialogs.h"
+#include "support/testdatabase.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace zu;
+using zu::test::ScriptedDialogs;
+
+namespace {
+
+const QStringList kGoverned{"actCustM", "actService", "actCall", "actcomplain", "actType", "actche",
+                            "actpopedom", "actpassword", "actdatabase", "actremind", "actexport",
+                            "actCustsheet", "actcensus", "actEnvelope", "actlabel", "actLead"};
+
+void addDueCustomer(TfrmData& d, int inDays)
+{
+    d.F().exec(QStringLiteral("insert into T_Cust (CustName, IDCode, remind) values (?, ?, ?)"),
+               {QStringLiteral("提醒客户"), QStringLiteral("R%1").arg(inDays), QDate::currentDate().addDays(inDays)});
+}
+
+int softInfoRows(TfrmData& d)
+{
+    Query q(d.conn());
+    q.open(QStringLiteral("select count(*) from t_SoftInfo"));
+    return q.value(0).toInt();
+}
+
+} // namespace
+
+class TestMainWindow final : public QObject
+{
+    Q_OBJECT
+private slots:
+    void titleAndStatusBar_data() { zu::test::addEngineRows(); }
+    void titleAndStatusBar()
+    {
+        ZU_TEST_DATABASE(db);
+        TfrmData& d = db.dataModule();
+        d.F().exec(QStringLiteral("update t_SoftInfo set Version = ?"), {QStringLiteral("2.10")});
+        d.setCurrentUserName(QStringLiteral("Admin"));
+        ScriptedDialogs dialogs;
+        TfrmMain main;
+        main.show();
+        QCOMPARE(main.windowTitle(), QStringLiteral("zu电器售后服务管理软件2.10"));
+        QCOMPARE(main.statusText(0), QStringLiteral("当前登录用户:Admin"));
+        QCOMPARE(main.statusText(2), QStringLiteral("当前版本号2.10"));
+        if (db.isServer()) {
+            QVERIFY2(main.statusText(1).startsWith(QStringLiteral("数据库:PostgreSQL,服务器127.0.0.1:")), qPrintable(main.statusText(1)));
+            QVERIFY(main.statusText(1).endsWith(QStringLiteral(",数据库") + db.serverDatabaseName()));
+        } else {
+            QCOMPARE(main.statusText(1), QStringLiteral("数据库:SQLite,数据库路径") + db.home().file(QStringLiteral("Database/Service.db")));
+        }
+        QVERIFY(dialogs.shown().isEmpty());
+    }
+
+    void emptySoftInfoGivesNoVersion()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        db.dataModule().F().exec(QStringLiteral("delete from t_SoftInfo"));
+        ScriptedDialogs dialogs;
+        TfrmMain main;
+        main.show();
+        QCOMPARE(main.windowTitle(), QStringLiteral("zu电器售后服务管理软件"));
+        QCOMPARE(main.statusText(2), QStringLiteral("当前版本号"));
+    }
+
+    void startUpErrorIsShownAndTheWindowStays()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        db.dataModule().F().exec(QStringLiteral("drop table T_remind"));
+        ScriptedDialogs dialogs;
+        TfrmMain main;
+        main.show();
+        QCOMPARE(dialogs.messages().size(), 1);
+        QVERIFY2(dialogs.last().text.contains(QStringLiteral("T_remind"), Qt::CaseInsensitive), qPrintable(dialogs.last().text));
+        QCOMPARE(dialogs.last().icon, QMessageBox::Critical);
+        QVERIFY(main.isVisible());
+        QVERIFY(!main.Timer1().isActive());
+        // The window's title was set before the failing step.
+        QCOMPARE(main.windowTitle(), QStringLiteral("zu电器售后服务管理软件1.0"));
+    }
+
+    void userWithoutRights()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        db.dataModule().setCurrentUserRights(QString());
+        TfrmMain main;
+        main.ApplyUserRights();
+        for (const QString& name : kGoverned)
+            QVERIFY2(!main.action(name)->isEnabled(), qPrintable(name));
+        for (const char* own : {"N12", "N26", "N31", "N40", "N41", "helpTxT"})
+            QVERIFY2(main.action(QString::fromLatin1(own))->isEnabled(), own);
+        // Menu items with captions of their own follow their action.
+        QVERIFY(!main.action(QStringLiteral("E1"))->isEnabled());
+    }
+
+    void rightsEnableOnlyWhatIsGranted()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        TfrmMain main;
+        db.dataModule().setCurrentUserRights(QStringLiteral("'修改密码',"));
+        main.ApplyUserRights();
+        QVERIFY(main.action(QStringLiteral("actpassword"))->isEnabled());
+        QVERIFY(!main.action(QStringLiteral("actCustM"))->isEnabled());
+
+        // A command that is granted but has no window yet stays disabled until it gets one.
+        db.dataModule().setCurrentUserRights(QStringLiteral("'修改密码','客户管理',"));
+        main.ApplyUserRights();
+        QVERIFY(!main.action(QStringLiteral("actCustM"))->isEnabled());
+        int opened = 0;
+        main.setCommand(QStringLiteral("actCustM"), [&opened] { ++opened; });
+        QVERIFY(main.action(QStringLiteral("actCustM"))->isEnabled());
+        main.action(QStringLiteral("actCustM"))->trigger();
+        main.findChild<QWidget*>(QStringLiteral("ToolButton1"));
+        QCOMPARE(opened, 1);
+    }
+
+    void menusAndToolBarAsLaidOut()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        TfrmMain main;
+        QStringList menus;
+        for (QAction* a : main.menuBar()->actions())
+            menus << a->text();
+        QCOMPARE(menus, (QStringList{QStringLiteral("系统设置"), QStringLiteral("基础信息"), QStringLiteral("报表中心"), QStringLiteral("帮助")}));
+        for (const QString& name : kGoverned)
+            QVERIFY2(main.action(name), qPrintable(name));
+        QCOMPARE(main.action(QStringLiteral("actCustM"))->text(), QStringLiteral("客户管理"));
+        QCOMPARE(main.action(QStringLiteral("E1"))->text(), QStringLiteral("客户信息导出Excel"));
+        for (const char* button : {"ToolButton1", "ToolButton2", "btnConn", "btnclose"})
+            QVERIFY2(main.findChild<QWidget*>(QString::fromLatin1(button)), button);
+    }
+
+    void reminderTimerFiresOnceWhenDue_data()
+    {
+        QTest::addColumn<QString>("chetrues");
+        QTest::addColumn<int>("dueInDays"); // -1: nobody due
+        QTest::addColumn<bool>("fires");
+        QTest::newRow("due, pop-up on") << QStringLiteral("1") << 7 << true;
+        QTest::newRow("due, pop-up off") << QStringLiteral("0") << 3 << false;
+        QTest::newRow("nobody due") << QStringLiteral("1") << -1 << false;
+        QTest::newRow("due tomorrow, empty setting") << QString() << 1 << true;
+    }
+    void reminderTimerFiresOnceWhenDue()
+    {
+        QFETCH(QString, chetrues);
+        QFETCH(int, dueInDays);
+        QFETCH(bool, fires);
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        TfrmData& d = db.dataModule();
+        d.F().exec(QStringLiteral("update T_remind set chetrues = ?"), {chetrues});
+        if (dueInDays >= 0)
+            addDueCustomer(d, dueInDays);
+        addDueCustomer(d, 8); // beyond the horizon of 7 days
+        ScriptedDialogs dialogs;
+        TfrmMain main;
+        int opened = 0;
+        main.setReminderWindow([&opened] { ++opened; });
+        QSignalSpy due(&main, &TfrmMain::remindersDue);
+        main.show();
+        QCOMPARE(main.Timer1().isActive(), fires);
+        QCOMPARE(d.qryRemind().recordCount(), dueInDays >= 0 ? 1 : 0);
+        if (fires) {
+            QVERIFY(due.wait(3000));
+        } else {
+            QTest::qWait(1300);
+        }
+        QTest::qWait(1200);
+        QCOMPARE(due.count(), fires ? 1 : 0);
+        QCOMPARE(opened, fires ? 1 : 0);
+        main.hide();
+        main.show(); // showing again does not run the start-up work again
+        QTest::qWait(1200);
+        QCOMPARE(opened, fires ? 1 : 0);
+    }
+
+    void helpAndWebSite()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        ScriptedDialogs dialogs;
+        TfrmMain main;
+        main.action(QStringLiteral("N26"))->trigger();
+        QCOMPARE(dialogs.last().kind, QStringLiteral("open-externally"));
+        QCOMPARE(dialogs.last().text, db.home().file(QStringLiteral("帮助文件.html")));
+        main.findChild<QWidget*>(QStringLiteral("helpTxTButton"));
+        main.action(QStringLiteral("helpTxT"))->trigger();
+        QCOMPARE(dialogs.shown().size(), 2);
+
+        main.action(QStringLiteral("N41"))->trigger();
+        QCOMPARE(dialogs.last().kind, QStringLiteral("message")); // no address set yet
+        db.dataModule().ConfigIni().writeString(QStringLiteral("config"), QStringLiteral("WebSite"), QStringLiteral("https://shop.example/"));
+        main.action(QStringLiteral("N41"))->trigger();
+        QCOMPARE(dialogs.last().kind, QStringLiteral("open-externally"));
+        QCOMPARE(dialogs.last().text, QStringLiteral("https://shop.example/"));
+    }
+
+    void helpFileShipsBesideTheProgram()
+    {
+        const QString file = QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/帮助文件.html");
+        QFile help(file);
+        QVERIFY2(help.open(QIODevice::ReadOnly), qPrintable(file));
+        const QString text = QString::fromUtf8(help.readAll());
+        QVERIFY(text.contains(QStringLiteral("初次使用时的用户为")));
+    }
+
+    void companyInformationSavedTwiceLeavesOneRow()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        TfrmData& d = db.dataModule();
+        ScriptedDialogs dialogs;
+        for (int round = 0; round < 2; ++round) {
+            TfrmCoInFo dialog;
+            dialog.show();
+            dialog.findChild<QLineEdit*>(QStringLiteral("edtCoName"))->setText(QStringLiteral("张家电器'%1").arg(round));
+            dialog.findChild<QLineEdit*>(QStringLiteral("edtEmail"))->setText(QStringLiteral("shop@example.cn"));
+            dialog.findChild<QPushButton*>(QStringLiteral("btnPost"))->click();
+            dialog.findChild<QPushButton*>(QStringLiteral("btnPost"))->click();
+            QVERIFY(dialog.isVisible());
+        }
+        QCOMPARE(dialogs.messages(), QStringList(4, QStringLiteral("设置成功！")));
+        QCOMPARE(dialogs.last().title, QStringLiteral("提示"));
+        QCOMPARE(softInfoRows(d), 1);
+        TfrmCoInFo reopened;
+        QCOMPARE(reopened.findChild<QLineEdit*>(QStringLiteral("edtCoName"))->text(), QStringLiteral("张家电器'1"));
+        Query q(d.conn());
+        q.open(QStringLiteral("select Version from t_SoftInfo"));
+        QCOMPARE(q.value(0).toString(), QStringLiteral("1.0")); // untouched
+
+        d.F().exec(QStringLiteral("delete from t_SoftInfo"));
+        TfrmCoInFo fresh;
+        QVERIFY(fresh.findChild<QLineEdit*>(QStringLiteral("edtCoName"))->text().isEmpty());
+        fresh.findChild<QPushButton*>(QStringLiteral("btnPost"))->click();
+        QCOMPARE(softInfoRows(d), 1);
+    }
+
+    void copyFile()
+    {
+        zu::test::TestHome home;
+        home.write(QStringLiteral("a.db"), "new content");
+        home.write(QStringLiteral("b.db"), "old content that is longer");
+        CopyFile(home.file(QStringLiteral("a.db")), home.file(QStringLiteral("b.db")));
+        QCOMPARE(home.read(QStringLiteral("b.db")), QByteArray("new content"));
+
+        QVERIFY_THROWS_EXCEPTION(CommandError, CopyFile(home.file(QStringLiteral("missing.db")), home.file(QStringLiteral("b.db"))));
+        QCOMPARE(home.read(QStringLiteral("b.db")), QByteArray("new content"));
+        QVERIFY_THROWS_EXCEPTION(CommandError, CopyFile(home.file(QStringLiteral("a.db")), home.file(QStringLiteral("no/such/dir/c.db"))));
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
