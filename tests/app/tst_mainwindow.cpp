@@ -1,5 +1,7 @@
 #include "app/tfrmcoinfo.h"
 #include "app/tfrmmain.h"
+#include "app/entrysequence.h"
+#include "data/mdichild.h"
 #include "data/routines.h"
 #include "support/scripteddialogs.h"
 #include "support/testdatabase.h"
@@ -34,6 +36,19 @@ int softInfoRows(TfrmData& d)
     q.open(QStringLiteral("select count(*) from t_SoftInfo"));
     return q.value(0).toInt();
 }
+
+// A child window as ShowMdiChild creates them: (area, reference), the reference set at once.
+class ChildWindow final : public QWidget
+{
+    Q_OBJECT
+public:
+    ChildWindow(QWidget* parent, QPointer<ChildWindow>& reference) : QWidget(parent)
+    {
+        reference = this;
+        ++created;
+    }
+    static inline int created = 0;
+};
 
 } // namespace
 
@@ -249,6 +264,38 @@ private slots:
         QVERIFY(fresh.findChild<QLineEdit*>(QStringLiteral("edtCoName"))->text().isEmpty());
         fresh.findChild<QPushButton*>(QStringLiteral("btnPost"))->click();
         QCOMPARE(softInfoRows(d), 1);
+    }
+
+    void showMdiChildBringsTheOpenWindowForward()
+    {
+        QMdiArea area;
+        area.show();
+        QPointer<ChildWindow> reference;
+        ChildWindow::created = 0;
+        ChildWindow* first = ShowMdiChild(&area, reference);
+        QCOMPARE(reference.data(), first);
+        QVERIFY(area.subWindowList().first()->isMaximized());
+        area.subWindowList().first()->showMinimized();
+        ChildWindow* again = ShowMdiChild(&area, reference);
+        QCOMPARE(again, first);
+        QCOMPARE(ChildWindow::created, 1);
+        QVERIFY(!area.subWindowList().first()->isMinimized());
+        QCOMPARE(area.subWindowList().size(), 1);
+
+        area.subWindowList().first()->close();
+        QTRY_VERIFY(reference.isNull());
+        ChildWindow* fresh = ShowMdiChild(&area, reference);
+        QVERIFY(fresh);
+        QCOMPARE(ChildWindow::created, 2);
+        QCOMPARE(reference.data(), fresh);
+    }
+
+    void qtTextsInChinese()
+    {
+        installChineseTranslations();
+        QMessageBox box(QMessageBox::Question, QStringLiteral("t"), QStringLiteral("x"), QMessageBox::Yes | QMessageBox::No);
+        QVERIFY2(box.button(QMessageBox::Yes)->text().contains(QStringLiteral("是")), qPrintable(box.button(QMessageBox::Yes)->text()));
+        QVERIFY(box.button(QMessageBox::No)->text().contains(QStringLiteral("否")));
     }
 
     void copyFile()
