@@ -7,7 +7,7 @@ out=${1:-build/screenshots/main.png}
 mkdir -p "$(dirname "$out")"
 
 need=()
-for p in xvfb xdotool imagemagick; do
+for p in xvfb xdotool imagemagick sqlite3; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || need+=("$p")
 done
 if [ ${#need[@]} -gt 0 ]; then
@@ -21,6 +21,7 @@ trap 'kill ${app:-0} ${xvfb:-0} 2>/dev/null || true; rm -rf "$home"' EXIT
 cp build/bin/zu build/bin/zu-conntool "$home"/
 cp build/bin/*.html "$home"/ 2>/dev/null || true
 "$home/zu-conntool" init --home "$home" >/dev/null
+sqlite3 "$home/Database/Service.db" < scripts/sample-data.sql
 printf '[login]\nUsername=0\n' > "$home/Config.ini"
 
 display=:${ZU_DISPLAY:-77}
@@ -45,3 +46,10 @@ xdotool key --clearmodifiers Return
 sleep 2.5
 import -window root "$out"
 echo "$out"
+if [ -n "${ZU_SHOT_EDITOR:-}" ]; then
+  # The customer editor, opened on the first customer.
+  xdotool mousemove 84 98 click 1
+  sleep 1.5
+  import -window root "${ZU_SHOT_EDITOR}"
+  echo "${ZU_SHOT_EDITOR}"
+fi

@@ -1,5 +1,7 @@
 #include "entrysequence.h"
 
+#include "commands.h"
+
 #include "tfrmlogin.h"
 #include "tfrmmain.h"
 #include "tfrmsplash.h"
@@ -33,6 +35,7 @@ bool EntrySequence::start()
     QApplication::setApplicationDisplayName(QStringLiteral("zu软件"));
 
     m_main = std::make_unique<TfrmMain>();
+    installCommands(*m_main);
     m_data = std::make_unique<TfrmData>(m_home, TfrmData::Opener(),
                                         [&splash](const QString& text) { splash->setStatus(text); });
     splash.reset();

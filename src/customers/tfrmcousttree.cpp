@@ -1,0 +1,230 @@
+#include "tfrmcousttree.h"
+
+#include "categorycodes.h"
+#include "dicttree.h"
+#include "tfrmcustom.h"
+#include "ui_tfrmcousttree.h"
+
+#include "data/datamodule.h"
+#include "data/dialogs.h"
+#include "data/guard.h"
+#include "data/routines.h"
+
+#include <QMenu>
+
+namespace zu {
+
+namespace {
+
+const QString kCustomerKind = QStringLiteral("用户类别");
+
+} // namespace
+
+TfrmCoustTree::TfrmCoustTree(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TfrmCoustTree>())
+{
+    ui->setupUi(this);
+    for (const char* tab : {"用户类别", "公司类别", "型号类别", "故障类别", "权限类别", "投诉类别"})
+        ui->pcBasic->addTab(QString::fromUtf8(tab));
+    ui->pcBasic->setCurrentIndex(0);
+    ui->tvBasic->setSelectionMode(QAbstractItemView::SingleSelection);
+
+    auto on = [this](QAbstractButton* b, void (TfrmCoustTree::*slot)()) {
+        connect(b, &QAbstractButton::clicked, this, [this, slot] { guarded(this, [this, slot] { (this->*slot)(); }); });
+    };
+    connect(ui->TB_Add, &QAbstractButton::clicked, this, [this] { guarded(this, [this] { beginAdd(true); }); });
+    on(ui->TB_Edit, &TfrmCoustTree::TB_EditClick);
+    on(ui->TB_Del, &TfrmCoustTree::TB_DelClick);
+    on(ui->TB_Save, &TfrmCoustTree::TB_SaveClick);
+    on(ui->TB_Cancel, &TfrmCoustTree::TB_CancelClick);
+    on(ui->tbSelect, &TfrmCoustTree::tbSelectClick);
+    on(ui->btnRefresh, &TfrmCoustTree::btnRefreshClick);
+    connect(ui->tbExit, &QAbstractButton::clicked, this, &QDialog::reject);
+    connect(ui->tvBasic, &QTreeWidget::itemClicked, this, [this] { guarded(this, [this] { tvBasicClick(); }); });
+    connect(ui->tvBasic, &QTreeWidget::currentItemChanged, this, [this] { guarded(this, [this] { tvBasicClick(); }); });
+    connect(ui->tvBasic, &QTreeWidget::itemDoubleClicked, this, [this] { guarded(this, [this] { treeDoubleClicked(); }); });
+    connect(ui->N1, &QAction::triggered, this, [this] { guarded(this, [this] { beginAdd(false); }); });
+    connect(ui->N2, &QAction::triggered, this, [this] { guarded(this, [this] { beginAdd(true); }); });
+    connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QMenu menu(this);
+        menu.addAction(ui->N1);
+        menu.addAction(ui->N2);
+        menu.exec(mapToGlobal(at));
+    });
+    ui->tvBasic->setContextMenuPolicy(Qt::NoContextMenu); // the dialog's own menu everywhere
+
+    ArrangeTabOrder(this, true);
+    setWindowTitle(QStringLiteral("基本信息设置"));
+}
+
+TfrmCoustTree::~TfrmCoustTree() = default;
+
+void TfrmCoustTree::setChoiceTarget(std::function<void(const QString&, const QString&)> target)
+{
+    m_target = std::move(target);
+}
+
+QString TfrmCoustTree::kind() const
+{
+    return ui->pcBasic->tabText(ui->pcBasic->currentIndex());
+}
+
+void TfrmCoustTree::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (m_shown)
+        return;
+    m_shown = true;
+    guarded(this, [this] { FormShow(); });
+}
+
+void TfrmCoustTree::FormShow()
+{
+    btnRefreshClick();
+    ui->pcBasic->hide();
+    if (FManage) {
+        ui->tbSelect->hide();
+    } else {
+        setWindowTitle(kCustomerKind);
+    }
+}
+
+void TfrmCoustTree::btnRefreshClick()
+{
+    LoadDictTree(ui->tvBasic, kind(), kind());
+    ui->tvBasic->setCurrentItem(ui->tvBasic->topLevelItem(0));
+    ui->tvBasic->setEnabled(true);
+    tvBasicClick();
+}
+
+void TfrmCoustTree::tvBasicClick()
+{
+    const QTreeWidgetItem* node = ui->tvBasic->currentItem();
+    if (!node || !ui->tvBasic->isEnabled())
+        return;
+    ui->edtcode->setText(codeFromNodeText(node->text(0)));
+    ui->edtName->setText(nameFromNodeText(node->text(0)));
+}
+
+void TfrmCoustTree::setEditing(bool editing)
+{
+    ui->TB_Add->setEnabled(!editing);
+    ui->TB_Edit->setEnabled(!editing);
+    ui->TB_Del->setEnabled(!editing);
+    ui->TB_Save->setEnabled(editing);
+    ui->TB_Cancel->setEnabled(editing);
+    ui->tvBasic->setEnabled(!editing);
+}
+
+void TfrmCoustTree::beginAdd(bool child)
+{
+    if (ui->TB_Save->isEnabled())
+        return; // an addition or a name change is pending
+    FAddChild = child;
+    MakeNewCode(); // may refuse: a full parent
+    FAdding = true;
+    ui->edtName->setEnabled(true);
+    ui->edtName->setFocus();
+    setEditing(true);
+}
+
+void TfrmCoustTree::MakeNewCode()
+{
+    FBaseCode = ui->edtcode->text();
+    const QString proposal = proposeCategoryCode(kind(), FBaseCode, FAddChild);
+    ui->edtcode->setText(proposal);
+}
+
+void TfrmCoustTree::TB_EditClick()
+{
+    if (ui->edtcode->text().isEmpty()) {
+        info(QStringLiteral("根节点不能编辑，请重新选择！"));
+        return;
+    }
+    FAdding = false;
+    ui->edtName->setEnabled(true);
+    setEditing(true);
+    notifyChanged();
+}
+
+void TfrmCoustTree::TB_SaveClick()
+{
+    Query& f = zu::data().F();
+    const QString name = ui->edtName->text().trimmed();
+    if (FAdding) {
+        ExecSql(f, QStringLiteral("insert into T_Dict_cate (name, code, tableName) values (?, ?, ?)"),
+                {name, ui->edtcode->text().trimmed(), kind()});
+    } else {
+        ExecSql(f, QStringLiteral("update T_Dict_cate set name = ? where TableName = ? and code = ?"),
+                {name, kind(), ui->edtcode->text()});
+    }
+    setEditing(false);
+    ui->edtName->setEnabled(false);
+    btnRefreshClick();
+    notifyChanged();
+}
+
+void TfrmCoustTree::TB_CancelClick()
+{
+    setEditing(false);
+    for (QAbstractButton* b : {static_cast<QAbstractButton*>(ui->tbSelect), static_cast<QAbstractButton*>(ui->btnRefresh),
+                               static_cast<QAbstractButton*>(ui->tbExit)})
+        b->setEnabled(true);
+    // The boxes keep what they show until another node is clicked.
+    const QSignalBlocker block(ui->tvBasic);
+    ui->tvBasic->setCurrentItem(ui->tvBasic->topLevelItem(0));
+}
+
+void TfrmCoustTree::TB_DelClick()
+{
+    if (!ui->tvBasic->currentItem()) {
+        info(QStringLiteral("您没有选择节点，请选择！"));
+        return;
+    }
+    if (ui->edtcode->text().isEmpty()) {
+        info(QStringLiteral("根节点不能删除，请重新选择！"));
+        return;
+    }
+    const auto answer = dialogs().message(this, QStringLiteral("提示"),
+                                          QStringLiteral("如果您选择的是父节点，其子节点也将会删除，点击确定继续！"),
+                                          QMessageBox::Information, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);
+    if (answer == QMessageBox::Ok)
+        deleteCategorySubtree(kind(), ui->edtcode->text().trimmed());
+    btnRefreshClick();
+    notifyChanged();
+}
+
+void TfrmCoustTree::tbSelectClick()
+{
+    if (ui->edtcode->text().isEmpty()) {
+        dialogs().message(this, QString(), QStringLiteral("请您选择有效的用户类别！"), QMessageBox::NoIcon, QMessageBox::Ok,
+                          QMessageBox::Ok);
+        return;
+    }
+    if (m_target)
+        m_target(ui->edtName->text(), ui->edtcode->text());
+    accept();
+}
+
+void TfrmCoustTree::treeDoubleClicked()
+{
+    if (!FManage) {
+        tbSelectClick();
+        return;
+    }
+    if (ui->edtcode->text().isEmpty())
+        dialogs().message(this, QString(), QStringLiteral("请您选择有效的用户类别！"), QMessageBox::NoIcon, QMessageBox::Ok,
+                          QMessageBox::Ok);
+}
+
+void TfrmCoustTree::notifyChanged()
+{
+    if (TfrmCustom* customers = TfrmCustom::instance())
+        customers->RefreshCategoryTree();
+}
+
+void TfrmCoustTree::info(const QString& text)
+{
+    dialogs().message(this, QStringLiteral("提示"), text, QMessageBox::Information, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+} // namespace zu

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QDialog>
+#include <functional>
+#include <memory>
+
+namespace Ui {
+class TfrmCoustTree;
+}
+
+namespace zu {
+
+// Maintains the customer categories; in selection mode also chooses one for the customer editor.
+class TfrmCoustTree final : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TfrmCoustTree(QWidget* parent = nullptr);
+    ~TfrmCoustTree() override;
+
+    bool FManage = true;
+    // Where a chosen category's name and code go (the open customer editor).
+    void setChoiceTarget(std::function<void(const QString& name, const QString& code)> target);
+
+    QString kind() const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void FormShow();
+    void btnRefreshClick();
+    void tvBasicClick();
+    void beginAdd(bool child);
+    void MakeNewCode();
+    void TB_EditClick();
+    void TB_SaveClick();
+    void TB_CancelClick();
+    void TB_DelClick();
+    void tbSelectClick();
+    void treeDoubleClicked();
+    void setEditing(bool editing);
+    void notifyChanged();
+    void info(const QString& text);
+
+    std::unique_ptr<Ui::TfrmCoustTree> ui;
+    bool FAdding = false;
+    bool FAddChild = false;
+    QString FBaseCode;
+    bool m_shown = false;
+    std::function<void(const QString&, const QString&)> m_target;
+};
+
+} // namespace zu

@@ -1,0 +1,129 @@
+#include "tfrmcustname.h"
+
+#include "ui_tfrmcustname.h"
+
+#include "columns/gridcolumns.h"
+#include "columns/listgrid.h"
+#include "data/datamodule.h"
+#include "data/dialogs.h"
+#include "data/errors.h"
+#include "data/guard.h"
+#include "data/routines.h"
+
+#include <QLineEdit>
+
+namespace zu {
+
+namespace {
+
+// Which boxes of the opener receive the chosen customer's name and code, by caller tag.
+struct PickerTarget
+{
+    const char* caller;
+    const char* nameBox;
+    const char* codeBox;
+};
+
+const PickerTarget kTargets[] = {
+    {"frmService", "edtCustname", "edtCustCode"},
+    {"frmCell", "edtCustName", "edtCustCode"},
+    {"frmComplain", "edtCustname", "edtCustCode"},
+};
+
+const QString kLayout = QStringLiteral("T_Cust_show");
+
+} // namespace
+
+TfrmCustname::TfrmCustname(QWidget* opener) : QDialog(opener), ui(std::make_unique<Ui::TfrmCustname>()), m_opener(opener)
+{
+    ui->setupUi(this);
+    connect(ui->cmbselect, &QComboBox::activated, this, [this] { guarded(this, [this] { cmbselectChange(); }); });
+    connect(ui->BitBtn1, &QPushButton::clicked, this, [this] { guarded(this, [this] { BitBtn1Click(); }); });
+    connect(ui->dgselect, &ListGrid::doubleClicked, this, [this] { guarded(this, [this] { dgselectDblClick(); }); });
+}
+
+TfrmCustname::~TfrmCustname() = default;
+
+void TfrmCustname::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (m_shown)
+        return;
+    m_shown = true;
+    guarded(this, [this] { FormShow(); });
+}
+
+void TfrmCustname::FormShow()
+{
+    TfrmData& d = zu::data();
+    Query& f = d.F();
+    OpenSql(f, QStringLiteral("select name from T_FieldShow where ") + d.dialect().textEquals(QStringLiteral("TableName"))
+                   + QStringLiteral(" order by ID"),
+            {kLayout});
+    ui->cmbFiled->clear();
+    for (; !f.eof(); f.next())
+        ui->cmbFiled->addItem(f.value(0).toString());
+    f.close();
+    ui->cmbFiled->setCurrentIndex(-1);
+
+    DataSet& list = d.qryselect();
+    list.open();
+    LoadGridColumns(ui->dgselect, &list, kLayout);
+    FillComboFromSql(ui->cmbselect, QStringLiteral("select * from T_Dict_cate where tablename = ? order by code"),
+                     {QStringLiteral("用户类别")}, 0, QString());
+}
+
+void TfrmCustname::cmbselectChange()
+{
+    const QString name = ui->cmbselect->currentText();
+    DataSet& list = zu::data().qryselect();
+    if (name.isEmpty())
+        list.open(QStringLiteral("(ClassCode is null or ClassCode = ?)"), {QString()});
+    else
+        list.open(QStringLiteral("ClassCode = ?"), {name});
+}
+
+void TfrmCustname::BitBtn1Click()
+{
+    TfrmData& d = zu::data();
+    Query& f = d.F();
+    OpenSql(f, QStringLiteral("select field from T_FieldShow where name = ? order by ID"), {ui->cmbFiled->currentText()});
+    const QString column = f.eof() ? QString() : f.value(0).toString();
+    f.close();
+    const QString key = ui->edtkey->text();
+    if (key.isEmpty())
+        return;
+    if (ui->cmbFiled->currentText().isEmpty() || column.isEmpty()) {
+        dialogs().message(this, QString(), QStringLiteral("请选择一个查询条件"), QMessageBox::NoIcon, QMessageBox::Ok,
+                          QMessageBox::Ok);
+        return;
+    }
+    DataSet& list = d.qryselect();
+    if (list.fieldIndex(column) < 0)
+        throw DbError(QStringLiteral("客户表中没有字段 %1").arg(column));
+    // The field name comes from the layout table, never from the user; it is still checked above.
+    list.open(d.dialect().likeCondition(list.fieldName(list.fieldIndex(column))), {likePrefix(key)});
+}
+
+void TfrmCustname::dgselectDblClick()
+{
+    const DataSet& list = zu::data().qryselect();
+    if (list.currentRow() < 0)
+        return;
+    const PickerTarget* target = nullptr;
+    for (const PickerTarget& t : kTargets)
+        if (FCaller == QLatin1String(t.caller))
+            target = &t;
+    if (!target || !m_opener)
+        return;
+    // The customer of the row that was double-clicked, even when others share its name.
+    const QString name = list.fieldText(QStringLiteral("CustName"));
+    const QString code = list.fieldText(QStringLiteral("IDCode"));
+    if (auto* box = m_opener->findChild<QLineEdit*>(QString::fromLatin1(target->nameBox)))
+        box->setText(name);
+    if (auto* box = m_opener->findChild<QLineEdit*>(QString::fromLatin1(target->codeBox)))
+        box->setText(code);
+    accept();
+}
+
+} // namespace zu

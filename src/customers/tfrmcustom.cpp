@@ -1,0 +1,361 @@
+#include "tfrmcustom.h"
+
+#include "categorycodes.h"
+#include "dicttree.h"
+#include "tfrmcousttree.h"
+#include "tfrmcustomadd.h"
+#include "tfrmselect.h"
+#include "ui_tfrmcustom.h"
+
+#include "columns/gridcolumns.h"
+#include "columns/listgrid.h"
+#include "data/datamodule.h"
+#include "data/dialogs.h"
+#include "data/guard.h"
+#include "data/routines.h"
+
+#include <QMenu>
+#include <QTableView>
+
+namespace zu {
+
+namespace {
+
+QPointer<TfrmCustom> g_customWindow;
+
+const QString kCustomerLayout = QStringLiteral("T_Cust_show");
+
+QString today()
+{
+    return QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
+}
+
+} // namespace
+
+// One detail tab: its list, grid, commands and layouts.
+struct TfrmCustom::DetailTab
+{
+    DataSet* list;
+    ListGrid* grid;
+    QString loadLayout, saveLayout, chooserLayout, chooserCaller, exportTitle;
+    std::function<void(QWidget*, bool)> CustomerWindowCommands::*editor;
+    QAbstractButton *add, *edit, *del, *exportButton;
+    QAction *addItem, *editItem, *delItem, *chooserItem, *saveItem;
+};
+
+TfrmCustom* TfrmCustom::instance()
+{
+    return g_customWindow.data();
+}
+
+QPointer<TfrmCustom>& TfrmCustom::reference()
+{
+    return g_customWindow;
+}
+
+TfrmCustom::TfrmCustom(QWidget* parent, QPointer<TfrmCustom>& reference)
+    : QWidget(parent), ui(std::make_unique<Ui::TfrmCustom>())
+{
+    reference = this;
+    g_customWindow = this;
+    ui->setupUi(this);
+    ui->Splitter1->setSizes({161, 800});
+    ui->Splitter2->setStretchFactor(0, 3);
+    ui->Splitter2->setStretchFactor(1, 1);
+    ui->PageControl1->setMinimumHeight(227);
+
+    bind(ui->btnInsert, [this] { btnInsertClick(); });
+    bind(ui->N22, [this] { btnInsertClick(); });
+    bind(ui->ToolButton2, [this] { ToolButton2Click(); });
+    bind(ui->N23, [this] { ToolButton2Click(); });
+    bind(ui->ToolButton1, [this] { ToolButton1Click(); });
+    bind(ui->N34, [this] { ToolButton1Click(); });
+    bind(ui->ToolButton3, [this] { ToolButton3Click(); });
+    bind(ui->shuaxin, [this] { shuaxinClick(); });
+    bind(ui->ToolButton4, [this] { exportCustomers(); });
+    bind(ui->Excel1, [this] { exportCustomers(); });
+    bind(ui->N29, [this] {
+        if (m_commands.printWorkOrder)
+            m_commands.printWorkOrder(this);
+    });
+    bind(ui->N11, [this] {
+        if (m_commands.chooseColumns)
+            m_commands.chooseColumns(this, kCustomerLayout, QStringLiteral("frmCustom"));
+    });
+    bind(ui->ing1, [this] { SaveGridColumns(ui->dgCustom, kCustomerLayout); });
+    bind(ui->N1, [this] { RefreshCategoryTree(); });
+    bind(ui->N10, [this] { openCategoryEditor(); });
+    connect(ui->ToolButton7, &QAbstractButton::clicked, this, [this] {
+        if (QWidget* frame = parentWidget(); frame && frame->inherits("QMdiSubWindow"))
+            frame->close();
+        else
+            close();
+    });
+    connect(ui->tvCuston, &QTreeWidget::itemClicked, this, [this] { guarded(this, [this] { tvCustonClick(); }); });
+    connect(ui->dgCustom, &ListGrid::doubleClicked, this, [this] { guarded(this, [this] { ToolButton2Click(); }); });
+
+    connect(ui->dgCustom, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QMenu menu(this);
+        menu.addActions({ui->N22, ui->N23, ui->N34});
+        menu.addSeparator();
+        menu.addActions({ui->N29, ui->Excel1});
+        menu.addSeparator();
+        menu.addActions({ui->N11, ui->ing1});
+        menu.exec(ui->dgCustom->mapToGlobal(at));
+    });
+    connect(ui->tvCuston, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QMenu menu(this);
+        menu.addActions({ui->N1, ui->N10});
+        menu.exec(ui->tvCuston->viewport()->mapToGlobal(at));
+    });
+    wireDetailTabs();
+    updateCommands();
+}
+
+TfrmCustom::~TfrmCustom() = default;
+
+void TfrmCustom::bind(QAbstractButton* button, std::function<void()> body)
+{
+    connect(button, &QAbstractButton::clicked, this, [this, body] { guarded(this, body); });
+}
+
+void TfrmCustom::bind(QAction* action, std::function<void()> body)
+{
+    connect(action, &QAction::triggered, this, [this, body] { guarded(this, body); });
+}
+
+void TfrmCustom::wireDetailTabs()
+{
+    TfrmData& d = zu::data();
+    m_tabs = {
+        {&d.qryServiceCust(), ui->dgServiceCust, QStringLiteral("T_Serviceshowcust"), QStringLiteral("T_serviceshowcust"),
+         QStringLiteral("t_Serviceshowcust"), QStringLiteral("frmCustomService"), QStringLiteral("维修记录"),
+         &CustomerWindowCommands::serviceEditor, ui->ToolButton8, ui->ToolButton9, ui->ToolButton10,
+         ui->ToolButton11, ui->N2, ui->N3, ui->N4, ui->N13, ui->N19},
+        {&d.qryCallCust(), ui->dgcallCust, QStringLiteral("T_callshowCust"), QStringLiteral("T_callshowCust"),
+         QStringLiteral("T_callshowCust"), QStringLiteral("frmCustomcall"), QStringLiteral("回访信息"),
+         &CustomerWindowCommands::callEditor, ui->ToolButton12, ui->ToolButton13, ui->ToolButton14,
+         ui->ToolButton15, ui->N5, ui->N6, ui->N7, ui->N16, ui->N20},
+        {&d.qryComplainCust(), ui->dgcomplainCust, QStringLiteral("T_complainCust"), QStringLiteral("T_complainCust"),
+         QStringLiteral("T_complainCust"), QStringLiteral("frmCustomcomplain"), QStringLiteral("投诉信息"),
+         &CustomerWindowCommands::complainEditor, ui->ToolButton16, ui->ToolButton17, ui->ToolButton18,
+         ui->ToolButton19, ui->xi1, ui->N8, ui->N9, ui->N18, ui->N21},
+    };
+    for (const DetailTab& tab : m_tabs) {
+        const DetailTab* t = &tab;
+        bind(tab.add, [this, t] { detailAdd(*t); });
+        bind(tab.addItem, [this, t] { detailAdd(*t); });
+        bind(tab.edit, [this, t] { detailEdit(*t); });
+        bind(tab.editItem, [this, t] { detailEdit(*t); });
+        bind(tab.del, [this, t] { detailDelete(*t); });
+        bind(tab.delItem, [this, t] { detailDelete(*t); });
+        bind(tab.exportButton, [this, t] {
+            if (m_commands.exportList)
+                m_commands.exportList(this, *t->list, t->grid, t->exportTitle + today());
+        });
+        bind(tab.chooserItem, [this, t] {
+            if (m_commands.chooseColumns)
+                m_commands.chooseColumns(this, t->chooserLayout, t->chooserCaller);
+        });
+        bind(tab.saveItem, [t] { SaveGridColumns(t->grid, t->saveLayout); });
+        connect(tab.grid, &ListGrid::doubleClicked, this,
+                [this, t] { guarded(this, [this, t] { detailEdit(*t); }); });
+        connect(tab.grid, &QWidget::customContextMenuRequested, this, [this, t](const QPoint& at) {
+            QMenu menu(this);
+            menu.addActions({t->addItem, t->editItem, t->delItem});
+            menu.addSeparator();
+            menu.addActions({t->chooserItem, t->saveItem});
+            menu.exec(t->grid->mapToGlobal(at));
+        });
+    }
+}
+
+void TfrmCustom::setCommands(CustomerWindowCommands commands)
+{
+    m_commands = std::move(commands);
+    updateCommands();
+}
+
+void TfrmCustom::updateCommands()
+{
+    const bool canExport = bool(m_commands.exportList);
+    const bool canChoose = bool(m_commands.chooseColumns);
+    ui->ToolButton4->setEnabled(canExport);
+    ui->Excel1->setEnabled(canExport);
+    ui->N29->setEnabled(bool(m_commands.printWorkOrder));
+    ui->N11->setEnabled(canChoose);
+    for (const DetailTab& tab : m_tabs) {
+        const bool hasEditor = bool(m_commands.*tab.editor);
+        for (QAbstractButton* b : {tab.add, tab.edit})
+            b->setEnabled(hasEditor);
+        tab.addItem->setEnabled(hasEditor);
+        tab.editItem->setEnabled(hasEditor);
+        tab.exportButton->setEnabled(canExport);
+        tab.chooserItem->setEnabled(canChoose);
+    }
+}
+
+ListGrid* TfrmCustom::dgCustom() const
+{
+    return ui->dgCustom;
+}
+
+ListGrid* TfrmCustom::dgServiceCust() const
+{
+    return ui->dgServiceCust;
+}
+
+ListGrid* TfrmCustom::dgcallCust() const
+{
+    return ui->dgcallCust;
+}
+
+ListGrid* TfrmCustom::dgcomplainCust() const
+{
+    return ui->dgcomplainCust;
+}
+
+void TfrmCustom::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (m_shown)
+        return;
+    m_shown = true;
+    guarded(this, [this] { FormShow(); });
+}
+
+void TfrmCustom::FormShow()
+{
+    RefreshCategoryTree();
+    setWindowTitle(QStringLiteral("客户管理"));
+    TfrmData& d = zu::data();
+    // The detail lists follow the current customer from here on.
+    for (const DetailTab& tab : m_tabs)
+        LoadGridColumns(tab.grid, tab.list, tab.loadLayout);
+    LoadGridColumns(ui->dgCustom, &d.qryCustom(), kCustomerLayout);
+    d.qryCustom().open();
+}
+
+void TfrmCustom::RefreshCategoryTree()
+{
+    LoadDictTree(ui->tvCuston, QStringLiteral("用户类别"), QStringLiteral("用户类别"));
+    ui->tvCuston->setCurrentItem(ui->tvCuston->topLevelItem(0));
+    ui->tvCuston->setEnabled(true);
+}
+
+void TfrmCustom::tvCustonClick()
+{
+    const QTreeWidgetItem* node = ui->tvCuston->currentItem();
+    const QString code = node ? codeFromNodeText(node->text(0)) : QString();
+    DataSet& customers = zu::data().qryCustom();
+    if (code.isEmpty())
+        customers.open(QString(), {}, QStringLiteral("CusttityID"));
+    else
+        customers.open(zu::data().dialect().likeCondition(QStringLiteral("typecode")), {likePrefix(code)},
+                       QStringLiteral("CusttityID"));
+    LoadGridColumns(ui->dgCustom, &customers, QStringLiteral("T_CUST_Show"));
+}
+
+void TfrmCustom::shuaxinClick()
+{
+    DataSet& customers = zu::data().qryCustom();
+    customers.open();
+    LoadGridColumns(ui->dgCustom, &customers, kCustomerLayout);
+}
+
+void TfrmCustom::btnInsertClick()
+{
+    TfrmCustomAdd editor(this);
+    editor.FIsAdd = true;
+    editor.exec();
+}
+
+void TfrmCustom::ToolButton2Click()
+{
+    if (zu::data().qryCustom().currentRow() < 0)
+        return;
+    TfrmCustomAdd editor(this);
+    editor.FIsAdd = false;
+    editor.exec();
+}
+
+void TfrmCustom::ToolButton1Click()
+{
+    TfrmData& d = zu::data();
+    DataSet& customers = d.qryCustom();
+    const QString name = customers.currentRow() >= 0 ? customers.fieldText(QStringLiteral("CustName")) : QString();
+    if (!dialogs().askYesNo(this, QStringLiteral("提示"),
+                            QStringLiteral("您确定要删除'") + name + QStringLiteral("'吗？将删除当前记录所有的相关内容！"),
+                            QMessageBox::Information))
+        return;
+    if (customers.currentRow() < 0)
+        return;
+    const QString code = customers.fieldText(QStringLiteral("IDCode"));
+    TransactionGuard tx(d.conn());
+    Query q(d.conn());
+    if (!code.isEmpty())
+        q.exec(QStringLiteral("delete from T_service where CustCode = ?"), {code});
+    customers.deleteCurrent();
+    tx.commit();
+}
+
+void TfrmCustom::ToolButton3Click()
+{
+    TfrmSelect search(this);
+    search.exec();
+}
+
+void TfrmCustom::openCategoryEditor()
+{
+    TfrmCoustTree editor(this);
+    editor.FManage = true;
+    editor.exec();
+}
+
+void TfrmCustom::exportCustomers()
+{
+    if (m_commands.exportList)
+        m_commands.exportList(this, zu::data().qryCustom(), ui->dgCustom, QStringLiteral("客户信息") + today());
+}
+
+void TfrmCustom::detailAdd(const DetailTab& tab)
+{
+    if (const auto& open = m_commands.*tab.editor)
+        open(this, true);
+}
+
+void TfrmCustom::detailEdit(const DetailTab& tab)
+{
+    // Without a current record there is nothing to change: an edit would insert an unchecked row.
+    if (tab.list->currentRow() < 0)
+        return;
+    if (const auto& open = m_commands.*tab.editor)
+        open(this, false);
+}
+
+void TfrmCustom::detailDelete(const DetailTab& tab)
+{
+    DataSet& list = *tab.list;
+    const QString name = list.currentRow() >= 0 ? list.fieldText(QStringLiteral("CustName")) : QString();
+    if (!dialogs().askYesNo(this, QStringLiteral("提示"), QStringLiteral("您确定要删除'") + name + QStringLiteral("'信息吗？"),
+                            QMessageBox::Information))
+        return;
+    if (list.currentRow() >= 0)
+        list.deleteCurrent();
+}
+
+void TfrmCustom::reloadColumns(const QString& caller)
+{
+    if (caller == QLatin1String("frmCustom")) {
+        // The chooser shows every customer again with the new columns.
+        DataSet& customers = zu::data().qryCustom();
+        customers.open();
+        LoadGridColumns(ui->dgCustom, &customers, kCustomerLayout);
+        return;
+    }
+    for (const DetailTab& tab : m_tabs)
+        if (tab.chooserCaller == caller)
+            LoadGridColumns(tab.grid, tab.list, tab.loadLayout);
+}
+
+} // namespace zu

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+class QAbstractButton;
+class QAction;
+
+namespace Ui {
+class TfrmCustom;
+}
+
+namespace zu {
+
+class DataSet;
+class ListGrid;
+
+// What the customer window asks of windows that live in other parts of the program. A command
+// left empty keeps its buttons and menu items disabled.
+struct CustomerWindowCommands
+{
+    // The editors of the detail tabs: service records, return visits, complaints.
+    std::function<void(QWidget* parent, bool isAdd)> serviceEditor, callEditor, complainEditor;
+    std::function<void(QWidget* parent, DataSet& list, ListGrid* grid, const QString& title)> exportList;
+    std::function<void(QWidget* parent, const QString& layoutName, const QString& caller)> chooseColumns;
+    std::function<void(QWidget* parent)> printWorkOrder;
+};
+
+// The customer register: the category tree, the customer list and the service records, return
+// visits and complaints of the current customer.
+class TfrmCustom final : public QWidget
+{
+    Q_OBJECT
+public:
+    TfrmCustom(QWidget* parent, QPointer<TfrmCustom>& reference);
+    ~TfrmCustom() override;
+
+    // The open customer window, if there is one.
+    static TfrmCustom* instance();
+    static QPointer<TfrmCustom>& reference();
+
+    void setCommands(CustomerWindowCommands commands);
+
+    // Reloads the category tree and selects its root; the customer list stays as it is.
+    void RefreshCategoryTree();
+
+    ListGrid* dgCustom() const;
+    ListGrid* dgServiceCust() const;
+    ListGrid* dgcallCust() const;
+    ListGrid* dgcomplainCust() const;
+
+    // Re-reads the columns of the grid shown with the given layout (after the column chooser).
+    void reloadColumns(const QString& caller);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    struct DetailTab;
+
+    void FormShow();
+    void tvCustonClick();
+    void shuaxinClick();
+    void btnInsertClick();
+    void ToolButton2Click();
+    void ToolButton1Click();
+    void ToolButton3Click();
+    void openCategoryEditor();
+    void exportCustomers();
+    void detailAdd(const DetailTab& tab);
+    void detailEdit(const DetailTab& tab);
+    void detailDelete(const DetailTab& tab);
+    void wireDetailTabs();
+    void updateCommands();
+    void bind(QAbstractButton* button, std::function<void()> body);
+    void bind(QAction* action, std::function<void()> body);
+
+    std::unique_ptr<Ui::TfrmCustom> ui;
+    std::vector<DetailTab> m_tabs;
+    CustomerWindowCommands m_commands;
+    bool m_shown = false;
+};
+
+} // namespace zu

@@ -1,0 +1,335 @@
+#include "tfrmcustomadd.h"
+
+#include "tfrmcousttree.h"
+#include "ui_tfrmcustomadd.h"
+
+#include "data/dataset.h"
+#include "data/datamodule.h"
+#include "data/dialogs.h"
+#include "data/errors.h"
+#include "data/guard.h"
+#include "data/numbertext.h"
+#include "data/routines.h"
+
+#include <QComboBox>
+#include <QPlainTextEdit>
+
+namespace zu {
+
+namespace {
+
+enum class Box
+{
+    Text,
+    Combo,
+    Memo,
+    Integer, // 台数
+    Decimal, // written as a number
+    Count,   // gift quantities: whole numbers
+    Date,
+};
+
+struct FieldBox
+{
+    const char* column;
+    const char* widget;
+    Box box;
+    int decimals;
+    const char* label; // named in messages
+};
+
+// Which box shows and writes which column. The free number boxes sit on screen as 数值项1..4 but
+// write intD, intA, intC, intB.
+const FieldBox kFields[] = {
+    {"CustName", "edtCustName", Box::Text, 0, "用户名称"},
+    {"IDCode", "edtIDCode", Box::Text, 0, "客户编号"},
+    {"Address", "edtAddress", Box::Text, 0, "地址"},
+    {"Phone", "edtPhone", Box::Text, 0, "固定电话"},
+    {"Mobile", "edtMobile", Box::Text, 0, "手机"},
+    {"classCode", "edttype", Box::Text, 0, "类别"},
+    {"TypeCode", "edtTypeCode", Box::Text, 0, "类别编号"},
+    {"GoodsCode", "edtGoodsCode", Box::Text, 0, "机身编码"},
+    {"Goodsunit", "cmbGoodsunit", Box::Combo, 0, "型号"},
+    {"Number", "edtNumber", Box::Integer, 0, "台数"},
+    {"Price", "edtPrice", Box::Decimal, 1, "零售价"},
+    {"Money", "edtMoney", Box::Decimal, 1, "总金额"},
+    {"GiftnameA", "cmbGiftnameA", Box::Combo, 0, "赠品名称A"},
+    {"GiftNumberA", "edtGiftNumberA", Box::Count, 0, "赠品数量A"},
+    {"GiftnameB", "cmbGiftnameB", Box::Combo, 0, "赠品名称B"},
+    {"GiftNumberB", "edtGiftNumberB", Box::Count, 0, "赠品数量B"},
+    {"gathering", "edtgathering", Box::Decimal, 1, "收款"},
+    {"Emptionaddress", "cmbEmptionaddress", Box::Combo, 0, "购买地点"},
+    {"EmptionDate", "cmbEmptionDate", Box::Date, 0, "购买日期"},
+    {"Install", "cmbInstall", Box::Combo, 0, "安装部"},
+    {"OrderDate", "cmbOrderDate", Box::Date, 0, "预约安装"},
+    {"AgainDate", "cmbDateTAgainDate", Box::Date, 0, "重约安装"},
+    {"Zipcode", "edtZipcode", Box::Text, 0, "邮编"},
+    {"OrderCode", "cmbOrderCode", Box::Combo, 0, "开单批号"},
+    {"Voucherid", "edtVoucherid", Box::Text, 0, "票据号"},
+    {"BusinessMen", "cmbBusinessMen", Box::Combo, 0, "业务员"},
+    {"Remark", "edtRemark", Box::Memo, 0, "备注信息"},
+    {"CharA", "edtChar1", Box::Text, 0, "字符串项1"},
+    {"CharB", "edtChar2", Box::Text, 0, "字符串项2"},
+    {"CharC", "edtChar3", Box::Text, 0, "字符串项3"},
+    {"CharD", "edtChar4", Box::Text, 0, "字符串项4"},
+    {"intD", "edtvalue4", Box::Decimal, 3, "数值项1"},
+    {"intA", "edtvalue1", Box::Decimal, 1, "数值项2"},
+    {"intC", "edtvalue3", Box::Decimal, 3, "数值项3"},
+    {"intB", "edtvalue2", Box::Decimal, 3, "数值项4"},
+    {"remind", "remind", Box::Date, 0, "用户提醒"},
+    {"DateA", "cmbDateA", Box::Date, 0, "时间项1"},
+    {"DateB", "cmbDateB", Box::Date, 0, "时间项2"},
+};
+
+// The lookup lists behind the combo boxes.
+const QPair<const char*, const char*> kLists[] = {
+    {"cmbGoodsunit", "型号"},      {"cmbGiftnameA", "赠品"},  {"cmbGiftnameB", "赠品"},
+    {"cmbEmptionaddress", "购买地点"}, {"cmbInstall", "安装部"}, {"cmbOrderCode", "开单批号"},
+    {"cmbBusinessMen", "业务员"},
+};
+
+// Integer columns fed from a decimal box keep the whole number.
+bool integerColumn(const FieldBox& f)
+{
+    return f.box == Box::Integer || f.box == Box::Count || QByteArray(f.column).startsWith("int");
+}
+
+void warn(QWidget* parent, const QString& text)
+{
+    dialogs().message(parent, QStringLiteral("系统提示"), text, QMessageBox::Question, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+} // namespace
+
+TfrmCustomAdd::TfrmCustomAdd(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TfrmCustomAdd>())
+{
+    ui->setupUi(this);
+    ui->edtTypeCode->setVisible(false);
+    connect(ui->btnInsert, &QPushButton::clicked, this, [this] { guarded(this, [this] { btnInsertClick(); }); });
+    connect(ui->btnClose, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ui->btnSelectType, &QToolButton::clicked, this, [this] { guarded(this, [this] { chooseCategory(); }); });
+    guarded(this, [this] { FormCreate(); });
+}
+
+TfrmCustomAdd::~TfrmCustomAdd() = default;
+
+void TfrmCustomAdd::FormCreate()
+{
+    ArrangeTabOrder(this, true);
+    for (const FieldBox& f : kFields) {
+        QWidget* w = findChild<QWidget*>(QString::fromLatin1(f.widget));
+        switch (f.box) {
+        case Box::Text:
+            static_cast<QLineEdit*>(w)->clear();
+            break;
+        case Box::Combo:
+            static_cast<QComboBox*>(w)->setEditText(QString());
+            break;
+        case Box::Memo:
+            static_cast<QPlainTextEdit*>(w)->clear();
+            break;
+        case Box::Integer:
+        case Box::Count:
+            static_cast<QLineEdit*>(w)->setText(QStringLiteral("0"));
+            break;
+        case Box::Decimal:
+            static_cast<QLineEdit*>(w)->setText(formatNumber(0, f.decimals));
+            break;
+        case Box::Date:
+            static_cast<NullableDateEdit*>(w)->setDate(QDate::currentDate());
+            break;
+        }
+    }
+    const QString sql = QStringLiteral("select * from t_type where %1 = ? order by id").arg(zu::data().dialect().quote(QStringLiteral("table")));
+    for (const auto& [combo, list] : kLists)
+        FillComboFromSql(findChild<QComboBox*>(QString::fromLatin1(combo)), sql, {QString::fromUtf8(list)}, 0, QString());
+}
+
+void TfrmCustomAdd::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (m_shown)
+        return;
+    m_shown = true;
+    guarded(this, [this] { FormShow(); });
+}
+
+void TfrmCustomAdd::FormShow()
+{
+    setWindowTitle(QStringLiteral("新增客户信息"));
+    ui->btnInsert->setText(QStringLiteral("添加&S"));
+    ui->edtadmin->setText(zu::data().CurrentUserName());
+    if (FIsAdd)
+        return;
+    setWindowTitle(QStringLiteral("修改客户信息"));
+    ui->btnInsert->setText(QStringLiteral("修改&S"));
+    const DataSet& customers = zu::data().qryCustom();
+    loadRow(customers);
+    ui->edtadmin->setText(customers.fieldText(QStringLiteral("exeMen")));
+    FOldIDCode = customers.fieldText(QStringLiteral("IDCode"));
+}
+
+void TfrmCustomAdd::loadRow(const DataSet& customers)
+{
+    for (const FieldBox& f : kFields) {
+        QWidget* w = findChild<QWidget*>(QString::fromLatin1(f.widget));
+        const QVariant v = customers.field(QString::fromLatin1(f.column));
+        switch (f.box) {
+        case Box::Text:
+            static_cast<QLineEdit*>(w)->setText(v.toString());
+            break;
+        case Box::Combo:
+            static_cast<QComboBox*>(w)->setEditText(v.toString());
+            break;
+        case Box::Memo:
+            static_cast<QPlainTextEdit*>(w)->setPlainText(v.toString());
+            break;
+        case Box::Integer:
+        case Box::Count:
+            static_cast<QLineEdit*>(w)->setText(v.isNull() ? QString() : QString::number(v.toInt()));
+            break;
+        case Box::Decimal:
+            static_cast<QLineEdit*>(w)->setText(v.isNull() ? QString() : formatNumber(v.toDouble(), f.decimals));
+            break;
+        case Box::Date:
+            static_cast<NullableDateEdit*>(w)->setValue(v);
+            break;
+        }
+    }
+}
+
+QVariantMap TfrmCustomAdd::collectValues() const
+{
+    QVariantMap values;
+    for (const FieldBox& f : kFields) {
+        QWidget* w = findChild<QWidget*>(QString::fromLatin1(f.widget));
+        const QString column = QString::fromLatin1(f.column);
+        switch (f.box) {
+        case Box::Text:
+            values.insert(column, static_cast<QLineEdit*>(w)->text());
+            break;
+        case Box::Combo:
+            values.insert(column, static_cast<QComboBox*>(w)->currentText());
+            break;
+        case Box::Memo:
+            values.insert(column, static_cast<QPlainTextEdit*>(w)->toPlainText());
+            break;
+        case Box::Integer:
+        case Box::Count:
+        case Box::Decimal: {
+            auto* edit = static_cast<QLineEdit*>(w);
+            const QString label = QString::fromUtf8(f.label);
+            if (integerColumn(f) && f.box != Box::Decimal) {
+                const std::optional<int> n = parseIntegerText(edit->text());
+                if (!n) {
+                    warn(const_cast<TfrmCustomAdd*>(this),
+                         QStringLiteral("“%1”中的“%2”不是整数，请您重新录入！").arg(label, edit->text()));
+                    edit->setFocus();
+                    abortSilently();
+                }
+                values.insert(column, *n);
+            } else {
+                const std::optional<double> d = parseDecimalText(edit->text());
+                if (!d) {
+                    warn(const_cast<TfrmCustomAdd*>(this),
+                         QStringLiteral("“%1”中的“%2”不是有效的数值，请您重新录入！").arg(label, edit->text()));
+                    edit->setFocus();
+                    abortSilently();
+                }
+                values.insert(column, integerColumn(f) ? QVariant(qRound(*d)) : QVariant(*d));
+            }
+            break;
+        }
+        case Box::Date:
+            values.insert(column, static_cast<NullableDateEdit*>(w)->value());
+            break;
+        }
+    }
+    values.insert(QStringLiteral("exeMen"), zu::data().CurrentUserName());
+    return values;
+}
+
+void TfrmCustomAdd::btnInsertClick()
+{
+    DataSet& customers = zu::data().qryCustom();
+    if (!customers.isOpen())
+        customers.open();
+    if (FIsAdd) {
+        RequireText(ui->edtIDCode, ui->edtIDCode->text(), QStringLiteral("客户编号不能为空，请您重新录入！"));
+        RequireText(ui->edtCustName, ui->edtCustName->text(), QStringLiteral("客户名称不能为空，请您重新录入！"));
+        CheckUnique(zu::data().qryTemp(), QStringLiteral("IDCode"), QStringLiteral("T_Cust"), ui->edtIDCode->text(),
+                    QStringLiteral("客户编号重复，请您重新录入！"));
+        CheckUnique(zu::data().qryTemp(), QStringLiteral("Custname"), QStringLiteral("T_Cust"), ui->edtCustName->text(),
+                    QStringLiteral("客户名称相同，请您重新录入！"));
+        insertCustomer(customers, collectValues());
+    } else {
+        if (customers.currentRow() < 0)
+            throw CommandError(QStringLiteral("没有要修改的客户记录"));
+        const QString code = ui->edtIDCode->text();
+        if (code != FOldIDCode) {
+            Query& q = zu::data().qryTemp();
+            OpenSql(q, QStringLiteral("select * from T_Cust where IDCode = ?"), {code});
+            if (!q.isEmpty()) {
+                warn(this, QStringLiteral("客户编号重复！"));
+                ui->edtIDCode->setFocus();
+                return;
+            }
+        }
+        updateCustomer(customers, collectValues());
+    }
+    accept();
+}
+
+void TfrmCustomAdd::insertCustomer(DataSet& customers, const QVariantMap& values)
+{
+    customers.append();
+    try {
+        for (auto it = values.constBegin(); it != values.constEnd(); ++it)
+            customers.setField(it.key(), it.value());
+        customers.post();
+    } catch (...) {
+        customers.cancel(); // nothing half-added remains
+        throw;
+    }
+}
+
+void TfrmCustomAdd::updateCustomer(DataSet& customers, const QVariantMap& values)
+{
+    TfrmData& d = zu::data();
+    const QString newCode = values.value(QStringLiteral("IDCode")).toString();
+    {
+        TransactionGuard tx(d.conn());
+        try {
+            customers.edit();
+            for (auto it = values.constBegin(); it != values.constEnd(); ++it)
+                customers.setField(it.key(), it.value());
+            customers.post();
+            Query q(d.conn());
+            for (const char* table : {"T_Service", "T_Call", "T_Complain"})
+                q.exec(QStringLiteral("update %1 set CustCode = ? where CustCode = ?").arg(QLatin1String(table)),
+                       {newCode, FOldIDCode});
+            tx.commit();
+        } catch (...) {
+            customers.cancel();
+            throw; // rolled back by the guard; the user sees the database's text
+        }
+    }
+    // The detail lists show the records under the (possibly new) code.
+    customers.refresh();
+}
+
+void TfrmCustomAdd::chooseCategory()
+{
+    TfrmCoustTree chooser(this);
+    chooser.FManage = false;
+    chooser.setChoiceTarget([this](const QString& name, const QString& code) { setCategory(name, code); });
+    chooser.exec();
+}
+
+void TfrmCustomAdd::setCategory(const QString& name, const QString& code)
+{
+    ui->edttype->setText(name);
+    ui->edtTypeCode->setText(code);
+}
+
+} // namespace zu

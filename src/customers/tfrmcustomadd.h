@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QDialog>
+#include <QVariantMap>
+#include <memory>
+
+namespace Ui {
+class TfrmCustomAdd;
+}
+
+namespace zu {
+
+class DataSet;
+
+// Adds a customer to the customer list or changes its current customer. A changed customer code
+// is carried into the customer's service records, return visits and complaints.
+class TfrmCustomAdd final : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TfrmCustomAdd(QWidget* parent = nullptr);
+    ~TfrmCustomAdd() override;
+
+    bool FIsAdd = true;
+
+    // Writes a category chosen in the category editor into the category boxes.
+    void setCategory(const QString& name, const QString& code);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormShow();
+    void btnInsertClick();
+    void chooseCategory();
+    void loadRow(const DataSet& customers);
+    // The values of every box by column; stops with a message naming the box when a number
+    // cannot be read.
+    QVariantMap collectValues() const;
+    void insertCustomer(DataSet& customers, const QVariantMap& values);
+    void updateCustomer(DataSet& customers, const QVariantMap& values);
+
+    std::unique_ptr<Ui::TfrmCustomAdd> ui;
+    QString FOldIDCode;
+    bool m_shown = false;
+};
+
+} // namespace zu

@@ -1,0 +1,97 @@
+#include "tfrmselect.h"
+
+#include "customersearch.h"
+#include "ui_tfrmselect.h"
+
+#include "data/datamodule.h"
+#include "data/guard.h"
+#include "data/routines.h"
+
+namespace zu {
+
+TfrmSelect::TfrmSelect(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TfrmSelect>())
+{
+    ui->setupUi(this);
+    const QList<std::tuple<QCheckBox*, QDateEdit*, QDateEdit*>> ranges{{ui->goumai, ui->goumaiA, ui->goumaiB},
+                                                                        {ui->yuyue, ui->yuyueA, ui->yuyueB},
+                                                                        {ui->congyue, ui->congyueA, ui->congyueB}};
+    for (const auto& [box, from, to] : ranges)
+        connect(box, &QCheckBox::toggled, this, [this, box, from, to] { rangeTicked(box, from, to); });
+    connect(ui->BitBtn1, &QPushButton::clicked, this, [this] { guarded(this, [this] { BitBtn1Click(); }); });
+    connect(ui->BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
+    guarded(this, [this] { FormCreate(); });
+}
+
+TfrmSelect::~TfrmSelect() = default;
+
+void TfrmSelect::FormCreate()
+{
+    ArrangeTabOrder(this, true);
+    for (QLineEdit* e : findChildren<QLineEdit*>())
+        e->clear();
+    ui->Remarks->clear();
+    TfrmData& d = zu::data();
+    FillComboFromSql(ui->cmbclassCode, QStringLiteral("select * from T_Dict_cate where tablename = ? order by code"),
+                     {QStringLiteral("用户类别")}, 0, QString());
+    const QString list = QStringLiteral("select * from T_type where %1 = ? order by id").arg(d.dialect().quote(QStringLiteral("table")));
+    FillComboFromSql(ui->cmbOrderCode, list, {QStringLiteral("开单批号")}, 0, QString());
+    FillComboFromSql(ui->cmbBusinessMen, list, {QStringLiteral("业务员")}, 0, QString());
+    FillComboFromSql(ui->cmbGoodsunit, list, {QStringLiteral("型号")}, 0, QString());
+}
+
+void TfrmSelect::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (m_shown)
+        return;
+    m_shown = true;
+    for (QDateEdit* box : {ui->goumaiA, ui->goumaiB, ui->yuyueA, ui->yuyueB, ui->congyueA, ui->congyueB}) {
+        box->setEnabled(false);
+        box->setDate(QDate::currentDate());
+    }
+}
+
+void TfrmSelect::rangeTicked(QCheckBox* box, QDateEdit* from, QDateEdit* to)
+{
+    const bool on = box->isChecked();
+    from->setEnabled(on);
+    to->setEnabled(on);
+    if (on) {
+        const QDate today = QDate::currentDate();
+        from->setDate(QDate(today.year(), today.month(), 1));
+    }
+}
+
+CustomerSearch TfrmSelect::conditions() const
+{
+    CustomerSearch s;
+    s.texts = {{QStringLiteral("CustName"), ui->edtName->text()},
+               {QStringLiteral("GoodsCode"), ui->edtGoodsCode->text()},
+               {QStringLiteral("address"), ui->edtAddress->text()},
+               {QStringLiteral("phone"), ui->edtPhone->text()},
+               {QStringLiteral("Mobile"), ui->edtMobile->text()},
+               {QStringLiteral("classCode"), ui->cmbclassCode->currentText()},
+               {QStringLiteral("Goodsunit"), ui->cmbGoodsunit->currentText()},
+               {QStringLiteral("OrderCode"), ui->cmbOrderCode->currentText()},
+               {QStringLiteral("Voucherid"), ui->edtVoucherid->text()},
+               {QStringLiteral("BusinessMen"), ui->cmbBusinessMen->currentText()},
+               {QStringLiteral("Remark"), ui->Remarks->toPlainText()}};
+    if (ui->goumai->isChecked())
+        s.ranges << CustomerSearch::Range{QStringLiteral("EmptionDate"), ui->goumaiA->date(), ui->goumaiB->date()};
+    if (ui->yuyue->isChecked())
+        s.ranges << CustomerSearch::Range{QStringLiteral("OrderDate"), ui->yuyueA->date(), ui->yuyueB->date()};
+    if (ui->congyue->isChecked())
+        s.ranges << CustomerSearch::Range{QStringLiteral("AgainDate"), ui->congyueA->date(), ui->congyueB->date()};
+    return s;
+}
+
+void TfrmSelect::BitBtn1Click()
+{
+    DataSet& customers = zu::data().qryCustom();
+    customers.close();
+    const CustomerSearch::Condition c = conditions().condition(zu::data().dialect());
+    customers.open(c.where, c.bindValues);
+    accept();
+}
+
+} // namespace zu

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QDialog>
+#include <memory>
+
+class QCheckBox;
+class QDateEdit;
+
+namespace Ui {
+class TfrmSelect;
+}
+
+namespace zu {
+
+struct CustomerSearch;
+
+// The customer search: replaces the customer list with the customers meeting every condition.
+class TfrmSelect final : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TfrmSelect(QWidget* parent = nullptr);
+    ~TfrmSelect() override;
+
+    CustomerSearch conditions() const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void FormCreate();
+    void rangeTicked(QCheckBox* box, QDateEdit* from, QDateEdit* to);
+    void BitBtn1Click();
+
+    std::unique_ptr<Ui::TfrmSelect> ui;
+    bool m_shown = false;
+};
+
+} // namespace zu
