@@ -297,22 +297,22 @@ void TfrmCustomAdd::updateCustomer(DataSet& customers, const QVariantMap& values
 {
     TfrmData& d = zu::data();
     const QString newCode = values.value(QStringLiteral("IDCode")).toString();
-    {
+    try {
         TransactionGuard tx(d.conn());
-        try {
-            customers.edit();
-            for (auto it = values.constBegin(); it != values.constEnd(); ++it)
-                customers.setField(it.key(), it.value());
-            customers.post();
-            Query q(d.conn());
-            for (const char* table : {"T_Service", "T_Call", "T_Complain"})
-                q.exec(QStringLiteral("update %1 set CustCode = ? where CustCode = ?").arg(QLatin1String(table)),
-                       {newCode, FOldIDCode});
-            tx.commit();
-        } catch (...) {
-            customers.cancel();
-            throw; // rolled back by the guard; the user sees the database's text
-        }
+        customers.edit();
+        for (auto it = values.constBegin(); it != values.constEnd(); ++it)
+            customers.setField(it.key(), it.value());
+        customers.post();
+        Query q(d.conn());
+        for (const char* table : {"T_Service", "T_Call", "T_Complain"})
+            q.exec(QStringLiteral("update %1 set CustCode = ? where CustCode = ?").arg(QLatin1String(table)),
+                   {newCode, FOldIDCode});
+        tx.commit();
+    } catch (...) {
+        // Rolled back: the list shows the stored row again; the user sees the database's text.
+        customers.cancel();
+        customers.refresh();
+        throw;
     }
     // The detail lists show the records under the (possibly new) code.
     customers.refresh();

@@ -163,6 +163,7 @@ void Connection::commit()
 void Connection::rollback()
 {
     database().rollback();
+    ++m_rollbacks;
 }
 
 TransactionGuard::TransactionGuard(Connection& connection) : m_connection(connection)

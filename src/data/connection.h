@@ -55,6 +55,8 @@ public:
     void begin();
     void commit();
     void rollback();
+    // Counts rollbacks: rows read before one may show values that were never committed.
+    quint64 rollbackCount() const { return m_rollbacks; }
 
 private:
     bool openEmbedded();
@@ -64,6 +66,7 @@ private:
     ConnectionSettings m_settings;
     QString m_name;
     QString m_lastError;
+    quint64 m_rollbacks = 0;
 };
 
 // Rolls the transaction back unless commit() was called.

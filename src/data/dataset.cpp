@@ -303,6 +303,11 @@ const DataSet::Row* DataSet::row(int index) const
 {
     if (index < 0 || index >= recordCount())
         return nullptr;
+    if (m_cacheRollbacks != m_connection.rollbackCount()) {
+        m_pages.clear();
+        m_pageUse.clear();
+        m_cacheRollbacks = m_connection.rollbackCount();
+    }
     const int page = index / kPageSize;
     auto it = m_pages.find(page);
     // A page read before rows were added to its end is read again.

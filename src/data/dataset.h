@@ -148,6 +148,7 @@ private:
     QVector<qint64> m_keys;
     mutable QHash<int, QVector<Row>> m_pages;
     mutable QList<int> m_pageUse; // least recently used first
+    mutable quint64 m_cacheRollbacks = 0;
 
     State m_state = State::Inactive;
     int m_current = -1;

@@ -48,8 +48,8 @@ int Query::exec(const QString& sql, const QVariantList& bindValues)
 
 void Query::close()
 {
-    if (m_query.isActive())
-        m_query.finish();
+    // Dropped, not just finished, so that no prepared statement outlives a reconnect.
+    m_query = QSqlQuery();
     m_open = false;
     m_eof = true;
     m_rowCount = 0;

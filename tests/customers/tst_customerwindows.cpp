@@ -1,0 +1,650 @@
+#include "columns/listgrid.h"
+#include "customers/tfrmcousttree.h"
+#include "customers/tfrmcustom.h"
+#include "customers/tfrmcustomadd.h"
+#include "customers/tfrmcustname.h"
+#include "customers/tfrmselect.h"
+#include "data/dateedit.h"
+#include "data/mdichild.h"
+#include "support/scripteddialogs.h"
+#include "support/testdatabase.h"
+#include "support/uitest.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QtTest>
+
+using namespace zu;
+using zu::test::control;
+using zu::test::ScriptedDialogs;
+using zu::test::whenModal;
+
+namespace {
+
+struct Customer
+{
+    QString name, code, typeCode, className;
+    QVariant purchased = {};
+};
+
+void addCategory(const QString& code, const QString& name)
+{
+    data().T().exec(QStringLiteral("insert into T_Dict_cate (name, code, tableName) values (?, ?, ?)"),
+                    {name, code, QStringLiteral("用户类别")});
+}
+
+void addCustomer(const Customer& c)
+{
+    data().T().exec(QStringLiteral("insert into T_Cust (CustName, IDCode, TypeCode, classCode, EmptionDate) values (?, ?, ?, ?, ?)"),
+                    {c.name, c.code, c.typeCode.isNull() ? QVariant() : QVariant(c.typeCode), c.className, c.purchased});
+}
+
+void addJournal(const char* table, const QString& code, const QString& name)
+{
+    data().T().exec(QStringLiteral("insert into %1 (CustCode, CustName) values (?, ?)").arg(QLatin1String(table)), {code, name});
+}
+
+int count(const QString& sql, const QVariantList& values = {})
+{
+    Query q(data().conn());
+    q.open(sql, values);
+    return q.value(0).toInt();
+}
+
+QStringList listed(DataSet& set, const char* field = "CustName")
+{
+    QStringList out;
+    for (int r = 0; r < set.recordCount(); ++r)
+        out << set.value(r, set.fieldIndex(QString::fromLatin1(field))).toString();
+    return out;
+}
+
+QTreeWidgetItem* findNode(QTreeWidget* tree, const QString& text)
+{
+    const auto found = tree->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
+    return found.isEmpty() ? nullptr : found.first();
+}
+
+// The customer window inside a client area, as the main window opens it.
+struct CustomerWindow
+{
+    QMdiArea area;
+    TfrmCustom* window = nullptr;
+    CustomerWindow()
+    {
+        area.resize(1000, 700);
+        area.show();
+        window = ShowMdiChild(&area, TfrmCustom::reference());
+    }
+    void clickNode(const QString& text)
+    {
+        auto* tree = control<QTreeWidget>(window, "tvCuston");
+        QTreeWidgetItem* node = text.isEmpty() ? tree->topLevelItem(0) : findNode(tree, text);
+        QVERIFY2(node, qPrintable(text));
+        tree->setCurrentItem(node);
+        emit tree->itemClicked(node, 0);
+    }
+};
+
+void fill(QWidget* editor, const char* box, const QString& text)
+{
+    if (auto* e = editor->findChild<QLineEdit*>(QString::fromLatin1(box)))
+        e->setText(text);
+    else if (auto* c = editor->findChild<QComboBox*>(QString::fromLatin1(box)))
+        c->setEditText(text);
+    else
+        qFatal("no box %s", box);
+}
+
+void press(QWidget* window, const char* button)
+{
+    control<QAbstractButton>(window, button)->click();
+}
+
+} // namespace
+
+class TestCustomerWindows final : public QObject
+{
+    Q_OBJECT
+private slots:
+    void treeClickFiltersByCodePrefix_data() { zu::test::addEngineRows(); }
+    void treeClickFiltersByCodePrefix()
+    {
+        ZU_TEST_DATABASE(db);
+        addCategory(QStringLiteral("01"), QStringLiteral("空调"));
+        addCategory(QStringLiteral("0101"), QStringLiteral("壁挂"));
+        addCategory(QStringLiteral("02"), QStringLiteral("冰箱"));
+        addCustomer({QStringLiteral("甲"), QStringLiteral("1"), QStringLiteral("01"), QStringLiteral("空调")});
+        addCustomer({QStringLiteral("乙"), QStringLiteral("2"), QStringLiteral("0101"), QStringLiteral("壁挂")});
+        addCustomer({QStringLiteral("丙"), QStringLiteral("3"), QStringLiteral("02"), QStringLiteral("冰箱")});
+        addCustomer({QStringLiteral("丁"), QStringLiteral("4"), QString(), QString()});
+        addCustomer({QStringLiteral("戊"), QStringLiteral("5"), QStringLiteral(""), QString()});
+        ScriptedDialogs dialogs;
+        CustomerWindow w;
+        DataSet& customers = db.dataModule().qryCustom();
+        QCOMPARE(customers.recordCount(), 5);
+        QCOMPARE(w.window->windowTitle(), QStringLiteral("客户管理"));
+
+        w.clickNode(QStringLiteral("01-空调"));
+        QCOMPARE(listed(customers), (QStringList{QStringLiteral("甲"), QStringLiteral("乙")}));
+        QCOMPARE(w.window->dgCustom()->footerText(0), QStringLiteral("共 2 条"));
+        w.clickNode(QStringLiteral("0101-壁挂"));
+        QCOMPARE(listed(customers), QStringList{QStringLiteral("乙")});
+        w.clickNode(QString());
+        QCOMPARE(customers.recordCount(), 5);
+
+        // Refresh shows everyone; the tree keeps its selection.
+        w.clickNode(QStringLiteral("02-冰箱"));
+        QCOMPARE(customers.recordCount(), 1);
+        press(w.window, "shuaxin");
+        QCOMPARE(customers.recordCount(), 5);
+        QCOMPARE(control<QTreeWidget>(w.window, "tvCuston")->currentItem()->text(0), QStringLiteral("02-冰箱"));
+        QVERIFY(dialogs.shown().isEmpty());
+    }
+
+    void detailsFollowTheCurrentCustomer()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        addCustomer({QStringLiteral("甲"), QStringLiteral("A")});
+        addCustomer({QStringLiteral("乙"), QStringLiteral("B")});
+        addJournal("T_service", QStringLiteral("A"), QStringLiteral("甲"));
+        addJournal("T_service", QStringLiteral("A"), QStringLiteral("甲"));
+        addJournal("T_call", QStringLiteral("B"), QStringLiteral("乙"));
+        addJournal("T_complain", QStringLiteral("B"), QStringLiteral("乙"));
+        CustomerWindow w;
+        QCOMPARE(w.window->dgServiceCust()->footerText(0), QStringLiteral("共 2 条"));
+        QCOMPARE(db.dataModule().qryCallCust().recordCount(), 0);
+        w.window->dgCustom()->view()->selectRow(1);
+        QCOMPARE(db.dataModule().qryCustom().currentRow(), 1);
+        QCOMPARE(w.window->dgServiceCust()->footerText(0), QStringLiteral("共 0 条"));
+        QCOMPARE(db.dataModule().qryCallCust().recordCount(), 1);
+        QCOMPARE(db.dataModule().qryComplainCust().recordCount(), 1);
+    }
+
+    void addWithEveryMessage()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        TfrmData& d = db.dataModule();
+        d.setCurrentUserName(QStringLiteral("操作员"));
+        addCustomer({QStringLiteral("已有"), QStringLiteral("OLD")});
+        ScriptedDialogs dialogs;
+        CustomerWindow w;
+        DataSet& customers = d.qryCustom();
+
+        TfrmCustomAdd editor(w.window);
+        editor.FIsAdd = true;
+        editor.show();
+        QCOMPARE(editor.windowTitle(), QStringLiteral("新增客户信息"));
+        QCOMPARE(control<QPushButton>(&editor, "btnInsert")->text(), QStringLiteral("添加&S"));
+        QCOMPARE(control<QLineEdit>(&editor, "edtadmin")->text(), QStringLiteral("操作员"));
+        QCOMPARE(control<QLineEdit>(&editor, "edtNumber")->text(), QStringLiteral("0"));
+        QCOMPARE(control<QLineEdit>(&editor, "edtPrice")->text(), QStringLiteral("0.0"));
+        QCOMPARE(control<NullableDateEdit>(&editor, "cmbEmptionDate")->date(), QDate::currentDate());
+
+        const QList<QPair<QPair<QString, QString>, QString>> refusals{
+            {{QString(), QStringLiteral("新客户")}, QStringLiteral("客户编号不能为空，请您重新录入！")},
+            {{QStringLiteral("N1"), QString()}, QStringLiteral("客户名称不能为空，请您重新录入！")},
+            {{QStringLiteral("OLD"), QStringLiteral("新客户")}, QStringLiteral("客户编号重复，请您重新录入！")},
+            {{QStringLiteral("N1"), QStringLiteral("已有")}, QStringLiteral("客户名称相同，请您重新录入！")},
+        };
+        for (const auto& [input, message] : refusals) {
+            fill(&editor, "edtIDCode", input.first);
+            fill(&editor, "edtCustName", input.second);
+            press(&editor, "btnInsert");
+            QCOMPARE(dialogs.last().text, message);
+            QCOMPARE(dialogs.last().title, QStringLiteral("系统提示"));
+            QVERIFY(editor.isVisible());
+        }
+        QCOMPARE(customers.recordCount(), 1);
+
+        // A number box that cannot be read names its field; everything typed stays.
+        fill(&editor, "edtIDCode", QStringLiteral("N1"));
+        fill(&editor, "edtCustName", QStringLiteral("O'Neil 张"));
+        fill(&editor, "edtNumber", QStringLiteral("两台"));
+        press(&editor, "btnInsert");
+        QVERIFY2(dialogs.last().text.contains(QStringLiteral("台数")), qPrintable(dialogs.last().text));
+        QVERIFY(editor.isVisible());
+        QCOMPARE(control<QLineEdit>(&editor, "edtCustName")->text(), QStringLiteral("O'Neil 张"));
+        fill(&editor, "edtNumber", QString()); // empty counts as 0
+        fill(&editor, "edtPrice", QStringLiteral("1,299.5"));
+        fill(&editor, "edtvalue4", QStringLiteral("7"));
+        fill(&editor, "cmbGoodsunit", QStringLiteral("KFR-35GW"));
+        control<NullableDateEdit>(&editor, "cmbOrderDate")->clear();
+        control<NullableDateEdit>(&editor, "remind")->setDate(QDate(2027, 1, 2));
+        editor.setCategory(QStringLiteral("空调"), QStringLiteral("01"));
+        press(&editor, "btnInsert");
+        QVERIFY(!editor.isVisible());
+
+        QCOMPARE(customers.recordCount(), 2);
+        QCOMPARE(customers.fieldText(QStringLiteral("CustName")), QStringLiteral("O'Neil 张"));
+        QCOMPARE(customers.field(QStringLiteral("Number")).toInt(), 0);
+        QCOMPARE(customers.field(QStringLiteral("Price")).toDouble(), 1299.5);
+        QCOMPARE(customers.field(QStringLiteral("intD")).toInt(), 7);
+        QCOMPARE(customers.field(QStringLiteral("intA")).toInt(), 0);
+        QVERIFY(customers.field(QStringLiteral("OrderDate")).isNull());
+        QCOMPARE(customers.field(QStringLiteral("remind")).toDateTime(), QDate(2027, 1, 2).startOfDay());
+        QCOMPARE(customers.fieldText(QStringLiteral("TypeCode")), QStringLiteral("01"));
+        QCOMPARE(customers.fieldText(QStringLiteral("classCode")), QStringLiteral("空调"));
+        QCOMPARE(customers.fieldText(QStringLiteral("exeMen")), QStringLiteral("操作员"));
+        QCOMPARE(w.window->dgCustom()->footerText(0), QStringLiteral("共 2 条"));
+    }
+
+    void editKeepsEverythingAndMovesTheRecords_data() { zu::test::addEngineRows(); }
+    void editKeepsEverythingAndMovesTheRecords()
+    {
+        ZU_TEST_DATABASE(db);
+        TfrmData& d = db.dataModule();
+        d.setCurrentUserName(QStringLiteral("李会计"));
+        addCategory(QStringLiteral("01"), QStringLiteral("空调"));
+        addCategory(QStringLiteral("02"), QStringLiteral("空调")); // the same name twice
+        addCustomer({QStringLiteral("甲"), QStringLiteral("A"), QStringLiteral("02"), QStringLiteral("空调")});
+        addCustomer({QStringLiteral("乙"), QStringLiteral("B")});
+        for (const char* t : {"T_service", "T_call", "T_complain"})
+            addJournal(t, QStringLiteral("A"), QStringLiteral("甲"));
+        ScriptedDialogs dialogs;
+        CustomerWindow w;
+        DataSet& customers = d.qryCustom();
+        customers.first();
+
+        {
+            TfrmCustomAdd editor(w.window);
+            editor.FIsAdd = false;
+            editor.show();
+            QCOMPARE(editor.windowTitle(), QStringLiteral("修改客户信息"));
+            QCOMPARE(control<QPushButton>(&editor, "btnInsert")->text(), QStringLiteral("修改&S"));
+            QVERIFY(control<NullableDateEdit>(&editor, "cmbEmptionDate")->isEmpty()); // no date stays no date
+            QVERIFY(control<QLineEdit>(&editor, "edtNumber")->text().isEmpty());
+            fill(&editor, "edtIDCode", QStringLiteral("B"));
+            press(&editor, "btnInsert");
+            QCOMPARE(dialogs.last().text, QStringLiteral("客户编号重复！"));
+            QVERIFY(editor.isVisible());
+            fill(&editor, "edtIDCode", QStringLiteral("A2"));
+            press(&editor, "btnInsert");
+            QVERIFY(!editor.isVisible());
+        }
+        QCOMPARE(dialogs.messages().size(), 1);
+        QVERIFY(customers.locate(QStringLiteral("CustName"), QStringLiteral("甲")));
+        QCOMPARE(customers.fieldText(QStringLiteral("IDCode")), QStringLiteral("A2"));
+        QCOMPARE(customers.fieldText(QStringLiteral("TypeCode")), QStringLiteral("02")); // kept, not looked up by name
+        QVERIFY(customers.field(QStringLiteral("EmptionDate")).isNull());
+        QCOMPARE(customers.field(QStringLiteral("Number")).toInt(), 0);
+        QCOMPARE(customers.fieldText(QStringLiteral("exeMen")), QStringLiteral("李会计"));
+        for (const char* t : {"T_service", "T_call", "T_complain"}) {
+            QCOMPARE(count(QStringLiteral("select count(*) from %1 where CustCode = ?").arg(QLatin1String(t)), {QStringLiteral("A2")}), 1);
+            QCOMPARE(count(QStringLiteral("select count(*) from %1 where CustCode = ?").arg(QLatin1String(t)), {QStringLiteral("A")}), 0);
+        }
+        QCOMPARE(d.qryServiceCust().recordCount(), 1);
+        QCOMPARE(d.qryCallCust().recordCount(), 1);
+    }
+
+    void failedCodeChangeRollsBack_data() { zu::test::addEngineRows(); }
+    void failedCodeChangeRollsBack()
+    {
+        ZU_TEST_DATABASE(db);
+        TfrmData& d = db.dataModule();
+        addCustomer({QStringLiteral("甲"), QStringLiteral("A")});
+        addJournal("T_service", QStringLiteral("A"), QStringLiteral("甲"));
+        addJournal("T_call", QStringLiteral("A"), QStringLiteral("甲"));
+        ScriptedDialogs dialogs;
+        CustomerWindow w;
+        // The last of the three moves fails.
+        d.T().exec(QStringLiteral("drop table T_complain"));
+        TfrmCustomAdd editor(w.window);
+        editor.FIsAdd = false;
+        editor.show();
+        fill(&editor, "edtIDCode", QStringLiteral("B"));
+        fill(&editor, "edtCustName", QStringLiteral("甲改"));
+        press(&editor, "btnInsert");
+        QCOMPARE(dialogs.messages().size(), 1);
+        QCOMPARE(dialogs.last().icon, QMessageBox::Critical);
+        QVERIFY(editor.isVisible());
+        QCOMPARE(control<QLineEdit>(&editor, "edtCustName")->text(), QStringLiteral("甲改"));
+        QCOMPARE(count(QStringLiteral("select count(*) from T_Cust where IDCode = ? and CustName = ?"), {QStringLiteral("A"), QStringLiteral("甲")}), 1);
+        QCOMPARE(count(QStringLiteral("select count(*) from T_service where CustCode = ?"), {QStringLiteral("A")}), 1);
+        QCOMPARE(count(QStringLiteral("select count(*) from T_call where CustCode = ?"), {QStringLiteral("A")}), 1);
+        QCOMPARE(d.qryCustom().fieldText(QStringLiteral("CustName")), QStringLiteral("甲"));
+        QCOMPARE(d.qryCustom().state(), DataSet::State::Browse);
+    }
+
+    void deleteRemovesServiceRecordsOnly_data() { zu::test::addEngineRows(); }
+    void deleteRemovesServiceRecordsOnly()
+    {
+        ZU_TEST_DATABASE(db);
+        TfrmData& d = db.dataModule();
+        addCustomer({QStringLiteral("O'Brien"), QStringLiteral("A")});
+        addCustomer({QStringLiteral("乙"), QStringLiteral("B")});
+        for (const char* t : {"T_service", "T_call", "T_complain"})
+            addJournal(t, QStringLiteral("A"), QStringLiteral("O'Brien"));
+        addJournal("T_service", QStringLiteral("B"), QStringLiteral("乙"));
+        ScriptedDialogs dialogs;
+        CustomerWindow w;
+        d.qryCustom().first();
+
+        dialogs.answer(QMessageBox::No);
+        press(w.window, "ToolButton1");
+        QCOMPARE(dialogs.last().text, QStringLiteral("您确定要删除'O'Brien'吗？将删除当前记录所有的相关内容！"));
+        QCOMPARE(d.qryCustom().recordCount(), 2);
+
+        dialogs.answer(QMessageBox::Yes);
+        press(w.window, "ToolButton1");
+        QCOMPARE(d.qryCustom().recordCount(), 1);
+        QCOMPARE(w.window->dgCustom()->footerText(0), QStringLiteral("共 1 条"));
+        QCOMPARE(count(QStringLiteral("select count(*) from T_service where CustCode = ?"), {QStringLiteral("A")}), 0);
+        QCOMPARE(count(QStringLiteral("select count(*) from T_call where CustCode = ?"), {QStringLiteral("A")}), 1);
+        QCOMPARE(count(QStringLiteral("select count(*) from T_complain where CustCode = ?"), {QStringLiteral("A")}), 1);
+        // The neighbour is current and its records show.
+        QCOMPARE(d.qryCustom().fieldText(QStringLiteral("CustName")), QStringLiteral("乙"));
+        QCOMPARE(d.qryServiceCust().recordCount(), 1);
+        // No transaction was left open: another change commits.
+        d.T().exec(QStringLiteral("update T_Cust set Remark = ?"), {QStringLiteral("x")});
+        d.reconnect();
+        QCOMPARE(count(QStringLiteral("select count(*) from T_Cust where Remark = ?"), {QStringLiteral("x")}), 1);
+    }
+
+    void emptyListsDoNothing()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        ScriptedDialogs dialogs;
+        CustomerWindow w;
+        bool opened = false;
+        CustomerWindowCommands commands;
+        commands.serviceEditor = [&opened](QWidget*, bool isAdd) { opened = !isAdd || opened; };
+        w.window->setCommands(commands);
+        press(w.window, "ToolButton2");
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
+        press(w.window, "ToolButton9");
+        QVERIFY(!opened);
+        dialogs.answer(QMessageBox::Yes);
+        press(w.window, "ToolButton10");
+        QCOMPARE(dialogs.last().text, QStringLiteral("您确定要删除''信息吗？"));
+        QVERIFY(control<QToolButton>(w.window, "ToolButton8")->isEnabled());
+        QVERIFY(!control<QToolButton>(w.window, "ToolButton12")->isEnabled()); // no editor yet
+        QVERIFY(!control<QToolButton>(w.window, "ToolButton4")->isEnabled());  // no export yet
+    }
+
+    void editorOpensFromTheWindow()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        addCustomer({QStringLiteral("甲"), QStringLiteral("A")});
+        ScriptedDialogs dialogs;
+        CustomerWindow w;
+        QString title;
+        whenModal<TfrmCustomAdd>([&title](TfrmCustomAdd* editor) {
+            title = editor->windowTitle();
+            editor->reject();
+        });
+        emit w.window->dgCustom()->doubleClicked();
+        QCOMPARE(title, QStringLiteral("修改客户信息"));
+    }
+
+    void categoryEditorManagesTheTree_data() { zu::test::addEngineRows(); }
+    void categoryEditorManagesTheTree()
+    {
+        ZU_TEST_DATABASE(db);
+        addCategory(QStringLiteral("01"), QStringLiteral("空调"));
+        addCategory(QStringLiteral("0101"), QStringLiteral("壁挂"));
+        addCategory(QStringLiteral("0102"), QStringLiteral("柜机"));
+        addCategory(QStringLiteral("02"), QStringLiteral("冰箱"));
+        ScriptedDialogs dialogs;
+        CustomerWindow w;
+        TfrmCoustTree editor(w.window);
+        editor.FManage = true;
+        editor.show();
+        QCOMPARE(editor.windowTitle(), QStringLiteral("基本信息设置"));
+        QVERIFY(control<QToolButton>(&editor, "tbSelect")->isHidden());
+        auto* tree = control<QTreeWidget>(&editor, "tvBasic");
+        auto* code = control<QLineEdit>(&editor, "edtcode");
+        auto* name = control<QLineEdit>(&editor, "edtName");
+        auto click = [tree](const QString& text) {
+            QTreeWidgetItem* node = text.isEmpty() ? tree->topLevelItem(0) : findNode(tree, text);
+            tree->setCurrentItem(node);
+            emit tree->itemClicked(node, 0);
+        };
+
+        // The root is protected.
+        click(QString());
+        QCOMPARE(name->text(), QStringLiteral("用户类别"));
+        press(&editor, "TB_Edit");
+        QCOMPARE(dialogs.last().text, QStringLiteral("根节点不能编辑，请重新选择！"));
+        press(&editor, "TB_Del");
+        QCOMPARE(dialogs.last().text, QStringLiteral("根节点不能删除，请重新选择！"));
+
+        // A sibling of 0101 is 0103; under 02 the first child is 0201.
+        click(QStringLiteral("0101-壁挂"));
+        control<QAction>(&editor, "N1")->trigger();
+        QCOMPARE(code->text(), QStringLiteral("0103"));
+        QVERIFY(!tree->isEnabled());
+        QVERIFY(control<QToolButton>(&editor, "TB_Save")->isEnabled());
+        QVERIFY(!control<QToolButton>(&editor, "TB_Add")->isEnabled());
+        name->setText(QStringLiteral("  吸顶机  "));
+        press(&editor, "TB_Save");
+        QVERIFY(findNode(tree, QStringLiteral("0103-吸顶机")));
+        QVERIFY(findNode(control<QTreeWidget>(w.window, "tvCuston"), QStringLiteral("0103-吸顶机")));
+
+        click(QStringLiteral("02-冰箱"));
+        press(&editor, "TB_Add");
+        QCOMPARE(code->text(), QStringLiteral("0201"));
+        press(&editor, "TB_Cancel");
+        QCOMPARE(code->text(), QStringLiteral("0201")); // kept until another node is clicked
+        QVERIFY(tree->isEnabled());
+        QCOMPARE(count(QStringLiteral("select count(*) from T_Dict_cate where code = ?"), {QStringLiteral("0201")}), 0);
+
+        // Adding at the root makes a top-level category.
+        click(QString());
+        control<QAction>(&editor, "N2")->trigger();
+        QCOMPARE(code->text(), QStringLiteral("03"));
+        name->setText(QStringLiteral("O'Reilly 洗衣机"));
+        press(&editor, "TB_Save");
+        QVERIFY(findNode(tree, QStringLiteral("03-O'Reilly 洗衣机")));
+
+        // Renaming.
+        click(QStringLiteral("02-冰箱"));
+        press(&editor, "TB_Edit");
+        name->setText(QStringLiteral("冰柜"));
+        press(&editor, "TB_Save");
+        QVERIFY(findNode(tree, QStringLiteral("02-冰柜")));
+
+        // Deleting 01 takes its children along; Cancel keeps them.
+        click(QStringLiteral("01-空调"));
+        dialogs.answer(QMessageBox::Cancel);
+        press(&editor, "TB_Del");
+        QCOMPARE(count(QStringLiteral("select count(*) from T_Dict_cate where code like '01%'")), 4);
+        click(QStringLiteral("01-空调"));
+        dialogs.answer(QMessageBox::Ok);
+        press(&editor, "TB_Del");
+        QCOMPARE(dialogs.last().text, QStringLiteral("如果您选择的是父节点，其子节点也将会删除，点击确定继续！"));
+        QCOMPARE(count(QStringLiteral("select count(*) from T_Dict_cate where code like '01%'")), 0);
+        QCOMPARE(count(QStringLiteral("select count(*) from T_Dict_cate")), 2);
+        QVERIFY(!findNode(control<QTreeWidget>(w.window, "tvCuston"), QStringLiteral("01-空调")));
+    }
+
+    void categoryEditorChoosesForTheCustomerEditor()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        addCategory(QStringLiteral("01"), QStringLiteral("空调"));
+        ScriptedDialogs dialogs;
+        TfrmCustomAdd customerEditor;
+        customerEditor.show();
+        whenModal<TfrmCoustTree>([&dialogs](TfrmCoustTree* chooser) {
+            QCOMPARE(chooser->windowTitle(), QStringLiteral("用户类别"));
+            QVERIFY(!control<QToolButton>(chooser, "tbSelect")->isHidden());
+            press(chooser, "tbSelect"); // the root is no category
+            QCOMPARE(dialogs.last().text, QStringLiteral("请您选择有效的用户类别！"));
+            auto* tree = control<QTreeWidget>(chooser, "tvBasic");
+            QTreeWidgetItem* node = findNode(tree, QStringLiteral("01-空调"));
+            tree->setCurrentItem(node);
+            emit tree->itemDoubleClicked(node, 0);
+        });
+        press(&customerEditor, "btnSelectType");
+        QCOMPARE(control<QLineEdit>(&customerEditor, "edttype")->text(), QStringLiteral("空调"));
+        QCOMPARE(control<QLineEdit>(&customerEditor, "edtTypeCode")->text(), QStringLiteral("01"));
+    }
+
+    void searchJoinsEveryCondition_data() { zu::test::addEngineRows(); }
+    void searchJoinsEveryCondition()
+    {
+        ZU_TEST_DATABASE(db);
+        TfrmData& d = db.dataModule();
+        const QDate first(2024, 3, 1);
+        addCustomer({QStringLiteral("张三"), QStringLiteral("1"), {}, QStringLiteral("空调"), first.startOfDay()});
+        addCustomer({QStringLiteral("张四"), QStringLiteral("2"), {}, QStringLiteral("冰箱"), QDateTime(first.addDays(-1), QTime(15, 0))});
+        addCustomer({QStringLiteral("李张"), QStringLiteral("3"), {}, QStringLiteral("空调"), QDate(2024, 3, 10).startOfDay()});
+        addCustomer({QStringLiteral("王五"), QStringLiteral("4"), {}, QStringLiteral("空调"), QDate(2024, 3, 11).startOfDay()});
+        addCustomer({QStringLiteral("100%"), QStringLiteral("5"), {}, QString(), first.addDays(-1).startOfDay()});
+        d.T().exec(QStringLiteral("update T_Cust set Address = ? where IDCode = ?"), {QStringLiteral("北京路"), QStringLiteral("1")});
+        ScriptedDialogs dialogs;
+        CustomerWindow w;
+
+        int stillOpen = 0;
+        auto search = [&](std::function<void(TfrmSelect*)> setUp) -> QStringList {
+            TfrmSelect dialog(w.window);
+            dialog.show();
+            setUp(&dialog);
+            press(&dialog, "BitBtn1");
+            stillOpen += dialog.isVisible() ? 1 : 0;
+            QStringList names = listed(d.qryCustom());
+            names.sort();
+            return names;
+        };
+        QCOMPARE(search([](TfrmSelect*) {}).size(), 5);
+        QCOMPARE(search([](TfrmSelect* s) { fill(s, "edtName", QStringLiteral("张")); }),
+                 (QStringList{QStringLiteral("张三"), QStringLiteral("张四"), QStringLiteral("李张")}));
+        QCOMPARE(search([](TfrmSelect* s) {
+                     fill(s, "edtName", QStringLiteral("张"));
+                     fill(s, "edtAddress", QStringLiteral("北京"));
+                 }),
+                 QStringList{QStringLiteral("张三")});
+        QCOMPARE(search([](TfrmSelect* s) { fill(s, "cmbclassCode", QStringLiteral("冰")); }), QStringList{QStringLiteral("张四")});
+        QCOMPARE(search([](TfrmSelect* s) { fill(s, "edtName", QStringLiteral("0%")); }), QStringList{QStringLiteral("100%")});
+        QCOMPARE(search([](TfrmSelect* s) { control<QPlainTextEdit>(s, "Remarks")->setPlainText(QStringLiteral("无此备注")); }),
+                 QStringList());
+
+        // Purchase from the 1st to the 10th: one day of margin on each side, exclusive.
+        const QStringList ranged = search([&](TfrmSelect* s) {
+            auto* box = control<QCheckBox>(s, "goumai");
+            QVERIFY(!control<QDateEdit>(s, "goumaiA")->isEnabled());
+            box->setChecked(true);
+            QCOMPARE(control<QDateEdit>(s, "goumaiA")->date().day(), 1);
+            control<QDateEdit>(s, "goumaiA")->setDate(first);
+            control<QDateEdit>(s, "goumaiB")->setDate(QDate(2024, 3, 10));
+        });
+        QCOMPARE(ranged, (QStringList{QStringLiteral("张三"), QStringLiteral("张四"), QStringLiteral("李张")}));
+        // Unticked ranges are not used.
+        QCOMPARE(search([](TfrmSelect* s) {
+                     control<QCheckBox>(s, "yuyue")->setChecked(true);
+                     control<QCheckBox>(s, "yuyue")->setChecked(false);
+                 }).size(),
+                 5);
+        // A ticked booked-installation range finds nobody: nobody has that date.
+        QCOMPARE(search([](TfrmSelect* s) { control<QCheckBox>(s, "congyue")->setChecked(true); }), QStringList());
+        QVERIFY(dialogs.shown().isEmpty());
+        QCOMPARE(stillOpen, 0);
+    }
+
+    void pickerNarrowsAndReturnsTheClickedRow_data() { zu::test::addEngineRows(); }
+    void pickerNarrowsAndReturnsTheClickedRow()
+    {
+        ZU_TEST_DATABASE(db);
+        TfrmData& d = db.dataModule();
+        addCategory(QStringLiteral("01"), QStringLiteral("空调"));
+        addCustomer({QStringLiteral("同名"), QStringLiteral("K1"), QStringLiteral("01"), QStringLiteral("空调")});
+        addCustomer({QStringLiteral("同名"), QStringLiteral("K2"), QStringLiteral("01"), QStringLiteral("空调")});
+        addCustomer({QStringLiteral("别人"), QStringLiteral("X9"), {}, QString()});
+        ScriptedDialogs dialogs;
+        QWidget opener;
+        auto* nameBox = new QLineEdit(&opener);
+        nameBox->setObjectName(QStringLiteral("edtCustname"));
+        auto* codeBox = new QLineEdit(&opener);
+        codeBox->setObjectName(QStringLiteral("edtCustCode"));
+
+        TfrmCustname picker(&opener);
+        picker.FCaller = QStringLiteral("frmService");
+        picker.show();
+        QCOMPARE(picker.windowTitle(), QStringLiteral("选择客户"));
+        DataSet& list = d.qryselect();
+        QCOMPARE(list.recordCount(), 3);
+        auto* category = control<QComboBox>(&picker, "cmbselect");
+        QCOMPARE(category->itemText(1), QStringLiteral("空调"));
+        category->setCurrentIndex(1);
+        emit category->activated(1);
+        QCOMPARE(list.recordCount(), 2);
+        category->setCurrentIndex(0);
+        emit category->activated(0);
+        QCOMPARE(listed(list), QStringList{QStringLiteral("别人")});
+
+        // Column search by title: values that begin with the key.
+        auto* column = control<QComboBox>(&picker, "cmbFiled");
+        QVERIFY(column->count() >= 40); // every column of the layout, shown or not
+        control<QLineEdit>(&picker, "edtkey")->setText(QStringLiteral("K"));
+        press(&picker, "BitBtn1");
+        QCOMPARE(dialogs.last().text, QStringLiteral("请选择一个查询条件"));
+        column->setCurrentText(QStringLiteral("客户编码"));
+        press(&picker, "BitBtn1");
+        QCOMPARE(listed(list, "IDCode"), (QStringList{QStringLiteral("K1"), QStringLiteral("K2")}));
+        control<QLineEdit>(&picker, "edtkey")->clear();
+        press(&picker, "BitBtn1");
+        QCOMPARE(list.recordCount(), 2); // an empty key changes nothing
+
+        // The second of two customers sharing a name is the one returned.
+        list.setCurrentRow(1);
+        emit picker.findChild<ListGrid*>(QStringLiteral("dgselect"))->doubleClicked();
+        QCOMPARE(nameBox->text(), QStringLiteral("同名"));
+        QCOMPARE(codeBox->text(), QStringLiteral("K2"));
+        QVERIFY(!picker.isVisible());
+    }
+
+    void pickerWithAnUnknownCallerStaysOpen()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        addCustomer({QStringLiteral("甲"), QStringLiteral("A")});
+        QWidget opener;
+        auto* nameBox = new QLineEdit(&opener);
+        nameBox->setObjectName(QStringLiteral("edtCustName"));
+        TfrmCustname picker(&opener);
+        picker.FCaller = QStringLiteral("frmcomplain-typo");
+        picker.show();
+        emit picker.findChild<ListGrid*>(QStringLiteral("dgselect"))->doubleClicked();
+        QVERIFY(picker.isVisible());
+        QVERIFY(nameBox->text().isEmpty());
+        picker.FCaller = QStringLiteral("frmCell");
+        emit picker.findChild<ListGrid*>(QStringLiteral("dgselect"))->doubleClicked();
+        QCOMPARE(nameBox->text(), QStringLiteral("甲"));
+    }
+
+    void columnSaveAfterADrag()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        CustomerWindow w;
+        QHeaderView* header = w.window->dgCustom()->view()->horizontalHeader();
+        const QList<LayoutColumn> before = w.window->dgCustom()->visibleColumns();
+        QVERIFY(before.size() > 3);
+        header->moveSection(header->visualIndex(header->logicalIndexAt(0)) + 2, 0); // the third column to the front
+        control<QAction>(w.window, "ing1")->trigger();
+        Query q(db.dataModule().conn());
+        q.open(QStringLiteral("select ShowID from T_FieldShow where TableName = ? and Field = ?"),
+               {QStringLiteral("T_Cust_show"), before[2].field});
+        QCOMPARE(q.value(0).toInt(), 0);
+        q.open(QStringLiteral("select ShowID from T_FieldShow where TableName = ? and Field = ?"),
+               {QStringLiteral("T_Cust_show"), before[0].field});
+        QCOMPARE(q.value(0).toInt(), 1);
+    }
+};
+
+QTEST_MAIN(TestCustomerWindows)
+#include "tst_customerwindows.moc"
