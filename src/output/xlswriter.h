@@ -1,0 +1,20 @@
+#pragma once
+
+#include "spreadsheetwriter.h"
+
+namespace zu {
+
+// Excel 97-2003 workbook (BIFF8 in a compound file): at most 65,536 rows and 256 columns.
+class XlsWriter final : public SpreadsheetWriter
+{
+public:
+    static constexpr int kMaxRows = 65536;
+    static constexpr int kMaxColumns = 256;
+
+    XlsWriter();
+
+protected:
+    QByteArray encode(const SheetContent& content, QString* error) const override;
+};
+
+} // namespace zu

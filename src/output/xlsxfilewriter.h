@@ -1,0 +1,20 @@
+#pragma once
+
+#include "spreadsheetwriter.h"
+
+namespace zu {
+
+// Office Open XML workbook (.xlsx) written by libxlsxwriter: at most 1,048,576 rows and 16,384 columns.
+class XlsxWriter final : public SpreadsheetWriter
+{
+public:
+    static constexpr int kMaxRows = 1048576;
+    static constexpr int kMaxColumns = 16384;
+
+    XlsxWriter();
+
+protected:
+    QByteArray encode(const SheetContent& content, QString* error) const override;
+};
+
+} // namespace zu

@@ -1,0 +1,447 @@
+#include "output/csvparser.h"
+#include "output/numberformat.h"
+#include "output/spreadsheetreader.h"
+#include "output/xlsxfilewriter.h"
+#include "output/xlswriter.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <xlsxwriter.h>
+
+#include <unistd.h>
+
+using namespace zu;
+
+namespace {
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// A small workbook with the cell kinds the export writes, for both formats.
+void fillSample(SpreadsheetWriter& writer)
+{
+    writer.setSheetName(QStringLiteral("维修记录"));
+    writer.writeBoldText(0, 0, QStringLiteral("编号"));
+    writer.writeBoldText(0, 1, QStringLiteral("客户"));
+    writer.writeBoldText(0, 2, QStringLiteral("金额"));
+    writer.writeBoldText(0, 3, QStringLiteral("次数"));
+    writer.writeBoldText(0, 4, QStringLiteral("备注"));
+    writer.writeText(1, 0, QStringLiteral("0012"));
+    writer.writeText(1, 1, QStringLiteral("O'Neil 王"));
+    writer.writeNumber(1, 2, 99.9);
+    writer.writeNumber(1, 3, 42);
+    writer.writeText(1, 4, QStringLiteral("第一行\n第二行"));
+    writer.writeText(2, 0, QStringLiteral("0013"));
+    writer.writeNumber(2, 2, -1234.5);
+    writer.writeNumber(2, 3, 13812345678.0);
+    writer.writeNumber(3, 2, 1234.5678);
+    writer.writeNumber(3, 3, -7);
+    writer.setColumnWidthPixels(1, 120);
+}
+
+const QList<QStringList> kSampleRows = {
+    {QStringLiteral("编号"), QStringLiteral("客户"), QStringLiteral("金额"), QStringLiteral("次数"), QStringLiteral("备注")},
+    {QStringLiteral("0012"), QStringLiteral("O'Neil 王"), QStringLiteral("99.9"), QStringLiteral("42"),
+     QStringLiteral("第一行\n第二行")},
+    {QStringLiteral("0013"), QString(), QStringLiteral("-1234.5"), QStringLiteral("13812345678"), QString()},
+    {QString(), QString(), QStringLiteral("1234.5678"), QStringLiteral("-7"), QString()},
+};
+
+} // namespace
+
+class TestSpreadsheetIo final : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+
+private slots:
+    void numberTextIsShortest_data();
+    void numberTextIsShortest();
+    void dateFormats_data();
+    void dateFormats();
+    void dateSerials();
+
+    void readsXlsAsDisplayed();
+    void xlsKeepsEveryDigit();
+    void xlsTextOverTwoRecords();
+    void xlsxRoundTrip();
+    void xlsxLimits();
+    void xlsxDatesAndFormulas();
+
+    void csvEdgeCases_data();
+    void csvEdgeCases();
+    void csvErrors_data();
+    void csvErrors();
+    void csvFileThroughReader();
+
+    void unreadableFiles_data();
+    void unreadableFiles();
+    void failedOpenLeavesNoRows();
+    void unreadablePermissions();
+};
+
+void TestSpreadsheetIo::numberTextIsShortest_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("whole") << 42.0 << QStringLiteral("42");
+    QTest::newRow("negative whole") << -7.0 << QStringLiteral("-7");
+    QTest::newRow("zero") << 0.0 << QStringLiteral("0");
+    QTest::newRow("decimal") << 99.9 << QStringLiteral("99.9");
+    QTest::newRow("sum with rounding error") << 0.1 + 0.2 << QStringLiteral("0.30000000000000004");
+    QTest::newRow("phone number") << 13812345678.0 << QStringLiteral("13812345678");
+    QTest::newRow("largest plain") << 999999999999999.0 << QStringLiteral("999999999999999");
+    QTest::newRow("huge") << 1e20 << QStringLiteral("1e+20");
+    QTest::newRow("small") << 0.000125 << QStringLiteral("0.000125");
+    QTest::newRow("negative decimal") << -0.5 << QStringLiteral("-0.5");
+}
+
+void TestSpreadsheetIo::numberTextIsShortest()
+{
+    QFETCH(double, value);
+    QFETCH(QString, text);
+    QCOMPARE(numberText(value), text);
+    QCOMPARE(numberText(value).toDouble(), value);
+}
+
+void TestSpreadsheetIo::dateFormats_data()
+{
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<int>("kind");
+    QTest::newRow("general") << 0 << QString() << int(DateKind::None);
+    QTest::newRow("two decimals") << 2 << QString() << int(DateKind::None);
+    QTest::newRow("built-in date") << 14 << QString() << int(DateKind::Date);
+    QTest::newRow("built-in time") << 20 << QString() << int(DateKind::Time);
+    QTest::newRow("built-in date and time") << 22 << QString() << int(DateKind::DateTime);
+    QTest::newRow("chinese built-in date") << 31 << QString() << int(DateKind::Date);
+    QTest::newRow("custom iso date") << 164 << QStringLiteral("yyyy-mm-dd") << int(DateKind::Date);
+    QTest::newRow("custom chinese date") << 165 << QStringLiteral("yyyy\"年\"m\"月\"d\"日\"") << int(DateKind::Date);
+    QTest::newRow("custom date time") << 166 << QStringLiteral("yyyy/m/d h:mm") << int(DateKind::DateTime);
+    QTest::newRow("custom time") << 167 << QStringLiteral("hh:mm:ss") << int(DateKind::Time);
+    QTest::newRow("elapsed hours") << 168 << QStringLiteral("[h]:mm") << int(DateKind::Time);
+    QTest::newRow("colour is no date") << 169 << QStringLiteral("[Red]0.00") << int(DateKind::None);
+    QTest::newRow("quoted letters") << 170 << QStringLiteral("0\" days\"") << int(DateKind::None);
+    QTest::newRow("escaped letter") << 171 << QStringLiteral("0\\d") << int(DateKind::None);
+    QTest::newRow("currency") << 172 << QStringLiteral("\"¥\"#,##0.00;[Red]-\"¥\"#,##0.00") << int(DateKind::None);
+    QTest::newRow("text") << 49 << QStringLiteral("@") << int(DateKind::None);
+}
+
+void TestSpreadsheetIo::dateFormats()
+{
+    QFETCH(int, id);
+    QFETCH(QString, code);
+    QFETCH(int, kind);
+    QCOMPARE(int(dateKindOf(id, code)), kind);
+}
+
+void TestSpreadsheetIo::dateSerials()
+{
+    const QDate origin(1899, 12, 30);
+    // 45356 is the serial Excel shows for 5 March 2024.
+    QCOMPARE(dateTimeText(45356, origin, DateKind::Date), QStringLiteral("2024-03-05"));
+    QCOMPARE(dateTimeText(45356.75, origin, DateKind::DateTime), QStringLiteral("2024-03-05 18:00:00"));
+    QCOMPARE(dateTimeText(0.354166666666667, origin, DateKind::Time), QStringLiteral("08:30:00"));
+    QCOMPARE(dateTimeText(45356.99999999, origin, DateKind::DateTime), QStringLiteral("2024-03-06 00:00:00"));
+    QCOMPARE(dateTimeText(0, QDate(1904, 1, 1), DateKind::Date), QStringLiteral("1904-01-01"));
+}
+
+void TestSpreadsheetIo::readsXlsAsDisplayed()
+{
+    XlsWriter writer;
+    fillSample(writer);
+    const QString file = path(QStringLiteral("sample.xls"));
+    QString error;
+    QVERIFY2(writer.save(file, &error), qPrintable(error));
+
+    SpreadsheetReader reader;
+    QVERIFY2(reader.open(file, &error), qPrintable(error));
+    QCOMPARE(reader.sheetName(), QStringLiteral("维修记录"));
+    QCOMPARE(reader.rowCount(), kSampleRows.size());
+    QCOMPARE(reader.columnCount(), 5);
+    QCOMPARE(reader.rows(), kSampleRows);
+    QCOMPARE(reader.text(1, 2), QStringLiteral("99.9"));
+    QCOMPARE(reader.text(4, 0), QString());
+    QCOMPARE(reader.text(0, 5), QString());
+    QCOMPARE(reader.text(-1, 0), QString());
+}
+
+void TestSpreadsheetIo::xlsKeepsEveryDigit()
+{
+    XlsWriter writer;
+    QVERIFY(writer.writeNumber(0, 0, 0.1 + 0.2));
+    QVERIFY(writer.writeNumber(0, 1, 1.0 / 3));
+    const QString file = path(QStringLiteral("digits.xls"));
+    QString error;
+    QVERIFY(writer.save(file, &error));
+    SpreadsheetReader reader;
+    QVERIFY2(reader.open(file, &error), qPrintable(error));
+    QCOMPARE(reader.text(0, 0), QStringLiteral("0.30000000000000004"));
+    QCOMPARE(reader.text(0, 1).toDouble(), 1.0 / 3);
+}
+
+void TestSpreadsheetIo::xlsTextOverTwoRecords()
+{
+    // FreeXL misreads such a string and the strings after it; the reader must say so.
+    XlsWriter writer;
+    QVERIFY(writer.writeText(0, 0, QStringLiteral("前")));
+    QVERIFY(writer.writeText(1, 0, QString(9000, QChar(0x5BA2))));
+    QVERIFY(writer.writeText(2, 0, QStringLiteral("后")));
+    const QString file = path(QStringLiteral("longtext.xls"));
+    QString error;
+    QVERIFY(writer.save(file, &error));
+    SpreadsheetReader reader;
+    if (reader.open(file, &error)) {
+        QCOMPARE(reader.text(1, 0), QString(9000, QChar(0x5BA2))); // a FreeXL that reads such strings
+        QCOMPARE(reader.text(2, 0), QStringLiteral("后"));
+    } else {
+        QVERIFY2(error.contains(file) && error.contains(QStringLiteral("8000")), qPrintable(error));
+        QCOMPARE(reader.rowCount(), 0);
+    }
+
+    // A long text that spans two records only is read.
+    XlsWriter shorter;
+    QVERIFY(shorter.writeText(0, 0, QString(6000, QChar(0x5BA2))));
+    QVERIFY(shorter.writeText(1, 0, QStringLiteral("后")));
+    QVERIFY(shorter.save(file, &error));
+    QVERIFY2(reader.open(file, &error), qPrintable(error));
+    QCOMPARE(reader.text(0, 0), QString(6000, QChar(0x5BA2)));
+    QCOMPARE(reader.text(1, 0), QStringLiteral("后"));
+}
+
+void TestSpreadsheetIo::xlsxRoundTrip()
+{
+    const QString file = path(QStringLiteral("sample.xlsx"));
+    auto writer = SpreadsheetWriter::forFileName(file);
+    QVERIFY(dynamic_cast<XlsxWriter*>(writer.get()));
+    fillSample(*writer);
+    QString error;
+    QVERIFY2(writer->save(file, &error), qPrintable(error));
+    QFile saved(file);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.read(4), QByteArray("PK\x03\x04"));
+    saved.close();
+
+    if (!SpreadsheetReader::canReadXlsx())
+        QSKIP("built without liborcus: .xlsx files are not read back");
+    SpreadsheetReader reader;
+    QVERIFY2(reader.open(file, &error), qPrintable(error));
+    QCOMPARE(reader.sheetName(), QStringLiteral("维修记录"));
+    QCOMPARE(reader.rows(), kSampleRows);
+}
+
+void TestSpreadsheetIo::xlsxLimits()
+{
+    XlsxWriter writer;
+    QVERIFY(writer.writeText(70000, 300, QStringLiteral("超过 .xls 的范围")));
+    QVERIFY(!writer.writeText(1048576, 0, QStringLiteral("太多行")));
+    QVERIFY2(writer.error().contains(QStringLiteral("1048576")), qPrintable(writer.error()));
+    QVERIFY(!writer.writeText(0, 16384, QStringLiteral("太多列")));
+    const QString file = path(QStringLiteral("limits.xlsx"));
+    QString error;
+    QVERIFY(!writer.save(file, &error));
+    QVERIFY(error.contains(QStringLiteral("1048576")));
+    QVERIFY(!QFile::exists(file));
+
+    XlsxWriter wide;
+    QVERIFY(wide.writeText(70000, 300, QStringLiteral("远处")));
+    QVERIFY2(wide.save(file, &error), qPrintable(error));
+    if (!SpreadsheetReader::canReadXlsx())
+        return;
+    SpreadsheetReader reader;
+    QVERIFY2(reader.open(file, &error), qPrintable(error));
+    QCOMPARE(reader.rowCount(), 70001);
+    QCOMPARE(reader.columnCount(), 301);
+    QCOMPARE(reader.text(70000, 300), QStringLiteral("远处"));
+}
+
+void TestSpreadsheetIo::xlsxDatesAndFormulas()
+{
+    if (!SpreadsheetReader::canReadXlsx())
+        QSKIP("built without liborcus");
+    // A workbook as another program writes it: dates with formats, a formula with its result.
+    const QString file = path(QStringLiteral("dates.xlsx"));
+    lxw_workbook* book = workbook_new(QFile::encodeName(file).constData());
+    lxw_worksheet* sheet = workbook_add_worksheet(book, "数据");
+    lxw_format* date = workbook_add_format(book);
+    format_set_num_format(date, "yyyy-mm-dd");
+    lxw_format* builtInDate = workbook_add_format(book);
+    format_set_num_format_index(builtInDate, 14);
+    lxw_format* stamp = workbook_add_format(book);
+    format_set_num_format(stamp, "yyyy/m/d hh:mm");
+    lxw_format* money = workbook_add_format(book);
+    format_set_num_format(money, "0.00");
+    lxw_datetime when = {2024, 3, 5, 18, 30, 0};
+    worksheet_write_datetime(sheet, 0, 0, &when, date);
+    worksheet_write_datetime(sheet, 0, 1, &when, builtInDate);
+    worksheet_write_datetime(sheet, 0, 2, &when, stamp);
+    worksheet_write_number(sheet, 0, 3, 12.5, money);
+    worksheet_write_formula_num(sheet, 0, 4, "=D1*2", nullptr, 25);
+    worksheet_write_formula_str(sheet, 0, 5, "=\"客\"&\"户\"", nullptr, "客户");
+    worksheet_write_boolean(sheet, 0, 6, 1, nullptr);
+    QCOMPARE(workbook_close(book), LXW_NO_ERROR);
+
+    SpreadsheetReader reader;
+    QString error;
+    QVERIFY2(reader.open(file, &error), qPrintable(error));
+    QCOMPARE(reader.sheetName(), QStringLiteral("数据"));
+    QCOMPARE(reader.text(0, 0), QStringLiteral("2024-03-05"));
+    QCOMPARE(reader.text(0, 1), QStringLiteral("2024-03-05"));
+    QCOMPARE(reader.text(0, 2), QStringLiteral("2024-03-05 18:30:00"));
+    QCOMPARE(reader.text(0, 3), QStringLiteral("12.5"));
+    QCOMPARE(reader.text(0, 4), QStringLiteral("25"));
+    QCOMPARE(reader.text(0, 5), QStringLiteral("客户"));
+    QCOMPARE(reader.text(0, 6), QStringLiteral("TRUE"));
+}
+
+void TestSpreadsheetIo::csvEdgeCases_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QList<QStringList>>("rows");
+    QTest::newRow("plain") << QByteArray("a,b\r\nc,d\r\n") << QList<QStringList>{{"a", "b"}, {"c", "d"}};
+    QTest::newRow("no final newline") << QByteArray("a,b\nc,d") << QList<QStringList>{{"a", "b"}, {"c", "d"}};
+    QTest::newRow("byte order mark") << QByteArray("\xEF\xBB\xBF客户,电话\n张三,0138\n")
+                                     << QList<QStringList>{{QStringLiteral("客户"), QStringLiteral("电话")},
+                                                           {QStringLiteral("张三"), QStringLiteral("0138")}};
+    QTest::newRow("quoted comma and quote") << QByteArray("\"a,b\",\"say \"\"hi\"\"\"\n")
+                                            << QList<QStringList>{{"a,b", "say \"hi\""}};
+    QTest::newRow("embedded newlines") << QByteArray("\"line1\r\nline2\",x\n\"a\nb\",y\n")
+                                       << QList<QStringList>{{"line1\r\nline2", "x"}, {"a\nb", "y"}};
+    QTest::newRow("empty trailing cells") << QByteArray("a,,\n,,\nb\n")
+                                          << QList<QStringList>{{"a", "", ""}, {"", "", ""}, {"b"}};
+    QTest::newRow("empty quoted field") << QByteArray("\"\",x\n") << QList<QStringList>{{"", "x"}};
+    QTest::newRow("apostrophes and spaces") << QByteArray(" O'Neil , 'x' \n")
+                                            << QList<QStringList>{{" O'Neil ", " 'x' "}};
+    QTest::newRow("quote inside unquoted field") << QByteArray("5\" pipe,b\n") << QList<QStringList>{{"5\" pipe", "b"}};
+    QTest::newRow("empty line inside") << QByteArray("a\n\nb\n") << QList<QStringList>{{"a"}, {""}, {"b"}};
+    QTest::newRow("empty file") << QByteArray() << QList<QStringList>{};
+    QTest::newRow("only byte order mark") << QByteArray("\xEF\xBB\xBF") << QList<QStringList>{};
+}
+
+void TestSpreadsheetIo::csvEdgeCases()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QList<QStringList>, rows);
+    QList<QStringList> parsed;
+    QString reason;
+    QVERIFY2(parseCsv(bytes, &parsed, &reason), qPrintable(reason));
+    QCOMPARE(parsed, rows);
+}
+
+void TestSpreadsheetIo::csvErrors_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("reasonPart");
+    QTest::newRow("unclosed quote") << QByteArray("a,b\nc,\"open\nmore\n") << QStringLiteral("第 2 行");
+    QTest::newRow("GBK text") << QByteArray("\xBF\xCD\xBB\xA7,\xB5\xE7\xBB\xB0\n") << QStringLiteral("UTF-8");
+    QTest::newRow("cut UTF-8 sequence") << QByteArray("a,\xE5\xAE") << QStringLiteral("UTF-8");
+}
+
+void TestSpreadsheetIo::csvErrors()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, reasonPart);
+    QList<QStringList> parsed;
+    QString reason;
+    QVERIFY(!parseCsv(bytes, &parsed, &reason));
+    QVERIFY2(reason.contains(reasonPart), qPrintable(reason));
+}
+
+void TestSpreadsheetIo::csvFileThroughReader()
+{
+    const QString file = path(QStringLiteral("客户.csv"));
+    QVERIFY(writeFile(file, QByteArray("\xEF\xBB\xBF编号,名称,备注\r\n1,\"王, 五\",\r\n2,李四\r\n")));
+    SpreadsheetReader reader;
+    QString error;
+    QVERIFY2(reader.open(file, &error), qPrintable(error));
+    QCOMPARE(reader.sheetName(), QStringLiteral("客户"));
+    QCOMPARE(reader.rowCount(), 3);
+    QCOMPARE(reader.columnCount(), 3);
+    QCOMPARE(reader.rows().at(2), (QStringList{QStringLiteral("2"), QStringLiteral("李四"), QString()}));
+    QCOMPARE(reader.text(1, 1), QStringLiteral("王, 五"));
+}
+
+void TestSpreadsheetIo::unreadableFiles_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("reasonPart");
+    QByteArray truncated;
+    {
+        XlsWriter writer;
+        fillSample(writer);
+        truncated = writer.toBytes().left(1536);
+    }
+    QByteArray noWorkbook = QByteArray::fromHex("D0CF11E0A1B11AE1") + QByteArray(600, '\0');
+    QTest::newRow("missing") << QStringLiteral("没有.xls") << QByteArray() << QString();
+    QTest::newRow("empty") << QStringLiteral("empty.xls") << QByteArray("") << QStringLiteral("空");
+    QTest::newRow("html named xls") << QStringLiteral("page.xls") << QByteArray("<html><table><tr><td>1</td></tr></table></html>")
+                                    << QStringLiteral("电子表格");
+    QTest::newRow("truncated xls") << QStringLiteral("cut.xls") << truncated << QString();
+    QTest::newRow("broken compound file") << QStringLiteral("broken.xls") << noWorkbook << QString();
+    QTest::newRow("broken zip") << QStringLiteral("broken.xlsx") << QByteArray("PK\x03\x04garbage") << QString();
+    QTest::newRow("csv with an open quote") << QStringLiteral("open.csv") << QByteArray("a,\"b\n") << QStringLiteral("引号");
+}
+
+void TestSpreadsheetIo::unreadableFiles()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, reasonPart);
+    const QString file = path(name);
+    if (!bytes.isNull())
+        QVERIFY(writeFile(file, bytes));
+    SpreadsheetReader reader;
+    QString error;
+    QVERIFY(!reader.open(file, &error));
+    QVERIFY2(error.contains(file), qPrintable(error));
+    const QString reason = error.section(QStringLiteral("："), 1).trimmed();
+    QVERIFY2(!reason.isEmpty(), qPrintable(error));
+    if (!reasonPart.isEmpty())
+        QVERIFY2(reason.contains(reasonPart), qPrintable(error));
+    QCOMPARE(reader.rowCount(), 0);
+    QCOMPARE(reader.columnCount(), 0);
+}
+
+void TestSpreadsheetIo::failedOpenLeavesNoRows()
+{
+    XlsWriter writer;
+    fillSample(writer);
+    const QString good = path(QStringLiteral("good.xls"));
+    QString error;
+    QVERIFY(writer.save(good, &error));
+    SpreadsheetReader reader;
+    QVERIFY(reader.open(good, &error));
+    QCOMPARE(reader.rowCount(), kSampleRows.size());
+    QVERIFY(!reader.open(path(QStringLiteral("gone.xls")), &error));
+    QCOMPARE(reader.rowCount(), 0);
+    QCOMPARE(reader.text(0, 0), QString());
+    QVERIFY(!reader.open(m_dir.path(), &error));
+    QVERIFY2(error.contains(QStringLiteral("文件夹")), qPrintable(error));
+}
+
+void TestSpreadsheetIo::unreadablePermissions()
+{
+    if (geteuid() == 0)
+        QSKIP("root may read any file");
+    XlsWriter writer;
+    fillSample(writer);
+    const QString file = path(QStringLiteral("locked.xls"));
+    QString error;
+    QVERIFY(writer.save(file, &error));
+    QVERIFY(QFile::setPermissions(file, QFileDevice::Permissions()));
+    SpreadsheetReader reader;
+    QVERIFY(!reader.open(file, &error));
+    QVERIFY2(error.contains(file), qPrintable(error));
+}
+
+QTEST_GUILESS_MAIN(TestSpreadsheetIo)
+#include "tst_spreadsheetio.moc"
