@@ -9,7 +9,7 @@ packages=(
   qt6-translations-l10n fonts-wqy-microhei
   libsqlite3-dev sqlite3
   postgresql postgresql-client
-  libfreexl-dev libxlsxwriter-dev
+  libfreexl-dev libxlsxwriter-dev liborcus-dev
   xvfb xauth poppler-utils
 )
 
