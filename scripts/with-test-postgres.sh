@@ -11,6 +11,8 @@ if [ -z "$pgbin" ] || [ ! -x "$pgbin/initdb" ]; then
 fi
 
 port=${ZU_TEST_PG_PORT:-54329}
+# Another run may hold the port: take the next free one.
+while (echo >"/dev/tcp/127.0.0.1/$port") 2>/dev/null; do port=$((port + 1)); done
 user=zu_test
 password="zu-test-密码'1"
 root=$(mktemp -d /tmp/zu-pg.XXXXXX)
