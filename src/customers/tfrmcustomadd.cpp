@@ -7,40 +7,21 @@
 #include "data/datamodule.h"
 #include "data/dialogs.h"
 #include "data/errors.h"
+#include "data/fieldbinding.h"
 #include "data/guard.h"
-#include "data/numbertext.h"
 #include "data/routines.h"
 
 #include <QComboBox>
-#include <QPlainTextEdit>
 
 namespace zu {
 
 namespace {
 
-enum class Box
-{
-    Text,
-    Combo,
-    Memo,
-    Integer, // 台数
-    Decimal, // written as a number
-    Count,   // gift quantities: whole numbers
-    Date,
-};
-
-struct FieldBox
-{
-    const char* column;
-    const char* widget;
-    Box box;
-    int decimals;
-    const char* label; // named in messages
-};
+using Box = FieldBinding::Box;
 
 // Which box shows and writes which column. The free number boxes sit on screen as 数值项1..4 but
-// write intD, intA, intC, intB.
-const FieldBox kFields[] = {
+// write intD, intA, intC, intB; they are decimal boxes over integer columns.
+const QList<FieldBinding> kFields = {
     {"CustName", "edtCustName", Box::Text, 0, "用户名称"},
     {"IDCode", "edtIDCode", Box::Text, 0, "客户编号"},
     {"Address", "edtAddress", Box::Text, 0, "地址"},
@@ -54,9 +35,9 @@ const FieldBox kFields[] = {
     {"Price", "edtPrice", Box::Decimal, 1, "零售价"},
     {"Money", "edtMoney", Box::Decimal, 1, "总金额"},
     {"GiftnameA", "cmbGiftnameA", Box::Combo, 0, "赠品名称A"},
-    {"GiftNumberA", "edtGiftNumberA", Box::Count, 0, "赠品数量A"},
+    {"GiftNumberA", "edtGiftNumberA", Box::Integer, 0, "赠品数量A"},
     {"GiftnameB", "cmbGiftnameB", Box::Combo, 0, "赠品名称B"},
-    {"GiftNumberB", "edtGiftNumberB", Box::Count, 0, "赠品数量B"},
+    {"GiftNumberB", "edtGiftNumberB", Box::Integer, 0, "赠品数量B"},
     {"gathering", "edtgathering", Box::Decimal, 1, "收款"},
     {"Emptionaddress", "cmbEmptionaddress", Box::Combo, 0, "购买地点"},
     {"EmptionDate", "cmbEmptionDate", Box::Date, 0, "购买日期"},
@@ -72,10 +53,10 @@ const FieldBox kFields[] = {
     {"CharB", "edtChar2", Box::Text, 0, "字符串项2"},
     {"CharC", "edtChar3", Box::Text, 0, "字符串项3"},
     {"CharD", "edtChar4", Box::Text, 0, "字符串项4"},
-    {"intD", "edtvalue4", Box::Decimal, 3, "数值项1"},
-    {"intA", "edtvalue1", Box::Decimal, 1, "数值项2"},
-    {"intC", "edtvalue3", Box::Decimal, 3, "数值项3"},
-    {"intB", "edtvalue2", Box::Decimal, 3, "数值项4"},
+    {"intD", "edtvalue4", Box::Decimal, 3, "数值项1", true},
+    {"intA", "edtvalue1", Box::Decimal, 1, "数值项2", true},
+    {"intC", "edtvalue3", Box::Decimal, 3, "数值项3", true},
+    {"intB", "edtvalue2", Box::Decimal, 3, "数值项4", true},
     {"remind", "remind", Box::Date, 0, "用户提醒"},
     {"DateA", "cmbDateA", Box::Date, 0, "时间项1"},
     {"DateB", "cmbDateB", Box::Date, 0, "时间项2"},
@@ -88,12 +69,6 @@ const QPair<const char*, const char*> kLists[] = {
     {"cmbBusinessMen", "业务员"},
 };
 
-// Integer columns fed from a decimal box keep the whole number.
-bool integerColumn(const FieldBox& f)
-{
-    return f.box == Box::Integer || f.box == Box::Count || QByteArray(f.column).startsWith("int");
-}
-
 void warn(QWidget* parent, const QString& text)
 {
     dialogs().message(parent, QStringLiteral("系统提示"), text, QMessageBox::Question, QMessageBox::Ok, QMessageBox::Ok);
@@ -101,7 +76,8 @@ void warn(QWidget* parent, const QString& text)
 
 } // namespace
 
-TfrmCustomAdd::TfrmCustomAdd(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TfrmCustomAdd>())
+TfrmCustomAdd::TfrmCustomAdd(QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::TfrmCustomAdd>()), m_fields(this, kFields)
 {
     ui->setupUi(this);
     ui->edtTypeCode->setVisible(false);
@@ -116,30 +92,7 @@ TfrmCustomAdd::~TfrmCustomAdd() = default;
 void TfrmCustomAdd::FormCreate()
 {
     ArrangeTabOrder(this, true);
-    for (const FieldBox& f : kFields) {
-        QWidget* w = findChild<QWidget*>(QString::fromLatin1(f.widget));
-        switch (f.box) {
-        case Box::Text:
-            static_cast<QLineEdit*>(w)->clear();
-            break;
-        case Box::Combo:
-            static_cast<QComboBox*>(w)->setEditText(QString());
-            break;
-        case Box::Memo:
-            static_cast<QPlainTextEdit*>(w)->clear();
-            break;
-        case Box::Integer:
-        case Box::Count:
-            static_cast<QLineEdit*>(w)->setText(QStringLiteral("0"));
-            break;
-        case Box::Decimal:
-            static_cast<QLineEdit*>(w)->setText(formatNumber(0, f.decimals));
-            break;
-        case Box::Date:
-            static_cast<NullableDateEdit*>(w)->setDate(QDate::currentDate());
-            break;
-        }
-    }
+    m_fields.reset();
     const QString sql = QStringLiteral("select * from t_type where %1 = ? order by id").arg(zu::data().dialect().quote(QStringLiteral("table")));
     for (const auto& [combo, list] : kLists)
         FillComboFromSql(findChild<QComboBox*>(QString::fromLatin1(combo)), sql, {QString::fromUtf8(list)}, 0, QString());
@@ -164,87 +117,14 @@ void TfrmCustomAdd::FormShow()
     setWindowTitle(QStringLiteral("修改客户信息"));
     ui->btnInsert->setText(QStringLiteral("修改&S"));
     const DataSet& customers = zu::data().qryCustom();
-    loadRow(customers);
+    m_fields.load(customers);
     ui->edtadmin->setText(customers.fieldText(QStringLiteral("exeMen")));
     FOldIDCode = customers.fieldText(QStringLiteral("IDCode"));
 }
 
-void TfrmCustomAdd::loadRow(const DataSet& customers)
-{
-    for (const FieldBox& f : kFields) {
-        QWidget* w = findChild<QWidget*>(QString::fromLatin1(f.widget));
-        const QVariant v = customers.field(QString::fromLatin1(f.column));
-        switch (f.box) {
-        case Box::Text:
-            static_cast<QLineEdit*>(w)->setText(v.toString());
-            break;
-        case Box::Combo:
-            static_cast<QComboBox*>(w)->setEditText(v.toString());
-            break;
-        case Box::Memo:
-            static_cast<QPlainTextEdit*>(w)->setPlainText(v.toString());
-            break;
-        case Box::Integer:
-        case Box::Count:
-            static_cast<QLineEdit*>(w)->setText(v.isNull() ? QString() : QString::number(v.toInt()));
-            break;
-        case Box::Decimal:
-            static_cast<QLineEdit*>(w)->setText(v.isNull() ? QString() : formatNumber(v.toDouble(), f.decimals));
-            break;
-        case Box::Date:
-            static_cast<NullableDateEdit*>(w)->setValue(v);
-            break;
-        }
-    }
-}
-
 QVariantMap TfrmCustomAdd::collectValues() const
 {
-    QVariantMap values;
-    for (const FieldBox& f : kFields) {
-        QWidget* w = findChild<QWidget*>(QString::fromLatin1(f.widget));
-        const QString column = QString::fromLatin1(f.column);
-        switch (f.box) {
-        case Box::Text:
-            values.insert(column, static_cast<QLineEdit*>(w)->text());
-            break;
-        case Box::Combo:
-            values.insert(column, static_cast<QComboBox*>(w)->currentText());
-            break;
-        case Box::Memo:
-            values.insert(column, static_cast<QPlainTextEdit*>(w)->toPlainText());
-            break;
-        case Box::Integer:
-        case Box::Count:
-        case Box::Decimal: {
-            auto* edit = static_cast<QLineEdit*>(w);
-            const QString label = QString::fromUtf8(f.label);
-            if (integerColumn(f) && f.box != Box::Decimal) {
-                const std::optional<int> n = parseIntegerText(edit->text());
-                if (!n) {
-                    warn(const_cast<TfrmCustomAdd*>(this),
-                         QStringLiteral("“%1”中的“%2”不是整数，请您重新录入！").arg(label, edit->text()));
-                    edit->setFocus();
-                    abortSilently();
-                }
-                values.insert(column, *n);
-            } else {
-                const std::optional<double> d = parseDecimalText(edit->text());
-                if (!d) {
-                    warn(const_cast<TfrmCustomAdd*>(this),
-                         QStringLiteral("“%1”中的“%2”不是有效的数值，请您重新录入！").arg(label, edit->text()));
-                    edit->setFocus();
-                    abortSilently();
-                }
-                values.insert(column, integerColumn(f) ? QVariant(qRound(*d)) : QVariant(*d));
-            }
-            break;
-        }
-        case Box::Date:
-            values.insert(column, static_cast<NullableDateEdit*>(w)->value());
-            break;
-        }
-    }
+    QVariantMap values = m_fields.collect();
     values.insert(QStringLiteral("exeMen"), zu::data().CurrentUserName());
     return values;
 }
@@ -261,7 +141,7 @@ void TfrmCustomAdd::btnInsertClick()
                     QStringLiteral("客户编号重复，请您重新录入！"));
         CheckUnique(zu::data().qryTemp(), QStringLiteral("Custname"), QStringLiteral("T_Cust"), ui->edtCustName->text(),
                     QStringLiteral("客户名称相同，请您重新录入！"));
-        insertCustomer(customers, collectValues());
+        writeRecord(customers, collectValues(), true);
     } else {
         if (customers.currentRow() < 0)
             throw CommandError(QStringLiteral("没有要修改的客户记录"));
@@ -280,29 +160,13 @@ void TfrmCustomAdd::btnInsertClick()
     accept();
 }
 
-void TfrmCustomAdd::insertCustomer(DataSet& customers, const QVariantMap& values)
-{
-    customers.append();
-    try {
-        for (auto it = values.constBegin(); it != values.constEnd(); ++it)
-            customers.setField(it.key(), it.value());
-        customers.post();
-    } catch (...) {
-        customers.cancel(); // nothing half-added remains
-        throw;
-    }
-}
-
 void TfrmCustomAdd::updateCustomer(DataSet& customers, const QVariantMap& values)
 {
     TfrmData& d = zu::data();
     const QString newCode = values.value(QStringLiteral("IDCode")).toString();
     try {
         TransactionGuard tx(d.conn());
-        customers.edit();
-        for (auto it = values.constBegin(); it != values.constEnd(); ++it)
-            customers.setField(it.key(), it.value());
-        customers.post();
+        writeRecord(customers, values, false);
         Query q(d.conn());
         for (const char* table : {"T_Service", "T_Call", "T_Complain"})
             q.exec(QStringLiteral("update %1 set CustCode = ? where CustCode = ?").arg(QLatin1String(table)),

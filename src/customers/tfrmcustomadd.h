@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QDialog>
+#include "data/fieldbinding.h"
+
 #include <QVariantMap>
 #include <memory>
 
@@ -34,14 +36,12 @@ private:
     void FormShow();
     void btnInsertClick();
     void chooseCategory();
-    void loadRow(const DataSet& customers);
-    // The values of every box by column; stops with a message naming the box when a number
-    // cannot be read.
+    // The values of every box by column and the saving user.
     QVariantMap collectValues() const;
-    void insertCustomer(DataSet& customers, const QVariantMap& values);
     void updateCustomer(DataSet& customers, const QVariantMap& values);
 
     std::unique_ptr<Ui::TfrmCustomAdd> ui;
+    BoundFields m_fields;
     QString FOldIDCode;
     bool m_shown = false;
 };

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QVariantMap>
+
+class QWidget;
+
+namespace zu {
+
+class DataSet;
+
+// Which control of an editor shows and writes which column, and how.
+struct FieldBinding
+{
+    enum class Box
+    {
+        Text,    // QLineEdit
+        Combo,   // editable QComboBox: the typed or chosen text
+        Memo,    // QPlainTextEdit
+        Integer, // QLineEdit holding a whole number
+        Decimal, // QLineEdit holding a number; `decimals` places when shown
+        Date,    // NullableDateEdit: a date at midnight or no date
+        Time,    // QTimeEdit: its text
+    };
+    const char* column;
+    const char* widget;
+    Box box;
+    int decimals = 0;
+    const char* label = ""; // named in messages
+    bool wholeNumberColumn = false; // a Decimal box writing an integer column keeps the whole number
+};
+
+// The bound controls of one editor.
+class BoundFields final
+{
+public:
+    BoundFields(QWidget* form, QList<FieldBinding> bindings);
+
+    // Empty texts, "0" in number boxes, today in date boxes.
+    void reset();
+    void load(const DataSet& record);
+    // The values of every control by column. A number box that cannot be read stops the running
+    // command with a message naming its field and focuses the box; nothing is lost.
+    QVariantMap collect() const;
+
+    QWidget* widget(const FieldBinding& binding) const;
+
+private:
+    QWidget* m_form;
+    QList<FieldBinding> m_bindings;
+};
+
+// Sets every value on the data set's pending row (append or edit first) and posts it. A failed
+// post discards the pending row and rethrows, so the caller's dialog keeps the user's input.
+void writeRecord(DataSet& target, const QVariantMap& values, bool append);
+
+} // namespace zu
