@@ -51,14 +51,19 @@ QTreeWidgetItem* nodeAt(QTreeWidget* tree, int position)
     return *it;
 }
 
-QString checkedNamesList(QTreeWidget* tree, int startIndex)
+QStringList checkedNames(QTreeWidget* tree, int startIndex)
 {
-    QString list;
+    QStringList names;
     int position = 0;
     for (QTreeWidgetItemIterator it(tree); *it; ++it, ++position)
         if (position >= startIndex && (*it)->checkState(0) != Qt::Unchecked)
-            list += rightsItem((*it)->text(0));
-    return list;
+            names << (*it)->text(0);
+    return names;
+}
+
+QString checkedNamesList(QTreeWidget* tree, int startIndex)
+{
+    return rightsString(checkedNames(tree, startIndex));
 }
 
 void setTreeFromRights(QTreeWidget* tree, const QString& rights)

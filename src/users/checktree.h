@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -26,6 +27,10 @@ void makeCheckNode(QTreeWidgetItem* item);
 
 // Node `position` in display order (each parent before its children), nullptr past the end.
 QTreeWidgetItem* nodeAt(QTreeWidget* tree, int position);
+
+// The captions of the checked or partly checked nodes from `startIndex` to the last, in display
+// order.
+QStringList checkedNames(QTreeWidget* tree, int startIndex);
 
 // "'" + caption + "'," for every checked or partly checked node from `startIndex` to the last,
 // in display order.

@@ -1,0 +1,261 @@
+#include "tfrmuserqx.h"
+
+#include "checktree.h"
+#include "useraccounts.h"
+#include "ui_tfrmuserqx.h"
+
+#include "columns/gridcolumns.h"
+#include "columns/listgrid.h"
+#include "data/datamodule.h"
+#include "data/dialogs.h"
+#include "data/guard.h"
+#include "data/routines.h"
+
+#include <QMenu>
+#include <QStyle>
+
+namespace zu {
+
+namespace {
+
+const QString kCatalogue = QStringLiteral("用户权限");
+const QString kLayout = QStringLiteral("tUser_Show");
+const QString kGroupsSql = QStringLiteral("select * from t_User where type = ? order by id");
+
+QString userType()
+{
+    return QString::fromUtf8(kUserType);
+}
+
+QString groupType()
+{
+    return QString::fromUtf8(kGroupType);
+}
+
+} // namespace
+
+TfrmUserQx::TfrmUserQx(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TfrmUserQx>())
+{
+    ui->setupUi(this);
+    ui->UserName->hide();
+    ui->Splitter1->setStretchFactor(0, 3);
+    ui->Splitter1->setStretchFactor(1, 2);
+    ui->dgUser->setHasFooter(false);
+    ui->ToolButton1->setIcon(style()->standardIcon(QStyle::SP_FileDialogNewFolder));
+    ui->ToolButton2->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+    ui->ToolButton3->setIcon(style()->standardIcon(QStyle::SP_TrashIcon));
+    ui->btnPost->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    ui->ToolButton11->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
+    ui->ToolButton8->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    // The pop-up menu's shortcuts work anywhere in the window.
+    addActions({ui->N1, ui->N2, ui->N3});
+
+    auto bind = [this](auto* sender, auto signal, void (TfrmUserQx::*handler)()) {
+        connect(sender, signal, this, [this, handler] { guarded(this, [this, handler] { (this->*handler)(); }); });
+    };
+    bind(ui->ToolButton1, &QToolButton::clicked, &TfrmUserQx::ToolButton1Click);
+    bind(ui->N1, &QAction::triggered, &TfrmUserQx::N1Click);
+    bind(ui->ToolButton2, &QToolButton::clicked, &TfrmUserQx::ToolButton2Click);
+    bind(ui->N2, &QAction::triggered, &TfrmUserQx::N2Click);
+    bind(ui->ToolButton3, &QToolButton::clicked, &TfrmUserQx::N3Click);
+    bind(ui->N3, &QAction::triggered, &TfrmUserQx::N3Click);
+    bind(ui->btnPost, &QToolButton::clicked, &TfrmUserQx::btnPostClick);
+    bind(ui->ToolButton11, &QToolButton::clicked, &TfrmUserQx::ToolButton11Click);
+    connect(ui->ToolButton8, &QToolButton::clicked, this, &QDialog::close);
+    connect(ui->dgUser, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QMenu pmUser(this);
+        pmUser.addActions({ui->N1, ui->N2, ui->N3});
+        pmUser.exec(ui->dgUser->mapToGlobal(at));
+    });
+
+    guarded(this, [this] { FormCreate(); });
+}
+
+TfrmUserQx::~TfrmUserQx() = default;
+
+void TfrmUserQx::FormCreate()
+{
+    ArrangeTabOrder(this, true);
+    setWindowTitle(QStringLiteral("操作员及权限管理"));
+    LoadPopedomTree(ui->RzCheckTree1, kCatalogue, kCatalogue);
+
+    TfrmData& d = zu::data();
+    d.qryUserZ().open(QStringLiteral("type = ?"), {groupType()}, QStringLiteral("id"));
+    // Whenever the current user changes, the boxes and the tree show that user.
+    connect(&d.qryUser(), &DataSet::currentRowChanged, this, [this] { guarded(this, [this] { UserNameChange(); }); });
+    d.qryUser().open(QStringLiteral("type = ?"), {userType()}, QStringLiteral("id"));
+    LoadGridColumns(ui->dgUser, &d.qryUser(), kLayout);
+
+    ui->edtUserName->clear();
+    ui->edtPassword->clear();
+    ui->mmRemark->clear();
+}
+
+void TfrmUserQx::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    ui->btnPost->setEnabled(false);
+    ui->ToolButton11->setEnabled(false);
+}
+
+bool TfrmUserQx::hasCurrentUser() const
+{
+    const DataSet& users = zu::data().qryUser();
+    return users.isOpen() && users.currentRow() >= 0;
+}
+
+void TfrmUserQx::tell(const QString& text, QMessageBox::Icon icon)
+{
+    dialogs().message(this, QStringLiteral("提示"), text, icon, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+void TfrmUserQx::fillGroupBox(const QString& firstItem, const QString& group)
+{
+    FillComboFromSql(ui->cmbQxGroup, kGroupsSql, {groupType()}, -1, firstItem);
+    ui->cmbQxGroup->setCurrentIndex(ui->cmbQxGroup->findText(group));
+}
+
+void TfrmUserQx::showCurrentUser()
+{
+    DataSet& users = zu::data().qryUser();
+    FOldUserName = users.fieldText(QStringLiteral("UserName"));
+    ui->edtUserName->setText(FOldUserName);
+    // Only a hash of the password is stored: the box starts empty, and left empty it keeps it.
+    ui->edtPassword->clear();
+    fillGroupBox(QStringLiteral("No"), users.fieldText(QStringLiteral("qxGroup")).trimmed());
+    ui->mmRemark->setPlainText(users.fieldText(QStringLiteral("Remark")));
+}
+
+void TfrmUserQx::UserNameChange()
+{
+    if (!hasCurrentUser())
+        return;
+    DataSet& users = zu::data().qryUser();
+    ui->UserName->setText(users.fieldText(QStringLiteral("UserName")));
+    setTreeFromRights(ui->RzCheckTree1, users.fieldText(QStringLiteral("qxList")));
+    showCurrentUser();
+    ui->btnPost->setEnabled(false);
+}
+
+void TfrmUserQx::ToolButton1Click()
+{
+    for (QWidget* w : std::initializer_list<QWidget*>{ui->dgUser, ui->ToolButton1, ui->ToolButton2, ui->ToolButton3})
+        w->setEnabled(false);
+    ui->ToolButton11->setEnabled(true);
+    N1Click();
+}
+
+void TfrmUserQx::N1Click()
+{
+    ui->ToolButton2->setEnabled(false);
+    ui->ToolButton3->setEnabled(false);
+    ui->btnPost->setEnabled(true);
+    ui->ToolButton11->setEnabled(true);
+    FIsAdd = true;
+    ui->edtUserName->clear();
+    ui->edtPassword->clear();
+    FillComboFromSql(ui->cmbQxGroup, kGroupsSql, {groupType()}, 0, QString());
+    ui->mmRemark->clear();
+    // The tree stays as it is: a new user starts with the permissions shown now.
+    ui->edtUserName->setFocus();
+}
+
+void TfrmUserQx::ToolButton2Click()
+{
+    if (!hasCurrentUser())
+        return;
+    for (QWidget* w : std::initializer_list<QWidget*>{ui->dgUser, ui->ToolButton2, ui->ToolButton1, ui->ToolButton3})
+        w->setEnabled(false);
+    ui->ToolButton11->setEnabled(true);
+    ui->btnPost->setEnabled(true);
+    N2Click();
+}
+
+void TfrmUserQx::N2Click()
+{
+    // Without a current user a save would have nothing to change.
+    if (!hasCurrentUser())
+        return;
+    FIsAdd = false;
+    ui->btnPost->setEnabled(true);
+    showCurrentUser();
+    ui->edtUserName->setFocus();
+}
+
+void TfrmUserQx::N3Click()
+{
+    if (!hasCurrentUser())
+        return;
+    TfrmData& d = zu::data();
+    DataSet& users = d.qryUser();
+    const QString refusal = deleteRefusal(countUsers(d.qryTemp()), users.fieldText(QStringLiteral("UserName")),
+                                          d.CurrentUserName());
+    if (!refusal.isEmpty()) {
+        tell(refusal, QMessageBox::Warning);
+        return;
+    }
+    if (dialogs().message(this, QStringLiteral("提示"), QStringLiteral("您确定要删除嘛？"), QMessageBox::Information,
+                          QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel)
+        != QMessageBox::Ok)
+        return;
+    users.deleteCurrent();
+}
+
+void TfrmUserQx::setBrowsing()
+{
+    for (QWidget* w : std::initializer_list<QWidget*>{ui->dgUser, ui->ToolButton1, ui->ToolButton2, ui->ToolButton3})
+        w->setEnabled(true);
+    ui->btnPost->setEnabled(false);
+    ui->ToolButton11->setEnabled(false);
+}
+
+void TfrmUserQx::ToolButton11Click()
+{
+    setBrowsing();
+}
+
+void TfrmUserQx::btnPostClick()
+{
+    setBrowsing();
+    const QString rights = checkedNamesList(ui->RzCheckTree1, kRightsFirstNode);
+    const QString name = ui->edtUserName->text();
+    if (name.isEmpty()) {
+        tell(QStringLiteral("用户名称不能为空，请您重新录入!"));
+        ui->edtUserName->setFocus();
+        return;
+    }
+    TfrmData& d = zu::data();
+    if (nameNeedsCheck(FIsAdd, name, FOldUserName) && countUsersNamed(d.qryTemp(), name) > 0) {
+        tell(QStringLiteral("用户名称重复，请您重新录入!"));
+        ui->edtUserName->setFocus();
+        return;
+    }
+    // Everything is read from the boxes before the row moves (a posted row is shown again).
+    const std::optional<QString> password = passwordToStore(FIsAdd, ui->edtPassword->text());
+    const QString remark = ui->mmRemark->toPlainText();
+    const QString group = groupToStore(ui->cmbQxGroup->currentIndex(), ui->cmbQxGroup->currentText());
+
+    DataSet& users = d.qryUser();
+    if (FIsAdd)
+        users.append();
+    else
+        users.edit();
+    try {
+        users.setField(QStringLiteral("UserName"), name);
+        if (password)
+            users.setField(QStringLiteral("Password"), *password);
+        users.setField(QStringLiteral("Remark"), remark);
+        users.setField(QStringLiteral("ckList"), QString());
+        users.setField(QStringLiteral("djList"), QString());
+        users.setField(QStringLiteral("qxList"), rights);
+        users.setField(QStringLiteral("qxGroup"), group);
+        users.setField(QStringLiteral("type"), userType());
+        users.post();
+    } catch (...) {
+        users.cancel();
+        throw;
+    }
+    tell(QStringLiteral("操作成功！"));
+}
+
+} // namespace zu

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QDialog>
+#include <QMessageBox>
+#include <memory>
+
+namespace Ui {
+class TfrmUserQx;
+}
+
+namespace zu {
+
+// Users and their permissions: the users list, the input panel and the check tree of the
+// "用户权限" catalogue. Permission groups only appear as the entries of the group box.
+class TfrmUserQx final : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TfrmUserQx(QWidget* parent = nullptr);
+    ~TfrmUserQx() override;
+
+    // True after Add (a save inserts a user), false after Edit (a save changes the current one).
+    bool FIsAdd = false;
+    // The name of the current user when it was shown or Edit was chosen.
+    QString FOldUserName;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void FormCreate();
+    void UserNameChange();
+    void ToolButton1Click();
+    void N1Click();
+    void ToolButton2Click();
+    void N2Click();
+    void N3Click();
+    void ToolButton11Click();
+    void btnPostClick();
+    void fillGroupBox(const QString& firstItem, const QString& group);
+    void showCurrentUser();
+    void setBrowsing();
+    bool hasCurrentUser() const;
+    void tell(const QString& text, QMessageBox::Icon icon = QMessageBox::Question);
+
+    std::unique_ptr<Ui::TfrmUserQx> ui;
+};
+
+} // namespace zu
