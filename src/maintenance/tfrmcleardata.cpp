@@ -1,0 +1,99 @@
+#include "tfrmcleardata.h"
+
+#include "backupnames.h"
+#include "cleardata.h"
+#include "embeddedbackup.h"
+#include "listsreopener.h"
+#include "ui_tfrmcleardata.h"
+
+#include "customers/tfrmcustom.h"
+#include "data/datamodule.h"
+#include "data/dialogs.h"
+#include "data/errors.h"
+#include "data/guard.h"
+#include "data/routines.h"
+#include "users/checktree.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFontMetrics>
+#include <QScopeGuard>
+
+namespace zu {
+
+namespace {
+
+const QString kCatalogue = QStringLiteral("数据初始化");
+
+} // namespace
+
+TfrmClearData::TfrmClearData(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TfrmClearData>())
+{
+    ui->setupUi(this);
+    const QFontMetrics metrics(ui->mmNotice->font());
+    ui->mmNotice->setFixedHeight(metrics.lineSpacing() + 2 * ui->mmNotice->frameWidth() + 10);
+    connect(ui->btnPost, &QPushButton::clicked, this, [this] { guarded(this, [this] { btnPostClick(); }); });
+    connect(ui->btnClose, &QPushButton::clicked, this, &QDialog::close);
+    guarded(this, [this] { FormCreate(); });
+    setFixedSize(size());
+}
+
+TfrmClearData::~TfrmClearData() = default;
+
+void TfrmClearData::FormCreate()
+{
+    ArrangeTabOrder(this, true);
+    setWindowTitle(kCatalogue);
+    ui->btnPost->setText(QStringLiteral("初始化&S"));
+    ui->btnClose->setText(QStringLiteral("关闭&C"));
+    LoadPopedomTree(ui->RzCheckTree1, kCatalogue, kCatalogue);
+    ui->RzCheckTree1->expandAll();
+}
+
+void TfrmClearData::backUpBeforeClearing()
+{
+    TfrmData& d = zu::data();
+    m_safetyCopy.clear();
+    if (d.DatabaseKind() != 1)
+        return;
+    const QString folder = backupFolder(d.ConfigIni(), d.homeDir());
+    const QString target = QDir::toNativeSeparators(
+        folder + QLatin1Char('/')
+        + safetyCopyName(QString::fromLatin1(kBeforeClearing), QDateTime::currentDateTime(), d.dialect().backupExtension));
+    try {
+        copyEmbeddedDatabase(d.conn(), target);
+    } catch (const DbError& e) {
+        throw CommandError(QStringLiteral("初始化前无法备份数据库，未清除任何数据：") + e.text());
+    } catch (const CommandError& e) {
+        throw CommandError(QStringLiteral("初始化前无法备份数据库，未清除任何数据：") + e.text());
+    }
+    m_safetyCopy = target;
+}
+
+void TfrmClearData::btnPostClick()
+{
+    const QStringList names = checkedNames(ui->RzCheckTree1, kClearDataFirstNode);
+    if (names.isEmpty()) {
+        dialogs().message(this, QStringLiteral("提示"), QStringLiteral("请您至少选择一个表进行清除！"),
+                          QMessageBox::Question, QMessageBox::Ok, QMessageBox::Ok);
+        return;
+    }
+    TfrmData& d = zu::data();
+    const QStringList statements = splitClearStatements(collectClearStatements(d.qryTemp(), names));
+    {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+        backUpBeforeClearing();
+        runClearStatements(d.conn(), statements);
+
+        ListsReopener lists(d);
+        d.reconnect();
+        lists.reopen();
+    }
+    if (TfrmCustom* customers = TfrmCustom::instance())
+        customers->RefreshCategoryTree();
+    dialogs().message(this, QStringLiteral("提示"), QStringLiteral("初始化成功！"), QMessageBox::Question,
+                      QMessageBox::Ok, QMessageBox::Ok);
+}
+
+} // namespace zu
