@@ -1,0 +1,37 @@
+#include "tfrmcelladd.h"
+
+#include "ui_tfrmcelladd.h"
+
+#include "data/datamodule.h"
+
+namespace zu {
+
+using Box = FieldBinding::Box;
+
+const JournalEditorKind& TfrmCellAdd::editorKind()
+{
+    static const JournalEditorKind kind{
+        QStringLiteral("frmCell"), &TfrmData::qryCall, &TfrmData::qryCallCust,
+        QStringLiteral("新增回访记录"), QStringLiteral("修改回访记录"), QStringLiteral("添加&S"), QStringLiteral("保存&S"),
+        false, "edtCustName", "btnSelectCust", "btnAdd", "btnquxiao", QStringLiteral("frmCell"), false, false,
+        {{"callDate", "callDate", Box::Date, 0, "回访日期"},
+         {"callMen", "cmbcallMen", Box::Combo, 0, "回访人员"},
+         {"callRemark", "edtcallRemark", Box::Memo, 0, "回访类容"},
+         {"callRemarkhandle", "callRemarkhandle", Box::Memo, 0, "回访事项处理"}}};
+    return kind;
+}
+
+TfrmCellAdd::TfrmCellAdd(QWidget* parent) : JournalEditor(parent, editorKind()), ui(std::make_unique<Ui::TfrmCellAdd>())
+{
+    ui->setupUi(this);
+    initialise();
+}
+
+TfrmCellAdd::~TfrmCellAdd() = default;
+
+void TfrmCellAdd::fillLists()
+{
+    fillFromLookupList(this, "cmbcallMen", QStringLiteral("业务员"));
+}
+
+} // namespace zu

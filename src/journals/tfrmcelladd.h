@@ -1,0 +1,28 @@
+#pragma once
+
+#include "journaleditor.h"
+
+namespace Ui {
+class TfrmCellAdd;
+}
+
+namespace zu {
+
+// Adds or changes a return visit.
+class TfrmCellAdd final : public JournalEditor
+{
+    Q_OBJECT
+public:
+    explicit TfrmCellAdd(QWidget* parent = nullptr);
+    ~TfrmCellAdd() override;
+
+    static const JournalEditorKind& editorKind();
+
+protected:
+    void fillLists() override;
+
+private:
+    std::unique_ptr<Ui::TfrmCellAdd> ui;
+};
+
+} // namespace zu

@@ -1,0 +1,43 @@
+#include "tfrmcomplainadd.h"
+
+#include "ui_tfrmcomplainadd.h"
+
+#include "data/datamodule.h"
+
+namespace zu {
+
+using Box = FieldBinding::Box;
+
+const JournalEditorKind& TfrmComplainAdd::editorKind()
+{
+    static const JournalEditorKind kind{
+        QStringLiteral("frmcomplain"), &TfrmData::qryComplain, &TfrmData::qryComplainCust,
+        QStringLiteral("新增投诉信息"), QStringLiteral("修改投诉信息"), QStringLiteral("添加&S"), QStringLiteral("保存&S"),
+        true, "edtCustname", "btnSelectCust", "btnAdd", "btnquxiao", QStringLiteral("frmComplain"), false, true,
+        {{"complainDate", "complainDate", Box::Date, 0, "投诉日期"},
+         {"complainTime", "RzDateTimeEdit1", Box::Time, 0, "投诉时间"},
+         {"complainType", "cmbcomplainType", Box::Combo, 0, "投诉级别"},
+         {"complainMen", "edtcomplainMen", Box::Text, 0, "制单人"},
+         {"complaincause", "edtcomplaincause", Box::Memo, 0, "投诉原因"},
+         {"complainresult", "edtcomplainresult", Box::Memo, 0, "投诉处理结果"},
+         {"complainRemark", "edtRemark", Box::Memo, 0, "备注"}}};
+    return kind;
+}
+
+TfrmComplainAdd::TfrmComplainAdd(QWidget* parent)
+    : JournalEditor(parent, editorKind()), ui(std::make_unique<Ui::TfrmComplainAdd>())
+{
+    ui->setupUi(this);
+    initialise();
+}
+
+TfrmComplainAdd::~TfrmComplainAdd() = default;
+
+void TfrmComplainAdd::fillLists()
+{
+    fillFromLookupList(this, "cmbcomplainType", QStringLiteral("投诉级别"));
+    // The maker of a new complaint is the logged-in user.
+    ui->edtcomplainMen->setText(zu::data().CurrentUserName());
+}
+
+} // namespace zu

@@ -1,0 +1,188 @@
+#include "tfrmjournalqry.h"
+
+#include "journallist.h"
+#include "ui_tfrmjournalqry.h"
+
+#include "columns/gridcolumns.h"
+#include "columns/listgrid.h"
+#include "data/datamodule.h"
+#include "data/dialogs.h"
+#include "data/errors.h"
+#include "data/guard.h"
+#include "data/routines.h"
+
+#include <QMenu>
+#include <QStyle>
+
+namespace zu {
+
+TfrmJournalqry::TfrmJournalqry(QWidget* parent, const JournalListKind& kind)
+    : QDialog(parent), ui(std::make_unique<Ui::TfrmJournalqry>()), m_kind(kind)
+{
+    ui->setupUi(this);
+    setWindowTitle(kind.caption);
+    // The controls carry the names this journal's window gives them.
+    ui->grid->setObjectName(QString::fromLatin1(kind.gridName));
+    ui->cmbField->setObjectName(QString::fromLatin1(kind.fieldBoxName));
+    ui->edtKeyword->setObjectName(QString::fromLatin1(kind.keyBoxName));
+    ui->btnSearch->setObjectName(QString::fromLatin1(kind.searchButtonName));
+    ui->btnClose->setObjectName(QString::fromLatin1(kind.closeButtonName));
+    ui->btnClose->setText(kind.closeCaption);
+    ui->btndaochu->setText(kind.exportButtonCaption);
+    ui->actExport->setText(kind.exportItemCaption);
+    ui->actChooseColumns->setText(kind.chooserItemCaption);
+    ui->StatusBar1->setVisible(kind.statusBar);
+    if (kind.fixedSize)
+        setFixedSize(795, 566);
+    else
+        resize(800, 600);
+
+    const QList<QPair<QToolButton*, QStyle::StandardPixmap>> icons{
+        {ui->btnAdd, QStyle::SP_FileIcon}, {ui->btnupdate, QStyle::SP_FileDialogDetailedView},
+        {ui->btnDel, QStyle::SP_TrashIcon}, {ui->btndaochu, QStyle::SP_DialogSaveButton},
+        {ui->btnClose, QStyle::SP_DialogCloseButton}};
+    for (const auto& [button, icon] : icons)
+        button->setIcon(style()->standardIcon(icon));
+
+    auto run = [this](auto&& body) { return [this, body] { guarded(this, body); }; };
+    connect(ui->btnAdd, &QToolButton::clicked, this, run([this] { edit(true); }));
+    connect(ui->actAdd, &QAction::triggered, this, run([this] { edit(true); }));
+    connect(ui->btnupdate, &QToolButton::clicked, this, run([this] { edit(false); }));
+    connect(ui->actUpdate, &QAction::triggered, this, run([this] { edit(false); }));
+    connect(ui->grid, &ListGrid::doubleClicked, this, run([this] { edit(false); }));
+    connect(ui->btnDel, &QToolButton::clicked, this, run([this] { deleteRecord(); }));
+    connect(ui->actDelete, &QAction::triggered, this, run([this] { deleteRecord(); }));
+    connect(ui->btndaochu, &QToolButton::clicked, this, run([this] { exportList(); }));
+    connect(ui->actExport, &QAction::triggered, this, run([this] { exportList(); }));
+    connect(ui->btnSearch, &QPushButton::clicked, this, run([this] { search(); }));
+    connect(ui->actSaveColumns, &QAction::triggered, this, run([this] { SaveGridColumns(ui->grid, m_kind.layout); }));
+    connect(ui->actChooseColumns, &QAction::triggered, this, run([this] {
+                if (m_commands.chooseColumns)
+                    m_commands.chooseColumns(this, m_kind.layout, m_kind.chooserTag);
+            }));
+    connect(ui->btnClose, &QToolButton::clicked, this, &QDialog::accept);
+    connect(ui->grid, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QMenu menu(this);
+        menu.addActions({ui->actAdd, ui->actUpdate, ui->actDelete, ui->actExport});
+        menu.addSeparator();
+        menu.addActions({ui->actChooseColumns, ui->actSaveColumns});
+        menu.exec(ui->grid->mapToGlobal(at));
+    });
+    updateCommands();
+}
+
+TfrmJournalqry::~TfrmJournalqry() = default;
+
+ListGrid* TfrmJournalqry::grid() const
+{
+    return ui->grid;
+}
+
+DataSet& TfrmJournalqry::list() const
+{
+    return (zu::data().*m_kind.list)();
+}
+
+void TfrmJournalqry::setCommands(JournalListCommands commands)
+{
+    m_commands = std::move(commands);
+    updateCommands();
+}
+
+void TfrmJournalqry::updateCommands()
+{
+    ui->btndaochu->setEnabled(bool(m_commands.exportList));
+    ui->actExport->setEnabled(bool(m_commands.exportList));
+    ui->actChooseColumns->setEnabled(bool(m_commands.chooseColumns));
+}
+
+void TfrmJournalqry::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (m_shown)
+        return;
+    m_shown = true;
+    guarded(this, [this] { FormShow(); });
+}
+
+void TfrmJournalqry::FormShow()
+{
+    const QDate today = QDate::currentDate();
+    ui->edtBeginDate->setDate(QDate(today.year(), today.month(), 1));
+    ui->edtEndDate->setDate(today);
+    reloadColumns();
+    ui->edtKeyword->clear();
+    ui->cmbField->clear();
+    Query& q = zu::data().qryTemp();
+    OpenSql(q, QStringLiteral("select name from T_FieldShow where ") + zu::data().dialect().textEquals(QStringLiteral("TableName"))
+                   + QStringLiteral(" order by ID"),
+            {m_kind.layout});
+    for (; !q.eof(); q.next())
+        ui->cmbField->addItem(q.value(0).toString());
+    q.close();
+    ui->cmbField->setCurrentIndex(-1);
+}
+
+void TfrmJournalqry::reloadColumns()
+{
+    list().open();
+    LoadGridColumns(ui->grid, &list(), m_kind.layout);
+}
+
+void TfrmJournalqry::search()
+{
+    TfrmData& d = zu::data();
+    Query& q = d.qryTemp();
+    OpenSql(q, QStringLiteral("select field from T_FieldShow where name = ? order by ID"), {ui->cmbField->currentText()});
+    const QString field = q.eof() ? QString() : q.value(0).toString();
+    q.close();
+    DataSet& records = list();
+    if (ui->edtKeyword->text().isEmpty()) {
+        const DateRange range = inclusiveDateRange(m_kind.dateColumn, ui->edtBeginDate->date(), ui->edtEndDate->date());
+        records.open(range.condition, range.bindValues, m_kind.dateColumn + QStringLiteral(" desc"));
+        return;
+    }
+    RequireText(ui->cmbField, ui->cmbField->currentText(), QStringLiteral("请选择一个查询条件！"));
+    const int position = records.fieldIndex(field);
+    if (field.isEmpty() || (records.isOpen() && position < 0)) {
+        dialogs().message(this, QStringLiteral("系统提示"),
+                          QStringLiteral("“%1”不是可以查询的选项，请重新选择！").arg(ui->cmbField->currentText()),
+                          QMessageBox::Question, QMessageBox::Ok, QMessageBox::Ok);
+        ui->cmbField->setFocus();
+        return;
+    }
+    records.open(d.dialect().likeCondition(field), {likePrefix(ui->edtKeyword->text())});
+}
+
+void TfrmJournalqry::deleteRecord()
+{
+    DataSet& records = list();
+    const QString name = records.currentRow() >= 0 ? records.fieldText(QStringLiteral("CustName")) : QString();
+    if (!dialogs().askYesNo(this, QStringLiteral("提示"), QStringLiteral("您确定要删除'") + name + m_kind.deleteQuestionEnd,
+                            QMessageBox::Information))
+        return;
+    if (records.currentRow() >= 0)
+        records.deleteCurrent();
+}
+
+void TfrmJournalqry::edit(bool isAdd)
+{
+    // Without a current record there is nothing to change.
+    if (!isAdd && list().currentRow() < 0)
+        return;
+    m_kind.openEditor(this, isAdd);
+}
+
+void TfrmJournalqry::exportList()
+{
+    if (m_commands.exportList)
+        m_commands.exportList(this, list(), ui->grid, m_kind.exportTitle + QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
+}
+
+TfrmServerqry::TfrmServerqry(QWidget* parent) : TfrmJournalqry(parent, JournalListKind::service()) {}
+
+TfrmCellqry::TfrmCellqry(QWidget* parent) : TfrmJournalqry(parent, JournalListKind::call()) {}
+
+TfrmComplainqry::TfrmComplainqry(QWidget* parent) : TfrmJournalqry(parent, JournalListKind::complain()) {}
+
+} // namespace zu

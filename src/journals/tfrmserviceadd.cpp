@@ -1,0 +1,50 @@
+#include "tfrmserviceadd.h"
+
+#include "ui_tfrmserviceadd.h"
+
+#include "data/datamodule.h"
+
+namespace zu {
+
+using Box = FieldBinding::Box;
+
+const JournalEditorKind& TfrmServiceAdd::editorKind()
+{
+    static const JournalEditorKind kind{
+        QStringLiteral("frmService"), &TfrmData::qryservice, &TfrmData::qryServiceCust,
+        QStringLiteral("新增维护信息"), QStringLiteral("修改维护信息"), QStringLiteral("添加&S"), QStringLiteral("保存&S"),
+        true, "edtCustname", "btnSelectCust", "btn1", "btn2", QStringLiteral("frmService"), true, true,
+        {{"serviceDate", "cmbserviceDate", Box::Date, 0, "修复日期"},
+         {"rehabDate", "cmbrehabDate", Box::Date, 0, "保修日期"},
+         {"Goodsunit", "cmbGoodsunit", Box::Combo, 0, "型号"},
+         {"GoodsCode", "edtGoodsCode", Box::Text, 0, "机身编码"},
+         {"hitchName", "cmbhitchName", Box::Combo, 0, "故障原因"},
+         {"Numbe", "edtNumbe", Box::Integer, 0, "故障数量"},
+         {"Price", "edtPrice", Box::Decimal, 1, "单价"},
+         {"Money", "edtMoney", Box::Decimal, 1, "总金额"},
+         {"serviceMoney", "edtserviceMoney", Box::Decimal, 1, "维修费用"},
+         {"servicedepartment", "cmbservicedepartment", Box::Combo, 0, "维修部门"},
+         {"servicedeMen", "cmbservicedeMen", Box::Combo, 0, "维修人员"},
+         {"Remark", "edtRemark", Box::Memo, 0, "备注"},
+         {"servicedeCode", "edtservicedeCode", Box::Text, 0, "维修单号"}}};
+    return kind;
+}
+
+TfrmServiceAdd::TfrmServiceAdd(QWidget* parent)
+    : JournalEditor(parent, editorKind()), ui(std::make_unique<Ui::TfrmServiceAdd>())
+{
+    ui->setupUi(this);
+    initialise();
+}
+
+TfrmServiceAdd::~TfrmServiceAdd() = default;
+
+void TfrmServiceAdd::fillLists()
+{
+    fillFromLookupList(this, "cmbGoodsunit", QStringLiteral("型号"));
+    fillFromLookupList(this, "cmbhitchName", QStringLiteral("故障原因"));
+    fillFromLookupList(this, "cmbservicedepartment", QStringLiteral("安装部"));
+    fillFromLookupList(this, "cmbservicedeMen", QStringLiteral("工程师"));
+}
+
+} // namespace zu

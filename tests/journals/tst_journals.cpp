@@ -1,0 +1,362 @@
+#include "columns/listgrid.h"
+#include "customers/tfrmcustname.h"
+#include "customers/tfrmcustom.h"
+#include "data/dateedit.h"
+#include "data/mdichild.h"
+#include "journals/journallist.h"
+#include "journals/tfrmcelladd.h"
+#include "journals/tfrmcomplainadd.h"
+#include "journals/tfrmjournalqry.h"
+#include "journals/tfrmserviceadd.h"
+#include "support/scripteddialogs.h"
+#include "support/testdatabase.h"
+#include "support/uitest.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimeEdit>
+#include <QToolButton>
+#include <QtTest>
+
+using namespace zu;
+using zu::test::control;
+using zu::test::ScriptedDialogs;
+using zu::test::whenModal;
+
+namespace {
+
+struct Journal
+{
+    QString table, dateColumn;
+    std::function<std::unique_ptr<TfrmJournalqry>()> make;
+};
+
+Journal journal(const QString& name)
+{
+    if (name == QLatin1String("service"))
+        return {QStringLiteral("T_service"), QStringLiteral("serviceDate"), [] { return std::make_unique<TfrmServerqry>(); }};
+    if (name == QLatin1String("call"))
+        return {QStringLiteral("T_call"), QStringLiteral("callDate"), [] { return std::make_unique<TfrmCellqry>(); }};
+    return {QStringLiteral("T_complain"), QStringLiteral("complainDate"), [] { return std::make_unique<TfrmComplainqry>(); }};
+}
+
+void addRecord(const Journal& j, const QString& code, const QString& name, const QDateTime& when)
+{
+    data().T().exec(QStringLiteral("insert into %1 (CustCode, CustName, %2) values (?, ?, ?)").arg(j.table, j.dateColumn),
+                    {code, name, when});
+}
+
+QStringList names(DataSet& set)
+{
+    QStringList out;
+    for (int r = 0; r < set.recordCount(); ++r)
+        out << set.value(r, set.fieldIndex(QStringLiteral("CustName"))).toString();
+    return out;
+}
+
+int rows(const QString& sql, const QVariantList& values = {})
+{
+    Query q(data().conn());
+    q.open(sql, values);
+    return q.value(0).toInt();
+}
+
+void press(QWidget* w, const char* name)
+{
+    control<QAbstractButton>(w, name)->click();
+}
+
+} // namespace
+
+class TestJournals final : public QObject
+{
+    Q_OBJECT
+private slots:
+    void listsOpenAndSearch_data()
+    {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<QString>("journal");
+        for (const char* engine : {"sqlite", "postgres"})
+            for (const char* j : {"service", "call", "complain"})
+                QTest::newRow(qPrintable(QStringLiteral("%1/%2").arg(QLatin1String(engine), QLatin1String(j))))
+                    << QString::fromLatin1(engine) << QString::fromLatin1(j);
+    }
+    void listsOpenAndSearch()
+    {
+        ZU_TEST_DATABASE(db);
+        QFETCH(QString, journal);
+        const Journal j = ::journal(journal);
+        const QDate today = QDate::currentDate();
+        addRecord(j, QStringLiteral("A"), QStringLiteral("张三"), QDateTime(today.addYears(-1), QTime(9, 0)));
+        addRecord(j, QStringLiteral("B"), QStringLiteral("李四"), QDate(2024, 5, 1).startOfDay());
+        addRecord(j, QStringLiteral("C"), QStringLiteral("张五"), QDateTime(QDate(2024, 5, 31), QTime(23, 30)));
+        addRecord(j, QStringLiteral("D"), QStringLiteral("王六"), QDateTime(QDate(2024, 4, 30), QTime(18, 0)));
+        addRecord(j, QStringLiteral("E"), QStringLiteral("O'Neil"), QDate(2024, 6, 1).startOfDay());
+        ScriptedDialogs dialogs;
+        std::unique_ptr<TfrmJournalqry> window = j.make();
+        window->show();
+        const JournalListKind& kind = window->kind();
+        DataSet& list = window->list();
+        QCOMPARE(window->windowTitle(), kind.caption);
+        QCOMPARE(control<QDateEdit>(window.get(), "edtBeginDate")->date(), QDate(today.year(), today.month(), 1));
+        QCOMPARE(control<QDateEdit>(window.get(), "edtEndDate")->date(), today);
+        QCOMPARE(list.recordCount(), 5); // every record, not only this month's
+        QCOMPARE(window->grid()->objectName(), QString::fromLatin1(kind.gridName));
+        auto* field = control<QComboBox>(window.get(), kind.fieldBoxName);
+        QVERIFY(field->count() >= 6);
+
+        // The dates are inclusive and the newest comes first.
+        control<QDateEdit>(window.get(), "edtBeginDate")->setDate(QDate(2024, 5, 1));
+        control<QDateEdit>(window.get(), "edtEndDate")->setDate(QDate(2024, 5, 31));
+        press(window.get(), kind.searchButtonName);
+        QCOMPARE(names(list), (QStringList{QStringLiteral("张五"), QStringLiteral("李四")}));
+        QCOMPARE(window->grid()->footerText(0), QStringLiteral("共 2 条"));
+        control<QDateEdit>(window.get(), "edtBeginDate")->setDate(QDate(2024, 6, 2));
+        press(window.get(), kind.searchButtonName);
+        QCOMPARE(list.recordCount(), 0);
+
+        // A keyword matches the beginning of the chosen field, whatever the dates.
+        auto* key = control<QLineEdit>(window.get(), kind.keyBoxName);
+        key->setText(QStringLiteral("张"));
+        press(window.get(), kind.searchButtonName);
+        QCOMPARE(dialogs.last().text, QStringLiteral("请选择一个查询条件！"));
+        QCOMPARE(dialogs.last().title, QStringLiteral("系统提示"));
+        QCOMPARE(list.recordCount(), 0); // the list keeps its rows
+        field->setCurrentText(QStringLiteral("客户名称"));
+        press(window.get(), kind.searchButtonName);
+        QCOMPARE(list.recordCount(), 2);
+        key->setText(QStringLiteral("O'"));
+        press(window.get(), kind.searchButtonName);
+        QCOMPARE(names(list), QStringList{QStringLiteral("O'Neil")});
+        field->setCurrentText(QStringLiteral("无此选项"));
+        press(window.get(), kind.searchButtonName);
+        QCOMPARE(list.recordCount(), 1);
+        QCOMPARE(dialogs.messages().size(), 2);
+    }
+
+    void deleteAsksAndRemovesTheCurrentRow_data() { zu::test::addEngineRows(); }
+    void deleteAsksAndRemovesTheCurrentRow()
+    {
+        ZU_TEST_DATABASE(db);
+        const Journal j = journal(QStringLiteral("call"));
+        addRecord(j, QStringLiteral("A"), QStringLiteral("甲"), QDate(2024, 1, 1).startOfDay());
+        addRecord(j, QStringLiteral("B"), QStringLiteral("乙"), QDate(2024, 1, 2).startOfDay());
+        ScriptedDialogs dialogs;
+        TfrmCellqry window;
+        window.show();
+        window.list().setCurrentRow(1);
+        dialogs.answer(QMessageBox::No);
+        press(&window, "btnDel");
+        QCOMPARE(dialogs.last().text, QStringLiteral("您确定要删除'乙'信息吗？"));
+        QCOMPARE(window.list().recordCount(), 2);
+        dialogs.answer(QMessageBox::Yes);
+        press(&window, "btnDel");
+        QCOMPARE(names(window.list()), QStringList{QStringLiteral("甲")});
+        QCOMPARE(rows(QStringLiteral("select count(*) from T_call where CustName = ?"), {QStringLiteral("甲")}), 1);
+        QCOMPARE(rows(QStringLiteral("select count(*) from T_call")), 1);
+
+        // An empty list asks with an empty name and deletes nothing.
+        window.list().open(QStringLiteral("1=0"));
+        dialogs.answer(QMessageBox::Yes);
+        press(&window, "btnDel");
+        QCOMPARE(dialogs.last().text, QStringLiteral("您确定要删除''信息吗？"));
+        QCOMPARE(rows(QStringLiteral("select count(*) from T_call")), 1);
+        // ... and 修改 opens nothing.
+        press(&window, "btnupdate");
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    void addFromTheListWindow_data() { zu::test::addEngineRows(); }
+    void addFromTheListWindow()
+    {
+        ZU_TEST_DATABASE(db);
+        db.dataModule().setCurrentUserName(QStringLiteral("值班员"));
+        ScriptedDialogs dialogs;
+        TfrmComplainqry window;
+        window.show();
+        QCOMPARE(window.grid()->footerText(0), QStringLiteral("共 0 条"));
+        whenModal<TfrmComplainAdd>([&dialogs](TfrmComplainAdd* editor) {
+            QCOMPARE(editor->windowTitle(), QStringLiteral("新增投诉信息"));
+            QCOMPARE(control<QPushButton>(editor, "btnAdd")->text(), QStringLiteral("添加&S"));
+            QCOMPARE(control<QLineEdit>(editor, "edtcomplainMen")->text(), QStringLiteral("值班员"));
+            QVERIFY(control<QLineEdit>(editor, "edtcomplainMen")->isReadOnly());
+            press(editor, "btnAdd");
+            QCOMPARE(dialogs.last().text, QStringLiteral("客户编号不能为空，请您重新录入！"));
+            control<QLineEdit>(editor, "edtCustCode")->setText(QStringLiteral("K1"));
+            press(editor, "btnAdd");
+            QCOMPARE(dialogs.last().text, QStringLiteral("客户名称不能为空，请您重新录入！"));
+            control<QLineEdit>(editor, "edtCustname")->setText(QStringLiteral("未登记的客户"));
+            control<QComboBox>(editor, "cmbcomplainType")->setEditText(QStringLiteral("一级"));
+            auto* time = control<QTimeEdit>(editor, "RzDateTimeEdit1");
+            time->setTime(QTime(14, 5, 9));
+            press(editor, "btnAdd");
+        });
+        press(&window, "btnAdd");
+        QCOMPARE(window.list().recordCount(), 1);
+        QCOMPARE(window.grid()->footerText(0), QStringLiteral("共 1 条"));
+        DataSet& list = window.list();
+        QCOMPARE(list.fieldText(QStringLiteral("complainTime")), QStringLiteral("14:05:09"));
+        QCOMPARE(list.fieldText(QStringLiteral("complainMen")), QStringLiteral("值班员"));
+        QCOMPARE(list.fieldText(QStringLiteral("complainType")), QStringLiteral("一级"));
+        QCOMPARE(list.field(QStringLiteral("complainDate")).toDateTime(), QDate::currentDate().startOfDay());
+    }
+
+    void editingKeepsStoredValues_data() { zu::test::addEngineRows(); }
+    void editingKeepsStoredValues()
+    {
+        ZU_TEST_DATABASE(db);
+        TfrmData& d = db.dataModule();
+        d.T().exec(QStringLiteral("insert into T_service (CustCode, CustName, serviceDate, rehabDate, Numbe, Price) values (?, ?, ?, ?, ?, ?)"),
+                   {QStringLiteral("A"), QStringLiteral("甲"), QDate(2023, 3, 4).startOfDay(), QDate(2025, 3, 4).startOfDay(), 2, 12.5});
+        d.T().exec(QStringLiteral("insert into T_call (CustCode, CustName, callDate) values (?, ?, ?)"),
+                   {QStringLiteral("A"), QStringLiteral("甲"), QDate(2023, 5, 6).startOfDay()});
+        d.T().exec(QStringLiteral("insert into T_complain (CustCode, CustName, complainDate, complainMen, complainType, complainTime) values (?, ?, ?, ?, ?, ?)"),
+                   {QStringLiteral("A"), QStringLiteral("甲"), QDate(2023, 7, 8).startOfDay(), QStringLiteral("老张"), QStringLiteral("二级"), QStringLiteral("09:15:00")});
+        d.setCurrentUserName(QStringLiteral("新来的"));
+        ScriptedDialogs dialogs;
+        auto saveUnchanged = [](TfrmJournalqry& window, const char* saveButton, const QString& caption) {
+            window.show();
+            window.list().first();
+            QString seen;
+            whenModal<JournalEditor>([&seen, saveButton](JournalEditor* editor) {
+                seen = editor->windowTitle();
+                press(editor, saveButton);
+            });
+            emit window.grid()->doubleClicked();
+            QCOMPARE(seen, caption);
+        };
+        TfrmServerqry services;
+        saveUnchanged(services, "btn1", QStringLiteral("修改维护信息"));
+        QCOMPARE(services.list().field(QStringLiteral("serviceDate")).toDateTime(), QDate(2023, 3, 4).startOfDay());
+        QCOMPARE(services.list().field(QStringLiteral("rehabDate")).toDateTime(), QDate(2025, 3, 4).startOfDay());
+        QCOMPARE(services.list().field(QStringLiteral("Price")).toDouble(), 12.5);
+        QCOMPARE(services.list().field(QStringLiteral("Numbe")).toInt(), 2);
+        TfrmCellqry calls;
+        saveUnchanged(calls, "btnAdd", QStringLiteral("修改回访记录"));
+        QCOMPARE(calls.list().field(QStringLiteral("callDate")).toDateTime(), QDate(2023, 5, 6).startOfDay());
+        TfrmComplainqry complaints;
+        saveUnchanged(complaints, "btnAdd", QStringLiteral("修改投诉信息"));
+        QCOMPARE(complaints.list().fieldText(QStringLiteral("complainMen")), QStringLiteral("老张"));
+        QCOMPARE(complaints.list().fieldText(QStringLiteral("complainType")), QStringLiteral("二级"));
+        QCOMPARE(complaints.list().fieldText(QStringLiteral("complainTime")), QStringLiteral("09:15:00"));
+        QVERIFY(dialogs.shown().isEmpty());
+    }
+
+    void editorsFromTheCustomerWindow_data() { zu::test::addEngineRows(); }
+    void editorsFromTheCustomerWindow()
+    {
+        ZU_TEST_DATABASE(db);
+        TfrmData& d = db.dataModule();
+        d.T().exec(QStringLiteral("insert into T_Cust (CustName, IDCode) values (?, ?)"), {QStringLiteral("王芳"), QStringLiteral("W1")});
+        ScriptedDialogs dialogs;
+        QMdiArea area;
+        area.show();
+        TfrmCustom* customers = ShowMdiChild(&area, TfrmCustom::reference());
+        CustomerWindowCommands commands;
+        commands.serviceEditor = [](QWidget* parent, bool isAdd) {
+            TfrmServiceAdd editor(parent);
+            editor.FCaller = QStringLiteral("frmCustom");
+            editor.FIsAdd = isAdd;
+            editor.exec();
+        };
+        customers->setCommands(commands);
+        QCOMPARE(d.qryServiceCust().recordCount(), 0);
+        whenModal<TfrmServiceAdd>([](TfrmServiceAdd* editor) {
+            QCOMPARE(editor->windowTitle(), QStringLiteral("添加维护记录"));
+            QCOMPARE(control<QPushButton>(editor, "btn1")->text(), QStringLiteral("新增&S"));
+            auto* code = control<QLineEdit>(editor, "edtCustCode");
+            auto* name = control<QLineEdit>(editor, "edtCustname");
+            QCOMPARE(code->text(), QStringLiteral("W1"));
+            QCOMPARE(name->text(), QStringLiteral("王芳"));
+            QVERIFY(code->isReadOnly());
+            QVERIFY(!name->isEnabled());
+            QVERIFY(code->styleSheet().contains(QStringLiteral("red")));
+            QVERIFY(!control<QToolButton>(editor, "btnSelectCust")->isEnabled());
+            control<QLineEdit>(editor, "edtNumbe")->setText(QStringLiteral("1"));
+            press(editor, "btn1");
+        });
+        press(customers, "ToolButton8");
+        QCOMPARE(d.qryServiceCust().recordCount(), 1);
+        QCOMPARE(customers->dgServiceCust()->footerText(0), QStringLiteral("共 1 条"));
+        QCOMPARE(d.qryServiceCust().fieldText(QStringLiteral("CustCode")), QStringLiteral("W1"));
+    }
+
+    void pickerFillsTheRightBoxes_data()
+    {
+        QTest::addColumn<QString>("editor");
+        QTest::newRow("service") << QStringLiteral("service");
+        QTest::newRow("call") << QStringLiteral("call");
+        QTest::newRow("complain") << QStringLiteral("complain");
+    }
+    void pickerFillsTheRightBoxes()
+    {
+        QFETCH(QString, editor);
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        db.dataModule().T().exec(QStringLiteral("insert into T_Cust (CustName, IDCode) values (?, ?)"), {QStringLiteral("赵六"), QStringLiteral("Z6")});
+        ScriptedDialogs dialogs;
+        std::unique_ptr<JournalEditor> dialog;
+        if (editor == QLatin1String("service"))
+            dialog = std::make_unique<TfrmServiceAdd>();
+        else if (editor == QLatin1String("call"))
+            dialog = std::make_unique<TfrmCellAdd>();
+        else
+            dialog = std::make_unique<TfrmComplainAdd>();
+        dialog->FCaller = dialog->kind().listCaller;
+        dialog->show();
+        auto* code = control<QLineEdit>(dialog.get(), "edtCustCode");
+        code->setText(QStringLiteral("typed"));
+        QString tag;
+        whenModal<TfrmCustname>([&tag](TfrmCustname* picker) {
+            tag = picker->FCaller;
+            data().qryselect().first();
+            emit picker->findChild<ListGrid*>(QStringLiteral("dgselect"))->doubleClicked();
+        });
+        press(dialog.get(), "btnSelectCust");
+        QCOMPARE(tag, dialog->kind().pickerTag);
+        QCOMPARE(code->text(), QStringLiteral("Z6"));
+        QCOMPARE(control<QLineEdit>(dialog.get(), dialog->kind().nameBox)->text(), QStringLiteral("赵六"));
+    }
+
+    void complaintTimeRefillsWhenEmptied()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        TfrmComplainAdd editor;
+        auto* time = control<QTimeEdit>(&editor, "RzDateTimeEdit1");
+        QVERIFY(qAbs(time->time().secsTo(QTime::currentTime())) < 5);
+        time->setTime(QTime(1, 2, 3));
+        time->findChild<QLineEdit*>()->setText(QString());
+        QVERIFY(qAbs(time->time().secsTo(QTime::currentTime())) < 5);
+        QCOMPARE(control<QLabel>(&editor, "lbl1")->text(), QStringLiteral("点击左键选择小时"));
+    }
+
+    void failedSaveKeepsTheInput()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        ScriptedDialogs dialogs;
+        TfrmCellqry window;
+        window.show();
+        db.dataModule().T().exec(QStringLiteral("drop table T_call"));
+        TfrmCellAdd editor(&window);
+        editor.FCaller = QStringLiteral("frmCell");
+        editor.show();
+        control<QLineEdit>(&editor, "edtCustCode")->setText(QStringLiteral("K"));
+        control<QPlainTextEdit>(&editor, "edtcallRemark")->setPlainText(QStringLiteral("要保留的内容"));
+        press(&editor, "btnAdd");
+        QCOMPARE(dialogs.messages().size(), 1);
+        QVERIFY2(dialogs.last().text.contains(QStringLiteral("T_call"), Qt::CaseInsensitive), qPrintable(dialogs.last().text));
+        QVERIFY(editor.isVisible());
+        QCOMPARE(control<QPlainTextEdit>(&editor, "edtcallRemark")->toPlainText(), QStringLiteral("要保留的内容"));
+        QCOMPARE(window.list().state(), DataSet::State::Browse);
+    }
+};
+
+QTEST_MAIN(TestJournals)
+#include "tst_journals.moc"
