@@ -1,0 +1,99 @@
+#include "gridexport.h"
+
+#include "listsheet.h"
+#include "spreadsheetwriter.h"
+
+#include "columns/listgrid.h"
+#include "data/dataset.h"
+#include "data/dialogs.h"
+#include "data/errors.h"
+
+#include <QDate>
+#include <QDir>
+#include <QGuiApplication>
+#include <QWidget>
+
+namespace zu {
+
+namespace {
+
+const QString kTitle = QStringLiteral("提示");
+const QString kFilter = QStringLiteral("EXCEL文件(*.xls);;EXCEL 2007 文件(*.xlsx)");
+
+// The hourglass while the file is written, also when writing fails.
+class WaitCursor final
+{
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+void refuse(const QString& text)
+{
+    dialogs().inform(nullptr, kTitle, text, QMessageBox::Information);
+    abortSilently();
+}
+
+void writeFile(const QString& path, const DataSet& list, const ListSheetLayout& layout)
+{
+    const QString shown = QDir::toNativeSeparators(path);
+    std::unique_ptr<SpreadsheetWriter> writer = SpreadsheetWriter::forFileName(path);
+    const int rows = listSheetRowCount(list.recordCount(), layout.hasFooter);
+    if (rows > writer->maxRows())
+        throw CommandError(QStringLiteral("无法写入文件 %1：列表共有 %2 条记录，加上标题行和合计行共 %3 行，"
+                                          "超过了 %4 工作表最多 %5 行的限制。请把文件名的扩展名改为 .xlsx 后再导出。")
+                               .arg(shown)
+                               .arg(list.recordCount())
+                               .arg(rows)
+                               .arg(writer->content().limits().formatName)
+                               .arg(writer->maxRows()));
+    WaitCursor wait;
+    if (!writeListSheet(*writer, list, layout))
+        throw CommandError(QStringLiteral("无法写入文件 %1：%2").arg(shown, writer->error()));
+    QString error;
+    if (!writer->save(path, &error))
+        throw CommandError(error);
+}
+
+} // namespace
+
+QString exportProposedName(const QString& prefix)
+{
+    return prefix + QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
+}
+
+ListSheetLayout exportLayoutOf(const ListGrid& grid)
+{
+    return {grid.visibleColumns(), grid.hasFooter()};
+}
+
+void ExportGridToXls(QWidget* parent, DataSet& list, ListGrid* grid, const QString& proposedName)
+{
+    if (!list.isOpen())
+        refuse(QStringLiteral("数据没有显示不能导出成Excel文件!"));
+    if (list.recordCount() == 0)
+        refuse(QStringLiteral("没有数据,不能导出成Excel文件!"));
+    if (!grid)
+        throw CommandError(QStringLiteral("没有显示这个列表的表格，不能导出"));
+
+    const QString path = exportFileName(dialogs().saveFileName(parent, QStringLiteral("导出Excel文件"), proposedName, kFilter));
+    if (path.isEmpty())
+        return;
+    writeFile(path, list, exportLayoutOf(*grid));
+
+    QWidget* owner = parent ? parent->window() : nullptr;
+    const auto answer = dialogs().message(owner, kTitle,
+                                          QStringLiteral("文件") + path + QStringLiteral("已建立，是否打开文件？"),
+                                          QMessageBox::Information, QMessageBox::Ok | QMessageBox::Cancel,
+                                          QMessageBox::Ok);
+    if (answer != QMessageBox::Ok)
+        return;
+    if (!dialogs().openExternally(path))
+        dialogs().inform(owner, kTitle,
+                         QStringLiteral("无法打开文件%1：系统中没有能打开它的程序").arg(QDir::toNativeSeparators(path)),
+                         QMessageBox::Warning);
+}
+
+} // namespace zu

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "columns/columnlayout.h"
+
+#include <QList>
+#include <QString>
+
+namespace zu {
+
+class DataSet;
+class SpreadsheetWriter;
+
+// What an exported list looks like: the grid's visible columns in display order and whether the
+// grid shows a footer row.
+struct ListSheetLayout
+{
+    QList<LayoutColumn> columns;
+    bool hasFooter = true;
+};
+
+// The rows a list needs in a worksheet: the title row, one per record, the footer row.
+int listSheetRowCount(int recordCount, bool hasFooter);
+
+// Writes a list into one worksheet: the titles, then every record of the data set in its order
+// (whole and decimal number fields as numbers, fields without a value as empty cells, all others
+// as the text the grid shows), then the footer row, where a count column holds the number of
+// records as a number. False when the writer refused a cell; its error() says why.
+bool writeListSheet(SpreadsheetWriter& writer, const DataSet& list, const ListSheetLayout& layout);
+
+// The file an export writes for the name chosen in the save dialog: blanks around the path and
+// around its last part removed and
+// ".xls" appended unless the text ".xls" occurs in it (letter case counts). Empty for a name
+// that is empty or blank.
+QString exportFileName(const QString& chosen);
+
+} // namespace zu

@@ -1,0 +1,505 @@
+#include "freexlbook.h"
+
+#include "columns/gridcolumns.h"
+#include "columns/listgrid.h"
+#include "data/guard.h"
+#include "output/csvparser.h"
+#include "output/gridexport.h"
+#include "output/listsheet.h"
+#include "output/sheettable.h"
+#include "output/spreadsheetreader.h"
+#include "support/scripteddialogs.h"
+#include "support/testdatabase.h"
+
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QProcess>
+#include <QScrollBar>
+#include <QStandardPaths>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace zu;
+using zu::test::ScriptedDialogs;
+
+namespace {
+
+const QString kLayout = QStringLiteral("T_Cust_show");
+
+// A cell as FreeXL sees it: its kind and value.
+QString describe(const FreeXL_CellValue& v)
+{
+    switch (v.type) {
+    case FREEXL_CELL_NULL:
+        return QStringLiteral("null");
+    case FREEXL_CELL_INT:
+        return QStringLiteral("int:%1").arg(v.value.int_value);
+    case FREEXL_CELL_DOUBLE:
+        return QStringLiteral("double:") + numberText(v.value.double_value);
+    case FREEXL_CELL_TEXT:
+    case FREEXL_CELL_SST_TEXT:
+        return QStringLiteral("text:") + QString::fromUtf8(v.value.text_value);
+    default:
+        return QStringLiteral("kind %1").arg(v.type);
+    }
+}
+
+// Every cell of the first worksheet, row by row; empty when FreeXL cannot read the file.
+QList<QStringList> freexlCells(const QString& path)
+{
+    FreexlBook book(path);
+    unsigned int rows = 0;
+    unsigned short columns = 0;
+    if (book.openResult() != FREEXL_OK || !book.dimensions(&rows, &columns))
+        return {};
+    QList<QStringList> cells;
+    for (unsigned int r = 0; r < rows; ++r) {
+        QStringList row;
+        for (unsigned short c = 0; c < columns; ++c)
+            row << describe(book.cell(r, c));
+        cells << row;
+    }
+    return cells;
+}
+
+// The text a spreadsheet program shows for each described cell.
+QList<QStringList> shownTexts(const QList<QStringList>& described)
+{
+    QList<QStringList> texts;
+    for (const QStringList& row : described) {
+        QStringList out;
+        for (const QString& cell : row)
+            out << (cell == QLatin1String("null") ? QString() : cell.section(QLatin1Char(':'), 1));
+        texts << out;
+    }
+    return texts;
+}
+
+// Shows exactly these fields of the customer layout, in this order.
+void showColumns(const QStringList& fields)
+{
+    Query& q = data().F();
+    q.exec(QStringLiteral("update T_FieldShow set show = ? where TableName = ?"), {false, kLayout});
+    for (int i = 0; i < fields.size(); ++i)
+        q.exec(QStringLiteral("update T_FieldShow set show = ?, ShowID = ? where TableName = ? and Field = ?"),
+               {true, i, kLayout, fields[i]});
+}
+
+void addLayoutColumn(const QString& title, const QString& field, int showId)
+{
+    data().F().exec(QStringLiteral("insert into T_FieldShow (ID, TableName, Name, Field, Width, show, ShowID, SumField, dotsize) "
+                                   "values (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                    {900 + showId, kLayout, title, field, 70, true, showId, 0, 0});
+}
+
+struct Customer
+{
+    QVariant name, code, number, price, purchased, remind, remark;
+};
+
+void addCustomer(const Customer& c)
+{
+    data().T().exec(QStringLiteral("insert into T_Cust (CustName, IDCode, Number, Price, EmptionDate, remind, Remark) "
+                                   "values (?, ?, ?, ?, ?, ?, ?)"),
+                    {c.name, c.code, c.number, c.price, c.purchased, c.remind, c.remark});
+}
+
+QVariant at(int y, int m, int d, int h = 0, int min = 0)
+{
+    return QDateTime(QDate(y, m, d), QTime(h, min));
+}
+
+void addThreeCustomers()
+{
+    addCustomer({QStringLiteral("张三"), QStringLiteral("0101"), 3, 2999.5, at(2024, 3, 5), at(2026, 12, 1, 8, 30),
+                 QStringLiteral("空调不制冷；已上门")});
+    addCustomer({QStringLiteral("O'Brien 李"), QStringLiteral("A-2"), 1, 100.0, QVariant(), QVariant(), QVariant()});
+    addCustomer({QStringLiteral("王五"), QString(QLatin1String("")), QVariant(), 88.8, at(2023, 12, 31), QVariant(),
+                 QString(QLatin1String(""))});
+}
+
+// The customer list in a grid of its layout, as the customer window shows it.
+struct CustomerGrid
+{
+    ListGrid grid;
+    DataSet& list = data().qryCustom();
+    CustomerGrid()
+    {
+        list.open(QString(), {}, QStringLiteral("CusttityID"));
+        LoadGridColumns(&grid, &list, kLayout);
+        grid.resize(900, 300);
+        grid.show();
+    }
+};
+
+// Runs the export as a command does; true when it went to its end.
+bool runExport(ListGrid& grid, DataSet& list, const QString& proposed = QStringLiteral("客户信息2024-03-05"))
+{
+    bool finished = false;
+    guarded(nullptr, [&] {
+        ExportGridToXls(&grid, list, &grid, proposed);
+        finished = true;
+    });
+    return finished;
+}
+
+} // namespace
+
+class TestGridExport final : public QObject
+{
+    Q_OBJECT
+private slots:
+    void everyCellKindAndValue_data() { zu::test::addEngineRows(); }
+    void everyCellKindAndValue()
+    {
+        ZU_TEST_DATABASE(db);
+        showColumns({QStringLiteral("CustName"), QStringLiteral("IDCode"), QStringLiteral("Number"), QStringLiteral("Price"),
+                     QStringLiteral("EmptionDate"), QStringLiteral("remind"), QStringLiteral("Remark"),
+                     QStringLiteral("CusttityID")});
+        addLayoutColumn(QStringLiteral("无此字段"), QStringLiteral("NoSuchField"), 8);
+        addThreeCustomers();
+        CustomerGrid g;
+        QCOMPARE(g.grid.columnCount(), 9);
+        QTemporaryDir out;
+        const QString file = out.filePath(QStringLiteral("客户信息.xls"));
+        ScriptedDialogs dialogs;
+        dialogs.answerFile(file);
+        dialogs.answer(QMessageBox::Cancel);
+        QVERIFY(runExport(g.grid, g.list));
+
+        const QVariant firstId = g.list.value(0, g.list.fieldIndex(QStringLiteral("CusttityID")));
+        const QString id1 = QStringLiteral("int:%1").arg(firstId.toInt());
+        const QString id2 = QStringLiteral("int:%1").arg(firstId.toInt() + 1);
+        const QString id3 = QStringLiteral("int:%1").arg(firstId.toInt() + 2);
+        const QList<QStringList> expected{
+            {QStringLiteral("text:客户名称"), QStringLiteral("text:客户编码"), QStringLiteral("text:数量"),
+             QStringLiteral("text:单价"), QStringLiteral("text:购买日期"), QStringLiteral("text:用户提醒"),
+             QStringLiteral("text:备注"), QStringLiteral("text:客户ID"), QStringLiteral("text:无此字段")},
+            {QStringLiteral("text:张三"), QStringLiteral("text:0101"), QStringLiteral("int:3"),
+             QStringLiteral("double:2999.5"), QStringLiteral("text:2024-03-05"),
+             QStringLiteral("text:2026-12-01 08:30:00"), QStringLiteral("text:空调不制冷；已上门"), id1,
+             QStringLiteral("null")},
+            {QStringLiteral("text:O'Brien 李"), QStringLiteral("text:A-2"), QStringLiteral("int:1"),
+             QStringLiteral("int:100"), QStringLiteral("null"), QStringLiteral("null"), QStringLiteral("null"), id2,
+             QStringLiteral("null")},
+            {QStringLiteral("text:王五"), QStringLiteral("null"), QStringLiteral("null"), QStringLiteral("double:88.8"),
+             QStringLiteral("text:2023-12-31"), QStringLiteral("null"), QStringLiteral("null"), id3,
+             QStringLiteral("null")},
+            {QStringLiteral("int:3"), QStringLiteral("null"), QStringLiteral("null"), QStringLiteral("null"),
+             QStringLiteral("null"), QStringLiteral("null"), QStringLiteral("null"), QStringLiteral("null"),
+             QStringLiteral("null")},
+        };
+        QCOMPARE(freexlCells(file), expected);
+        // The texts are those the grid shows.
+        for (int r = 0; r < 3; ++r)
+            QCOMPARE(shownTexts(expected)[r + 1][4], g.grid.cellText(r, 4));
+        FreexlBook book(file);
+        QCOMPARE(book.info(FREEXL_BIFF_VERSION), static_cast<unsigned>(FREEXL_BIFF_VER_8));
+        QCOMPARE(book.info(FREEXL_BIFF_CODEPAGE), static_cast<unsigned>(FREEXL_BIFF_UTF16LE));
+    }
+
+    void hiddenColumnsAndDisplayOrder()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        showColumns({QStringLiteral("CustName"), QStringLiteral("IDCode"), QStringLiteral("Number"), QStringLiteral("Price")});
+        addThreeCustomers();
+        CustomerGrid g;
+        QHeaderView* titles = g.grid.view()->horizontalHeader();
+        titles->moveSection(3, 0);              // 单价 dragged to the front
+        g.grid.view()->setColumnHidden(2, true); // 数量 not shown
+        g.list.setCurrentRow(1);
+        QTemporaryDir out;
+        const QString file = out.filePath(QStringLiteral("order.xls"));
+        ScriptedDialogs dialogs;
+        dialogs.answerFile(file);
+        dialogs.answer(QMessageBox::Cancel);
+        QVERIFY(runExport(g.grid, g.list));
+        const QList<QStringList> expected{
+            {QStringLiteral("text:单价"), QStringLiteral("text:客户名称"), QStringLiteral("text:客户编码")},
+            {QStringLiteral("double:2999.5"), QStringLiteral("text:张三"), QStringLiteral("text:0101")},
+            {QStringLiteral("int:100"), QStringLiteral("text:O'Brien 李"), QStringLiteral("text:A-2")},
+            {QStringLiteral("double:88.8"), QStringLiteral("text:王五"), QStringLiteral("null")},
+            {QStringLiteral("null"), QStringLiteral("int:3"), QStringLiteral("null")},
+        };
+        QCOMPARE(freexlCells(file), expected);
+        // The list stays where it was.
+        QCOMPARE(g.list.currentRow(), 1);
+        QCOMPARE(g.grid.view()->currentIndex().row(), 1);
+    }
+
+    void oneRowAndNoFooter()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        showColumns({QStringLiteral("CustName"), QStringLiteral("Number")});
+        addCustomer({QStringLiteral("唯一"), QStringLiteral("X"), 7, 1.0, QVariant(), QVariant(), QVariant()});
+        CustomerGrid g;
+        QTemporaryDir out;
+        ScriptedDialogs dialogs;
+        dialogs.answerFile(out.filePath(QStringLiteral("one.xls")));
+        dialogs.answer(QMessageBox::Cancel);
+        QVERIFY(runExport(g.grid, g.list));
+        QCOMPARE(freexlCells(out.filePath(QStringLiteral("one.xls"))),
+                 (QList<QStringList>{{QStringLiteral("text:客户名称"), QStringLiteral("text:数量")},
+                                     {QStringLiteral("text:唯一"), QStringLiteral("int:7")},
+                                     {QStringLiteral("int:1"), QStringLiteral("null")}}));
+
+        // A grid without footer row (the reminder list) ends with its last record.
+        g.grid.setHasFooter(false);
+        dialogs.answerFile(out.filePath(QStringLiteral("nofooter.xls")));
+        dialogs.answer(QMessageBox::Cancel);
+        QVERIFY(runExport(g.grid, g.list));
+        QCOMPARE(freexlCells(out.filePath(QStringLiteral("nofooter.xls"))),
+                 (QList<QStringList>{{QStringLiteral("text:客户名称"), QStringLiteral("text:数量")},
+                                     {QStringLiteral("text:唯一"), QStringLiteral("int:7")}}));
+    }
+
+    void listsThatCannotBeExported()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        ScriptedDialogs dialogs;
+        ListGrid grid;
+        DataSet& list = data().qryCustom();
+        list.close();
+        QVERIFY(!runExport(grid, list));
+        QCOMPARE(dialogs.shown().size(), 1);
+        QCOMPARE(dialogs.last().kind, QStringLiteral("message"));
+        QCOMPARE(dialogs.last().title, QStringLiteral("提示"));
+        QCOMPARE(dialogs.last().text, QStringLiteral("数据没有显示不能导出成Excel文件!"));
+        QCOMPARE(dialogs.last().icon, QMessageBox::Information);
+
+        dialogs.clear();
+        list.open(QStringLiteral("CustName = ?"), {QStringLiteral("无人")});
+        LoadGridColumns(&grid, &list, kLayout);
+        QVERIFY(!runExport(grid, list));
+        QCOMPARE(dialogs.shown().size(), 1);
+        QCOMPARE(dialogs.last().title, QStringLiteral("提示"));
+        QCOMPARE(dialogs.last().text, QStringLiteral("没有数据,不能导出成Excel文件!"));
+        QCOMPARE(dialogs.last().icon, QMessageBox::Information);
+    }
+
+    void fileNameRule_data()
+    {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("no extension") << QStringLiteral("客户信息") << QStringLiteral("客户信息.xls");
+        QTest::newRow("xls") << QStringLiteral("a.xls") << QStringLiteral("a.xls");
+        QTest::newRow("upper-case XLS") << QStringLiteral("a.XLS") << QStringLiteral("a.XLS.xls");
+        QTest::newRow(".xls inside") << QStringLiteral("a.xls.bak") << QStringLiteral("a.xls.bak");
+        QTest::newRow("xlsx") << QStringLiteral("a.xlsx") << QStringLiteral("a.xlsx");
+        QTest::newRow("other extension") << QStringLiteral("a.txt") << QStringLiteral("a.txt.xls");
+        QTest::newRow("blanks around") << QStringLiteral("  b c  ") << QStringLiteral("b c.xls");
+        QTest::newRow("blanks around xls") << QStringLiteral(" d.xls ") << QStringLiteral("d.xls");
+        QTest::newRow("empty") << QString() << QString();
+        QTest::newRow("only blanks") << QStringLiteral("   ") << QString();
+        QTest::newRow("path, blanks around the name") << QStringLiteral("/tmp/导 出/  b  ") << QStringLiteral("/tmp/导 出/b.xls");
+        QTest::newRow("path without a name") << QStringLiteral("/tmp/导出/  ") << QString();
+    }
+    void fileNameRule()
+    {
+        QFETCH(QString, chosen);
+        QFETCH(QString, written);
+        QCOMPARE(exportFileName(chosen), written);
+    }
+
+    void fileWrittenUnderTheRuleName_data()
+    {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("appended") << QStringLiteral("  列表 ") << QStringLiteral("列表.xls");
+        QTest::newRow("kept") << QStringLiteral("列表.xls.bak") << QStringLiteral("列表.xls.bak");
+    }
+    void fileWrittenUnderTheRuleName()
+    {
+        QFETCH(QString, chosen);
+        QFETCH(QString, written);
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        addThreeCustomers();
+        CustomerGrid g;
+        QTemporaryDir out;
+        ScriptedDialogs dialogs;
+        // The dialog gives a path whose name has the blanks the user typed.
+        const QString typed = out.path() + QLatin1Char('/') + chosen;
+        dialogs.answerFile(typed);
+        dialogs.answer(QMessageBox::Cancel);
+        QVERIFY(runExport(g.grid, g.list));
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files), QStringList{written});
+        QCOMPARE(freexlCells(out.filePath(written)).size(), 5);
+        QCOMPARE(dialogs.last().text, QStringLiteral("文件") + out.filePath(written) + QStringLiteral("已建立，是否打开文件？"));
+    }
+
+    void saveDialogAndTheOfferToOpen()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        addThreeCustomers();
+        CustomerGrid g;
+        QTemporaryDir out;
+        const QString file = out.filePath(QStringLiteral("客户信息2024-03-05.xls"));
+        ScriptedDialogs dialogs;
+
+        // Cancelled: nothing written, nothing more asked.
+        QVERIFY(runExport(g.grid, g.list));
+        QCOMPARE(dialogs.shown().size(), 1);
+        QCOMPARE(dialogs.last().kind, QStringLiteral("save"));
+        QCOMPARE(dialogs.last().text, QStringLiteral("客户信息2024-03-05"));
+        QVERIFY(QDir(out.path()).isEmpty());
+
+        // OK opens the file with the desktop's program.
+        dialogs.clear();
+        dialogs.answerFile(file);
+        dialogs.answer(QMessageBox::Ok);
+        QVERIFY(runExport(g.grid, g.list));
+        QCOMPARE(dialogs.shown().size(), 3);
+        const auto question = dialogs.shown().at(1);
+        QCOMPARE(question.kind, QStringLiteral("message"));
+        QCOMPARE(question.text, QStringLiteral("文件") + file + QStringLiteral("已建立，是否打开文件？"));
+        QCOMPARE(question.icon, QMessageBox::Information);
+        QCOMPARE(question.buttons, QMessageBox::Ok | QMessageBox::Cancel);
+        QCOMPARE(dialogs.last().kind, QStringLiteral("open-externally"));
+        QCOMPARE(dialogs.last().text, file);
+        QVERIFY(QFileInfo::exists(file));
+
+        // Cancel leaves it at the file; an existing file is replaced.
+        data().T().exec(QStringLiteral("delete from T_Cust where CustName = ?"), {QStringLiteral("王五")});
+        g.list.refresh();
+        dialogs.clear();
+        dialogs.answerFile(file);
+        dialogs.answer(QMessageBox::Cancel);
+        QVERIFY(runExport(g.grid, g.list));
+        QCOMPARE(dialogs.shown().size(), 2);
+        QCOMPARE(dialogs.last().kind, QStringLiteral("message"));
+        QCOMPARE(freexlCells(file).size(), 4);
+    }
+
+    void writeFailureGoesToTheErrorBox()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        addThreeCustomers();
+        CustomerGrid g;
+        QTemporaryDir out;
+        const QString file = out.filePath(QStringLiteral("没有的文件夹/客户.xls"));
+        ScriptedDialogs dialogs;
+        dialogs.answerFile(file);
+        QVERIFY(!runExport(g.grid, g.list));
+        QCOMPARE(dialogs.shown().size(), 2);
+        QCOMPARE(dialogs.last().title, QStringLiteral("错误"));
+        QCOMPARE(dialogs.last().icon, QMessageBox::Critical);
+        QVERIFY2(dialogs.last().text.contains(QDir::toNativeSeparators(file)), qPrintable(dialogs.last().text));
+        QVERIFY(!QFileInfo::exists(file));
+    }
+
+    void xlsxWhenTheNameSaysSo()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        if (!SpreadsheetReader::canReadXlsx())
+            QSKIP("this build reads no .xlsx (liborcus missing)");
+        showColumns({QStringLiteral("CustName"), QStringLiteral("Price"), QStringLiteral("EmptionDate")});
+        addThreeCustomers();
+        CustomerGrid g;
+        QTemporaryDir out;
+        const QString file = out.filePath(QStringLiteral("客户信息.xlsx"));
+        ScriptedDialogs dialogs;
+        dialogs.answerFile(file);
+        dialogs.answer(QMessageBox::Cancel);
+        QVERIFY(runExport(g.grid, g.list));
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.read(4), QByteArrayLiteral("PK\x03\x04"));
+        SpreadsheetReader reader;
+        QString error;
+        QVERIFY2(reader.open(file, &error), qPrintable(error));
+        QCOMPARE(reader.rows(), (QList<QStringList>{
+                                    {QStringLiteral("客户名称"), QStringLiteral("单价"), QStringLiteral("购买日期")},
+                                    {QStringLiteral("张三"), QStringLiteral("2999.5"), QStringLiteral("2024-03-05")},
+                                    {QStringLiteral("O'Brien 李"), QStringLiteral("100"), QString()},
+                                    {QStringLiteral("王五"), QStringLiteral("88.8"), QStringLiteral("2023-12-31")},
+                                    {QStringLiteral("3"), QString(), QString()},
+                                }));
+    }
+
+    void moreRowsThanAnXlsSheetHolds()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        showColumns({QStringLiteral("CustName")});
+        {
+            TransactionGuard tx(data().conn());
+            QSqlQuery q(data().conn().database());
+            q.prepare(QStringLiteral("insert into T_Cust (CustName) values (?)"));
+            for (int i = 0; i < 65535; ++i) {
+                q.bindValue(0, QStringLiteral("客户%1").arg(i));
+                QVERIFY(q.exec());
+            }
+            tx.commit();
+        }
+        CustomerGrid g;
+        QCOMPARE(g.list.recordCount(), 65535);
+        QTemporaryDir out;
+        ScriptedDialogs dialogs;
+        // Title, 65,535 records and the footer: one row more than the format holds.
+        dialogs.answerFile(out.filePath(QStringLiteral("大.xls")));
+        QVERIFY(!runExport(g.grid, g.list));
+        QCOMPARE(dialogs.last().title, QStringLiteral("错误"));
+        QVERIFY2(dialogs.last().text.contains(QStringLiteral(".xlsx")), qPrintable(dialogs.last().text));
+        QVERIFY(QDir(out.path()).isEmpty());
+
+        // Without the footer row it just fits.
+        g.grid.setHasFooter(false);
+        dialogs.answerFile(out.filePath(QStringLiteral("大.xls")));
+        dialogs.answer(QMessageBox::Cancel);
+        QVERIFY(runExport(g.grid, g.list));
+        FreexlBook book(out.filePath(QStringLiteral("大.xls")));
+        unsigned int rows = 0;
+        unsigned short columns = 0;
+        QVERIFY(book.dimensions(&rows, &columns));
+        QCOMPARE(rows, 65536u);
+        QCOMPARE(describe(book.cell(65535, 0)), QStringLiteral("text:客户65534"));
+    }
+
+    void libreOfficeSeesTheSameCells()
+    {
+        const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+        if (soffice.isEmpty())
+            QSKIP("LibreOffice (soffice) is not installed here: the check against a second reader is skipped");
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        showColumns({QStringLiteral("CustName"), QStringLiteral("IDCode"), QStringLiteral("Number"), QStringLiteral("Price"),
+                     QStringLiteral("EmptionDate"), QStringLiteral("remind"), QStringLiteral("Remark")});
+        addThreeCustomers();
+        CustomerGrid g;
+        QTemporaryDir out;
+        const QString file = out.filePath(QStringLiteral("lo.xls"));
+        ScriptedDialogs dialogs;
+        dialogs.answerFile(file);
+        dialogs.answer(QMessageBox::Cancel);
+        QVERIFY(runExport(g.grid, g.list));
+
+        QProcess lo;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), out.path());
+        lo.setProcessEnvironment(env);
+        lo.start(soffice, {QStringLiteral("--headless"), QStringLiteral("--infilter=MS Excel 97"), QStringLiteral("--convert-to"),
+                           QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76,1"), QStringLiteral("--outdir"),
+                           out.filePath(QStringLiteral("csv")), file});
+        QVERIFY(lo.waitForFinished(120000));
+        QFile csv(out.filePath(QStringLiteral("csv/lo.csv")));
+        QVERIFY2(csv.open(QIODevice::ReadOnly), qPrintable(QString::fromLocal8Bit(lo.readAllStandardError())));
+        QList<QStringList> seen;
+        QString reason;
+        QVERIFY2(parseCsv(csv.readAll(), &seen, &reason), qPrintable(reason));
+        const QList<QStringList> expected = shownTexts(freexlCells(file));
+        QCOMPARE(expected.size(), 5);
+        QCOMPARE(seen, expected);
+    }
+};
+
+QTEST_MAIN(TestGridExport)
+#include "tst_gridexport.moc"
