@@ -99,6 +99,8 @@ void TfrmBackUP::FormShow()
     setWindowTitle(QStringLiteral("数据库备份"));
     TfrmData& d = zu::data();
     m_database = d.ConfigIni().readString(QStringLiteral("DBConn"), QStringLiteral("Database"));
+    if (m_database.isEmpty())
+        m_database = d.conn().settings().database;
     ui->Edit_Name->setText(serverBackupName(m_database, QDate::currentDate(), d.dialect().backupExtension));
 }
 
@@ -143,8 +145,18 @@ void TfrmBackUP::btnFolderClick()
     rememberBackupFolder(zu::data().ConfigIni(), m_folder);
 }
 
+void TfrmBackUP::requireFolder()
+{
+    // The folder could not be made when the window opened: try again, and say why it fails.
+    if (m_folder.isEmpty()) {
+        TfrmData& d = zu::data();
+        setFolder(backupFolder(d.ConfigIni(), d.homeDir()));
+    }
+}
+
 void TfrmBackUP::Btn_BackClick()
 {
+    requireFolder();
     if (isServer())
         backupServer();
     else
@@ -185,7 +197,9 @@ void TfrmBackUP::backupServer()
         const BusyIndicator busy(ui->pbBackup);
         d.ConfigIni().reload();
         m_database = d.ConfigIni().readString(QStringLiteral("DBConn"), QStringLiteral("Database"));
-        const QString database = m_database.isEmpty() ? d.conn().settings().database : m_database;
+        if (m_database.isEmpty())
+            m_database = d.conn().settings().database;
+        const QString database = m_database;
         path = inFolder(m_folder, ui->Edit_Name->text());
         try {
             dumpServerDatabase(d.conn().settings(), database, path, keepPainting);
@@ -204,6 +218,7 @@ void TfrmBackUP::Btn_StoreClick()
 {
     if (isServer())
         return;
+    requireFolder();
     const QString source = selectedFile();
     if (source.isEmpty()) {
         plainMessage(QStringLiteral("请选择一个恢复的数据库"));
@@ -237,6 +252,7 @@ void TfrmBackUP::restoreFrom(const QString& source)
         inFolder(m_folder, safetyCopyName(QString::fromLatin1(kBeforeRestore), QDateTime::currentDateTime(),
                                           d.dialect().backupExtension));
     bool restored = false;
+    QString failure;
     {
         const BusyIndicator busy(ui->pbBackup);
         try {
@@ -252,7 +268,14 @@ void TfrmBackUP::restoreFrom(const QString& source)
         try {
             replaceDatabaseFile(source, live);
             restored = true;
-        } catch (const CommandError&) {
+        } catch (const CommandError& e) {
+            failure = e.text();
+        }
+        if (restored && !c.open()) {
+            // The checked file would not open after all: the data of before comes back.
+            failure = c.lastError();
+            restored = false;
+            replaceDatabaseFile(safety, live);
         }
         if (!c.open())
             throw DbError(c.lastError());
@@ -261,7 +284,8 @@ void TfrmBackUP::restoreFrom(const QString& source)
     if (restored)
         tell(QStringLiteral("警告"), QStringLiteral("数据恢复成功!\n恢复前的数据已保存在:") + safety);
     else
-        tell(QStringLiteral("警告"), QStringLiteral("数据恢复失败!"));
+        tell(QStringLiteral("警告"), failure.isEmpty() ? QStringLiteral("数据恢复失败!")
+                                                        : QStringLiteral("数据恢复失败!\n") + failure);
 }
 
 } // namespace zu

@@ -34,6 +34,7 @@ private:
     void restoreFrom(const QString& source);
     void btnFolderClick();
     void setFolder(const QString& folder);
+    void requireFolder();
     void refreshFileList();
     QString selectedFile() const;
     void tell(const QString& title, const QString& text, QMessageBox::Icon icon = QMessageBox::Information);
