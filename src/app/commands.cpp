@@ -5,10 +5,6 @@
 #include "customers/tfrmcousttree.h"
 #include "customers/tfrmcustom.h"
 #include "data/mdichild.h"
-#include "journals/tfrmcelladd.h"
-#include "journals/tfrmcomplainadd.h"
-#include "journals/tfrmjournalqry.h"
-#include "journals/tfrmserviceadd.h"
 #include "maintenance/tfrmbackup.h"
 #include "maintenance/tfrmcleardata.h"
 #include "users/tfrmuserqx.h"
@@ -19,34 +15,9 @@ namespace zu {
 
 namespace {
 
-// A record editor opened from the customer window's detail tab.
-template <typename Editor>
-void customerRecordEditor(QWidget* parent, bool isAdd)
-{
-    Editor editor(parent);
-    editor.FCaller = QStringLiteral("frmCustom");
-    editor.FIsAdd = isAdd;
-    editor.exec();
-}
-
-JournalListCommands journalListCommands()
-{
-    return {};
-}
-
-template <typename Window>
-void openJournalList(TfrmMain* main)
-{
-    showModal<Window>(main, [](Window& window) { window.setCommands(journalListCommands()); });
-}
-
 CustomerWindowCommands customerWindowCommands()
 {
-    CustomerWindowCommands c;
-    c.serviceEditor = &customerRecordEditor<TfrmServiceAdd>;
-    c.callEditor = &customerRecordEditor<TfrmCellAdd>;
-    c.complainEditor = &customerRecordEditor<TfrmComplainAdd>;
-    return c;
+    return {};
 }
 
 void openCustomerWindow(TfrmMain& main)
@@ -62,9 +33,6 @@ void installCommands(TfrmMain& main)
     TfrmMain* m = &main;
     main.setCustomerWindow([m] { openCustomerWindow(*m); });
     main.setCommand(QStringLiteral("actCustM"), [m] { openCustomerWindow(*m); });
-    main.setCommand(QStringLiteral("actService"), [m] { openJournalList<TfrmServerqry>(m); });
-    main.setCommand(QStringLiteral("actCall"), [m] { openJournalList<TfrmCellqry>(m); });
-    main.setCommand(QStringLiteral("actcomplain"), [m] { openJournalList<TfrmComplainqry>(m); });
     main.setCommand(QStringLiteral("actType"), [m] {
         showModal<TfrmCoustTree>(m, [](TfrmCoustTree& editor) { editor.FManage = true; });
     });
