@@ -5,6 +5,10 @@
 #include "customers/tfrmcousttree.h"
 #include "customers/tfrmcustom.h"
 #include "data/mdichild.h"
+#include "journals/tfrmcelladd.h"
+#include "journals/tfrmcomplainadd.h"
+#include "journals/tfrmjournalqry.h"
+#include "journals/tfrmserviceadd.h"
 #include "maintenance/tfrmbackup.h"
 #include "maintenance/tfrmcleardata.h"
 #include "users/tfrmuserqx.h"
@@ -15,9 +19,34 @@ namespace zu {
 
 namespace {
 
-CustomerWindowCommands customerWindowCommands()
+// A record editor opened from the customer window's detail tab.
+template <typename Editor>
+void customerRecordEditor(QWidget* parent, bool isAdd)
+{
+    Editor editor(parent);
+    editor.FCaller = QStringLiteral("frmCustom");
+    editor.FIsAdd = isAdd;
+    editor.exec();
+}
+
+JournalListCommands journalListCommands()
 {
     return {};
+}
+
+template <typename Window>
+void openJournalList(TfrmMain* main)
+{
+    showModal<Window>(main, [](Window& window) { window.setCommands(journalListCommands()); });
+}
+
+CustomerWindowCommands customerWindowCommands()
+{
+    CustomerWindowCommands c;
+    c.serviceEditor = &customerRecordEditor<TfrmServiceAdd>;
+    c.callEditor = &customerRecordEditor<TfrmCellAdd>;
+    c.complainEditor = &customerRecordEditor<TfrmComplainAdd>;
+    return c;
 }
 
 void openCustomerWindow(TfrmMain& main)
@@ -33,6 +62,9 @@ void installCommands(TfrmMain& main)
     TfrmMain* m = &main;
     main.setCustomerWindow([m] { openCustomerWindow(*m); });
     main.setCommand(QStringLiteral("actCustM"), [m] { openCustomerWindow(*m); });
+    main.setCommand(QStringLiteral("actService"), [m] { openJournalList<TfrmServerqry>(m); });
+    main.setCommand(QStringLiteral("actCall"), [m] { openJournalList<TfrmCellqry>(m); });
+    main.setCommand(QStringLiteral("actcomplain"), [m] { openJournalList<TfrmComplainqry>(m); });
     main.setCommand(QStringLiteral("actType"), [m] {
         showModal<TfrmCoustTree>(m, [](TfrmCoustTree& editor) { editor.FManage = true; });
     });
