@@ -2,15 +2,19 @@
 
 #include "tfrmmain.h"
 
+#include "columns/tfrmfieldshow.h"
 #include "customers/tfrmcousttree.h"
 #include "customers/tfrmcustom.h"
 #include "data/mdichild.h"
+#include "data/tfrmoption.h"
 #include "journals/tfrmcelladd.h"
 #include "journals/tfrmcomplainadd.h"
+#include "journals/journallist.h"
 #include "journals/tfrmjournalqry.h"
 #include "journals/tfrmserviceadd.h"
 #include "maintenance/tfrmbackup.h"
 #include "maintenance/tfrmcleardata.h"
+#include "reminders/tfrmremind.h"
 #include "users/tfrmuserqx.h"
 
 #include <QMdiArea>
@@ -31,7 +35,21 @@ void customerRecordEditor(QWidget* parent, bool isAdd)
 
 JournalListCommands journalListCommands()
 {
-    return {};
+    JournalListCommands c;
+    c.chooseColumns = &chooseColumns;
+    return c;
+}
+
+RemindCommands remindCommands()
+{
+    RemindCommands c;
+    c.chooseColumns = &chooseColumns;
+    return c;
+}
+
+void openReminders(TfrmMain* main)
+{
+    showModal<TfrmRemind>(main, [](TfrmRemind& window) { window.setCommands(remindCommands()); });
 }
 
 template <typename Window>
@@ -46,6 +64,7 @@ CustomerWindowCommands customerWindowCommands()
     c.serviceEditor = &customerRecordEditor<TfrmServiceAdd>;
     c.callEditor = &customerRecordEditor<TfrmCellAdd>;
     c.complainEditor = &customerRecordEditor<TfrmComplainAdd>;
+    c.chooseColumns = &chooseColumns;
     return c;
 }
 
@@ -57,10 +76,29 @@ void openCustomerWindow(TfrmMain& main)
 
 } // namespace
 
+void chooseColumns(QWidget* opener, const QString& layoutName, const QString& caller)
+{
+    TfrmFieldShow chooser(opener);
+    chooser.FLayoutName = layoutName;
+    chooser.FCaller = caller;
+    chooser.setRebuild([opener](const QString& tag) {
+        if (auto* customers = qobject_cast<TfrmCustom*>(opener))
+            customers->reloadColumns(tag);
+        else if (auto* journal = qobject_cast<TfrmJournalqry*>(opener); journal && journal->kind().chooserTag == tag)
+            journal->reloadColumns();
+        else if (auto* reminders = qobject_cast<TfrmRemind*>(opener); reminders && tag == QLatin1String("frmRemind"))
+            reminders->reloadColumns();
+    });
+    chooser.exec();
+}
+
 void installCommands(TfrmMain& main)
 {
     TfrmMain* m = &main;
     main.setCustomerWindow([m] { openCustomerWindow(*m); });
+    main.setReminderWindow([m] { openReminders(m); });
+    main.setCommand(QStringLiteral("actremind"), [m] { openReminders(m); });
+    main.setCommand(QStringLiteral("actche"), [m] { showModal<TfrmOption>(m, [](TfrmOption&) {}); });
     main.setCommand(QStringLiteral("actCustM"), [m] { openCustomerWindow(*m); });
     main.setCommand(QStringLiteral("actService"), [m] { openJournalList<TfrmServerqry>(m); });
     main.setCommand(QStringLiteral("actCall"), [m] { openJournalList<TfrmCellqry>(m); });

@@ -10,6 +10,7 @@
 #include "data/dialogs.h"
 #include "data/guard.h"
 #include "data/routines.h"
+#include "reminders/remindersettings.h"
 #include "users/permissions.h"
 
 #include <QCloseEvent>
@@ -233,17 +234,11 @@ void TfrmMain::FormShow()
 void TfrmMain::checkReminders()
 {
     TfrmData& d = zu::data();
-    Query& temp = d.qryTemp();
-    OpenSql(temp, QStringLiteral("select * from T_remind"));
-    const QString chetrues = temp.eof() ? QString() : temp.asString(QStringLiteral("chetrues"));
-    const int days = temp.eof() ? 0 : temp.asInteger(QStringLiteral("Day"));
-    temp.close();
-    const DateRange rule = reminderWindow(QStringLiteral("remind"), QDate::currentDate(), days);
-    d.qryRemind().close();
-    d.qryRemind().open(rule.condition, rule.bindValues);
+    const ReminderSettings settings = readReminderSettings(d.qryTemp());
+    openDueCustomers(d.qryRemind(), settings.day);
     if (d.qryRemind().isEmpty())
         return;
-    if (chetrues != QLatin1String("0"))
+    if (settings.popUp())
         m_timer1.start();
 }
 

@@ -1,0 +1,138 @@
+#include "tfrmfieldshow.h"
+
+#include "ui_tfrmfieldshow.h"
+
+#include "data/datamodule.h"
+#include "data/guard.h"
+#include "data/routines.h"
+
+namespace zu {
+
+TfrmFieldShow::TfrmFieldShow(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TfrmFieldShow>())
+{
+    ui->setupUi(this);
+    setFixedSize(sizeHint().expandedTo(QSize(372, 240)));
+    setWindowTitle(QStringLiteral("选择显示的字段"));
+    connect(ui->SP_right, &QToolButton::clicked, this, [this] {
+        moveOne(ui->SrcList, ui->DstList);
+        updateButtons();
+    });
+    connect(ui->SP_allright, &QToolButton::clicked, this, [this] {
+        moveAll(ui->SrcList, ui->DstList);
+        updateButtons();
+    });
+    connect(ui->SP_left, &QToolButton::clicked, this, [this] {
+        moveOne(ui->DstList, ui->SrcList);
+        updateButtons();
+        selectFirst(ui->DstList);
+        selectFirst(ui->SrcList);
+    });
+    connect(ui->SP_allleft, &QToolButton::clicked, this, [this] {
+        moveAll(ui->DstList, ui->SrcList);
+        updateButtons();
+    });
+    connect(ui->SrcList, &QListWidget::itemDoubleClicked, this, [this] {
+        moveOne(ui->SrcList, ui->DstList);
+        selectFirst(ui->SrcList);
+        updateButtons();
+    });
+    connect(ui->DstList, &QListWidget::itemDoubleClicked, this, [this] {
+        moveOne(ui->DstList, ui->SrcList);
+        updateButtons();
+        selectFirst(ui->DstList);
+    });
+    connect(ui->Btn_ok, &QPushButton::clicked, this, [this] { guarded(this, [this] { confirm(); }); });
+    connect(ui->Btn_exit, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+TfrmFieldShow::~TfrmFieldShow() = default;
+
+void TfrmFieldShow::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (m_shown)
+        return;
+    m_shown = true;
+    guarded(this, [this] { FormShow(); });
+}
+
+void TfrmFieldShow::FormShow()
+{
+    TfrmData& d = zu::data();
+    Query q(d.conn());
+    for (const auto& [list, shown] : {std::pair{ui->SrcList, false}, std::pair{ui->DstList, true}}) {
+        list->clear();
+        OpenSql(q,
+                QStringLiteral("select * from t_FieldShow where ") + d.dialect().booleanEquals(QStringLiteral("show"), shown)
+                    + QStringLiteral(" and ") + d.dialect().textEquals(QStringLiteral("TableName")) + QStringLiteral(" order by ID"),
+                {FLayoutName});
+        for (; !q.eof(); q.next())
+            list->addItem(q.asString(QStringLiteral("Name")));
+    }
+    updateButtons();
+}
+
+void TfrmFieldShow::updateButtons()
+{
+    ui->SP_right->setEnabled(ui->SrcList->count() > 0);
+    ui->SP_allright->setEnabled(ui->SrcList->count() > 0);
+    ui->SP_left->setEnabled(ui->DstList->count() > 0);
+    ui->SP_allleft->setEnabled(ui->DstList->count() > 0);
+}
+
+void TfrmFieldShow::moveOne(QListWidget* from, QListWidget* to)
+{
+    if (from->count() == 0)
+        return;
+    const int row = from->currentItem() && from->currentItem()->isSelected() ? from->currentRow() : 0;
+    to->addItem(from->takeItem(row));
+}
+
+void TfrmFieldShow::moveAll(QListWidget* from, QListWidget* to)
+{
+    while (from->count() > 0)
+        to->addItem(from->takeItem(0));
+}
+
+void TfrmFieldShow::selectFirst(QListWidget* list)
+{
+    if (list->count() > 0)
+        list->setCurrentRow(0);
+}
+
+QStringList TfrmFieldShow::hiddenNames() const
+{
+    QStringList names;
+    for (int i = 0; i < ui->SrcList->count(); ++i)
+        names << ui->SrcList->item(i)->text();
+    return names;
+}
+
+QStringList TfrmFieldShow::shownNames() const
+{
+    QStringList names;
+    for (int i = 0; i < ui->DstList->count(); ++i)
+        names << ui->DstList->item(i)->text();
+    return names;
+}
+
+void TfrmFieldShow::confirm()
+{
+    TfrmData& d = zu::data();
+    {
+        // All rows or none: a failure leaves the layout as it was.
+        TransactionGuard tx(d.conn());
+        Query q(d.conn());
+        const QString sql = QStringLiteral("update t_FieldShow set show = ? where Name = ? and ")
+                            + d.dialect().textEquals(QStringLiteral("TableName"));
+        for (const auto& [names, shown] : {std::pair{hiddenNames(), false}, std::pair{shownNames(), true}})
+            for (const QString& name : names)
+                ExecSql(q, sql, {shown, name.trimmed(), FLayoutName});
+        tx.commit();
+    }
+    if (m_rebuild)
+        m_rebuild(FCaller);
+    accept();
+}
+
+} // namespace zu

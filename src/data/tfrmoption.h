@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QDialog>
+#include <memory>
+
+namespace Ui {
+class TfrmOption;
+}
+
+namespace zu {
+
+class LookupListModel;
+
+// The lookup lists the editors' drop-down boxes offer: one page per list.
+class TfrmOption final : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TfrmOption(QWidget* parent = nullptr);
+    ~TfrmOption() override;
+
+    // The list a page edits: its caption without the blanks that pad it.
+    static QString listName(const QString& pageCaption);
+    QString currentList() const;
+
+private:
+    void openList();
+    void setBrowsing(bool browsing, bool exitEnabled = true);
+    void add();
+    void edit();
+    void save();
+    void cancel();
+    void remove();
+
+    std::unique_ptr<Ui::TfrmOption> ui;
+    LookupListModel* m_model;
+};
+
+} // namespace zu

@@ -1,0 +1,121 @@
+#include "tfrmremind.h"
+
+#include "remindersettings.h"
+#include "ui_tfrmremind.h"
+
+#include "columns/gridcolumns.h"
+#include "columns/listgrid.h"
+#include "data/datamodule.h"
+#include "data/guard.h"
+
+#include <QIntValidator>
+#include <QMenu>
+#include <QTableView>
+
+namespace zu {
+
+namespace {
+
+const QString kLayout = QStringLiteral("remind_show");
+
+} // namespace
+
+TfrmRemind::TfrmRemind(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TfrmRemind>())
+{
+    ui->setupUi(this);
+    ui->dgadd->setHasFooter(false);
+    connect(ui->se1, &QLineEdit::textChanged, this, [this] { guarded(this, [this] { se1Change(); }); });
+    connect(ui->cb1, &QCheckBox::clicked, this, [this] { guarded(this, [this] { cb1Click(); }); });
+    connect(ui->btnshuaxin, &QPushButton::clicked, this, [this] { guarded(this, [this] { btnshuaxinClick(); }); });
+    connect(ui->btnClose, &QPushButton::clicked, this, &QDialog::accept);
+    connect(ui->btndaochu, &QPushButton::clicked, this, [this] {
+        guarded(this, [this] {
+            if (m_commands.exportList)
+                m_commands.exportList(this, zu::data().qryRemind(), ui->dgadd,
+                                      QStringLiteral("客户提醒") + QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
+        });
+    });
+    connect(ui->actChooseColumns, &QAction::triggered, this, [this] {
+        guarded(this, [this] {
+            if (m_commands.chooseColumns)
+                m_commands.chooseColumns(this, kLayout, QStringLiteral("frmRemind"));
+        });
+    });
+    connect(ui->actSaveColumns, &QAction::triggered, this, [this] { guarded(this, [this] { SaveGridColumns(ui->dgadd, kLayout); }); });
+    connect(ui->dgadd, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QMenu menu(this);
+        menu.addActions({ui->actChooseColumns, ui->actSaveColumns});
+        menu.exec(ui->dgadd->mapToGlobal(at));
+    });
+    setCommands({});
+}
+
+TfrmRemind::~TfrmRemind() = default;
+
+void TfrmRemind::setCommands(RemindCommands commands)
+{
+    m_commands = std::move(commands);
+    ui->btndaochu->setEnabled(bool(m_commands.exportList));
+    ui->actChooseColumns->setEnabled(bool(m_commands.chooseColumns));
+}
+
+ListGrid* TfrmRemind::grid() const
+{
+    return ui->dgadd;
+}
+
+void TfrmRemind::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (m_shown)
+        return;
+    m_shown = true;
+    guarded(this, [this] { FormShow(); });
+}
+
+void TfrmRemind::FormShow()
+{
+    TfrmData& d = zu::data();
+    const ReminderSettings settings = readReminderSettings(d.qryTemp());
+    ui->se1->setText(QString::number(settings.day)); // stores the day count (below 1 becomes 1)
+    openDueCustomers(d.qryRemind(), ui->se1->text().toInt());
+    reloadColumns();
+    m_loading = true;
+    ui->cb1->setChecked(settings.popUp());
+    m_loading = false;
+    if (settings.popUp())
+        cb1Click();
+}
+
+void TfrmRemind::reloadColumns()
+{
+    LoadGridColumns(ui->dgadd, &zu::data().qryRemind(), kLayout);
+}
+
+void TfrmRemind::se1Change()
+{
+    const QString normalised = normaliseReminderDays(ui->se1->text());
+    if (normalised != ui->se1->text()) {
+        ui->se1->setText(normalised); // runs this once more
+        return;
+    }
+    storeReminderDays(zu::data().qryTemp(), normalised.toInt());
+}
+
+void TfrmRemind::cb1Click()
+{
+    if (m_loading)
+        return;
+    storeReminderPopUp(zu::data().qryTemp(), ui->cb1->isChecked());
+}
+
+void TfrmRemind::btnshuaxinClick()
+{
+    QPalette red = ui->dgadd->view()->palette();
+    red.setColor(QPalette::Text, Qt::red);
+    ui->dgadd->view()->setPalette(red);
+    // The list follows the horizon now in the day box.
+    openDueCustomers(zu::data().qryRemind(), ui->se1->text().toInt());
+}
+
+} // namespace zu
