@@ -8,6 +8,7 @@
 #include "columns/gridcolumns.h"
 #include "columns/gridmodel.h"
 #include "columns/listgrid.h"
+#include "benchdata.h"
 #include "data/apphome.h"
 #include "data/datamodule.h"
 #include "data/schemainstaller.h"
@@ -29,73 +30,7 @@ using namespace zu;
 
 namespace {
 
-long residentKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return -1;
-}
 
-void fill(Connection& c, int customers)
-{
-    TransactionGuard tx(c);
-    QSqlQuery q(c.database());
-    q.prepare(QStringLiteral("insert into T_Cust (CustName, IDCode, Address, Phone, Mobile, classCode, "
-                             "GoodsCode, Goodsunit, Number, Price, "
-                             "Money, gathering, Emptionaddress, EmptionDate, Install, BusinessMen, Remark, "
-                             "CharA, intA, remind, exeMen, "
-                             "TypeCode) values (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"));
-    auto* rng = QRandomGenerator::global();
-    for (int i = 0; i < customers; ++i) {
-        const QString n = QString::number(i);
-        const QVariantList values{
-            QStringLiteral("客户") + n,
-            QStringLiteral("KH") + n,
-            QStringLiteral("北京市朝阳区建国路 %1 号").arg(i),
-            QStringLiteral("010-6%1").arg(i, 7, 10, QLatin1Char('0')),
-            QStringLiteral("139%1").arg(i, 8, 10, QLatin1Char('0')),
-            QStringLiteral("家用电器"),
-            QStringLiteral("SN%1").arg(rng->bounded(1000000)),
-            QStringLiteral("KFR-35GW"),
-            1 + i % 3,
-            2999.0,
-            2999.0 * (1 + i % 3),
-            2999.0,
-            QStringLiteral("总店"),
-            QStringLiteral("2024-%1-%2 00:00:00")
-                .arg(1 + i % 12, 2, 10, QLatin1Char('0'))
-                .arg(1 + i % 28, 2, 10, QLatin1Char('0')),
-            QStringLiteral("安装一部"),
-            QStringLiteral("业务员%1").arg(i % 20),
-            QStringLiteral("备注 %1").arg(i),
-            QStringLiteral("A"),
-            i,
-            QStringLiteral("2026-12-%1 00:00:00").arg(1 + i % 28, 2, 10, QLatin1Char('0')),
-            QStringLiteral("Admin"),
-            QStringLiteral("01%1").arg(1 + i % 9, 2, 10, QLatin1Char('0'))};
-        for (int v = 0; v < values.size(); ++v)
-            q.bindValue(v, values[v]);
-        if (!q.exec())
-            qFatal("insert failed");
-    }
-    for (const char* table : {"T_service", "T_call", "T_complain"}) {
-        QSqlQuery j(c.database());
-        j.prepare(
-            QStringLiteral("insert into %1 (CustCode, CustName) values (?, ?)").arg(QLatin1String(table)));
-        for (int i = 0; i < customers; ++i) {
-            const int owner = static_cast<int>(rng->bounded(customers));
-            j.bindValue(0, QStringLiteral("KH%1").arg(owner));
-            j.bindValue(1, QStringLiteral("客户%1").arg(owner));
-            if (!j.exec())
-                qFatal("insert failed");
-        }
-    }
-    tx.commit();
-}
 
 // Counts the paints of a widget.
 class PaintCounter final : public QObject
@@ -151,24 +86,10 @@ int main(int argc, char* argv[])
         if (args[i] == QLatin1String("--shot"))
             shot = args[i + 1];
     }
-    QTemporaryDir temp;
-    const QString home = keep.isEmpty() ? temp.path() : keep;
-    const QString file = homeFile(home, QLatin1String(kEmbeddedDatabaseFile));
-    if (!QFileInfo::exists(file)) {
-        QElapsedTimer t;
-        t.start();
-        createEmbeddedDatabase(file);
-        ConnectionSettings s;
-        s.filePath = file;
-        Connection c(SqlDialect::sqlite(), s);
-        if (!c.open())
-            qFatal("cannot open %s", qPrintable(c.lastError()));
-        fill(c, customers);
-        std::printf("filled %d customers and %d journal rows in %.1f s\n", customers, 3 * customers,
-                    t.elapsed() / 1000.0);
-    }
+    const zu::bench::BenchHome benchHome(keep, customers);
+    const QString home = benchHome.path();
 
-    const long before = residentKiB();
+    const long before = zu::bench::residentKiB();
     TfrmData module(home);
     if (!module.ConnectOK())
         qFatal("cannot connect");
@@ -236,7 +157,7 @@ int main(int argc, char* argv[])
     }
     const double keysMs = t.nsecsElapsed() / 1e6;
     const int currentAfterKeys = list.currentRow();
-    const long after = residentKiB();
+    const long after = zu::bench::residentKiB();
 
     std::printf("customers in list:              %d (%d rows visible)\n", n, visibleRows);
     std::printf("open, load columns, first paint: %.1f ms\n", firstPaintMs);
