@@ -5,6 +5,7 @@
 #include "columns/tfrmfieldshow.h"
 #include "customers/tfrmcousttree.h"
 #include "customers/tfrmcustom.h"
+#include "data/datamodule.h"
 #include "data/mdichild.h"
 #include "data/tfrmoption.h"
 #include "journals/tfrmcelladd.h"
@@ -13,7 +14,9 @@
 #include "journals/tfrmjournalqry.h"
 #include "journals/tfrmserviceadd.h"
 #include "maintenance/tfrmbackup.h"
+#include "maintenance/import/tfrmimport.h"
 #include "maintenance/tfrmcleardata.h"
+#include "output/gridexport.h"
 #include "reminders/tfrmremind.h"
 #include "users/tfrmuserqx.h"
 
@@ -36,6 +39,7 @@ void customerRecordEditor(QWidget* parent, bool isAdd)
 JournalListCommands journalListCommands()
 {
     JournalListCommands c;
+    c.exportList = &ExportGridToXls;
     c.chooseColumns = &chooseColumns;
     return c;
 }
@@ -43,6 +47,7 @@ JournalListCommands journalListCommands()
 RemindCommands remindCommands()
 {
     RemindCommands c;
+    c.exportList = &ExportGridToXls;
     c.chooseColumns = &chooseColumns;
     return c;
 }
@@ -65,13 +70,24 @@ CustomerWindowCommands customerWindowCommands()
     c.callEditor = &customerRecordEditor<TfrmCellAdd>;
     c.complainEditor = &customerRecordEditor<TfrmComplainAdd>;
     c.chooseColumns = &chooseColumns;
+    c.exportList = &ExportGridToXls;
     return c;
 }
 
-void openCustomerWindow(TfrmMain& main)
+TfrmCustom* openCustomerWindow(TfrmMain& main)
 {
     TfrmCustom* window = ShowMdiChild(main.mdiArea(), TfrmCustom::reference());
     window->setCommands(customerWindowCommands());
+    return window;
+}
+
+// The customer list of the customer window, which is opened first when it is not open.
+void exportCustomers(TfrmMain& main)
+{
+    TfrmCustom* window = TfrmCustom::instance();
+    if (!window)
+        window = openCustomerWindow(main);
+    ExportGridToXls(&main, zu::data().qryCustom(), window->dgCustom(), exportProposedName(QStringLiteral("客户信息")));
 }
 
 } // namespace
@@ -109,6 +125,10 @@ void installCommands(TfrmMain& main)
     main.setCommand(QStringLiteral("actpopedom"), [m] { showModal<TfrmUserQx>(m, [](TfrmUserQx&) {}); });
     main.setCommand(QStringLiteral("actdatabase"), [m] { showModal<TfrmBackUP>(m, [](TfrmBackUP&) {}); });
     main.setCommand(QStringLiteral("N27"), [m] { showModal<TfrmClearData>(m, [](TfrmClearData&) {}); });
+    main.setCommand(QStringLiteral("actexport"), [m] { exportCustomers(*m); });
+    main.setCommand(QStringLiteral("actLead"), [m] {
+        showModal<TfrmImport>(m, [](TfrmImport& window) { window.FTableName = QStringLiteral("T_cust"); });
+    });
 }
 
 } // namespace zu
