@@ -44,6 +44,13 @@ if [ -n "${ZU_SHOT_LOGIN:-}" ]; then
 fi
 xdotool key --clearmodifiers Return
 sleep 2.5
+# A customer of the sample data is due: the reminder window opens by itself.
+if [ -n "${ZU_SHOT_REMIND:-}" ]; then
+  import -window root "${ZU_SHOT_REMIND}"
+  echo "${ZU_SHOT_REMIND}"
+fi
+xdotool key --clearmodifiers Escape
+sleep 1
 import -window root "$out"
 echo "$out"
 if [ -n "${ZU_SHOT_EDITOR:-}" ]; then
@@ -52,4 +59,15 @@ if [ -n "${ZU_SHOT_EDITOR:-}" ]; then
   sleep 1.5
   import -window root "${ZU_SHOT_EDITOR}"
   echo "${ZU_SHOT_EDITOR}"
+  xdotool key --clearmodifiers Escape
+  sleep 0.5
+fi
+if [ -n "${ZU_SHOT_CHOOSER:-}" ]; then
+  # The column chooser from the customer list's menu (设置列显示).
+  xdotool mousemove 600 300 click 3
+  sleep 0.5
+  xdotool key Down Down Down Down Down Return
+  sleep 1.5
+  import -window root "${ZU_SHOT_CHOOSER}"
+  echo "${ZU_SHOT_CHOOSER}"
 fi
