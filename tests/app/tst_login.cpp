@@ -4,6 +4,7 @@
 #include "app/tfrmmain.h"
 #include "support/scripteddialogs.h"
 #include "support/testdatabase.h"
+#include "support/uitest.h"
 #include "users/passwords.h"
 
 #include <QComboBox>
@@ -13,8 +14,10 @@
 #include <QtTest>
 
 using namespace zu;
+using zu::test::control;
 using zu::test::ScriptedDialogs;
 using zu::test::TestDatabase;
+using zu::test::whenModal;
 
 namespace {
 
@@ -31,38 +34,13 @@ QString storedPassword(TfrmData& d, const QString& name)
     return q.value(0).toString();
 }
 
-template <typename T>
-T* child(QWidget* w, const char* name)
-{
-    T* c = w->findChild<T*>(QString::fromLatin1(name));
-    if (!c)
-        qFatal("no control %s", name);
-    return c;
-}
-
 // Chooses a user and a password in the login dialog and presses 确定.
 void tryLogin(TfrmLogin& login, const QString& user, const QString& password)
 {
-    auto* combo = child<QComboBox>(&login, "Combo_User");
+    auto* combo = control<QComboBox>(&login, "Combo_User");
     combo->setCurrentIndex(combo->findText(user));
-    child<QLineEdit>(&login, "Edit_Pass")->setText(password);
-    child<QPushButton>(&login, "Btn_ok")->click();
-}
-
-// Runs `act` on the modal dialog of type T as soon as one is shown.
-template <typename T, typename F>
-void whenModal(F act)
-{
-    auto* poll = new QTimer;
-    poll->setInterval(10);
-    QObject::connect(poll, &QTimer::timeout, [poll, act] {
-        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            poll->stop();
-            poll->deleteLater();
-            act(dialog);
-        }
-    });
-    poll->start();
+    control<QLineEdit>(&login, "Edit_Pass")->setText(password);
+    control<QPushButton>(&login, "Btn_ok")->click();
 }
 
 } // namespace
@@ -95,7 +73,7 @@ private slots:
         whenModal<TfrmLogin>([&](TfrmLogin* login) {
             sawLogin = true;
             mainVisibleDuringLogin = entry.mainWindow()->isVisible();
-            child<QPushButton>(login, "Btn_ok")->click();
+            control<QPushButton>(login, "Btn_ok")->click();
         });
         QVERIFY(entry.start());
         QVERIFY(sawLogin);
@@ -111,7 +89,7 @@ private slots:
         QVERIFY2(db.ok(), qPrintable(db.error()));
         ScriptedDialogs dialogs;
         EntrySequence entry(db.home().path());
-        whenModal<TfrmLogin>([](TfrmLogin* login) { child<QPushButton>(login, "Btn_Exit")->click(); });
+        whenModal<TfrmLogin>([](TfrmLogin* login) { control<QPushButton>(login, "Btn_Exit")->click(); });
         QVERIFY(!entry.start());
         QVERIFY(entry.loginShown());
         QVERIFY(!entry.mainWindow()->isVisible());
@@ -132,7 +110,7 @@ private slots:
         QCOMPARE(dialogs.messages(), QStringList{QStringLiteral("密码错误，请重新输入密码！")});
         QCOMPARE(dialogs.last().title, QStringLiteral("警告"));
         QCOMPARE(dialogs.last().icon, QMessageBox::Critical);
-        QVERIFY(child<QLineEdit>(&login, "Edit_Pass")->text().isEmpty());
+        QVERIFY(control<QLineEdit>(&login, "Edit_Pass")->text().isEmpty());
         QVERIFY(!login.LoginOK());
 
         tryLogin(login, QStringLiteral("张三"), QStringLiteral("Mi'ma 1 "));
@@ -162,10 +140,10 @@ private slots:
         TfrmLogin login(nullptr);
         login.show();
         // No saved position: the default 1 lies beyond the only user.
-        auto* combo = child<QComboBox>(&login, "Combo_User");
+        auto* combo = control<QComboBox>(&login, "Combo_User");
         QCOMPARE(combo->count(), 1);
         QCOMPARE(combo->currentIndex(), -1);
-        child<QPushButton>(&login, "Btn_ok")->click();
+        control<QPushButton>(&login, "Btn_ok")->click();
         QCOMPARE(dialogs.messages(), QStringList{QStringLiteral("请选择一个用户名！")});
         QVERIFY(!login.LoginOK());
         const IniFile ini(db.home().file(QStringLiteral("Config.ini")));
@@ -190,7 +168,7 @@ private slots:
         QCOMPARE(ini.readInteger(QStringLiteral("login"), QStringLiteral("Username"), -9), 2);
         TfrmLogin again(nullptr);
         again.show();
-        QCOMPARE(child<QComboBox>(&again, "Combo_User")->currentText(), QStringLiteral("王五"));
+        QCOMPARE(control<QComboBox>(&again, "Combo_User")->currentText(), QStringLiteral("王五"));
     }
 
     void plainTextPasswordIsReplacedByAHash()
@@ -251,12 +229,12 @@ private slots:
         ScriptedDialogs dialogs;
         TfrmChangePass dialog;
         dialog.show();
-        QCOMPARE(child<QLineEdit>(&dialog, "Edit_User")->text(), QStringLiteral("Admin"));
-        QVERIFY(!child<QLineEdit>(&dialog, "Edit_User")->isEnabled());
-        auto* oldPass = child<QLineEdit>(&dialog, "Edit_oldpass");
-        auto* newPass = child<QLineEdit>(&dialog, "Edit_newpass");
-        auto* confirm = child<QLineEdit>(&dialog, "Edit_ConfirmPass");
-        auto* ok = child<QPushButton>(&dialog, "Btn_OK");
+        QCOMPARE(control<QLineEdit>(&dialog, "Edit_User")->text(), QStringLiteral("Admin"));
+        QVERIFY(!control<QLineEdit>(&dialog, "Edit_User")->isEnabled());
+        auto* oldPass = control<QLineEdit>(&dialog, "Edit_oldpass");
+        auto* newPass = control<QLineEdit>(&dialog, "Edit_newpass");
+        auto* confirm = control<QLineEdit>(&dialog, "Edit_ConfirmPass");
+        auto* ok = control<QPushButton>(&dialog, "Btn_OK");
 
         oldPass->setText(QStringLiteral("not empty"));
         ok->click();
