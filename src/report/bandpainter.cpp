@@ -1,0 +1,88 @@
+#include "bandpainter.h"
+
+#include <QFont>
+#include <QPainter>
+#include <QPen>
+
+namespace zu {
+
+BandPainter::BandPainter(QPainter& painter, double pixelsPerMmX, double pixelsPerMmY)
+    : m_painter(painter), m_sx(pixelsPerMmX), m_sy(pixelsPerMmY)
+{
+}
+
+QRectF BandPainter::toDevice(const QRectF& mm) const
+{
+    return QRectF(mm.x() * m_sx, mm.y() * m_sy, mm.width() * m_sx, mm.height() * m_sy);
+}
+
+double BandPainter::penWidth(double mm) const
+{
+    return std::max(1.0, mm * m_sx);
+}
+
+void BandPainter::paint(const ReportBand& band, QPointF origin, const ExpansionContext& context)
+{
+    for (const ReportObject& o : band.objects) {
+        const QRectF mm = o.geometry.translated(origin);
+        const QRectF rect = toDevice(mm);
+        switch (o.kind) {
+        case ReportObject::Kind::Text:
+            paintText(o, rect, context);
+            break;
+        case ReportObject::Kind::Line:
+            m_painter.setPen(QPen(Qt::black, penWidth(o.lineWidth), Qt::SolidLine, Qt::FlatCap));
+            m_painter.drawLine(rect.topLeft(), rect.bottomRight());
+            break;
+        case ReportObject::Kind::Rectangle:
+            m_painter.setPen(QPen(Qt::black, penWidth(o.lineWidth), Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+            m_painter.setBrush(Qt::NoBrush);
+            m_painter.drawRect(rect);
+            break;
+        }
+    }
+}
+
+void BandPainter::paintText(const ReportObject& object, const QRectF& rect, const ExpansionContext& context)
+{
+    const QString text = expandText(object.text, context, object.numberFormat, object.dateFormat);
+    if (!text.isEmpty()) {
+        QFont font(object.fontFamily);
+        font.setPointSizeF(object.fontSize);
+        font.setBold(object.bold);
+        m_painter.save();
+        m_painter.setFont(font);
+        m_painter.setPen(Qt::black);
+        m_painter.setClipRect(rect, Qt::IntersectClip);
+        const int flags = int(object.alignment) | (object.wordWrap ? Qt::TextWordWrap : Qt::TextSingleLine);
+        // A little inner space so that text does not touch its frame.
+        const double pad = 0.5 * m_sx;
+        if (object.cells > 0) {
+            const double cell = rect.width() / object.cells;
+            for (int i = 0; i < object.cells && i < text.size(); ++i)
+                m_painter.drawText(QRectF(rect.x() + i * cell, rect.y(), cell, rect.height()), Qt::AlignCenter,
+                                   text.mid(i, 1));
+        } else {
+            m_painter.drawText(rect.adjusted(pad, 0, -pad, 0), flags, text);
+        }
+        m_painter.restore();
+    }
+    paintFrame(object.frame, rect);
+}
+
+void BandPainter::paintFrame(const ReportFrame& frame, const QRectF& rect)
+{
+    if (!frame.any())
+        return;
+    m_painter.setPen(QPen(Qt::black, penWidth(frame.width), Qt::SolidLine, Qt::SquareCap));
+    if (frame.left)
+        m_painter.drawLine(rect.topLeft(), rect.bottomLeft());
+    if (frame.top)
+        m_painter.drawLine(rect.topLeft(), rect.topRight());
+    if (frame.right)
+        m_painter.drawLine(rect.topRight(), rect.bottomRight());
+    if (frame.bottom)
+        m_painter.drawLine(rect.bottomLeft(), rect.bottomRight());
+}
+
+} // namespace zu

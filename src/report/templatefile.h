@@ -1,0 +1,37 @@
+#pragma once
+
+#include "reporttemplate.h"
+
+#include <QString>
+
+namespace zu {
+
+// The template file format: UTF-8 XML, one element per page, band and object; lengths in mm.
+//
+//   <report version="1" name="客户列表">
+//     <page size="A4|A5|Letter|custom" width="220" height="110" orientation="portrait|landscape"
+//           left="15" top="15" right="15" bottom="15"/>
+//     <band type="reportTitle|pageHeader|masterData|pageFooter|summary" height="12"
+//           dataSet="客户记录" records="all|current" columns="3" columnGap="4" rowGap="0">
+//       <text x="0" y="0" width="180" height="10" font="WenQuanYi Micro Hei" size="16"
+//             bold="true" align="left|center|right" valign="top|middle|bottom" wrap="true" cells="6"
+//             frame="left,top,right,bottom|all" frameWidth="0.3"
+//             numberFormat="#,##0.00" dateFormat="yyyy年M月d日">客户：[客户记录."客户名称"]</text>
+//       <line x="0" y="10" width="180" height="0" lineWidth="0.5"/>
+//       <rect x="0" y="0" width="8" height="8" lineWidth="0.3"/>
+//     </band>
+//   </report>
+//
+// dataSet, records, columns, columnGap and rowGap belong to masterData only. An attribute that
+// is left out takes the model's default.
+
+// Reads a template. On failure returns false, leaves `out` as it was and says in `error` what is
+// wrong, naming the file.
+bool loadTemplate(const QString& path, ReportTemplate* out, QString* error);
+bool parseTemplate(const QByteArray& content, ReportTemplate* out, QString* error);
+
+// Writes a template; false with `error` naming the file when it cannot be written.
+bool saveTemplate(const ReportTemplate& report, const QString& path, QString* error);
+QByteArray serializeTemplate(const ReportTemplate& report);
+
+} // namespace zu
