@@ -36,8 +36,8 @@ constexpr qsizetype kMaxRecordData = 8224;
 class BiffStream final
 {
 public:
-    void record(quint16 type, const QByteArray& body);
-    void record(quint16 type, const LeBytes& body) { record(type, body.data()); }
+    void record(quint16 type, QByteArrayView body);
+    void record(quint16 type, const LeBytes& body) { record(type, QByteArrayView(body.data())); }
 
     qsizetype position() const { return m_bytes.size(); }
     void patch32(qsizetype position, quint32 value) { m_bytes.patch32(position, value); }

@@ -3,7 +3,10 @@
 #include "biffsst.h"
 #include "biffstream.h"
 
+#include <QtEndian>
+
 #include <cmath>
+#include <cstring>
 
 namespace zu {
 
@@ -205,32 +208,38 @@ bool fitsRkInteger(double value)
     return value >= kMin && value <= kMax && std::floor(value) == value && !(value == 0 && std::signbit(value));
 }
 
-void writeCell(BiffStream& stream, int row, int column, const SheetCell& cell)
+// `firstString`: where the sheet's own strings begin in the workbook's shared string table.
+void writeCell(BiffStream& stream, int row, int column, const SheetCell& cell, quint32 firstString)
 {
-    LeBytes body;
-    body.u16(static_cast<quint16>(row)).u16(static_cast<quint16>(column)).u16(xfIndex(cell.style));
+    // Built on the stack: a workbook has millions of cells.
+    char body[14];
+    qToLittleEndian(static_cast<quint16>(row), body);
+    qToLittleEndian(static_cast<quint16>(column), body + 2);
+    qToLittleEndian(xfIndex(cell.style), body + 4);
     switch (cell.kind) {
     case SheetCell::Kind::Text:
-        body.u32(cell.textIndex);
-        stream.record(biff::LabelSst, body);
+        qToLittleEndian(firstString + cell.textIndex, body + 6);
+        stream.record(biff::LabelSst, QByteArrayView(body, 10));
         return;
     case SheetCell::Kind::Number:
         if (fitsRkInteger(cell.number)) {
             const auto rk = static_cast<quint32>(static_cast<qint32>(cell.number) * 4) | 0x02;
-            body.u32(rk);
-            stream.record(biff::Rk, body);
+            qToLittleEndian(rk, body + 6);
+            stream.record(biff::Rk, QByteArrayView(body, 10));
         } else {
-            body.f64(cell.number);
-            stream.record(biff::Number, body);
+            quint64 bits = 0;
+            std::memcpy(&bits, &cell.number, sizeof bits);
+            qToLittleEndian(bits, body + 6);
+            stream.record(biff::Number, QByteArrayView(body, 14));
         }
         return;
     case SheetCell::Kind::Empty:
-        stream.record(biff::Blank, body);
+        stream.record(biff::Blank, QByteArrayView(body, 6));
         return;
     }
 }
 
-void writeCells(BiffStream& stream, const SheetContent& content)
+void writeCells(BiffStream& stream, const SheetContent& content, quint32 firstString)
 {
     for (int blockStart = 0; blockStart < content.rowCount(); blockStart += kRowsPerBlock) {
         const int blockEnd = std::min(blockStart + kRowsPerBlock, content.rowCount());
@@ -243,16 +252,17 @@ void writeCells(BiffStream& stream, const SheetContent& content)
             const std::vector<SheetCell>& cells = content.row(r);
             for (int c = 0; c < static_cast<int>(cells.size()); ++c) {
                 if (holdsRecord(cells[static_cast<size_t>(c)]))
-                    writeCell(stream, r, c, cells[static_cast<size_t>(c)]);
+                    writeCell(stream, r, c, cells[static_cast<size_t>(c)], firstString);
             }
         }
     }
 }
 
-void writeWindow2(BiffStream& stream)
+void writeWindow2(BiffStream& stream, bool active)
 {
+    constexpr quint16 kSelectedAndShown = 0x0600;
     LeBytes body;
-    body.u16(0x06B6)    // grid, headers, zeros, default grid colour, outline symbols, selected, shown
+    body.u16(active ? 0x06B6 : 0x06B6 & ~kSelectedAndShown) // grid, headers, zeros, default grid colour, outline symbols; selected, shown
         .u16(0)
         .u16(0)
         .u16(0x0040)    // grid colour: automatic
@@ -271,22 +281,41 @@ quint16 biffColumnWidth(int pixels)
     return static_cast<quint16>(std::lround(chars * 256));
 }
 
-QByteArray encodeBiff8Workbook(const SheetContent& content)
+QByteArray encodeBiff8Workbook(const QList<const SheetContent*>& sheets)
 {
     BiffStream stream;
     writeGlobalsHead(stream);
-    const qsizetype sheetOffsetField = writeBoundSheet(stream, content.sheetName());
-    writeSharedStrings(stream, content.strings(), static_cast<quint32>(content.textCellCount()));
+    QList<qsizetype> sheetOffsetFields;
+    for (const SheetContent* sheet : sheets)
+        sheetOffsetFields.push_back(writeBoundSheet(stream, sheet->sheetName()));
+    // One table for every sheet: each sheet's strings follow those of the sheets before it.
+    QStringList strings;
+    QList<quint32> firstStrings;
+    quint32 references = 0;
+    for (const SheetContent* sheet : sheets) {
+        firstStrings.push_back(static_cast<quint32>(strings.size()));
+        strings += sheet->strings();
+        references += static_cast<quint32>(sheet->textCellCount());
+    }
+    writeSharedStrings(stream, strings, references);
     writeEof(stream);
 
-    stream.patch32(sheetOffsetField, static_cast<quint32>(stream.position()));
-    writeBof(stream, kWorksheetSubstream);
-    writeColumnWidths(stream, content.columnWidthsPixels());
-    writeDimensions(stream, usedRange(content));
-    writeCells(stream, content);
-    writeWindow2(stream);
-    writeEof(stream);
+    for (qsizetype i = 0; i < sheets.size(); ++i) {
+        const SheetContent& content = *sheets[i];
+        stream.patch32(sheetOffsetFields[i], static_cast<quint32>(stream.position()));
+        writeBof(stream, kWorksheetSubstream);
+        writeColumnWidths(stream, content.columnWidthsPixels());
+        writeDimensions(stream, usedRange(content));
+        writeCells(stream, content, firstStrings[i]);
+        writeWindow2(stream, i == 0);
+        writeEof(stream);
+    }
     return stream.take();
+}
+
+QByteArray encodeBiff8Workbook(const SheetContent& content)
+{
+    return encodeBiff8Workbook(QList<const SheetContent*>{&content});
 }
 
 } // namespace zu

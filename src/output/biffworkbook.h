@@ -3,11 +3,14 @@
 #include "sheetcontent.h"
 
 #include <QByteArray>
+#include <QList>
 
 namespace zu {
 
-// The BIFF8 "Workbook" stream of a workbook with one worksheet: the globals (fonts, formats,
-// the sheet's name and position, the shared strings) followed by the worksheet's cells.
+// The BIFF8 "Workbook" stream of a workbook: the globals (fonts, formats, each sheet's name and
+// position, the shared strings of all sheets) followed by each worksheet's cells. The first sheet
+// is the one shown when the file is opened.
+QByteArray encodeBiff8Workbook(const QList<const SheetContent*>& sheets);
 QByteArray encodeBiff8Workbook(const SheetContent& content);
 
 // Column width in the 1/256 character units of COLINFO, for a default font whose digits are 7 pixels wide.

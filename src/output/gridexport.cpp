@@ -40,15 +40,6 @@ void writeFile(const QString& path, const DataSet& list, const ListSheetLayout& 
 {
     const QString shown = QDir::toNativeSeparators(path);
     std::unique_ptr<SpreadsheetWriter> writer = SpreadsheetWriter::forFileName(path);
-    const int rows = listSheetRowCount(list.recordCount(), layout.hasFooter);
-    if (rows > writer->maxRows())
-        throw CommandError(QStringLiteral("无法写入文件 %1：列表共有 %2 条记录，加上标题行和合计行共 %3 行，"
-                                          "超过了 %4 工作表最多 %5 行的限制。请把文件名的扩展名改为 .xlsx 后再导出。")
-                               .arg(shown)
-                               .arg(list.recordCount())
-                               .arg(rows)
-                               .arg(writer->content().limits().formatName)
-                               .arg(writer->maxRows()));
     WaitCursor wait;
     if (!writeListSheet(*writer, list, layout))
         throw CommandError(QStringLiteral("无法写入文件 %1：%2").arg(shown, writer->error()));

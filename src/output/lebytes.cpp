@@ -6,25 +6,28 @@
 
 namespace zu {
 
+char* LeBytes::grow(qsizetype count)
+{
+    const qsizetype at = m_data.size();
+    m_data.resize(at + count);
+    return m_data.data() + at;
+}
+
 LeBytes& LeBytes::u8(quint8 value)
 {
-    m_data.append(static_cast<char>(value));
+    *grow(1) = static_cast<char>(value);
     return *this;
 }
 
 LeBytes& LeBytes::u16(quint16 value)
 {
-    char buffer[2];
-    qToLittleEndian(value, buffer);
-    m_data.append(buffer, 2);
+    qToLittleEndian(value, grow(2));
     return *this;
 }
 
 LeBytes& LeBytes::u32(quint32 value)
 {
-    char buffer[4];
-    qToLittleEndian(value, buffer);
-    m_data.append(buffer, 4);
+    qToLittleEndian(value, grow(4));
     return *this;
 }
 
@@ -33,28 +36,26 @@ LeBytes& LeBytes::f64(double value)
     quint64 bits = 0;
     static_assert(sizeof bits == sizeof value);
     std::memcpy(&bits, &value, sizeof bits);
-    char buffer[8];
-    qToLittleEndian(bits, buffer);
-    m_data.append(buffer, 8);
+    qToLittleEndian(bits, grow(8));
     return *this;
 }
 
 LeBytes& LeBytes::utf16(QStringView text)
 {
-    for (const QChar c : text)
-        u16(c.unicode());
+    qToLittleEndian<quint16>(text.utf16(), text.size(), grow(2 * text.size()));
     return *this;
 }
 
-LeBytes& LeBytes::raw(const QByteArray& bytes)
+LeBytes& LeBytes::raw(QByteArrayView bytes)
 {
-    m_data.append(bytes);
+    if (!bytes.isEmpty())
+        std::memcpy(grow(bytes.size()), bytes.data(), static_cast<size_t>(bytes.size()));
     return *this;
 }
 
 LeBytes& LeBytes::zeros(qsizetype count)
 {
-    m_data.append(count, '\0');
+    std::memset(grow(count), 0, static_cast<size_t>(count));
     return *this;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 namespace zu {
@@ -14,7 +15,7 @@ public:
     LeBytes& u32(quint32 value);
     LeBytes& f64(double value);
     LeBytes& utf16(QStringView text); // code units only, no length and no terminator
-    LeBytes& raw(const QByteArray& bytes);
+    LeBytes& raw(QByteArrayView bytes);
     LeBytes& zeros(qsizetype count);
 
     void patch32(qsizetype position, quint32 value);
@@ -25,6 +26,9 @@ public:
     void reserve(qsizetype bytes) { m_data.reserve(bytes); }
 
 private:
+    // Room for `count` more bytes at the end; a workbook is millions of small values.
+    char* grow(qsizetype count);
+
     QByteArray m_data;
 };
 

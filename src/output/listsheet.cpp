@@ -2,7 +2,14 @@
 
 #include "spreadsheetwriter.h"
 
+#include "data/connection.h"
 #include "data/dataset.h"
+#include "data/errors.h"
+
+#include <QHash>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
 
 #include <vector>
 
@@ -10,7 +17,7 @@ namespace zu {
 
 namespace {
 
-enum class CellKind : quint8 { None, Number, Text };
+enum class CellKind : quint8 { None, Number, Date, Text };
 
 struct SourceColumn
 {
@@ -24,13 +31,152 @@ CellKind kindOf(ColumnType type)
     case ColumnType::Integer:
     case ColumnType::Float:
         return CellKind::Number;
-    case ColumnType::Text:
     case ColumnType::DateTime:
+        return CellKind::Date;
+    case ColumnType::Text:
     case ColumnType::Boolean:
         break;
     }
     return CellKind::Text;
 }
+
+bool isDigits(const QString& text, qsizetype from, qsizetype count)
+{
+    for (qsizetype i = from; i < from + count; ++i)
+        if (!text[i].isDigit())
+            return false;
+    return true;
+}
+
+int number(const QString& text, qsizetype from, qsizetype count)
+{
+    int n = 0;
+    for (qsizetype i = from; i < from + count; ++i)
+        n = n * 10 + text[i].digitValue();
+    return n;
+}
+
+// The text a grid shows for a date stored as "yyyy-MM-dd HH:mm:ss" (the embedded database's
+// form), made without a date object: time zone look-ups would cost more than the whole export.
+// Empty for any other text, which then takes the data set's own way.
+QString storedDateText(const QString& stored)
+{
+    if (stored.size() != 19 || !isDigits(stored, 0, 4) || stored[4] != QLatin1Char('-') || !isDigits(stored, 5, 2)
+        || stored[7] != QLatin1Char('-') || !isDigits(stored, 8, 2) || stored[10] != QLatin1Char(' ')
+        || !isDigits(stored, 11, 2) || stored[13] != QLatin1Char(':') || !isDigits(stored, 14, 2)
+        || stored[16] != QLatin1Char(':') || !isDigits(stored, 17, 2))
+        return {};
+    if (!QDate::isValid(number(stored, 0, 4), number(stored, 5, 2), number(stored, 8, 2))
+        || !QTime::isValid(number(stored, 11, 2), number(stored, 14, 2), number(stored, 17, 2)))
+        return {};
+    static const QString midnight = QStringLiteral(" 00:00:00");
+    return stored.endsWith(midnight) ? stored.left(10) : stored;
+}
+
+// The records of a data set read in large batches by key, in the data set's order, each cell as
+// a value of its field's type. The data set's own page cache is meant for the rows a grid
+// paints; reading a whole list through it would take several times as long.
+class ListRows final
+{
+public:
+    static constexpr int kBatch = 500;
+
+    // Reads the fields at the given positions; the others stay empty.
+    ListRows(const DataSet& list, QList<int> positions)
+        : m_list(list), m_dialect(list.connection().dialect()), m_positions(std::move(positions))
+    {
+    }
+
+    // The row's values by field position; empty values for a record the database no longer holds.
+    const QVector<QVariant>& row(int index)
+    {
+        if (index < m_first || index >= m_first + static_cast<int>(m_rows.size()))
+            fetch(index);
+        return m_rows[static_cast<size_t>(index - m_first)];
+    }
+
+    // The grid's text of a date field's stored value.
+    QString dateText(const QVariant& raw, int position) const
+    {
+        if (raw.typeId() == QMetaType::QString)
+            if (QString text = storedDateText(raw.toString()); !text.isEmpty())
+                return text;
+        return DataSet::displayText(m_dialect.fromDb(raw, m_list.fieldType(position)));
+    }
+
+private:
+    void fetch(int first)
+    {
+        const int end = qMin(first + kBatch, m_list.recordCount());
+        QVariantList keys;
+        QHash<qint64, int> slot;
+        for (int i = first; i < end; ++i) {
+            keys << m_list.key(i);
+            slot.insert(m_list.key(i).toLongLong(), i - first);
+        }
+        const int fields = m_list.fieldCount();
+        m_first = first;
+        // The rows of the last batch are emptied and used again.
+        m_rows.resize(static_cast<size_t>(end - first));
+        for (QVector<QVariant>& r : m_rows) {
+            if (r.size() != fields)
+                r = QVector<QVariant>(fields);
+            else
+                std::fill(r.begin(), r.end(), QVariant());
+        }
+
+        // Every batch has the same statement, so it is prepared once; a short last batch repeats
+        // its last key.
+        while (keys.size() < kBatch)
+            keys << keys.last();
+        QSqlQuery& q = m_query;
+        if (!m_prepared) {
+            q = QSqlQuery(m_list.connection().database());
+            q.setForwardOnly(m_dialect.forwardOnlyResults);
+            QStringList marks, names{m_dialect.quote(m_list.keyField())};
+            for (int i = 0; i < kBatch; ++i)
+                marks << QStringLiteral("?");
+            for (int position : m_positions)
+                names << m_dialect.quote(m_list.fieldName(position));
+            if (!q.prepare(QStringLiteral("select %1 from %2 where %3 in (%4)")
+                               .arg(names.join(QLatin1Char(',')), m_list.tableName(), m_dialect.quote(m_list.keyField()),
+                                    marks.join(QLatin1Char(',')))))
+                throw DbError(sqlErrorText(q.lastError()));
+            m_prepared = true;
+        }
+        for (int i = 0; i < kBatch; ++i)
+            q.bindValue(i, keys[i]);
+        if (!q.exec())
+            throw DbError(sqlErrorText(q.lastError()));
+        // Result column 0 is the key, then the fields in the order asked for.
+        std::vector<ColumnType> types;
+        for (int position : m_positions)
+            types.push_back(m_list.fieldType(position));
+        while (q.next()) {
+            const auto s = slot.constFind(q.value(0).toLongLong());
+            if (s == slot.constEnd())
+                continue;
+            QVector<QVariant>& r = m_rows[static_cast<size_t>(s.value())];
+            for (qsizetype i = 0; i < m_positions.size(); ++i) {
+                const QVariant raw = q.value(static_cast<int>(i) + 1);
+                const ColumnType type = types[static_cast<size_t>(i)];
+                // Dates stay as stored; dateText() makes their text.
+                r[m_positions[i]] = type == ColumnType::DateTime ? raw : m_dialect.fromDb(raw, type);
+            }
+        }
+        if (q.lastError().isValid())
+            throw DbError(sqlErrorText(q.lastError()));
+        q.finish();
+    }
+
+    const DataSet& m_list;
+    const SqlDialect& m_dialect;
+    QList<int> m_positions;
+    int m_first = 0;
+    std::vector<QVector<QVariant>> m_rows;
+    QSqlQuery m_query;
+    bool m_prepared = false;
+};
 
 bool writeValue(SpreadsheetWriter& writer, int row, int column, const QVariant& value, CellKind kind)
 {
@@ -44,48 +190,85 @@ bool writeValue(SpreadsheetWriter& writer, int row, int column, const QVariant& 
 
 } // namespace
 
-int listSheetRowCount(int recordCount, bool hasFooter)
-{
-    return 1 + recordCount + (hasFooter ? 1 : 0);
-}
-
 bool writeListSheet(SpreadsheetWriter& writer, const DataSet& list, const ListSheetLayout& layout)
 {
     const QList<LayoutColumn>& columns = layout.columns;
     std::vector<SourceColumn> sources;
     sources.reserve(static_cast<size_t>(columns.size()));
-    for (int c = 0; c < columns.size(); ++c) {
-        const int position = list.fieldIndex(columns[c].field);
+    for (const LayoutColumn& column : columns) {
+        const int position = list.fieldIndex(column.field);
         sources.push_back({position, position < 0 ? CellKind::None : kindOf(list.fieldType(position))});
-        if (!writer.setColumnWidthPixels(c, columns[c].width) || !writer.writeBoldText(0, c, columns[c].title))
-            return false;
     }
+    // The next row of the current sheet; a full sheet is followed by another one.
+    int row = 0;
+    auto nextRow = [&]() {
+        if (row < writer.maxRows())
+            return true;
+        if (!writer.addSheet(QStringLiteral("Sheet%1").arg(writer.sheetCount() + 1)))
+            return false;
+        row = 0;
+        return true;
+    };
+    auto writeTitles = [&]() {
+        for (int c = 0; c < columns.size(); ++c)
+            if (!writer.setColumnWidthPixels(c, columns[c].width) || !writer.writeBoldText(row, c, columns[c].title))
+                return false;
+        ++row;
+        return true;
+    };
+    auto startRow = [&]() {
+        const int sheets = writer.sheetCount();
+        return nextRow() && (writer.sheetCount() == sheets || writeTitles());
+    };
+    if (!writeTitles())
+        return false;
 
     // The row being edited shows its edit buffer in the grid, and so in the file.
     const int records = list.recordCount();
     const int editedRow = list.state() == DataSet::State::Edit ? list.currentRow() : -1;
-    for (int r = 0; r < records; ++r) {
+    QList<int> positions;
+    for (const SourceColumn& source : sources)
+        if (source.position >= 0 && !positions.contains(source.position))
+            positions.push_back(source.position);
+    ListRows rows(list, positions);
+    for (int r = 0; r < records; ++r, ++row) {
+        if (!startRow())
+            return false;
+        const QVector<QVariant>& stored = rows.row(r);
         for (int c = 0; c < columns.size(); ++c) {
             const SourceColumn& source = sources[static_cast<size_t>(c)];
             if (source.kind == CellKind::None)
                 continue;
-            const QVariant value = r == editedRow ? list.field(source.position) : list.value(r, source.position);
-            if (!writeValue(writer, r + 1, c, value, source.kind))
+            if (r == editedRow) {
+                if (!writeValue(writer, row, c, list.field(source.position), source.kind))
+                    return false;
+                continue;
+            }
+            const QVariant& value = stored[source.position];
+            if (value.isNull())
+                continue;
+            if (source.kind == CellKind::Date) {
+                const QString text = rows.dateText(value, source.position);
+                if (!text.isEmpty() && !writer.writeText(row, c, text))
+                    return false;
+            } else if (!writeValue(writer, row, c, value, source.kind)) {
                 return false;
+            }
         }
     }
 
     if (!layout.hasFooter)
         return true;
-    const int footerRow = records + 1;
+    if (!startRow())
+        return false;
     for (int c = 0; c < columns.size(); ++c) {
         if (columns[c].sumField == 2) {
-            if (!writer.writeNumber(footerRow, c, records))
+            if (!writer.writeNumber(row, c, records))
                 return false;
             continue;
         }
         const QString text = footerText(columns[c], records);
-        if (!text.isEmpty() && !writer.writeText(footerRow, c, text))
+        if (!text.isEmpty() && !writer.writeText(row, c, text))
             return false;
     }
     return true;

@@ -18,13 +18,12 @@ struct ListSheetLayout
     bool hasFooter = true;
 };
 
-// The rows a list needs in a worksheet: the title row, one per record, the footer row.
-int listSheetRowCount(int recordCount, bool hasFooter);
-
-// Writes a list into one worksheet: the titles, then every record of the data set in its order
+// Writes a list into a worksheet: the titles, then every record of the data set in its order
 // (whole and decimal number fields as numbers, fields without a value as empty cells, all others
 // as the text the grid shows), then the footer row, where a count column holds the number of
-// records as a number. False when the writer refused a cell; its error() says why.
+// records as a number. A list longer than the format's sheet goes on in further sheets, "Sheet2"
+// and so on, each beginning with the titles; the footer follows the last record. False when the
+// writer refused a cell; its error() says why.
 bool writeListSheet(SpreadsheetWriter& writer, const DataSet& list, const ListSheetLayout& layout);
 
 // The file an export writes for the name chosen in the save dialog: blanks around the path and

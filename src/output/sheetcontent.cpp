@@ -69,21 +69,24 @@ SheetCell& SheetContent::cellAt(int row, int column)
     if (static_cast<size_t>(row) >= m_rows.size())
         m_rows.resize(static_cast<size_t>(row) + 1);
     std::vector<SheetCell>& cells = m_rows[static_cast<size_t>(row)];
-    if (static_cast<size_t>(column) >= cells.size())
+    if (static_cast<size_t>(column) >= cells.size()) {
+        if (cells.empty())
+            cells.reserve(static_cast<size_t>(std::max(m_columnCount, column + 1)));
         cells.resize(static_cast<size_t>(column) + 1);
+    }
     m_columnCount = std::max(m_columnCount, column + 1);
     return cells[static_cast<size_t>(column)];
 }
 
 quint32 SheetContent::intern(const QString& text)
 {
-    const auto found = m_stringIndex.constFind(text);
-    if (found != m_stringIndex.constEnd())
-        return found.value();
-    const auto index = static_cast<quint32>(m_strings.size());
-    m_strings.append(text);
-    m_stringIndex.insert(text, index);
-    return index;
+    // One look-up: the slot holds the index plus one, 0 for a text seen for the first time.
+    quint32& slot = m_stringIndex[text];
+    if (slot == 0) {
+        m_strings.append(text);
+        slot = static_cast<quint32>(m_strings.size());
+    }
+    return slot - 1;
 }
 
 bool SheetContent::setText(int row, int column, const QString& text, CellStyle style)

@@ -56,6 +56,8 @@ public:
 
     QString error() const { return m_error; }
     QString firstRefusal() const { return m_firstRefusal; }
+    // Records a refusal decided outside the sheet (by the workbook that holds it).
+    bool refuseChange(const QString& message) { return refuse(message); }
 
     static constexpr int kMaxTextLength = 32767;
     static constexpr int kMaxSheetNameLength = 31;
@@ -72,7 +74,7 @@ private:
     std::vector<std::vector<SheetCell>> m_rows;
     int m_columnCount = 0;
     QStringList m_strings;
-    QHash<QString, quint32> m_stringIndex;
+    QHash<QString, quint32> m_stringIndex; // index + 1
     QString m_error;
     QString m_firstRefusal;
 };

@@ -18,7 +18,33 @@ void setError(QString* error, const QString& text)
 
 } // namespace
 
-SpreadsheetWriter::SpreadsheetWriter(SheetLimits limits) : m_content(std::move(limits)) {}
+SpreadsheetWriter::SpreadsheetWriter(SheetLimits limits) : m_limits(std::move(limits))
+{
+    m_sheets.emplace_back(m_limits);
+}
+
+bool SpreadsheetWriter::nameTaken(const QString& name, size_t except) const
+{
+    for (size_t i = 0; i < m_sheets.size(); ++i)
+        if (i != except && m_sheets[i].sheetName().compare(name, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+bool SpreadsheetWriter::addSheet(const QString& name)
+{
+    m_sheets.emplace_back(m_limits);
+    if (nameTaken(name, m_sheets.size() - 1))
+        return current().refuseChange(QStringLiteral("工作表名称“%1”已经用过").arg(name));
+    return current().setSheetName(name);
+}
+
+bool SpreadsheetWriter::setSheetName(const QString& name)
+{
+    if (nameTaken(name, m_sheets.size() - 1))
+        return current().refuseChange(QStringLiteral("工作表名称“%1”已经用过").arg(name));
+    return current().setSheetName(name);
+}
 
 SpreadsheetWriter::~SpreadsheetWriter() = default;
 
@@ -31,12 +57,14 @@ std::unique_ptr<SpreadsheetWriter> SpreadsheetWriter::forFileName(const QString&
 
 QByteArray SpreadsheetWriter::toBytes(QString* error) const
 {
-    if (!m_content.firstRefusal().isEmpty()) {
-        setError(error, m_content.firstRefusal());
-        return {};
+    for (const SheetContent& sheet : m_sheets) {
+        if (!sheet.firstRefusal().isEmpty()) {
+            setError(error, sheet.firstRefusal());
+            return {};
+        }
     }
     QString reason;
-    QByteArray bytes = encode(m_content, &reason);
+    QByteArray bytes = encode(m_sheets, &reason);
     if (bytes.isEmpty())
         setError(error, reason);
     return bytes;

@@ -6,10 +6,12 @@
 #include <QString>
 
 #include <memory>
+#include <vector>
 
 namespace zu {
 
-// One worksheet written cell by cell (rows and columns counted from 0), then saved as a whole.
+// A workbook written cell by cell (rows and columns counted from 0), then saved as a whole. It
+// starts with one worksheet; addSheet() starts the next, and the writes that follow go to it.
 // A refused write (beyond the format's rows or columns, text too long, a number that is not finite)
 // returns false with the reason in error(), and makes toBytes() and save() fail with that reason.
 class SpreadsheetWriter
@@ -20,22 +22,29 @@ public:
     // ".xlsx" (any letter case) writes Office Open XML, every other name Excel 97-2003 (BIFF8).
     static std::unique_ptr<SpreadsheetWriter> forFileName(const QString& path);
 
-    bool setSheetName(const QString& name) { return m_content.setSheetName(name); }
-    bool setColumnWidthPixels(int column, int pixels) { return m_content.setColumnWidthPixels(column, pixels); }
+    // Names must differ in more than letter case; a name already used is refused.
+    bool addSheet(const QString& name);
+    int sheetCount() const { return static_cast<int>(m_sheets.size()); }
+
+    bool setSheetName(const QString& name);
+    bool setColumnWidthPixels(int column, int pixels) { return current().setColumnWidthPixels(column, pixels); }
     bool writeText(int row, int column, const QString& text, CellStyle style = CellStyle::Normal)
     {
-        return m_content.setText(row, column, text, style);
+        return current().setText(row, column, text, style);
     }
     bool writeNumber(int row, int column, double value, CellStyle style = CellStyle::Normal)
     {
-        return m_content.setNumber(row, column, value, style);
+        return current().setNumber(row, column, value, style);
     }
     bool writeBoldText(int row, int column, const QString& text) { return writeText(row, column, text, CellStyle::Bold); }
 
-    QString error() const { return m_content.error(); }
-    const SheetContent& content() const { return m_content; }
-    int maxRows() const { return m_content.limits().rows; }
-    int maxColumns() const { return m_content.limits().columns; }
+    QString error() const { return m_sheets.back().error(); }
+    // The worksheet being written, and all of them.
+    const SheetContent& content() const { return m_sheets.back(); }
+    const std::vector<SheetContent>& sheets() const { return m_sheets; }
+    int maxRows() const { return m_limits.rows; }
+    int maxColumns() const { return m_limits.columns; }
+    QString formatName() const { return m_limits.formatName; }
 
     // The whole file; empty with *error set when a write was refused or the encoding failed.
     QByteArray toBytes(QString* error = nullptr) const;
@@ -44,10 +53,14 @@ public:
 
 protected:
     explicit SpreadsheetWriter(SheetLimits limits);
-    virtual QByteArray encode(const SheetContent& content, QString* error) const = 0;
+    virtual QByteArray encode(const std::vector<SheetContent>& sheets, QString* error) const = 0;
 
 private:
-    SheetContent m_content;
+    SheetContent& current() { return m_sheets.back(); }
+    bool nameTaken(const QString& name, size_t except) const;
+
+    SheetLimits m_limits;
+    std::vector<SheetContent> m_sheets;
 };
 
 } // namespace zu

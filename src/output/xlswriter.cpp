@@ -7,9 +7,12 @@ namespace zu {
 
 XlsWriter::XlsWriter() : SpreadsheetWriter({kMaxRows, kMaxColumns, QStringLiteral(".xls")}) {}
 
-QByteArray XlsWriter::encode(const SheetContent& content, QString* /*error*/) const
+QByteArray XlsWriter::encode(const std::vector<SheetContent>& sheets, QString* /*error*/) const
 {
-    return buildCompoundFile(QStringLiteral("Workbook"), encodeBiff8Workbook(content));
+    QList<const SheetContent*> all;
+    for (const SheetContent& sheet : sheets)
+        all.push_back(&sheet);
+    return buildCompoundFile(QStringLiteral("Workbook"), encodeBiff8Workbook(all));
 }
 
 } // namespace zu

@@ -4,7 +4,7 @@
 
 namespace zu {
 
-// Excel 97-2003 workbook (BIFF8 in a compound file): at most 65,536 rows and 256 columns.
+// Excel 97-2003 workbook (BIFF8 in a compound file): at most 65,536 rows and 256 columns a sheet.
 class XlsWriter final : public SpreadsheetWriter
 {
 public:
@@ -14,7 +14,7 @@ public:
     XlsWriter();
 
 protected:
-    QByteArray encode(const SheetContent& content, QString* error) const override;
+    QByteArray encode(const std::vector<SheetContent>& sheets, QString* error) const override;
 };
 
 } // namespace zu

@@ -74,7 +74,7 @@ lxw_error writeCells(lxw_worksheet* sheet, const SheetContent& content, lxw_form
 
 XlsxWriter::XlsxWriter() : SpreadsheetWriter({kMaxRows, kMaxColumns, QStringLiteral(".xlsx")}) {}
 
-QByteArray XlsxWriter::encode(const SheetContent& content, QString* error) const
+QByteArray XlsxWriter::encode(const std::vector<SheetContent>& sheets, QString* error) const
 {
     QTemporaryDir folder;
     if (!folder.isValid()) {
@@ -87,27 +87,28 @@ QByteArray XlsxWriter::encode(const SheetContent& content, QString* error) const
         *error = QStringLiteral("libxlsxwriter 无法创建工作簿");
         return {};
     }
-    lxw_worksheet* sheet = workbook_add_worksheet(book.get(), content.sheetName().toUtf8().constData());
-    if (!sheet) {
-        *error = QStringLiteral("libxlsxwriter 不接受工作表名称“%1”").arg(content.sheetName());
-        return {};
-    }
     lxw_format* bold = workbook_add_format(book.get());
     format_set_bold(bold);
-
-    const QMap<int, int>& widths = content.columnWidthsPixels();
-    for (auto it = widths.cbegin(); it != widths.cend(); ++it) {
-        const auto column = static_cast<lxw_col_t>(it.key());
-        const lxw_error result = worksheet_set_column_pixels(sheet, column, column, static_cast<uint32_t>(it.value()),
-                                                             nullptr);
-        if (result != LXW_NO_ERROR) {
+    for (const SheetContent& content : sheets) {
+        lxw_worksheet* sheet = workbook_add_worksheet(book.get(), content.sheetName().toUtf8().constData());
+        if (!sheet) {
+            *error = QStringLiteral("libxlsxwriter 不接受工作表名称“%1”").arg(content.sheetName());
+            return {};
+        }
+        const QMap<int, int>& widths = content.columnWidthsPixels();
+        for (auto it = widths.cbegin(); it != widths.cend(); ++it) {
+            const auto column = static_cast<lxw_col_t>(it.key());
+            const lxw_error result = worksheet_set_column_pixels(sheet, column, column,
+                                                                 static_cast<uint32_t>(it.value()), nullptr);
+            if (result != LXW_NO_ERROR) {
+                *error = lxwError(result);
+                return {};
+            }
+        }
+        if (const lxw_error result = writeCells(sheet, content, bold); result != LXW_NO_ERROR) {
             *error = lxwError(result);
             return {};
         }
-    }
-    if (const lxw_error result = writeCells(sheet, content, bold); result != LXW_NO_ERROR) {
-        *error = lxwError(result);
-        return {};
     }
     if (const lxw_error result = book.close(); result != LXW_NO_ERROR) {
         *error = lxwError(result);

@@ -14,7 +14,7 @@ public:
     XlsxWriter();
 
 protected:
-    QByteArray encode(const SheetContent& content, QString* error) const override;
+    QByteArray encode(const std::vector<SheetContent>& sheets, QString* error) const override;
 };
 
 } // namespace zu

@@ -35,6 +35,16 @@ bool FreexlBook::dimensions(unsigned int* rows, unsigned short* columns) const
            freexl_worksheet_dimensions(m_handle, rows, columns) == FREEXL_OK;
 }
 
+bool FreexlBook::selectSheet(unsigned short index) const
+{
+    return freexl_select_active_worksheet(m_handle, index) == FREEXL_OK;
+}
+
+bool FreexlBook::sheetDimensions(unsigned int* rows, unsigned short* columns) const
+{
+    return freexl_worksheet_dimensions(m_handle, rows, columns) == FREEXL_OK;
+}
+
 FreeXL_CellValue FreexlBook::cell(unsigned int row, unsigned short column) const
 {
     FreeXL_CellValue value;

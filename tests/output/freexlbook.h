@@ -18,6 +18,9 @@ public:
     QString sheetName(unsigned short index) const;
     // Selects the first worksheet and returns its row and column counts.
     bool dimensions(unsigned int* rows, unsigned short* columns) const;
+    // Another worksheet, and the counts of the selected one.
+    bool selectSheet(unsigned short index) const;
+    bool sheetDimensions(unsigned int* rows, unsigned short* columns) const;
     FreeXL_CellValue cell(unsigned int row, unsigned short column) const;
 
 private:

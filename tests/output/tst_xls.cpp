@@ -263,6 +263,7 @@ private slots:
     void saveFailureNamesFileAndReason();
     void readOnlyFileIsNotReplaced();
     void factoryChoosesTheFormatByName();
+    void severalSheets();
     void compoundFileReaderFindsTheStream_data();
     void compoundFileReaderFindsTheStream();
     void compoundFileReaderRefusesDamage();
@@ -893,6 +894,80 @@ void TestXls::readOnlyFileIsNotReplaced()
     QVERIFY(!writer.save(file, &error));
     QVERIFY2(error.contains(file), qPrintable(error));
     QCOMPARE(fileBytes(file), QByteArray("old"));
+}
+
+void TestXls::severalSheets()
+{
+    XlsWriter writer;
+    QCOMPARE(writer.sheetCount(), 1);
+    QVERIFY(writer.writeText(0, 0, QStringLiteral("客户名称")));
+    QVERIFY(writer.writeText(1, 0, QStringLiteral("张三")));
+    QVERIFY(writer.writeNumber(1, 1, 2999.5));
+    QVERIFY(writer.addSheet(QStringLiteral("Sheet2")));
+    QCOMPARE(writer.sheetCount(), 2);
+    // The same text in both sheets, and one of the second sheet's own.
+    QVERIFY(writer.writeText(0, 0, QStringLiteral("客户名称")));
+    QVERIFY(writer.writeText(1, 0, QStringLiteral("李四")));
+    QVERIFY(writer.writeNumber(2, 1, 7));
+    QVERIFY(!writer.addSheet(QStringLiteral("sheet2")));
+    QVERIFY2(writer.error().contains(QStringLiteral("sheet2")), qPrintable(writer.error()));
+    QString error;
+    QVERIFY(writer.toBytes(&error).isEmpty());
+    QVERIFY(!error.isEmpty());
+
+    // Renaming a sheet to another sheet's name is refused too, and remembered.
+    XlsWriter renamed;
+    QVERIFY(renamed.setSheetName(QStringLiteral("客户信息")));
+    QVERIFY(renamed.addSheet(QStringLiteral("客户信息2")));
+    QVERIFY(!renamed.setSheetName(QStringLiteral("客户信息")));
+    QVERIFY(renamed.toBytes(&error).isEmpty());
+
+    XlsWriter book3;
+    QVERIFY(book3.setSheetName(QStringLiteral("客户信息")));
+    QVERIFY(book3.writeText(0, 0, QStringLiteral("客户名称")));
+    QVERIFY(book3.writeText(1, 0, QStringLiteral("张三")));
+    QVERIFY(book3.writeNumber(1, 1, 2999.5));
+    QVERIFY(book3.addSheet(QStringLiteral("空的")));
+    QVERIFY(book3.addSheet(QStringLiteral("第三页")));
+    QVERIFY(book3.writeText(0, 0, QStringLiteral("客户名称")));
+    QVERIFY(book3.writeText(1, 0, QStringLiteral("李四")));
+    QVERIFY(book3.writeNumber(2, 1, 7));
+    const QString file = saved(book3, QStringLiteral("sheets.xls"));
+    FreexlBook book(file);
+    QCOMPARE(book.openResult(), FREEXL_OK);
+    QCOMPARE(book.info(FREEXL_BIFF_SHEET_COUNT), 3u);
+    QCOMPARE(book.sheetName(0), QStringLiteral("客户信息"));
+    QCOMPARE(book.sheetName(1), QStringLiteral("空的"));
+    QCOMPARE(book.sheetName(2), QStringLiteral("第三页"));
+    unsigned int rows = 0;
+    unsigned short columns = 0;
+    QVERIFY(book.dimensions(&rows, &columns));
+    QCOMPARE(rows, 2u);
+    QCOMPARE(freexlText(book.cell(0, 0)), QStringLiteral("客户名称"));
+    QCOMPARE(freexlText(book.cell(1, 0)), QStringLiteral("张三"));
+    QCOMPARE(book.cell(1, 1).value.double_value, 2999.5);
+    QVERIFY(book.selectSheet(1));
+    QVERIFY(book.sheetDimensions(&rows, &columns));
+    QCOMPARE(rows, 0u);
+    QVERIFY(book.selectSheet(2));
+    QVERIFY(book.sheetDimensions(&rows, &columns));
+    QCOMPARE(rows, 3u);
+    QCOMPARE(freexlText(book.cell(0, 0)), QStringLiteral("客户名称"));
+    QCOMPARE(freexlText(book.cell(1, 0)), QStringLiteral("李四"));
+    QCOMPARE(book.cell(2, 1).type, FREEXL_CELL_INT);
+    QCOMPARE(book.cell(2, 1).value.int_value, 7);
+
+    // Only the first sheet is selected and shown when the file opens.
+    CompoundFileView view;
+    QVERIFY(readCompoundFile(fileBytes(file), &view));
+    QList<quint16> windowFlags;
+    for (const Record& record : recordsOf(view.stream))
+        if (record.type == 0x023E)
+            windowFlags << u16At(record.body, 0);
+    QCOMPARE(windowFlags.size(), 3);
+    QCOMPARE(windowFlags[0] & 0x0600, 0x0600);
+    QCOMPARE(windowFlags[1] & 0x0600, 0);
+    QCOMPARE(windowFlags[2] & 0x0600, 0);
 }
 
 void TestXls::factoryChoosesTheFormatByName()

@@ -1,0 +1,188 @@
+// Times the spreadsheet export and import the way the user runs them:
+//  - the customer list of a large database with all 40 columns of its layout shown, exported by
+//    ExportGridToXls to .xls (in as many worksheets as it needs) and to .xlsx;
+//  - a worksheet of customers imported through TfrmImport, each row in its own transaction.
+//
+//   QT_QPA_PLATFORM=offscreen zu-bench-spreadsheets [--customers N] [--import-rows M] [--keep DIR] [--phases] [--xls-only]
+
+#include "benchdata.h"
+
+#include "columns/gridcolumns.h"
+#include "columns/listgrid.h"
+#include "data/datamodule.h"
+#include "data/dialogs.h"
+#include "data/guard.h"
+#include "maintenance/import/tfrmimport.h"
+#include "output/gridexport.h"
+#include "output/listsheet.h"
+#include "output/spreadsheetwriter.h"
+#include "output/xlswriter.h"
+
+#include <cstdio>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+using namespace zu;
+
+namespace {
+
+// Answers the save and open dialogs with a file and every message box with Cancel (or OK).
+class BenchDialogs final : public Dialogs
+{
+public:
+    QString file;
+    QStringList messages;
+
+    QMessageBox::StandardButton message(QWidget*, const QString&, const QString& text, QMessageBox::Icon,
+                                        QMessageBox::StandardButtons buttons, QMessageBox::StandardButton) override
+    {
+        messages << text;
+        return buttons.testFlag(QMessageBox::Cancel) ? QMessageBox::Cancel : QMessageBox::Ok;
+    }
+    QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override { return file; }
+    QString openFileName(QWidget*, const QString&, const QString&, const QString&) override { return file; }
+    QString existingFolder(QWidget*, const QString&, const QString&) override { return {}; }
+    bool openExternally(const QString&) override { return true; }
+    bool startDetached(const QString&, const QStringList&) override { return true; }
+};
+
+double exportList(BenchDialogs& dialogs, ListGrid& grid, DataSet& list, const QString& file)
+{
+    dialogs.file = file;
+    dialogs.messages.clear();
+    QElapsedTimer t;
+    t.start();
+    guarded(nullptr, [&] { ExportGridToXls(nullptr, list, &grid, QStringLiteral("客户信息")); });
+    const double ms = t.nsecsElapsed() / 1e6;
+    if (!QFileInfo::exists(file) || dialogs.messages.size() != 1)
+        qFatal("export failed: %s", qPrintable(dialogs.messages.join(QLatin1Char('\n'))));
+    return ms;
+}
+
+// Where an export's time goes: reading the rows, building the sheet, encoding and writing the file.
+void exportPhases(ListGrid& grid, DataSet& list, const QString& file)
+{
+    QElapsedTimer t;
+    t.start();
+    list.refresh();
+    qint64 cells = 0;
+    for (int r = 0; r < list.recordCount(); ++r)
+        for (int c = 0; c < list.fieldCount(); ++c)
+            cells += list.value(r, c).isNull() ? 0 : 1;
+    const double readMs = t.nsecsElapsed() / 1e6;
+    list.refresh();
+    t.restart();
+    std::unique_ptr<SpreadsheetWriter> writer = SpreadsheetWriter::forFileName(file);
+    writeListSheet(*writer, list, exportLayoutOf(grid));
+    const double sheetMs = t.nsecsElapsed() / 1e6;
+    t.restart();
+    QString error;
+    if (!writer->save(file, &error))
+        qFatal("%s", qPrintable(error));
+    const double saveMs = t.nsecsElapsed() / 1e6;
+    std::printf("  %s: rows read through the data set's pages %.0f ms (%lld values); sheet built %.0f ms; encoded and saved %.0f ms\n",
+                qPrintable(QFileInfo(file).suffix()), readMs, cells, sheetMs, saveMs);
+}
+
+// A worksheet with the titles of the first twelve mapping rows and `rows` customers.
+void writeImportSheet(const QString& file, int rows)
+{
+    const QStringList titles{QStringLiteral("客户名称"), QStringLiteral("客户编码"), QStringLiteral("客户地址"),
+                             QStringLiteral("客户电话"), QStringLiteral("客户手机"), QStringLiteral("客户类别"),
+                             QStringLiteral("机身编码"), QStringLiteral("型号"),     QStringLiteral("数量"),
+                             QStringLiteral("单价"),     QStringLiteral("总金额"),   QStringLiteral("赠品名称A")};
+    XlsWriter writer;
+    for (int c = 0; c < titles.size(); ++c)
+        writer.writeText(0, c, titles[c]);
+    for (int r = 1; r <= rows; ++r) {
+        writer.writeText(r, 0, QStringLiteral("导入客户%1").arg(r));
+        writer.writeText(r, 1, QStringLiteral("IMP%1").arg(r));
+        writer.writeText(r, 2, QStringLiteral("上海市徐汇区漕溪北路 %1 号").arg(r));
+        writer.writeText(r, 3, QStringLiteral("021-5%1").arg(r, 7, 10, QLatin1Char('0')));
+        writer.writeText(r, 4, QStringLiteral("138%1").arg(r, 8, 10, QLatin1Char('0')));
+        writer.writeText(r, 5, QStringLiteral("家用电器"));
+        writer.writeText(r, 6, QStringLiteral("SN%1").arg(r));
+        writer.writeText(r, 7, QStringLiteral("BCD-%1W").arg(200 + r % 300));
+        writer.writeNumber(r, 8, 1 + r % 3);
+        writer.writeNumber(r, 9, 1999.5);
+        writer.writeNumber(r, 10, 1999.5 * (1 + r % 3));
+        writer.writeText(r, 11, QStringLiteral("保温杯"));
+    }
+    QString error;
+    if (!writer.save(file, &error))
+        qFatal("%s", qPrintable(error));
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    int customers = 100000;
+    int importRows = 10000;
+    QString keep;
+    for (int i = 1; i + 1 < args.size(); ++i) {
+        if (args[i] == QLatin1String("--customers"))
+            customers = args[i + 1].toInt();
+        if (args[i] == QLatin1String("--import-rows"))
+            importRows = args[i + 1].toInt();
+        if (args[i] == QLatin1String("--keep"))
+            keep = args[i + 1];
+    }
+    bench::BenchHome home(keep, customers);
+    TfrmData module(home.path());
+    if (!module.ConnectOK())
+        qFatal("cannot connect");
+    BenchDialogs dialogs;
+    ScopedDialogs scope(dialogs);
+    QTemporaryDir out;
+
+    // Every column of the customer layout shown.
+    module.F().exec(QStringLiteral("update T_FieldShow set show = ? where TableName = ?"), {true, QStringLiteral("T_Cust_show")});
+    DataSet& list = module.qryCustom();
+    list.open(QString(), {}, QStringLiteral("CusttityID"));
+    ListGrid grid;
+    LoadGridColumns(&grid, &list, QStringLiteral("T_Cust_show"));
+    const long before = bench::residentKiB();
+    const QString xls = out.filePath(QStringLiteral("customers.xls"));
+    const double xlsMs = exportList(dialogs, grid, list, xls);
+    std::printf("export .xls:  %d customers x %d columns in %.0f ms (%.1f MB file in %d worksheets, resident +%ld MB)\n",
+                list.recordCount(), grid.columnCount(), xlsMs, QFileInfo(xls).size() / 1e6,
+                (list.recordCount() + 2 + XlsWriter::kMaxRows - 2) / (XlsWriter::kMaxRows - 1),
+                (bench::residentKiB() - before) / 1024);
+    if (args.contains(QLatin1String("--phases")))
+        exportPhases(grid, list, out.filePath(QStringLiteral("phases.xls")));
+
+    if (args.contains(QLatin1String("--xls-only")))
+        return 0;
+    const QString xlsx = out.filePath(QStringLiteral("customers.xlsx"));
+    const double xlsxMs = exportList(dialogs, grid, list, xlsx);
+    std::printf("export .xlsx: %d customers x %d columns in %.0f ms (%.1f MB file)\n", list.recordCount(),
+                grid.columnCount(), xlsxMs, QFileInfo(xlsx).size() / 1e6);
+    if (args.contains(QLatin1String("--phases")))
+        exportPhases(grid, list, out.filePath(QStringLiteral("phases.xlsx")));
+
+    // The import, as the user runs it: file chosen, pairing shown, Start.
+    const QString sheet = out.filePath(QStringLiteral("import.xls"));
+    writeImportSheet(sheet, importRows);
+    dialogs.file = sheet;
+    dialogs.messages.clear();
+    QElapsedTimer t;
+    t.start();
+    TfrmImport window;
+    window.FTableName = QStringLiteral("T_cust");
+    window.show();
+    const double openMs = t.nsecsElapsed() / 1e6;
+    t.restart();
+    window.findChild<QPushButton*>(QStringLiteral("Btn_Start"))->click();
+    const double importMs = t.nsecsElapsed() / 1e6;
+    std::printf("import: worksheet of %d rows read and paired in %.0f ms; imported in %.0f ms (%.2f ms a row)\n",
+                importRows, openMs, importMs, importMs / qMax(1, importRows));
+    std::printf("        %s\n", qPrintable(dialogs.messages.value(0)));
+    module.F().exec(QStringLiteral("delete from T_Cust where IDCode like ?"), {QStringLiteral("IMP%")});
+    return 0;
+}
