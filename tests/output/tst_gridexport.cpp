@@ -444,12 +444,19 @@ private slots:
         }
         CustomerGrid g;
         QCOMPARE(g.list.recordCount(), kRecords);
+        g.list.setCurrentRow(30000);
+        QScrollBar* scroll = g.grid.view()->verticalScrollBar();
+        const int scrolled = scroll->value();
+        QVERIFY(scrolled > 0);
         QTemporaryDir out;
         const QString file = out.filePath(QStringLiteral("大.xls"));
         ScriptedDialogs dialogs;
         dialogs.answerFile(file);
         dialogs.answer(QMessageBox::Cancel);
         QVERIFY(runExport(g.grid, g.list));
+        // The list shows the same record, scrolled as before.
+        QCOMPARE(g.list.currentRow(), 30000);
+        QCOMPARE(scroll->value(), scrolled);
 
         // A sheet holds the titles and 65,535 records; the rest goes on in a second sheet.
         FreexlBook book(file);
