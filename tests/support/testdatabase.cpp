@@ -16,10 +16,10 @@ namespace zu::test {
 
 std::optional<PgServer> PgServer::fromEnvironment()
 {
-    const QString spec = qEnvironmentVariable("ZU_TEST_PG");
-    if (spec.isEmpty())
+    const QString server = qEnvironmentVariable("ZU_TEST_PG");
+    if (server.isEmpty())
         return std::nullopt;
-    const QStringList parts = spec.split(QLatin1Char(':'));
+    const QStringList parts = server.split(QLatin1Char(':'));
     PgServer s;
     s.host = parts.value(0);
     s.port = parts.value(1).toInt();
