@@ -19,6 +19,7 @@
 #include "output/xlswriter.h"
 
 #include <cstdio>
+#include <ctime>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -49,14 +50,24 @@ public:
     bool startDetached(const QString&, const QStringList&) override { return true; }
 };
 
+// Processor time of this process, which the other programs on a shared machine do not inflate.
+double cpuMs()
+{
+    return 1000.0 * static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
+}
+
+double g_lastCpuMs = 0;
+
 double exportList(BenchDialogs& dialogs, ListGrid& grid, DataSet& list, const QString& file)
 {
     dialogs.file = file;
     dialogs.messages.clear();
     QElapsedTimer t;
     t.start();
+    const double cpu = cpuMs();
     guarded(nullptr, [&] { ExportGridToXls(nullptr, list, &grid, QStringLiteral("客户信息")); });
     const double ms = t.nsecsElapsed() / 1e6;
+    g_lastCpuMs = cpuMs() - cpu;
     if (!QFileInfo::exists(file) || dialogs.messages.size() != 1)
         qFatal("export failed: %s", qPrintable(dialogs.messages.join(QLatin1Char('\n'))));
     return ms;
@@ -150,8 +161,8 @@ int main(int argc, char* argv[])
     const long before = bench::residentKiB();
     const QString xls = out.filePath(QStringLiteral("customers.xls"));
     const double xlsMs = exportList(dialogs, grid, list, xls);
-    std::printf("export .xls:  %d customers x %d columns in %.0f ms (%.1f MB file in %d worksheets, resident +%ld MB)\n",
-                list.recordCount(), grid.columnCount(), xlsMs, QFileInfo(xls).size() / 1e6,
+    std::printf("export .xls:  %d customers x %d columns in %.0f ms, %.0f ms processor time (%.1f MB file in %d worksheets, resident +%ld MB)\n",
+                list.recordCount(), grid.columnCount(), xlsMs, g_lastCpuMs, QFileInfo(xls).size() / 1e6,
                 (list.recordCount() + 2 + XlsWriter::kMaxRows - 2) / (XlsWriter::kMaxRows - 1),
                 (bench::residentKiB() - before) / 1024);
     if (args.contains(QLatin1String("--phases")))
@@ -161,8 +172,8 @@ int main(int argc, char* argv[])
         return 0;
     const QString xlsx = out.filePath(QStringLiteral("customers.xlsx"));
     const double xlsxMs = exportList(dialogs, grid, list, xlsx);
-    std::printf("export .xlsx: %d customers x %d columns in %.0f ms (%.1f MB file)\n", list.recordCount(),
-                grid.columnCount(), xlsxMs, QFileInfo(xlsx).size() / 1e6);
+    std::printf("export .xlsx: %d customers x %d columns in %.0f ms, %.0f ms processor time (%.1f MB file)\n",
+                list.recordCount(), grid.columnCount(), xlsxMs, g_lastCpuMs, QFileInfo(xlsx).size() / 1e6);
     if (args.contains(QLatin1String("--phases")))
         exportPhases(grid, list, out.filePath(QStringLiteral("phases.xlsx")));
 
@@ -178,10 +189,11 @@ int main(int argc, char* argv[])
     window.show();
     const double openMs = t.nsecsElapsed() / 1e6;
     t.restart();
+    const double cpu = cpuMs();
     window.findChild<QPushButton*>(QStringLiteral("Btn_Start"))->click();
     const double importMs = t.nsecsElapsed() / 1e6;
-    std::printf("import: worksheet of %d rows read and paired in %.0f ms; imported in %.0f ms (%.2f ms a row)\n",
-                importRows, openMs, importMs, importMs / qMax(1, importRows));
+    std::printf("import: worksheet of %d rows read and paired in %.0f ms; imported in %.0f ms, %.0f ms processor time (%.2f ms a row)\n",
+                importRows, openMs, importMs, cpuMs() - cpu, importMs / qMax(1, importRows));
     std::printf("        %s\n", qPrintable(dialogs.messages.value(0)));
     module.F().exec(QStringLiteral("delete from T_Cust where IDCode like ?"), {QStringLiteral("IMP%")});
     return 0;

@@ -116,14 +116,13 @@ private:
         }
         const int fields = m_list.fieldCount();
         m_first = first;
-        // The rows of the last batch are emptied and used again.
+        // The rows of the last batch are used again; every field read is overwritten, and a
+        // row the database did not return is emptied below.
         m_rows.resize(static_cast<size_t>(end - first));
-        for (QVector<QVariant>& r : m_rows) {
+        for (QVector<QVariant>& r : m_rows)
             if (r.size() != fields)
                 r = QVector<QVariant>(fields);
-            else
-                std::fill(r.begin(), r.end(), QVariant());
-        }
+        std::vector<bool> returned(m_rows.size(), false);
 
         // Every batch has the same statement, so it is prepared once; a short last batch repeats
         // its last key.
@@ -157,6 +156,7 @@ private:
             if (s == slot.constEnd())
                 continue;
             QVector<QVariant>& r = m_rows[static_cast<size_t>(s.value())];
+            returned[static_cast<size_t>(s.value())] = true;
             for (qsizetype i = 0; i < m_positions.size(); ++i) {
                 const QVariant raw = q.value(static_cast<int>(i) + 1);
                 const ColumnType type = types[static_cast<size_t>(i)];
@@ -167,6 +167,9 @@ private:
         if (q.lastError().isValid())
             throw DbError(sqlErrorText(q.lastError()));
         q.finish();
+        for (size_t i = 0; i < m_rows.size(); ++i)
+            if (!returned[i])
+                std::fill(m_rows[i].begin(), m_rows[i].end(), QVariant());
     }
 
     const DataSet& m_list;
@@ -231,6 +234,10 @@ bool writeListSheet(SpreadsheetWriter& writer, const DataSet& list, const ListSh
         if (source.position >= 0 && !positions.contains(source.position))
             positions.push_back(source.position);
     ListRows rows(list, positions);
+    int textColumns = 0;
+    for (const SourceColumn& source : sources)
+        textColumns += source.kind == CellKind::Text || source.kind == CellKind::Date ? 1 : 0;
+    writer.reserveStrings(static_cast<qsizetype>(qMin(records, writer.maxRows())) * textColumns);
     for (int r = 0; r < records; ++r, ++row) {
         if (!startRow())
             return false;

@@ -45,6 +45,7 @@ public:
     const QMap<int, int>& columnWidthsPixels() const { return m_widths; }
 
     bool setText(int row, int column, const QString& text, CellStyle style);
+    void reserveStrings(qsizetype count) { m_stringIndex.reserve(count); }
     bool setNumber(int row, int column, double value, CellStyle style);
 
     int rowCount() const { return static_cast<int>(m_rows.size()); }

@@ -37,6 +37,8 @@ public:
         return current().setNumber(row, column, value, style);
     }
     bool writeBoldText(int row, int column, const QString& text) { return writeText(row, column, text, CellStyle::Bold); }
+    // Room for this many different texts in the current sheet, known before they come.
+    void reserveStrings(qsizetype count) { current().reserveStrings(count); }
 
     QString error() const { return m_sheets.back().error(); }
     // The worksheet being written, and all of them.
