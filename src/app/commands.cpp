@@ -17,6 +17,7 @@
 #include "maintenance/import/tfrmimport.h"
 #include "maintenance/tfrmcleardata.h"
 #include "output/gridexport.h"
+#include "output/reports/reportpreview.h"
 #include "reminders/tfrmremind.h"
 #include "users/tfrmuserqx.h"
 
@@ -71,6 +72,7 @@ CustomerWindowCommands customerWindowCommands()
     c.complainEditor = &customerRecordEditor<TfrmComplainAdd>;
     c.chooseColumns = &chooseColumns;
     c.exportList = &ExportGridToXls;
+    c.printWorkOrder = [](QWidget* parent) { previewReport(parent, QString::fromUtf8(kWorkOrderReport)); };
     return c;
 }
 
@@ -126,6 +128,11 @@ void installCommands(TfrmMain& main)
     main.setCommand(QStringLiteral("actdatabase"), [m] { showModal<TfrmBackUP>(m, [](TfrmBackUP&) {}); });
     main.setCommand(QStringLiteral("N27"), [m] { showModal<TfrmClearData>(m, [](TfrmClearData&) {}); });
     main.setCommand(QStringLiteral("actexport"), [m] { exportCustomers(*m); });
+    for (const auto& [action, report] : {std::pair{"actCustsheet", kCustomerSheetReport}, std::pair{"actcensus", kCustomerListReport},
+                                         std::pair{"actEnvelope", kEnvelopeReport}, std::pair{"actlabel", kLabelReport}}) {
+        const QString file = QString::fromUtf8(report);
+        main.setCommand(QString::fromLatin1(action), [m, file] { previewReport(m, file); });
+    }
     main.setCommand(QStringLiteral("actLead"), [m] {
         showModal<TfrmImport>(m, [](TfrmImport& window) { window.FTableName = QStringLiteral("T_cust"); });
     });

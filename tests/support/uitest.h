@@ -7,10 +7,11 @@
 namespace zu::test {
 
 // Runs `act` on the modal dialog of type T as soon as one is shown (for commands that exec()).
+// The watch ends with `context` when one is given (a test that expects no dialog passes a local).
 template <typename T, typename F>
-void whenModal(F act)
+void whenModal(F act, QObject* context = nullptr)
 {
-    auto* poll = new QTimer;
+    auto* poll = new QTimer(context);
     poll->setInterval(10);
     QObject::connect(poll, &QTimer::timeout, [poll, act] {
         if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
