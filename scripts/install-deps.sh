@@ -11,6 +11,7 @@ packages=(
   postgresql postgresql-client
   libfreexl-dev libxlsxwriter-dev liborcus-dev
   xvfb xauth poppler-utils
+  libreoffice-calc-nogui
 )
 
 missing=()
