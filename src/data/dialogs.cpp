@@ -1,9 +1,11 @@
 #include "dialogs.h"
 
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QUrl>
 
 namespace zu {
@@ -26,7 +28,15 @@ public:
     QString saveFileName(QWidget* parent, const QString& caption, const QString& proposed,
                          const QString& filter) override
     {
-        return QFileDialog::getSaveFileName(parent, caption, proposed, filter);
+        // A bare file name is proposed in the user's documents, not wherever the program started.
+        QString start = proposed;
+        if (QFileInfo(proposed).isRelative()) {
+            QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+            if (folder.isEmpty() || !QDir(folder).exists())
+                folder = QDir::homePath();
+            start = QDir(folder).filePath(proposed);
+        }
+        return QFileDialog::getSaveFileName(parent, caption, start, filter);
     }
 
     QString openFileName(QWidget* parent, const QString& caption, const QString& folder,
