@@ -71,7 +71,7 @@ TfrmCustom::TfrmCustom(QWidget* parent, QPointer<TfrmCustom>& reference)
     bind(ui->ToolButton1, [this] { ToolButton1Click(); });
     bind(ui->N34, [this] { ToolButton1Click(); });
     bind(ui->ToolButton3, [this] { ToolButton3Click(); });
-    bind(ui->shuaxin, [this] { shuaxinClick(); });
+    bind(ui->shuaxin, [this] { refreshCustomers(); });
     bind(ui->ToolButton4, [this] { exportCustomers(); });
     bind(ui->Excel1, [this] { exportCustomers(); });
     bind(ui->N29, [this] {
@@ -256,7 +256,7 @@ void TfrmCustom::tvCustonClick()
     LoadGridColumns(ui->dgCustom, &customers, QStringLiteral("T_CUST_Show"));
 }
 
-void TfrmCustom::shuaxinClick()
+void TfrmCustom::refreshCustomers()
 {
     DataSet& customers = zu::data().qryCustom();
     customers.open();

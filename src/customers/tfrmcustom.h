@@ -45,6 +45,8 @@ public:
 
     // Reloads the category tree and selects its root; the customer list stays as it is.
     void RefreshCategoryTree();
+    // Shows every customer again ("刷新&R"); the tree keeps its selection.
+    void refreshCustomers();
 
     ListGrid* dgCustom() const;
     ListGrid* dgServiceCust() const;
@@ -62,7 +64,6 @@ private:
 
     void FormShow();
     void tvCustonClick();
-    void shuaxinClick();
     void btnInsertClick();
     void ToolButton2Click();
     void ToolButton1Click();

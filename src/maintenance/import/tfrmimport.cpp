@@ -203,8 +203,7 @@ void TfrmImport::Btn_ExitClick()
 {
     clearPairing(zu::data().F(), FTableName);
     if (TfrmCustom* customers = TfrmCustom::instance())
-        if (auto* refresh = customers->findChild<QAbstractButton*>(QStringLiteral("shuaxin")))
-            refresh->click();
+        customers->refreshCustomers();
     accept();
 }
 
