@@ -76,16 +76,9 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
-    int customers = 100000;
-    QString keep, shot;
-    for (int i = 1; i + 1 < args.size(); ++i) {
-        if (args[i] == QLatin1String("--customers"))
-            customers = args[i + 1].toInt();
-        if (args[i] == QLatin1String("--keep"))
-            keep = args[i + 1];
-        if (args[i] == QLatin1String("--shot"))
-            shot = args[i + 1];
-    }
+    const int customers = zu::bench::optionValue(args, QStringLiteral("customers"), 100000);
+    const QString keep = zu::bench::optionValue(args, QStringLiteral("keep"));
+    const QString shot = zu::bench::optionValue(args, QStringLiteral("shot"));
     const zu::bench::BenchHome benchHome(keep, customers);
     const QString home = benchHome.path();
 

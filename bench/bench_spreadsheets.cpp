@@ -133,17 +133,9 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
-    int customers = 100000;
-    int importRows = 10000;
-    QString keep;
-    for (int i = 1; i + 1 < args.size(); ++i) {
-        if (args[i] == QLatin1String("--customers"))
-            customers = args[i + 1].toInt();
-        if (args[i] == QLatin1String("--import-rows"))
-            importRows = args[i + 1].toInt();
-        if (args[i] == QLatin1String("--keep"))
-            keep = args[i + 1];
-    }
+    const int customers = bench::optionValue(args, QStringLiteral("customers"), 100000);
+    const int importRows = bench::optionValue(args, QStringLiteral("import-rows"), 10000);
+    const QString keep = bench::optionValue(args, QStringLiteral("keep"));
     bench::BenchHome home(keep, customers);
     TfrmData module(home.path());
     if (!module.ConnectOK())

@@ -53,16 +53,9 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
-    int customers = 100000, services = 3;
-    QString keep;
-    for (int i = 1; i + 1 < args.size(); ++i) {
-        if (args[i] == QLatin1String("--customers"))
-            customers = args[i + 1].toInt();
-        if (args[i] == QLatin1String("--services-per-customer"))
-            services = args[i + 1].toInt();
-        if (args[i] == QLatin1String("--keep"))
-            keep = args[i + 1];
-    }
+    const int customers = bench::optionValue(args, QStringLiteral("customers"), 100000);
+    const int services = bench::optionValue(args, QStringLiteral("services-per-customer"), 3);
+    const QString keep = bench::optionValue(args, QStringLiteral("keep"));
     const bench::BenchHome home(keep, customers, services);
     TfrmData module(home.path());
     if (!module.ConnectOK())

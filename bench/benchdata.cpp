@@ -64,6 +64,19 @@ void fill(Connection& c, int customers, int servicesPerCustomer)
 
 } // namespace
 
+QString optionValue(const QStringList& arguments, const QString& name, const QString& fallback)
+{
+    const qsizetype at = arguments.indexOf(QStringLiteral("--") + name);
+    return at >= 0 && at + 1 < arguments.size() ? arguments[at + 1] : fallback;
+}
+
+int optionValue(const QStringList& arguments, const QString& name, int fallback)
+{
+    bool ok = false;
+    const int value = optionValue(arguments, name).toInt(&ok);
+    return ok ? value : fallback;
+}
+
 long residentKiB()
 {
     QFile status(QStringLiteral("/proc/self/status"));

@@ -1,8 +1,13 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace zu::bench {
+
+// The value after `--name` on the command line, or `fallback`.
+QString optionValue(const QStringList& arguments, const QString& name, const QString& fallback = {});
+int optionValue(const QStringList& arguments, const QString& name, int fallback);
 
 // Resident memory of this process in KiB (VmRSS), -1 when unknown.
 long residentKiB();
