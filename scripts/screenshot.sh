@@ -20,6 +20,7 @@ home=$(mktemp -d /tmp/zu-shot.XXXXXX)
 trap 'kill ${app:-0} ${xvfb:-0} 2>/dev/null || true; rm -rf "$home"' EXIT
 cp build/bin/zu build/bin/zu-conntool "$home"/
 cp build/bin/*.html "$home"/ 2>/dev/null || true
+cp -r build/bin/Reports "$home"/
 "$home/zu-conntool" init --home "$home" >/dev/null
 sqlite3 "$home/Database/Service.db" < scripts/sample-data.sql
 printf '[login]\nUsername=0\n' > "$home/Config.ini"
@@ -70,4 +71,33 @@ if [ -n "${ZU_SHOT_CHOOSER:-}" ]; then
   sleep 1.5
   import -window root "${ZU_SHOT_CHOOSER}"
   echo "${ZU_SHOT_CHOOSER}"
+fi
+if [ -n "${ZU_SHOT_PREVIEW:-}" ]; then
+  # 报表中心 → 客户统计列表打印: the customer list report in the print preview.
+  xdotool mousemove 173 8 click 1
+  sleep 0.5
+  xdotool key Down Down Down Return
+  sleep 3
+  import -window root "${ZU_SHOT_PREVIEW}"
+  echo "${ZU_SHOT_PREVIEW}"
+  xdotool key --clearmodifiers Escape
+  sleep 1
+fi
+if [ -n "${ZU_SHOT_DESIGNER:-}" ]; then
+  # 系统设置 → 报表设置 → 客户列表设置: the customer list template in the designer.
+  xdotool mousemove 50 8 click 1
+  sleep 0.8
+  xdotool key Down Down Down
+  sleep 0.3
+  xdotool key Right
+  sleep 0.5
+  xdotool key Down Down Down Return
+  sleep 2.5
+  # Select the first object of the page header.
+  if [ -n "${ZU_SHOT_DESIGNER_CLICK:-}" ]; then
+    xdotool mousemove ${ZU_SHOT_DESIGNER_CLICK} click 1
+    sleep 0.8
+  fi
+  import -window root "${ZU_SHOT_DESIGNER}"
+  echo "${ZU_SHOT_DESIGNER}"
 fi

@@ -8,16 +8,16 @@
 #include "data/datamodule.h"
 #include "data/mdichild.h"
 #include "data/tfrmoption.h"
+#include "journals/journallist.h"
 #include "journals/tfrmcelladd.h"
 #include "journals/tfrmcomplainadd.h"
-#include "journals/journallist.h"
 #include "journals/tfrmjournalqry.h"
 #include "journals/tfrmserviceadd.h"
-#include "maintenance/tfrmbackup.h"
 #include "maintenance/import/tfrmimport.h"
+#include "maintenance/tfrmbackup.h"
 #include "maintenance/tfrmcleardata.h"
 #include "output/gridexport.h"
-#include "output/reports/reportpreview.h"
+#include "output/reports/reportcommands.h"
 #include "reminders/tfrmremind.h"
 #include "users/tfrmuserqx.h"
 
@@ -28,8 +28,7 @@ namespace zu {
 namespace {
 
 // A record editor opened from the customer window's detail tab.
-template <typename Editor>
-void customerRecordEditor(QWidget* parent, bool isAdd)
+template <typename Editor> void customerRecordEditor(QWidget* parent, bool isAdd)
 {
     Editor editor(parent);
     editor.FCaller = QStringLiteral("frmCustom");
@@ -58,8 +57,7 @@ void openReminders(TfrmMain* main)
     showModal<TfrmRemind>(main, [](TfrmRemind& window) { window.setCommands(remindCommands()); });
 }
 
-template <typename Window>
-void openJournalList(TfrmMain* main)
+template <typename Window> void openJournalList(TfrmMain* main)
 {
     showModal<Window>(main, [](Window& window) { window.setCommands(journalListCommands()); });
 }
@@ -89,7 +87,8 @@ void exportCustomers(TfrmMain& main)
     TfrmCustom* window = TfrmCustom::instance();
     if (!window)
         window = openCustomerWindow(main);
-    ExportGridToXls(&main, zu::data().qryCustom(), window->dgCustom(), exportProposedName(QStringLiteral("客户信息")));
+    ExportGridToXls(&main, zu::data().qryCustom(), window->dgCustom(),
+                    exportProposedName(QStringLiteral("客户信息")));
 }
 
 } // namespace
@@ -102,9 +101,11 @@ void chooseColumns(QWidget* opener, const QString& layoutName, const QString& ca
     chooser.setRebuild([opener](const QString& tag) {
         if (auto* customers = qobject_cast<TfrmCustom*>(opener))
             customers->reloadColumns(tag);
-        else if (auto* journal = qobject_cast<TfrmJournalqry*>(opener); journal && journal->kind().chooserTag == tag)
+        else if (auto* journal = qobject_cast<TfrmJournalqry*>(opener);
+                 journal && journal->kind().chooserTag == tag)
             journal->reloadColumns();
-        else if (auto* reminders = qobject_cast<TfrmRemind*>(opener); reminders && tag == QLatin1String("frmRemind"))
+        else if (auto* reminders = qobject_cast<TfrmRemind*>(opener);
+                 reminders && tag == QLatin1String("frmRemind"))
             reminders->reloadColumns();
     });
     chooser.exec();
@@ -128,10 +129,19 @@ void installCommands(TfrmMain& main)
     main.setCommand(QStringLiteral("actdatabase"), [m] { showModal<TfrmBackUP>(m, [](TfrmBackUP&) {}); });
     main.setCommand(QStringLiteral("N27"), [m] { showModal<TfrmClearData>(m, [](TfrmClearData&) {}); });
     main.setCommand(QStringLiteral("actexport"), [m] { exportCustomers(*m); });
-    for (const auto& [action, report] : {std::pair{"actCustsheet", kCustomerSheetReport}, std::pair{"actcensus", kCustomerListReport},
-                                         std::pair{"actEnvelope", kEnvelopeReport}, std::pair{"actlabel", kLabelReport}}) {
+    for (const auto& [action, report] :
+         {std::pair{"actCustsheet", kCustomerSheetReport}, std::pair{"actcensus", kCustomerListReport},
+          std::pair{"actEnvelope", kEnvelopeReport}, std::pair{"actlabel", kLabelReport}}) {
         const QString file = QString::fromUtf8(report);
         main.setCommand(QString::fromLatin1(action), [m, file] { previewReport(m, file); });
+    }
+    // "客户统计列表设置" designs the dispatch sheet; the customer list is designed by "客户列表设置".
+    for (const auto& [item, report] :
+         {std::pair{"N25", kCustomerSheetReport}, std::pair{"N32", kWorkOrderReport},
+          std::pair{"N33", kEnvelopeReport}, std::pair{"N34", kCustomerListReport},
+          std::pair{"N35", kLabelReport}}) {
+        const QString file = QString::fromUtf8(report);
+        main.setCommand(QString::fromLatin1(item), [m, file] { designReport(m, file); });
     }
     main.setCommand(QStringLiteral("actLead"), [m] {
         showModal<TfrmImport>(m, [](TfrmImport& window) { window.FTableName = QStringLiteral("T_cust"); });

@@ -6,14 +6,22 @@
 
 namespace zu {
 
-BandPainter::BandPainter(QPainter& painter, double pixelsPerMmX, double pixelsPerMmY)
-    : m_painter(painter), m_sx(pixelsPerMmX), m_sy(pixelsPerMmY)
+BandPainter::BandPainter(QPainter& painter, double pixelsPerMmX, double pixelsPerMmY, QPointF offset)
+    : m_painter(painter), m_sx(pixelsPerMmX), m_sy(pixelsPerMmY), m_offset(offset)
 {
+    // Fonts are sized by the device's resolution; where a millimetre is not what that resolution
+    // says (the designer's zoom), the point sizes follow the scale.
+    if (const QPaintDevice* device = painter.device()) {
+        const double deviceMm = device->logicalDpiY() / 25.4;
+        if (deviceMm > 0)
+            m_fontScale = m_sy / deviceMm;
+    }
 }
 
 QRectF BandPainter::toDevice(const QRectF& mm) const
 {
-    return QRectF(mm.x() * m_sx, mm.y() * m_sy, mm.width() * m_sx, mm.height() * m_sy);
+    return QRectF(m_offset.x() + mm.x() * m_sx, m_offset.y() + mm.y() * m_sy, mm.width() * m_sx,
+                  mm.height() * m_sy);
 }
 
 double BandPainter::penWidth(double mm) const
@@ -23,23 +31,26 @@ double BandPainter::penWidth(double mm) const
 
 void BandPainter::paint(const ReportBand& band, QPointF origin, const ExpansionContext& context)
 {
-    for (const ReportObject& o : band.objects) {
-        const QRectF mm = o.geometry.translated(origin);
-        const QRectF rect = toDevice(mm);
-        switch (o.kind) {
-        case ReportObject::Kind::Text:
-            paintText(o, rect, context);
-            break;
-        case ReportObject::Kind::Line:
-            m_painter.setPen(QPen(Qt::black, penWidth(o.lineWidth), Qt::SolidLine, Qt::FlatCap));
-            m_painter.drawLine(rect.topLeft(), rect.bottomRight());
-            break;
-        case ReportObject::Kind::Rectangle:
-            m_painter.setPen(QPen(Qt::black, penWidth(o.lineWidth), Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
-            m_painter.setBrush(Qt::NoBrush);
-            m_painter.drawRect(rect);
-            break;
-        }
+    for (const ReportObject& o : band.objects)
+        paintObject(o, origin, context);
+}
+
+void BandPainter::paintObject(const ReportObject& o, QPointF origin, const ExpansionContext& context)
+{
+    const QRectF rect = toDevice(o.geometry.translated(origin));
+    switch (o.kind) {
+    case ReportObject::Kind::Text:
+        paintText(o, rect, context);
+        break;
+    case ReportObject::Kind::Line:
+        m_painter.setPen(QPen(Qt::black, penWidth(o.lineWidth), Qt::SolidLine, Qt::FlatCap));
+        m_painter.drawLine(rect.topLeft(), rect.bottomRight());
+        break;
+    case ReportObject::Kind::Rectangle:
+        m_painter.setPen(QPen(Qt::black, penWidth(o.lineWidth), Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        m_painter.setBrush(Qt::NoBrush);
+        m_painter.drawRect(rect);
+        break;
     }
 }
 
@@ -48,7 +59,7 @@ void BandPainter::paintText(const ReportObject& object, const QRectF& rect, cons
     const QString text = expandText(object.text, context, object.numberFormat, object.dateFormat);
     if (!text.isEmpty()) {
         QFont font(object.fontFamily);
-        font.setPointSizeF(object.fontSize);
+        font.setPointSizeF(object.fontSize * m_fontScale);
         font.setBold(object.bold);
         m_painter.save();
         m_painter.setFont(font);
@@ -60,8 +71,8 @@ void BandPainter::paintText(const ReportObject& object, const QRectF& rect, cons
         if (object.cells > 0) {
             const double cell = rect.width() / object.cells;
             for (int i = 0; i < object.cells && i < text.size(); ++i)
-                m_painter.drawText(QRectF(rect.x() + i * cell, rect.y(), cell, rect.height()), Qt::AlignCenter,
-                                   text.mid(i, 1));
+                m_painter.drawText(QRectF(rect.x() + i * cell, rect.y(), cell, rect.height()),
+                                   Qt::AlignCenter, text.mid(i, 1));
         } else {
             m_painter.drawText(rect.adjusted(pad, 0, -pad, 0), flags, text);
         }

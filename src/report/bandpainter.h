@@ -13,10 +13,12 @@ namespace zu {
 class BandPainter final
 {
 public:
-    BandPainter(QPainter& painter, double pixelsPerMmX, double pixelsPerMmY);
+    // `offset` is where (0, 0) mm lies on the device, in device pixels.
+    BandPainter(QPainter& painter, double pixelsPerMmX, double pixelsPerMmY, QPointF offset = {});
 
     // `origin` is the band's top left corner in mm from the page's top left corner.
     void paint(const ReportBand& band, QPointF origin, const ExpansionContext& context);
+    void paintObject(const ReportObject& object, QPointF origin, const ExpansionContext& context);
 
 private:
     void paintText(const ReportObject& object, const QRectF& rect, const ExpansionContext& context);
@@ -27,6 +29,8 @@ private:
     QPainter& m_painter;
     double m_sx;
     double m_sy;
+    QPointF m_offset;
+    double m_fontScale = 1; // points on the device to points on the sheet (a zoomed screen)
 };
 
 } // namespace zu

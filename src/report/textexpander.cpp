@@ -130,6 +130,8 @@ QString formatValue(const QVariant& value, const QString& numberFormat, const QS
 QString expandText(const QString& text, const ExpansionContext& context, const QString& numberFormat,
                    const QString& dateFormat)
 {
+    if (context.literal)
+        return text;
     QString out;
     out.reserve(text.size());
     qsizetype i = 0;
@@ -147,8 +149,8 @@ QString expandText(const QString& text, const ExpansionContext& context, const Q
         }
         const QString reference = text.mid(open + 1, close - open - 1);
         QString value;
-        if (systemValue(reference.trimmed(), context, &value)
-            || fieldValue(reference, context, numberFormat, dateFormat, &value))
+        if (systemValue(reference.trimmed(), context, &value) ||
+            fieldValue(reference, context, numberFormat, dateFormat, &value))
             out += value;
         else
             out += QStringView(text).mid(open, close - open + 1);

@@ -18,6 +18,7 @@ struct ExpansionContext
     int pageCount = 0;
     int recordNumber = 0; // 1-based within the report; 0 outside the master data
     int recordCount = 0;  // records the report prints
+    bool literal = false; // the designer: every text as it is written
 };
 
 // Expands the references of a text object:

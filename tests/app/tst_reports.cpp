@@ -1,7 +1,11 @@
 #include "app/commands.h"
 #include "app/tfrmmain.h"
 #include "customers/tfrmcustom.h"
-#include "output/reports/reportpreview.h"
+#include "output/reports/reportcommands.h"
+#include "report/designer/designcanvas.h"
+#include "report/designer/designermodel.h"
+#include "report/designer/reportdesigner.h"
+#include "report/templatefile.h"
 #include "support/scripteddialogs.h"
 #include "support/testdatabase.h"
 #include "support/uitest.h"
@@ -9,8 +13,12 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QPrinter>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTreeWidget>
 #include <QtTest>
 
 using namespace zu;
@@ -27,6 +35,36 @@ void installTemplates(const zu::test::TestHome& home)
     for (const QString& name : shipped.entryList({QStringLiteral("*.fr3")}, QDir::Files))
         QFile::copy(shipped.filePath(name), home.file(QStringLiteral("Reports/") + name));
 }
+
+// Prints what the preview shows into a PDF and returns its text (pdftotext), pages joined.
+QString printPreviewToText(QPrintPreviewDialog* preview, const QString& pdf)
+{
+    QPrinter* printer = preview->printer();
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setOutputFileName(pdf);
+    preview->findChild<QPrintPreviewWidget*>()->print();
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    if (!p.waitForFinished(30000) || p.exitCode() != 0)
+        return QStringLiteral("<pdftotext failed>");
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+void addCustomer(zu::test::TestDatabase& db, const QString& name, const QString& code,
+                 const QString& typeCode)
+{
+    db.dataModule().T().exec(
+        QStringLiteral("insert into T_Cust (CustName, IDCode, TypeCode, Address) values (?, ?, ?, ?)"),
+        {name, code, typeCode, QStringLiteral("北京路1号")});
+}
+
+// The designer a command opens: what it shows, then closed without changes.
+struct DesignerSeen
+{
+    QString title;
+    int bands = -1;
+    bool modal = false;
+};
 
 } // namespace
 
@@ -50,8 +88,9 @@ private slots:
         zu::test::TestDatabase db(QStringLiteral("sqlite"));
         QVERIFY2(db.ok(), qPrintable(db.error()));
         installTemplates(db.home());
-        db.dataModule().T().exec(QStringLiteral("insert into T_Cust (CustName, IDCode, Address) values (?, ?, ?)"),
-                                 {QStringLiteral("李建国"), QStringLiteral("KH1"), QStringLiteral("北京路1号")});
+        db.dataModule().T().exec(
+            QStringLiteral("insert into T_Cust (CustName, IDCode, Address) values (?, ?, ?)"),
+            {QStringLiteral("李建国"), QStringLiteral("KH1"), QStringLiteral("北京路1号")});
         ScriptedDialogs dialogs;
         TfrmMain main;
         installCommands(main);
@@ -90,7 +129,8 @@ private slots:
         QTest::qWait(50);
         QVERIFY(!previewed);
         QCOMPARE(dialogs.messages().size(), 1);
-        QVERIFY2(dialogs.last().text.contains(QString::fromUtf8(kLabelReport)), qPrintable(dialogs.last().text));
+        QVERIFY2(dialogs.last().text.contains(QString::fromUtf8(kLabelReport)),
+                 qPrintable(dialogs.last().text));
         QCOMPARE(dialogs.last().icon, QMessageBox::Critical);
     }
 
@@ -120,6 +160,150 @@ private slots:
         QVERIFY2(dialogs.messages().isEmpty(), qPrintable(dialogs.messages().join(QLatin1Char('\n'))));
         QCOMPARE(title, QStringLiteral("打印预览 - ") + QString::fromUtf8(kWorkOrderReport));
         QVERIFY(dialogs.messages().isEmpty());
+    }
+
+    void designCommandsOpenTheirTemplates_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("detail") << QStringLiteral("N25") << QString::fromUtf8(kCustomerSheetReport);
+        // "客户统计列表设置" designs the dispatch sheet, "客户列表设置" the customer list.
+        QTest::newRow("statistics list") << QStringLiteral("N32") << QString::fromUtf8(kWorkOrderReport);
+        QTest::newRow("envelope") << QStringLiteral("N33") << QString::fromUtf8(kEnvelopeReport);
+        QTest::newRow("list") << QStringLiteral("N34") << QString::fromUtf8(kCustomerListReport);
+        QTest::newRow("labels") << QStringLiteral("N35") << QString::fromUtf8(kLabelReport);
+    }
+    void designCommandsOpenTheirTemplates()
+    {
+        QFETCH(QString, item);
+        QFETCH(QString, file);
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        installTemplates(db.home());
+        // A user without the four print rights designs every template all the same.
+        db.dataModule().setCurrentUserRights(QStringLiteral("'客户管理',"));
+        ScriptedDialogs dialogs;
+        TfrmMain main;
+        installCommands(main);
+        main.ApplyUserRights();
+        QVERIFY(!main.action(QStringLiteral("actCustsheet"))->isEnabled());
+        QVERIFY(main.action(item)->isEnabled());
+        ReportTemplate expected;
+        QString error;
+        QVERIFY2(loadTemplate(reportTemplatePath(file), &expected, &error), qPrintable(error));
+        DesignerSeen seen;
+        whenModal<ReportDesigner>([&seen](ReportDesigner* designer) {
+            seen.title = designer->windowTitle();
+            seen.bands = int(designer->model().report().bands.size());
+            seen.modal = designer->isModal() && designer->isWindow();
+            designer->reject();
+        });
+        main.action(item)->trigger();
+        QVERIFY2(dialogs.shown().isEmpty(), qPrintable(dialogs.messages().join(QLatin1Char('\n'))));
+        QCOMPARE(seen.title, QStringLiteral("报表设计 - ") + file);
+        QCOMPARE(seen.bands, int(expected.bands.size()));
+        QVERIFY(seen.modal);
+    }
+
+    void missingTemplateOpensNoDesigner()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        ScriptedDialogs dialogs;
+        TfrmMain main;
+        installCommands(main);
+        bool opened = false;
+        QObject watch;
+        whenModal<ReportDesigner>(
+            [&opened](ReportDesigner* designer) {
+                opened = true;
+                designer->reject();
+            },
+            &watch);
+        main.action(QStringLiteral("N32"))->trigger();
+        QTest::qWait(50);
+        QVERIFY(!opened);
+        QCOMPARE(dialogs.messages().size(), 1);
+        QVERIFY2(dialogs.last().text.contains(QString::fromUtf8(kWorkOrderReport)),
+                 qPrintable(dialogs.last().text));
+        QCOMPARE(dialogs.last().icon, QMessageBox::Critical);
+    }
+
+    void savedDesignIsPrintedByTheNextCommand()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        installTemplates(db.home());
+        addCustomer(db, QStringLiteral("李建国"), QStringLiteral("KH1"), QString());
+        ScriptedDialogs dialogs;
+        TfrmMain main;
+        installCommands(main);
+        // "客户列表设置": the title of the list becomes another one and is saved.
+        whenModal<ReportDesigner>([](ReportDesigner* designer) {
+            DesignerModel& model = designer->model();
+            const int title = 0;
+            QCOMPARE(model.report().bands.value(title).type, ReportBand::Type::ReportTitle);
+            ReportObject heading = model.report().bands[title].objects.value(0);
+            heading.text = QStringLiteral("年度客户清单");
+            model.updateObject(title, 0, heading, QStringLiteral("text"));
+            designer->findChild<QAction*>(QStringLiteral("actSave"))->trigger();
+            designer->reject();
+        });
+        main.action(QStringLiteral("N34"))->trigger();
+        QVERIFY2(dialogs.shown().isEmpty(), qPrintable(dialogs.messages().join(QLatin1Char('\n'))));
+
+        QTemporaryDir out;
+        QString printed;
+        whenModal<QPrintPreviewDialog>([&](QPrintPreviewDialog* preview) {
+            printed = printPreviewToText(preview, out.filePath(QStringLiteral("list.pdf")));
+            preview->reject();
+        });
+        main.action(QStringLiteral("actcensus"))->trigger();
+        QVERIFY2(printed.contains(QStringLiteral("年度客户清单")), qPrintable(printed));
+        QVERIFY2(!printed.contains(QStringLiteral("客户统计列表")), qPrintable(printed));
+        QVERIFY2(printed.contains(QStringLiteral("李建国")), qPrintable(printed));
+    }
+
+    void listOfAnEmptyCategoryHasNoRows()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        installTemplates(db.home());
+        for (const auto& [code, name] : {std::pair{"01", "家用空调"}, std::pair{"02", "冰箱"}})
+            db.dataModule().T().exec(
+                QStringLiteral("insert into T_Dict_cate (name, code, tableName) values (?, ?, ?)"),
+                {QString::fromUtf8(name), QString::fromLatin1(code), QStringLiteral("用户类别")});
+        addCustomer(db, QStringLiteral("李建国"), QStringLiteral("KH1"), QStringLiteral("01"));
+        ScriptedDialogs dialogs;
+        TfrmMain main;
+        installCommands(main);
+        main.resize(1000, 700);
+        main.show(); // opens the customer window
+        TfrmCustom* customers = TfrmCustom::instance();
+        QVERIFY(customers);
+        auto* tree = customers->findChild<QTreeWidget*>(QStringLiteral("tvCuston"));
+        const auto found = tree->findItems(QStringLiteral("02-冰箱"), Qt::MatchExactly | Qt::MatchRecursive);
+        QVERIFY(!found.isEmpty());
+        tree->setCurrentItem(found.first());
+        emit tree->itemClicked(found.first(), 0);
+        QCOMPARE(db.dataModule().qryCustom().recordCount(), 0);
+
+        QTemporaryDir out;
+        QString printed;
+        int pages = -1;
+        whenModal<QPrintPreviewDialog>([&](QPrintPreviewDialog* preview) {
+            QCoreApplication::processEvents();
+            pages = preview->findChild<QPrintPreviewWidget*>()->pageCount();
+            printed = printPreviewToText(preview, out.filePath(QStringLiteral("empty.pdf")));
+            preview->reject();
+        });
+        main.action(QStringLiteral("actcensus"))->trigger();
+        QVERIFY(dialogs.shown().isEmpty());
+        QCOMPARE(pages, 1);
+        QVERIFY2(printed.contains(QStringLiteral("客户统计列表")), qPrintable(printed));
+        QVERIFY2(printed.contains(QStringLiteral("客户名称")), qPrintable(printed)); // the column titles
+        QVERIFY2(!printed.contains(QStringLiteral("李建国")), qPrintable(printed));
+        QVERIFY2(printed.contains(QStringLiteral("共 0 位客户")), qPrintable(printed));
     }
 };
 

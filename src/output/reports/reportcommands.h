@@ -20,4 +20,9 @@ QString reportTemplatePath(const QString& fileName);
 // ends the command with an error naming the file; no preview opens.
 void previewReport(QWidget* parent, const QString& fileName);
 
+// Loads the template and opens it in the report designer, modally; the command returns when the
+// designer is closed. Saving there writes the template back to its file, which the next command
+// reads. A missing or unreadable template ends the command as for the preview.
+void designReport(QWidget* parent, const QString& fileName);
+
 } // namespace zu

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "report/reportenvironment.h"
+
+#include <QDialog>
+
+#include <memory>
+
+class QListWidgetItem;
+
+namespace Ui {
+class ReportDesigner;
+}
+
+namespace zu {
+
+class DesignerModel;
+class ReportDataSource;
+class ReportDocument;
+
+// The report designer: the loaded template's bands and objects on the page, moved and resized
+// with the mouse, their properties in the panel beside, the data set's fields to insert, undo
+// and redo, and saving back to the file the template came from. Shown modally.
+class ReportDesigner final : public QDialog
+{
+    Q_OBJECT
+public:
+    // `source` gives the field list and the records of the preview; it may be null.
+    ReportDesigner(ReportDocument& document, ReportDataSource* source, ReportEnvironment environment,
+                   QWidget* parent = nullptr);
+    ~ReportDesigner() override;
+
+    DesignerModel& model() { return *m_model; }
+    // Writes the template to its file; an error is shown and false returned when it cannot be.
+    bool save();
+
+public slots:
+    // Closing with unsaved changes asks whether to save them first.
+    void reject() override;
+
+private:
+    void setUpActions();
+    void setUpProperties();
+    void loadProperties();
+    void loadPage();
+    void loadBand();
+    void loadObject();
+    void applyPage(const QString& property);
+    void applyBand(const QString& property);
+    void applyObject(const QString& property);
+    void insertObject(int kind);
+    void insertFromList(QListWidgetItem* item);
+    int targetBand() const;
+    void showAddBandMenu();
+    void preview();
+    void updateTitle();
+
+    std::unique_ptr<Ui::ReportDesigner> ui;
+    ReportDocument& m_document;
+    ReportDataSource* m_source;
+    ReportEnvironment m_environment;
+    DesignerModel* m_model;
+    bool m_loading = false;
+};
+
+} // namespace zu
