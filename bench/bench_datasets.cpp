@@ -21,12 +21,6 @@
 
 using namespace zu;
 
-namespace {
-
-
-
-} // namespace
-
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);

@@ -61,10 +61,10 @@ void BandPainter::paintText(const ReportObject& object, const QRectF& rect, cons
         QFont font(object.fontFamily);
         font.setPointSizeF(object.fontSize * m_fontScale);
         font.setBold(object.bold);
-        m_painter.save();
+        // drawText clips to its rectangle where the text does not fit; a clip of our own for every
+        // text would cost a graphics state per object in a PDF.
         m_painter.setFont(font);
         m_painter.setPen(Qt::black);
-        m_painter.setClipRect(rect, Qt::IntersectClip);
         const int flags = int(object.alignment) | (object.wordWrap ? Qt::TextWordWrap : Qt::TextSingleLine);
         // A little inner space so that text does not touch its frame.
         const double pad = 0.5 * m_sx;
@@ -74,9 +74,10 @@ void BandPainter::paintText(const ReportObject& object, const QRectF& rect, cons
                 m_painter.drawText(QRectF(rect.x() + i * cell, rect.y(), cell, rect.height()),
                                    Qt::AlignCenter, text.mid(i, 1));
         } else {
-            m_painter.drawText(rect.adjusted(pad, 0, -pad, 0), flags, text);
+            // Text set against the top or bottom keeps the same distance from a frame line.
+            const double vpad = object.alignment & (Qt::AlignTop | Qt::AlignBottom) ? 0.5 * m_sy : 0;
+            m_painter.drawText(rect.adjusted(pad, vpad, -pad, -vpad), flags, text);
         }
-        m_painter.restore();
     }
     paintFrame(object.frame, rect);
 }
@@ -85,7 +86,12 @@ void BandPainter::paintFrame(const ReportFrame& frame, const QRectF& rect)
 {
     if (!frame.any())
         return;
-    m_painter.setPen(QPen(Qt::black, penWidth(frame.width), Qt::SolidLine, Qt::SquareCap));
+    m_painter.setPen(QPen(Qt::black, penWidth(frame.width), Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    if (frame.left && frame.top && frame.right && frame.bottom) {
+        m_painter.setBrush(Qt::NoBrush);
+        m_painter.drawRect(rect); // one path instead of four: a list of framed cells prints faster
+        return;
+    }
     if (frame.left)
         m_painter.drawLine(rect.topLeft(), rect.bottomLeft());
     if (frame.top)

@@ -65,7 +65,14 @@ QString customerColumnForLabel(const QString& label)
     return {};
 }
 
-CustomerRecordSource::CustomerRecordSource(const DataSet& customers) : m_customers(customers) {}
+CustomerRecordSource::CustomerRecordSource(const DataSet& customers) : m_customers(customers)
+{
+    // Looked up for every field of every record printed: built once.
+    for (const CustomerReportField& f : kFields) {
+        m_names << QString::fromUtf8(f.label);
+        m_columns.insert(m_names.last(), QString::fromLatin1(f.column));
+    }
+}
 
 QString CustomerRecordSource::name() const
 {
@@ -74,10 +81,7 @@ QString CustomerRecordSource::name() const
 
 QStringList CustomerRecordSource::fieldNames() const
 {
-    QStringList names;
-    for (const CustomerReportField& f : kFields)
-        names << QString::fromUtf8(f.label);
-    return names;
+    return m_names;
 }
 
 void CustomerRecordSource::next()
@@ -106,7 +110,7 @@ QVariant CustomerRecordSource::value(const QString& field) const
 {
     if (eof())
         return {};
-    const QString column = customerColumnForLabel(field);
+    const QString column = m_columns.value(field);
     if (column.isEmpty())
         return {};
     const int position = m_customers.fieldIndex(column);

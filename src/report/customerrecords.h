@@ -2,6 +2,8 @@
 
 #include "reportdatasource.h"
 
+#include <QHash>
+
 namespace zu {
 
 class DataSet;
@@ -37,6 +39,8 @@ public:
 
 private:
     const DataSet& m_customers;
+    QStringList m_names;               // report names, in the order of T_Cust's columns
+    QHash<QString, QString> m_columns; // report name -> column
     int m_row = 0;
 };
 

@@ -48,7 +48,10 @@ public:
         m_empty = false;
     }
 
-    void placeRow(const ReportBand* band, double x, int record) { m_plan->pages.last().append({band, QPointF(x, m_y), record}); }
+    void placeRow(const ReportBand* band, double x, int record)
+    {
+        m_plan->pages.last().append({band, QPointF(x, m_y), record});
+    }
 
     void advance(double height)
     {

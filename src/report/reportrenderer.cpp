@@ -22,7 +22,8 @@ bool printsCurrentOnly(const ReportTemplate& report)
 
 } // namespace
 
-ReportRenderer::ReportRenderer(const ReportTemplate& report, ReportDataSource& source, ReportEnvironment environment)
+ReportRenderer::ReportRenderer(const ReportTemplate& report, ReportDataSource& source,
+                               ReportEnvironment environment)
     : m_report(report), m_source(source), m_environment(std::move(environment))
 {
 }
@@ -71,7 +72,8 @@ bool ReportRenderer::render(QPagedPaintDevice& device, QString* error)
     const ReportPage& page = m_report.page;
     if (auto* printer = dynamic_cast<QPrinter*>(&device))
         printer->setFullPage(true);
-    device.setPageLayout(QPageLayout(page.pageSize(), page.orientation, QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
+    device.setPageLayout(
+        QPageLayout(page.pageSize(), page.orientation, QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
 
     QPainter painter;
     if (!painter.begin(&device)) {
@@ -82,7 +84,8 @@ bool ReportRenderer::render(QPagedPaintDevice& device, QString* error)
     const double sx = device.logicalDpiX() / 25.4;
     const double sy = device.logicalDpiY() / 25.4;
     const QSizeF printable = page.printableSize();
-    const QRectF area(page.leftMargin * sx, page.topMargin * sy, printable.width() * sx, printable.height() * sy);
+    const QRectF area(page.leftMargin * sx, page.topMargin * sy, printable.width() * sx,
+                      printable.height() * sy);
     BandPainter bands(painter, sx, sy);
 
     ExpansionContext context;
@@ -94,7 +97,8 @@ bool ReportRenderer::render(QPagedPaintDevice& device, QString* error)
         if (p > 0)
             device.newPage();
         context.page = p + 1;
-        painter.setClipRect(area);
+        // Lines on the edge of the area are drawn whole: half of their width lies outside.
+        painter.setClipRect(area.adjusted(-sx, -sy, sx, sy));
         for (const PlacedBand& placed : plan.pages.at(p)) {
             // The title sees the first record printed (the current customer of a sheet for one
             // customer); master data its own record; the other bands the record last printed.

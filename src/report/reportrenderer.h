@@ -19,7 +19,8 @@ class ReportDataSource;
 class ReportRenderer final
 {
 public:
-    ReportRenderer(const ReportTemplate& report, ReportDataSource& source, ReportEnvironment environment = {});
+    ReportRenderer(const ReportTemplate& report, ReportDataSource& source,
+                   ReportEnvironment environment = {});
 
     // The first pass; the records printed are every record of the source, or only its current
     // record (none when it has none) for a master band that prints the current one.

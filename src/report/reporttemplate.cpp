@@ -57,7 +57,8 @@ QPageSize ReportPage::pageSize() const
     case Size::Custom:
         break;
     }
-    return QPageSize(QSizeF(customWidth, customHeight), QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
+    return QPageSize(QSizeF(customWidth, customHeight), QPageSize::Millimeter, QString(),
+                     QPageSize::ExactMatch);
 }
 
 const ReportBand* ReportTemplate::band(ReportBand::Type type) const

@@ -71,7 +71,7 @@ struct ReportObject
     bool bold = false;
     Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
     bool wordWrap = false;
-    int cells = 0; // > 0: one character in each of so many equal cells (postal-code boxes)
+    int cells = 0;        // > 0: one character in each of so many equal cells (postal-code boxes)
     QString numberFormat; // e.g. "#,##0.00", "0", "¥0.00元"; empty: as the value comes
     QString dateFormat;   // e.g. "yyyy年M月d日"; empty: yyyy-MM-dd
     ReportFrame frame;
@@ -104,9 +104,9 @@ struct ReportBand
     // Master data only.
     QString dataSet;
     Records records = Records::All;
-    int columns = 1;        // records side by side (label sheets)
-    double columnGap = 0;   // mm between columns
-    double rowGap = 0;      // mm between rows of a band in columns
+    int columns = 1;      // records side by side (label sheets)
+    double columnGap = 0; // mm between columns
+    double rowGap = 0;    // mm between rows of a band in columns
 
     bool operator==(const ReportBand&) const = default;
 };

@@ -144,8 +144,8 @@ void TemplateReader::readObject(ReportBand* band)
         fail(QStringLiteral("未知的对象 <%1>").arg(tag.toString()));
         return;
     }
-    o.geometry = QRectF(real(QStringLiteral("x"), 0), real(QStringLiteral("y"), 0), real(QStringLiteral("width"), 0),
-                        real(QStringLiteral("height"), 0));
+    o.geometry = QRectF(real(QStringLiteral("x"), 0), real(QStringLiteral("y"), 0),
+                        real(QStringLiteral("width"), 0), real(QStringLiteral("height"), 0));
     o.lineWidth = real(QStringLiteral("lineWidth"), o.lineWidth);
     if (o.kind != ReportObject::Kind::Text) {
         m_xml.skipCurrentElement();
@@ -255,8 +255,9 @@ bool TemplateReader::read(ReportTemplate* out, QString* error)
     }
     if (m_xml.hasError()) {
         if (error)
-            *error = m_error.isEmpty() ? QStringLiteral("第 %1 行：%2").arg(m_xml.lineNumber()).arg(m_xml.errorString())
-                                       : m_error;
+            *error = m_error.isEmpty()
+                         ? QStringLiteral("第 %1 行：%2").arg(m_xml.lineNumber()).arg(m_xml.errorString())
+                         : m_error;
         return false;
     }
     *out = std::move(report);
@@ -295,7 +296,8 @@ void writeObject(QXmlStreamWriter& w, const ReportObject& o)
     switch (o.kind) {
     case ReportObject::Kind::Line:
     case ReportObject::Kind::Rectangle:
-        w.writeEmptyElement(o.kind == ReportObject::Kind::Line ? QStringLiteral("line") : QStringLiteral("rect"));
+        w.writeEmptyElement(o.kind == ReportObject::Kind::Line ? QStringLiteral("line")
+                                                               : QStringLiteral("rect"));
         writeGeometry(w, o.geometry);
         w.writeAttribute(QStringLiteral("lineWidth"), number(o.lineWidth));
         return;
@@ -340,8 +342,9 @@ void writeBand(QXmlStreamWriter& w, const ReportBand& b)
     if (b.type == ReportBand::Type::MasterData) {
         if (!b.dataSet.isEmpty())
             w.writeAttribute(QStringLiteral("dataSet"), b.dataSet);
-        w.writeAttribute(QStringLiteral("records"),
-                         b.records == ReportBand::Records::Current ? QStringLiteral("current") : QStringLiteral("all"));
+        w.writeAttribute(QStringLiteral("records"), b.records == ReportBand::Records::Current
+                                                        ? QStringLiteral("current")
+                                                        : QStringLiteral("all"));
         w.writeAttribute(QStringLiteral("columns"), QString::number(b.columns));
         w.writeAttribute(QStringLiteral("columnGap"), number(b.columnGap));
         w.writeAttribute(QStringLiteral("rowGap"), number(b.rowGap));
@@ -370,7 +373,8 @@ bool loadTemplate(const QString& path, ReportTemplate* out, QString* error)
     QString detail;
     if (!parseTemplate(file.readAll(), out, &detail)) {
         if (error)
-            *error = QStringLiteral("报表模板文件 %1 无法读取：%2").arg(QDir::toNativeSeparators(path), detail);
+            *error =
+                QStringLiteral("报表模板文件 %1 无法读取：%2").arg(QDir::toNativeSeparators(path), detail);
         return false;
     }
     return true;
@@ -396,8 +400,9 @@ QByteArray serializeTemplate(const ReportTemplate& report)
         w.writeAttribute(QStringLiteral("width"), number(p.customWidth));
         w.writeAttribute(QStringLiteral("height"), number(p.customHeight));
     }
-    w.writeAttribute(QStringLiteral("orientation"),
-                     p.orientation == QPageLayout::Landscape ? QStringLiteral("landscape") : QStringLiteral("portrait"));
+    w.writeAttribute(QStringLiteral("orientation"), p.orientation == QPageLayout::Landscape
+                                                        ? QStringLiteral("landscape")
+                                                        : QStringLiteral("portrait"));
     w.writeAttribute(QStringLiteral("left"), number(p.leftMargin));
     w.writeAttribute(QStringLiteral("top"), number(p.topMargin));
     w.writeAttribute(QStringLiteral("right"), number(p.rightMargin));
@@ -414,7 +419,8 @@ bool saveTemplate(const ReportTemplate& report, const QString& path, QString* er
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(serializeTemplate(report)) < 0 || !file.commit()) {
         if (error)
-            *error = QStringLiteral("无法保存报表模板文件 %1：%2").arg(QDir::toNativeSeparators(path), file.errorString());
+            *error = QStringLiteral("无法保存报表模板文件 %1：%2")
+                         .arg(QDir::toNativeSeparators(path), file.errorString());
         return false;
     }
     return true;

@@ -159,7 +159,7 @@ void TestDesigner::open(Window& w)
     w.designer->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.designer.get()));
     w.canvas = control<DesignCanvas>(w.designer.get(), "canvas");
-    w.canvas->setZoom(2);
+    w.canvas->setZoom(1.5);
     QCoreApplication::processEvents();
 }
 

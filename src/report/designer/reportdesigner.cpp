@@ -89,8 +89,7 @@ ReportDesigner::ReportDesigner(ReportDocument& document, ReportDataSource* sourc
     setWindowFlag(Qt::WindowMaximizeButtonHint);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     ui->splitter->setStretchFactor(1, 1);
-    ui->splitter->setSizes({190, 800, 270});
-    ui->scrProperties->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ui->splitter->setSizes({180, 780, 320});
     // The font box would otherwise be as wide as the longest font name installed.
     ui->cmbFont->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     ui->cmbFont->setMinimumContentsLength(10);
