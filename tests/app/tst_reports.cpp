@@ -110,6 +110,34 @@ private slots:
         QVERIFY2(dialogs.shown().isEmpty(), qPrintable(dialogs.messages().join(QLatin1Char('\n'))));
     }
 
+    void eachCommandPrintsItsOwnTemplate()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        installTemplates(db.home());
+        addCustomer(db, QStringLiteral("李建国"), QStringLiteral("KH1"), QString());
+        ScriptedDialogs dialogs;
+        TfrmMain main;
+        installCommands(main);
+        QTemporaryDir out;
+        QStringList printed;
+        for (const char* action : {"actCustsheet", "actcensus", "actCustsheet"}) {
+            whenModal<QPrintPreviewDialog>([&](QPrintPreviewDialog* preview) {
+                printed << printPreviewToText(preview,
+                                              out.filePath(QStringLiteral("%1.pdf").arg(printed.size())));
+                preview->reject();
+            });
+            main.action(QString::fromLatin1(action))->trigger();
+        }
+        QCOMPARE(printed.size(), 3);
+        QVERIFY2(printed[0].contains(QStringLiteral("客户详细资料")), qPrintable(printed[0]));
+        QVERIFY2(printed[1].contains(QStringLiteral("客户统计列表")), qPrintable(printed[1]));
+        QVERIFY2(!printed[1].contains(QStringLiteral("客户详细资料")), qPrintable(printed[1]));
+        QVERIFY2(!printed[2].contains(QStringLiteral("客户统计列表")), qPrintable(printed[2]));
+        QVERIFY2(printed[2].contains(QStringLiteral("李建国")), qPrintable(printed[2]));
+        QVERIFY(dialogs.shown().isEmpty());
+    }
+
     void missingTemplateEndsTheCommand()
     {
         zu::test::TestDatabase db(QStringLiteral("sqlite"));
