@@ -116,7 +116,8 @@ bool SheetContent::setNumber(int row, int column, double value, CellStyle style)
     if (!checkPosition(row, column))
         return false;
     if (!std::isfinite(value))
-        return refuse(QStringLiteral("第 %1 行第 %2 列的数值不是有限数，无法写入").arg(row + 1).arg(column + 1));
+        return refuse(
+            QStringLiteral("第 %1 行第 %2 列的数值不是有限数，无法写入").arg(row + 1).arg(column + 1));
     SheetCell& cell = cellAt(row, column);
     cell.kind = SheetCell::Kind::Number;
     cell.style = style;

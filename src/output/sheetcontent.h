@@ -9,11 +9,20 @@
 
 namespace zu {
 
-enum class CellStyle : quint8 { Normal, Bold };
+enum class CellStyle : quint8
+{
+    Normal,
+    Bold
+};
 
 struct SheetCell
 {
-    enum class Kind : quint8 { Empty, Text, Number };
+    enum class Kind : quint8
+    {
+        Empty,
+        Text,
+        Number
+    };
     Kind kind = Kind::Empty;
     CellStyle style = CellStyle::Normal;
     quint32 textIndex = 0; // into SheetContent::strings()

@@ -160,8 +160,8 @@ void SheetCapture::set_bool(ss::row_t row, ss::col_t col, bool value)
     }
 }
 
-void SheetCapture::set_date_time(ss::row_t row, ss::col_t col, int year, int month, int day, int hour, int minute,
-                                 double second)
+void SheetCapture::set_date_time(ss::row_t row, ss::col_t col, int year, int month, int day, int hour,
+                                 int minute, double second)
 {
     if (CapturedCell* c = cell(row, col)) {
         c->kind = CapturedCell::Kind::Text;
@@ -264,7 +264,8 @@ QString XlsxCapture::displayText(const CapturedCell& cell) const
     case CapturedCell::Kind::Number: {
         const StyleCapture::NumberFormat format = m_styles.numberFormatOfXf(cell.xf);
         const DateKind kind = dateKindOf(static_cast<int>(format.id), format.code);
-        return kind == DateKind::None ? numberText(cell.number) : dateTimeText(cell.number, m_settings.origin(), kind);
+        return kind == DateKind::None ? numberText(cell.number)
+                                      : dateTimeText(cell.number, m_settings.origin(), kind);
     }
     }
     return QString();

@@ -16,7 +16,14 @@ namespace ss = orcus::spreadsheet;
 // A cell as liborcus reports it; its text is settled once the whole file (strings, styles) is read.
 struct CapturedCell
 {
-    enum class Kind : quint8 { Empty, Text, SharedString, Number, Boolean };
+    enum class Kind : quint8
+    {
+        Empty,
+        Text,
+        SharedString,
+        Number,
+        Boolean
+    };
     Kind kind = Kind::Empty;
     size_t xf = 0;
     double number = 0;
@@ -44,7 +51,10 @@ public:
     void set_segment_italic(bool) override {}
     void set_segment_font_name(std::string_view) override {}
     void set_segment_font_size(double) override {}
-    void set_segment_font_color(ss::color_elem_t, ss::color_elem_t, ss::color_elem_t, ss::color_elem_t) override {}
+    void set_segment_font_color(ss::color_elem_t, ss::color_elem_t, ss::color_elem_t,
+                                ss::color_elem_t) override
+    {
+    }
     void append_segment(std::string_view s) override;
     size_t commit_segments() override;
 
@@ -68,7 +78,10 @@ public:
     void set_font_underline_width(ss::underline_width_t) override {}
     void set_font_underline_mode(ss::underline_mode_t) override {}
     void set_font_underline_type(ss::underline_type_t) override {}
-    void set_font_underline_color(ss::color_elem_t, ss::color_elem_t, ss::color_elem_t, ss::color_elem_t) override {}
+    void set_font_underline_color(ss::color_elem_t, ss::color_elem_t, ss::color_elem_t,
+                                  ss::color_elem_t) override
+    {
+    }
     void set_font_color(ss::color_elem_t, ss::color_elem_t, ss::color_elem_t, ss::color_elem_t) override {}
     void set_strikethrough_style(ss::strikethrough_style_t) override {}
     void set_strikethrough_type(ss::strikethrough_type_t) override {}
@@ -83,7 +96,9 @@ public:
     void set_border_count(size_t) override {}
     void set_border_style(ss::border_direction_t, ss::border_style_t) override {}
     void set_border_color(ss::border_direction_t, ss::color_elem_t, ss::color_elem_t, ss::color_elem_t,
-                          ss::color_elem_t) override {}
+                          ss::color_elem_t) override
+    {
+    }
     void set_border_width(ss::border_direction_t, double, orcus::length_unit_t) override {}
     size_t commit_border() override { return m_borders++; }
     void set_cell_hidden(bool) override {}

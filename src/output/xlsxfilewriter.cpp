@@ -50,8 +50,9 @@ lxw_error writeCells(lxw_worksheet* sheet, const SheetContent& content, lxw_form
             lxw_error result = LXW_NO_ERROR;
             switch (cell.kind) {
             case SheetCell::Kind::Text:
-                result = worksheet_write_string(sheet, static_cast<lxw_row_t>(r), static_cast<lxw_col_t>(c),
-                                                content.strings().at(cell.textIndex).toUtf8().constData(), format);
+                result =
+                    worksheet_write_string(sheet, static_cast<lxw_row_t>(r), static_cast<lxw_col_t>(c),
+                                           content.strings().at(cell.textIndex).toUtf8().constData(), format);
                 break;
             case SheetCell::Kind::Number:
                 result = worksheet_write_number(sheet, static_cast<lxw_row_t>(r), static_cast<lxw_col_t>(c),
@@ -59,8 +60,8 @@ lxw_error writeCells(lxw_worksheet* sheet, const SheetContent& content, lxw_form
                 break;
             case SheetCell::Kind::Empty:
                 if (format)
-                    result = worksheet_write_blank(sheet, static_cast<lxw_row_t>(r), static_cast<lxw_col_t>(c),
-                                                   format);
+                    result = worksheet_write_blank(sheet, static_cast<lxw_row_t>(r),
+                                                   static_cast<lxw_col_t>(c), format);
                 break;
             }
             if (result != LXW_NO_ERROR)

@@ -83,15 +83,18 @@ void showColumns(const QStringList& fields)
     Query& q = data().F();
     q.exec(QStringLiteral("update T_FieldShow set show = ? where TableName = ?"), {false, kLayout});
     for (int i = 0; i < fields.size(); ++i)
-        q.exec(QStringLiteral("update T_FieldShow set show = ?, ShowID = ? where TableName = ? and Field = ?"),
-               {true, i, kLayout, fields[i]});
+        q.exec(
+            QStringLiteral("update T_FieldShow set show = ?, ShowID = ? where TableName = ? and Field = ?"),
+            {true, i, kLayout, fields[i]});
 }
 
 void addLayoutColumn(const QString& title, const QString& field, int showId)
 {
-    data().F().exec(QStringLiteral("insert into T_FieldShow (ID, TableName, Name, Field, Width, show, ShowID, SumField, dotsize) "
-                                   "values (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                    {900 + showId, kLayout, title, field, 70, true, showId, 0, 0});
+    data().F().exec(
+        QStringLiteral(
+            "insert into T_FieldShow (ID, TableName, Name, Field, Width, show, ShowID, SumField, dotsize) "
+            "values (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+        {900 + showId, kLayout, title, field, 70, true, showId, 0, 0});
 }
 
 struct Customer
@@ -101,9 +104,10 @@ struct Customer
 
 void addCustomer(const Customer& c)
 {
-    data().T().exec(QStringLiteral("insert into T_Cust (CustName, IDCode, Number, Price, EmptionDate, remind, Remark) "
-                                   "values (?, ?, ?, ?, ?, ?, ?)"),
-                    {c.name, c.code, c.number, c.price, c.purchased, c.remind, c.remark});
+    data().T().exec(
+        QStringLiteral("insert into T_Cust (CustName, IDCode, Number, Price, EmptionDate, remind, Remark) "
+                       "values (?, ?, ?, ?, ?, ?, ?)"),
+        {c.name, c.code, c.number, c.price, c.purchased, c.remind, c.remark});
 }
 
 QVariant at(int y, int m, int d, int h = 0, int min = 0)
@@ -113,11 +117,12 @@ QVariant at(int y, int m, int d, int h = 0, int min = 0)
 
 void addThreeCustomers()
 {
-    addCustomer({QStringLiteral("张三"), QStringLiteral("0101"), 3, 2999.5, at(2024, 3, 5), at(2026, 12, 1, 8, 30),
-                 QStringLiteral("空调不制冷；已上门")});
-    addCustomer({QStringLiteral("O'Brien 李"), QStringLiteral("A-2"), 1, 100.0, QVariant(), QVariant(), QVariant()});
-    addCustomer({QStringLiteral("王五"), QString(QLatin1String("")), QVariant(), 88.8, at(2023, 12, 31), QVariant(),
-                 QString(QLatin1String(""))});
+    addCustomer({QStringLiteral("张三"), QStringLiteral("0101"), 3, 2999.5, at(2024, 3, 5),
+                 at(2026, 12, 1, 8, 30), QStringLiteral("空调不制冷；已上门")});
+    addCustomer(
+        {QStringLiteral("O'Brien 李"), QStringLiteral("A-2"), 1, 100.0, QVariant(), QVariant(), QVariant()});
+    addCustomer({QStringLiteral("王五"), QString(QLatin1String("")), QVariant(), 88.8, at(2023, 12, 31),
+                 QVariant(), QString(QLatin1String(""))});
 }
 
 // The customer list in a grid of its layout, as the customer window shows it.
@@ -155,9 +160,9 @@ private slots:
     void everyCellKindAndValue()
     {
         ZU_TEST_DATABASE(db);
-        showColumns({QStringLiteral("CustName"), QStringLiteral("IDCode"), QStringLiteral("Number"), QStringLiteral("Price"),
-                     QStringLiteral("EmptionDate"), QStringLiteral("remind"), QStringLiteral("Remark"),
-                     QStringLiteral("CusttityID")});
+        showColumns({QStringLiteral("CustName"), QStringLiteral("IDCode"), QStringLiteral("Number"),
+                     QStringLiteral("Price"), QStringLiteral("EmptionDate"), QStringLiteral("remind"),
+                     QStringLiteral("Remark"), QStringLiteral("CusttityID")});
         addLayoutColumn(QStringLiteral("无此字段"), QStringLiteral("NoSuchField"), 8);
         addThreeCustomers();
         CustomerGrid g;
@@ -182,11 +187,11 @@ private slots:
              QStringLiteral("text:2026-12-01 08:30:00"), QStringLiteral("text:空调不制冷；已上门"), id1,
              QStringLiteral("null")},
             {QStringLiteral("text:O'Brien 李"), QStringLiteral("text:A-2"), QStringLiteral("int:1"),
-             QStringLiteral("int:100"), QStringLiteral("null"), QStringLiteral("null"), QStringLiteral("null"), id2,
-             QStringLiteral("null")},
-            {QStringLiteral("text:王五"), QStringLiteral("null"), QStringLiteral("null"), QStringLiteral("double:88.8"),
-             QStringLiteral("text:2023-12-31"), QStringLiteral("null"), QStringLiteral("null"), id3,
-             QStringLiteral("null")},
+             QStringLiteral("int:100"), QStringLiteral("null"), QStringLiteral("null"),
+             QStringLiteral("null"), id2, QStringLiteral("null")},
+            {QStringLiteral("text:王五"), QStringLiteral("null"), QStringLiteral("null"),
+             QStringLiteral("double:88.8"), QStringLiteral("text:2023-12-31"), QStringLiteral("null"),
+             QStringLiteral("null"), id3, QStringLiteral("null")},
             {QStringLiteral("int:3"), QStringLiteral("null"), QStringLiteral("null"), QStringLiteral("null"),
              QStringLiteral("null"), QStringLiteral("null"), QStringLiteral("null"), QStringLiteral("null"),
              QStringLiteral("null")},
@@ -204,11 +209,12 @@ private slots:
     {
         zu::test::TestDatabase db(QStringLiteral("sqlite"));
         QVERIFY2(db.ok(), qPrintable(db.error()));
-        showColumns({QStringLiteral("CustName"), QStringLiteral("IDCode"), QStringLiteral("Number"), QStringLiteral("Price")});
+        showColumns({QStringLiteral("CustName"), QStringLiteral("IDCode"), QStringLiteral("Number"),
+                     QStringLiteral("Price")});
         addThreeCustomers();
         CustomerGrid g;
         QHeaderView* titles = g.grid.view()->horizontalHeader();
-        titles->moveSection(3, 0);              // 单价 dragged to the front
+        titles->moveSection(3, 0);               // 单价 dragged to the front
         g.grid.view()->setColumnHidden(2, true); // 数量 not shown
         g.list.setCurrentRow(1);
         QTemporaryDir out;
@@ -235,7 +241,8 @@ private slots:
         zu::test::TestDatabase db(QStringLiteral("sqlite"));
         QVERIFY2(db.ok(), qPrintable(db.error()));
         showColumns({QStringLiteral("CustName"), QStringLiteral("Number")});
-        addCustomer({QStringLiteral("唯一"), QStringLiteral("X"), 7, 1.0, QVariant(), QVariant(), QVariant()});
+        addCustomer(
+            {QStringLiteral("唯一"), QStringLiteral("X"), 7, 1.0, QVariant(), QVariant(), QVariant()});
         CustomerGrid g;
         QTemporaryDir out;
         ScriptedDialogs dialogs;
@@ -296,7 +303,8 @@ private slots:
         QTest::newRow("blanks around xls") << QStringLiteral(" d.xls ") << QStringLiteral("d.xls");
         QTest::newRow("empty") << QString() << QString();
         QTest::newRow("only blanks") << QStringLiteral("   ") << QString();
-        QTest::newRow("path, blanks around the name") << QStringLiteral("/tmp/导 出/  b  ") << QStringLiteral("/tmp/导 出/b.xls");
+        QTest::newRow("path, blanks around the name")
+            << QStringLiteral("/tmp/导 出/  b  ") << QStringLiteral("/tmp/导 出/b.xls");
         QTest::newRow("path without a name") << QStringLiteral("/tmp/导出/  ") << QString();
     }
     void fileNameRule()
@@ -330,7 +338,8 @@ private slots:
         QVERIFY(runExport(g.grid, g.list));
         QCOMPARE(QDir(out.path()).entryList(QDir::Files), QStringList{written});
         QCOMPARE(freexlCells(out.filePath(written)).size(), 5);
-        QCOMPARE(dialogs.last().text, QStringLiteral("文件") + out.filePath(written) + QStringLiteral("已建立，是否打开文件？"));
+        QCOMPARE(dialogs.last().text,
+                 QStringLiteral("文件") + out.filePath(written) + QStringLiteral("已建立，是否打开文件？"));
     }
 
     void saveDialogAndTheOfferToOpen()
@@ -391,7 +400,8 @@ private slots:
         QCOMPARE(dialogs.shown().size(), 2);
         QCOMPARE(dialogs.last().title, QStringLiteral("错误"));
         QCOMPARE(dialogs.last().icon, QMessageBox::Critical);
-        QVERIFY2(dialogs.last().text.contains(QDir::toNativeSeparators(file)), qPrintable(dialogs.last().text));
+        QVERIFY2(dialogs.last().text.contains(QDir::toNativeSeparators(file)),
+                 qPrintable(dialogs.last().text));
         QVERIFY(!QFileInfo::exists(file));
     }
 
@@ -416,13 +426,14 @@ private slots:
         SpreadsheetReader reader;
         QString error;
         QVERIFY2(reader.open(file, &error), qPrintable(error));
-        QCOMPARE(reader.rows(), (QList<QStringList>{
-                                    {QStringLiteral("客户名称"), QStringLiteral("单价"), QStringLiteral("购买日期")},
-                                    {QStringLiteral("张三"), QStringLiteral("2999.5"), QStringLiteral("2024-03-05")},
-                                    {QStringLiteral("O'Brien 李"), QStringLiteral("100"), QString()},
-                                    {QStringLiteral("王五"), QStringLiteral("88.8"), QStringLiteral("2023-12-31")},
-                                    {QStringLiteral("3"), QString(), QString()},
-                                }));
+        QCOMPARE(reader.rows(),
+                 (QList<QStringList>{
+                     {QStringLiteral("客户名称"), QStringLiteral("单价"), QStringLiteral("购买日期")},
+                     {QStringLiteral("张三"), QStringLiteral("2999.5"), QStringLiteral("2024-03-05")},
+                     {QStringLiteral("O'Brien 李"), QStringLiteral("100"), QString()},
+                     {QStringLiteral("王五"), QStringLiteral("88.8"), QStringLiteral("2023-12-31")},
+                     {QStringLiteral("3"), QString(), QString()},
+                 }));
     }
 
     void moreRowsThanAnXlsSheetHolds()
@@ -486,11 +497,13 @@ private slots:
     {
         const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
         if (soffice.isEmpty())
-            QSKIP("LibreOffice (soffice) is not installed here: the check against a second reader is skipped");
+            QSKIP(
+                "LibreOffice (soffice) is not installed here: the check against a second reader is skipped");
         zu::test::TestDatabase db(QStringLiteral("sqlite"));
         QVERIFY2(db.ok(), qPrintable(db.error()));
-        showColumns({QStringLiteral("CustName"), QStringLiteral("IDCode"), QStringLiteral("Number"), QStringLiteral("Price"),
-                     QStringLiteral("EmptionDate"), QStringLiteral("remind"), QStringLiteral("Remark")});
+        showColumns({QStringLiteral("CustName"), QStringLiteral("IDCode"), QStringLiteral("Number"),
+                     QStringLiteral("Price"), QStringLiteral("EmptionDate"), QStringLiteral("remind"),
+                     QStringLiteral("Remark")});
         addThreeCustomers();
         CustomerGrid g;
         QTemporaryDir out;
@@ -504,12 +517,14 @@ private slots:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("HOME"), out.path());
         lo.setProcessEnvironment(env);
-        lo.start(soffice, {QStringLiteral("--headless"), QStringLiteral("--infilter=MS Excel 97"), QStringLiteral("--convert-to"),
-                           QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76,1"), QStringLiteral("--outdir"),
-                           out.filePath(QStringLiteral("csv")), file});
+        lo.start(soffice, {QStringLiteral("--headless"), QStringLiteral("--infilter=MS Excel 97"),
+                           QStringLiteral("--convert-to"),
+                           QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76,1"),
+                           QStringLiteral("--outdir"), out.filePath(QStringLiteral("csv")), file});
         QVERIFY(lo.waitForFinished(120000));
         QFile csv(out.filePath(QStringLiteral("csv/lo.csv")));
-        QVERIFY2(csv.open(QIODevice::ReadOnly), qPrintable(QString::fromLocal8Bit(lo.readAllStandardError())));
+        QVERIFY2(csv.open(QIODevice::ReadOnly),
+                 qPrintable(QString::fromLocal8Bit(lo.readAllStandardError())));
         QList<QStringList> seen;
         QString reason;
         QVERIFY2(parseCsv(csv.readAll(), &seen, &reason), qPrintable(reason));

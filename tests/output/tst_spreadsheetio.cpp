@@ -1,8 +1,8 @@
 #include "output/csvparser.h"
 #include "output/numberformat.h"
 #include "output/spreadsheetreader.h"
-#include "output/xlsxfilewriter.h"
 #include "output/xlswriter.h"
+#include "output/xlsxfilewriter.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -45,7 +45,8 @@ void fillSample(SpreadsheetWriter& writer)
 }
 
 const QList<QStringList> kSampleRows = {
-    {QStringLiteral("编号"), QStringLiteral("客户"), QStringLiteral("金额"), QStringLiteral("次数"), QStringLiteral("备注")},
+    {QStringLiteral("编号"), QStringLiteral("客户"), QStringLiteral("金额"), QStringLiteral("次数"),
+     QStringLiteral("备注")},
     {QStringLiteral("0012"), QStringLiteral("O'Neil 王"), QStringLiteral("99.9"), QStringLiteral("42"),
      QStringLiteral("第一行\n第二行")},
     {QStringLiteral("0013"), QString(), QStringLiteral("-1234.5"), QStringLiteral("13812345678"), QString()},
@@ -124,14 +125,16 @@ void TestSpreadsheetIo::dateFormats_data()
     QTest::newRow("built-in date and time") << 22 << QString() << int(DateKind::DateTime);
     QTest::newRow("chinese built-in date") << 31 << QString() << int(DateKind::Date);
     QTest::newRow("custom iso date") << 164 << QStringLiteral("yyyy-mm-dd") << int(DateKind::Date);
-    QTest::newRow("custom chinese date") << 165 << QStringLiteral("yyyy\"年\"m\"月\"d\"日\"") << int(DateKind::Date);
+    QTest::newRow("custom chinese date")
+        << 165 << QStringLiteral("yyyy\"年\"m\"月\"d\"日\"") << int(DateKind::Date);
     QTest::newRow("custom date time") << 166 << QStringLiteral("yyyy/m/d h:mm") << int(DateKind::DateTime);
     QTest::newRow("custom time") << 167 << QStringLiteral("hh:mm:ss") << int(DateKind::Time);
     QTest::newRow("elapsed hours") << 168 << QStringLiteral("[h]:mm") << int(DateKind::Time);
     QTest::newRow("colour is no date") << 169 << QStringLiteral("[Red]0.00") << int(DateKind::None);
     QTest::newRow("quoted letters") << 170 << QStringLiteral("0\" days\"") << int(DateKind::None);
     QTest::newRow("escaped letter") << 171 << QStringLiteral("0\\d") << int(DateKind::None);
-    QTest::newRow("currency") << 172 << QStringLiteral("\"¥\"#,##0.00;[Red]-\"¥\"#,##0.00") << int(DateKind::None);
+    QTest::newRow("currency") << 172 << QStringLiteral("\"¥\"#,##0.00;[Red]-\"¥\"#,##0.00")
+                              << int(DateKind::None);
     QTest::newRow("text") << 49 << QStringLiteral("@") << int(DateKind::None);
 }
 
@@ -311,16 +314,17 @@ void TestSpreadsheetIo::csvEdgeCases_data()
     QTest::newRow("byte order mark") << QByteArray("\xEF\xBB\xBF客户,电话\n张三,0138\n")
                                      << QList<QStringList>{{QStringLiteral("客户"), QStringLiteral("电话")},
                                                            {QStringLiteral("张三"), QStringLiteral("0138")}};
-    QTest::newRow("quoted comma and quote") << QByteArray("\"a,b\",\"say \"\"hi\"\"\"\n")
-                                            << QList<QStringList>{{"a,b", "say \"hi\""}};
+    QTest::newRow("quoted comma and quote")
+        << QByteArray("\"a,b\",\"say \"\"hi\"\"\"\n") << QList<QStringList>{{"a,b", "say \"hi\""}};
     QTest::newRow("embedded newlines") << QByteArray("\"line1\r\nline2\",x\n\"a\nb\",y\n")
                                        << QList<QStringList>{{"line1\r\nline2", "x"}, {"a\nb", "y"}};
-    QTest::newRow("empty trailing cells") << QByteArray("a,,\n,,\nb\n")
-                                          << QList<QStringList>{{"a", "", ""}, {"", "", ""}, {"b"}};
+    QTest::newRow("empty trailing cells")
+        << QByteArray("a,,\n,,\nb\n") << QList<QStringList>{{"a", "", ""}, {"", "", ""}, {"b"}};
     QTest::newRow("empty quoted field") << QByteArray("\"\",x\n") << QList<QStringList>{{"", "x"}};
-    QTest::newRow("apostrophes and spaces") << QByteArray(" O'Neil , 'x' \n")
-                                            << QList<QStringList>{{" O'Neil ", " 'x' "}};
-    QTest::newRow("quote inside unquoted field") << QByteArray("5\" pipe,b\n") << QList<QStringList>{{"5\" pipe", "b"}};
+    QTest::newRow("apostrophes and spaces")
+        << QByteArray(" O'Neil , 'x' \n") << QList<QStringList>{{" O'Neil ", " 'x' "}};
+    QTest::newRow("quote inside unquoted field")
+        << QByteArray("5\" pipe,b\n") << QList<QStringList>{{"5\" pipe", "b"}};
     QTest::newRow("empty line inside") << QByteArray("a\n\nb\n") << QList<QStringList>{{"a"}, {""}, {"b"}};
     QTest::newRow("empty file") << QByteArray() << QList<QStringList>{};
     QTest::newRow("only byte order mark") << QByteArray("\xEF\xBB\xBF") << QList<QStringList>{};
@@ -383,12 +387,15 @@ void TestSpreadsheetIo::unreadableFiles_data()
     QByteArray noWorkbook = QByteArray::fromHex("D0CF11E0A1B11AE1") + QByteArray(600, '\0');
     QTest::newRow("missing") << QStringLiteral("没有.xls") << QByteArray() << QString();
     QTest::newRow("empty") << QStringLiteral("empty.xls") << QByteArray("") << QStringLiteral("空");
-    QTest::newRow("html named xls") << QStringLiteral("page.xls") << QByteArray("<html><table><tr><td>1</td></tr></table></html>")
+    QTest::newRow("html named xls") << QStringLiteral("page.xls")
+                                    << QByteArray("<html><table><tr><td>1</td></tr></table></html>")
                                     << QStringLiteral("电子表格");
     QTest::newRow("truncated xls") << QStringLiteral("cut.xls") << truncated << QString();
     QTest::newRow("broken compound file") << QStringLiteral("broken.xls") << noWorkbook << QString();
-    QTest::newRow("broken zip") << QStringLiteral("broken.xlsx") << QByteArray("PK\x03\x04garbage") << QString();
-    QTest::newRow("csv with an open quote") << QStringLiteral("open.csv") << QByteArray("a,\"b\n") << QStringLiteral("引号");
+    QTest::newRow("broken zip") << QStringLiteral("broken.xlsx") << QByteArray("PK\x03\x04garbage")
+                                << QString();
+    QTest::newRow("csv with an open quote")
+        << QStringLiteral("open.csv") << QByteArray("a,\"b\n") << QStringLiteral("引号");
 }
 
 void TestSpreadsheetIo::unreadableFiles()
