@@ -78,8 +78,20 @@ SheetCell& SheetContent::cellAt(int row, int column)
     return cells[static_cast<size_t>(column)];
 }
 
+void SheetContent::reserveStrings(qsizetype count)
+{
+    if (m_limits.texts == TextPool::PerCell)
+        m_strings.reserve(count);
+    else
+        m_stringIndex.reserve(count);
+}
+
 quint32 SheetContent::intern(const QString& text)
 {
+    if (m_limits.texts == TextPool::PerCell) {
+        m_strings.append(text);
+        return static_cast<quint32>(m_strings.size() - 1);
+    }
     // One look-up: the slot holds the index plus one, 0 for a text seen for the first time.
     quint32& slot = m_stringIndex[text];
     if (slot == 0) {

@@ -29,12 +29,21 @@ struct SheetCell
     double number = 0;
 };
 
-// The size a file format allows; writes beyond it are refused.
+// How a file format keeps the texts of its cells: in one table that holds each different text
+// once and that cells refer to, or in each cell by itself.
+enum class TextPool : quint8
+{
+    Shared,
+    PerCell
+};
+
+// The size a file format allows (writes beyond it are refused) and how it keeps texts.
 struct SheetLimits
 {
     int rows;
     int columns;
     QString formatName;
+    TextPool texts = TextPool::Shared;
 };
 
 // One worksheet's cells as the writers receive them: a string pool and rows of compact cells.
@@ -54,13 +63,14 @@ public:
     const QMap<int, int>& columnWidthsPixels() const { return m_widths; }
 
     bool setText(int row, int column, const QString& text, CellStyle style);
-    void reserveStrings(qsizetype count) { m_stringIndex.reserve(count); }
+    void reserveStrings(qsizetype count);
     bool setNumber(int row, int column, double value, CellStyle style);
 
     int rowCount() const { return static_cast<int>(m_rows.size()); }
     int columnCount() const { return m_columnCount; }
     // Cells of one row; the row may be shorter than columnCount().
     const std::vector<SheetCell>& row(int row) const { return m_rows[static_cast<size_t>(row)]; }
+    // With TextPool::Shared each different text once, with PerCell one entry for each text written.
     const QStringList& strings() const { return m_strings; }
     qsizetype textCellCount() const;
 

@@ -250,6 +250,14 @@ ss::iface::import_sheet* XlsxCapture::get_sheet(ss::sheet_t sheet_index)
     return m_sheets[static_cast<size_t>(sheet_index)].get();
 }
 
+void XlsxCapture::setFirstSheetText(ss::row_t row, ss::col_t col, const QString& text)
+{
+    if (CapturedCell* cell = m_sheets.front()->cell(row, col)) {
+        cell->kind = CapturedCell::Kind::Text;
+        cell->text = text;
+    }
+}
+
 QString XlsxCapture::displayText(const CapturedCell& cell) const
 {
     switch (cell.kind) {

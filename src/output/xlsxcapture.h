@@ -251,6 +251,8 @@ public:
     void finalize() override {}
 
     bool hasSheet() const { return !m_sheets.empty(); }
+    // Gives a cell of the first sheet a text that liborcus did not report.
+    void setFirstSheetText(ss::row_t row, ss::col_t col, const QString& text);
     SheetTable table() const;
 
 private:

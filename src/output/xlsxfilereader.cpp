@@ -1,6 +1,7 @@
 #include "xlsxfilereader.h"
 
 #include "xlsxcapture.h"
+#include "xlsxinlinestrings.h"
 
 #include <QFile>
 
@@ -29,6 +30,12 @@ bool readXlsxFile(const QString& path, SheetTable* table, QString* reason)
         *reason = QStringLiteral("文件中没有工作表");
         return false;
     }
+    // liborcus 0.17 leaves cells with inline strings empty; they are read from the sheet again.
+    std::vector<InlineStringCell> inlineCells;
+    if (!readFirstSheetInlineStrings(path, &inlineCells, reason))
+        return false;
+    for (const InlineStringCell& cell : inlineCells)
+        capture.setFirstSheetText(cell.row, cell.column, cell.text);
     *table = capture.table();
     return true;
 }

@@ -3,6 +3,7 @@
 #include "output/spreadsheetreader.h"
 #include "output/xlswriter.h"
 #include "output/xlsxfilewriter.h"
+#include "storedzip.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -76,6 +77,8 @@ private slots:
     void xlsxRoundTrip();
     void xlsxLimits();
     void xlsxDatesAndFormulas();
+    void xlsxSameTextInManyCells();
+    void xlsxInlineStrings();
 
     void csvEdgeCases_data();
     void csvEdgeCases();
@@ -303,6 +306,121 @@ void TestSpreadsheetIo::xlsxDatesAndFormulas()
     QCOMPARE(reader.text(0, 4), QStringLiteral("25"));
     QCOMPARE(reader.text(0, 5), QStringLiteral("客户"));
     QCOMPARE(reader.text(0, 6), QStringLiteral("TRUE"));
+}
+
+void TestSpreadsheetIo::xlsxSameTextInManyCells()
+{
+    if (!SpreadsheetReader::canReadXlsx())
+        QSKIP("built without liborcus");
+    XlsxWriter writer;
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            QVERIFY(writer.writeText(r, c,
+                                     c == 1 ? QStringLiteral("家用电器") : QStringLiteral("第%1行").arg(r)));
+    QVERIFY(writer.writeText(1, 1, QStringLiteral("商用")));
+    QVERIFY(writer.writeText(2, 2, QString()));
+    const QString file = path(QStringLiteral("repeated.xlsx"));
+    QString error;
+    QVERIFY2(writer.save(file, &error), qPrintable(error));
+    SpreadsheetReader reader;
+    QVERIFY2(reader.open(file, &error), qPrintable(error));
+    QCOMPARE(reader.rows(),
+             (QList<QStringList>{
+                 {QStringLiteral("第0行"), QStringLiteral("家用电器"), QStringLiteral("第0行")},
+                 {QStringLiteral("第1行"), QStringLiteral("商用"), QStringLiteral("第1行")},
+                 {QStringLiteral("第2行"), QStringLiteral("家用电器"), QString()},
+             }));
+}
+
+void TestSpreadsheetIo::xlsxInlineStrings()
+{
+    if (!SpreadsheetReader::canReadXlsx())
+        QSKIP("built without liborcus");
+    // A workbook as other programs write it: its first sheet is not sheet1.xml, and it mixes
+    // shared strings with inline ones, rich text with a phonetic guide, and cells without a
+    // reference.
+    const QByteArray main = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+    const QByteArray rels = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+    const QByteArray head = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
+    const QByteArray types =
+        head +
+        "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+        "<Default Extension=\"rels\" "
+        "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+        "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+        "<Override PartName=\"/xl/workbook.xml\" "
+        "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>"
+        "<Override PartName=\"/xl/worksheets/sheet1.xml\" "
+        "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/>"
+        "<Override PartName=\"/xl/worksheets/sheet2.xml\" "
+        "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/>"
+        "<Override PartName=\"/xl/sharedStrings.xml\" "
+        "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml\"/>"
+        "</Types>";
+    const QByteArray packageRels =
+        head +
+        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+        "<Relationship Id=\"rId1\" Type=\"" +
+        rels +
+        "/officeDocument\" Target=\"xl/workbook.xml\"/>"
+        "</Relationships>";
+    const QByteArray workbook = head + "<workbook xmlns=\"" + main + "\" xmlns:r=\"" + rels +
+                                "\"><sheets>"
+                                "<sheet name=\"客户\" sheetId=\"2\" r:id=\"rId2\"/>"
+                                "<sheet name=\"其他\" sheetId=\"1\" r:id=\"rId1\"/>"
+                                "</sheets></workbook>";
+    const QByteArray workbookRels =
+        head +
+        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+        "<Relationship Id=\"rId1\" Type=\"" +
+        rels +
+        "/worksheet\" Target=\"worksheets/sheet1.xml\"/>"
+        "<Relationship Id=\"rId2\" Type=\"" +
+        rels +
+        "/worksheet\" Target=\"worksheets/sheet2.xml\"/>"
+        "<Relationship Id=\"rId3\" Type=\"" +
+        rels +
+        "/sharedStrings\" Target=\"sharedStrings.xml\"/>"
+        "</Relationships>";
+    const QByteArray shared =
+        head + "<sst xmlns=\"" + main + "\" count=\"1\" uniqueCount=\"1\"><si><t>共享</t></si></sst>";
+    const QByteArray first =
+        head + "<worksheet xmlns=\"" + main +
+        "\"><sheetData>"
+        "<row r=\"1\">"
+        "<c r=\"A1\" t=\"inlineStr\"><is><t xml:space=\"preserve\">  客户 &lt;甲&gt; &amp; 乙  </t></is></c>"
+        "<c r=\"B1\" t=\"s\"><v>0</v></c>"
+        "<c r=\"C1\"><v>12.5</v></c>"
+        "<c r=\"D1\" t=\"inlineStr\"><is><r><t>上海</t></r><r><rPr><b/></rPr><t xml:space=\"preserve\"> "
+        "徐汇</t></r>"
+        "<rPh sb=\"0\" eb=\"2\"><t>シャンハイ</t></rPh></is></c>"
+        "</row>"
+        "<row r=\"3\"><c t=\"inlineStr\"><is><t>第三行</t></is></c><c><v>5</v></c>"
+        "<c t=\"inlineStr\"><is><t>末列</t></is></c></row>"
+        "</sheetData></worksheet>";
+    const QByteArray other =
+        head + "<worksheet xmlns=\"" + main +
+        "\"><sheetData><row r=\"5\">"
+        "<c r=\"E5\" t=\"inlineStr\"><is><t>别的表</t></is></c></row></sheetData></worksheet>";
+    const QString file = path(QStringLiteral("inline.xlsx"));
+    QVERIFY(writeFile(file, zu::test::storedZip({{QStringLiteral("[Content_Types].xml"), types},
+                                                 {QStringLiteral("_rels/.rels"), packageRels},
+                                                 {QStringLiteral("xl/workbook.xml"), workbook},
+                                                 {QStringLiteral("xl/_rels/workbook.xml.rels"), workbookRels},
+                                                 {QStringLiteral("xl/sharedStrings.xml"), shared},
+                                                 {QStringLiteral("xl/worksheets/sheet1.xml"), other},
+                                                 {QStringLiteral("xl/worksheets/sheet2.xml"), first}})));
+    SpreadsheetReader reader;
+    QString error;
+    QVERIFY2(reader.open(file, &error), qPrintable(error));
+    QCOMPARE(reader.sheetName(), QStringLiteral("客户"));
+    QCOMPARE(reader.rows(),
+             (QList<QStringList>{
+                 {QStringLiteral("  客户 <甲> & 乙  "), QStringLiteral("共享"), QStringLiteral("12.5"),
+                  QStringLiteral("上海 徐汇")},
+                 {QString(), QString(), QString(), QString()},
+                 {QStringLiteral("第三行"), QStringLiteral("5"), QStringLiteral("末列"), QString()},
+             }));
 }
 
 void TestSpreadsheetIo::csvEdgeCases_data()
