@@ -13,8 +13,13 @@
 #include <QAction>
 #include <QDoubleSpinBox>
 #include <QFile>
+#include <QGraphicsScene>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QPrinter>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QProcess>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -110,6 +115,7 @@ private slots:
 
     // The designer window
     void dragMovesAnObject();
+    void deleteKeyRemovesTheSelectedObject();
     void dragResizesTheSelectedObject();
     void dragChangesBandHeight();
     void propertyPanelEditsAndUndo();
@@ -118,6 +124,7 @@ private slots:
     void closingAsksAboutUnsavedChanges_data();
     void closingAsksAboutUnsavedChanges();
     void failedSaveKeepsTheChanges();
+    void previewShowsTheUnsavedDesign();
 
 private:
     struct Window
@@ -293,6 +300,16 @@ void TestDesigner::bandsAddedOnceAndRemoved()
     model.undoStack().undo();
     model.undoStack().undo();
     QCOMPARE(model.report().band(ReportBand::Type::MasterData)->objects.size(), 2);
+
+    // A copy goes beside its original, inside the band, and is selected.
+    model.select({2, 1});
+    QCOMPARE(model.duplicateSelected(), 2);
+    const ReportBand& master = model.report().bands[2];
+    QCOMPARE(master.objects[2].text, master.objects[1].text);
+    compareRect(master.objects[2].geometry, QRectF(52, 2, 40, 6));
+    QCOMPARE(model.selection(), (DesignSelection{2, 2}));
+    model.select({2, -1});
+    QCOMPARE(model.duplicateSelected(), -1);
 }
 
 void TestDesigner::bandPropertiesKeepTheirLimits()
@@ -400,6 +417,48 @@ void TestDesigner::dragMovesAnObject()
     // The undo action puts it back.
     control<QAction>(w.designer.get(), "actUndo")->trigger();
     compareRect(model.report().bands[1].objects[0].geometry, QRectF(0, 0, 40, 6));
+}
+
+namespace {
+
+int objectItems(DesignCanvas* canvas)
+{
+    int n = 0;
+    for (QGraphicsItem* item : canvas->scene()->items())
+        n += dynamic_cast<ObjectItem*>(item) ? 1 : 0;
+    return n;
+}
+
+} // namespace
+
+void TestDesigner::deleteKeyRemovesTheSelectedObject()
+{
+    Window w;
+    open(w);
+    DesignerModel& model = w.designer->model();
+    QCOMPARE(objectItems(w.canvas), 3);
+    QTest::mouseClick(w.canvas->viewport(), Qt::LeftButton, {}, at(w.canvas, 1, QPointF(60, 3)));
+    QCOMPARE(model.selection(), (DesignSelection{1, 1}));
+    w.canvas->setFocus();
+    QTest::keyClick(w.canvas, Qt::Key_Delete);
+    QCOMPARE(model.report().bands[1].objects.size(), 1);
+    QCOMPARE(model.report().bands[1].objects[0].text, QStringLiteral("[客户记录.\"客户名称\"]"));
+    // Painted and rebuilt without the removed object.
+    w.canvas->viewport()->repaint();
+    QCoreApplication::processEvents();
+    QCOMPARE(objectItems(w.canvas), 2);
+    // Delete in a property box deletes text, not the object.
+    model.select({1, 0});
+    auto* edit = control<QPlainTextEdit>(w.designer.get(), "edtText");
+    edit->setFocus();
+    edit->moveCursor(QTextCursor::Start);
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QCOMPARE(model.report().bands[1].objects.size(), 1);
+    QCOMPARE(model.report().bands[1].objects[0].text, QStringLiteral("客户记录.\"客户名称\"]"));
+    control<QAction>(w.designer.get(), "actUndo")->trigger();
+    control<QAction>(w.designer.get(), "actUndo")->trigger();
+    QCoreApplication::processEvents();
+    QCOMPARE(objectItems(w.canvas), 3);
 }
 
 void TestDesigner::dragResizesTheSelectedObject()
@@ -590,6 +649,35 @@ void TestDesigner::failedSaveKeepsTheChanges()
     QVERIFY(w.document.report() != w.designer->model().report());
     compareRect(w.document.report().band(ReportBand::Type::ReportTitle)->objects[0].geometry,
                 QRectF(10, 5, 60, 10));
+}
+
+void TestDesigner::previewShowsTheUnsavedDesign()
+{
+    Window w;
+    open(w);
+    DesignerModel& model = w.designer->model();
+    ReportObject title = model.report().bands[0].objects[0];
+    title.text = QStringLiteral("新的标题");
+    model.updateObject(0, 0, title, QStringLiteral("text"));
+    const QString pdf = m_dir->filePath(QStringLiteral("preview.pdf"));
+    zu::test::whenModal<QPrintPreviewDialog>([&pdf](QPrintPreviewDialog* preview) {
+        preview->printer()->setOutputFormat(QPrinter::PdfFormat);
+        preview->printer()->setOutputFileName(pdf);
+        preview->findChild<QPrintPreviewWidget*>()->print();
+        preview->reject();
+    });
+    control<QAction>(w.designer.get(), "actPreview")->trigger();
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    QVERIFY(text.waitForFinished(30000));
+    const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+    QVERIFY2(printed.contains(QStringLiteral("新的标题")), qPrintable(printed));
+    QVERIFY2(printed.contains(QStringLiteral("李建国")), qPrintable(printed));
+    // Only previewed: the file keeps the old title.
+    ReportTemplate stored;
+    QString error;
+    QVERIFY2(loadTemplate(m_file, &stored, &error), qPrintable(error));
+    QCOMPARE(stored.band(ReportBand::Type::ReportTitle)->objects[0].text, QStringLiteral("客户名单"));
 }
 
 QTEST_MAIN(TestDesigner)

@@ -82,14 +82,18 @@ DesignerModel::DesignerModel(ReportTemplate report, QObject* parent)
                      });
 }
 
+DesignSelection DesignerModel::validated(DesignSelection selection) const
+{
+    if (selection.band < 0 || selection.band >= m_report.bands.size())
+        return {};
+    if (selection.object < 0 || selection.object >= m_report.bands.at(selection.band).objects.size())
+        selection.object = -1;
+    return selection;
+}
+
 void DesignerModel::select(DesignSelection selection)
 {
-    if (selection.band >= m_report.bands.size())
-        selection = {};
-    if (selection.band >= 0 && selection.object >= m_report.bands.at(selection.band).objects.size())
-        selection.object = -1;
-    if (selection.band < 0)
-        selection.object = -1;
+    selection = validated(selection);
     if (selection == m_selection)
         return;
     m_selection = selection;
@@ -134,8 +138,7 @@ QRectF DesignerModel::clamped(int band, QRectF g) const
 void DesignerModel::apply(const ReportTemplate& report, DesignSelection selection)
 {
     m_report = report;
-    m_selection = {};
-    select(selection);
+    m_selection = validated(selection);
     emit changed();
     emit selectionChanged();
 }
@@ -265,6 +268,16 @@ void DesignerModel::removeSelected()
         after.bands.removeAt(s.band);
         commit(std::move(after), {}, QStringLiteral("删除栏"));
     }
+}
+
+int DesignerModel::duplicateSelected()
+{
+    const ReportObject* selected = selectedObject();
+    if (!selected)
+        return -1;
+    ReportObject copy = *selected;
+    copy.geometry.translate(2, 2);
+    return insertObject(m_selection.band, copy);
 }
 
 bool DesignerModel::hasBand(ReportBand::Type type) const

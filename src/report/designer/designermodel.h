@@ -58,6 +58,8 @@ public:
     // value [页码], literal text) at `position` (mm within the band).
     int insertText(int band, const QString& text, QPointF position);
     void removeSelected();
+    // A copy of the selected object a little below and right of it, selected; -1 without one.
+    int duplicateSelected();
     // Adds a band of a type not there yet, in printing order, and selects it; returns its index
     // or -1 when the template has one already.
     int addBand(ReportBand::Type type, const QString& dataSet = {});
@@ -76,6 +78,7 @@ private:
     void apply(const ReportTemplate& report, DesignSelection selection);
     void commit(ReportTemplate after, DesignSelection selectionAfter, const QString& text,
                 const QString& mergeKey = {});
+    DesignSelection validated(DesignSelection selection) const;
     QRectF clamped(int band, QRectF geometry) const;
     bool validObject(int band, int object) const;
 

@@ -102,6 +102,9 @@ QRectF BandItem::boundingRect() const
 
 void BandItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
 {
+    // Until the canvas is rebuilt after an edit, an item may stand for a band that is gone.
+    if (m_placement.band >= m_model.report().bands.size())
+        return;
     const ReportBand& band = m_model.report().bands.at(m_placement.band);
     const bool selected = m_model.selection().isBand() && m_model.selection().band == m_placement.band;
     const QRectF caption = m_placement.caption;
@@ -197,15 +200,18 @@ QPainterPath ObjectItem::shape() const
 
 void ObjectItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
 {
-    ReportObject object = m_model.report().bands.at(m_band).objects.at(m_object);
+    const QList<ReportBand>& bands = m_model.report().bands;
+    if (m_band >= bands.size() || m_object >= bands.at(m_band).objects.size())
+        return; // removed; the canvas is rebuilt right after
+    ReportObject object = bands.at(m_band).objects.at(m_object);
     object.geometry = m_geometry;
     const QTransform toDevice = painter->worldTransform();
     painter->save();
     painter->resetTransform();
-    BandPainter bands(*painter, toDevice.m11(), toDevice.m22(), toDevice.map(QPointF(0, 0)));
+    BandPainter objectPainter(*painter, toDevice.m11(), toDevice.m22(), toDevice.map(QPointF(0, 0)));
     ExpansionContext literal;
     literal.literal = true;
-    bands.paintObject(object, {}, literal);
+    objectPainter.paintObject(object, {}, literal);
     painter->restore();
 
     painter->setBrush(Qt::NoBrush);

@@ -150,9 +150,10 @@ void ReportDesigner::setUpActions()
     // Delete acts on the canvas only, so that it still deletes text in the property boxes.
     ui->actDelete->setShortcutContext(Qt::WidgetShortcut);
     ui->canvas->addAction(ui->actDelete);
-    for (QAction* a : {ui->actSave, ui->actUndo, ui->actRedo, ui->actZoomIn, ui->actZoomOut})
-        a->setShortcutContext(Qt::WindowShortcut), addAction(a);
-    auto updateDelete = [this] { ui->actDelete->setEnabled(!m_model->selection().isPage()); };
+    auto updateDelete = [this] {
+        ui->actDelete->setEnabled(!m_model->selection().isPage());
+        ui->actDuplicate->setEnabled(m_model->selection().isObject());
+    };
     connect(m_model, &DesignerModel::selectionChanged, this, updateDelete);
     updateDelete();
 }
