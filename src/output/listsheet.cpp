@@ -11,13 +11,20 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include <future>
 #include <vector>
 
 namespace zu {
 
 namespace {
 
-enum class CellKind : quint8 { None, Number, Date, Text };
+enum class CellKind : quint8
+{
+    None,
+    Number,
+    Date,
+    Text
+};
 
 struct SourceColumn
 {
@@ -61,21 +68,21 @@ int number(const QString& text, qsizetype from, qsizetype count)
 // Empty for any other text, which then takes the data set's own way.
 QString storedDateText(const QString& stored)
 {
-    if (stored.size() != 19 || !isDigits(stored, 0, 4) || stored[4] != QLatin1Char('-') || !isDigits(stored, 5, 2)
-        || stored[7] != QLatin1Char('-') || !isDigits(stored, 8, 2) || stored[10] != QLatin1Char(' ')
-        || !isDigits(stored, 11, 2) || stored[13] != QLatin1Char(':') || !isDigits(stored, 14, 2)
-        || stored[16] != QLatin1Char(':') || !isDigits(stored, 17, 2))
+    if (stored.size() != 19 || !isDigits(stored, 0, 4) || stored[4] != QLatin1Char('-') ||
+        !isDigits(stored, 5, 2) || stored[7] != QLatin1Char('-') || !isDigits(stored, 8, 2) ||
+        stored[10] != QLatin1Char(' ') || !isDigits(stored, 11, 2) || stored[13] != QLatin1Char(':') ||
+        !isDigits(stored, 14, 2) || stored[16] != QLatin1Char(':') || !isDigits(stored, 17, 2))
         return {};
-    if (!QDate::isValid(number(stored, 0, 4), number(stored, 5, 2), number(stored, 8, 2))
-        || !QTime::isValid(number(stored, 11, 2), number(stored, 14, 2), number(stored, 17, 2)))
+    if (!QDate::isValid(number(stored, 0, 4), number(stored, 5, 2), number(stored, 8, 2)) ||
+        !QTime::isValid(number(stored, 11, 2), number(stored, 14, 2), number(stored, 17, 2)))
         return {};
     static const QString midnight = QStringLiteral(" 00:00:00");
     return stored.endsWith(midnight) ? stored.left(10) : stored;
 }
 
 // The records of a data set read in large batches by key, in the data set's order, each cell as
-// a value of its field's type. The data set's own page cache is meant for the rows a grid
-// paints; reading a whole list through it would take several times as long.
+// stored (typed() and dateText() make what the grid shows of it). The data set's own page cache is meant for
+// the rows a grid paints; reading a whole list through it would take several times as long.
 class ListRows final
 {
 public:
@@ -87,21 +94,31 @@ public:
     {
     }
 
-    // The row's values by field position; empty values for a record the database no longer holds.
-    const QVector<QVariant>& row(int index)
+    // The stored values of the records first .. first + kBatch - 1 (fewer at the end) by field
+    // position; empty values for a record the database no longer holds.
+    struct Batch
     {
-        if (index < m_first || index >= m_first + static_cast<int>(m_rows.size()))
-            fetch(index);
-        return m_rows[static_cast<size_t>(index - m_first)];
+        int first = 0;
+        std::vector<QVector<QVariant>> rows;
+    };
+    Batch read(int first)
+    {
+        fetch(first);
+        Batch batch{first, std::move(m_rows)};
+        m_rows.clear();
+        return batch;
     }
 
+    // A stored value as a value of its field's type.
+    QVariant typed(const QVariant& raw, ColumnType type) const { return m_dialect.fromDb(raw, type); }
+
     // The grid's text of a date field's stored value.
-    QString dateText(const QVariant& raw, int position) const
+    QString dateText(const QVariant& raw, ColumnType type) const
     {
         if (raw.typeId() == QMetaType::QString)
             if (QString text = storedDateText(raw.toString()); !text.isEmpty())
                 return text;
-        return DataSet::displayText(m_dialect.fromDb(raw, m_list.fieldType(position)));
+        return DataSet::displayText(m_dialect.fromDb(raw, type));
     }
 
 private:
@@ -115,13 +132,7 @@ private:
             slot.insert(m_list.key(i).toLongLong(), i - first);
         }
         const int fields = m_list.fieldCount();
-        m_first = first;
-        // The rows of the last batch are used again; every field read is overwritten, and a
-        // row the database did not return is emptied below.
-        m_rows.resize(static_cast<size_t>(end - first));
-        for (QVector<QVariant>& r : m_rows)
-            if (r.size() != fields)
-                r = QVector<QVariant>(fields);
+        m_rows.assign(static_cast<size_t>(end - first), QVector<QVariant>(fields));
         std::vector<bool> returned(m_rows.size(), false);
 
         // Every batch has the same statement, so it is prepared once; a short last batch repeats
@@ -138,8 +149,8 @@ private:
             for (int position : m_positions)
                 names << m_dialect.quote(m_list.fieldName(position));
             if (!q.prepare(QStringLiteral("select %1 from %2 where %3 in (%4)")
-                               .arg(names.join(QLatin1Char(',')), m_list.tableName(), m_dialect.quote(m_list.keyField()),
-                                    marks.join(QLatin1Char(',')))))
+                               .arg(names.join(QLatin1Char(',')), m_list.tableName(),
+                                    m_dialect.quote(m_list.keyField()), marks.join(QLatin1Char(',')))))
                 throw DbError(sqlErrorText(q.lastError()));
             m_prepared = true;
         }
@@ -147,10 +158,8 @@ private:
             q.bindValue(i, keys[i]);
         if (!q.exec())
             throw DbError(sqlErrorText(q.lastError()));
-        // Result column 0 is the key, then the fields in the order asked for.
-        std::vector<ColumnType> types;
-        for (int position : m_positions)
-            types.push_back(m_list.fieldType(position));
+        // Result column 0 is the key, then the fields in the order asked for, as stored: their
+        // conversion is left to the thread that writes the cells.
         while (q.next()) {
             const auto s = slot.constFind(q.value(0).toLongLong());
             if (s == slot.constEnd())
@@ -158,10 +167,7 @@ private:
             QVector<QVariant>& r = m_rows[static_cast<size_t>(s.value())];
             returned[static_cast<size_t>(s.value())] = true;
             for (qsizetype i = 0; i < m_positions.size(); ++i) {
-                const QVariant raw = q.value(static_cast<int>(i) + 1);
-                const ColumnType type = types[static_cast<size_t>(i)];
-                // Dates stay as stored; dateText() makes their text.
-                r[m_positions[i]] = type == ColumnType::DateTime ? raw : m_dialect.fromDb(raw, type);
+                r[m_positions[i]] = q.value(static_cast<int>(i) + 1);
             }
         }
         if (q.lastError().isValid())
@@ -175,7 +181,6 @@ private:
     const DataSet& m_list;
     const SqlDialect& m_dialect;
     QList<int> m_positions;
-    int m_first = 0;
     std::vector<QVector<QVariant>> m_rows;
     QSqlQuery m_query;
     bool m_prepared = false;
@@ -214,7 +219,8 @@ bool writeListSheet(SpreadsheetWriter& writer, const DataSet& list, const ListSh
     };
     auto writeTitles = [&]() {
         for (int c = 0; c < columns.size(); ++c)
-            if (!writer.setColumnWidthPixels(c, columns[c].width) || !writer.writeBoldText(row, c, columns[c].title))
+            if (!writer.setColumnWidthPixels(c, columns[c].width) ||
+                !writer.writeBoldText(row, c, columns[c].title))
                 return false;
         ++row;
         return true;
@@ -238,31 +244,54 @@ bool writeListSheet(SpreadsheetWriter& writer, const DataSet& list, const ListSh
     for (const SourceColumn& source : sources)
         textColumns += source.kind == CellKind::Text || source.kind == CellKind::Date ? 1 : 0;
     writer.reserveStrings(static_cast<qsizetype>(qMin(records, writer.maxRows())) * textColumns);
-    for (int r = 0; r < records; ++r, ++row) {
-        if (!startRow())
-            return false;
-        const QVector<QVariant>& stored = rows.row(r);
-        for (int c = 0; c < columns.size(); ++c) {
-            const SourceColumn& source = sources[static_cast<size_t>(c)];
-            if (source.kind == CellKind::None)
-                continue;
-            if (r == editedRow) {
-                if (!writeValue(writer, row, c, list.field(source.position), source.kind))
-                    return false;
-                continue;
-            }
-            const QVariant& value = stored[source.position];
-            if (value.isNull())
-                continue;
-            if (source.kind == CellKind::Date) {
-                const QString text = rows.dateText(value, source.position);
-                if (!text.isEmpty() && !writer.writeText(row, c, text))
-                    return false;
-            } else if (!writeValue(writer, row, c, value, source.kind)) {
+    std::vector<ColumnType> types(static_cast<size_t>(list.fieldCount()));
+    for (int position : positions)
+        types[static_cast<size_t>(position)] = list.fieldType(position);
+    auto writeBatch = [&](const ListRows::Batch& batch, const QVector<QVariant>& edited) {
+        for (size_t i = 0; i < batch.rows.size(); ++i, ++row) {
+            if (!startRow())
                 return false;
+            const bool isEdited = batch.first + static_cast<int>(i) == editedRow;
+            const QVector<QVariant>& stored = isEdited ? edited : batch.rows[i];
+            for (int c = 0; c < columns.size(); ++c) {
+                const SourceColumn& source = sources[static_cast<size_t>(c)];
+                if (source.kind == CellKind::None)
+                    continue;
+                const QVariant& value = stored[source.position];
+                if (value.isNull())
+                    continue;
+                if (source.kind == CellKind::Date && !isEdited) {
+                    const QString text = rows.dateText(value, types[static_cast<size_t>(source.position)]);
+                    if (!text.isEmpty() && !writer.writeText(row, c, text))
+                        return false;
+                } else if (!writeValue(writer, row, c,
+                                       isEdited
+                                           ? value
+                                           : rows.typed(value, types[static_cast<size_t>(source.position)]),
+                                       source.kind)) {
+                    return false;
+                }
             }
         }
+        return true;
+    };
+    // The database is read on this thread, the connection's; the cells of a batch are written on
+    // another one while the next batch is read. One batch is written at a time, in order.
+    QVector<QVariant> edited(list.fieldCount());
+    if (editedRow >= 0)
+        for (int position : positions)
+            edited[position] = list.field(position);
+    std::future<bool> writing;
+    for (int first = 0; first < records; first += ListRows::kBatch) {
+        ListRows::Batch batch = rows.read(first);
+        if (writing.valid() && !writing.get())
+            return false;
+        writing = std::async(std::launch::async, [&writeBatch, &edited, batch = std::move(batch)] {
+            return writeBatch(batch, edited);
+        });
     }
+    if (writing.valid() && !writing.get())
+        return false;
 
     if (!layout.hasFooter)
         return true;

@@ -521,6 +521,47 @@ private slots:
         QCOMPARE(describe(book.cell(2, 1)), QStringLiteral("null"));
     }
 
+    void rowBeingEditedExportsItsBuffer()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        showColumns({QStringLiteral("CustName"), QStringLiteral("Number")});
+        constexpr int kRecords = 1234; // several batches of the reader
+        {
+            TransactionGuard tx(data().conn());
+            QSqlQuery q(data().conn().database());
+            q.prepare(QStringLiteral("insert into T_Cust (CustName, Number) values (?, ?)"));
+            for (int i = 0; i < kRecords; ++i) {
+                q.bindValue(0, QStringLiteral("客户%1").arg(i));
+                q.bindValue(1, i);
+                QVERIFY(q.exec());
+            }
+            tx.commit();
+        }
+        CustomerGrid g;
+        g.list.setCurrentRow(700);
+        g.list.edit();
+        g.list.setField(QStringLiteral("CustName"), QStringLiteral("正在修改"));
+        g.list.setField(QStringLiteral("Number"), 9999);
+        QTemporaryDir out;
+        const QString file = out.filePath(QStringLiteral("编辑中.xls"));
+        ScriptedDialogs dialogs;
+        dialogs.answerFile(file);
+        dialogs.answer(QMessageBox::Cancel);
+        QVERIFY(runExport(g.grid, g.list));
+        QCOMPARE(g.list.state(), DataSet::State::Edit); // the edit goes on
+        const QList<QStringList> cells = freexlCells(file);
+        QCOMPARE(cells.size(), kRecords + 2);
+        QCOMPARE(cells[700], (QStringList{QStringLiteral("text:客户699"), QStringLiteral("int:699")}));
+        QCOMPARE(cells[701], (QStringList{QStringLiteral("text:正在修改"), QStringLiteral("int:9999")}));
+        QCOMPARE(cells[702], (QStringList{QStringLiteral("text:客户701"), QStringLiteral("int:701")}));
+        // Every record in the list's order, across the reader's batches.
+        for (int i = 0; i < kRecords; ++i)
+            if (i != 700)
+                QCOMPARE(cells[i + 1][0], QStringLiteral("text:客户%1").arg(i));
+        g.list.cancel();
+    }
+
     void libreOfficeSeesTheSameCells()
     {
         const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
