@@ -150,9 +150,10 @@ bool runExport(ListGrid& grid, DataSet& list, const QString& proposed = QStringL
     return finished;
 }
 
-// The cells LibreOffice reads from a file, through its CSV export; empty with the reason in *why.
+// The cells LibreOffice reads from a file, through its CSV export (of the first worksheet, or of
+// the worksheet `sheet` counted from 1); empty with the reason in *why.
 QList<QStringList> libreOfficeCells(const QString& soffice, const QString& file, const QString& filter,
-                                    const QString& home, QString* why)
+                                    const QString& home, QString* why, int sheet = 0)
 {
     QProcess lo;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -161,15 +162,22 @@ QList<QStringList> libreOfficeCells(const QString& soffice, const QString& file,
     const QString folder = home + QStringLiteral("/csv");
     lo.start(soffice,
              {QStringLiteral("--headless"), QStringLiteral("--infilter=") + filter,
-              QStringLiteral("--convert-to"), QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76,1"),
+              QStringLiteral("--convert-to"),
+              QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76,1") +
+                  (sheet > 0 ? QStringLiteral(",,0,false,true,false,false,false,%1").arg(sheet) : QString()),
               QStringLiteral("--outdir"), folder, file});
     if (!lo.waitForFinished(120000)) {
         *why = QStringLiteral("LibreOffice did not finish");
         return {};
     }
-    QFile csv(folder + QLatin1Char('/') + QFileInfo(file).completeBaseName() + QStringLiteral(".csv"));
+    // A chosen worksheet is written as <name>-<sheet's name>.csv.
+    const QString written = QFileInfo(file).completeBaseName() +
+                            (sheet > 0 ? QStringLiteral("-Sheet%1").arg(sheet) : QString()) +
+                            QStringLiteral(".csv");
+    QFile csv(folder + QLatin1Char('/') + written);
     if (!csv.open(QIODevice::ReadOnly)) {
-        *why = QString::fromLocal8Bit(lo.readAllStandardError());
+        *why = QString::fromLocal8Bit(lo.readAllStandardError()) +
+               QDir(folder).entryList(QDir::Files).join(u' ');
         return {};
     }
     QList<QStringList> seen;
@@ -519,6 +527,18 @@ private slots:
         QCOMPARE(describe(book.cell(1, 1)), QStringLiteral("int:65535"));
         QCOMPARE(describe(book.cell(2, 0)), QStringLiteral("int:65536"));
         QCOMPARE(describe(book.cell(2, 1)), QStringLiteral("null"));
+
+        // A spreadsheet program sees the second sheet too.
+        const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+        if (soffice.isEmpty())
+            QSKIP("LibreOffice (soffice) is not installed here: the second sheet is checked by FreeXL only");
+        QString why;
+        const QList<QStringList> second =
+            libreOfficeCells(soffice, file, QStringLiteral("MS Excel 97"), out.path(), &why, 2);
+        QVERIFY2(!second.isEmpty(), qPrintable(why));
+        QCOMPARE(second, (QList<QStringList>{{QStringLiteral("客户名称"), QStringLiteral("数量")},
+                                             {QStringLiteral("客户65535"), QStringLiteral("65535")},
+                                             {QStringLiteral("65536"), QString()}}));
     }
 
     void rowBeingEditedExportsItsBuffer()
