@@ -325,9 +325,16 @@ void TestDesigner::bandPropertiesKeepTheirLimits()
     const ReportBand& b = model.report().bands[1];
     QCOMPARE(b.type, ReportBand::Type::MasterData);
     QCOMPARE(b.columns, 1);
-    QCOMPARE(b.height, 2.0);
+    QCOMPARE(b.height, 6.0); // as low as its objects allow
     QCOMPARE(b.columnGap, 0.0);
     QCOMPARE(b.objects.size(), 2);
+
+    // A band without objects goes down to 2 mm; one with objects not below them.
+    model.addBand(ReportBand::Type::Summary);
+    model.setBandHeight(2, 0.1);
+    QCOMPARE(model.report().bands[2].height, 2.0);
+    model.setBandHeight(1, 3);
+    QCOMPARE(model.report().bands[1].height, 6.0);
 
     ReportPage page = model.report().page;
     page.leftMargin = 200; // more than the sheet

@@ -15,6 +15,15 @@ constexpr double kMinimumSize = 1;
 constexpr double kMinimumBandHeight = 2;
 constexpr int kMergeId = 1;
 
+// A band is never lower than what it holds, so that nothing prints over the band below.
+double heightFor(const ReportBand& band, double wanted)
+{
+    double height = std::max(kMinimumBandHeight, wanted);
+    for (const ReportObject& o : band.objects)
+        height = std::max(height, o.geometry.bottom());
+    return height;
+}
+
 int printingOrder(ReportBand::Type type)
 {
     return static_cast<int>(type);
@@ -192,7 +201,7 @@ void DesignerModel::updateBand(int band, const ReportBand& changed, const QStrin
     b = changed;
     b.type = m_report.bands.at(band).type; // the type is fixed; a band of another type is added
     b.objects = objects;
-    b.height = std::max(kMinimumBandHeight, b.height);
+    b.height = heightFor(b, b.height);
     b.columns = std::max(1, b.columns);
     b.columnGap = std::max(0.0, b.columnGap);
     b.rowGap = std::max(0.0, b.rowGap);
@@ -205,7 +214,7 @@ void DesignerModel::setBandHeight(int band, double height)
     if (band < 0 || band >= m_report.bands.size())
         return;
     ReportTemplate after = m_report;
-    after.bands[band].height = std::max(kMinimumBandHeight, height);
+    after.bands[band].height = heightFor(after.bands[band], height);
     commit(std::move(after), {band, -1}, QStringLiteral("栏高"));
 }
 

@@ -44,7 +44,8 @@ public:
     const ReportObject* selectedObject() const;
 
     // Edits; each is one undo step. Geometry is in mm within the band, kept inside the band's
-    // width and at least 1 mm in size; a band is at least 2 mm high.
+    // width and at least 1 mm in size; a band is at least 2 mm high and as high as its objects
+    // reach.
     void setObjectGeometry(int band, int object, const QRectF& geometry);
     // A property change from the property panel; successive changes of one property of one
     // object are one undo step (typing a text is not undone letter by letter).
