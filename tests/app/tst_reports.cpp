@@ -138,27 +138,35 @@ private slots:
         QVERIFY(dialogs.shown().isEmpty());
     }
 
+    void missingTemplateEndsTheCommand_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("preview") << QStringLiteral("actlabel") << QString::fromUtf8(kLabelReport);
+        QTest::newRow("designer") << QStringLiteral("N32") << QString::fromUtf8(kWorkOrderReport);
+    }
     void missingTemplateEndsTheCommand()
     {
+        QFETCH(QString, command);
+        QFETCH(QString, file);
         zu::test::TestDatabase db(QStringLiteral("sqlite"));
         QVERIFY2(db.ok(), qPrintable(db.error()));
         ScriptedDialogs dialogs;
         TfrmMain main;
         installCommands(main);
-        bool previewed = false;
+        bool opened = false;
         QObject watch;
-        whenModal<QPrintPreviewDialog>(
-            [&previewed](QPrintPreviewDialog* preview) {
-                previewed = true;
-                preview->reject();
-            },
-            &watch);
-        main.action(QStringLiteral("actlabel"))->trigger();
+        auto close = [&opened](QDialog* dialog) {
+            opened = true;
+            dialog->reject();
+        };
+        whenModal<QPrintPreviewDialog>(close, &watch);
+        whenModal<ReportDesigner>(close, &watch);
+        main.action(command)->trigger();
         QTest::qWait(50);
-        QVERIFY(!previewed);
+        QVERIFY(!opened);
         QCOMPARE(dialogs.messages().size(), 1);
-        QVERIFY2(dialogs.last().text.contains(QString::fromUtf8(kLabelReport)),
-                 qPrintable(dialogs.last().text));
+        QVERIFY2(dialogs.last().text.contains(file), qPrintable(dialogs.last().text));
         QCOMPARE(dialogs.last().icon, QMessageBox::Critical);
     }
 
@@ -231,30 +239,6 @@ private slots:
         QCOMPARE(seen.title, QStringLiteral("报表设计 - ") + file);
         QCOMPARE(seen.bands, int(expected.bands.size()));
         QVERIFY(seen.modal);
-    }
-
-    void missingTemplateOpensNoDesigner()
-    {
-        zu::test::TestDatabase db(QStringLiteral("sqlite"));
-        QVERIFY2(db.ok(), qPrintable(db.error()));
-        ScriptedDialogs dialogs;
-        TfrmMain main;
-        installCommands(main);
-        bool opened = false;
-        QObject watch;
-        whenModal<ReportDesigner>(
-            [&opened](ReportDesigner* designer) {
-                opened = true;
-                designer->reject();
-            },
-            &watch);
-        main.action(QStringLiteral("N32"))->trigger();
-        QTest::qWait(50);
-        QVERIFY(!opened);
-        QCOMPARE(dialogs.messages().size(), 1);
-        QVERIFY2(dialogs.last().text.contains(QString::fromUtf8(kWorkOrderReport)),
-                 qPrintable(dialogs.last().text));
-        QCOMPARE(dialogs.last().icon, QMessageBox::Critical);
     }
 
     void savedDesignIsPrintedByTheNextCommand()

@@ -9,6 +9,7 @@
 #include "report/templatefile.h"
 #include "support/scripteddialogs.h"
 #include "support/uitest.h"
+#include "templatebuilders.h"
 
 #include <QAction>
 #include <QDoubleSpinBox>
@@ -26,30 +27,13 @@
 
 using namespace zu;
 using zu::test::control;
+using zu::test::makeBand;
 using zu::test::ScriptedDialogs;
+using zu::test::textObject;
 
 namespace {
 
 const QString kCust = QStringLiteral("客户记录");
-
-ReportObject text(QRectF geometry, QString content)
-{
-    ReportObject o;
-    o.geometry = geometry;
-    o.text = std::move(content);
-    return o;
-}
-
-ReportBand band(ReportBand::Type type, double height, QList<ReportObject> objects = {})
-{
-    ReportBand b;
-    b.type = type;
-    b.height = height;
-    b.objects = std::move(objects);
-    if (type == ReportBand::Type::MasterData)
-        b.dataSet = kCust;
-    return b;
-}
 
 // A 100 mm wide printable area: title (one text) and master data (two texts), stored out of order
 // to see that the designer keeps bands in printing order.
@@ -61,10 +45,11 @@ ReportTemplate sample()
     t.page.customWidth = 120;
     t.page.customHeight = 150;
     t.page.leftMargin = t.page.topMargin = t.page.rightMargin = t.page.bottomMargin = 10;
-    t.bands << band(ReportBand::Type::MasterData, 10,
-                    {text({0, 0, 40, 6}, QStringLiteral("[客户记录.\"客户名称\"]")),
-                     text({50, 0, 40, 6}, QStringLiteral("[客户记录.\"客户编码\"]"))})
-            << band(ReportBand::Type::ReportTitle, 20, {text({10, 5, 60, 10}, QStringLiteral("客户名单"))});
+    t.bands << makeBand(ReportBand::Type::MasterData, 10,
+                        {textObject({0, 0, 40, 6}, QStringLiteral("[客户记录.\"客户名称\"]")),
+                         textObject({50, 0, 40, 6}, QStringLiteral("[客户记录.\"客户编码\"]"))})
+            << makeBand(ReportBand::Type::ReportTitle, 20,
+                        {textObject({10, 5, 60, 10}, QStringLiteral("客户名单"))});
     return t;
 }
 

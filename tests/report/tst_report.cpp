@@ -7,6 +7,7 @@
 #include "report/templatefile.h"
 #include "report/textexpander.h"
 #include "support/testdatabase.h"
+#include "templatebuilders.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,6 +20,8 @@
 #include <QtTest>
 
 using namespace zu;
+using zu::test::makeBand;
+using zu::test::textObject;
 
 namespace {
 
@@ -27,25 +30,6 @@ const QString kCust = QStringLiteral("客户记录");
 QString f(const char* field)
 {
     return QStringLiteral("[客户记录.\"%1\"]").arg(QString::fromUtf8(field));
-}
-
-ReportObject textObject(QRectF geometry, QString text)
-{
-    ReportObject o;
-    o.geometry = geometry;
-    o.text = std::move(text);
-    return o;
-}
-
-ReportBand makeBand(ReportBand::Type type, double height, QList<ReportObject> objects = {})
-{
-    ReportBand b;
-    b.type = type;
-    b.height = height;
-    b.objects = std::move(objects);
-    if (type == ReportBand::Type::MasterData)
-        b.dataSet = kCust;
-    return b;
 }
 
 // A page whose area inside the margins is 100 x 100 mm.
