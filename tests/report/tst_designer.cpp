@@ -498,7 +498,11 @@ void TestDesigner::propertyPanelEditsAndUndo()
     Window w;
     open(w);
     DesignerModel& model = w.designer->model();
-    model.select({0, 0});
+    // A double click on a text puts the cursor in its text box.
+    w.designer->activateWindow();
+    QTest::mouseDClick(w.canvas->viewport(), Qt::LeftButton, {}, at(w.canvas, 0, QPointF(40, 10)));
+    QCOMPARE(model.selection(), (DesignSelection{0, 0}));
+    QTRY_VERIFY(control<QPlainTextEdit>(w.designer.get(), "edtText")->hasFocus());
     auto* stack = control<QStackedWidget>(w.designer.get(), "stkProperties");
     QCOMPARE(stack->currentWidget()->objectName(), QStringLiteral("pageObject"));
     auto* edit = control<QPlainTextEdit>(w.designer.get(), "edtText");

@@ -151,6 +151,14 @@ void DesignCanvas::mouseMoveEvent(QMouseEvent* event)
     emit pointerMoved(canvasPoint(event->position().toPoint()));
 }
 
+void DesignCanvas::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QGraphicsView::mouseDoubleClickEvent(event);
+    const ReportObject* object = m_model ? m_model->selectedObject() : nullptr;
+    if (object && object->kind == ReportObject::Kind::Text)
+        emit textEditRequested();
+}
+
 void DesignCanvas::dragEnterEvent(QDragEnterEvent* event)
 {
     if (event->mimeData()->hasFormat(fieldMimeType()))

@@ -105,6 +105,10 @@ ReportDesigner::ReportDesigner(ReportDocument& document, ReportDataSource* sourc
     connect(&m_model->undoStack(), &QUndoStack::cleanChanged, this, &ReportDesigner::updateTitle);
     connect(ui->lstFields, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem* item) { guarded(this, [&] { insertFromList(item); }); });
+    connect(ui->canvas, &DesignCanvas::textEditRequested, this, [this] {
+        ui->edtText->setFocus();
+        ui->edtText->selectAll();
+    });
     connect(ui->canvas, &DesignCanvas::pointerMoved, this, [this](QPointF mm) {
         ui->lblStatus->setText(
             QStringLiteral("位置：%1 mm, %2 mm").arg(mm.x(), 0, 'f', 1).arg(mm.y(), 0, 'f', 1));
