@@ -98,6 +98,18 @@ if [ -n "${ZU_SHOT_DESIGNER:-}" ]; then
     xdotool mousemove ${ZU_SHOT_DESIGNER_CLICK} click 1
     sleep 0.8
   fi
+  # Drag a field from the list into a band: "x1 y1 x2 y2".
+  if [ -n "${ZU_SHOT_DESIGNER_DRAG:-}" ]; then
+    read -r x1 y1 x2 y2 <<<"${ZU_SHOT_DESIGNER_DRAG}"
+    xdotool mousemove "$x1" "$y1" mousedown 1
+    sleep 0.3
+    xdotool mousemove $((x1 + 20)) $((y1 + 5))
+    sleep 0.3
+    xdotool mousemove "$x2" "$y2"
+    sleep 0.3
+    xdotool mousemove $((x2 + 2)) $((y2 + 1)) mouseup 1
+    sleep 0.8
+  fi
   import -window root "${ZU_SHOT_DESIGNER}"
   echo "${ZU_SHOT_DESIGNER}"
 fi
