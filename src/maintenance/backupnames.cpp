@@ -4,6 +4,8 @@
 #include "data/inifile.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 namespace zu {
 
@@ -55,6 +57,18 @@ QStringList backupFiles(const QString& folder, const QString& extension)
     dir.setFilter(QDir::Files);
     dir.setSorting(QDir::Name | QDir::IgnoreCase);
     return dir.entryList();
+}
+
+void putBackupInPlace(const QString& partial, const QString& target)
+{
+    if (QFileInfo::exists(target) && !QFile::remove(target)) {
+        QFile::remove(partial);
+        throw CommandError(QStringLiteral("无法替换文件 %1").arg(target));
+    }
+    if (!QFile::rename(partial, target)) {
+        QFile::remove(partial);
+        throw CommandError(QStringLiteral("无法写入文件 %1").arg(target));
+    }
 }
 
 } // namespace zu

@@ -28,6 +28,10 @@ QString backupFolder(const IniFile& ini, const QString& homeDir);
 // Remembers a folder the user picked as the backup folder.
 void rememberBackupFolder(IniFile& ini, const QString& folder);
 
+// Moves a finished backup, written under the name `partial`, to `target`, replacing what is
+// there; on failure `partial` is removed and CommandError names the target.
+void putBackupInPlace(const QString& partial, const QString& target);
+
 // The names of the files in `folder` whose name ends in `extension` (letter case ignored),
 // sorted by name.
 QStringList backupFiles(const QString& folder, const QString& extension);

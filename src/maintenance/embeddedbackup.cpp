@@ -1,5 +1,6 @@
 #include "embeddedbackup.h"
 
+#include "backupnames.h"
 #include "data/connection.h"
 #include "data/errors.h"
 #include "data/query.h"
@@ -63,7 +64,8 @@ void copyEmbeddedDatabase(Connection& connection, const QString& target)
     {
         QTemporaryFile reserve(info.absolutePath() + QStringLiteral("/.zu-backup-XXXXXX"));
         if (!reserve.open())
-            throw CommandError(QStringLiteral("无法写入文件夹 %1：%2").arg(info.absolutePath(), reserve.errorString()));
+            throw CommandError(
+                QStringLiteral("无法写入文件夹 %1：%2").arg(info.absolutePath(), reserve.errorString()));
         partial = reserve.fileName();
     }
     QFile::remove(partial);
@@ -73,14 +75,7 @@ void copyEmbeddedDatabase(Connection& connection, const QString& target)
         QFile::remove(partial);
         throw;
     }
-    if (QFileInfo::exists(target) && !QFile::remove(target)) {
-        QFile::remove(partial);
-        throw CommandError(QStringLiteral("无法替换文件 %1").arg(target));
-    }
-    if (!QFile::rename(partial, target)) {
-        QFile::remove(partial);
-        throw CommandError(QStringLiteral("无法写入文件 %1").arg(target));
-    }
+    putBackupInPlace(partial, target);
 }
 
 QString embeddedDatabaseFault(const QString& file)

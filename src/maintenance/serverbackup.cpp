@@ -1,15 +1,16 @@
 #include "serverbackup.h"
 
+#include "backupnames.h"
 #include "data/connection.h"
 #include "data/errors.h"
 
+#include <algorithm>
 #include <QCollator>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
-#include <algorithm>
 
 namespace zu {
 
@@ -18,7 +19,8 @@ QString pgDumpProgram()
     const QString onPath = QStandardPaths::findExecutable(QStringLiteral("pg_dump"));
     if (!onPath.isEmpty())
         return onPath;
-    QStringList versions = QDir(QStringLiteral("/usr/lib/postgresql")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    QStringList versions =
+        QDir(QStringLiteral("/usr/lib/postgresql")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     QCollator numeric;
     numeric.setNumericMode(true);
     std::sort(versions.begin(), versions.end(), numeric);
@@ -68,14 +70,7 @@ void dumpServerDatabase(const ConnectionSettings& settings, const QString& datab
         QFile::remove(partial);
         throw CommandError(errors.isEmpty() ? QStringLiteral("pg_dump 异常结束") : errors);
     }
-    if (QFileInfo::exists(target) && !QFile::remove(target)) {
-        QFile::remove(partial);
-        throw CommandError(QStringLiteral("无法替换文件 %1").arg(target));
-    }
-    if (!QFile::rename(partial, target)) {
-        QFile::remove(partial);
-        throw CommandError(QStringLiteral("无法写入文件 %1").arg(target));
-    }
+    putBackupInPlace(partial, target);
 }
 
 } // namespace zu

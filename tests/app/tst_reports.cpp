@@ -6,6 +6,7 @@
 #include "report/designer/designermodel.h"
 #include "report/designer/reportdesigner.h"
 #include "report/templatefile.h"
+#include "support/pdftext.h"
 #include "support/scripteddialogs.h"
 #include "support/testdatabase.h"
 #include "support/uitest.h"
@@ -13,15 +14,14 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
-#include <QPrinter>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QtTest>
 
 using namespace zu;
+using zu::test::printPreviewToText;
 using zu::test::ScriptedDialogs;
 using zu::test::whenModal;
 
@@ -34,20 +34,6 @@ void installTemplates(const zu::test::TestHome& home)
     QDir().mkpath(home.file(QStringLiteral("Reports")));
     for (const QString& name : shipped.entryList({QStringLiteral("*.fr3")}, QDir::Files))
         QFile::copy(shipped.filePath(name), home.file(QStringLiteral("Reports/") + name));
-}
-
-// Prints what the preview shows into a PDF and returns its text (pdftotext), pages joined.
-QString printPreviewToText(QPrintPreviewDialog* preview, const QString& pdf)
-{
-    QPrinter* printer = preview->printer();
-    printer->setOutputFormat(QPrinter::PdfFormat);
-    printer->setOutputFileName(pdf);
-    preview->findChild<QPrintPreviewWidget*>()->print();
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-    if (!p.waitForFinished(30000) || p.exitCode() != 0)
-        return QStringLiteral("<pdftotext failed>");
-    return QString::fromUtf8(p.readAllStandardOutput());
 }
 
 void addCustomer(zu::test::TestDatabase& db, const QString& name, const QString& code,

@@ -6,13 +6,13 @@
 #include "report/reportrenderer.h"
 #include "report/templatefile.h"
 #include "report/textexpander.h"
+#include "support/pdftext.h"
 #include "support/testdatabase.h"
 #include "templatebuilders.h"
 
 #include <QDir>
 #include <QFile>
 #include <QPdfWriter>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
 #include <QStandardPaths>
@@ -21,6 +21,7 @@
 
 using namespace zu;
 using zu::test::makeBand;
+using zu::test::pdfPages;
 using zu::test::textObject;
 
 namespace {
@@ -88,19 +89,6 @@ QList<int> recordsOn(const QList<PlacedBand>& page)
             records << b.record;
     }
     return records;
-}
-
-// The text of a PDF, one entry per page.
-QStringList pdfPages(const QString& path)
-{
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
-    if (!p.waitForFinished(30000) || p.exitCode() != 0)
-        return {};
-    QStringList pages = QString::fromUtf8(p.readAllStandardOutput()).split(u'\f');
-    if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
-        pages.removeLast();
-    return pages;
 }
 
 // pdftotext drops the blanks between Chinese characters and digits: texts are compared without

@@ -2,15 +2,10 @@
 
 #include "data/datamodule.h"
 #include "data/errors.h"
-#include "data/guard.h"
 #include "report/customerrecords.h"
+#include "report/designer/printpreview.h"
 #include "report/designer/reportdesigner.h"
 #include "report/reportdocument.h"
-#include "report/reportrenderer.h"
-
-#include <QPrinter>
-#include <QPrintPreviewDialog>
-#include <QScreen>
 
 namespace zu {
 
@@ -20,15 +15,6 @@ QString reportTemplatePath(const QString& fileName)
 }
 
 namespace {
-
-// Reports want all the room there is; without a window manager to maximise them, they take the
-// screen's free area themselves.
-void fillScreen(QWidget& window)
-{
-    if (const QScreen* screen = window.screen())
-        window.setGeometry(screen->availableGeometry());
-    window.setWindowState(Qt::WindowMaximized);
-}
 
 // What every report command starts from: its own template, freshly loaded, and the customer list.
 struct ReportCommand
@@ -59,21 +45,7 @@ struct ReportCommand
 void previewReport(QWidget* parent, const QString& fileName)
 {
     ReportCommand command(fileName);
-
-    QPrinter printer(QPrinter::HighResolution);
-    QPrintPreviewDialog preview(&printer, parent);
-    preview.setWindowTitle(QStringLiteral("打印预览 - ") + fileName);
-    fillScreen(preview);
-    // Each request paints the pages anew, so an earlier run's pages are never shown.
-    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [&](QPrinter* target) {
-        guarded(&preview, [&] {
-            ReportRenderer renderer(command.document.report(), command.records, command.environment);
-            QString failure;
-            if (!renderer.render(*target, &failure))
-                throw CommandError(failure);
-        });
-    });
-    preview.exec();
+    showPrintPreview(parent, fileName, command.document.report(), command.records, command.environment);
 }
 
 void designReport(QWidget* parent, const QString& fileName)

@@ -53,16 +53,6 @@ void DesignCanvas::applyZoom()
     setTransform(QTransform::fromScale(pixelsPerMm, pixelsPerMm));
 }
 
-QPointF DesignCanvas::canvasPoint(QPoint viewportPoint) const
-{
-    return mapToScene(viewportPoint);
-}
-
-QPoint DesignCanvas::viewportPoint(QPointF canvasPoint) const
-{
-    return mapFromScene(canvasPoint);
-}
-
 void DesignCanvas::scheduleRebuild()
 {
     if (m_rebuildPending)
@@ -148,7 +138,7 @@ void DesignCanvas::mousePressEvent(QMouseEvent* event)
 void DesignCanvas::mouseMoveEvent(QMouseEvent* event)
 {
     QGraphicsView::mouseMoveEvent(event);
-    emit pointerMoved(canvasPoint(event->position().toPoint()));
+    emit pointerMoved(mapToScene(event->position().toPoint()));
 }
 
 void DesignCanvas::mouseDoubleClickEvent(QMouseEvent* event)
@@ -169,7 +159,7 @@ void DesignCanvas::dragEnterEvent(QDragEnterEvent* event)
 
 void DesignCanvas::dragMoveEvent(QDragMoveEvent* event)
 {
-    const bool onBand = m_layout.bandAt(canvasPoint(event->position().toPoint())) >= 0;
+    const bool onBand = m_layout.bandAt(mapToScene(event->position().toPoint())) >= 0;
     if (event->mimeData()->hasFormat(fieldMimeType()) && onBand)
         event->acceptProposedAction();
     else
@@ -178,7 +168,7 @@ void DesignCanvas::dragMoveEvent(QDragMoveEvent* event)
 
 void DesignCanvas::dropEvent(QDropEvent* event)
 {
-    const QPointF point = canvasPoint(event->position().toPoint());
+    const QPointF point = mapToScene(event->position().toPoint());
     const int band = m_layout.bandAt(point);
     const BandPlacement* placement = m_layout.placement(band);
     if (!m_model || !placement || !event->mimeData()->hasFormat(fieldMimeType())) {

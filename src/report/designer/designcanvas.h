@@ -25,10 +25,7 @@ public:
     double zoom() const { return m_zoom; }
     void setZoom(double zoom);
 
-    // Where a point of the viewport lies on the canvas, in mm (for the tests and the status line).
-    QPointF canvasPoint(QPoint viewportPoint) const;
-    // The viewport point of a canvas point in mm.
-    QPoint viewportPoint(QPointF canvasPoint) const;
+    // The canvas's scene coordinates are mm (mapToScene, mapFromScene).
     const DesignLayout& layout() const { return m_layout; }
 
     // The mime type of a dragged field: the text a new object shows, e.g. [客户记录."客户名称"].

@@ -1,6 +1,7 @@
 #include "reportdesigner.h"
 
 #include "designermodel.h"
+#include "printpreview.h"
 #include "ui_reportdesigner.h"
 
 #include "data/dialogs.h"
@@ -8,12 +9,9 @@
 #include "data/guard.h"
 #include "report/reportdatasource.h"
 #include "report/reportdocument.h"
-#include "report/reportrenderer.h"
 
 #include <QFileInfo>
 #include <QMenu>
-#include <QPrinter>
-#include <QPrintPreviewDialog>
 #include <QSignalBlocker>
 
 namespace zu {
@@ -164,24 +162,18 @@ void ReportDesigner::setUpActions()
 
 void ReportDesigner::setUpProperties()
 {
-    auto page = [this](const char* property) {
-        return [this, property] {
-            if (!m_loading)
-                guarded(this, [&] { applyPage(QString::fromLatin1(property)); });
+    // The boxes are filled with their signals blocked (loadProperties), so what reaches these is
+    // the user's input.
+    auto applying = [this](void (ReportDesigner::*apply)(const QString&)) {
+        return [this, apply](const char* property) {
+            return [this, apply, property] {
+                guarded(this, [&] { (this->*apply)(QString::fromLatin1(property)); });
+            };
         };
     };
-    auto band = [this](const char* property) {
-        return [this, property] {
-            if (!m_loading)
-                guarded(this, [&] { applyBand(QString::fromLatin1(property)); });
-        };
-    };
-    auto object = [this](const char* property) {
-        return [this, property] {
-            if (!m_loading)
-                guarded(this, [&] { applyObject(QString::fromLatin1(property)); });
-        };
-    };
+    const auto page = applying(&ReportDesigner::applyPage);
+    const auto band = applying(&ReportDesigner::applyBand);
+    const auto object = applying(&ReportDesigner::applyObject);
     using Spin = QDoubleSpinBox;
     connect(ui->cmbPageSize, &QComboBox::currentIndexChanged, this, page("size"));
     connect(ui->cmbOrientation, &QComboBox::currentIndexChanged, this, page("orientation"));
@@ -217,7 +209,6 @@ void ReportDesigner::setUpProperties()
 
 void ReportDesigner::loadProperties()
 {
-    m_loading = true;
     const DesignSelection s = m_model->selection();
     if (s.isObject())
         loadObject();
@@ -225,7 +216,6 @@ void ReportDesigner::loadProperties()
         loadBand();
     else
         loadPage();
-    m_loading = false;
 }
 
 void ReportDesigner::loadPage()
@@ -459,18 +449,7 @@ void ReportDesigner::preview()
     if (!m_source)
         throw CommandError(QStringLiteral("没有可预览的数据"));
     const ReportTemplate report = m_model->report();
-    QPrinter printer(QPrinter::HighResolution);
-    QPrintPreviewDialog dialog(&printer, this);
-    dialog.setWindowTitle(QStringLiteral("打印预览 - ") + QFileInfo(m_document.fileName()).fileName());
-    connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter* target) {
-        guarded(&dialog, [&] {
-            ReportRenderer renderer(report, *m_source, m_environment);
-            QString failure;
-            if (!renderer.render(*target, &failure))
-                throw CommandError(failure);
-        });
-    });
-    dialog.exec();
+    showPrintPreview(this, QFileInfo(m_document.fileName()).fileName(), report, *m_source, m_environment);
 }
 
 } // namespace zu

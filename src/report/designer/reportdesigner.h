@@ -60,7 +60,6 @@ private:
     ReportDataSource* m_source;
     ReportEnvironment m_environment;
     DesignerModel* m_model;
-    bool m_loading = false;
 };
 
 } // namespace zu
