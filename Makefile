@@ -6,7 +6,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 HOME_DIR := $(BUILD_DIR)/bin
 
-.PHONY: all deps configure build run test bench clean
+.PHONY: all deps configure build run test bench format format-check clean
 
 all: build
 
@@ -25,6 +25,13 @@ run: build
 
 test: build
 	@cd $(BUILD_DIR) && ZU_REQUIRE_PG=1 ../scripts/with-test-postgres.sh ctest --output-on-failure -j 2
+
+# Formats every C++ file of the tree with the root .clang-format; format-check fails on a deviation.
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+format-check:
+	@bash scripts/check-format.sh
 
 bench: build
 	@$(BUILD_DIR)/bench/zu-bench

@@ -10,6 +10,7 @@
 #include "data/datamodule.h"
 #include "data/schemainstaller.h"
 
+#include <cstdio>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -17,7 +18,6 @@
 #include <QRandomGenerator>
 #include <QSqlQuery>
 #include <QTemporaryDir>
-#include <cstdio>
 
 using namespace zu;
 
@@ -65,8 +65,9 @@ int main(int argc, char* argv[])
 
     std::printf("customers in list:              %d\n", n);
     std::printf("open customer list:             %.1f ms (target < 500 ms)\n", openMs);
-    std::printf("detail re-query (3 lists):      mean %.2f ms, max %.2f ms over %d customers (target < 20 ms)\n",
-                detailTotal / probes, detailMax, probes);
+    std::printf(
+        "detail re-query (3 lists):      mean %.2f ms, max %.2f ms over %d customers (target < 20 ms)\n",
+        detailTotal / probes, detailMax, probes);
     std::printf("read every row once:            %.1f ms\n", walkMs);
     std::printf("resident memory:                %.1f MB (%.1f MB before the data module; target < 150 MB)\n",
                 after / 1024.0, before / 1024.0);

@@ -5,10 +5,10 @@
 //
 // The database is built in a temporary program folder (or DIR, kept afterwards and reused).
 
+#include "benchdata.h"
 #include "columns/gridcolumns.h"
 #include "columns/gridmodel.h"
 #include "columns/listgrid.h"
-#include "benchdata.h"
 #include "data/apphome.h"
 #include "data/datamodule.h"
 #include "data/schemainstaller.h"
@@ -29,8 +29,6 @@
 using namespace zu;
 
 namespace {
-
-
 
 // Counts the paints of a widget.
 class PaintCounter final : public QObject

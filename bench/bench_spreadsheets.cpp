@@ -3,7 +3,8 @@
 //    ExportGridToXls to .xls (in as many worksheets as it needs) and to .xlsx;
 //  - a worksheet of customers imported through TfrmImport, each row in its own transaction.
 //
-//   QT_QPA_PLATFORM=offscreen zu-bench-spreadsheets [--customers N] [--import-rows M] [--keep DIR] [--phases] [--xls-only]
+//   QT_QPA_PLATFORM=offscreen zu-bench-spreadsheets [--customers N] [--import-rows M] [--keep DIR] [--phases]
+//   [--xls-only]
 
 #include "benchdata.h"
 
@@ -38,7 +39,8 @@ public:
     QStringList messages;
 
     QMessageBox::StandardButton message(QWidget*, const QString&, const QString& text, QMessageBox::Icon,
-                                        QMessageBox::StandardButtons buttons, QMessageBox::StandardButton) override
+                                        QMessageBox::StandardButtons buttons,
+                                        QMessageBox::StandardButton) override
     {
         messages << text;
         return buttons.testFlag(QMessageBox::Cancel) ? QMessageBox::Cancel : QMessageBox::Ok;
@@ -94,17 +96,19 @@ void exportPhases(ListGrid& grid, DataSet& list, const QString& file)
     if (!writer->save(file, &error))
         qFatal("%s", qPrintable(error));
     const double saveMs = t.nsecsElapsed() / 1e6;
-    std::printf("  %s: rows read through the data set's pages %.0f ms (%lld values); sheet built %.0f ms; encoded and saved %.0f ms\n",
+    std::printf("  %s: rows read through the data set's pages %.0f ms (%lld values); sheet built %.0f ms; "
+                "encoded and saved %.0f ms\n",
                 qPrintable(QFileInfo(file).suffix()), readMs, cells, sheetMs, saveMs);
 }
 
 // A worksheet with the titles of the first twelve mapping rows and `rows` customers.
 void writeImportSheet(const QString& file, int rows)
 {
-    const QStringList titles{QStringLiteral("客户名称"), QStringLiteral("客户编码"), QStringLiteral("客户地址"),
-                             QStringLiteral("客户电话"), QStringLiteral("客户手机"), QStringLiteral("客户类别"),
-                             QStringLiteral("机身编码"), QStringLiteral("型号"),     QStringLiteral("数量"),
-                             QStringLiteral("单价"),     QStringLiteral("总金额"),   QStringLiteral("赠品名称A")};
+    const QStringList titles{
+        QStringLiteral("客户名称"), QStringLiteral("客户编码"), QStringLiteral("客户地址"),
+        QStringLiteral("客户电话"), QStringLiteral("客户手机"), QStringLiteral("客户类别"),
+        QStringLiteral("机身编码"), QStringLiteral("型号"),     QStringLiteral("数量"),
+        QStringLiteral("单价"),     QStringLiteral("总金额"),   QStringLiteral("赠品名称A")};
     XlsWriter writer;
     for (int c = 0; c < titles.size(); ++c)
         writer.writeText(0, c, titles[c]);
@@ -145,7 +149,8 @@ int main(int argc, char* argv[])
     QTemporaryDir out;
 
     // Every column of the customer layout shown.
-    module.F().exec(QStringLiteral("update T_FieldShow set show = ? where TableName = ?"), {true, QStringLiteral("T_Cust_show")});
+    module.F().exec(QStringLiteral("update T_FieldShow set show = ? where TableName = ?"),
+                    {true, QStringLiteral("T_Cust_show")});
     DataSet& list = module.qryCustom();
     list.open(QString(), {}, QStringLiteral("CusttityID"));
     ListGrid grid;
@@ -153,7 +158,8 @@ int main(int argc, char* argv[])
     const long before = bench::residentKiB();
     const QString xls = out.filePath(QStringLiteral("customers.xls"));
     const double xlsMs = exportList(dialogs, grid, list, xls);
-    std::printf("export .xls:  %d customers x %d columns in %.0f ms, %.0f ms processor time (%.1f MB file in %d worksheets, resident +%ld MB)\n",
+    std::printf("export .xls:  %d customers x %d columns in %.0f ms, %.0f ms processor time (%.1f MB file in "
+                "%d worksheets, resident +%ld MB)\n",
                 list.recordCount(), grid.columnCount(), xlsMs, g_lastCpuMs, QFileInfo(xls).size() / 1e6,
                 (list.recordCount() + 2 + XlsWriter::kMaxRows - 2) / (XlsWriter::kMaxRows - 1),
                 (bench::residentKiB() - before) / 1024);
@@ -184,7 +190,8 @@ int main(int argc, char* argv[])
     const double cpu = cpuMs();
     window.findChild<QPushButton*>(QStringLiteral("Btn_Start"))->click();
     const double importMs = t.nsecsElapsed() / 1e6;
-    std::printf("import: worksheet of %d rows read and paired in %.0f ms; imported in %.0f ms, %.0f ms processor time (%.2f ms a row)\n",
+    std::printf("import: worksheet of %d rows read and paired in %.0f ms; imported in %.0f ms, %.0f ms "
+                "processor time (%.2f ms a row)\n",
                 importRows, openMs, importMs, cpuMs() - cpu, importMs / qMax(1, importRows));
     std::printf("        %s\n", qPrintable(dialogs.messages.value(0)));
     module.F().exec(QStringLiteral("delete from T_Cust where IDCode like ?"), {QStringLiteral("IMP%")});

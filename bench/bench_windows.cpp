@@ -14,6 +14,7 @@
 #include "journals/journallist.h"
 #include "journals/tfrmjournalqry.h"
 
+#include <cstdio>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -23,7 +24,6 @@
 #include <QMdiArea>
 #include <QPushButton>
 #include <QTreeWidget>
-#include <cstdio>
 
 using namespace zu;
 
@@ -38,8 +38,7 @@ double timed(const std::function<void()>& step)
     return t.nsecsElapsed() / 1e6;
 }
 
-template <typename T>
-T* control(QObject* window, const char* name)
+template <typename T> T* control(QObject* window, const char* name)
 {
     T* c = window->findChild<T*>(QString::fromLatin1(name));
     if (!c)
@@ -60,9 +59,10 @@ int main(int argc, char* argv[])
     TfrmData module(home.path());
     if (!module.ConnectOK())
         qFatal("cannot connect");
-    module.F().exec(QStringLiteral("insert into T_Dict_cate (name, code, tableName) select ?, ?, ? where not exists "
-                                   "(select 1 from T_Dict_cate where code = ?)"),
-                    {QStringLiteral("空调"), QStringLiteral("0105"), QStringLiteral("用户类别"), QStringLiteral("0105")});
+    module.F().exec(
+        QStringLiteral("insert into T_Dict_cate (name, code, tableName) select ?, ?, ? where not exists "
+                       "(select 1 from T_Dict_cate where code = ?)"),
+        {QStringLiteral("空调"), QStringLiteral("0105"), QStringLiteral("用户类别"), QStringLiteral("0105")});
 
     QMdiArea area;
     area.resize(1280, 800);

@@ -4,6 +4,7 @@
 #include "data/connection.h"
 #include "data/schemainstaller.h"
 
+#include <cstdio>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -11,7 +12,6 @@
 #include <QRandomGenerator>
 #include <QSqlQuery>
 #include <QTemporaryDir>
-#include <cstdio>
 
 namespace zu::bench {
 
@@ -21,22 +21,39 @@ void fill(Connection& c, int customers, int servicesPerCustomer)
 {
     TransactionGuard tx(c);
     QSqlQuery q(c.database());
-    q.prepare(QStringLiteral(
-        "insert into T_Cust (CustName, IDCode, Address, Phone, Mobile, classCode, GoodsCode, Goodsunit, Number, Price, "
-        "Money, gathering, Emptionaddress, EmptionDate, Install, BusinessMen, Remark, CharA, intA, remind, exeMen, "
-        "TypeCode) values (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"));
+    q.prepare(QStringLiteral("insert into T_Cust (CustName, IDCode, Address, Phone, Mobile, classCode, "
+                             "GoodsCode, Goodsunit, Number, Price, "
+                             "Money, gathering, Emptionaddress, EmptionDate, Install, BusinessMen, Remark, "
+                             "CharA, intA, remind, exeMen, "
+                             "TypeCode) values (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"));
     auto* rng = QRandomGenerator::global();
     for (int i = 0; i < customers; ++i) {
         const QString n = QString::number(i);
         const QVariantList values{
-            QStringLiteral("客户") + n, QStringLiteral("KH") + n, QStringLiteral("北京市朝阳区建国路 %1 号").arg(i),
-            QStringLiteral("010-6%1").arg(i, 7, 10, QLatin1Char('0')), QStringLiteral("139%1").arg(i, 8, 10, QLatin1Char('0')),
-            QStringLiteral("家用电器"), QStringLiteral("SN%1").arg(rng->bounded(1000000)), QStringLiteral("KFR-35GW"),
-            1 + i % 3, 2999.0, 2999.0 * (1 + i % 3), 2999.0, QStringLiteral("总店"),
-            QStringLiteral("2024-%1-%2 00:00:00").arg(1 + i % 12, 2, 10, QLatin1Char('0')).arg(1 + i % 28, 2, 10, QLatin1Char('0')),
-            QStringLiteral("安装一部"), QStringLiteral("业务员%1").arg(i % 20), QStringLiteral("备注 %1").arg(i),
-            QStringLiteral("A"), i, QStringLiteral("2026-12-%1 00:00:00").arg(1 + i % 28, 2, 10, QLatin1Char('0')),
-            QStringLiteral("Admin"), QStringLiteral("01%1").arg(1 + i % 9, 2, 10, QLatin1Char('0'))};
+            QStringLiteral("客户") + n,
+            QStringLiteral("KH") + n,
+            QStringLiteral("北京市朝阳区建国路 %1 号").arg(i),
+            QStringLiteral("010-6%1").arg(i, 7, 10, QLatin1Char('0')),
+            QStringLiteral("139%1").arg(i, 8, 10, QLatin1Char('0')),
+            QStringLiteral("家用电器"),
+            QStringLiteral("SN%1").arg(rng->bounded(1000000)),
+            QStringLiteral("KFR-35GW"),
+            1 + i % 3,
+            2999.0,
+            2999.0 * (1 + i % 3),
+            2999.0,
+            QStringLiteral("总店"),
+            QStringLiteral("2024-%1-%2 00:00:00")
+                .arg(1 + i % 12, 2, 10, QLatin1Char('0'))
+                .arg(1 + i % 28, 2, 10, QLatin1Char('0')),
+            QStringLiteral("安装一部"),
+            QStringLiteral("业务员%1").arg(i % 20),
+            QStringLiteral("备注 %1").arg(i),
+            QStringLiteral("A"),
+            i,
+            QStringLiteral("2026-12-%1 00:00:00").arg(1 + i % 28, 2, 10, QLatin1Char('0')),
+            QStringLiteral("Admin"),
+            QStringLiteral("01%1").arg(1 + i % 9, 2, 10, QLatin1Char('0'))};
         for (int v = 0; v < values.size(); ++v)
             q.bindValue(v, values[v]);
         if (!q.exec())
@@ -48,13 +65,15 @@ void fill(Connection& c, int customers, int servicesPerCustomer)
         const QString dateColumn = service ? QStringLiteral("serviceDate")
                                            : QString::fromLatin1(table).mid(2) + QStringLiteral("Date");
         QSqlQuery j(c.database());
-        j.prepare(QStringLiteral("insert into %1 (CustCode, CustName, %2) values (?, ?, ?)").arg(QLatin1String(table), dateColumn));
+        j.prepare(QStringLiteral("insert into %1 (CustCode, CustName, %2) values (?, ?, ?)")
+                      .arg(QLatin1String(table), dateColumn));
         const int rows = customers * (service ? servicesPerCustomer : 1);
         for (int i = 0; i < rows; ++i) {
             const int owner = static_cast<int>(rng->bounded(customers));
             j.bindValue(0, QStringLiteral("KH%1").arg(owner));
             j.bindValue(1, QStringLiteral("客户%1").arg(owner));
-            j.bindValue(2, today.addDays(-static_cast<int>(rng->bounded(3 * 365))).toString(QStringLiteral("yyyy-MM-dd 00:00:00")));
+            j.bindValue(2, today.addDays(-static_cast<int>(rng->bounded(3 * 365)))
+                               .toString(QStringLiteral("yyyy-MM-dd 00:00:00")));
             if (!j.exec())
                 qFatal("insert failed");
         }

@@ -2,8 +2,8 @@
 
 #include "data/apphome.h"
 
-#include <QApplication>
 #include <cstdio>
+#include <QApplication>
 
 int main(int argc, char* argv[])
 {

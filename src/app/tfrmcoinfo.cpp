@@ -22,7 +22,7 @@ TfrmCoInFo::~TfrmCoInFo() = default;
 
 QList<QPair<QLineEdit*, QString>> TfrmCoInFo::fields() const
 {
-    return {{ui->edtCoName, QStringLiteral("CoName")}, {ui->edtContact, QStringLiteral("Contact")},
+    return {{ui->edtCoName, QStringLiteral("CoName")},   {ui->edtContact, QStringLiteral("Contact")},
             {ui->edtAddress, QStringLiteral("Address")}, {ui->edtPhone, QStringLiteral("Phone")},
             {ui->edtFax, QStringLiteral("Fax")},         {ui->edtEmail, QStringLiteral("Email")}};
 }
@@ -57,14 +57,18 @@ void TfrmCoInFo::btnPostClick()
     }
     if (key.isValid()) {
         values << key;
-        ExecSql(f, QStringLiteral("update t_SoftInfo set %1 = ? where id = ?").arg(columns.join(QStringLiteral(" = ?, "))),
+        ExecSql(f,
+                QStringLiteral("update t_SoftInfo set %1 = ? where id = ?")
+                    .arg(columns.join(QStringLiteral(" = ?, "))),
                 values);
     } else {
-        ExecSql(f, QStringLiteral("insert into t_SoftInfo (%1) values (?, ?, ?, ?, ?, ?)").arg(columns.join(QLatin1Char(','))),
+        ExecSql(f,
+                QStringLiteral("insert into t_SoftInfo (%1) values (?, ?, ?, ?, ?, ?)")
+                    .arg(columns.join(QLatin1Char(','))),
                 values);
     }
-    dialogs().message(this, QStringLiteral("提示"), QStringLiteral("设置成功！"), QMessageBox::Question, QMessageBox::Ok,
-                      QMessageBox::Ok);
+    dialogs().message(this, QStringLiteral("提示"), QStringLiteral("设置成功！"), QMessageBox::Question,
+                      QMessageBox::Ok, QMessageBox::Ok);
 }
 
 } // namespace zu

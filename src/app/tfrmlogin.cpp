@@ -34,7 +34,8 @@ void TfrmLogin::FormCreate()
     setWindowTitle(QStringLiteral("登录"));
     ui->Edit_Pass->clear();
     Query users(zu::data().conn());
-    OpenSql(users, QStringLiteral("select * from t_user where type = ? order by id"), {QStringLiteral("用户")});
+    OpenSql(users, QStringLiteral("select * from t_user where type = ? order by id"),
+            {QStringLiteral("用户")});
     ui->Combo_User->clear();
     for (; !users.eof(); users.next())
         ui->Combo_User->addItem(users.value(1).toString());
@@ -48,14 +49,16 @@ void TfrmLogin::showEvent(QShowEvent* event)
 
 void TfrmLogin::FormShow()
 {
-    const int position = zu::data().ConfigIni().readInteger(QStringLiteral("login"), QStringLiteral("Username"), 1);
+    const int position =
+        zu::data().ConfigIni().readInteger(QStringLiteral("login"), QStringLiteral("Username"), 1);
     ui->Combo_User->setCurrentIndex(position >= 0 && position < ui->Combo_User->count() ? position : -1);
     ui->Edit_Pass->setFocus();
 }
 
 void TfrmLogin::warn(const QString& text)
 {
-    dialogs().message(this, QStringLiteral("警告"), text, QMessageBox::Critical, QMessageBox::Ok, QMessageBox::Ok);
+    dialogs().message(this, QStringLiteral("警告"), text, QMessageBox::Critical, QMessageBox::Ok,
+                      QMessageBox::Ok);
 }
 
 void TfrmLogin::Btn_okClick()
@@ -64,7 +67,8 @@ void TfrmLogin::Btn_okClick()
     const QString userName = ui->Combo_User->currentIndex() >= 0 ? ui->Combo_User->currentText() : QString();
     Query user(d.conn());
     OpenSql(user, QStringLiteral("select * from t_user where username = ?"), {userName});
-    d.ConfigIni().writeInteger(QStringLiteral("login"), QStringLiteral("Username"), ui->Combo_User->currentIndex());
+    d.ConfigIni().writeInteger(QStringLiteral("login"), QStringLiteral("Username"),
+                               ui->Combo_User->currentIndex());
     const QVariant key = user.eof() ? QVariant() : user.value(QStringLiteral("id"));
     const QString stored = user.eof() ? QString() : user.asString(QStringLiteral("Password"));
     d.setCurrentUserRights(user.eof() ? QString() : user.asString(QStringLiteral("qxList")));
@@ -89,7 +93,8 @@ void TfrmLogin::Btn_okClick()
     if (check.needsRehash && key.isValid()) {
         // A password kept as plain text by an older release is stored as a hash from now on.
         Query update(d.conn());
-        update.exec(QStringLiteral("update T_user set Password = ? where id = ?"), {hashPassword(typed), key});
+        update.exec(QStringLiteral("update T_user set Password = ? where id = ?"),
+                    {hashPassword(typed), key});
     }
     d.setCurrentUserName(userName);
     m_loginOK = true;

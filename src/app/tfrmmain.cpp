@@ -25,11 +25,11 @@ namespace zu {
 namespace {
 
 const QStringList kActionNames{
-    QStringLiteral("actCustM"),     QStringLiteral("actService"), QStringLiteral("actCall"),
-    QStringLiteral("actcomplain"),  QStringLiteral("actType"),    QStringLiteral("actche"),
-    QStringLiteral("actpopedom"),   QStringLiteral("actpassword"), QStringLiteral("actdatabase"),
-    QStringLiteral("actremind"),    QStringLiteral("actexport"),  QStringLiteral("actCustsheet"),
-    QStringLiteral("actcensus"),    QStringLiteral("actEnvelope"), QStringLiteral("actlabel"),
+    QStringLiteral("actCustM"),    QStringLiteral("actService"),  QStringLiteral("actCall"),
+    QStringLiteral("actcomplain"), QStringLiteral("actType"),     QStringLiteral("actche"),
+    QStringLiteral("actpopedom"),  QStringLiteral("actpassword"), QStringLiteral("actdatabase"),
+    QStringLiteral("actremind"),   QStringLiteral("actexport"),   QStringLiteral("actCustsheet"),
+    QStringLiteral("actcensus"),   QStringLiteral("actEnvelope"), QStringLiteral("actlabel"),
     QStringLiteral("actLead")};
 
 // Commands of their own, not governed by permissions.
@@ -85,10 +85,12 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<U
         ui->StatusBar1->addWidget(panel, i == 1 ? 1 : 0);
     }
 
-    const QStringList toolButtons{QStringLiteral("ToolButton1"), QStringLiteral("ToolButton2"), QStringLiteral("btnConn"),
-                                  QStringLiteral("btnclose"), QStringLiteral("helpTxTButton")};
-    const QStringList toolActions{QStringLiteral("actCustM"), QStringLiteral("actCall"), QStringLiteral("actcomplain"),
-                                  QStringLiteral("actService"), QStringLiteral("helpTxT")};
+    const QStringList toolButtons{QStringLiteral("ToolButton1"), QStringLiteral("ToolButton2"),
+                                  QStringLiteral("btnConn"), QStringLiteral("btnclose"),
+                                  QStringLiteral("helpTxTButton")};
+    const QStringList toolActions{QStringLiteral("actCustM"), QStringLiteral("actCall"),
+                                  QStringLiteral("actcomplain"), QStringLiteral("actService"),
+                                  QStringLiteral("helpTxT")};
     for (int i = 0; i < toolButtons.size(); ++i) {
         if (QWidget* button = ui->ToolBar1->widgetForAction(action(toolActions[i]))) {
             button->setObjectName(toolButtons[i]);
@@ -112,7 +114,8 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<U
     setCommand(QStringLiteral("N41"), [this] { openWebSite(); });
     setCommand(QStringLiteral("N31"), [this] { showModal<TfrmAboutMe>(this, [](TfrmAboutMe&) {}); });
     setCommand(QStringLiteral("N40"), [this] { showModal<TfrmCoInFo>(this, [](TfrmCoInFo&) {}); });
-    setCommand(QStringLiteral("actpassword"), [this] { showModal<TfrmChangePass>(this, [](TfrmChangePass&) {}); });
+    setCommand(QStringLiteral("actpassword"),
+               [this] { showModal<TfrmChangePass>(this, [](TfrmChangePass&) {}); });
     updateEnabling();
 }
 
@@ -144,7 +147,8 @@ void TfrmMain::linkMenuItem(const QString& item, const QString& actionName)
     QAction* target = action(actionName);
     menuItem->setIcon(target->icon());
     connect(menuItem, &QAction::triggered, target, &QAction::trigger);
-    connect(target, &QAction::changed, menuItem, [menuItem, target] { menuItem->setEnabled(target->isEnabled()); });
+    connect(target, &QAction::changed, menuItem,
+            [menuItem, target] { menuItem->setEnabled(target->isEnabled()); });
     menuItem->setEnabled(target->isEnabled());
 }
 
@@ -257,7 +261,8 @@ void TfrmMain::openHelp()
 
 void TfrmMain::openWebSite()
 {
-    const QString site = zu::data().ConfigIni().readString(QStringLiteral("config"), QStringLiteral("WebSite"));
+    const QString site =
+        zu::data().ConfigIni().readString(QStringLiteral("config"), QStringLiteral("WebSite"));
     if (site.trimmed().isEmpty()) {
         dialogs().inform(this, QStringLiteral("提示"),
                          QStringLiteral("尚未设置公司网站地址（Config.ini 的 [config] WebSite）。"));

@@ -1,11 +1,11 @@
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <QHash>
 #include <QMainWindow>
 #include <QPointer>
 #include <QTimer>
-#include <functional>
-#include <memory>
 
 class QLabel;
 class QMdiArea;
@@ -72,8 +72,7 @@ private:
 };
 
 // Opens a modal dialog the way every command does: created, shown, destroyed when it closes.
-template <typename Dialog, typename Setup>
-void showModal(QWidget* owner, Setup&& setup)
+template <typename Dialog, typename Setup> void showModal(QWidget* owner, Setup&& setup)
 {
     Dialog dialog(owner);
     setup(dialog);

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QWidget>
 #include <memory>
+#include <QWidget>
 
 namespace Ui {
 class TfrmSplash;

@@ -63,8 +63,9 @@ void TfrmFieldShow::FormShow()
     for (const auto& [list, shown] : {std::pair{ui->SrcList, false}, std::pair{ui->DstList, true}}) {
         list->clear();
         OpenSql(q,
-                QStringLiteral("select * from t_FieldShow where ") + d.dialect().booleanEquals(QStringLiteral("show"), shown)
-                    + QStringLiteral(" and ") + d.dialect().textEquals(QStringLiteral("TableName")) + QStringLiteral(" order by ID"),
+                QStringLiteral("select * from t_FieldShow where ") +
+                    d.dialect().booleanEquals(QStringLiteral("show"), shown) + QStringLiteral(" and ") +
+                    d.dialect().textEquals(QStringLiteral("TableName")) + QStringLiteral(" order by ID"),
                 {FLayoutName});
         for (; !q.eof(); q.next())
             list->addItem(q.asString(QStringLiteral("Name")));
@@ -123,8 +124,8 @@ void TfrmFieldShow::confirm()
         // All rows or none: a failure leaves the layout as it was.
         TransactionGuard tx(d.conn());
         Query q(d.conn());
-        const QString sql = QStringLiteral("update t_FieldShow set show = ? where Name = ? and ")
-                            + d.dialect().textEquals(QStringLiteral("TableName"));
+        const QString sql = QStringLiteral("update t_FieldShow set show = ? where Name = ? and ") +
+                            d.dialect().textEquals(QStringLiteral("TableName"));
         for (const auto& [names, shown] : {std::pair{hiddenNames(), false}, std::pair{shownNames(), true}})
             for (const QString& name : names)
                 ExecSql(q, sql, {shown, name.trimmed(), FLayoutName});

@@ -29,9 +29,11 @@ TfrmCoustTree::TfrmCoustTree(QWidget* parent) : QDialog(parent), ui(std::make_un
     ui->tvBasic->setSelectionMode(QAbstractItemView::SingleSelection);
 
     auto on = [this](QAbstractButton* b, void (TfrmCoustTree::*slot)()) {
-        connect(b, &QAbstractButton::clicked, this, [this, slot] { guarded(this, [this, slot] { (this->*slot)(); }); });
+        connect(b, &QAbstractButton::clicked, this,
+                [this, slot] { guarded(this, [this, slot] { (this->*slot)(); }); });
     };
-    connect(ui->TB_Add, &QAbstractButton::clicked, this, [this] { guarded(this, [this] { beginAdd(true); }); });
+    connect(ui->TB_Add, &QAbstractButton::clicked, this,
+            [this] { guarded(this, [this] { beginAdd(true); }); });
     on(ui->TB_Edit, &TfrmCoustTree::TB_EditClick);
     on(ui->TB_Del, &TfrmCoustTree::TB_DelClick);
     on(ui->TB_Save, &TfrmCoustTree::TB_SaveClick);
@@ -39,9 +41,12 @@ TfrmCoustTree::TfrmCoustTree(QWidget* parent) : QDialog(parent), ui(std::make_un
     on(ui->tbSelect, &TfrmCoustTree::tbSelectClick);
     on(ui->btnRefresh, &TfrmCoustTree::btnRefreshClick);
     connect(ui->tbExit, &QAbstractButton::clicked, this, &QDialog::reject);
-    connect(ui->tvBasic, &QTreeWidget::itemClicked, this, [this] { guarded(this, [this] { tvBasicClick(); }); });
-    connect(ui->tvBasic, &QTreeWidget::currentItemChanged, this, [this] { guarded(this, [this] { tvBasicClick(); }); });
-    connect(ui->tvBasic, &QTreeWidget::itemDoubleClicked, this, [this] { guarded(this, [this] { treeDoubleClicked(); }); });
+    connect(ui->tvBasic, &QTreeWidget::itemClicked, this,
+            [this] { guarded(this, [this] { tvBasicClick(); }); });
+    connect(ui->tvBasic, &QTreeWidget::currentItemChanged, this,
+            [this] { guarded(this, [this] { tvBasicClick(); }); });
+    connect(ui->tvBasic, &QTreeWidget::itemDoubleClicked, this,
+            [this] { guarded(this, [this] { treeDoubleClicked(); }); });
     connect(ui->N1, &QAction::triggered, this, [this] { guarded(this, [this] { beginAdd(false); }); });
     connect(ui->N2, &QAction::triggered, this, [this] { guarded(this, [this] { beginAdd(true); }); });
     connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
@@ -166,8 +171,9 @@ void TfrmCoustTree::TB_SaveClick()
 void TfrmCoustTree::TB_CancelClick()
 {
     setEditing(false);
-    for (QAbstractButton* b : {static_cast<QAbstractButton*>(ui->tbSelect), static_cast<QAbstractButton*>(ui->btnRefresh),
-                               static_cast<QAbstractButton*>(ui->tbExit)})
+    for (QAbstractButton* b :
+         {static_cast<QAbstractButton*>(ui->tbSelect), static_cast<QAbstractButton*>(ui->btnRefresh),
+          static_cast<QAbstractButton*>(ui->tbExit)})
         b->setEnabled(true);
     // The boxes keep what they show until another node is clicked.
     const QSignalBlocker block(ui->tvBasic);
@@ -184,9 +190,10 @@ void TfrmCoustTree::TB_DelClick()
         info(QStringLiteral("根节点不能删除，请重新选择！"));
         return;
     }
-    const auto answer = dialogs().message(this, QStringLiteral("提示"),
-                                          QStringLiteral("如果您选择的是父节点，其子节点也将会删除，点击确定继续！"),
-                                          QMessageBox::Information, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);
+    const auto answer = dialogs().message(
+        this, QStringLiteral("提示"),
+        QStringLiteral("如果您选择的是父节点，其子节点也将会删除，点击确定继续！"), QMessageBox::Information,
+        QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);
     if (answer == QMessageBox::Ok)
         deleteCategorySubtree(kind(), ui->edtcode->text().trimmed());
     btnRefreshClick();
@@ -196,8 +203,8 @@ void TfrmCoustTree::TB_DelClick()
 void TfrmCoustTree::tbSelectClick()
 {
     if (ui->edtcode->text().isEmpty()) {
-        dialogs().message(this, QString(), QStringLiteral("请您选择有效的用户类别！"), QMessageBox::NoIcon, QMessageBox::Ok,
-                          QMessageBox::Ok);
+        dialogs().message(this, QString(), QStringLiteral("请您选择有效的用户类别！"), QMessageBox::NoIcon,
+                          QMessageBox::Ok, QMessageBox::Ok);
         return;
     }
     if (m_target)
@@ -212,8 +219,8 @@ void TfrmCoustTree::treeDoubleClicked()
         return;
     }
     if (ui->edtcode->text().isEmpty())
-        dialogs().message(this, QString(), QStringLiteral("请您选择有效的用户类别！"), QMessageBox::NoIcon, QMessageBox::Ok,
-                          QMessageBox::Ok);
+        dialogs().message(this, QString(), QStringLiteral("请您选择有效的用户类别！"), QMessageBox::NoIcon,
+                          QMessageBox::Ok, QMessageBox::Ok);
 }
 
 void TfrmCoustTree::notifyChanged()
@@ -224,7 +231,8 @@ void TfrmCoustTree::notifyChanged()
 
 void TfrmCoustTree::info(const QString& text)
 {
-    dialogs().message(this, QStringLiteral("提示"), text, QMessageBox::Information, QMessageBox::Ok, QMessageBox::Ok);
+    dialogs().message(this, QStringLiteral("提示"), text, QMessageBox::Information, QMessageBox::Ok,
+                      QMessageBox::Ok);
 }
 
 } // namespace zu

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QDialog>
 #include <functional>
 #include <memory>
+#include <QDialog>
 
 namespace Ui {
 class TfrmCoustTree;

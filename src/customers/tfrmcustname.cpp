@@ -34,12 +34,15 @@ const QString kLayout = QStringLiteral("T_Cust_show");
 
 } // namespace
 
-TfrmCustname::TfrmCustname(QWidget* opener) : QDialog(opener), ui(std::make_unique<Ui::TfrmCustname>()), m_opener(opener)
+TfrmCustname::TfrmCustname(QWidget* opener)
+    : QDialog(opener), ui(std::make_unique<Ui::TfrmCustname>()), m_opener(opener)
 {
     ui->setupUi(this);
-    connect(ui->cmbselect, &QComboBox::activated, this, [this] { guarded(this, [this] { cmbselectChange(); }); });
+    connect(ui->cmbselect, &QComboBox::activated, this,
+            [this] { guarded(this, [this] { cmbselectChange(); }); });
     connect(ui->BitBtn1, &QPushButton::clicked, this, [this] { guarded(this, [this] { BitBtn1Click(); }); });
-    connect(ui->dgselect, &ListGrid::doubleClicked, this, [this] { guarded(this, [this] { dgselectDblClick(); }); });
+    connect(ui->dgselect, &ListGrid::doubleClicked, this,
+            [this] { guarded(this, [this] { dgselectDblClick(); }); });
 }
 
 TfrmCustname::~TfrmCustname() = default;
@@ -57,8 +60,9 @@ void TfrmCustname::FormShow()
 {
     TfrmData& d = zu::data();
     Query& f = d.F();
-    OpenSql(f, QStringLiteral("select name from T_FieldShow where ") + d.dialect().textEquals(QStringLiteral("TableName"))
-                   + QStringLiteral(" order by ID"),
+    OpenSql(f,
+            QStringLiteral("select name from T_FieldShow where ") +
+                d.dialect().textEquals(QStringLiteral("TableName")) + QStringLiteral(" order by ID"),
             {kLayout});
     ui->cmbFiled->clear();
     for (; !f.eof(); f.next())
@@ -69,7 +73,8 @@ void TfrmCustname::FormShow()
     DataSet& list = d.qryselect();
     list.open();
     LoadGridColumns(ui->dgselect, &list, kLayout);
-    FillComboFromSql(ui->cmbselect, QStringLiteral("select * from T_Dict_cate where tablename = ? order by code"),
+    FillComboFromSql(ui->cmbselect,
+                     QStringLiteral("select * from T_Dict_cate where tablename = ? order by code"),
                      {QStringLiteral("用户类别")}, 0, QString());
 }
 
@@ -87,15 +92,16 @@ void TfrmCustname::BitBtn1Click()
 {
     TfrmData& d = zu::data();
     Query& f = d.F();
-    OpenSql(f, QStringLiteral("select field from T_FieldShow where name = ? order by ID"), {ui->cmbFiled->currentText()});
+    OpenSql(f, QStringLiteral("select field from T_FieldShow where name = ? order by ID"),
+            {ui->cmbFiled->currentText()});
     const QString column = f.eof() ? QString() : f.value(0).toString();
     f.close();
     const QString key = ui->edtkey->text();
     if (key.isEmpty())
         return;
     if (ui->cmbFiled->currentText().isEmpty() || column.isEmpty()) {
-        dialogs().message(this, QString(), QStringLiteral("请选择一个查询条件"), QMessageBox::NoIcon, QMessageBox::Ok,
-                          QMessageBox::Ok);
+        dialogs().message(this, QString(), QStringLiteral("请选择一个查询条件"), QMessageBox::NoIcon,
+                          QMessageBox::Ok, QMessageBox::Ok);
         return;
     }
     DataSet& list = d.qryselect();

@@ -1,8 +1,8 @@
 #pragma once
 
+#include <memory>
 #include <QDialog>
 #include <QPointer>
-#include <memory>
 
 namespace Ui {
 class TfrmCustname;

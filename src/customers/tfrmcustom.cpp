@@ -91,8 +91,10 @@ TfrmCustom::TfrmCustom(QWidget* parent, QPointer<TfrmCustom>& reference)
         else
             close();
     });
-    connect(ui->tvCuston, &QTreeWidget::itemClicked, this, [this] { guarded(this, [this] { tvCustonClick(); }); });
-    connect(ui->dgCustom, &ListGrid::doubleClicked, this, [this] { guarded(this, [this] { ToolButton2Click(); }); });
+    connect(ui->tvCuston, &QTreeWidget::itemClicked, this,
+            [this] { guarded(this, [this] { tvCustonClick(); }); });
+    connect(ui->dgCustom, &ListGrid::doubleClicked, this,
+            [this] { guarded(this, [this] { ToolButton2Click(); }); });
 
     connect(ui->dgCustom, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         QMenu menu(this);
@@ -128,16 +130,18 @@ void TfrmCustom::wireDetailTabs()
 {
     TfrmData& d = zu::data();
     m_tabs = {
-        {&d.qryServiceCust(), ui->dgServiceCust, QStringLiteral("T_Serviceshowcust"), QStringLiteral("T_serviceshowcust"),
-         QStringLiteral("t_Serviceshowcust"), QStringLiteral("frmCustomService"), QStringLiteral("维修记录"),
+        {&d.qryServiceCust(), ui->dgServiceCust, QStringLiteral("T_Serviceshowcust"),
+         QStringLiteral("T_serviceshowcust"), QStringLiteral("t_Serviceshowcust"),
+         QStringLiteral("frmCustomService"), QStringLiteral("维修记录"),
          &CustomerWindowCommands::serviceEditor, ui->ToolButton8, ui->ToolButton9, ui->ToolButton10,
          ui->ToolButton11, ui->N2, ui->N3, ui->N4, ui->N13, ui->N19},
         {&d.qryCallCust(), ui->dgcallCust, QStringLiteral("T_callshowCust"), QStringLiteral("T_callshowCust"),
          QStringLiteral("T_callshowCust"), QStringLiteral("frmCustomcall"), QStringLiteral("回访信息"),
          &CustomerWindowCommands::callEditor, ui->ToolButton12, ui->ToolButton13, ui->ToolButton14,
          ui->ToolButton15, ui->N5, ui->N6, ui->N7, ui->N16, ui->N20},
-        {&d.qryComplainCust(), ui->dgcomplainCust, QStringLiteral("T_complainCust"), QStringLiteral("T_complainCust"),
-         QStringLiteral("T_complainCust"), QStringLiteral("frmCustomcomplain"), QStringLiteral("投诉信息"),
+        {&d.qryComplainCust(), ui->dgcomplainCust, QStringLiteral("T_complainCust"),
+         QStringLiteral("T_complainCust"), QStringLiteral("T_complainCust"),
+         QStringLiteral("frmCustomcomplain"), QStringLiteral("投诉信息"),
          &CustomerWindowCommands::complainEditor, ui->ToolButton16, ui->ToolButton17, ui->ToolButton18,
          ui->ToolButton19, ui->xi1, ui->N8, ui->N9, ui->N18, ui->N21},
     };
@@ -283,9 +287,11 @@ void TfrmCustom::ToolButton1Click()
 {
     TfrmData& d = zu::data();
     DataSet& customers = d.qryCustom();
-    const QString name = customers.currentRow() >= 0 ? customers.fieldText(QStringLiteral("CustName")) : QString();
+    const QString name =
+        customers.currentRow() >= 0 ? customers.fieldText(QStringLiteral("CustName")) : QString();
     if (!dialogs().askYesNo(this, QStringLiteral("提示"),
-                            QStringLiteral("您确定要删除'") + name + QStringLiteral("'吗？将删除当前记录所有的相关内容！"),
+                            QStringLiteral("您确定要删除'") + name +
+                                QStringLiteral("'吗？将删除当前记录所有的相关内容！"),
                             QMessageBox::Information))
         return;
     if (customers.currentRow() < 0)
@@ -315,7 +321,8 @@ void TfrmCustom::openCategoryEditor()
 void TfrmCustom::exportCustomers()
 {
     if (m_commands.exportList)
-        m_commands.exportList(this, zu::data().qryCustom(), ui->dgCustom, QStringLiteral("客户信息") + today());
+        m_commands.exportList(this, zu::data().qryCustom(), ui->dgCustom,
+                              QStringLiteral("客户信息") + today());
 }
 
 void TfrmCustom::detailAdd(const DetailTab& tab)
@@ -337,7 +344,8 @@ void TfrmCustom::detailDelete(const DetailTab& tab)
 {
     DataSet& list = *tab.list;
     const QString name = list.currentRow() >= 0 ? list.fieldText(QStringLiteral("CustName")) : QString();
-    if (!dialogs().askYesNo(this, QStringLiteral("提示"), QStringLiteral("您确定要删除'") + name + QStringLiteral("'信息吗？"),
+    if (!dialogs().askYesNo(this, QStringLiteral("提示"),
+                            QStringLiteral("您确定要删除'") + name + QStringLiteral("'信息吗？"),
                             QMessageBox::Information))
         return;
     if (list.currentRow() >= 0)

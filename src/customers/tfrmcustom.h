@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QPointer>
-#include <QWidget>
 #include <functional>
 #include <memory>
+#include <QPointer>
+#include <QWidget>
 
 class QAbstractButton;
 class QAction;
@@ -22,7 +22,7 @@ class ListGrid;
 struct CustomerWindowCommands
 {
     // The editors of the detail tabs: service records, return visits, complaints.
-    std::function<void(QWidget* parent, bool isAdd)> serviceEditor, callEditor, complainEditor;
+    std::function<void(QWidget*parent, bool isAdd)> serviceEditor, callEditor, complainEditor;
     std::function<void(QWidget* parent, DataSet& list, ListGrid* grid, const QString& title)> exportList;
     std::function<void(QWidget* parent, const QString& layoutName, const QString& caller)> chooseColumns;
     std::function<void(QWidget* parent)> printWorkOrder;

@@ -3,8 +3,8 @@
 #include "tfrmcousttree.h"
 #include "ui_tfrmcustomadd.h"
 
-#include "data/dataset.h"
 #include "data/datamodule.h"
+#include "data/dataset.h"
 #include "data/dialogs.h"
 #include "data/errors.h"
 #include "data/fieldbinding.h"
@@ -64,14 +64,15 @@ const QList<FieldBinding> kFields = {
 
 // The lookup lists behind the combo boxes.
 const QPair<const char*, const char*> kLists[] = {
-    {"cmbGoodsunit", "型号"},      {"cmbGiftnameA", "赠品"},  {"cmbGiftnameB", "赠品"},
+    {"cmbGoodsunit", "型号"},          {"cmbGiftnameA", "赠品"}, {"cmbGiftnameB", "赠品"},
     {"cmbEmptionaddress", "购买地点"}, {"cmbInstall", "安装部"}, {"cmbOrderCode", "开单批号"},
     {"cmbBusinessMen", "业务员"},
 };
 
 void warn(QWidget* parent, const QString& text)
 {
-    dialogs().message(parent, QStringLiteral("系统提示"), text, QMessageBox::Question, QMessageBox::Ok, QMessageBox::Ok);
+    dialogs().message(parent, QStringLiteral("系统提示"), text, QMessageBox::Question, QMessageBox::Ok,
+                      QMessageBox::Ok);
 }
 
 } // namespace
@@ -81,9 +82,11 @@ TfrmCustomAdd::TfrmCustomAdd(QWidget* parent)
 {
     ui->setupUi(this);
     ui->edtTypeCode->setVisible(false);
-    connect(ui->btnInsert, &QPushButton::clicked, this, [this] { guarded(this, [this] { btnInsertClick(); }); });
+    connect(ui->btnInsert, &QPushButton::clicked, this,
+            [this] { guarded(this, [this] { btnInsertClick(); }); });
     connect(ui->btnClose, &QPushButton::clicked, this, &QDialog::reject);
-    connect(ui->btnSelectType, &QToolButton::clicked, this, [this] { guarded(this, [this] { chooseCategory(); }); });
+    connect(ui->btnSelectType, &QToolButton::clicked, this,
+            [this] { guarded(this, [this] { chooseCategory(); }); });
     guarded(this, [this] { FormCreate(); });
 }
 
@@ -93,9 +96,11 @@ void TfrmCustomAdd::FormCreate()
 {
     ArrangeTabOrder(this, true);
     m_fields.reset();
-    const QString sql = QStringLiteral("select * from t_type where %1 = ? order by id").arg(zu::data().dialect().quote(QStringLiteral("table")));
+    const QString sql = QStringLiteral("select * from t_type where %1 = ? order by id")
+                            .arg(zu::data().dialect().quote(QStringLiteral("table")));
     for (const auto& [combo, list] : kLists)
-        FillComboFromSql(findChild<QComboBox*>(QString::fromLatin1(combo)), sql, {QString::fromUtf8(list)}, 0, QString());
+        FillComboFromSql(findChild<QComboBox*>(QString::fromLatin1(combo)), sql, {QString::fromUtf8(list)}, 0,
+                         QString());
 }
 
 void TfrmCustomAdd::showEvent(QShowEvent* event)
@@ -136,11 +141,12 @@ void TfrmCustomAdd::btnInsertClick()
         customers.open();
     if (FIsAdd) {
         RequireText(ui->edtIDCode, ui->edtIDCode->text(), QStringLiteral("客户编号不能为空，请您重新录入！"));
-        RequireText(ui->edtCustName, ui->edtCustName->text(), QStringLiteral("客户名称不能为空，请您重新录入！"));
-        CheckUnique(zu::data().qryTemp(), QStringLiteral("IDCode"), QStringLiteral("T_Cust"), ui->edtIDCode->text(),
-                    QStringLiteral("客户编号重复，请您重新录入！"));
-        CheckUnique(zu::data().qryTemp(), QStringLiteral("Custname"), QStringLiteral("T_Cust"), ui->edtCustName->text(),
-                    QStringLiteral("客户名称相同，请您重新录入！"));
+        RequireText(ui->edtCustName, ui->edtCustName->text(),
+                    QStringLiteral("客户名称不能为空，请您重新录入！"));
+        CheckUnique(zu::data().qryTemp(), QStringLiteral("IDCode"), QStringLiteral("T_Cust"),
+                    ui->edtIDCode->text(), QStringLiteral("客户编号重复，请您重新录入！"));
+        CheckUnique(zu::data().qryTemp(), QStringLiteral("Custname"), QStringLiteral("T_Cust"),
+                    ui->edtCustName->text(), QStringLiteral("客户名称相同，请您重新录入！"));
         writeRecord(customers, collectValues(), true);
     } else {
         if (customers.currentRow() < 0)

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QDialog>
 #include "data/fieldbinding.h"
+#include <QDialog>
 
-#include <QVariantMap>
 #include <memory>
+#include <QVariantMap>
 
 namespace Ui {
 class TfrmCustomAdd;

@@ -12,9 +12,10 @@ namespace zu {
 TfrmSelect::TfrmSelect(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TfrmSelect>())
 {
     ui->setupUi(this);
-    const QList<std::tuple<QCheckBox*, QDateEdit*, QDateEdit*>> ranges{{ui->goumai, ui->goumaiA, ui->goumaiB},
-                                                                        {ui->yuyue, ui->yuyueA, ui->yuyueB},
-                                                                        {ui->congyue, ui->congyueA, ui->congyueB}};
+    const QList<std::tuple<QCheckBox*, QDateEdit*, QDateEdit*>> ranges{
+        {ui->goumai, ui->goumaiA, ui->goumaiB},
+        {ui->yuyue, ui->yuyueA, ui->yuyueB},
+        {ui->congyue, ui->congyueA, ui->congyueB}};
     for (const auto& [box, from, to] : ranges)
         connect(box, &QCheckBox::toggled, this, [this, box, from, to] { rangeTicked(box, from, to); });
     connect(ui->BitBtn1, &QPushButton::clicked, this, [this] { guarded(this, [this] { BitBtn1Click(); }); });
@@ -31,9 +32,11 @@ void TfrmSelect::FormCreate()
         e->clear();
     ui->Remarks->clear();
     TfrmData& d = zu::data();
-    FillComboFromSql(ui->cmbclassCode, QStringLiteral("select * from T_Dict_cate where tablename = ? order by code"),
+    FillComboFromSql(ui->cmbclassCode,
+                     QStringLiteral("select * from T_Dict_cate where tablename = ? order by code"),
                      {QStringLiteral("用户类别")}, 0, QString());
-    const QString list = QStringLiteral("select * from T_type where %1 = ? order by id").arg(d.dialect().quote(QStringLiteral("table")));
+    const QString list = QStringLiteral("select * from T_type where %1 = ? order by id")
+                             .arg(d.dialect().quote(QStringLiteral("table")));
     FillComboFromSql(ui->cmbOrderCode, list, {QStringLiteral("开单批号")}, 0, QString());
     FillComboFromSql(ui->cmbBusinessMen, list, {QStringLiteral("业务员")}, 0, QString());
     FillComboFromSql(ui->cmbGoodsunit, list, {QStringLiteral("型号")}, 0, QString());
@@ -77,11 +80,14 @@ CustomerSearch TfrmSelect::conditions() const
                {QStringLiteral("BusinessMen"), ui->cmbBusinessMen->currentText()},
                {QStringLiteral("Remark"), ui->Remarks->toPlainText()}};
     if (ui->goumai->isChecked())
-        s.ranges << CustomerSearch::Range{QStringLiteral("EmptionDate"), ui->goumaiA->date(), ui->goumaiB->date()};
+        s.ranges << CustomerSearch::Range{QStringLiteral("EmptionDate"), ui->goumaiA->date(),
+                                          ui->goumaiB->date()};
     if (ui->yuyue->isChecked())
-        s.ranges << CustomerSearch::Range{QStringLiteral("OrderDate"), ui->yuyueA->date(), ui->yuyueB->date()};
+        s.ranges << CustomerSearch::Range{QStringLiteral("OrderDate"), ui->yuyueA->date(),
+                                          ui->yuyueB->date()};
     if (ui->congyue->isChecked())
-        s.ranges << CustomerSearch::Range{QStringLiteral("AgainDate"), ui->congyueA->date(), ui->congyueB->date()};
+        s.ranges << CustomerSearch::Range{QStringLiteral("AgainDate"), ui->congyueA->date(),
+                                          ui->congyueB->date()};
     return s;
 }
 

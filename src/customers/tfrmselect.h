@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QDialog>
 #include <memory>
+#include <QDialog>
 
 class QCheckBox;
 class QDateEdit;

@@ -106,10 +106,12 @@ bool Connection::openEmbedded()
         return true;
     }
     // A damaged file or a file of another kind fails here, not at the first real statement.
-    if (!q.exec(QStringLiteral("select count(*) from sqlite_master where type='table' and lower(name)='t_user'"))
-        || !q.next() || q.value(0).toInt() != 1) {
-        m_lastError = q.lastError().isValid() ? sqlErrorText(q.lastError())
-                                              : QStringLiteral("不是本系统的数据库：%1").arg(m_settings.filePath);
+    if (!q.exec(QStringLiteral(
+            "select count(*) from sqlite_master where type='table' and lower(name)='t_user'")) ||
+        !q.next() || q.value(0).toInt() != 1) {
+        m_lastError = q.lastError().isValid()
+                          ? sqlErrorText(q.lastError())
+                          : QStringLiteral("不是本系统的数据库：%1").arg(m_settings.filePath);
         q.finish();
         db.close();
         return false;

@@ -30,7 +30,8 @@ bool hasDataModule()
 ConnectionSettings serverSettingsFromIni(const IniFile& ini)
 {
     ConnectionSettings s;
-    ConnectionSettings::splitServer(ini.readString(QStringLiteral("DBConn"), QStringLiteral("Server")), &s.host, &s.port);
+    ConnectionSettings::splitServer(ini.readString(QStringLiteral("DBConn"), QStringLiteral("Server")),
+                                    &s.host, &s.port);
     s.database = ini.readString(QStringLiteral("DBConn"), QStringLiteral("Database"));
     s.user = ini.readString(QStringLiteral("DBConn"), QStringLiteral("User"));
     s.password = ini.readString(QStringLiteral("DBConn"), QStringLiteral("Password"));
@@ -38,7 +39,8 @@ ConnectionSettings serverSettingsFromIni(const IniFile& ini)
 }
 
 TfrmData::TfrmData(const QString& homeDir, Opener opener, StatusSink status)
-    : m_home(homeDir), m_opener(std::move(opener)), m_status(std::move(status)), m_configIni(homePath(QLatin1String(kConfigFile)))
+    : m_home(homeDir), m_opener(std::move(opener)), m_status(std::move(status)),
+      m_configIni(homePath(QLatin1String(kConfigFile)))
 {
     setObjectName(QStringLiteral("frmData"));
     Q_ASSERT_X(!g_dataModule, "TfrmData", "a data module exists already");
@@ -55,8 +57,9 @@ TfrmData::TfrmData(const QString& homeDir, Opener opener, StatusSink status)
 
 TfrmData::~TfrmData()
 {
-    for (auto* p : {&m_qryCustom, &m_qryServiceCust, &m_qryCallCust, &m_qryComplainCust, &m_qryservice, &m_qryCall,
-                    &m_qryComplain, &m_qryRemind, &m_qryCombo, &m_qryUser, &m_qryUserZ, &m_qryselect})
+    for (auto* p :
+         {&m_qryCustom, &m_qryServiceCust, &m_qryCallCust, &m_qryComplainCust, &m_qryservice, &m_qryCall,
+          &m_qryComplain, &m_qryRemind, &m_qryCombo, &m_qryUser, &m_qryUserZ, &m_qryselect})
         p->reset();
     m_qryTemp.reset();
     m_F.reset();
@@ -148,9 +151,9 @@ void TfrmData::createDataSets()
 
 QList<DataSet*> TfrmData::dataSets() const
 {
-    return {m_qryCustom.get(), m_qryServiceCust.get(), m_qryCallCust.get(), m_qryComplainCust.get(),
-            m_qryservice.get(), m_qryCall.get(), m_qryComplain.get(), m_qryRemind.get(),
-            m_qryCombo.get(), m_qryUser.get(), m_qryUserZ.get(), m_qryselect.get()};
+    return {m_qryCustom.get(),  m_qryServiceCust.get(), m_qryCallCust.get(), m_qryComplainCust.get(),
+            m_qryservice.get(), m_qryCall.get(),        m_qryComplain.get(), m_qryRemind.get(),
+            m_qryCombo.get(),   m_qryUser.get(),        m_qryUserZ.get(),    m_qryselect.get()};
 }
 
 void TfrmData::closeDataSets()

@@ -5,9 +5,9 @@
 #include "inifile.h"
 #include "query.h"
 
-#include <QObject>
 #include <functional>
 #include <memory>
+#include <QObject>
 
 namespace zu {
 

@@ -33,8 +33,8 @@ QSqlQuery runSelect(Connection& connection, const QString& sql, const QVariantLi
 } // namespace
 
 DataSet::DataSet(Connection& connection, QString name, QString table, QString keyField, QObject* parent)
-    : QAbstractTableModel(parent), m_connection(connection), m_name(std::move(name)), m_table(std::move(table)),
-      m_keyField(std::move(keyField))
+    : QAbstractTableModel(parent), m_connection(connection), m_name(std::move(name)),
+      m_table(std::move(table)), m_keyField(std::move(keyField))
 {
     setObjectName(m_name);
 }
@@ -47,7 +47,8 @@ void DataSet::loadFields()
         return;
     QSqlQuery q = runSelect(m_connection, QStringLiteral("select * from %1 where 1=0").arg(m_table), {});
     const QSqlRecord record = q.record();
-    const QHash<QString, ColumnType> types = m_connection.dialect().columnTypes(m_connection.database(), m_table);
+    const QHash<QString, ColumnType> types =
+        m_connection.dialect().columnTypes(m_connection.database(), m_table);
     for (int i = 0; i < record.count(); ++i) {
         const QString n = record.fieldName(i);
         m_fields.push_back({n, types.value(n.toLower(), ColumnType::Text)});
@@ -516,8 +517,9 @@ void DataSet::deleteCurrent()
         return;
     if (m_state == State::Edit)
         cancel();
-    QSqlQuery q = runSelect(m_connection, QStringLiteral("delete from %1 where %2 = ?").arg(m_table, m_keyField),
-                            {m_keys[m_current]});
+    QSqlQuery q =
+        runSelect(m_connection, QStringLiteral("delete from %1 where %2 = ?").arg(m_table, m_keyField),
+                  {m_keys[m_current]});
     q.finish();
     const int at = m_current;
     invalidateFrom(at);

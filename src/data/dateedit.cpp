@@ -64,7 +64,8 @@ void NullableDateEdit::clear()
 void NullableDateEdit::keyPressEvent(QKeyEvent* event)
 {
     const bool wholeSelected = lineEdit()->selectedText() == lineEdit()->text();
-    if ((event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace) && (wholeSelected || isEmpty())) {
+    if ((event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace) &&
+        (wholeSelected || isEmpty())) {
         clear();
         event->accept();
         return;

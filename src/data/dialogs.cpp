@@ -81,8 +81,8 @@ void Dialogs::inform(QWidget* parent, const QString& title, const QString& text,
 
 bool Dialogs::askYesNo(QWidget* parent, const QString& title, const QString& text, QMessageBox::Icon icon)
 {
-    return message(parent, title, text, icon, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
-           == QMessageBox::Yes;
+    return message(parent, title, text, icon, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) ==
+           QMessageBox::Yes;
 }
 
 Dialogs& dialogs()

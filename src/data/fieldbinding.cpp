@@ -15,8 +15,7 @@ namespace zu {
 
 namespace {
 
-template <typename T>
-T* as(QWidget* w)
+template <typename T> T* as(QWidget* w)
 {
     return static_cast<T*>(w);
 }
@@ -31,7 +30,10 @@ T* as(QWidget* w)
 
 } // namespace
 
-BoundFields::BoundFields(QWidget* form, QList<FieldBinding> bindings) : m_form(form), m_bindings(std::move(bindings)) {}
+BoundFields::BoundFields(QWidget* form, QList<FieldBinding> bindings)
+    : m_form(form), m_bindings(std::move(bindings))
+{
+}
 
 QWidget* BoundFields::widget(const FieldBinding& b) const
 {
@@ -140,7 +142,8 @@ QVariantMap BoundFields::collect() const
             auto* box = as<QLineEdit>(w);
             const std::optional<double> d = parseDecimalText(box->text());
             if (!d)
-                refuse(box, QStringLiteral("“%1”中的“%2”不是有效的数值，请您重新录入！").arg(label, box->text()));
+                refuse(box,
+                       QStringLiteral("“%1”中的“%2”不是有效的数值，请您重新录入！").arg(label, box->text()));
             values.insert(column, b.wholeNumberColumn ? QVariant(qRound(*d)) : QVariant(*d));
             break;
         }

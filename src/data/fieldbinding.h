@@ -27,7 +27,7 @@ struct FieldBinding
     const char* widget;
     Box box;
     int decimals = 0;
-    const char* label = ""; // named in messages
+    const char* label = "";         // named in messages
     bool wholeNumberColumn = false; // a Decimal box writing an integer column keeps the whole number
 };
 

@@ -7,7 +7,8 @@ namespace zu {
 
 void showError(QWidget* parent, const QString& text)
 {
-    dialogs().message(parent, QStringLiteral("错误"), text, QMessageBox::Critical, QMessageBox::Ok, QMessageBox::Ok);
+    dialogs().message(parent, QStringLiteral("错误"), text, QMessageBox::Critical, QMessageBox::Ok,
+                      QMessageBox::Ok);
 }
 
 void guarded(QWidget* parent, const std::function<void()>& body)

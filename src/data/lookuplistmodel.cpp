@@ -10,7 +10,8 @@ const QString kCaption = QStringLiteral("caption");
 
 } // namespace
 
-LookupListModel::LookupListModel(DataSet* values, QObject* parent) : QAbstractTableModel(parent), m_values(values)
+LookupListModel::LookupListModel(DataSet* values, QObject* parent)
+    : QAbstractTableModel(parent), m_values(values)
 {
     // The lists are short: any change of the data set shows the list anew.
     auto reset = [this] {
@@ -59,8 +60,8 @@ QVariant LookupListModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || !m_values || (role != Qt::DisplayRole && role != Qt::EditRole))
         return {};
     const int row = index.row();
-    const bool buffered = pendingRow(row)
-                          || (m_values->state() == DataSet::State::Edit && row == m_values->currentRow());
+    const bool buffered =
+        pendingRow(row) || (m_values->state() == DataSet::State::Edit && row == m_values->currentRow());
     if (buffered)
         return m_values->field(kCaption).toString();
     return m_values->value(row, m_values->fieldIndex(kCaption)).toString();

@@ -8,8 +8,7 @@ namespace zu {
 
 // Brings the open child window of class W forward, or creates one, maximised inside the area.
 // `reference` refers to the window afterwards, already while W's constructor runs.
-template <typename W>
-W* ShowMdiChild(QMdiArea* area, QPointer<W>& reference)
+template <typename W> W* ShowMdiChild(QMdiArea* area, QPointer<W>& reference)
 {
     for (QMdiSubWindow* sub : area->subWindowList()) {
         if (auto* w = qobject_cast<W*>(sub->widget())) {

@@ -1,7 +1,7 @@
 #include "numbertext.h"
 
-#include <QLocale>
 #include <cmath>
+#include <QLocale>
 
 namespace zu {
 
@@ -13,8 +13,8 @@ QString normalised(const QString& text)
     t.remove(QLatin1Char(','));
     t.remove(QChar(0xFF0C)); // full-width comma
     t.remove(QLatin1Char(' '));
-    t.replace(QChar(0xFF0E), QLatin1Char('.'));  // full-width full stop
-    t.replace(QChar(0xFF0D), QLatin1Char('-'));  // full-width hyphen-minus
+    t.replace(QChar(0xFF0E), QLatin1Char('.')); // full-width full stop
+    t.replace(QChar(0xFF0D), QLatin1Char('-')); // full-width hyphen-minus
     for (QChar& c : t)
         if (c.unicode() >= 0xFF10 && c.unicode() <= 0xFF19)
             c = QChar(u'0' + (c.unicode() - 0xFF10)); // full-width digits

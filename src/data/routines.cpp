@@ -5,12 +5,12 @@
 #include "errors.h"
 #include "query.h"
 
+#include <algorithm>
 #include <QComboBox>
 #include <QFile>
 #include <QSaveFile>
 #include <QTabWidget>
 #include <QWidget>
-#include <algorithm>
 
 namespace zu {
 
@@ -44,11 +44,12 @@ void CheckUnique(Query& query, const QString& column, const QString& table, cons
                  const QString& message)
 {
     OpenSql(query,
-            QStringLiteral("select * from %1 where %2 = ?").arg(table, query.connection().dialect().quote(column)),
+            QStringLiteral("select * from %1 where %2 = ?")
+                .arg(table, query.connection().dialect().quote(column)),
             {value});
     if (!query.isEmpty()) {
-        dialogs().message(nullptr, QStringLiteral("系统提示"), message, QMessageBox::Question, QMessageBox::Ok,
-                          QMessageBox::Ok);
+        dialogs().message(nullptr, QStringLiteral("系统提示"), message, QMessageBox::Question,
+                          QMessageBox::Ok, QMessageBox::Ok);
         abortSilently();
     }
 }

@@ -15,9 +15,9 @@ SchemaInstaller::SchemaInstaller(Connection& connection) : m_connection(connecti
 
 QStringList SchemaInstaller::tableNames()
 {
-    return {QStringLiteral("T_Cust"),      QStringLiteral("T_service"), QStringLiteral("T_call"),
-            QStringLiteral("T_complain"),  QStringLiteral("T_type"),    QStringLiteral("T_Dict_cate"),
-            QStringLiteral("T_FieldShow"), QStringLiteral("T_remind"),  QStringLiteral("T_user"),
+    return {QStringLiteral("T_Cust"),      QStringLiteral("T_service"),  QStringLiteral("T_call"),
+            QStringLiteral("T_complain"),  QStringLiteral("T_type"),     QStringLiteral("T_Dict_cate"),
+            QStringLiteral("T_FieldShow"), QStringLiteral("T_remind"),   QStringLiteral("T_user"),
             QStringLiteral("T_popedom"),   QStringLiteral("t_SoftInfo"), QStringLiteral("t_Import")};
 }
 
@@ -58,8 +58,9 @@ int SchemaInstaller::version() const
 
 void SchemaInstaller::install()
 {
-    const QStringList statements = splitSqlScript(readResourceText(m_connection.dialect().schemaResource))
-                                   + splitSqlScript(readResourceText(QStringLiteral(":/zu/schema/content.sql")));
+    const QStringList statements =
+        splitSqlScript(readResourceText(m_connection.dialect().schemaResource)) +
+        splitSqlScript(readResourceText(QStringLiteral(":/zu/schema/content.sql")));
     TransactionGuard tx(m_connection);
     Query q(m_connection);
     for (const QString& statement : statements)
@@ -74,7 +75,8 @@ int SchemaInstaller::upgrade()
     if (from == 0)
         throw DbError(QStringLiteral("数据库中没有本系统的版本记录，无法升级"));
     if (from > kCurrentVersion)
-        throw DbError(QStringLiteral("数据库版本 %1 比本程序 (%2) 新，请使用新版程序").arg(from).arg(kCurrentVersion));
+        throw DbError(
+            QStringLiteral("数据库版本 %1 比本程序 (%2) 新，请使用新版程序").arg(from).arg(kCurrentVersion));
     // Steps from version n to n + 1 go here, each in its own transaction, when a release needs one.
     return kCurrentVersion - from;
 }
@@ -108,8 +110,8 @@ QStringList splitSqlScript(const QString& script)
     bool inQuotedName = false;
     for (int i = 0; i < script.size(); ++i) {
         const QChar c = script[i];
-        if (!inString && !inQuotedName && c == QLatin1Char('-') && i + 1 < script.size()
-            && script[i + 1] == QLatin1Char('-')) {
+        if (!inString && !inQuotedName && c == QLatin1Char('-') && i + 1 < script.size() &&
+            script[i + 1] == QLatin1Char('-')) {
             while (i < script.size() && script[i] != QLatin1Char('\n'))
                 ++i;
             current += QLatin1Char('\n');

@@ -20,7 +20,8 @@ ColumnType fromDeclaredType(const QString& declared)
         return ColumnType::Boolean;
     if (t.contains(QLatin1String("INT")))
         return ColumnType::Integer;
-    if (t.contains(QLatin1String("REAL")) || t.contains(QLatin1String("FLOA")) || t.contains(QLatin1String("DOUB")))
+    if (t.contains(QLatin1String("REAL")) || t.contains(QLatin1String("FLOA")) ||
+        t.contains(QLatin1String("DOUB")))
         return ColumnType::Float;
     if (t.contains(QLatin1String("DATE")) || t.contains(QLatin1String("TIME")))
         return ColumnType::DateTime;
@@ -86,9 +87,10 @@ QDateTime parseDateTime(const QString& text)
         return {};
     if (const QDateTime fast = parseCanonical(t); fast.isValid())
         return fast;
-    for (const auto& format : {QStringLiteral("yyyy-MM-dd HH:mm:ss"), QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"),
-                               QStringLiteral("yyyy-MM-ddTHH:mm:ss"), QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"),
-                               QStringLiteral("yyyy-MM-dd HH:mm"), QStringLiteral("yyyy-MM-dd")}) {
+    for (const auto& format :
+         {QStringLiteral("yyyy-MM-dd HH:mm:ss"), QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"),
+          QStringLiteral("yyyy-MM-ddTHH:mm:ss"), QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"),
+          QStringLiteral("yyyy-MM-dd HH:mm"), QStringLiteral("yyyy-MM-dd")}) {
         const QDateTime dt = QDateTime::fromString(t, format);
         if (dt.isValid())
             return dt;

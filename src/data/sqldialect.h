@@ -31,18 +31,18 @@ public:
     static const SqlDialect& sqlite();
     static const SqlDialect& postgres();
 
-    int databaseKind;        // 1 = embedded database file, 2 = database server
-    QString engineName;      // shown to the user
-    QString qtDriver;        // Qt SQL driver name
-    QString schemaResource;  // DDL script of this engine
-    QString trueLiteral;     // Boolean constants in statement text
+    int databaseKind;       // 1 = embedded database file, 2 = database server
+    QString engineName;     // shown to the user
+    QString qtDriver;       // Qt SQL driver name
+    QString schemaResource; // DDL script of this engine
+    QString trueLiteral;    // Boolean constants in statement text
     QString falseLiteral;
-    QString lengthFunction;  // character length of a text
-    QString likeOperator;    // case-insensitive pattern match
+    QString lengthFunction;    // character length of a text
+    QString likeOperator;      // case-insensitive pattern match
     QString textEqualsPattern; // case-insensitive equality, %1 = column
-    QString identifierOpen;  // quoting of names that are keywords, e.g. [table]
+    QString identifierOpen;    // quoting of names that are keywords, e.g. [table]
     QString identifierClose;
-    bool foldsNamesToLower;  // unquoted names are stored in lower case
+    bool foldsNamesToLower; // unquoted names are stored in lower case
     // Results are read row by row while walking. The server's driver then allows only one open
     // result per connection, so there it reads each result whole.
     bool forwardOnlyResults;

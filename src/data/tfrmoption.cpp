@@ -23,7 +23,8 @@ QString TfrmOption::listName(const QString& pageCaption)
 }
 
 TfrmOption::TfrmOption(QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::TfrmOption>()), m_model(new LookupListModel(&zu::data().qryCombo(), this))
+    : QDialog(parent), ui(std::make_unique<Ui::TfrmOption>()),
+      m_model(new LookupListModel(&zu::data().qryCombo(), this))
 {
     ui->setupUi(this);
     for (const char* page : kPages)
@@ -32,17 +33,20 @@ TfrmOption::TfrmOption(QWidget* parent)
     ui->DBGridEh1->setModel(m_model);
     ui->DBGridEh1->setColumnWidth(0, 120);
     ui->DBGridEh1->verticalHeader()->setDefaultSectionSize(22);
-    ui->DBGridEh1->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
-                                   | QAbstractItemView::AnyKeyPressed);
+    ui->DBGridEh1->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                                   QAbstractItemView::AnyKeyPressed);
     // The grid's current row is the list's current value.
-    connect(ui->DBGridEh1->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& i) {
-        DataSet& values = zu::data().qryCombo();
-        if (i.isValid() && i.row() < values.recordCount() && values.state() == DataSet::State::Browse)
-            values.setCurrentRow(i.row());
-    });
-    connect(ui->PageControl1, &QTabBar::currentChanged, this, [this] { guarded(this, [this] { openList(); }); });
+    connect(ui->DBGridEh1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& i) {
+                DataSet& values = zu::data().qryCombo();
+                if (i.isValid() && i.row() < values.recordCount() && values.state() == DataSet::State::Browse)
+                    values.setCurrentRow(i.row());
+            });
+    connect(ui->PageControl1, &QTabBar::currentChanged, this,
+            [this] { guarded(this, [this] { openList(); }); });
     auto on = [this](QToolButton* b, void (TfrmOption::*slot)()) {
-        connect(b, &QToolButton::clicked, this, [this, slot] { guarded(this, [this, slot] { (this->*slot)(); }); });
+        connect(b, &QToolButton::clicked, this,
+                [this, slot] { guarded(this, [this, slot] { (this->*slot)(); }); });
     };
     on(ui->ToolButton13, &TfrmOption::add);
     on(ui->ToolButton14, &TfrmOption::edit);

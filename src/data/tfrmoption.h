@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QDialog>
 #include <memory>
+#include <QDialog>
 
 namespace Ui {
 class TfrmOption;

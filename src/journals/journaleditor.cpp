@@ -29,7 +29,8 @@ void fillFromLookupList(QWidget* form, const char* combo, const QString& list)
 {
     auto* box = form->findChild<QComboBox*>(QString::fromLatin1(combo));
     FillComboFromSql(box,
-                     QStringLiteral("select * from t_type where %1 = ? order by id").arg(zu::data().dialect().quote(QStringLiteral("table"))),
+                     QStringLiteral("select * from t_type where %1 = ? order by id")
+                         .arg(zu::data().dialect().quote(QStringLiteral("table"))),
                      {list}, 0, QString());
 }
 

@@ -2,9 +2,9 @@
 
 #include "data/fieldbinding.h"
 
-#include <QDialog>
 #include <functional>
 #include <memory>
+#include <QDialog>
 
 class QLineEdit;
 class QAbstractButton;
@@ -17,20 +17,20 @@ class TfrmData;
 // What tells the three record editors apart.
 struct JournalEditorKind
 {
-    QString listCaller;                     // tag of the journal's list window: "frmService", ...
-    DataSet& (TfrmData::*listData)();       // the list window's query
-    DataSet& (TfrmData::*customerData)();   // the customer window's detail list
-    QString addCaption, editCaption;        // captions set when shown ("新增维护信息", "修改维护信息")
-    QString addButton, editButton;          // "添加&S", "保存&S"
-    bool customerAddKeepsDesignCaption;     // adding from the customer window keeps the design captions
-    const char* nameBox;                    // "edtCustname" or "edtCustName"
+    QString listCaller;                   // tag of the journal's list window: "frmService", ...
+    DataSet& (TfrmData::*listData)();     // the list window's query
+    DataSet& (TfrmData::*customerData)(); // the customer window's detail list
+    QString addCaption, editCaption; // captions set when shown ("新增维护信息", "修改维护信息")
+    QString addButton, editButton;   // "添加&S", "保存&S"
+    bool customerAddKeepsDesignCaption; // adding from the customer window keeps the design captions
+    const char* nameBox;                // "edtCustname" or "edtCustName"
     const char* pickerButton;
     const char* saveButton;
     const char* cancelButton;
-    QString pickerTag;                      // "frmService", "frmCell", "frmComplain"
+    QString pickerTag; // "frmService", "frmCell", "frmComplain"
     bool clearCustomerBeforePicking;
     bool nameRequired;
-    QList<FieldBinding> fields;             // every field but the customer's code and name
+    QList<FieldBinding> fields; // every field but the customer's code and name
 };
 
 // The record editors of service records, return visits and complaints: opened by the journal's

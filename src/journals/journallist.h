@@ -23,9 +23,9 @@ struct JournalListKind
     const char* searchButtonName;
     const char* closeButtonName;
     QString closeCaption;
-    QString deleteQuestionEnd;   // "'用户吗？" or "'信息吗？"
+    QString deleteQuestionEnd; // "'用户吗？" or "'信息吗？"
     QString exportButtonCaption, exportItemCaption;
-    QString exportTitle;         // proposed file name, today's date follows
+    QString exportTitle; // proposed file name, today's date follows
     QString chooserItemCaption, chooserTag;
     bool fixedSize;
     bool statusBar;

@@ -11,9 +11,21 @@ using Box = FieldBinding::Box;
 const JournalEditorKind& TfrmCellAdd::editorKind()
 {
     static const JournalEditorKind kind{
-        QStringLiteral("frmCell"), &TfrmData::qryCall, &TfrmData::qryCallCust,
-        QStringLiteral("新增回访记录"), QStringLiteral("修改回访记录"), QStringLiteral("添加&S"), QStringLiteral("保存&S"),
-        false, "edtCustName", "btnSelectCust", "btnAdd", "btnquxiao", QStringLiteral("frmCell"), false, false,
+        QStringLiteral("frmCell"),
+        &TfrmData::qryCall,
+        &TfrmData::qryCallCust,
+        QStringLiteral("新增回访记录"),
+        QStringLiteral("修改回访记录"),
+        QStringLiteral("添加&S"),
+        QStringLiteral("保存&S"),
+        false,
+        "edtCustName",
+        "btnSelectCust",
+        "btnAdd",
+        "btnquxiao",
+        QStringLiteral("frmCell"),
+        false,
+        false,
         {{"callDate", "callDate", Box::Date, 0, "回访日期"},
          {"callMen", "cmbcallMen", Box::Combo, 0, "回访人员"},
          {"callRemark", "edtcallRemark", Box::Memo, 0, "回访类容"},
@@ -21,7 +33,8 @@ const JournalEditorKind& TfrmCellAdd::editorKind()
     return kind;
 }
 
-TfrmCellAdd::TfrmCellAdd(QWidget* parent) : JournalEditor(parent, editorKind()), ui(std::make_unique<Ui::TfrmCellAdd>())
+TfrmCellAdd::TfrmCellAdd(QWidget* parent)
+    : JournalEditor(parent, editorKind()), ui(std::make_unique<Ui::TfrmCellAdd>())
 {
     ui->setupUi(this);
     initialise();

@@ -38,8 +38,10 @@ TfrmJournalqry::TfrmJournalqry(QWidget* parent, const JournalListKind& kind)
         resize(800, 600);
 
     const QList<QPair<QToolButton*, QStyle::StandardPixmap>> icons{
-        {ui->btnAdd, QStyle::SP_FileIcon}, {ui->btnupdate, QStyle::SP_FileDialogDetailedView},
-        {ui->btnDel, QStyle::SP_TrashIcon}, {ui->btndaochu, QStyle::SP_DialogSaveButton},
+        {ui->btnAdd, QStyle::SP_FileIcon},
+        {ui->btnupdate, QStyle::SP_FileDialogDetailedView},
+        {ui->btnDel, QStyle::SP_TrashIcon},
+        {ui->btndaochu, QStyle::SP_DialogSaveButton},
         {ui->btnClose, QStyle::SP_DialogCloseButton}};
     for (const auto& [button, icon] : icons)
         button->setIcon(style()->standardIcon(icon));
@@ -55,7 +57,8 @@ TfrmJournalqry::TfrmJournalqry(QWidget* parent, const JournalListKind& kind)
     connect(ui->btndaochu, &QToolButton::clicked, this, run([this] { exportList(); }));
     connect(ui->actExport, &QAction::triggered, this, run([this] { exportList(); }));
     connect(ui->btnSearch, &QPushButton::clicked, this, run([this] { search(); }));
-    connect(ui->actSaveColumns, &QAction::triggered, this, run([this] { SaveGridColumns(ui->grid, m_kind.layout); }));
+    connect(ui->actSaveColumns, &QAction::triggered, this,
+            run([this] { SaveGridColumns(ui->grid, m_kind.layout); }));
     connect(ui->actChooseColumns, &QAction::triggered, this, run([this] {
                 if (m_commands.chooseColumns)
                     m_commands.chooseColumns(this, m_kind.layout, m_kind.chooserTag);
@@ -114,8 +117,9 @@ void TfrmJournalqry::FormShow()
     ui->edtKeyword->clear();
     ui->cmbField->clear();
     Query& q = zu::data().qryTemp();
-    OpenSql(q, QStringLiteral("select name from T_FieldShow where ") + zu::data().dialect().textEquals(QStringLiteral("TableName"))
-                   + QStringLiteral(" order by ID"),
+    OpenSql(q,
+            QStringLiteral("select name from T_FieldShow where ") +
+                zu::data().dialect().textEquals(QStringLiteral("TableName")) + QStringLiteral(" order by ID"),
             {m_kind.layout});
     for (; !q.eof(); q.next())
         ui->cmbField->addItem(q.value(0).toString());
@@ -133,21 +137,24 @@ void TfrmJournalqry::search()
 {
     TfrmData& d = zu::data();
     Query& q = d.qryTemp();
-    OpenSql(q, QStringLiteral("select field from T_FieldShow where name = ? order by ID"), {ui->cmbField->currentText()});
+    OpenSql(q, QStringLiteral("select field from T_FieldShow where name = ? order by ID"),
+            {ui->cmbField->currentText()});
     const QString field = q.eof() ? QString() : q.value(0).toString();
     q.close();
     DataSet& records = list();
     if (ui->edtKeyword->text().isEmpty()) {
-        const DateRange range = inclusiveDateRange(m_kind.dateColumn, ui->edtBeginDate->date(), ui->edtEndDate->date());
+        const DateRange range =
+            inclusiveDateRange(m_kind.dateColumn, ui->edtBeginDate->date(), ui->edtEndDate->date());
         records.open(range.condition, range.bindValues, m_kind.dateColumn + QStringLiteral(" desc"));
         return;
     }
     RequireText(ui->cmbField, ui->cmbField->currentText(), QStringLiteral("请选择一个查询条件！"));
     const int position = records.fieldIndex(field);
     if (field.isEmpty() || (records.isOpen() && position < 0)) {
-        dialogs().message(this, QStringLiteral("系统提示"),
-                          QStringLiteral("“%1”不是可以查询的选项，请重新选择！").arg(ui->cmbField->currentText()),
-                          QMessageBox::Question, QMessageBox::Ok, QMessageBox::Ok);
+        dialogs().message(
+            this, QStringLiteral("系统提示"),
+            QStringLiteral("“%1”不是可以查询的选项，请重新选择！").arg(ui->cmbField->currentText()),
+            QMessageBox::Question, QMessageBox::Ok, QMessageBox::Ok);
         ui->cmbField->setFocus();
         return;
     }
@@ -157,8 +164,10 @@ void TfrmJournalqry::search()
 void TfrmJournalqry::deleteRecord()
 {
     DataSet& records = list();
-    const QString name = records.currentRow() >= 0 ? records.fieldText(QStringLiteral("CustName")) : QString();
-    if (!dialogs().askYesNo(this, QStringLiteral("提示"), QStringLiteral("您确定要删除'") + name + m_kind.deleteQuestionEnd,
+    const QString name =
+        records.currentRow() >= 0 ? records.fieldText(QStringLiteral("CustName")) : QString();
+    if (!dialogs().askYesNo(this, QStringLiteral("提示"),
+                            QStringLiteral("您确定要删除'") + name + m_kind.deleteQuestionEnd,
                             QMessageBox::Information))
         return;
     if (records.currentRow() >= 0)
@@ -176,7 +185,9 @@ void TfrmJournalqry::edit(bool isAdd)
 void TfrmJournalqry::exportList()
 {
     if (m_commands.exportList)
-        m_commands.exportList(this, list(), ui->grid, m_kind.exportTitle + QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
+        m_commands.exportList(this, list(), ui->grid,
+                              m_kind.exportTitle +
+                                  QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
 }
 
 TfrmServerqry::TfrmServerqry(QWidget* parent) : TfrmJournalqry(parent, JournalListKind::service()) {}

@@ -18,7 +18,8 @@ QString collectClearStatements(Query& query, const QStringList& names)
     values << QString();
     marks << QStringLiteral("?");
     OpenSql(query,
-            QStringLiteral("select * from T_popedom where tablename = ? and name in (%1)").arg(marks.join(QLatin1Char(','))),
+            QStringLiteral("select * from T_popedom where tablename = ? and name in (%1)")
+                .arg(marks.join(QLatin1Char(','))),
             values);
     QString text;
     for (; !query.eof(); query.next())

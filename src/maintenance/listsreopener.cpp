@@ -8,7 +8,8 @@ ListsReopener::ListsReopener(const TfrmData& dataModule)
 {
     for (DataSet* list : dataModule.dataSets())
         if (list->isOpen() && !list->master())
-            m_lists.append({list, list->whereClause(), list->bindValues(), list->orderBy(), list->currentKey()});
+            m_lists.append(
+                {list, list->whereClause(), list->bindValues(), list->orderBy(), list->currentKey()});
 }
 
 void ListsReopener::reopen()

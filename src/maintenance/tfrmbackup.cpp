@@ -65,9 +65,12 @@ TfrmBackUP::TfrmBackUP(QWidget* parent) : QDialog(parent), ui(std::make_unique<U
     ui->pbBackup->hide();
     ArrangeTabOrder(this, true);
     setWindowTitle(QStringLiteral("数据库备份与恢复"));
-    connect(ui->Btn_Back, &QPushButton::clicked, this, [this] { guarded(this, [this] { Btn_BackClick(); }); });
-    connect(ui->Btn_Store, &QPushButton::clicked, this, [this] { guarded(this, [this] { Btn_StoreClick(); }); });
-    connect(ui->btnFolder, &QPushButton::clicked, this, [this] { guarded(this, [this] { btnFolderClick(); }); });
+    connect(ui->Btn_Back, &QPushButton::clicked, this,
+            [this] { guarded(this, [this] { Btn_BackClick(); }); });
+    connect(ui->Btn_Store, &QPushButton::clicked, this,
+            [this] { guarded(this, [this] { Btn_StoreClick(); }); });
+    connect(ui->btnFolder, &QPushButton::clicked, this,
+            [this] { guarded(this, [this] { btnFolderClick(); }); });
     guarded(this, [this] {
         TfrmData& d = zu::data();
         setFolder(backupFolder(d.ConfigIni(), d.homeDir()));
@@ -111,8 +114,8 @@ void TfrmBackUP::tell(const QString& title, const QString& text, QMessageBox::Ic
 
 void TfrmBackUP::plainMessage(const QString& text)
 {
-    dialogs().message(this, QApplication::applicationDisplayName(), text, QMessageBox::NoIcon, QMessageBox::Ok,
-                      QMessageBox::Ok);
+    dialogs().message(this, QApplication::applicationDisplayName(), text, QMessageBox::NoIcon,
+                      QMessageBox::Ok, QMessageBox::Ok);
 }
 
 void TfrmBackUP::setFolder(const QString& folder)
@@ -166,7 +169,8 @@ void TfrmBackUP::Btn_BackClick()
 void TfrmBackUP::backupEmbedded()
 {
     TfrmData& d = zu::data();
-    const QString target = inFolder(m_folder, embeddedBackupName(QDate::currentDate(), d.dialect().backupExtension));
+    const QString target =
+        inFolder(m_folder, embeddedBackupName(QDate::currentDate(), d.dialect().backupExtension));
     bool done = false;
     {
         const BusyIndicator busy(ui->pbBackup);
@@ -241,8 +245,8 @@ void TfrmBackUP::restoreFrom(const QString& source)
     if (dialogs().message(this, QStringLiteral("警告"),
                           QStringLiteral("确定要用“%1”恢复数据库吗？\n当前的数据将先保存为一份安全备份。")
                               .arg(QFileInfo(source).fileName()),
-                          QMessageBox::Question, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel)
-        != QMessageBox::Ok)
+                          QMessageBox::Question, QMessageBox::Ok | QMessageBox::Cancel,
+                          QMessageBox::Cancel) != QMessageBox::Ok)
         return;
 
     TfrmData& d = zu::data();
@@ -285,7 +289,7 @@ void TfrmBackUP::restoreFrom(const QString& source)
         tell(QStringLiteral("警告"), QStringLiteral("数据恢复成功!\n恢复前的数据已保存在:") + safety);
     else
         tell(QStringLiteral("警告"), failure.isEmpty() ? QStringLiteral("数据恢复失败!")
-                                                        : QStringLiteral("数据恢复失败!\n") + failure);
+                                                       : QStringLiteral("数据恢复失败!\n") + failure);
 }
 
 } // namespace zu

@@ -1,8 +1,8 @@
 #pragma once
 
+#include <memory>
 #include <QDialog>
 #include <QMessageBox>
-#include <memory>
 
 namespace Ui {
 class TfrmBackUP;

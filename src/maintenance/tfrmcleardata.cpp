@@ -57,9 +57,10 @@ void TfrmClearData::backUpBeforeClearing()
     if (d.DatabaseKind() != 1)
         return;
     const QString folder = backupFolder(d.ConfigIni(), d.homeDir());
-    const QString target = QDir::toNativeSeparators(
-        folder + QLatin1Char('/')
-        + safetyCopyName(QString::fromLatin1(kBeforeClearing), QDateTime::currentDateTime(), d.dialect().backupExtension));
+    const QString target =
+        QDir::toNativeSeparators(folder + QLatin1Char('/') +
+                                 safetyCopyName(QString::fromLatin1(kBeforeClearing),
+                                                QDateTime::currentDateTime(), d.dialect().backupExtension));
     try {
         copyEmbeddedDatabase(d.conn(), target);
     } catch (const DbError& e) {

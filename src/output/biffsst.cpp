@@ -6,7 +6,7 @@ namespace zu {
 
 namespace {
 
-constexpr quint8 kUtf16Flag = 0x01; // fHighByte: two bytes per character
+constexpr quint8 kUtf16Flag = 0x01;    // fHighByte: two bytes per character
 constexpr qsizetype kStringHeader = 3; // character count and flags
 constexpr int kMaxBuckets = 128;
 constexpr int kMinBucketSize = 8;
@@ -69,7 +69,8 @@ private:
 void writeSharedStrings(BiffStream& stream, const QStringList& strings, quint32 references)
 {
     const auto unique = static_cast<quint32>(strings.size());
-    const int bucketSize = std::max(kMinBucketSize, static_cast<int>((unique + kMaxBuckets - 1) / kMaxBuckets));
+    const int bucketSize =
+        std::max(kMinBucketSize, static_cast<int>((unique + kMaxBuckets - 1) / kMaxBuckets));
 
     SstChunker chunker(references, unique);
     std::vector<BucketStart> buckets;

@@ -54,7 +54,8 @@ public:
         QByteArray b;
         if (!read(bytes, &b))
             return false;
-        *value = bytes == 2 ? qFromLittleEndian<quint16>(b.constData()) : qFromLittleEndian<quint32>(b.constData());
+        *value = bytes == 2 ? qFromLittleEndian<quint16>(b.constData())
+                            : qFromLittleEndian<quint32>(b.constData());
         return true;
     }
 

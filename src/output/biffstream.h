@@ -6,7 +6,8 @@ namespace zu {
 
 namespace biff {
 // Record types of BIFF8 that the workbook writer uses.
-enum RecordType : quint16 {
+enum RecordType : quint16
+{
     Eof = 0x000A,
     CodePage = 0x0042,
     Date1904 = 0x0022,

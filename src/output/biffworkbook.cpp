@@ -53,14 +53,14 @@ void writeEof(BiffStream& stream)
 void writeFont(BiffStream& stream, bool bold)
 {
     LeBytes body;
-    body.u16(200)                   // 10 points in twips
-        .u16(0)                     // not italic, not struck out
-        .u16(0x7FFF)                // automatic colour
-        .u16(bold ? 700 : 400)      // weight
-        .u16(0)                     // no super- or subscript
-        .u8(0)                      // not underlined
-        .u8(2)                      // family: swiss
-        .u8(0)                      // character set: ANSI; the text itself is UTF-16
+    body.u16(200)              // 10 points in twips
+        .u16(0)                // not italic, not struck out
+        .u16(0x7FFF)           // automatic colour
+        .u16(bold ? 700 : 400) // weight
+        .u16(0)                // no super- or subscript
+        .u8(0)                 // not underlined
+        .u8(2)                 // family: swiss
+        .u8(0)                 // character set: ANSI; the text itself is UTF-16
         .u8(0)
         .raw(shortUnicodeString(QStringLiteral("Arial")).data());
     stream.record(biff::Font, body);
@@ -72,15 +72,15 @@ void writeXf(BiffStream& stream, quint16 font, bool styleXf, quint8 usedAttribut
 {
     LeBytes body;
     body.u16(font)
-        .u16(0)                                    // number format "General"
-        .u16(styleXf ? 0xFFF5 : 0x0001)            // locked; style XF with no parent, or cell XF of style 0
-        .u8(0x20)                                  // bottom aligned
-        .u8(0)                                     // no rotation
-        .u8(0)                                     // no indent
+        .u16(0)                         // number format "General"
+        .u16(styleXf ? 0xFFF5 : 0x0001) // locked; style XF with no parent, or cell XF of style 0
+        .u8(0x20)                       // bottom aligned
+        .u8(0)                          // no rotation
+        .u8(0)                          // no indent
         .u8(usedAttributes)
-        .u32(0)                                    // no borders
+        .u32(0) // no borders
         .u32(0)
-        .u16(0x20C0);                              // default pattern colours
+        .u16(0x20C0); // default pattern colours
     stream.record(biff::Xf, body);
 }
 
@@ -193,10 +193,10 @@ void writeRow(BiffStream& stream, int row, int firstColumn, int lastColumn)
     body.u16(static_cast<quint16>(row))
         .u16(static_cast<quint16>(firstColumn))
         .u16(static_cast<quint16>(lastColumn + 1))
-        .u16(0x00FF)        // default height
+        .u16(0x00FF) // default height
         .u16(0)
         .u16(0)
-        .u32(0x000F0100);   // default format XF 15, no outline
+        .u32(0x000F0100); // default format XF 15, no outline
     stream.record(biff::Row, body);
 }
 
@@ -205,7 +205,8 @@ bool fitsRkInteger(double value)
 {
     constexpr double kMin = -(1 << 29);
     constexpr double kMax = (1 << 29) - 1;
-    return value >= kMin && value <= kMax && std::floor(value) == value && !(value == 0 && std::signbit(value));
+    return value >= kMin && value <= kMax && std::floor(value) == value &&
+           !(value == 0 && std::signbit(value));
 }
 
 // `firstString`: where the sheet's own strings begin in the workbook's shared string table.
@@ -261,15 +262,10 @@ void writeCells(BiffStream& stream, const SheetContent& content, quint32 firstSt
 void writeWindow2(BiffStream& stream, bool active)
 {
     constexpr quint16 kSelectedAndShown = 0x0600;
+    // grid, headers, zeros, default grid colour, outline symbols; selected, shown
+    const quint16 options = active ? 0x06B6 : 0x06B6 & ~kSelectedAndShown;
     LeBytes body;
-    body.u16(active ? 0x06B6 : 0x06B6 & ~kSelectedAndShown) // grid, headers, zeros, default grid colour, outline symbols; selected, shown
-        .u16(0)
-        .u16(0)
-        .u16(0x0040)    // grid colour: automatic
-        .u16(0)
-        .u16(0)
-        .u16(0)
-        .u32(0);
+    body.u16(options).u16(0).u16(0).u16(0x0040).u16(0).u16(0).u16(0).u32(0); // grid colour: automatic
     stream.record(biff::Window2, body);
 }
 

@@ -58,12 +58,12 @@ void writeHeader(LeBytes& out, const Layout& layout)
     out.u16(0xFFFE);                     // little-endian
     out.u16(9).u16(6);                   // 512-byte sectors, 64-byte mini sectors
     out.zeros(6);
-    out.u32(0);                          // directory sectors: always 0 in version 3
+    out.u32(0); // directory sectors: always 0 in version 3
     out.u32(layout.fatSectors);
     out.u32(layout.directorySector);
-    out.u32(0);                          // transactions: none
+    out.u32(0); // transactions: none
     out.u32(static_cast<quint32>(cfb::kMiniStreamCutoff));
-    out.u32(cfb::kEndOfChain).u32(0);    // no mini FAT
+    out.u32(cfb::kEndOfChain).u32(0); // no mini FAT
     out.u32(layout.difatSectors ? layout.firstDifat() : cfb::kEndOfChain).u32(layout.difatSectors);
     for (quint32 i = 0; i < cfb::kHeaderDifatEntries; ++i)
         out.u32(i < layout.fatSectors ? layout.firstFat() + i : cfb::kFreeSector);

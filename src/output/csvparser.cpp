@@ -23,7 +23,8 @@ public:
                 ++m_pos;
             } else if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
                 endRow(rows);
-                m_pos += c == QLatin1Char('\r') && m_pos + 1 < m_text.size() && m_text.at(m_pos + 1) == QLatin1Char('\n')
+                m_pos += c == QLatin1Char('\r') && m_pos + 1 < m_text.size() &&
+                                 m_text.at(m_pos + 1) == QLatin1Char('\n')
                              ? 2
                              : 1;
                 ++m_line;

@@ -69,22 +69,23 @@ void ExportGridToXls(QWidget* parent, DataSet& list, ListGrid* grid, const QStri
     if (!grid)
         throw CommandError(QStringLiteral("没有显示这个列表的表格，不能导出"));
 
-    const QString path = exportFileName(dialogs().saveFileName(parent, QStringLiteral("导出Excel文件"), proposedName, kFilter));
+    const QString path = exportFileName(
+        dialogs().saveFileName(parent, QStringLiteral("导出Excel文件"), proposedName, kFilter));
     if (path.isEmpty())
         return;
     writeFile(path, list, exportLayoutOf(*grid));
 
     QWidget* owner = parent ? parent->window() : nullptr;
-    const auto answer = dialogs().message(owner, kTitle,
-                                          QStringLiteral("文件") + path + QStringLiteral("已建立，是否打开文件？"),
-                                          QMessageBox::Information, QMessageBox::Ok | QMessageBox::Cancel,
-                                          QMessageBox::Ok);
+    const auto answer = dialogs().message(
+        owner, kTitle, QStringLiteral("文件") + path + QStringLiteral("已建立，是否打开文件？"),
+        QMessageBox::Information, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok);
     if (answer != QMessageBox::Ok)
         return;
     if (!dialogs().openExternally(path))
-        dialogs().inform(owner, kTitle,
-                         QStringLiteral("无法打开文件%1：系统中没有能打开它的程序").arg(QDir::toNativeSeparators(path)),
-                         QMessageBox::Warning);
+        dialogs().inform(
+            owner, kTitle,
+            QStringLiteral("无法打开文件%1：系统中没有能打开它的程序").arg(QDir::toNativeSeparators(path)),
+            QMessageBox::Warning);
 }
 
 } // namespace zu

@@ -5,7 +5,13 @@
 
 namespace zu {
 
-enum class DateKind { None, Date, Time, DateTime };
+enum class DateKind
+{
+    None,
+    Date,
+    Time,
+    DateTime
+};
 
 // Whether a number format shows its value as a date, a time or both: the built-in formats by
 // their number, custom formats by their code (y, d, h or s outside quotes, escapes and [colour]s).

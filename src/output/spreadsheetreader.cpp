@@ -11,7 +11,13 @@ namespace zu {
 
 namespace {
 
-enum class FileKind { Xls, Xlsx, Csv, Unknown };
+enum class FileKind
+{
+    Xls,
+    Xlsx,
+    Csv,
+    Unknown
+};
 
 const QByteArray kCompoundFileSignature = QByteArray::fromHex("D0CF11E0A1B11AE1");
 const QByteArray kZipSignature = QByteArrayLiteral("PK\x03\x04");
@@ -89,8 +95,9 @@ bool SpreadsheetReader::read(const QString& path, QString* reason)
     case FileKind::Unknown:
         break;
     }
-    *reason = head.isEmpty() ? QStringLiteral("文件是空的")
-                             : QStringLiteral("不是可识别的电子表格文件（支持 .xls、.xlsx 和 UTF-8 编码的 .csv）");
+    *reason = head.isEmpty()
+                  ? QStringLiteral("文件是空的")
+                  : QStringLiteral("不是可识别的电子表格文件（支持 .xls、.xlsx 和 UTF-8 编码的 .csv）");
     return false;
 }
 

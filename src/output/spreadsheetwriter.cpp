@@ -1,7 +1,7 @@
 #include "spreadsheetwriter.h"
 
-#include "xlsxfilewriter.h"
 #include "xlswriter.h"
+#include "xlsxfilewriter.h"
 
 #include <QFileInfo>
 #include <QSaveFile>

@@ -27,7 +27,10 @@ public:
     int sheetCount() const { return static_cast<int>(m_sheets.size()); }
 
     bool setSheetName(const QString& name);
-    bool setColumnWidthPixels(int column, int pixels) { return current().setColumnWidthPixels(column, pixels); }
+    bool setColumnWidthPixels(int column, int pixels)
+    {
+        return current().setColumnWidthPixels(column, pixels);
+    }
     bool writeText(int row, int column, const QString& text, CellStyle style = CellStyle::Normal)
     {
         return current().setText(row, column, text, style);
@@ -36,7 +39,10 @@ public:
     {
         return current().setNumber(row, column, value, style);
     }
-    bool writeBoldText(int row, int column, const QString& text) { return writeText(row, column, text, CellStyle::Bold); }
+    bool writeBoldText(int row, int column, const QString& text)
+    {
+        return writeText(row, column, text, CellStyle::Bold);
+    }
     // Room for this many different texts in the current sheet, known before they come.
     void reserveStrings(qsizetype count) { current().reserveStrings(count); }
 

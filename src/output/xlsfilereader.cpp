@@ -85,7 +85,8 @@ bool freexlCanReadStrings(const QString& path, QString* reason)
     if (!container.open(file.readAll(), &ignored))
         return true;
     if (maxRecordsPerSharedString(container.stream(QStringLiteral("Workbook"))) > 2) {
-        *reason = QStringLiteral("文件中有超过约 8000 个字符的单元格文字，无法正确读取；请缩短这些单元格后再导入");
+        *reason =
+            QStringLiteral("文件中有超过约 8000 个字符的单元格文字，无法正确读取；请缩短这些单元格后再导入");
         return false;
     }
     return true;
@@ -109,7 +110,8 @@ bool readXlsFile(const QString& path, SheetTable* table, QString* reason)
         return false;
     }
     unsigned int info = 0;
-    if (freexl_get_info(handle.get(), FREEXL_BIFF_PASSWORD, &info) == FREEXL_OK && info == FREEXL_BIFF_OBFUSCATED) {
+    if (freexl_get_info(handle.get(), FREEXL_BIFF_PASSWORD, &info) == FREEXL_OK &&
+        info == FREEXL_BIFF_OBFUSCATED) {
         *reason = QStringLiteral("文件有密码保护");
         return false;
     }
@@ -142,7 +144,10 @@ bool readXlsFile(const QString& path, SheetTable* table, QString* reason)
         for (unsigned short c = 0; c < columns; ++c) {
             FreeXL_CellValue value;
             if (int result = freexl_get_cell_value(handle.get(), r, c, &value); result != FREEXL_OK) {
-                *reason = QStringLiteral("无法读取第 %1 行第 %2 列：%3").arg(r + 1).arg(c + 1).arg(freexlReason(result));
+                *reason = QStringLiteral("无法读取第 %1 行第 %2 列：%3")
+                              .arg(r + 1)
+                              .arg(c + 1)
+                              .arg(freexlReason(result));
                 return false;
             }
             cells.append(cellText(value));

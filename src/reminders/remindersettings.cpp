@@ -41,15 +41,19 @@ QString normaliseReminderDays(const QString& text)
 void storeReminderDays(Query& query, int days)
 {
     const SqlDialect& d = query.connection().dialect();
-    ExecSql(query, QStringLiteral("update T_remind set %1 = ? where %2 = 1").arg(d.quote(QStringLiteral("Day")), d.quote(QStringLiteral("id"))),
+    ExecSql(query,
+            QStringLiteral("update T_remind set %1 = ? where %2 = 1")
+                .arg(d.quote(QStringLiteral("Day")), d.quote(QStringLiteral("id"))),
             {days});
 }
 
 void storeReminderPopUp(Query& query, bool popUp)
 {
     const SqlDialect& d = query.connection().dialect();
-    ExecSql(query, QStringLiteral("update T_remind set chetrues = ? where %1 = 1").arg(d.quote(QStringLiteral("id"))),
-            {popUp ? QStringLiteral("1") : QStringLiteral("0")});
+    ExecSql(
+        query,
+        QStringLiteral("update T_remind set chetrues = ? where %1 = 1").arg(d.quote(QStringLiteral("id"))),
+        {popUp ? QStringLiteral("1") : QStringLiteral("0")});
 }
 
 } // namespace zu

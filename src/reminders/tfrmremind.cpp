@@ -26,13 +26,15 @@ TfrmRemind::TfrmRemind(QWidget* parent) : QDialog(parent), ui(std::make_unique<U
     ui->dgadd->setHasFooter(false);
     connect(ui->se1, &QLineEdit::textChanged, this, [this] { guarded(this, [this] { se1Change(); }); });
     connect(ui->cb1, &QCheckBox::clicked, this, [this] { guarded(this, [this] { cb1Click(); }); });
-    connect(ui->btnshuaxin, &QPushButton::clicked, this, [this] { guarded(this, [this] { btnshuaxinClick(); }); });
+    connect(ui->btnshuaxin, &QPushButton::clicked, this,
+            [this] { guarded(this, [this] { btnshuaxinClick(); }); });
     connect(ui->btnClose, &QPushButton::clicked, this, &QDialog::accept);
     connect(ui->btndaochu, &QPushButton::clicked, this, [this] {
         guarded(this, [this] {
             if (m_commands.exportList)
                 m_commands.exportList(this, zu::data().qryRemind(), ui->dgadd,
-                                      QStringLiteral("客户提醒") + QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
+                                      QStringLiteral("客户提醒") +
+                                          QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
         });
     });
     connect(ui->actChooseColumns, &QAction::triggered, this, [this] {
@@ -41,7 +43,8 @@ TfrmRemind::TfrmRemind(QWidget* parent) : QDialog(parent), ui(std::make_unique<U
                 m_commands.chooseColumns(this, kLayout, QStringLiteral("frmRemind"));
         });
     });
-    connect(ui->actSaveColumns, &QAction::triggered, this, [this] { guarded(this, [this] { SaveGridColumns(ui->dgadd, kLayout); }); });
+    connect(ui->actSaveColumns, &QAction::triggered, this,
+            [this] { guarded(this, [this] { SaveGridColumns(ui->dgadd, kLayout); }); });
     connect(ui->dgadd, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         QMenu menu(this);
         menu.addActions({ui->actChooseColumns, ui->actSaveColumns});

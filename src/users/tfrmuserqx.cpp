@@ -1,8 +1,8 @@
 #include "tfrmuserqx.h"
 
 #include "checktree.h"
-#include "useraccounts.h"
 #include "ui_tfrmuserqx.h"
+#include "useraccounts.h"
 
 #include "columns/gridcolumns.h"
 #include "columns/listgrid.h"
@@ -51,7 +51,8 @@ TfrmUserQx::TfrmUserQx(QWidget* parent) : QDialog(parent), ui(std::make_unique<U
     addActions({ui->N1, ui->N2, ui->N3});
 
     auto bind = [this](auto* sender, auto signal, void (TfrmUserQx::*handler)()) {
-        connect(sender, signal, this, [this, handler] { guarded(this, [this, handler] { (this->*handler)(); }); });
+        connect(sender, signal, this,
+                [this, handler] { guarded(this, [this, handler] { (this->*handler)(); }); });
     };
     bind(ui->ToolButton1, &QToolButton::clicked, &TfrmUserQx::ToolButton1Click);
     bind(ui->N1, &QAction::triggered, &TfrmUserQx::N1Click);
@@ -82,7 +83,8 @@ void TfrmUserQx::FormCreate()
     TfrmData& d = zu::data();
     d.qryUserZ().open(QStringLiteral("type = ?"), {groupType()}, QStringLiteral("id"));
     // Whenever the current user changes, the boxes and the tree show that user.
-    connect(&d.qryUser(), &DataSet::currentRowChanged, this, [this] { guarded(this, [this] { UserNameChange(); }); });
+    connect(&d.qryUser(), &DataSet::currentRowChanged, this,
+            [this] { guarded(this, [this] { UserNameChange(); }); });
     d.qryUser().open(QStringLiteral("type = ?"), {userType()}, QStringLiteral("id"));
     LoadGridColumns(ui->dgUser, &d.qryUser(), kLayout);
 
@@ -139,7 +141,8 @@ void TfrmUserQx::UserNameChange()
 
 void TfrmUserQx::ToolButton1Click()
 {
-    for (QWidget* w : std::initializer_list<QWidget*>{ui->dgUser, ui->ToolButton1, ui->ToolButton2, ui->ToolButton3})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{ui->dgUser, ui->ToolButton1, ui->ToolButton2, ui->ToolButton3})
         w->setEnabled(false);
     ui->ToolButton11->setEnabled(true);
     N1Click();
@@ -164,7 +167,8 @@ void TfrmUserQx::ToolButton2Click()
 {
     if (!hasCurrentUser())
         return;
-    for (QWidget* w : std::initializer_list<QWidget*>{ui->dgUser, ui->ToolButton2, ui->ToolButton1, ui->ToolButton3})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{ui->dgUser, ui->ToolButton2, ui->ToolButton1, ui->ToolButton3})
         w->setEnabled(false);
     ui->ToolButton11->setEnabled(true);
     ui->btnPost->setEnabled(true);
@@ -188,22 +192,23 @@ void TfrmUserQx::N3Click()
         return;
     TfrmData& d = zu::data();
     DataSet& users = d.qryUser();
-    const QString refusal = deleteRefusal(countUsers(d.qryTemp()), users.fieldText(QStringLiteral("UserName")),
-                                          d.CurrentUserName());
+    const QString refusal = deleteRefusal(countUsers(d.qryTemp()),
+                                          users.fieldText(QStringLiteral("UserName")), d.CurrentUserName());
     if (!refusal.isEmpty()) {
         tell(refusal, QMessageBox::Warning);
         return;
     }
-    if (dialogs().message(this, QStringLiteral("提示"), QStringLiteral("您确定要删除嘛？"), QMessageBox::Information,
-                          QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel)
-        != QMessageBox::Ok)
+    if (dialogs().message(this, QStringLiteral("提示"), QStringLiteral("您确定要删除嘛？"),
+                          QMessageBox::Information, QMessageBox::Ok | QMessageBox::Cancel,
+                          QMessageBox::Cancel) != QMessageBox::Ok)
         return;
     users.deleteCurrent();
 }
 
 void TfrmUserQx::setBrowsing()
 {
-    for (QWidget* w : std::initializer_list<QWidget*>{ui->dgUser, ui->ToolButton1, ui->ToolButton2, ui->ToolButton3})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{ui->dgUser, ui->ToolButton1, ui->ToolButton2, ui->ToolButton3})
         w->setEnabled(true);
     ui->btnPost->setEnabled(false);
     ui->ToolButton11->setEnabled(false);

@@ -46,7 +46,8 @@ QVariant scalar(const QString& sql, const QVariantList& values = {})
 
 void addCustomer(const QString& name, const QVariant& remind)
 {
-    data().T().exec(QStringLiteral("insert into T_Cust (CustName, IDCode, remind) values (?, ?, ?)"), {name, name, remind});
+    data().T().exec(QStringLiteral("insert into T_Cust (CustName, IDCode, remind) values (?, ?, ?)"),
+                    {name, name, remind});
 }
 
 QStringList items(const QListWidget* list)
@@ -59,8 +60,9 @@ QStringList items(const QListWidget* list)
 
 int shownInLayout(const QString& layout)
 {
-    return scalar(QStringLiteral("select count(*) from T_FieldShow where ") + data().dialect().booleanEquals(QStringLiteral("show"), true)
-                      + QStringLiteral(" and ") + data().dialect().textEquals(QStringLiteral("TableName")),
+    return scalar(QStringLiteral("select count(*) from T_FieldShow where ") +
+                      data().dialect().booleanEquals(QStringLiteral("show"), true) + QStringLiteral(" and ") +
+                      data().dialect().textEquals(QStringLiteral("TableName")),
                   {layout})
         .toInt();
 }
@@ -118,8 +120,11 @@ private slots:
         TfrmRemind window;
         window.show();
         auto* days = control<QLineEdit>(&window, "se1");
-        const QList<QPair<QString, int>> typed{{QStringLiteral("0"), 1}, {QString(), 1}, {QStringLiteral("-3"), 1},
-                                               {QStringLiteral("12"), 12}, {QStringLiteral("05"), 1}};
+        const QList<QPair<QString, int>> typed{{QStringLiteral("0"), 1},
+                                               {QString(), 1},
+                                               {QStringLiteral("-3"), 1},
+                                               {QStringLiteral("12"), 12},
+                                               {QStringLiteral("05"), 1}};
         for (const auto& [text, stored] : typed) {
             days->setText(text);
             QCOMPARE(scalar(QStringLiteral("select Day from T_remind where id = 1")).toInt(), stored);
@@ -216,9 +221,12 @@ private slots:
         zu::test::TestDatabase db(QStringLiteral("sqlite"));
         QVERIFY2(db.ok(), qPrintable(db.error()));
         TfrmData& d = db.dataModule();
-        d.T().exec(QStringLiteral("insert into T_Dict_cate (name, code, tableName) values ('空调', '01', '用户类别')"));
-        d.T().exec(QStringLiteral("insert into T_Cust (CustName, IDCode, TypeCode) values ('甲', 'A', '01')"));
-        d.T().exec(QStringLiteral("insert into T_Cust (CustName, IDCode, TypeCode) values ('乙', 'B', null)"));
+        d.T().exec(QStringLiteral(
+            "insert into T_Dict_cate (name, code, tableName) values ('空调', '01', '用户类别')"));
+        d.T().exec(
+            QStringLiteral("insert into T_Cust (CustName, IDCode, TypeCode) values ('甲', 'A', '01')"));
+        d.T().exec(
+            QStringLiteral("insert into T_Cust (CustName, IDCode, TypeCode) values ('乙', 'B', null)"));
         ScriptedDialogs dialogs;
         // Hides the first shown column of the opener's grid through the chooser.
         auto hideFirst = [](QWidget* opener, const QString& layout, const QString& caller) {
@@ -236,9 +244,11 @@ private slots:
         d.qryCustom().open(QStringLiteral("TypeCode = ?"), {QStringLiteral("01")});
         const QList<std::tuple<ListGrid*, QString, QString>> customerGrids{
             {customers->dgCustom(), QStringLiteral("T_Cust_show"), QStringLiteral("frmCustom")},
-            {customers->dgServiceCust(), QStringLiteral("t_Serviceshowcust"), QStringLiteral("frmCustomService")},
+            {customers->dgServiceCust(), QStringLiteral("t_Serviceshowcust"),
+             QStringLiteral("frmCustomService")},
             {customers->dgcallCust(), QStringLiteral("T_callshowCust"), QStringLiteral("frmCustomcall")},
-            {customers->dgcomplainCust(), QStringLiteral("T_complainCust"), QStringLiteral("frmCustomcomplain")}};
+            {customers->dgcomplainCust(), QStringLiteral("T_complainCust"),
+             QStringLiteral("frmCustomcomplain")}};
         for (const auto& [grid, layout, tag] : customerGrids) {
             const int before = grid->columnCount();
             hideFirst(customers, layout, tag);
@@ -305,8 +315,11 @@ private slots:
             press(&editor, "ToolButton17");
             QCOMPARE(grid->model()->rowCount(), 2);
         }
-        QCOMPARE(scalar(QStringLiteral("select count(*) from T_type where %1 = ?").arg(data().dialect().quote(QStringLiteral("table"))),
-                        {QStringLiteral("赠品")}).toInt(), 2);
+        QCOMPARE(scalar(QStringLiteral("select count(*) from T_type where %1 = ?")
+                            .arg(data().dialect().quote(QStringLiteral("table"))),
+                        {QStringLiteral("赠品")})
+                     .toInt(),
+                 2);
         {
             TfrmCustomAdd customerEditor;
             auto* gift = control<QComboBox>(&customerEditor, "cmbGiftnameB");

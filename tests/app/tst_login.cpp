@@ -100,7 +100,8 @@ private slots:
     {
         ZU_TEST_DATABASE(db);
         TfrmData& d = db.dataModule();
-        addUser(d, QStringLiteral("张三"), hashPassword(QStringLiteral("Mi'ma 1")), QStringLiteral("'修改密码',"));
+        addUser(d, QStringLiteral("张三"), hashPassword(QStringLiteral("Mi'ma 1")),
+                QStringLiteral("'修改密码',"));
         ScriptedDialogs dialogs;
         TfrmMain main;
         TfrmLogin login(&main);
@@ -245,7 +246,8 @@ private slots:
         newPass->setText(QStringLiteral("Secret"));
         confirm->setText(QStringLiteral("secret"));
         ok->click();
-        QCOMPARE(dialogs.last().text, QStringLiteral("在\"验证\"框中重新输入新密码并单击\"确定\"按钮,以验证新密码."));
+        QCOMPARE(dialogs.last().text,
+                 QStringLiteral("在\"验证\"框中重新输入新密码并单击\"确定\"按钮,以验证新密码."));
         QCOMPARE(dialogs.last().title, QStringLiteral("验证密码"));
         QVERIFY(dialog.isVisible());
 

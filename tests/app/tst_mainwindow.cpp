@@ -1,6 +1,6 @@
+#include "app/entrysequence.h"
 #include "app/tfrmcoinfo.h"
 #include "app/tfrmmain.h"
-#include "app/entrysequence.h"
 #include "data/mdichild.h"
 #include "data/routines.h"
 #include "support/scripteddialogs.h"
@@ -20,14 +20,16 @@ using zu::test::ScriptedDialogs;
 
 namespace {
 
-const QStringList kGoverned{"actCustM", "actService", "actCall", "actcomplain", "actType", "actche",
-                            "actpopedom", "actpassword", "actdatabase", "actremind", "actexport",
-                            "actCustsheet", "actcensus", "actEnvelope", "actlabel", "actLead"};
+const QStringList kGoverned{"actCustM",    "actService",  "actCall",    "actcomplain",
+                            "actType",     "actche",      "actpopedom", "actpassword",
+                            "actdatabase", "actremind",   "actexport",  "actCustsheet",
+                            "actcensus",   "actEnvelope", "actlabel",   "actLead"};
 
 void addDueCustomer(TfrmData& d, int inDays)
 {
     d.F().exec(QStringLiteral("insert into T_Cust (CustName, IDCode, remind) values (?, ?, ?)"),
-               {QStringLiteral("提醒客户"), QStringLiteral("R%1").arg(inDays), QDate::currentDate().addDays(inDays)});
+               {QStringLiteral("提醒客户"), QStringLiteral("R%1").arg(inDays),
+                QDate::currentDate().addDays(inDays)});
 }
 
 int softInfoRows(TfrmData& d)
@@ -70,10 +72,12 @@ private slots:
         QCOMPARE(main.statusText(0), QStringLiteral("当前登录用户:Admin"));
         QCOMPARE(main.statusText(2), QStringLiteral("当前版本号2.10"));
         if (db.isServer()) {
-            QVERIFY2(main.statusText(1).startsWith(QStringLiteral("数据库:PostgreSQL,服务器127.0.0.1:")), qPrintable(main.statusText(1)));
+            QVERIFY2(main.statusText(1).startsWith(QStringLiteral("数据库:PostgreSQL,服务器127.0.0.1:")),
+                     qPrintable(main.statusText(1)));
             QVERIFY(main.statusText(1).endsWith(QStringLiteral(",数据库") + db.serverDatabaseName()));
         } else {
-            QCOMPARE(main.statusText(1), QStringLiteral("数据库:SQLite,数据库路径") + db.home().file(QStringLiteral("Database/Service.db")));
+            QCOMPARE(main.statusText(1), QStringLiteral("数据库:SQLite,数据库路径") +
+                                             db.home().file(QStringLiteral("Database/Service.db")));
         }
         QVERIFY(dialogs.shown().isEmpty());
     }
@@ -99,7 +103,8 @@ private slots:
         TfrmMain main;
         main.show();
         QCOMPARE(dialogs.messages().size(), 1);
-        QVERIFY2(dialogs.last().text.contains(QStringLiteral("T_remind"), Qt::CaseInsensitive), qPrintable(dialogs.last().text));
+        QVERIFY2(dialogs.last().text.contains(QStringLiteral("T_remind"), Qt::CaseInsensitive),
+                 qPrintable(dialogs.last().text));
         QCOMPARE(dialogs.last().icon, QMessageBox::Critical);
         QVERIFY(main.isVisible());
         QVERIFY(!main.Timer1().isActive());
@@ -152,7 +157,8 @@ private slots:
         QStringList menus;
         for (QAction* a : main.menuBar()->actions())
             menus << a->text();
-        QCOMPARE(menus, (QStringList{QStringLiteral("系统设置"), QStringLiteral("基础信息"), QStringLiteral("报表中心"), QStringLiteral("帮助")}));
+        QCOMPARE(menus, (QStringList{QStringLiteral("系统设置"), QStringLiteral("基础信息"),
+                                     QStringLiteral("报表中心"), QStringLiteral("帮助")}));
         for (const QString& name : kGoverned)
             QVERIFY2(main.action(name), qPrintable(name));
         QCOMPARE(main.action(QStringLiteral("actCustM"))->text(), QStringLiteral("客户管理"));
@@ -220,7 +226,8 @@ private slots:
 
         main.action(QStringLiteral("N41"))->trigger();
         QCOMPARE(dialogs.last().kind, QStringLiteral("message")); // no address set yet
-        db.dataModule().ConfigIni().writeString(QStringLiteral("config"), QStringLiteral("WebSite"), QStringLiteral("https://shop.example/"));
+        db.dataModule().ConfigIni().writeString(QStringLiteral("config"), QStringLiteral("WebSite"),
+                                                QStringLiteral("https://shop.example/"));
         main.action(QStringLiteral("N41"))->trigger();
         QCOMPARE(dialogs.last().kind, QStringLiteral("open-externally"));
         QCOMPARE(dialogs.last().text, QStringLiteral("https://shop.example/"));
@@ -244,8 +251,10 @@ private slots:
         for (int round = 0; round < 2; ++round) {
             TfrmCoInFo dialog;
             dialog.show();
-            dialog.findChild<QLineEdit*>(QStringLiteral("edtCoName"))->setText(QStringLiteral("张家电器'%1").arg(round));
-            dialog.findChild<QLineEdit*>(QStringLiteral("edtEmail"))->setText(QStringLiteral("shop@example.cn"));
+            dialog.findChild<QLineEdit*>(QStringLiteral("edtCoName"))
+                ->setText(QStringLiteral("张家电器'%1").arg(round));
+            dialog.findChild<QLineEdit*>(QStringLiteral("edtEmail"))
+                ->setText(QStringLiteral("shop@example.cn"));
             dialog.findChild<QPushButton*>(QStringLiteral("btnPost"))->click();
             dialog.findChild<QPushButton*>(QStringLiteral("btnPost"))->click();
             QVERIFY(dialog.isVisible());
@@ -254,7 +263,8 @@ private slots:
         QCOMPARE(dialogs.last().title, QStringLiteral("提示"));
         QCOMPARE(softInfoRows(d), 1);
         TfrmCoInFo reopened;
-        QCOMPARE(reopened.findChild<QLineEdit*>(QStringLiteral("edtCoName"))->text(), QStringLiteral("张家电器'1"));
+        QCOMPARE(reopened.findChild<QLineEdit*>(QStringLiteral("edtCoName"))->text(),
+                 QStringLiteral("张家电器'1"));
         Query q(d.conn());
         q.open(QStringLiteral("select Version from t_SoftInfo"));
         QCOMPARE(q.value(0).toString(), QStringLiteral("1.0")); // untouched
@@ -293,8 +303,10 @@ private slots:
     void qtTextsInChinese()
     {
         installChineseTranslations();
-        QMessageBox box(QMessageBox::Question, QStringLiteral("t"), QStringLiteral("x"), QMessageBox::Yes | QMessageBox::No);
-        QVERIFY2(box.button(QMessageBox::Yes)->text().contains(QStringLiteral("是")), qPrintable(box.button(QMessageBox::Yes)->text()));
+        QMessageBox box(QMessageBox::Question, QStringLiteral("t"), QStringLiteral("x"),
+                        QMessageBox::Yes | QMessageBox::No);
+        QVERIFY2(box.button(QMessageBox::Yes)->text().contains(QStringLiteral("是")),
+                 qPrintable(box.button(QMessageBox::Yes)->text()));
         QVERIFY(box.button(QMessageBox::No)->text().contains(QStringLiteral("否")));
     }
 
@@ -306,9 +318,11 @@ private slots:
         CopyFile(home.file(QStringLiteral("a.db")), home.file(QStringLiteral("b.db")));
         QCOMPARE(home.read(QStringLiteral("b.db")), QByteArray("new content"));
 
-        QVERIFY_THROWS_EXCEPTION(CommandError, CopyFile(home.file(QStringLiteral("missing.db")), home.file(QStringLiteral("b.db"))));
+        QVERIFY_THROWS_EXCEPTION(CommandError, CopyFile(home.file(QStringLiteral("missing.db")),
+                                                        home.file(QStringLiteral("b.db"))));
         QCOMPARE(home.read(QStringLiteral("b.db")), QByteArray("new content"));
-        QVERIFY_THROWS_EXCEPTION(CommandError, CopyFile(home.file(QStringLiteral("a.db")), home.file(QStringLiteral("no/such/dir/c.db"))));
+        QVERIFY_THROWS_EXCEPTION(CommandError, CopyFile(home.file(QStringLiteral("a.db")),
+                                                        home.file(QStringLiteral("no/such/dir/c.db"))));
     }
 };
 

@@ -1,8 +1,8 @@
 #include "columns/listgrid.h"
 #include "customers/tfrmcousttree.h"
+#include "customers/tfrmcustname.h"
 #include "customers/tfrmcustom.h"
 #include "customers/tfrmcustomadd.h"
-#include "customers/tfrmcustname.h"
 #include "customers/tfrmselect.h"
 #include "data/dateedit.h"
 #include "data/mdichild.h"
@@ -44,13 +44,17 @@ void addCategory(const QString& code, const QString& name)
 
 void addCustomer(const Customer& c)
 {
-    data().T().exec(QStringLiteral("insert into T_Cust (CustName, IDCode, TypeCode, classCode, EmptionDate) values (?, ?, ?, ?, ?)"),
-                    {c.name, c.code, c.typeCode.isNull() ? QVariant() : QVariant(c.typeCode), c.className, c.purchased});
+    data().T().exec(
+        QStringLiteral(
+            "insert into T_Cust (CustName, IDCode, TypeCode, classCode, EmptionDate) values (?, ?, ?, ?, ?)"),
+        {c.name, c.code, c.typeCode.isNull() ? QVariant() : QVariant(c.typeCode), c.className, c.purchased});
 }
 
 void addJournal(const char* table, const QString& code, const QString& name)
 {
-    data().T().exec(QStringLiteral("insert into %1 (CustCode, CustName) values (?, ?)").arg(QLatin1String(table)), {code, name});
+    data().T().exec(
+        QStringLiteral("insert into %1 (CustCode, CustName) values (?, ?)").arg(QLatin1String(table)),
+        {code, name});
 }
 
 int count(const QString& sql, const QVariantList& values = {})
@@ -123,9 +127,12 @@ private slots:
         addCategory(QStringLiteral("01"), QStringLiteral("空调"));
         addCategory(QStringLiteral("0101"), QStringLiteral("壁挂"));
         addCategory(QStringLiteral("02"), QStringLiteral("冰箱"));
-        addCustomer({QStringLiteral("甲"), QStringLiteral("1"), QStringLiteral("01"), QStringLiteral("空调")});
-        addCustomer({QStringLiteral("乙"), QStringLiteral("2"), QStringLiteral("0101"), QStringLiteral("壁挂")});
-        addCustomer({QStringLiteral("丙"), QStringLiteral("3"), QStringLiteral("02"), QStringLiteral("冰箱")});
+        addCustomer(
+            {QStringLiteral("甲"), QStringLiteral("1"), QStringLiteral("01"), QStringLiteral("空调")});
+        addCustomer(
+            {QStringLiteral("乙"), QStringLiteral("2"), QStringLiteral("0101"), QStringLiteral("壁挂")});
+        addCustomer(
+            {QStringLiteral("丙"), QStringLiteral("3"), QStringLiteral("02"), QStringLiteral("冰箱")});
         addCustomer({QStringLiteral("丁"), QStringLiteral("4"), QString(), QString()});
         addCustomer({QStringLiteral("戊"), QStringLiteral("5"), QStringLiteral(""), QString()});
         ScriptedDialogs dialogs;
@@ -147,7 +154,8 @@ private slots:
         QCOMPARE(customers.recordCount(), 1);
         press(w.window, "shuaxin");
         QCOMPARE(customers.recordCount(), 5);
-        QCOMPARE(control<QTreeWidget>(w.window, "tvCuston")->currentItem()->text(0), QStringLiteral("02-冰箱"));
+        QCOMPARE(control<QTreeWidget>(w.window, "tvCuston")->currentItem()->text(0),
+                 QStringLiteral("02-冰箱"));
         QVERIFY(dialogs.shown().isEmpty());
     }
 
@@ -195,7 +203,8 @@ private slots:
         const QList<QPair<QPair<QString, QString>, QString>> refusals{
             {{QString(), QStringLiteral("新客户")}, QStringLiteral("客户编号不能为空，请您重新录入！")},
             {{QStringLiteral("N1"), QString()}, QStringLiteral("客户名称不能为空，请您重新录入！")},
-            {{QStringLiteral("OLD"), QStringLiteral("新客户")}, QStringLiteral("客户编号重复，请您重新录入！")},
+            {{QStringLiteral("OLD"), QStringLiteral("新客户")},
+             QStringLiteral("客户编号重复，请您重新录入！")},
             {{QStringLiteral("N1"), QStringLiteral("已有")}, QStringLiteral("客户名称相同，请您重新录入！")},
         };
         for (const auto& [input, message] : refusals) {
@@ -248,7 +257,8 @@ private slots:
         d.setCurrentUserName(QStringLiteral("李会计"));
         addCategory(QStringLiteral("01"), QStringLiteral("空调"));
         addCategory(QStringLiteral("02"), QStringLiteral("空调")); // the same name twice
-        addCustomer({QStringLiteral("甲"), QStringLiteral("A"), QStringLiteral("02"), QStringLiteral("空调")});
+        addCustomer(
+            {QStringLiteral("甲"), QStringLiteral("A"), QStringLiteral("02"), QStringLiteral("空调")});
         addCustomer({QStringLiteral("乙"), QStringLiteral("B")});
         for (const char* t : {"T_service", "T_call", "T_complain"})
             addJournal(t, QStringLiteral("A"), QStringLiteral("甲"));
@@ -276,13 +286,18 @@ private slots:
         QCOMPARE(dialogs.messages().size(), 1);
         QVERIFY(customers.locate(QStringLiteral("CustName"), QStringLiteral("甲")));
         QCOMPARE(customers.fieldText(QStringLiteral("IDCode")), QStringLiteral("A2"));
-        QCOMPARE(customers.fieldText(QStringLiteral("TypeCode")), QStringLiteral("02")); // kept, not looked up by name
+        QCOMPARE(customers.fieldText(QStringLiteral("TypeCode")),
+                 QStringLiteral("02")); // kept, not looked up by name
         QVERIFY(customers.field(QStringLiteral("EmptionDate")).isNull());
         QCOMPARE(customers.field(QStringLiteral("Number")).toInt(), 0);
         QCOMPARE(customers.fieldText(QStringLiteral("exeMen")), QStringLiteral("李会计"));
         for (const char* t : {"T_service", "T_call", "T_complain"}) {
-            QCOMPARE(count(QStringLiteral("select count(*) from %1 where CustCode = ?").arg(QLatin1String(t)), {QStringLiteral("A2")}), 1);
-            QCOMPARE(count(QStringLiteral("select count(*) from %1 where CustCode = ?").arg(QLatin1String(t)), {QStringLiteral("A")}), 0);
+            QCOMPARE(count(QStringLiteral("select count(*) from %1 where CustCode = ?").arg(QLatin1String(t)),
+                           {QStringLiteral("A2")}),
+                     1);
+            QCOMPARE(count(QStringLiteral("select count(*) from %1 where CustCode = ?").arg(QLatin1String(t)),
+                           {QStringLiteral("A")}),
+                     0);
         }
         QCOMPARE(d.qryServiceCust().recordCount(), 1);
         QCOMPARE(d.qryCallCust().recordCount(), 1);
@@ -310,9 +325,15 @@ private slots:
         QCOMPARE(dialogs.last().icon, QMessageBox::Critical);
         QVERIFY(editor.isVisible());
         QCOMPARE(control<QLineEdit>(&editor, "edtCustName")->text(), QStringLiteral("甲改"));
-        QCOMPARE(count(QStringLiteral("select count(*) from T_Cust where IDCode = ? and CustName = ?"), {QStringLiteral("A"), QStringLiteral("甲")}), 1);
-        QCOMPARE(count(QStringLiteral("select count(*) from T_service where CustCode = ?"), {QStringLiteral("A")}), 1);
-        QCOMPARE(count(QStringLiteral("select count(*) from T_call where CustCode = ?"), {QStringLiteral("A")}), 1);
+        QCOMPARE(count(QStringLiteral("select count(*) from T_Cust where IDCode = ? and CustName = ?"),
+                       {QStringLiteral("A"), QStringLiteral("甲")}),
+                 1);
+        QCOMPARE(
+            count(QStringLiteral("select count(*) from T_service where CustCode = ?"), {QStringLiteral("A")}),
+            1);
+        QCOMPARE(
+            count(QStringLiteral("select count(*) from T_call where CustCode = ?"), {QStringLiteral("A")}),
+            1);
         QCOMPARE(d.qryCustom().fieldText(QStringLiteral("CustName")), QStringLiteral("甲"));
         QCOMPARE(d.qryCustom().state(), DataSet::State::Browse);
     }
@@ -333,23 +354,31 @@ private slots:
 
         dialogs.answer(QMessageBox::No);
         press(w.window, "ToolButton1");
-        QCOMPARE(dialogs.last().text, QStringLiteral("您确定要删除'O'Brien'吗？将删除当前记录所有的相关内容！"));
+        QCOMPARE(dialogs.last().text,
+                 QStringLiteral("您确定要删除'O'Brien'吗？将删除当前记录所有的相关内容！"));
         QCOMPARE(d.qryCustom().recordCount(), 2);
 
         dialogs.answer(QMessageBox::Yes);
         press(w.window, "ToolButton1");
         QCOMPARE(d.qryCustom().recordCount(), 1);
         QCOMPARE(w.window->dgCustom()->footerText(0), QStringLiteral("共 1 条"));
-        QCOMPARE(count(QStringLiteral("select count(*) from T_service where CustCode = ?"), {QStringLiteral("A")}), 0);
-        QCOMPARE(count(QStringLiteral("select count(*) from T_call where CustCode = ?"), {QStringLiteral("A")}), 1);
-        QCOMPARE(count(QStringLiteral("select count(*) from T_complain where CustCode = ?"), {QStringLiteral("A")}), 1);
+        QCOMPARE(
+            count(QStringLiteral("select count(*) from T_service where CustCode = ?"), {QStringLiteral("A")}),
+            0);
+        QCOMPARE(
+            count(QStringLiteral("select count(*) from T_call where CustCode = ?"), {QStringLiteral("A")}),
+            1);
+        QCOMPARE(count(QStringLiteral("select count(*) from T_complain where CustCode = ?"),
+                       {QStringLiteral("A")}),
+                 1);
         // The neighbour is current and its records show.
         QCOMPARE(d.qryCustom().fieldText(QStringLiteral("CustName")), QStringLiteral("乙"));
         QCOMPARE(d.qryServiceCust().recordCount(), 1);
         // No transaction was left open: another change commits.
         d.T().exec(QStringLiteral("update T_Cust set Remark = ?"), {QStringLiteral("x")});
         d.reconnect();
-        QCOMPARE(count(QStringLiteral("select count(*) from T_Cust where Remark = ?"), {QStringLiteral("x")}), 1);
+        QCOMPARE(count(QStringLiteral("select count(*) from T_Cust where Remark = ?"), {QStringLiteral("x")}),
+                 1);
     }
 
     void emptyListsDoNothing()
@@ -440,7 +469,9 @@ private slots:
         press(&editor, "TB_Cancel");
         QCOMPARE(code->text(), QStringLiteral("0201")); // kept until another node is clicked
         QVERIFY(tree->isEnabled());
-        QCOMPARE(count(QStringLiteral("select count(*) from T_Dict_cate where code = ?"), {QStringLiteral("0201")}), 0);
+        QCOMPARE(count(QStringLiteral("select count(*) from T_Dict_cate where code = ?"),
+                       {QStringLiteral("0201")}),
+                 0);
 
         // Adding at the root makes a top-level category.
         click(QString());
@@ -465,7 +496,8 @@ private slots:
         click(QStringLiteral("01-空调"));
         dialogs.answer(QMessageBox::Ok);
         press(&editor, "TB_Del");
-        QCOMPARE(dialogs.last().text, QStringLiteral("如果您选择的是父节点，其子节点也将会删除，点击确定继续！"));
+        QCOMPARE(dialogs.last().text,
+                 QStringLiteral("如果您选择的是父节点，其子节点也将会删除，点击确定继续！"));
         QCOMPARE(count(QStringLiteral("select count(*) from T_Dict_cate where code like '01%'")), 0);
         QCOMPARE(count(QStringLiteral("select count(*) from T_Dict_cate")), 2);
         QVERIFY(!findNode(control<QTreeWidget>(w.window, "tvCuston"), QStringLiteral("01-空调")));
@@ -500,12 +532,27 @@ private slots:
         ZU_TEST_DATABASE(db);
         TfrmData& d = db.dataModule();
         const QDate first(2024, 3, 1);
-        addCustomer({QStringLiteral("张三"), QStringLiteral("1"), {}, QStringLiteral("空调"), first.startOfDay()});
-        addCustomer({QStringLiteral("张四"), QStringLiteral("2"), {}, QStringLiteral("冰箱"), QDateTime(first.addDays(-1), QTime(15, 0))});
-        addCustomer({QStringLiteral("李张"), QStringLiteral("3"), {}, QStringLiteral("空调"), QDate(2024, 3, 10).startOfDay()});
-        addCustomer({QStringLiteral("王五"), QStringLiteral("4"), {}, QStringLiteral("空调"), QDate(2024, 3, 11).startOfDay()});
-        addCustomer({QStringLiteral("100%"), QStringLiteral("5"), {}, QString(), first.addDays(-1).startOfDay()});
-        d.T().exec(QStringLiteral("update T_Cust set Address = ? where IDCode = ?"), {QStringLiteral("北京路"), QStringLiteral("1")});
+        addCustomer(
+            {QStringLiteral("张三"), QStringLiteral("1"), {}, QStringLiteral("空调"), first.startOfDay()});
+        addCustomer({QStringLiteral("张四"),
+                     QStringLiteral("2"),
+                     {},
+                     QStringLiteral("冰箱"),
+                     QDateTime(first.addDays(-1), QTime(15, 0))});
+        addCustomer({QStringLiteral("李张"),
+                     QStringLiteral("3"),
+                     {},
+                     QStringLiteral("空调"),
+                     QDate(2024, 3, 10).startOfDay()});
+        addCustomer({QStringLiteral("王五"),
+                     QStringLiteral("4"),
+                     {},
+                     QStringLiteral("空调"),
+                     QDate(2024, 3, 11).startOfDay()});
+        addCustomer(
+            {QStringLiteral("100%"), QStringLiteral("5"), {}, QString(), first.addDays(-1).startOfDay()});
+        d.T().exec(QStringLiteral("update T_Cust set Address = ? where IDCode = ?"),
+                   {QStringLiteral("北京路"), QStringLiteral("1")});
         ScriptedDialogs dialogs;
         CustomerWindow w;
 
@@ -528,9 +575,13 @@ private slots:
                      fill(s, "edtAddress", QStringLiteral("北京"));
                  }),
                  QStringList{QStringLiteral("张三")});
-        QCOMPARE(search([](TfrmSelect* s) { fill(s, "cmbclassCode", QStringLiteral("冰")); }), QStringList{QStringLiteral("张四")});
-        QCOMPARE(search([](TfrmSelect* s) { fill(s, "edtName", QStringLiteral("0%")); }), QStringList{QStringLiteral("100%")});
-        QCOMPARE(search([](TfrmSelect* s) { control<QPlainTextEdit>(s, "Remarks")->setPlainText(QStringLiteral("无此备注")); }),
+        QCOMPARE(search([](TfrmSelect* s) { fill(s, "cmbclassCode", QStringLiteral("冰")); }),
+                 QStringList{QStringLiteral("张四")});
+        QCOMPARE(search([](TfrmSelect* s) { fill(s, "edtName", QStringLiteral("0%")); }),
+                 QStringList{QStringLiteral("100%")});
+        QCOMPARE(search([](TfrmSelect* s) {
+                     control<QPlainTextEdit>(s, "Remarks")->setPlainText(QStringLiteral("无此备注"));
+                 }),
                  QStringList());
 
         // Purchase from the 1st to the 10th: one day of margin on each side, exclusive.
@@ -542,7 +593,8 @@ private slots:
             control<QDateEdit>(s, "goumaiA")->setDate(first);
             control<QDateEdit>(s, "goumaiB")->setDate(QDate(2024, 3, 10));
         });
-        QCOMPARE(ranged, (QStringList{QStringLiteral("张三"), QStringLiteral("张四"), QStringLiteral("李张")}));
+        QCOMPARE(ranged,
+                 (QStringList{QStringLiteral("张三"), QStringLiteral("张四"), QStringLiteral("李张")}));
         // Unticked ranges are not used.
         QCOMPARE(search([](TfrmSelect* s) {
                      control<QCheckBox>(s, "yuyue")->setChecked(true);
@@ -550,7 +602,8 @@ private slots:
                  }).size(),
                  5);
         // A ticked booked-installation range finds nobody: nobody has that date.
-        QCOMPARE(search([](TfrmSelect* s) { control<QCheckBox>(s, "congyue")->setChecked(true); }), QStringList());
+        QCOMPARE(search([](TfrmSelect* s) { control<QCheckBox>(s, "congyue")->setChecked(true); }),
+                 QStringList());
         QVERIFY(dialogs.shown().isEmpty());
         QCOMPARE(stillOpen, 0);
     }
@@ -561,8 +614,10 @@ private slots:
         ZU_TEST_DATABASE(db);
         TfrmData& d = db.dataModule();
         addCategory(QStringLiteral("01"), QStringLiteral("空调"));
-        addCustomer({QStringLiteral("同名"), QStringLiteral("K1"), QStringLiteral("01"), QStringLiteral("空调")});
-        addCustomer({QStringLiteral("同名"), QStringLiteral("K2"), QStringLiteral("01"), QStringLiteral("空调")});
+        addCustomer(
+            {QStringLiteral("同名"), QStringLiteral("K1"), QStringLiteral("01"), QStringLiteral("空调")});
+        addCustomer(
+            {QStringLiteral("同名"), QStringLiteral("K2"), QStringLiteral("01"), QStringLiteral("空调")});
         addCustomer({QStringLiteral("别人"), QStringLiteral("X9"), {}, QString()});
         ScriptedDialogs dialogs;
         QWidget opener;
@@ -634,7 +689,8 @@ private slots:
         QHeaderView* header = w.window->dgCustom()->view()->horizontalHeader();
         const QList<LayoutColumn> before = w.window->dgCustom()->visibleColumns();
         QVERIFY(before.size() > 3);
-        header->moveSection(header->visualIndex(header->logicalIndexAt(0)) + 2, 0); // the third column to the front
+        header->moveSection(header->visualIndex(header->logicalIndexAt(0)) + 2,
+                            0); // the third column to the front
         control<QAction>(w.window, "ing1")->trigger();
         Query q(db.dataModule().conn());
         q.open(QStringLiteral("select ShowID from T_FieldShow where TableName = ? and Field = ?"),

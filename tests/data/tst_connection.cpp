@@ -90,7 +90,8 @@ private slots:
     void damagedEmbeddedDatabaseFails()
     {
         TestHome home;
-        home.write(QLatin1String(kEmbeddedDatabaseFile), QByteArray("this is not a database file at all").repeated(200));
+        home.write(QLatin1String(kEmbeddedDatabaseFile),
+                   QByteArray("this is not a database file at all").repeated(200));
         ScriptedDialogs dialogs;
         TfrmData module(home.path());
         QVERIFY(!module.ConnectOK());
@@ -177,7 +178,9 @@ private slots:
         QVERIFY(dialogs.shown().isEmpty());
         const IniFile after(db.home().file(QStringLiteral("Config.ini")));
         QCOMPARE(after.readString(QStringLiteral("DBConn"), QStringLiteral("Server")), server);
-        QCOMPARE(QString::fromUtf8(db.home().read(QStringLiteral("Config.ini"))).count(QStringLiteral("erver=")), 1);
+        QCOMPARE(
+            QString::fromUtf8(db.home().read(QStringLiteral("Config.ini"))).count(QStringLiteral("erver=")),
+            1);
     }
 
     void serverConnectsWithHostAndPort()

@@ -15,7 +15,8 @@ void addCustomers(DataSet& c, int count, const QString& prefix = QStringLiteral(
     TransactionGuard tx(c.connection());
     for (int i = 0; i < count; ++i) {
         c.append();
-        c.setField(QStringLiteral("CustName"), QStringLiteral("%1%2").arg(prefix).arg(i, 4, 10, QLatin1Char('0')));
+        c.setField(QStringLiteral("CustName"),
+                   QStringLiteral("%1%2").arg(prefix).arg(i, 4, 10, QLatin1Char('0')));
         c.setField(QStringLiteral("IDCode"), QStringLiteral("%1-%2").arg(prefix).arg(i));
         c.setField(QStringLiteral("Number"), i);
         c.setField(QStringLiteral("Price"), i + 0.5);
@@ -102,12 +103,14 @@ private slots:
         QCOMPARE(c.recordCount(), 1);
         QVERIFY(c.currentKey().toLongLong() > 0);
         QCOMPARE(c.field(QStringLiteral("EmptionDate")).toDateTime(), QDate(2024, 3, 5).startOfDay());
-        QCOMPARE(c.data(c.index(0, c.fieldIndex(QStringLiteral("EmptionDate")))).toString(), QStringLiteral("2024-03-05"));
+        QCOMPARE(c.data(c.index(0, c.fieldIndex(QStringLiteral("EmptionDate")))).toString(),
+                 QStringLiteral("2024-03-05"));
         QCOMPARE(c.field(QStringLiteral("Money")).toDouble(), 99.9);
 
         c.edit();
         c.setField(QStringLiteral("CustName"), QStringLiteral("李四改"));
-        QCOMPARE(c.data(c.index(0, c.fieldIndex(QStringLiteral("CustName")))).toString(), QStringLiteral("李四改"));
+        QCOMPARE(c.data(c.index(0, c.fieldIndex(QStringLiteral("CustName")))).toString(),
+                 QStringLiteral("李四改"));
         c.cancel();
         QCOMPARE(c.fieldText(QStringLiteral("CustName")), QStringLiteral("李四"));
 
@@ -215,10 +218,12 @@ private slots:
         addCustomers(c, 4);
         c.locate(QStringLiteral("CustName"), QStringLiteral("客户0002"));
         Query q(d.conn());
-        q.exec(QStringLiteral("update T_Cust set CustName = ? where CustName = ?"), {QStringLiteral("甲"), QStringLiteral("客户0000")});
+        q.exec(QStringLiteral("update T_Cust set CustName = ? where CustName = ?"),
+               {QStringLiteral("甲"), QStringLiteral("客户0000")});
         c.refresh();
         QCOMPARE(c.fieldText(QStringLiteral("CustName")), QStringLiteral("客户0002"));
-        QCOMPARE(c.value(c.recordCount() - 1, c.fieldIndex(QStringLiteral("CustName"))).toString(), QStringLiteral("甲"));
+        QCOMPARE(c.value(c.recordCount() - 1, c.fieldIndex(QStringLiteral("CustName"))).toString(),
+                 QStringLiteral("甲"));
     }
 
     void detailsFollowTheCurrentCustomer_data() { zu::test::addEngineRows(); }

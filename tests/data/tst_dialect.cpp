@@ -49,13 +49,14 @@ private slots:
         addCustomer(d, QStringLiteral("today+8"), QStringLiteral("c3"), today.addDays(8).startOfDay());
         addCustomer(d, QStringLiteral("yesterday"), QStringLiteral("c4"), today.addDays(-1).startOfDay());
         addCustomer(d, QStringLiteral("today 23:59"), QStringLiteral("c5"), QDateTime(today, QTime(23, 59)));
-        addCustomer(d, QStringLiteral("today+7 10:00"), QStringLiteral("c6"), QDateTime(today.addDays(7), QTime(10, 0)));
+        addCustomer(d, QStringLiteral("today+7 10:00"), QStringLiteral("c6"),
+                    QDateTime(today.addDays(7), QTime(10, 0)));
         addCustomer(d, QStringLiteral("no date"), QStringLiteral("c7"));
 
         const DateRange rule = reminderWindow(QStringLiteral("remind"), today, 7);
         d.qryRemind().open(rule.condition, rule.bindValues);
-        QCOMPARE(names(d.qryRemind()),
-                 (QStringList{QStringLiteral("today"), QStringLiteral("today 23:59"), QStringLiteral("today+7")}));
+        QCOMPARE(names(d.qryRemind()), (QStringList{QStringLiteral("today"), QStringLiteral("today 23:59"),
+                                                    QStringLiteral("today+7")}));
 
         const DateRange none = reminderWindow(QStringLiteral("remind"), today, 0);
         d.qryRemind().open(none.condition, none.bindValues);
@@ -88,7 +89,8 @@ private slots:
         QStringList got;
         for (s.first(); !s.eof(); s.next())
             got << s.fieldText(QStringLiteral("CustName"));
-        QCOMPARE(got, (QStringList{QStringLiteral("last evening"), QStringLiteral("middle"), QStringLiteral("first")}));
+        QCOMPARE(got, (QStringList{QStringLiteral("last evening"), QStringLiteral("middle"),
+                                   QStringLiteral("first")}));
         // Dates come back as dates whatever the engine stores.
         s.last();
         QCOMPARE(s.field(QStringLiteral("serviceDate")).toDateTime(), first.startOfDay());
@@ -101,15 +103,18 @@ private slots:
         TfrmData& d = db.dataModule();
         Query& q = d.F();
         const SqlDialect& dialect = d.dialect();
-        q.open(QStringLiteral("select count(*) from T_FieldShow where ") + dialect.textEquals(QStringLiteral("TableName")),
+        q.open(QStringLiteral("select count(*) from T_FieldShow where ") +
+                   dialect.textEquals(QStringLiteral("TableName")),
                {QStringLiteral("T_Cust_show")});
         const int all = q.value(0).toInt();
         q.open(QStringLiteral("select count(*) from T_FieldShow where %1 and %2")
-                   .arg(dialect.booleanEquals(QStringLiteral("show"), true), dialect.textEquals(QStringLiteral("TableName"))),
+                   .arg(dialect.booleanEquals(QStringLiteral("show"), true),
+                        dialect.textEquals(QStringLiteral("TableName"))),
                {QStringLiteral("T_Cust_show")});
         const int shown = q.value(0).toInt();
         q.open(QStringLiteral("select count(*) from T_FieldShow where %1 and %2")
-                   .arg(dialect.booleanEquals(QStringLiteral("show"), false), dialect.textEquals(QStringLiteral("TableName"))),
+                   .arg(dialect.booleanEquals(QStringLiteral("show"), false),
+                        dialect.textEquals(QStringLiteral("TableName"))),
                {QStringLiteral("T_Cust_show")});
         const int hidden = q.value(0).toInt();
         QCOMPARE(all, 40);
@@ -117,11 +122,12 @@ private slots:
         QCOMPARE(shown + hidden, all);
 
         // A bound Boolean reads the same rows as the constant.
-        q.open(QStringLiteral("select count(*) from T_FieldShow where show = ? and ")
-                   + dialect.textEquals(QStringLiteral("TableName")),
+        q.open(QStringLiteral("select count(*) from T_FieldShow where show = ? and ") +
+                   dialect.textEquals(QStringLiteral("TableName")),
                {true, QStringLiteral("T_Cust_show")});
         QCOMPARE(q.value(0).toInt(), shown);
-        q.open(QStringLiteral("select * from T_FieldShow where ") + dialect.booleanEquals(QStringLiteral("show"), true));
+        q.open(QStringLiteral("select * from T_FieldShow where ") +
+               dialect.booleanEquals(QStringLiteral("show"), true));
         QVERIFY(q.asBoolean(QStringLiteral("show")));
     }
 
@@ -137,7 +143,8 @@ private slots:
         QCOMPARE(q.asString(QStringLiteral("custName")), QStringLiteral("张三"));
 
         // Layout names: every spelling reaches the same rows.
-        const QString sql = QStringLiteral("select count(*) from T_FieldShow where ") + d.dialect().textEquals(QStringLiteral("TableName"));
+        const QString sql = QStringLiteral("select count(*) from T_FieldShow where ") +
+                            d.dialect().textEquals(QStringLiteral("TableName"));
         q.open(sql, {QStringLiteral("T_Cust_show")});
         const int rows = q.value(0).toInt();
         QVERIFY(rows > 0);
@@ -147,9 +154,11 @@ private slots:
         }
 
         // Keyword names are quoted by the dialect.
-        q.exec(QStringLiteral("insert into T_type (caption, %1) values (?, ?)").arg(d.dialect().quote(QStringLiteral("table"))),
+        q.exec(QStringLiteral("insert into T_type (caption, %1) values (?, ?)")
+                   .arg(d.dialect().quote(QStringLiteral("table"))),
                {QStringLiteral("KFR-35"), QStringLiteral("型号")});
-        q.open(QStringLiteral("select * from T_TYPE where %1 = ?").arg(d.dialect().quote(QStringLiteral("Table"))),
+        q.open(QStringLiteral("select * from T_TYPE where %1 = ?")
+                   .arg(d.dialect().quote(QStringLiteral("Table"))),
                {QStringLiteral("型号")});
         QCOMPARE(q.value(1).toString(), QStringLiteral("KFR-35"));
         q.open(QStringLiteral("select %1 from T_remind where %2 = 1")

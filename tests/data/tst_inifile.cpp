@@ -52,13 +52,15 @@ private slots:
 
         const QString text = QString::fromUtf8(home.read(QStringLiteral("Config.ini")));
         QVERIFY(text.startsWith(QStringLiteral("; settings of the shop\n")));
-        QVERIFY2(text.contains(QStringLiteral("Server=新服务器\nDatabase=shop\nUser=sa\n")), qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("Server=新服务器\nDatabase=shop\nUser=sa\n")),
+                 qPrintable(text));
         QVERIFY(text.contains(QStringLiteral("[other]\nkey=value\n")));
         QVERIFY(text.contains(QStringLiteral("[login]\nUsername=3")));
         QCOMPARE(text.count(QStringLiteral("[DBConn]")), 1);
 
         const IniFile again(home.file(QStringLiteral("Config.ini")));
-        QCOMPARE(again.readString(QStringLiteral("DBConn"), QStringLiteral("Server")), QStringLiteral("新服务器"));
+        QCOMPARE(again.readString(QStringLiteral("DBConn"), QStringLiteral("Server")),
+                 QStringLiteral("新服务器"));
         QCOMPARE(again.readInteger(QStringLiteral("LOGIN"), QStringLiteral("username"), 1), 3);
     }
 
@@ -69,14 +71,16 @@ private slots:
         QVERIFY(!ini.exists());
         ini.writeInteger(QStringLiteral("login"), QStringLiteral("Username"), 0);
         QVERIFY(ini.exists());
-        QCOMPARE(QString::fromUtf8(home.read(QStringLiteral("Config.ini"))), QStringLiteral("[login]\nUsername=0\n"));
+        QCOMPARE(QString::fromUtf8(home.read(QStringLiteral("Config.ini"))),
+                 QStringLiteral("[login]\nUsername=0\n"));
     }
 
     void unwritableFileIsReported()
     {
         TestHome home;
         IniFile ini(home.file(QStringLiteral("missing-folder/Config.ini")));
-        QVERIFY_THROWS_EXCEPTION(CommandError, ini.writeString(QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")));
+        QVERIFY_THROWS_EXCEPTION(
+            CommandError, ini.writeString(QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")));
     }
 };
 

@@ -18,7 +18,8 @@ namespace {
 void addLookup(TfrmData& d, const QString& list, const QStringList& values)
 {
     for (const QString& v : values)
-        d.F().exec(QStringLiteral("insert into T_type (caption, %1) values (?, ?)").arg(d.dialect().quote(QStringLiteral("table"))),
+        d.F().exec(QStringLiteral("insert into T_type (caption, %1) values (?, ?)")
+                       .arg(d.dialect().quote(QStringLiteral("table"))),
                    {v, list});
 }
 
@@ -61,15 +62,18 @@ private slots:
     {
         ZU_TEST_DATABASE(db);
         TfrmData& d = db.dataModule();
-        addLookup(d, QStringLiteral("型号"), {QStringLiteral("A"), QStringLiteral("  B  "), QStringLiteral("C")});
+        addLookup(d, QStringLiteral("型号"),
+                  {QStringLiteral("A"), QStringLiteral("  B  "), QStringLiteral("C")});
         addLookup(d, QStringLiteral("赠品"), {QStringLiteral("other list")});
-        const QString sql = QStringLiteral("select * from T_type where %1 = ? order by id").arg(d.dialect().quote(QStringLiteral("table")));
+        const QString sql = QStringLiteral("select * from T_type where %1 = ? order by id")
+                                .arg(d.dialect().quote(QStringLiteral("table")));
         const QVariantList list{QStringLiteral("型号")};
         QComboBox combo;
         combo.addItem(QStringLiteral("stale"));
 
         FillComboFromSql(&combo, sql, list, 0, QString());
-        QCOMPARE(items(combo), (QStringList{QString(), QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")}));
+        QCOMPARE(items(combo),
+                 (QStringList{QString(), QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")}));
         QCOMPARE(combo.currentIndex(), 0);
 
         FillComboFromSql(&combo, sql, list, 0, QStringLiteral("NO"));
@@ -77,7 +81,8 @@ private slots:
         QCOMPARE(combo.currentText(), QStringLiteral("A"));
 
         FillComboFromSql(&combo, sql, list, 2, QStringLiteral("No"));
-        QCOMPARE(items(combo), (QStringList{QStringLiteral("No"), QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")}));
+        QCOMPARE(items(combo), (QStringList{QStringLiteral("No"), QStringLiteral("A"), QStringLiteral("B"),
+                                            QStringLiteral("C")}));
         QCOMPARE(combo.currentText(), QStringLiteral("B"));
 
         FillComboFromSql(&combo, sql, {QStringLiteral("无此列表")}, 0, QString());
@@ -88,7 +93,8 @@ private slots:
         QCOMPARE(combo.currentIndex(), -1);
 
         // The second column whatever its name: user names and category names.
-        FillComboFromSql(&combo, QStringLiteral("select * from T_user order by id"), {}, 0, QStringLiteral("NO"));
+        FillComboFromSql(&combo, QStringLiteral("select * from T_user order by id"), {}, 0,
+                         QStringLiteral("NO"));
         QCOMPARE(combo.currentText(), QStringLiteral("Admin"));
     }
 
@@ -98,22 +104,24 @@ private slots:
         ZU_TEST_DATABASE(db);
         TfrmData& d = db.dataModule();
         ScriptedDialogs dialogs;
-        QVERIFY_THROWS_EXCEPTION(SilentAbort, CheckUnique(d.qryTemp(), QStringLiteral("UserName"), QStringLiteral("T_user"),
-                                                        QStringLiteral("Admin"), QStringLiteral("用户名已存在！")));
+        QVERIFY_THROWS_EXCEPTION(SilentAbort, CheckUnique(d.qryTemp(), QStringLiteral("UserName"),
+                                                          QStringLiteral("T_user"), QStringLiteral("Admin"),
+                                                          QStringLiteral("用户名已存在！")));
         QCOMPARE(dialogs.messages(), QStringList{QStringLiteral("用户名已存在！")});
         QCOMPARE(dialogs.last().title, QStringLiteral("系统提示"));
         QCOMPARE(dialogs.last().icon, QMessageBox::Question);
         QCOMPARE(dialogs.last().buttons, QMessageBox::Ok);
 
         dialogs.clear();
-        CheckUnique(d.qryTemp(), QStringLiteral("UserName"), QStringLiteral("T_user"), QStringLiteral("Admin' or '1'='1"),
-                    QStringLiteral("x"));
+        CheckUnique(d.qryTemp(), QStringLiteral("UserName"), QStringLiteral("T_user"),
+                    QStringLiteral("Admin' or '1'='1"), QStringLiteral("x"));
         CheckUnique(d.qryTemp(), QStringLiteral("Day"), QStringLiteral("T_remind"), 8, QStringLiteral("x"));
         QVERIFY(dialogs.shown().isEmpty());
         QVERIFY(d.qryTemp().isEmpty());
         // A keyword column is quoted.
-        QVERIFY_THROWS_EXCEPTION(SilentAbort, CheckUnique(d.qryTemp(), QStringLiteral("Day"), QStringLiteral("T_remind"), 7,
-                                                        QStringLiteral("x")));
+        QVERIFY_THROWS_EXCEPTION(SilentAbort,
+                                 CheckUnique(d.qryTemp(), QStringLiteral("Day"), QStringLiteral("T_remind"),
+                                             7, QStringLiteral("x")));
     }
 
     void requireText()

@@ -42,20 +42,23 @@ private slots:
         const QString rights = q.asString(QStringLiteral("qxList"));
 
         // Every action of the main window is in the catalogue once, and Admin is granted it.
-        q.open(QStringLiteral("select * from T_popedom where tablename = ? order by code"), {QStringLiteral("用户权限")});
+        q.open(QStringLiteral("select * from T_popedom where tablename = ? order by code"),
+               {QStringLiteral("用户权限")});
         QStringList actions;
         for (; !q.eof(); q.next()) {
             const QString action = q.asString(QStringLiteral("qxName"));
             if (action.isEmpty())
                 continue;
             actions << action;
-            const QString item = QLatin1Char('\'') + q.asString(QStringLiteral("name")) + QStringLiteral("',");
+            const QString item =
+                QLatin1Char('\'') + q.asString(QStringLiteral("name")) + QStringLiteral("',");
             QVERIFY2(rights.contains(item), qPrintable(item));
         }
         actions.sort();
-        QStringList expected{"actCustM", "actService", "actCall", "actcomplain", "actType", "actche",
-                             "actpopedom", "actpassword", "actdatabase", "actremind", "actexport",
-                             "actCustsheet", "actcensus", "actEnvelope", "actlabel", "actLead"};
+        QStringList expected{"actCustM",    "actService",  "actCall",    "actcomplain",
+                             "actType",     "actche",      "actpopedom", "actpassword",
+                             "actdatabase", "actremind",   "actexport",  "actCustsheet",
+                             "actcensus",   "actEnvelope", "actlabel",   "actLead"};
         expected.sort();
         QCOMPARE(actions, expected);
 
@@ -67,7 +70,8 @@ private slots:
         QCOMPARE(q.asString(QStringLiteral("Version")), QStringLiteral("1.0"));
 
         // Clearing statements run as they are.
-        q.open(QStringLiteral("select * from T_popedom where tablename = ? and qxName <> ''"), {QStringLiteral("数据初始化")});
+        q.open(QStringLiteral("select * from T_popedom where tablename = ? and qxName <> ''"),
+               {QStringLiteral("数据初始化")});
         int statements = 0;
         for (; !q.eof(); q.next())
             for (const QString& s : splitSqlScript(q.asString(QStringLiteral("qxName")))) {
@@ -83,16 +87,18 @@ private slots:
         ZU_TEST_DATABASE(db);
         TfrmData& d = db.dataModule();
         const QList<QPair<QString, QString>> layouts{
-            {"T_Cust_show", "T_Cust"},       {"remind_show", "T_Cust"},      {"T_Serviceshowcust", "T_service"},
-            {"T_serviceshow", "T_service"},  {"T_callshowCust", "T_call"},   {"T_callshow", "T_call"},
-            {"T_complainCust", "T_complain"}, {"T_complainshow", "T_complain"}, {"tImport_Show", "t_Import"},
-            {"tUser_Show", "T_user"}};
+            {"T_Cust_show", "T_Cust"},          {"remind_show", "T_Cust"},
+            {"T_Serviceshowcust", "T_service"}, {"T_serviceshow", "T_service"},
+            {"T_callshowCust", "T_call"},       {"T_callshow", "T_call"},
+            {"T_complainCust", "T_complain"},   {"T_complainshow", "T_complain"},
+            {"tImport_Show", "t_Import"},       {"tUser_Show", "T_user"}};
         const QStringList withFooter{"T_Cust_show", "T_Serviceshowcust", "T_serviceshow", "T_callshowCust",
-                                     "T_callshow", "T_complainCust", "T_complainshow"};
+                                     "T_callshow",  "T_complainCust",    "T_complainshow"};
         for (const auto& [layout, table] : layouts) {
             const auto types = d.dialect().columnTypes(d.conn().database(), table);
             Query& q = d.F();
-            q.open(QStringLiteral("select * from T_FieldShow where ") + d.dialect().textEquals(QStringLiteral("TableName")),
+            q.open(QStringLiteral("select * from T_FieldShow where ") +
+                       d.dialect().textEquals(QStringLiteral("TableName")),
                    {layout.toUpper()});
             QSet<QString> fields;
             int footers = 0;
@@ -102,7 +108,8 @@ private slots:
                 fields << field;
                 const ColumnType t = types.value(field);
                 const bool numeric = t == ColumnType::Integer || t == ColumnType::Float;
-                QVERIFY2((q.asInteger(QStringLiteral("dotsize")) != 0) == numeric, qPrintable(layout + QLatin1Char('.') + field));
+                QVERIFY2((q.asInteger(QStringLiteral("dotsize")) != 0) == numeric,
+                         qPrintable(layout + QLatin1Char('.') + field));
                 if (q.asInteger(QStringLiteral("SumField")) == 2) {
                     QVERIFY(q.asBoolean(QStringLiteral("show")));
                     ++footers;
@@ -122,7 +129,8 @@ private slots:
         TfrmData& d = db.dataModule();
         const auto types = d.dialect().columnTypes(d.conn().database(), QStringLiteral("T_Cust"));
         Query& q = d.F();
-        q.open(QStringLiteral("select * from t_Import where tablename = ? order by ImportID"), {QStringLiteral("T_Cust")});
+        q.open(QStringLiteral("select * from t_Import where tablename = ? order by ImportID"),
+               {QStringLiteral("T_Cust")});
         int rows = 0;
         for (; !q.eof(); q.next(), ++rows) {
             QVERIFY(types.contains(q.asString(QStringLiteral("S_Field")).toLower()));
@@ -157,11 +165,10 @@ private slots:
 
     void scriptSplitterRespectsQuotesAndComments()
     {
-        const QStringList s = splitSqlScript(QStringLiteral(
-            "-- a comment; with a semicolon\n"
-            "insert into t values ('a;b', 'it''s; fine');\n"
-            "create table \"x;y\" (a int);  \n"
-            "select 1"));
+        const QStringList s = splitSqlScript(QStringLiteral("-- a comment; with a semicolon\n"
+                                                            "insert into t values ('a;b', 'it''s; fine');\n"
+                                                            "create table \"x;y\" (a int);  \n"
+                                                            "select 1"));
         QCOMPARE(s.size(), 3);
         QCOMPARE(s[0], QStringLiteral("insert into t values ('a;b', 'it''s; fine')"));
         QCOMPARE(s[1], QStringLiteral("create table \"x;y\" (a int)"));

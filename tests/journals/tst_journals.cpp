@@ -39,16 +39,20 @@ struct Journal
 Journal journal(const QString& name)
 {
     if (name == QLatin1String("service"))
-        return {QStringLiteral("T_service"), QStringLiteral("serviceDate"), [] { return std::make_unique<TfrmServerqry>(); }};
+        return {QStringLiteral("T_service"), QStringLiteral("serviceDate"),
+                [] { return std::make_unique<TfrmServerqry>(); }};
     if (name == QLatin1String("call"))
-        return {QStringLiteral("T_call"), QStringLiteral("callDate"), [] { return std::make_unique<TfrmCellqry>(); }};
-    return {QStringLiteral("T_complain"), QStringLiteral("complainDate"), [] { return std::make_unique<TfrmComplainqry>(); }};
+        return {QStringLiteral("T_call"), QStringLiteral("callDate"),
+                [] { return std::make_unique<TfrmCellqry>(); }};
+    return {QStringLiteral("T_complain"), QStringLiteral("complainDate"),
+            [] { return std::make_unique<TfrmComplainqry>(); }};
 }
 
 void addRecord(const Journal& j, const QString& code, const QString& name, const QDateTime& when)
 {
-    data().T().exec(QStringLiteral("insert into %1 (CustCode, CustName, %2) values (?, ?, ?)").arg(j.table, j.dateColumn),
-                    {code, name, when});
+    data().T().exec(
+        QStringLiteral("insert into %1 (CustCode, CustName, %2) values (?, ?, ?)").arg(j.table, j.dateColumn),
+        {code, name, when});
 }
 
 QStringList names(DataSet& set)
@@ -83,7 +87,8 @@ private slots:
         QTest::addColumn<QString>("journal");
         for (const char* engine : {"sqlite", "postgres"})
             for (const char* j : {"service", "call", "complain"})
-                QTest::newRow(qPrintable(QStringLiteral("%1/%2").arg(QLatin1String(engine), QLatin1String(j))))
+                QTest::newRow(
+                    qPrintable(QStringLiteral("%1/%2").arg(QLatin1String(engine), QLatin1String(j))))
                     << QString::fromLatin1(engine) << QString::fromLatin1(j);
     }
     void listsOpenAndSearch()
@@ -94,8 +99,10 @@ private slots:
         const QDate today = QDate::currentDate();
         addRecord(j, QStringLiteral("A"), QStringLiteral("张三"), QDateTime(today.addYears(-1), QTime(9, 0)));
         addRecord(j, QStringLiteral("B"), QStringLiteral("李四"), QDate(2024, 5, 1).startOfDay());
-        addRecord(j, QStringLiteral("C"), QStringLiteral("张五"), QDateTime(QDate(2024, 5, 31), QTime(23, 30)));
-        addRecord(j, QStringLiteral("D"), QStringLiteral("王六"), QDateTime(QDate(2024, 4, 30), QTime(18, 0)));
+        addRecord(j, QStringLiteral("C"), QStringLiteral("张五"),
+                  QDateTime(QDate(2024, 5, 31), QTime(23, 30)));
+        addRecord(j, QStringLiteral("D"), QStringLiteral("王六"),
+                  QDateTime(QDate(2024, 4, 30), QTime(18, 0)));
         addRecord(j, QStringLiteral("E"), QStringLiteral("O'Neil"), QDate(2024, 6, 1).startOfDay());
         ScriptedDialogs dialogs;
         std::unique_ptr<TfrmJournalqry> window = j.make();
@@ -103,7 +110,8 @@ private slots:
         const JournalListKind& kind = window->kind();
         DataSet& list = window->list();
         QCOMPARE(window->windowTitle(), kind.caption);
-        QCOMPARE(control<QDateEdit>(window.get(), "edtBeginDate")->date(), QDate(today.year(), today.month(), 1));
+        QCOMPARE(control<QDateEdit>(window.get(), "edtBeginDate")->date(),
+                 QDate(today.year(), today.month(), 1));
         QCOMPARE(control<QDateEdit>(window.get(), "edtEndDate")->date(), today);
         QCOMPARE(list.recordCount(), 5); // every record, not only this month's
         QCOMPARE(window->grid()->objectName(), QString::fromLatin1(kind.gridName));
@@ -157,7 +165,9 @@ private slots:
         dialogs.answer(QMessageBox::Yes);
         press(&window, "btnDel");
         QCOMPARE(names(window.list()), QStringList{QStringLiteral("甲")});
-        QCOMPARE(rows(QStringLiteral("select count(*) from T_call where CustName = ?"), {QStringLiteral("甲")}), 1);
+        QCOMPARE(
+            rows(QStringLiteral("select count(*) from T_call where CustName = ?"), {QStringLiteral("甲")}),
+            1);
         QCOMPARE(rows(QStringLiteral("select count(*) from T_call")), 1);
 
         // An empty list asks with an empty name and deletes nothing.
@@ -211,12 +221,16 @@ private slots:
     {
         ZU_TEST_DATABASE(db);
         TfrmData& d = db.dataModule();
-        d.T().exec(QStringLiteral("insert into T_service (CustCode, CustName, serviceDate, rehabDate, Numbe, Price) values (?, ?, ?, ?, ?, ?)"),
-                   {QStringLiteral("A"), QStringLiteral("甲"), QDate(2023, 3, 4).startOfDay(), QDate(2025, 3, 4).startOfDay(), 2, 12.5});
+        d.T().exec(QStringLiteral("insert into T_service (CustCode, CustName, serviceDate, rehabDate, Numbe, "
+                                  "Price) values (?, ?, ?, ?, ?, ?)"),
+                   {QStringLiteral("A"), QStringLiteral("甲"), QDate(2023, 3, 4).startOfDay(),
+                    QDate(2025, 3, 4).startOfDay(), 2, 12.5});
         d.T().exec(QStringLiteral("insert into T_call (CustCode, CustName, callDate) values (?, ?, ?)"),
                    {QStringLiteral("A"), QStringLiteral("甲"), QDate(2023, 5, 6).startOfDay()});
-        d.T().exec(QStringLiteral("insert into T_complain (CustCode, CustName, complainDate, complainMen, complainType, complainTime) values (?, ?, ?, ?, ?, ?)"),
-                   {QStringLiteral("A"), QStringLiteral("甲"), QDate(2023, 7, 8).startOfDay(), QStringLiteral("老张"), QStringLiteral("二级"), QStringLiteral("09:15:00")});
+        d.T().exec(QStringLiteral("insert into T_complain (CustCode, CustName, complainDate, complainMen, "
+                                  "complainType, complainTime) values (?, ?, ?, ?, ?, ?)"),
+                   {QStringLiteral("A"), QStringLiteral("甲"), QDate(2023, 7, 8).startOfDay(),
+                    QStringLiteral("老张"), QStringLiteral("二级"), QStringLiteral("09:15:00")});
         d.setCurrentUserName(QStringLiteral("新来的"));
         ScriptedDialogs dialogs;
         auto saveUnchanged = [](TfrmJournalqry& window, const char* saveButton, const QString& caption) {
@@ -232,8 +246,10 @@ private slots:
         };
         TfrmServerqry services;
         saveUnchanged(services, "btn1", QStringLiteral("修改维护信息"));
-        QCOMPARE(services.list().field(QStringLiteral("serviceDate")).toDateTime(), QDate(2023, 3, 4).startOfDay());
-        QCOMPARE(services.list().field(QStringLiteral("rehabDate")).toDateTime(), QDate(2025, 3, 4).startOfDay());
+        QCOMPARE(services.list().field(QStringLiteral("serviceDate")).toDateTime(),
+                 QDate(2023, 3, 4).startOfDay());
+        QCOMPARE(services.list().field(QStringLiteral("rehabDate")).toDateTime(),
+                 QDate(2025, 3, 4).startOfDay());
         QCOMPARE(services.list().field(QStringLiteral("Price")).toDouble(), 12.5);
         QCOMPARE(services.list().field(QStringLiteral("Numbe")).toInt(), 2);
         TfrmCellqry calls;
@@ -252,7 +268,8 @@ private slots:
     {
         ZU_TEST_DATABASE(db);
         TfrmData& d = db.dataModule();
-        d.T().exec(QStringLiteral("insert into T_Cust (CustName, IDCode) values (?, ?)"), {QStringLiteral("王芳"), QStringLiteral("W1")});
+        d.T().exec(QStringLiteral("insert into T_Cust (CustName, IDCode) values (?, ?)"),
+                   {QStringLiteral("王芳"), QStringLiteral("W1")});
         ScriptedDialogs dialogs;
         QMdiArea area;
         area.show();
@@ -298,7 +315,8 @@ private slots:
         QFETCH(QString, editor);
         zu::test::TestDatabase db(QStringLiteral("sqlite"));
         QVERIFY2(db.ok(), qPrintable(db.error()));
-        db.dataModule().T().exec(QStringLiteral("insert into T_Cust (CustName, IDCode) values (?, ?)"), {QStringLiteral("赵六"), QStringLiteral("Z6")});
+        db.dataModule().T().exec(QStringLiteral("insert into T_Cust (CustName, IDCode) values (?, ?)"),
+                                 {QStringLiteral("赵六"), QStringLiteral("Z6")});
         ScriptedDialogs dialogs;
         std::unique_ptr<JournalEditor> dialog;
         if (editor == QLatin1String("service"))
@@ -351,9 +369,11 @@ private slots:
         control<QPlainTextEdit>(&editor, "edtcallRemark")->setPlainText(QStringLiteral("要保留的内容"));
         press(&editor, "btnAdd");
         QCOMPARE(dialogs.messages().size(), 1);
-        QVERIFY2(dialogs.last().text.contains(QStringLiteral("T_call"), Qt::CaseInsensitive), qPrintable(dialogs.last().text));
+        QVERIFY2(dialogs.last().text.contains(QStringLiteral("T_call"), Qt::CaseInsensitive),
+                 qPrintable(dialogs.last().text));
         QVERIFY(editor.isVisible());
-        QCOMPARE(control<QPlainTextEdit>(&editor, "edtcallRemark")->toPlainText(), QStringLiteral("要保留的内容"));
+        QCOMPARE(control<QPlainTextEdit>(&editor, "edtcallRemark")->toPlainText(),
+                 QStringLiteral("要保留的内容"));
         QCOMPARE(window.list().state(), DataSet::State::Browse);
     }
 };

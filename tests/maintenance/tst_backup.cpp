@@ -50,8 +50,7 @@ QStringList customers()
 class FileConnection final
 {
 public:
-    explicit FileConnection(const QString& file)
-        : m_name(QStringLiteral("tst-backup-%1").arg(++s_count))
+    explicit FileConnection(const QString& file) : m_name(QStringLiteral("tst-backup-%1").arg(++s_count))
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
         db.setDatabaseName(file);
@@ -125,8 +124,9 @@ private slots:
         QCOMPARE(embeddedBackupName(day, QStringLiteral(".db")), QStringLiteral("Assets_bak2024-03-05.db"));
         QCOMPARE(serverBackupName(QStringLiteral("service"), day, QStringLiteral(".bak")),
                  QStringLiteral("service-2024-03-05.bak"));
-        QCOMPARE(safetyCopyName(QStringLiteral("x_"), QDateTime(day, QTime(14, 2, 33)), QStringLiteral(".db")),
-                 QStringLiteral("x_2024-03-05_140233.db"));
+        QCOMPARE(
+            safetyCopyName(QStringLiteral("x_"), QDateTime(day, QTime(14, 2, 33)), QStringLiteral(".db")),
+            QStringLiteral("x_2024-03-05_140233.db"));
     }
 
     void embeddedWindow()
@@ -170,15 +170,16 @@ private slots:
         QVERIFY(QFile::copy(live, raw));
         {
             FileConnection rawCopy(raw);
-            QCOMPARE(rawCopy.column(QStringLiteral("select count(*) from T_Cust where CustName like '已提交%'")),
-                     QStringList{QStringLiteral("0")});
+            QCOMPARE(
+                rawCopy.column(QStringLiteral("select count(*) from T_Cust where CustName like '已提交%'")),
+                QStringList{QStringLiteral("0")});
         }
 
         ScriptedDialogs dialogs;
         BackupWindow w;
         w.press("Btn_Back");
-        const QString target = QDir::toNativeSeparators(w.window.folder() + QStringLiteral("/Assets_bak") + today()
-                                                        + QStringLiteral(".db"));
+        const QString target = QDir::toNativeSeparators(w.window.folder() + QStringLiteral("/Assets_bak") +
+                                                        today() + QStringLiteral(".db"));
         QCOMPARE(dialogs.messages(), QStringList{QStringLiteral("备份成功,文件备份在:") + target});
         QCOMPARE(dialogs.last().title, QStringLiteral("成功"));
         QCOMPARE(dialogs.last().icon, QMessageBox::Information);
@@ -188,9 +189,11 @@ private slots:
         QCOMPARE(embeddedDatabaseFault(target), QString());
         {
             FileConnection backup(target);
-            QCOMPARE(backup.column(QStringLiteral("pragma integrity_check")), QStringList{QStringLiteral("ok")});
-            QCOMPARE(backup.column(QStringLiteral("select count(*) from T_Cust where CustName like '已提交%'")),
-                     QStringList{QStringLiteral("200")});
+            QCOMPARE(backup.column(QStringLiteral("pragma integrity_check")),
+                     QStringList{QStringLiteral("ok")});
+            QCOMPARE(
+                backup.column(QStringLiteral("select count(*) from T_Cust where CustName like '已提交%'")),
+                QStringList{QStringLiteral("200")});
             QCOMPARE(backup.column(QStringLiteral("select count(*) from T_Cust where CustName = '早先'")),
                      QStringList{QStringLiteral("1")});
             QCOMPARE(backup.column(QStringLiteral("select count(*) from T_Cust where CustName = '未提交'")),
@@ -203,7 +206,8 @@ private slots:
         QCOMPARE(dialogs.messages().size(), 2);
         QCOMPARE(w.listed().size(), 1);
         FileConnection again(target);
-        QCOMPARE(again.column(QStringLiteral("select count(*) from T_Cust")), QStringList{QStringLiteral("202")});
+        QCOMPARE(again.column(QStringLiteral("select count(*) from T_Cust")),
+                 QStringList{QStringLiteral("202")});
     }
 
     void failedBackupSaysSo()
@@ -230,7 +234,8 @@ private slots:
         zu::test::TestDatabase db(QStringLiteral("sqlite"));
         QVERIFY2(db.ok(), qPrintable(db.error()));
         const QString first = db.home().file(QStringLiteral("备份一"));
-        db.dataModule().ConfigIni().writeString(QStringLiteral("config"), QStringLiteral("DirectoryList"), first);
+        db.dataModule().ConfigIni().writeString(QStringLiteral("config"), QStringLiteral("DirectoryList"),
+                                                first);
         db.home().write(QStringLiteral("备份一/b.db"), "x");
         db.home().write(QStringLiteral("备份一/A.DB"), "x");
         db.home().write(QStringLiteral("备份一/note.txt"), "x");
@@ -256,8 +261,9 @@ private slots:
             QCOMPARE(w.window.folder(), second);
             QCOMPARE(w.listed(), QStringList{QStringLiteral("c.db")});
         }
-        QCOMPARE(db.dataModule().ConfigIni().readString(QStringLiteral("config"), QStringLiteral("DirectoryList")),
-                 second);
+        QCOMPARE(
+            db.dataModule().ConfigIni().readString(QStringLiteral("config"), QStringLiteral("DirectoryList")),
+            second);
         zu::IniFile onDisk(db.home().file(QStringLiteral("Config.ini")));
         QCOMPARE(onDisk.readString(QStringLiteral("config"), QStringLiteral("DirectoryList")), second);
         BackupWindow reopened;
@@ -296,9 +302,11 @@ private slots:
         w.choose(backupName);
         dialogs.answer(QMessageBox::Ok);
         w.press("Btn_Store");
-        const QStringList safety = filesIn(w.window.folder(), QString::fromLatin1(kBeforeRestore) + QLatin1Char('*'));
+        const QStringList safety =
+            filesIn(w.window.folder(), QString::fromLatin1(kBeforeRestore) + QLatin1Char('*'));
         QCOMPARE(safety.size(), 1);
-        const QString safetyPath = QDir::toNativeSeparators(w.window.folder() + QLatin1Char('/') + safety.first());
+        const QString safetyPath =
+            QDir::toNativeSeparators(w.window.folder() + QLatin1Char('/') + safety.first());
         QCOMPARE(dialogs.messages().size(), 2);
         QCOMPARE(dialogs.messages().last(),
                  QStringLiteral("数据恢复成功!\n恢复前的数据已保存在:") + safetyPath);
@@ -342,9 +350,10 @@ private slots:
             foreign.exec(QStringLiteral("insert into T_user values (1, 'x')"));
         }
         // A backup of this program with pages overwritten.
-        data().T().exec(QStringLiteral("with recursive n(i) as (select 1 union all select i + 1 from n where i < 3000) "
-                                       "insert into T_Cust (CustName, IDCode, Address) "
-                                       "select '客户' || i, 'C' || i, '某市某区某路某号某单元' || i from n"));
+        data().T().exec(
+            QStringLiteral("with recursive n(i) as (select 1 union all select i + 1 from n where i < 3000) "
+                           "insert into T_Cust (CustName, IDCode, Address) "
+                           "select '客户' || i, 'C' || i, '某市某区某路某号某单元' || i from n"));
         w.press("Btn_Back");
         const QString good = folder + QStringLiteral("/Assets_bak") + today() + QStringLiteral(".db");
         QFile damaged(folder + QStringLiteral("/damaged.db"));
@@ -362,21 +371,25 @@ private slots:
         QVERIFY(QFile::remove(good));
         dialogs.answerFile(folder);
         w.press("btnFolder"); // the same folder, its list read again
-        QCOMPARE(w.listed(), (QStringList{QStringLiteral("damaged.db"), QStringLiteral("foreign.db"), QStringLiteral("text.db")}));
+        QCOMPARE(w.listed(), (QStringList{QStringLiteral("damaged.db"), QStringLiteral("foreign.db"),
+                                          QStringLiteral("text.db")}));
         const QStringList before = customers();
         QCOMPARE(before.size(), 3001);
 
-        for (const QString& name : {QStringLiteral("text.db"), QStringLiteral("foreign.db"), QStringLiteral("damaged.db")}) {
+        for (const QString& name :
+             {QStringLiteral("text.db"), QStringLiteral("foreign.db"), QStringLiteral("damaged.db")}) {
             dialogs.clear();
             w.choose(name);
             w.press("Btn_Store");
             QCOMPARE(dialogs.shown().size(), 1);
-            QVERIFY2(dialogs.last().text.startsWith(QStringLiteral("数据恢复失败!\n")), qPrintable(dialogs.last().text));
+            QVERIFY2(dialogs.last().text.startsWith(QStringLiteral("数据恢复失败!\n")),
+                     qPrintable(dialogs.last().text));
             QVERIFY2(dialogs.last().text.size() > 8, qPrintable(name));
             QCOMPARE(customers(), before);
             QCOMPARE(filesIn(folder, QString::fromLatin1(kBeforeRestore) + QLatin1Char('*')), QStringList());
         }
-        QVERIFY(embeddedDatabaseFault(folder + QStringLiteral("/foreign.db")).contains(QStringLiteral("T_Cust")));
+        QVERIFY(
+            embeddedDatabaseFault(folder + QStringLiteral("/foreign.db")).contains(QStringLiteral("T_Cust")));
     }
 
     void restoreWithNothingChosenChangesNothing()
@@ -423,7 +436,8 @@ private slots:
         QVERIFY(control<QLabel>(&w.window, "Label2")->isHidden());
         auto* name = control<QLineEdit>(&w.window, "Edit_Name");
         QVERIFY(!name->isHidden());
-        const QString proposed = db.serverDatabaseName() + QLatin1Char('-') + today() + QStringLiteral(".bak");
+        const QString proposed =
+            db.serverDatabaseName() + QLatin1Char('-') + today() + QStringLiteral(".bak");
         QCOMPARE(name->text(), proposed);
 
         name->setText(QStringLiteral("  "));

@@ -40,14 +40,16 @@ void setCatalogue(const QList<QStringList>& rows)
 {
     data().T().exec(QStringLiteral("delete from T_popedom where tablename = ?"), {kCatalogue});
     for (const QStringList& row : rows)
-        data().T().exec(QStringLiteral("insert into T_popedom (tablename, code, name, qxName) values (?, ?, ?, ?)"),
-                        {kCatalogue, row[0], row[1], row[2]});
+        data().T().exec(
+            QStringLiteral("insert into T_popedom (tablename, code, name, qxName) values (?, ?, ?, ?)"),
+            {kCatalogue, row[0], row[1], row[2]});
 }
 
 // A statement that leaves a trace of having run.
 QString mark(const char* what)
 {
-    return QStringLiteral("insert into T_Dict_cate (name, tableName) values ('%1', 'log')").arg(QString::fromUtf8(what));
+    return QStringLiteral("insert into T_Dict_cate (name, tableName) values ('%1', 'log')")
+        .arg(QString::fromUtf8(what));
 }
 
 QStringList marks()
@@ -87,7 +89,8 @@ class TestClearData final : public QObject
 private slots:
     void splitsAtEverySemicolon()
     {
-        QCOMPARE(splitClearStatements(QStringLiteral("a;b;")), (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
+        QCOMPARE(splitClearStatements(QStringLiteral("a;b;")),
+                 (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
         // Text after the last ";" is no statement.
         QCOMPARE(splitClearStatements(QStringLiteral("a;b")), QStringList{QStringLiteral("a")});
         QCOMPARE(splitClearStatements(QStringLiteral("no semicolon")), QStringList());
@@ -135,7 +138,8 @@ private slots:
         ZU_TEST_DATABASE(db);
         setCatalogue({{QStringLiteral("01"), QStringLiteral("父"), mark("父") + QLatin1Char(';')},
                       {QStringLiteral("0101"), QStringLiteral("子一"), mark("子一") + QLatin1Char(';')},
-                      {QStringLiteral("0102"), QStringLiteral("子二"), mark("子二") + QLatin1Char(';') + mark("子二又") + QLatin1Char(';')},
+                      {QStringLiteral("0102"), QStringLiteral("子二"),
+                       mark("子二") + QLatin1Char(';') + mark("子二又") + QLatin1Char(';')},
                       {QStringLiteral("0103"), QStringLiteral("空"), QString()},
                       {QStringLiteral("02"), QStringLiteral("其他"), mark("其他") + QLatin1Char(';')}});
         ScriptedDialogs dialogs;
@@ -145,18 +149,22 @@ private slots:
             w.run();
             QCOMPARE(dialogs.messages(), QStringList{QStringLiteral("初始化成功！")});
             QCOMPARE(dialogs.last().title, QStringLiteral("提示"));
-            QCOMPARE(marks(), (QStringList{QStringLiteral("父"), QStringLiteral("子一"), QStringLiteral("子二"),
-                                           QStringLiteral("子二又")}));
+            QCOMPARE(marks(), (QStringList{QStringLiteral("父"), QStringLiteral("子一"),
+                                           QStringLiteral("子二"), QStringLiteral("子二又")}));
         }
         // A partly checked parent runs too, with only the checked child.
         data().T().exec(QStringLiteral("delete from T_Dict_cate where tableName = 'log'"));
         dialogs.clear();
         ClearWindow w;
         w.check(QStringLiteral("子二"));
-        QCOMPARE(w.tree()->findItems(QStringLiteral("父"), Qt::MatchExactly | Qt::MatchRecursive).first()->checkState(0),
+        QCOMPARE(w.tree()
+                     ->findItems(QStringLiteral("父"), Qt::MatchExactly | Qt::MatchRecursive)
+                     .first()
+                     ->checkState(0),
                  Qt::PartiallyChecked);
         w.run();
-        QCOMPARE(marks(), (QStringList{QStringLiteral("父"), QStringLiteral("子二"), QStringLiteral("子二又")}));
+        QCOMPARE(marks(),
+                 (QStringList{QStringLiteral("父"), QStringLiteral("子二"), QStringLiteral("子二又")}));
         QCOMPARE(dialogs.messages(), QStringList{QStringLiteral("初始化成功！")});
     }
 
@@ -166,8 +174,9 @@ private slots:
         ZU_TEST_DATABASE(db);
         const QString full = mark("乙");
         const int cut = full.indexOf(QStringLiteral("values"));
-        setCatalogue({{QStringLiteral("01"), QStringLiteral("甲"), mark("甲") + QLatin1Char(';') + full.left(cut)},
-                      {QStringLiteral("02"), QStringLiteral("乙"), full.mid(cut) + QLatin1Char(';') + mark("丙")}});
+        setCatalogue(
+            {{QStringLiteral("01"), QStringLiteral("甲"), mark("甲") + QLatin1Char(';') + full.left(cut)},
+             {QStringLiteral("02"), QStringLiteral("乙"), full.mid(cut) + QLatin1Char(';') + mark("丙")}});
         ScriptedDialogs dialogs;
         ClearWindow w;
         w.check(QStringLiteral("甲"));
@@ -186,16 +195,19 @@ private slots:
         addCustomer(QStringLiteral("乙"));
         data().T().exec(QStringLiteral("insert into T_service (CustCode, CustName) values (?, ?)"),
                         {QStringLiteral("甲"), QStringLiteral("甲")});
-        setCatalogue({{QStringLiteral("01"), QStringLiteral("全部"), QString()},
-                      {QStringLiteral("0101"), QStringLiteral("客户"), QStringLiteral("delete from T_Cust;delete from T_service;")},
-                      {QStringLiteral("0102"), QStringLiteral("坏的"), QStringLiteral("delete from no_such_table;")}});
+        setCatalogue(
+            {{QStringLiteral("01"), QStringLiteral("全部"), QString()},
+             {QStringLiteral("0101"), QStringLiteral("客户"),
+              QStringLiteral("delete from T_Cust;delete from T_service;")},
+             {QStringLiteral("0102"), QStringLiteral("坏的"), QStringLiteral("delete from no_such_table;")}});
         ScriptedDialogs dialogs;
         ClearWindow w;
         w.check(QStringLiteral("全部"));
         w.run();
         QCOMPARE(dialogs.shown().size(), 1);
         QCOMPARE(dialogs.last().title, QStringLiteral("错误"));
-        QVERIFY2(dialogs.last().text.contains(QStringLiteral("no_such_table")), qPrintable(dialogs.last().text));
+        QVERIFY2(dialogs.last().text.contains(QStringLiteral("no_such_table")),
+                 qPrintable(dialogs.last().text));
         QCOMPARE(count(QStringLiteral("select count(*) from T_Cust")), 2);
         QCOMPARE(count(QStringLiteral("select count(*) from T_service")), 1);
         // The connection stays usable.
@@ -227,7 +239,9 @@ private slots:
         w.run();
         QCOMPARE(dialogs.messages(), QStringList{QStringLiteral("初始化成功！")});
         QCOMPARE(count(QStringLiteral("select count(*) from T_Cust")), 0);
-        QCOMPARE(count(QStringLiteral("select count(*) from T_Dict_cate where tableName = ?"), {QStringLiteral("用户类别")}), 0);
+        QCOMPARE(count(QStringLiteral("select count(*) from T_Dict_cate where tableName = ?"),
+                       {QStringLiteral("用户类别")}),
+                 0);
         // What was not checked stays.
         QCOMPARE(count(QStringLiteral("select count(*) from T_type")), 1);
         // The customer window shows what is left: its tree reloaded, its list open again.
@@ -253,7 +267,8 @@ private slots:
         const QStringList copies =
             QDir(folder).entryList({QString::fromLatin1(kBeforeClearing) + QLatin1Char('*')}, QDir::Files);
         QCOMPARE(copies.size(), 1);
-        QCOMPARE(QDir::toNativeSeparators(folder + QLatin1Char('/') + copies.first()), w.window.lastSafetyCopy());
+        QCOMPARE(QDir::toNativeSeparators(folder + QLatin1Char('/') + copies.first()),
+                 w.window.lastSafetyCopy());
         QVERIFY(copies.first().endsWith(QStringLiteral(".db")));
         QCOMPARE(embeddedDatabaseFault(w.window.lastSafetyCopy()), QString());
         {

@@ -31,8 +31,7 @@ QString today()
 }
 
 // The name a command proposed in the save dialog it showed; empty when it showed none.
-template <typename F>
-QString proposedBy(ScriptedDialogs& dialogs, F command)
+template <typename F> QString proposedBy(ScriptedDialogs& dialogs, F command)
 {
     dialogs.clear();
     command();
@@ -69,10 +68,12 @@ private slots:
         zu::test::TestDatabase db(QStringLiteral("sqlite"));
         QVERIFY2(db.ok(), qPrintable(db.error()));
         Query& t = data().T();
-        t.exec(QStringLiteral("insert into T_Cust (CustName, IDCode) values (?, ?)"), {QStringLiteral("甲"), QStringLiteral("K1")});
+        t.exec(QStringLiteral("insert into T_Cust (CustName, IDCode) values (?, ?)"),
+               {QStringLiteral("甲"), QStringLiteral("K1")});
         for (const char* table : {"T_service", "T_call", "T_complain"})
-            t.exec(QStringLiteral("insert into %1 (CustCode, CustName) values (?, ?)").arg(QLatin1String(table)),
-                   {QStringLiteral("K1"), QStringLiteral("甲")});
+            t.exec(
+                QStringLiteral("insert into %1 (CustCode, CustName) values (?, ?)").arg(QLatin1String(table)),
+                {QStringLiteral("K1"), QStringLiteral("甲")});
         ScriptedDialogs dialogs;
         TfrmMain main;
         installCommands(main);
@@ -80,25 +81,37 @@ private slots:
         TfrmCustom* customers = TfrmCustom::instance();
         QVERIFY(customers);
 
-        QCOMPARE(proposedBy(dialogs, [&] { main.action(QStringLiteral("actexport"))->trigger(); }), QStringLiteral("客户信息") + today());
-        QCOMPARE(proposedBy(dialogs, [&] { press(customers, "ToolButton4"); }), QStringLiteral("客户信息") + today());
-        QCOMPARE(proposedBy(dialogs, [&] { control<QAction>(customers, "Excel1")->trigger(); }), QStringLiteral("客户信息") + today());
-        QCOMPARE(proposedBy(dialogs, [&] { press(customers, "ToolButton11"); }), QStringLiteral("维修记录") + today());
-        QCOMPARE(proposedBy(dialogs, [&] { press(customers, "ToolButton15"); }), QStringLiteral("回访信息") + today());
-        QCOMPARE(proposedBy(dialogs, [&] { press(customers, "ToolButton19"); }), QStringLiteral("投诉信息") + today());
-        QCOMPARE(proposedByListWindow<TfrmServerqry>(dialogs, main, "actService"), QStringLiteral("维护记录信息") + today());
-        QCOMPARE(proposedByListWindow<TfrmCellqry>(dialogs, main, "actCall"), QStringLiteral("回访记录信息") + today());
-        QCOMPARE(proposedByListWindow<TfrmComplainqry>(dialogs, main, "actcomplain"), QStringLiteral("投诉信息") + today());
+        QCOMPARE(proposedBy(dialogs, [&] { main.action(QStringLiteral("actexport"))->trigger(); }),
+                 QStringLiteral("客户信息") + today());
+        QCOMPARE(proposedBy(dialogs, [&] { press(customers, "ToolButton4"); }),
+                 QStringLiteral("客户信息") + today());
+        QCOMPARE(proposedBy(dialogs, [&] { control<QAction>(customers, "Excel1")->trigger(); }),
+                 QStringLiteral("客户信息") + today());
+        QCOMPARE(proposedBy(dialogs, [&] { press(customers, "ToolButton11"); }),
+                 QStringLiteral("维修记录") + today());
+        QCOMPARE(proposedBy(dialogs, [&] { press(customers, "ToolButton15"); }),
+                 QStringLiteral("回访信息") + today());
+        QCOMPARE(proposedBy(dialogs, [&] { press(customers, "ToolButton19"); }),
+                 QStringLiteral("投诉信息") + today());
+        QCOMPARE(proposedByListWindow<TfrmServerqry>(dialogs, main, "actService"),
+                 QStringLiteral("维护记录信息") + today());
+        QCOMPARE(proposedByListWindow<TfrmCellqry>(dialogs, main, "actCall"),
+                 QStringLiteral("回访记录信息") + today());
+        QCOMPARE(proposedByListWindow<TfrmComplainqry>(dialogs, main, "actcomplain"),
+                 QStringLiteral("投诉信息") + today());
 
-        t.exec(QStringLiteral("update T_Cust set remind = ?"), {QDateTime(QDate::currentDate(), QTime(0, 0))});
-        QCOMPARE(proposedByListWindow<TfrmRemind>(dialogs, main, "actremind"), QStringLiteral("客户提醒") + today());
+        t.exec(QStringLiteral("update T_Cust set remind = ?"),
+               {QDateTime(QDate::currentDate(), QTime(0, 0))});
+        QCOMPARE(proposedByListWindow<TfrmRemind>(dialogs, main, "actremind"),
+                 QStringLiteral("客户提醒") + today());
     }
 
     void mainWindowExportOpensTheCustomerWindowFirst()
     {
         zu::test::TestDatabase db(QStringLiteral("sqlite"));
         QVERIFY2(db.ok(), qPrintable(db.error()));
-        data().T().exec(QStringLiteral("insert into T_Cust (CustName, IDCode) values (?, ?)"), {QStringLiteral("甲"), QStringLiteral("K1")});
+        data().T().exec(QStringLiteral("insert into T_Cust (CustName, IDCode) values (?, ?)"),
+                        {QStringLiteral("甲"), QStringLiteral("K1")});
         ScriptedDialogs dialogs;
         TfrmMain main;
         installCommands(main);
@@ -125,7 +138,8 @@ private slots:
         const QList<LayoutColumn> shown = customers->dgCustom()->visibleColumns();
         QCOMPARE(static_cast<int>(columns), shown.size());
         for (int c = 0; c < shown.size(); ++c)
-            QCOMPARE(QString::fromUtf8(book.cell(0, static_cast<unsigned short>(c)).value.text_value), shown[c].title);
+            QCOMPARE(QString::fromUtf8(book.cell(0, static_cast<unsigned short>(c)).value.text_value),
+                     shown[c].title);
     }
 
     void importOpensForTheCustomerTable()

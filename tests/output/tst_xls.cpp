@@ -63,7 +63,8 @@ struct SstContents
 
 bool decodeSst(const QList<Record>& records, SstContents* out)
 {
-    auto it = std::find_if(records.cbegin(), records.cend(), [](const Record& r) { return r.type == 0x00FC; });
+    auto it =
+        std::find_if(records.cbegin(), records.cend(), [](const Record& r) { return r.type == 0x00FC; });
     if (it == records.cend() || it->body.size() < 8)
         return false;
     QByteArray body = it->body;
@@ -137,7 +138,8 @@ bool readCompoundFile(const QByteArray& file, CompoundFileView* view)
         return false;
     if (file.left(8) != QByteArray::fromHex("D0CF11E0A1B11AE1"))
         return false;
-    if (u16At(file, 0x1A) != 3 || u16At(file, 0x1C) != 0xFFFE || u16At(file, 0x1E) != 9 || u16At(file, 0x20) != 6)
+    if (u16At(file, 0x1A) != 3 || u16At(file, 0x1C) != 0xFFFE || u16At(file, 0x1E) != 9 ||
+        u16At(file, 0x20) != 6)
         return false;
     if (u32At(file, 0x38) != 4096)
         return false;
@@ -272,9 +274,13 @@ private slots:
 
 void TestXls::textSurvivesAsUnicode()
 {
-    const QStringList texts = {QStringLiteral("客户信息"), QStringLiteral("O'Brien"), QStringLiteral("'0123"),
-                               QStringLiteral("维修记录：洗衣机「滚筒」不转 — 已更换电机"), QStringLiteral("Ünïcødé €"),
-                               QStringLiteral("a\nb\tc"), QStringLiteral("\"quoted\", comma")};
+    const QStringList texts = {QStringLiteral("客户信息"),
+                               QStringLiteral("O'Brien"),
+                               QStringLiteral("'0123"),
+                               QStringLiteral("维修记录：洗衣机「滚筒」不转 — 已更换电机"),
+                               QStringLiteral("Ünïcødé €"),
+                               QStringLiteral("a\nb\tc"),
+                               QStringLiteral("\"quoted\", comma")};
     XlsWriter writer;
     QVERIFY(writer.setSheetName(QStringLiteral("客户信息2024")));
     for (int i = 0; i < texts.size(); ++i)
@@ -368,7 +374,8 @@ void TestXls::emptyCellsStayEmpty()
         for (unsigned short c = 0; c < columns; ++c) {
             const FreeXL_CellValue cell = book.cell(r, c);
             const bool filled = (r == 0 && (c == 0 || c == 3)) || (r == 2 && c == 1) || (r == 4 && c == 4);
-            QVERIFY2((cell.type != FREEXL_CELL_NULL) == filled, qPrintable(QStringLiteral("%1,%2").arg(r).arg(c)));
+            QVERIFY2((cell.type != FREEXL_CELL_NULL) == filled,
+                     qPrintable(QStringLiteral("%1,%2").arg(r).arg(c)));
         }
     }
     QCOMPARE(book.cell(2, 1).type, FREEXL_CELL_INT);
@@ -410,7 +417,8 @@ void TestXls::longTextGoesOnInContinueRecords()
     const qsizetype bytes = 8 + (before.isEmpty() ? 0 : 3 + 2 * before.size()) + 3 + 2 * text.size() + 3 + 4;
     QCOMPARE(sst.continueRecords > 0, bytes > 8224);
     // Records are filled before the next one starts: only the last can be short.
-    auto sstRecord = std::find_if(records.cbegin(), records.cend(), [](const Record& r) { return r.type == 0x00FC; });
+    auto sstRecord =
+        std::find_if(records.cbegin(), records.cend(), [](const Record& r) { return r.type == 0x00FC; });
     for (int i = 0; i < sst.continueRecords; ++i)
         QVERIFY((sstRecord + i)->body.size() >= 8224 - 6);
 
@@ -470,11 +478,13 @@ void TestXls::manyDistinctStringsAndTheirIndex()
     QCOMPARE(strings.size(), kRows + 2);
 
     // Every EXTSST bucket points at the header of its first string, in the record that holds it.
-    auto sst = std::find_if(records.cbegin(), records.cend(), [](const Record& r) { return r.type == 0x00FC; });
+    auto sst =
+        std::find_if(records.cbegin(), records.cend(), [](const Record& r) { return r.type == 0x00FC; });
     QVERIFY(sst != records.cend());
     QCOMPARE(u32At(sst->body, 0), static_cast<quint32>(2 * kRows));
     QCOMPARE(u32At(sst->body, 4), static_cast<quint32>(strings.size()));
-    auto ext = std::find_if(records.cbegin(), records.cend(), [](const Record& r) { return r.type == 0x00FF; });
+    auto ext =
+        std::find_if(records.cbegin(), records.cend(), [](const Record& r) { return r.type == 0x00FF; });
     QVERIFY(ext != records.cend());
     const int bucketSize = u16At(ext->body, 0);
     QVERIFY(bucketSize >= 8);
@@ -484,15 +494,15 @@ void TestXls::manyDistinctStringsAndTheirIndex()
     for (qsizetype b = 0; b < buckets; ++b) {
         const quint32 streamPos = u32At(ext->body, 2 + b * 8);
         const quint16 inRecord = u16At(ext->body, 2 + b * 8 + 4);
-        const auto holder = std::find_if(records.cbegin(), records.cend(), [&](const Record& r) {
-            return r.position + inRecord == streamPos;
-        });
+        const auto holder = std::find_if(records.cbegin(), records.cend(),
+                                         [&](const Record& r) { return r.position + inRecord == streamPos; });
         QVERIFY2(holder != records.cend() && (holder->type == 0x00FC || holder->type == 0x003C),
                  qPrintable(QString::number(b)));
         const QString& first = strings.at(b * bucketSize);
         QCOMPARE(u16At(stream, streamPos), static_cast<quint16>(first.size()));
         QCOMPARE(static_cast<quint8>(stream.at(streamPos + 2)), 0x01);
-        QCOMPARE(QString(reinterpret_cast<const QChar*>(stream.constData() + streamPos + 3), 1), first.left(1));
+        QCOMPARE(QString(reinterpret_cast<const QChar*>(stream.constData() + streamPos + 3), 1),
+                 first.left(1));
     }
 
     const QString file = saved(writer, QStringLiteral("strings.xls"));
@@ -561,7 +571,8 @@ void TestXls::rowLimit()
     QVERIFY(writer.writeText(0, 0, QStringLiteral("标题")));
     QVERIFY(writer.writeNumber(65535, 0, 65535));
     QVERIFY(!writer.writeNumber(65536, 0, 65536));
-    QVERIFY2(writer.error().contains(QStringLiteral("65537")) && writer.error().contains(QStringLiteral("65536")),
+    QVERIFY2(writer.error().contains(QStringLiteral("65537")) &&
+                 writer.error().contains(QStringLiteral("65536")),
              qPrintable(writer.error()));
     const QString refusal = writer.error();
 
@@ -746,15 +757,19 @@ void TestXls::smallFileStructure()
     QCOMPARE(records.first().type, 0x0809);
     QCOMPARE(u16At(records.first().body, 0), 0x0600);
     QCOMPARE(u16At(records.first().body, 2), 0x0005);
-    auto codePage = std::find_if(records.cbegin(), records.cend(), [](const Record& r) { return r.type == 0x0042; });
+    auto codePage =
+        std::find_if(records.cbegin(), records.cend(), [](const Record& r) { return r.type == 0x0042; });
     QVERIFY(codePage != records.cend());
     QCOMPARE(u16At(codePage->body, 0), 1200);
-    const auto xfCount = std::count_if(records.cbegin(), records.cend(), [](const Record& r) { return r.type == 0x00E0; });
+    const auto xfCount =
+        std::count_if(records.cbegin(), records.cend(), [](const Record& r) { return r.type == 0x00E0; });
     QVERIFY(xfCount >= 16);
-    auto bound = std::find_if(records.cbegin(), records.cend(), [](const Record& r) { return r.type == 0x0085; });
+    auto bound =
+        std::find_if(records.cbegin(), records.cend(), [](const Record& r) { return r.type == 0x0085; });
     QVERIFY(bound != records.cend());
     const quint32 sheetStart = u32At(bound->body, 0);
-    auto sheetBof = std::find_if(records.cbegin(), records.cend(), [&](const Record& r) { return r.position == sheetStart; });
+    auto sheetBof = std::find_if(records.cbegin(), records.cend(),
+                                 [&](const Record& r) { return r.position == sheetStart; });
     QVERIFY(sheetBof != records.cend());
     QCOMPARE(sheetBof->type, 0x0809);
     QCOMPARE(u16At(sheetBof->body, 2), 0x0010);
@@ -868,7 +883,8 @@ void TestXls::saveFailureNamesFileAndReason()
     QVERIFY(!writer.save(missing, &error));
     QVERIFY2(error.contains(missing), qPrintable(error));
     const QString reason = error.section(QStringLiteral("："), -1).trimmed();
-    QVERIFY2(error.contains(QStringLiteral("：")) && !reason.isEmpty() && !missing.contains(reason), qPrintable(error));
+    QVERIFY2(error.contains(QStringLiteral("：")) && !reason.isEmpty() && !missing.contains(reason),
+             qPrintable(error));
 
     const QString folder = path(QStringLiteral("是文件夹.xls"));
     QVERIFY(QDir().mkpath(folder));
@@ -972,8 +988,8 @@ void TestXls::severalSheets()
 
 void TestXls::factoryChoosesTheFormatByName()
 {
-    for (const QString& name : {QStringLiteral("a.xls"), QStringLiteral("a.XLS"), QStringLiteral("客户信息2024-3-5"),
-                                QStringLiteral("a.xls.bak")}) {
+    for (const QString& name : {QStringLiteral("a.xls"), QStringLiteral("a.XLS"),
+                                QStringLiteral("客户信息2024-3-5"), QStringLiteral("a.xls.bak")}) {
         const auto writer = SpreadsheetWriter::forFileName(name);
         QVERIFY2(dynamic_cast<XlsWriter*>(writer.get()), qPrintable(name));
         QVERIFY(writer->writeText(0, 0, QStringLiteral("x")));

@@ -16,7 +16,8 @@ QStringList ScriptedDialogs::messages() const
 }
 
 QMessageBox::StandardButton ScriptedDialogs::message(QWidget*, const QString& title, const QString& text,
-                                                     QMessageBox::Icon icon, QMessageBox::StandardButtons buttons,
+                                                     QMessageBox::Icon icon,
+                                                     QMessageBox::StandardButtons buttons,
                                                      QMessageBox::StandardButton defaultButton)
 {
     m_shown.append({QStringLiteral("message"), title, text, icon, buttons});
@@ -25,7 +26,8 @@ QMessageBox::StandardButton ScriptedDialogs::message(QWidget*, const QString& ti
     return defaultButton != QMessageBox::NoButton ? defaultButton : QMessageBox::Ok;
 }
 
-QString ScriptedDialogs::saveFileName(QWidget*, const QString& caption, const QString& proposed, const QString&)
+QString ScriptedDialogs::saveFileName(QWidget*, const QString& caption, const QString& proposed,
+                                      const QString&)
 {
     m_shown.append({QStringLiteral("save"), caption, proposed, QMessageBox::NoIcon, {}});
     return m_files.isEmpty() ? QString() : m_files.dequeue();
@@ -51,7 +53,8 @@ bool ScriptedDialogs::openExternally(const QString& fileOrUrl)
 
 bool ScriptedDialogs::startDetached(const QString& program, const QStringList& arguments)
 {
-    m_shown.append({QStringLiteral("start"), program, arguments.join(QLatin1Char(' ')), QMessageBox::NoIcon, {}});
+    m_shown.append(
+        {QStringLiteral("start"), program, arguments.join(QLatin1Char(' ')), QMessageBox::NoIcon, {}});
     return true;
 }
 

@@ -76,8 +76,7 @@ QString adminConnectionName()
     return QStringLiteral("zu-test-admin-%1").arg(n.fetchAndAddRelaxed(1));
 }
 
-template <typename F>
-bool withAdminConnection(const PgServer& server, QString* error, F&& body)
+template <typename F> bool withAdminConnection(const PgServer& server, QString* error, F&& body)
 {
     const QString name = adminConnectionName();
     bool ok = false;
@@ -109,7 +108,8 @@ bool withAdminConnection(const PgServer& server, QString* error, F&& body)
 QString createServerDatabase(const PgServer& server, QString* error)
 {
     static QAtomicInteger<int> n;
-    const QString name = QStringLiteral("zu_test_%1_%2").arg(QCoreApplication::applicationPid()).arg(n.fetchAndAddRelaxed(1));
+    const QString name =
+        QStringLiteral("zu_test_%1_%2").arg(QCoreApplication::applicationPid()).arg(n.fetchAndAddRelaxed(1));
     const bool ok = withAdminConnection(server, error, [&](QSqlQuery& q) {
         return q.exec(QStringLiteral("create database %1 encoding 'UTF8' template template0").arg(name));
     });
@@ -118,8 +118,9 @@ QString createServerDatabase(const PgServer& server, QString* error)
 
 void dropServerDatabase(const PgServer& server, const QString& name)
 {
-    withAdminConnection(server, nullptr,
-                        [&](QSqlQuery& q) { return q.exec(QStringLiteral("drop database if exists %1 with (force)").arg(name)); });
+    withAdminConnection(server, nullptr, [&](QSqlQuery& q) {
+        return q.exec(QStringLiteral("drop database if exists %1 with (force)").arg(name));
+    });
 }
 
 TestDatabase::TestDatabase(const QString& engine, bool withDataModule) : m_engine(engine)

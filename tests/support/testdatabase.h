@@ -3,11 +3,11 @@
 #include "data/datamodule.h"
 #include "data/errors.h"
 
+#include <memory>
+#include <optional>
 #include <QString>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <memory>
-#include <optional>
 
 namespace zu::test {
 
@@ -79,9 +79,9 @@ void dropServerDatabase(const PgServer& server, const QString& name);
 } // namespace zu::test
 
 // Opens a fresh database of the row's engine as `db`, skipping or failing the test as configured.
-#define ZU_TEST_DATABASE(db)                                                                                   \
-    QFETCH(QString, engine);                                                                                   \
-    zu::test::TestDatabase db(engine);                                                                         \
-    if (db.skipped())                                                                                          \
-        QSKIP("no PostgreSQL server configured (ZU_TEST_PG)");                                                 \
+#define ZU_TEST_DATABASE(db)                                                                                 \
+    QFETCH(QString, engine);                                                                                 \
+    zu::test::TestDatabase db(engine);                                                                       \
+    if (db.skipped())                                                                                        \
+        QSKIP("no PostgreSQL server configured (ZU_TEST_PG)");                                               \
     QVERIFY2(db.ok(), qPrintable(db.error()))

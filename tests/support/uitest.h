@@ -8,8 +8,7 @@ namespace zu::test {
 
 // Runs `act` on the modal dialog of type T as soon as one is shown (for commands that exec()).
 // The watch ends with `context` when one is given (a test that expects no dialog passes a local).
-template <typename T, typename F>
-void whenModal(F act, QObject* context = nullptr)
+template <typename T, typename F> void whenModal(F act, QObject* context = nullptr)
 {
     auto* poll = new QTimer(context);
     poll->setInterval(10);
@@ -24,8 +23,7 @@ void whenModal(F act, QObject* context = nullptr)
 }
 
 // The control of the given class and objectName; the test fails hard when there is none.
-template <typename T>
-T* control(const QObject* window, const char* name)
+template <typename T> T* control(const QObject* window, const char* name)
 {
     T* c = window->findChild<T*>(QString::fromLatin1(name));
     if (!c)

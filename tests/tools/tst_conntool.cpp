@@ -87,7 +87,8 @@ private slots:
         TestHome home;
         const QString address = QStringLiteral("%1:%2").arg(server->host).arg(server->port);
 
-        Outcome o = configureServer(home.path(), address, database, server->user, QStringLiteral("wrong"), true);
+        Outcome o =
+            configureServer(home.path(), address, database, server->user, QStringLiteral("wrong"), true);
         QVERIFY(!o.ok);
         QVERIFY(!QFileInfo::exists(home.file(QStringLiteral("sql.dat")))); // nothing written on failure
 
@@ -105,7 +106,8 @@ private slots:
             zu::test::ScriptedDialogs dialogs;
             TfrmData module(home.path());
             QVERIFY2(module.ConnectOK(), qPrintable(module.conn().lastError()));
-            module.F().exec(QStringLiteral("insert into T_Cust (CustName) values (?)"), {QStringLiteral("已有客户")});
+            module.F().exec(QStringLiteral("insert into T_Cust (CustName) values (?)"),
+                            {QStringLiteral("已有客户")});
         }
         o = configureServer(home.path(), address, database, server->user, server->password, true);
         QVERIFY2(o.ok, qPrintable(o.message));

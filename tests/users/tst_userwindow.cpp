@@ -32,18 +32,22 @@ struct StoredUser
 void addUser(const QString& name, const QString& rights = {}, const QString& password = {},
              const QString& ckList = {}, const QString& djList = {})
 {
-    data().T().exec(QStringLiteral("insert into T_user (UserName, Password, Remark, ckList, djList, qxList, qxGroup, type) "
-                                   "values (?, ?, ?, ?, ?, ?, ?, ?)"),
-                    {name, password, QString(), ckList, djList, rights, QString(), QStringLiteral("用户")});
+    data().T().exec(
+        QStringLiteral(
+            "insert into T_user (UserName, Password, Remark, ckList, djList, qxList, qxGroup, type) "
+            "values (?, ?, ?, ?, ?, ?, ?, ?)"),
+        {name, password, QString(), ckList, djList, rights, QString(), QStringLiteral("用户")});
 }
 
 StoredUser stored(const QString& name)
 {
     StoredUser u;
     Query q(data().conn());
-    q.open(QStringLiteral("select Password, Remark, ckList, djList, qxList, qxGroup, type from T_user where UserName = ? "
-                          "order by id"),
-           {name});
+    q.open(
+        QStringLiteral(
+            "select Password, Remark, ckList, djList, qxList, qxGroup, type from T_user where UserName = ? "
+            "order by id"),
+        {name});
     if (q.eof())
         return u;
     u.found = true;
@@ -121,8 +125,8 @@ QString item(const char* name)
     return QStringLiteral("'") + QString::fromUtf8(name) + QStringLiteral("',");
 }
 
-const QString kReports = item("报表中心") + item("导出Excel") + item("当前客户详细报表") + item("当前用户统计列表")
-                         + item("当前用户信封打印") + item("当前用户标签打印");
+const QString kReports = item("报表中心") + item("导出Excel") + item("当前客户详细报表") +
+                         item("当前用户统计列表") + item("当前用户信封打印") + item("当前用户标签打印");
 
 } // namespace
 
@@ -147,8 +151,9 @@ private slots:
         QCOMPARE(w.tree()->topLevelItem(0)->text(0), QStringLiteral("用户权限"));
         // The boxes start empty; Save and Cancel are off.
         QCOMPARE(w.edit("edtUserName")->text(), QString());
-        QCOMPARE(w.enabled({"btnPost", "ToolButton11", "ToolButton1", "ToolButton2", "ToolButton3", "dgUser"}),
-                 (QList<bool>{false, false, true, true, true, true}));
+        QCOMPARE(
+            w.enabled({"btnPost", "ToolButton11", "ToolButton1", "ToolButton2", "ToolButton3", "dgUser"}),
+            (QList<bool>{false, false, true, true, true, true}));
 
         w.select(QStringLiteral("甲"));
         QCOMPARE(w.edit("edtUserName")->text(), QStringLiteral("甲"));
@@ -219,8 +224,9 @@ private slots:
         w.select(QStringLiteral("甲"));
         w.press("ToolButton1");
         QVERIFY(w.window.FIsAdd);
-        QCOMPARE(w.enabled({"dgUser", "ToolButton1", "ToolButton2", "ToolButton3", "btnPost", "ToolButton11"}),
-                 (QList<bool>{false, false, false, false, true, true}));
+        QCOMPARE(
+            w.enabled({"dgUser", "ToolButton1", "ToolButton2", "ToolButton3", "btnPost", "ToolButton11"}),
+            (QList<bool>{false, false, false, false, true, true}));
         QCOMPARE(w.edit("edtUserName")->text(), QString());
         QCOMPARE(w.groups()->itemText(0), QString());
         QCOMPARE(w.groups()->currentIndex(), 0);
@@ -241,8 +247,9 @@ private slots:
         QCOMPARE(users.recordCount(), 4);
         QCOMPARE(users.currentRow(), 3);
         QCOMPARE(w.grid()->cellText(3, 0), QStringLiteral("新人"));
-        QCOMPARE(w.enabled({"dgUser", "ToolButton1", "ToolButton2", "ToolButton3", "btnPost", "ToolButton11"}),
-                 (QList<bool>{true, true, true, true, false, false}));
+        QCOMPARE(
+            w.enabled({"dgUser", "ToolButton1", "ToolButton2", "ToolButton3", "btnPost", "ToolButton11"}),
+            (QList<bool>{true, true, true, true, false, false}));
     }
 
     void nameIsCheckedOnlyWhenNeeded_data() { zu::test::addEngineRows(); }
@@ -309,7 +316,8 @@ private slots:
     void everySaveEmptiesTheUnusedLists()
     {
         ZU_TEST_DATABASE(db);
-        addUser(QStringLiteral("甲"), item("客户管理"), QString(), QStringLiteral("'仓库一',"), QStringLiteral("'单据',"));
+        addUser(QStringLiteral("甲"), item("客户管理"), QString(), QStringLiteral("'仓库一',"),
+                QStringLiteral("'单据',"));
         ScriptedDialogs dialogs;
         UserWindow w;
         w.select(QStringLiteral("甲"));

@@ -13,7 +13,8 @@ ConfigWindow::ConfigWindow(QString home, QWidget* parent)
 {
     ui->setupUi(this);
     connect(ui->rbEmbedded, &QRadioButton::toggled, this, &ConfigWindow::updateEnabling);
-    connect(ui->btnTest, &QPushButton::clicked, this, [this] { guarded(this, [this] { testConnection(); }); });
+    connect(ui->btnTest, &QPushButton::clicked, this,
+            [this] { guarded(this, [this] { testConnection(); }); });
     connect(ui->btnSave, &QPushButton::clicked, this, [this] { guarded(this, [this] { save(); }); });
     connect(ui->btnClose, &QPushButton::clicked, this, &QDialog::reject);
     load();
@@ -25,7 +26,8 @@ void ConfigWindow::load()
 {
     const Target t = currentTarget(m_home);
     (t.server ? ui->rbServer : ui->rbEmbedded)->setChecked(true);
-    ui->edtServer->setText(t.settings.host + (t.settings.port > 0 ? QStringLiteral(":%1").arg(t.settings.port) : QString()));
+    ui->edtServer->setText(t.settings.host +
+                           (t.settings.port > 0 ? QStringLiteral(":%1").arg(t.settings.port) : QString()));
     ui->edtDatabase->setText(t.settings.database);
     ui->edtUser->setText(t.settings.user);
     ui->edtPassword->setText(t.settings.password);

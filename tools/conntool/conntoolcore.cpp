@@ -5,12 +5,12 @@
 #include "data/inifile.h"
 #include "data/schemainstaller.h"
 
+#include <cstdio>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <cstdio>
 
 namespace zu::conntool {
 
@@ -31,8 +31,7 @@ QString markerPath(const QString& home)
     return homeFile(home, QLatin1String(kServerMarkerFile));
 }
 
-template <typename F>
-Outcome guardedOutcome(F&& body)
+template <typename F> Outcome guardedOutcome(F&& body)
 {
     try {
         return body();
@@ -116,8 +115,9 @@ Outcome configureServer(const QString& home, const QString& server, const QStrin
         QFile marker(markerPath(home));
         if (!marker.exists() && !marker.open(QIODevice::WriteOnly))
             return failure(QStringLiteral("无法创建 %1：%2").arg(marker.fileName(), marker.errorString()));
-        return success((note.isEmpty() ? QString() : note + QLatin1Char('\n'))
-                       + QStringLiteral("程序下次启动时将连接数据库服务器 %1 上的数据库 %2。").arg(server, database));
+        return success(
+            (note.isEmpty() ? QString() : note + QLatin1Char('\n')) +
+            QStringLiteral("程序下次启动时将连接数据库服务器 %1 上的数据库 %2。").arg(server, database));
     });
 }
 
@@ -134,17 +134,21 @@ Outcome check(const QString& home)
 {
     const Target t = currentTarget(home);
     if (t.server && (t.settings.host.isEmpty() || t.settings.database.isEmpty()))
-        return failure(QStringLiteral("已选择数据库服务器 (sql.dat)，但 Config.ini 的 [DBConn] 中没有服务器或数据库名称"));
+        return failure(QStringLiteral(
+            "已选择数据库服务器 (sql.dat)，但 Config.ini 的 [DBConn] 中没有服务器或数据库名称"));
     return guardedOutcome([&] {
         Connection c(t.server ? SqlDialect::postgres() : SqlDialect::sqlite(), t.settings);
         if (!c.open())
             return failure(QStringLiteral("无法连接%1：%2").arg(t.describe(), c.lastError()));
         SchemaInstaller installer(c);
         if (installer.isEmpty())
-            return failure(QStringLiteral("%1 中没有本系统的数据表（可用 zu-conntool server --create 创建）").arg(t.describe()));
+            return failure(QStringLiteral("%1 中没有本系统的数据表（可用 zu-conntool server --create 创建）")
+                               .arg(t.describe()));
         const int version = installer.version();
         if (version < SchemaInstaller::kCurrentVersion)
-            return failure(QStringLiteral("%1 的数据库版本为 %2，需要升级（zu-conntool upgrade）").arg(t.describe()).arg(version));
+            return failure(QStringLiteral("%1 的数据库版本为 %2，需要升级（zu-conntool upgrade）")
+                               .arg(t.describe())
+                               .arg(version));
         if (version > SchemaInstaller::kCurrentVersion)
             return failure(QStringLiteral("%1 的数据库版本 %2 比本程序新").arg(t.describe()).arg(version));
         return success(QStringLiteral("连接正常：%1，数据库版本 %2").arg(t.describe()).arg(version));
@@ -160,7 +164,8 @@ Outcome upgrade(const QString& home)
             return failure(QStringLiteral("无法连接%1：%2").arg(t.describe(), c.lastError()));
         const int steps = SchemaInstaller(c).upgrade();
         if (steps == 0)
-            return success(QStringLiteral("数据库已是最新版本 (%1)，无需升级").arg(SchemaInstaller::kCurrentVersion));
+            return success(
+                QStringLiteral("数据库已是最新版本 (%1)，无需升级").arg(SchemaInstaller::kCurrentVersion));
         return success(QStringLiteral("数据库已升级到版本 %1").arg(SchemaInstaller::kCurrentVersion));
     });
 }
@@ -171,7 +176,8 @@ QString usage()
         "用法：\n"
         "  zu-conntool                      打开连接配置窗口\n"
         "  zu-conntool init [--home DIR]    创建内置数据库 Database/Service.db\n"
-        "  zu-conntool server --server HOST[:PORT] --database DB --user U --password P [--create] [--home DIR]\n"
+        "  zu-conntool server --server HOST[:PORT] --database DB --user U --password P [--create] [--home "
+        "DIR]\n"
         "                                   使用数据库服务器（写入 Config.ini 和 sql.dat）\n"
         "  zu-conntool embedded [--home DIR]  改回使用内置数据库\n"
         "  zu-conntool check [--home DIR]   按程序的方式连接并报告问题\n"
@@ -181,20 +187,27 @@ QString usage()
 int runCommandLine(const QStringList& arguments)
 {
     QCommandLineParser parser;
-    const QCommandLineOption home(QStringLiteral("home"), QStringLiteral("程序文件夹"), QStringLiteral("DIR"));
-    const QCommandLineOption server(QStringLiteral("server"), QStringLiteral("服务器"), QStringLiteral("HOST"));
-    const QCommandLineOption database(QStringLiteral("database"), QStringLiteral("数据库"), QStringLiteral("DB"));
+    const QCommandLineOption home(QStringLiteral("home"), QStringLiteral("程序文件夹"),
+                                  QStringLiteral("DIR"));
+    const QCommandLineOption server(QStringLiteral("server"), QStringLiteral("服务器"),
+                                    QStringLiteral("HOST"));
+    const QCommandLineOption database(QStringLiteral("database"), QStringLiteral("数据库"),
+                                      QStringLiteral("DB"));
     const QCommandLineOption user(QStringLiteral("user"), QStringLiteral("用户"), QStringLiteral("U"));
-    const QCommandLineOption password(QStringLiteral("password"), QStringLiteral("密码"), QStringLiteral("P"));
+    const QCommandLineOption password(QStringLiteral("password"), QStringLiteral("密码"),
+                                      QStringLiteral("P"));
     const QCommandLineOption create(QStringLiteral("create"), QStringLiteral("创建数据表"));
     parser.addOptions({home, server, database, user, password, create});
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("init | server | embedded | check | upgrade"));
+    parser.addPositionalArgument(QStringLiteral("command"),
+                                 QStringLiteral("init | server | embedded | check | upgrade"));
 
     auto print = [](FILE* stream, const QString& text) {
         std::fputs((text + QLatin1Char('\n')).toLocal8Bit().constData(), stream);
     };
-    if (!parser.parse(QStringList{QStringLiteral("zu-conntool")} + arguments) || parser.positionalArguments().size() != 1) {
-        print(stderr, parser.errorText().isEmpty() ? usage() : parser.errorText() + QLatin1Char('\n') + usage());
+    if (!parser.parse(QStringList{QStringLiteral("zu-conntool")} + arguments) ||
+        parser.positionalArguments().size() != 1) {
+        print(stderr,
+              parser.errorText().isEmpty() ? usage() : parser.errorText() + QLatin1Char('\n') + usage());
         return 2;
     }
     QStringList homeArgs{QStringLiteral("zu-conntool")};

@@ -16,9 +16,10 @@ QString tableCondition(const Query& query)
 
 QList<MappingRow> readMapping(Query& query, const QString& table)
 {
-    query.open(QStringLiteral("select ImportID, S_Field, FieldName, F_Field, tablename from t_Import where ")
-                   + tableCondition(query) + QStringLiteral(" order by ImportID"),
-               {table});
+    query.open(
+        QStringLiteral("select ImportID, S_Field, FieldName, F_Field, tablename from t_Import where ") +
+            tableCondition(query) + QStringLiteral(" order by ImportID"),
+        {table});
     QList<MappingRow> rows;
     for (; !query.eof(); query.next())
         rows.push_back({query.value(0), query.value(1).toString(), query.value(2).toString(),
@@ -54,10 +55,11 @@ void setMappingTitle(Query& query, const QVariant& importId, const QString& titl
 
 QList<ImportPair> readPairs(Query& query, const QString& table)
 {
-    query.open(QStringLiteral("select F_Field, S_Field, FieldName from t_Import where F_Field is not null and "
-                              "trim(F_Field) <> ? and ")
-                   + tableCondition(query) + QStringLiteral(" order by ImportID"),
-               {QString(QLatin1String("")), table});
+    query.open(
+        QStringLiteral("select F_Field, S_Field, FieldName from t_Import where F_Field is not null and "
+                       "trim(F_Field) <> ? and ") +
+            tableCondition(query) + QStringLiteral(" order by ImportID"),
+        {QString(QLatin1String("")), table});
     QList<ImportPair> pairs;
     for (; !query.eof(); query.next())
         pairs.push_back({query.value(0).toString(), query.value(1).toString(), query.value(2).toString()});

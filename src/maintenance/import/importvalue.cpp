@@ -12,9 +12,9 @@ namespace {
 // year, month, day, then optionally hours, minutes and seconds.
 const QRegularExpression& datePattern()
 {
-    static const QRegularExpression pattern(QStringLiteral(
-        "^(\\d{4})\\s*[-/.年]\\s*(\\d{1,2})\\s*[-/.月]\\s*(\\d{1,2})\\s*日?"
-        "(?:(?:\\s+|T)(\\d{1,2}):(\\d{2})(?::(\\d{2})(?:\\.\\d+)?)?)?$"));
+    static const QRegularExpression pattern(
+        QStringLiteral("^(\\d{4})\\s*[-/.年]\\s*(\\d{1,2})\\s*[-/.月]\\s*(\\d{1,2})\\s*日?"
+                       "(?:(?:\\s+|T)(\\d{1,2}):(\\d{2})(?::(\\d{2})(?:\\.\\d+)?)?)?$"));
     return pattern;
 }
 

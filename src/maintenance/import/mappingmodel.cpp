@@ -82,7 +82,8 @@ QVariant MappingModel::data(const QModelIndex& index, int role) const
 
 bool MappingModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
-    if (role != Qt::EditRole || !checkIndex(index, CheckIndexOption::IndexIsValid) || !(flags(index) & Qt::ItemIsEditable))
+    if (role != Qt::EditRole || !checkIndex(index, CheckIndexOption::IndexIsValid) ||
+        !(flags(index) & Qt::ItemIsEditable))
         return false;
     MappingRow changed = m_rows[index.row()];
     QString* field = editableField(changed, m_columns[index.column()].field);

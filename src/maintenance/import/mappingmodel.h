@@ -4,8 +4,8 @@
 
 #include "columns/columnlayout.h"
 
-#include <QAbstractTableModel>
 #include <functional>
+#include <QAbstractTableModel>
 
 namespace zu {
 

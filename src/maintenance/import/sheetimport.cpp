@@ -38,14 +38,16 @@ SheetImport::SheetImport(Connection& connection, const QString& table, const QLi
         requirePlainName(pair.field, QStringLiteral("目标列"));
         const auto type = types.constFind(pair.field.toLower());
         if (type == types.constEnd())
-            throw CommandError(QStringLiteral("表“%1”中没有列“%2”（导入映射“%3”）").arg(table, pair.field, pair.fieldName));
+            throw CommandError(
+                QStringLiteral("表“%1”中没有列“%2”（导入映射“%3”）").arg(table, pair.field, pair.fieldName));
         m_targets.push_back({pair, titleColumn(titles, pair.title), type.value(),
                              !keyField.isEmpty() && pair.field.compare(keyField, Qt::CaseInsensitive) == 0});
         columns << dialect.quote(pair.field);
         marks << QStringLiteral("?");
     }
-    m_insertSql = QStringLiteral("insert into %1 (%2) values (%3)")
-                      .arg(dialect.quote(table), columns.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+    m_insertSql =
+        QStringLiteral("insert into %1 (%2) values (%3)")
+            .arg(dialect.quote(table), columns.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
 }
 
 bool SheetImport::importRow(int sheetRow, const QStringList& cells, QString* reason)
@@ -101,9 +103,10 @@ QString SheetImport::keyTaken(const QVariantList& values) const
             continue;
         try {
             Query q(m_connection);
-            q.open(QStringLiteral("select count(*) from %1 where %2 = ?")
-                       .arg(m_connection.dialect().quote(m_table), m_connection.dialect().quote(t.pair.field)),
-                   {values[i]});
+            q.open(
+                QStringLiteral("select count(*) from %1 where %2 = ?")
+                    .arg(m_connection.dialect().quote(m_table), m_connection.dialect().quote(t.pair.field)),
+                {values[i]});
             if (q.value(0).toInt() > 0)
                 return QStringLiteral("%1“%2”已经存在，不能重复").arg(t.pair.fieldName, values[i].toString());
         } catch (const DbError&) {

@@ -82,8 +82,10 @@ TfrmImport::TfrmImport(QWidget* parent)
         return stored;
     });
     ArrangeTabOrder(this, true);
-    connect(ui->Btn_Start, &QPushButton::clicked, this, [this] { guarded(this, [this] { Btn_StartClick(); }); });
-    connect(ui->Btn_Exit, &QPushButton::clicked, this, [this] { guarded(this, [this] { Btn_ExitClick(); }); });
+    connect(ui->Btn_Start, &QPushButton::clicked, this,
+            [this] { guarded(this, [this] { Btn_StartClick(); }); });
+    connect(ui->Btn_Exit, &QPushButton::clicked, this,
+            [this] { guarded(this, [this] { Btn_ExitClick(); }); });
 }
 
 TfrmImport::~TfrmImport() = default;
@@ -99,7 +101,8 @@ void TfrmImport::showEvent(QShowEvent* event)
 
 void TfrmImport::FormShow()
 {
-    const QString path = dialogs().openFileName(this, QStringLiteral("Excel文件导入到数据库"), QString(), kFilter);
+    const QString path =
+        dialogs().openFileName(this, QStringLiteral("Excel文件导入到数据库"), QString(), kFilter);
     if (path.isEmpty()) {
         QTimer::singleShot(10, this, &QDialog::reject);
         return;
@@ -116,7 +119,8 @@ void TfrmImport::FormShow()
 bool TfrmImport::readSheet(const QString& path)
 {
     if (readerMissingFor(path)) {
-        dialogs().inform(this, QStringLiteral("提示"), QStringLiteral("您系统未安装MS-EXCEL"), QMessageBox::Information);
+        dialogs().inform(this, QStringLiteral("提示"), QStringLiteral("您系统未安装MS-EXCEL"),
+                         QMessageBox::Information);
         return false;
     }
     QString error;
@@ -153,14 +157,16 @@ void TfrmImport::Btn_StartClick()
     TfrmData& d = zu::data();
     const QList<ImportPair> pairs = readPairs(d.F(), FTableName);
     if (pairs.isEmpty()) {
-        dialogs().inform(this, QStringLiteral("提示"),
-                         QStringLiteral("没有配对的字段：请先在“Excel字段名称”一栏为要导入的字段选择 Excel 的列。"),
-                         QMessageBox::Information);
+        dialogs().inform(
+            this, QStringLiteral("提示"),
+            QStringLiteral("没有配对的字段：请先在“Excel字段名称”一栏为要导入的字段选择 Excel 的列。"),
+            QMessageBox::Information);
         return;
     }
     ui->Btn_Start->setEnabled(false);
     WaitCursor wait;
-    const QString key = FTableName.compare(kCustomerTable, Qt::CaseInsensitive) == 0 ? kCustomerKey : QString();
+    const QString key =
+        FTableName.compare(kCustomerTable, Qt::CaseInsensitive) == 0 ? kCustomerKey : QString();
     SheetImport import(d.conn(), FTableName, pairs, m_columnTitles, key);
 
     const int records = qMax(0, m_rowCount - 1);
@@ -181,7 +187,9 @@ void TfrmImport::Btn_StartClick()
     wait.restore();
 
     dialogs().message(this, QStringLiteral("确认"),
-                      QStringLiteral("导入数据完成,导入成功 %1 条,导入失败 %2 条").arg(import.succeeded()).arg(import.failed()),
+                      QStringLiteral("导入数据完成,导入成功 %1 条,导入失败 %2 条")
+                          .arg(import.succeeded())
+                          .arg(import.failed()),
                       QMessageBox::Question, QMessageBox::Ok, QMessageBox::Ok);
     clearPairing(d.F(), FTableName);
     m_mapping->setRows(readMapping(d.F(), FTableName));

@@ -2,9 +2,9 @@
 
 #include "output/spreadsheetreader.h"
 
+#include <memory>
 #include <QDialog>
 #include <QStringList>
-#include <memory>
 
 namespace Ui {
 class TfrmImport;

@@ -7,7 +7,8 @@ namespace zu {
 
 TitlePickDelegate::TitlePickDelegate(QObject* parent) : QStyledItemDelegate(parent) {}
 
-QWidget* TitlePickDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const
+QWidget* TitlePickDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
+                                         const QModelIndex&) const
 {
     auto* combo = new QComboBox(parent);
     combo->setObjectName(QStringLiteral("cmbPickTitle"));
@@ -34,7 +35,8 @@ void TitlePickDelegate::setEditorData(QWidget* editor, const QModelIndex& index)
         combo->setEditText(text);
 }
 
-void TitlePickDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const
+void TitlePickDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
+                                     const QModelIndex& index) const
 {
     model->setData(index, static_cast<QComboBox*>(editor)->currentText(), Qt::EditRole);
 }

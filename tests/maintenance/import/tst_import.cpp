@@ -40,7 +40,8 @@ QMap<QString, QString> pairing()
 {
     QMap<QString, QString> out;
     Query q(data().conn());
-    q.open(QStringLiteral("select S_Field, F_Field from t_Import where tablename = ?"), {QStringLiteral("T_Cust")});
+    q.open(QStringLiteral("select S_Field, F_Field from t_Import where tablename = ?"),
+           {QStringLiteral("T_Cust")});
     for (; !q.eof(); q.next())
         out.insert(q.value(0).toString(), q.value(1).toString());
     return out;
@@ -73,14 +74,19 @@ QStringList customers()
 {
     QStringList out;
     Query q(data().conn());
-    q.open(QStringLiteral("select CustName, IDCode, Address, Phone, Number, Price, EmptionDate from T_Cust order by CusttityID"));
+    q.open(QStringLiteral("select CustName, IDCode, Address, Phone, Number, Price, EmptionDate from T_Cust "
+                          "order by CusttityID"));
     for (; !q.eof(); q.next()) {
         const QVariant code = q.value(1);
         const QDateTime purchased = q.asDateTime(QStringLiteral("EmptionDate"));
-        out << QStringList{q.value(0).toString(), code.isNull() ? QStringLiteral("<null>") : code.toString(),
-                           q.value(2).toString(), q.value(3).toString(), q.value(4).toString(),
+        out << QStringList{q.value(0).toString(),
+                           code.isNull() ? QStringLiteral("<null>") : code.toString(),
+                           q.value(2).toString(),
+                           q.value(3).toString(),
+                           q.value(4).toString(),
                            QString::number(q.value(5).toDouble()),
-                           purchased.isValid() ? purchased.toString(QStringLiteral("yyyy-MM-dd HH:mm")) : QString()}
+                           purchased.isValid() ? purchased.toString(QStringLiteral("yyyy-MM-dd HH:mm"))
+                                               : QString()}
                    .join(QLatin1Char('|'));
     }
     return out;
@@ -138,8 +144,9 @@ struct ImportWindow
     }
 };
 
-const QStringList kSheetTitles{QStringLiteral("客户名称"), QStringLiteral("客户编码"), QStringLiteral("客户地址"),
-                               QStringLiteral("客户电话"), QStringLiteral("数量"),     QStringLiteral("单价"),
+const QStringList kSheetTitles{QStringLiteral("客户名称"), QStringLiteral("客户编码"),
+                               QStringLiteral("客户地址"), QStringLiteral("客户电话"),
+                               QStringLiteral("数量"),     QStringLiteral("单价"),
                                QStringLiteral("购买日期")};
 
 } // namespace
@@ -167,9 +174,10 @@ private slots:
         QCOMPARE(reader.rowCount(), 7);
         QCOMPARE(reader.columnCount(), 7);
         QCOMPARE(reader.rows().first(), kSheetTitles);
-        QCOMPARE(reader.rows().at(1), (QStringList{QStringLiteral("张三"), QStringLiteral("A001"),
-                                                   QStringLiteral("北京市朝阳区建国路1号"), QStringLiteral("01088886666"),
-                                                   QStringLiteral("2"), QStringLiteral("2999.5"), QStringLiteral("2024-03-05")}));
+        QCOMPARE(reader.rows().at(1),
+                 (QStringList{QStringLiteral("张三"), QStringLiteral("A001"),
+                              QStringLiteral("北京市朝阳区建国路1号"), QStringLiteral("01088886666"),
+                              QStringLiteral("2"), QStringLiteral("2999.5"), QStringLiteral("2024-03-05")}));
         QCOMPARE(reader.text(2, 2), QStringLiteral("上海市浦东新区, 世纪大道"));
         QCOMPARE(reader.text(2, 5), QStringLiteral("1200"));
         QCOMPARE(reader.text(4, 1), QString());
@@ -185,32 +193,48 @@ private slots:
         QTest::addColumn<QVariant>("value");
         QTest::addColumn<QString>("refusal");
         const int text = static_cast<int>(ColumnType::Text), integer = static_cast<int>(ColumnType::Integer),
-                  decimal = static_cast<int>(ColumnType::Float), date = static_cast<int>(ColumnType::DateTime),
+                  decimal = static_cast<int>(ColumnType::Float),
+                  date = static_cast<int>(ColumnType::DateTime),
                   boolean = static_cast<int>(ColumnType::Boolean);
-        QTest::newRow("text") << QStringLiteral("0101") << text << QVariant(QStringLiteral("0101")) << QString();
-        QTest::newRow("text with blanks") << QStringLiteral(" a ") << text << QVariant(QStringLiteral(" a ")) << QString();
+        QTest::newRow("text") << QStringLiteral("0101") << text << QVariant(QStringLiteral("0101"))
+                              << QString();
+        QTest::newRow("text with blanks")
+            << QStringLiteral(" a ") << text << QVariant(QStringLiteral(" a ")) << QString();
         QTest::newRow("empty text") << QString() << text << QVariant() << QString();
         QTest::newRow("whole number") << QStringLiteral("2") << integer << QVariant(2) << QString();
-        QTest::newRow("grouped whole number") << QStringLiteral("1,200") << integer << QVariant(1200) << QString();
-        QTest::newRow("fraction for a whole number") << QStringLiteral("2.5") << integer << QVariant() << QStringLiteral("“2.5”不是整数");
-        QTest::newRow("words for a number") << QStringLiteral("三台") << integer << QVariant() << QStringLiteral("“三台”不是整数");
+        QTest::newRow("grouped whole number")
+            << QStringLiteral("1,200") << integer << QVariant(1200) << QString();
+        QTest::newRow("fraction for a whole number")
+            << QStringLiteral("2.5") << integer << QVariant() << QStringLiteral("“2.5”不是整数");
+        QTest::newRow("words for a number")
+            << QStringLiteral("三台") << integer << QVariant() << QStringLiteral("“三台”不是整数");
         QTest::newRow("empty number") << QString() << integer << QVariant() << QString();
         QTest::newRow("blank number") << QStringLiteral("  ") << decimal << QVariant() << QString();
         QTest::newRow("decimal") << QStringLiteral("2999.5") << decimal << QVariant(2999.5) << QString();
-        QTest::newRow("negative decimal") << QStringLiteral("-0.25") << decimal << QVariant(-0.25) << QString();
-        QTest::newRow("no decimal") << QStringLiteral("12元") << decimal << QVariant() << QStringLiteral("“12元”不是数字");
-        QTest::newRow("date") << QStringLiteral("2024-03-05") << date << QVariant(QDateTime(QDate(2024, 3, 5), QTime(0, 0))) << QString();
-        QTest::newRow("date and time") << QStringLiteral("2024-03-05 08:30:15") << date
-                                       << QVariant(QDateTime(QDate(2024, 3, 5), QTime(8, 30, 15))) << QString();
-        QTest::newRow("slashes, short time") << QStringLiteral("2024/3/5 8:30") << date
-                                             << QVariant(QDateTime(QDate(2024, 3, 5), QTime(8, 30))) << QString();
-        QTest::newRow("Chinese date") << QStringLiteral("2024年3月5日") << date << QVariant(QDateTime(QDate(2024, 3, 5), QTime(0, 0))) << QString();
-        QTest::newRow("no such month") << QStringLiteral("2024-13-45") << date << QVariant() << QStringLiteral("“2024-13-45”不是日期");
-        QTest::newRow("no such day") << QStringLiteral("2023-02-29") << date << QVariant() << QStringLiteral("“2023-02-29”不是日期");
-        QTest::newRow("leap day") << QStringLiteral("2024-02-29") << date << QVariant(QDateTime(QDate(2024, 2, 29), QTime(0, 0))) << QString();
+        QTest::newRow("negative decimal")
+            << QStringLiteral("-0.25") << decimal << QVariant(-0.25) << QString();
+        QTest::newRow("no decimal") << QStringLiteral("12元") << decimal << QVariant()
+                                    << QStringLiteral("“12元”不是数字");
+        QTest::newRow("date") << QStringLiteral("2024-03-05") << date
+                              << QVariant(QDateTime(QDate(2024, 3, 5), QTime(0, 0))) << QString();
+        QTest::newRow("date and time")
+            << QStringLiteral("2024-03-05 08:30:15") << date
+            << QVariant(QDateTime(QDate(2024, 3, 5), QTime(8, 30, 15))) << QString();
+        QTest::newRow("slashes, short time")
+            << QStringLiteral("2024/3/5 8:30") << date << QVariant(QDateTime(QDate(2024, 3, 5), QTime(8, 30)))
+            << QString();
+        QTest::newRow("Chinese date") << QStringLiteral("2024年3月5日") << date
+                                      << QVariant(QDateTime(QDate(2024, 3, 5), QTime(0, 0))) << QString();
+        QTest::newRow("no such month")
+            << QStringLiteral("2024-13-45") << date << QVariant() << QStringLiteral("“2024-13-45”不是日期");
+        QTest::newRow("no such day") << QStringLiteral("2023-02-29") << date << QVariant()
+                                     << QStringLiteral("“2023-02-29”不是日期");
+        QTest::newRow("leap day") << QStringLiteral("2024-02-29") << date
+                                  << QVariant(QDateTime(QDate(2024, 2, 29), QTime(0, 0))) << QString();
         QTest::newRow("yes") << QStringLiteral("是") << boolean << QVariant(true) << QString();
         QTest::newRow("no") << QStringLiteral("0") << boolean << QVariant(false) << QString();
-        QTest::newRow("neither") << QStringLiteral("也许") << boolean << QVariant() << QStringLiteral("“也许”不是“是”或“否”");
+        QTest::newRow("neither") << QStringLiteral("也许") << boolean << QVariant()
+                                 << QStringLiteral("“也许”不是“是”或“否”");
     }
     void cellValues()
     {
@@ -234,7 +258,7 @@ private slots:
     void automaticPairing()
     {
         ZU_TEST_DATABASE(db);
-        setPairing(QStringLiteral("Mobile"), QStringLiteral("旧的"));  // within the first 7: replaced
+        setPairing(QStringLiteral("Mobile"), QStringLiteral("旧的"));   // within the first 7: replaced
         setPairing(QStringLiteral("Number"), QStringLiteral("上次的")); // the 9th row: left as it was
         ScriptedDialogs dialogs;
         ImportWindow w(dialogs, fixture(QStringLiteral("customers.xls")));
@@ -247,9 +271,10 @@ private slots:
         QCOMPARE(w.window.FRowCount(), 7);
         QCOMPARE(w.window.FColumnTitles(), kSheetTitles);
         QCOMPARE(control<QLabel>(&w.window, "Label1")->text(), QStringLiteral("Excel中共有 6 条记录"));
-        QCOMPARE(pairedFields(), (QStringList{QStringLiteral("Address=客户地址"), QStringLiteral("CustName=客户名称"),
-                                              QStringLiteral("IDCode=客户编码"), QStringLiteral("Number=上次的"),
-                                              QStringLiteral("Phone=客户电话")}));
+        QCOMPARE(pairedFields(),
+                 (QStringList{QStringLiteral("Address=客户地址"), QStringLiteral("CustName=客户名称"),
+                              QStringLiteral("IDCode=客户编码"), QStringLiteral("Number=上次的"),
+                              QStringLiteral("Phone=客户电话")}));
 
         // The grid: the layout's two columns over every mapping row; only the second can change.
         QTableView* grid = w.grid();
@@ -294,7 +319,8 @@ private slots:
         f.close();
         ScriptedDialogs dialogs;
         ImportWindow w(dialogs, file);
-        QCOMPARE(pairedFields(), (QStringList{QStringLiteral("CustName=NAME"), QStringLiteral("IDCode=客户编码")}));
+        QCOMPARE(pairedFields(),
+                 (QStringList{QStringLiteral("CustName=NAME"), QStringLiteral("IDCode=客户编码")}));
         w.start();
         QCOMPARE(customers(), QStringList{QStringLiteral("甲|K1||||0|")});
     }
@@ -327,14 +353,17 @@ private slots:
         QCOMPARE(dialogs.last().title, QStringLiteral("确认"));
         QCOMPARE(dialogs.last().icon, QMessageBox::Question);
         QCOMPARE(dialogs.last().buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-        QCOMPARE(customers(), (QStringList{
-                                  QStringLiteral("张三|A001|北京市朝阳区建国路1号|01088886666|2|2999.5|2024-03-05 00:00"),
-                                  QStringLiteral("李四|A002|上海市浦东新区, 世纪大道|021-87654321|1|1200|2023-12-31 00:00"),
-                                  QStringLiteral("赵六|<null>|深圳市南山区|0755-1234|3|88.8|2024-02-29 00:00"),
-                              }));
+        QCOMPARE(
+            customers(),
+            (QStringList{
+                QStringLiteral("张三|A001|北京市朝阳区建国路1号|01088886666|2|2999.5|2024-03-05 00:00"),
+                QStringLiteral("李四|A002|上海市浦东新区, 世纪大道|021-87654321|1|1200|2023-12-31 00:00"),
+                QStringLiteral("赵六|<null>|深圳市南山区|0755-1234|3|88.8|2024-02-29 00:00"),
+            }));
         const QStringList failures = w.failures();
         QCOMPARE(failures.size(), 3);
-        QVERIFY2(failures[0].startsWith(QStringLiteral("第 4 行：客户编码“A001”已经存在，不能重复（")), qPrintable(failures[0]));
+        QVERIFY2(failures[0].startsWith(QStringLiteral("第 4 行：客户编码“A001”已经存在，不能重复（")),
+                 qPrintable(failures[0]));
         QCOMPARE(failures[1], QStringLiteral("第 6 行：数量：“三台”不是整数"));
         QCOMPARE(failures[2], QStringLiteral("第 7 行：购买日期：“2024-13-45”不是日期"));
         QVERIFY(control<QListWidget>(&w.window, "lstFailures")->isVisible());
@@ -360,9 +389,13 @@ private slots:
         QCOMPARE(dialogs.messages().last(), QStringLiteral("导入数据完成,导入成功 4 条,导入失败 2 条"));
         const QStringList failures = w.failures();
         QCOMPARE(failures.size(), 2);
-        QVERIFY2(failures[0].startsWith(QStringLiteral("第 3 行：客户编码“A002”已经存在")), qPrintable(failures[0]));
-        QVERIFY2(failures[1].startsWith(QStringLiteral("第 4 行：客户编码“A001”已经存在")), qPrintable(failures[1]));
-        QCOMPARE(count(QStringLiteral("select count(*) from T_Cust where IDCode = ?"), {QStringLiteral("A002")}), 1);
+        QVERIFY2(failures[0].startsWith(QStringLiteral("第 3 行：客户编码“A002”已经存在")),
+                 qPrintable(failures[0]));
+        QVERIFY2(failures[1].startsWith(QStringLiteral("第 4 行：客户编码“A001”已经存在")),
+                 qPrintable(failures[1]));
+        QCOMPARE(
+            count(QStringLiteral("select count(*) from T_Cust where IDCode = ?"), {QStringLiteral("A002")}),
+            1);
         QCOMPARE(count(QStringLiteral("select count(*) from T_Cust")), 5);
     }
 
@@ -380,7 +413,8 @@ private slots:
         const QStringList failures = w.failures();
         QCOMPARE(failures.size(), 6);
         for (int i = 0; i < failures.size(); ++i)
-            QCOMPARE(failures[i], QStringLiteral("第 %1 行：工作表中没有标题为“客户姓名”的列（客户名称）").arg(i + 2));
+            QCOMPARE(failures[i],
+                     QStringLiteral("第 %1 行：工作表中没有标题为“客户姓名”的列（客户名称）").arg(i + 2));
     }
 
     void titleOnlySheet()
@@ -390,8 +424,9 @@ private slots:
         ScriptedDialogs dialogs;
         ImportWindow w(dialogs, fixture(QStringLiteral("titles-only.xls")));
         QCOMPARE(control<QLabel>(&w.window, "Label1")->text(), QStringLiteral("Excel中共有 0 条记录"));
-        QCOMPARE(pairedFields(), (QStringList{QStringLiteral("Address=客户地址"), QStringLiteral("CustName=客户名称"),
-                                              QStringLiteral("IDCode=客户编码")}));
+        QCOMPARE(pairedFields(),
+                 (QStringList{QStringLiteral("Address=客户地址"), QStringLiteral("CustName=客户名称"),
+                              QStringLiteral("IDCode=客户编码")}));
         w.start();
         QCOMPARE(dialogs.messages(), QStringList{QStringLiteral("导入数据完成,导入成功 0 条,导入失败 0 条")});
         QCOMPARE(count(QStringLiteral("select count(*) from T_Cust")), 0);
@@ -434,7 +469,8 @@ private slots:
         QCOMPARE(dialogs.last().title, QStringLiteral("提示"));
         QCOMPARE(dialogs.last().icon, QMessageBox::Warning);
         const QString text = dialogs.last().text;
-        QVERIFY2(text.startsWith(QStringLiteral("无法读取文件 ") + QFileInfo(file).absoluteFilePath() + QStringLiteral("：")),
+        QVERIFY2(text.startsWith(QStringLiteral("无法读取文件 ") + QFileInfo(file).absoluteFilePath() +
+                                 QStringLiteral("：")),
                  qPrintable(text));
         QVERIFY2(text.size() > QFileInfo(file).absoluteFilePath().size() + 10, qPrintable(text));
         QVERIFY(w.window.isVisible());
@@ -473,7 +509,8 @@ private slots:
         area.show();
         TfrmCustom* customerWindow = ShowMdiChild(&area, TfrmCustom::reference());
         auto* tree = control<QTreeWidget>(customerWindow, "tvCuston");
-        QTreeWidgetItem* node = tree->findItems(QStringLiteral("01-空调"), Qt::MatchExactly | Qt::MatchRecursive).value(0);
+        QTreeWidgetItem* node =
+            tree->findItems(QStringLiteral("01-空调"), Qt::MatchExactly | Qt::MatchRecursive).value(0);
         QVERIFY(node);
         tree->setCurrentItem(node);
         emit tree->itemClicked(node, 0);
@@ -508,8 +545,9 @@ private slots:
         // The first seven rows are paired afresh; the one after them kept what it had.
         QCOMPARE(pairing().value(QStringLiteral("CustName")), QStringLiteral("客户名称"));
         QCOMPARE(pairing().value(QStringLiteral("Number")), QStringLiteral("数量"));
-        QCOMPARE(again.grid()->model()->index(again.mappingRow(QStringLiteral("Number")), 1).data().toString(),
-                 QStringLiteral("数量"));
+        QCOMPARE(
+            again.grid()->model()->index(again.mappingRow(QStringLiteral("Number")), 1).data().toString(),
+            QStringLiteral("数量"));
     }
 
     void nothingPairedDoesNotStart()
@@ -527,7 +565,8 @@ private slots:
         QVERIFY(pairedFields().isEmpty());
         w.start();
         QCOMPARE(dialogs.messages().size(), 1);
-        QVERIFY2(dialogs.last().text.startsWith(QStringLiteral("没有配对的字段")), qPrintable(dialogs.last().text));
+        QVERIFY2(dialogs.last().text.startsWith(QStringLiteral("没有配对的字段")),
+                 qPrintable(dialogs.last().text));
         QCOMPARE(count(QStringLiteral("select count(*) from T_Cust")), 0);
         QVERIFY(control<QPushButton>(&w.window, "Btn_Start")->isEnabled());
     }
@@ -537,8 +576,9 @@ private slots:
     void eachRowInItsOwnTransaction()
     {
         ZU_TEST_DATABASE(db);
-        const QList<ImportPair> pairs{{QStringLiteral("名称"), QStringLiteral("CustName"), QStringLiteral("客户名称")},
-                                      {QStringLiteral("编码"), QStringLiteral("IDCode"), QStringLiteral("客户编码")}};
+        const QList<ImportPair> pairs{
+            {QStringLiteral("名称"), QStringLiteral("CustName"), QStringLiteral("客户名称")},
+            {QStringLiteral("编码"), QStringLiteral("IDCode"), QStringLiteral("客户编码")}};
         const QStringList titles{QStringLiteral("名称"), QStringLiteral("编码")};
         SheetImport import(data().conn(), QStringLiteral("T_cust"), pairs, titles, QStringLiteral("IDCode"));
         QString reason;
@@ -546,14 +586,17 @@ private slots:
         QVERIFY(!import.importRow(3, {QStringLiteral("乙"), QStringLiteral("K1")}, &reason));
         QVERIFY2(reason.startsWith(QStringLiteral("客户编码“K1”已经存在")), qPrintable(reason));
         // Codes too long for the column: the server refuses them with its own text.
-        const bool refusedByServer = !import.importRow(4, {QStringLiteral("丙"), QString(60, QLatin1Char('x'))}, &reason);
+        const bool refusedByServer =
+            !import.importRow(4, {QStringLiteral("丙"), QString(60, QLatin1Char('x'))}, &reason);
         QCOMPARE(refusedByServer, db.isServer());
         QVERIFY(import.importRow(5, {QStringLiteral("丁"), QString()}, &reason));
         QVERIFY(import.importRow(6, {QStringLiteral("戊"), QString()}, &reason));
         QCOMPARE(import.succeeded(), db.isServer() ? 3 : 4);
         QCOMPARE(import.failed(), db.isServer() ? 2 : 1);
         QCOMPARE(import.failures().first(), (ImportFailure{3, import.failures().first().reason}));
-        QCOMPARE(count(QStringLiteral("select count(*) from T_Cust where CustName = ?"), {QStringLiteral("乙")}), 0);
+        QCOMPARE(
+            count(QStringLiteral("select count(*) from T_Cust where CustName = ?"), {QStringLiteral("乙")}),
+            0);
         QCOMPARE(count(QStringLiteral("select count(*) from T_Cust where IDCode is null")), 2);
     }
 };
