@@ -10,6 +10,7 @@ packages=(
   libsqlite3-dev sqlite3
   postgresql postgresql-client
   libfreexl-dev libxlsxwriter-dev liborcus-dev
+  libzint-dev zbar-tools
   clang-format
   xvfb xauth poppler-utils
   libreoffice-calc-nogui

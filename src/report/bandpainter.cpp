@@ -1,13 +1,17 @@
 #include "bandpainter.h"
 
+#include "qrcode.h"
+
 #include <QFont>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPen>
 
 namespace zu {
 
-BandPainter::BandPainter(QPainter& painter, double pixelsPerMmX, double pixelsPerMmY, QPointF offset)
-    : m_painter(painter), m_sx(pixelsPerMmX), m_sy(pixelsPerMmY), m_offset(offset)
+BandPainter::BandPainter(QPainter& painter, double pixelsPerMmX, double pixelsPerMmY, QPointF offset,
+                         const TextMeasurer* measurer)
+    : m_painter(painter), m_sx(pixelsPerMmX), m_sy(pixelsPerMmY), m_offset(offset), m_measurer(measurer)
 {
     // Fonts are sized by the device's resolution; where a millimetre is not what that resolution
     // says (the designer's zoom), the point sizes follow the scale.
@@ -29,10 +33,19 @@ double BandPainter::penWidth(double mm) const
     return std::max(1.0, mm * m_sx);
 }
 
-void BandPainter::paint(const ReportBand& band, QPointF origin, const ExpansionContext& context)
+void BandPainter::paint(const ReportBand& band, QPointF origin, const ExpansionContext& context,
+                        const BandLayout* layout)
 {
-    for (const ReportObject& o : band.objects)
-        paintObject(o, origin, context);
+    const bool moved = layout && layout->geometries.size() == band.objects.size();
+    for (qsizetype i = 0; i < band.objects.size(); ++i) {
+        if (!moved) {
+            paintObject(band.objects.at(i), origin, context);
+            continue;
+        }
+        ReportObject placed = band.objects.at(i);
+        placed.geometry = layout->geometries.at(i);
+        paintObject(placed, origin, context);
+    }
 }
 
 void BandPainter::paintObject(const ReportObject& o, QPointF origin, const ExpansionContext& context)
@@ -51,6 +64,12 @@ void BandPainter::paintObject(const ReportObject& o, QPointF origin, const Expan
         m_painter.setBrush(Qt::NoBrush);
         m_painter.drawRect(rect);
         break;
+    case ReportObject::Kind::Picture:
+        paintPicture(o, rect);
+        break;
+    case ReportObject::Kind::QrCode:
+        paintQrCode(expandText(o.text, context), rect);
+        break;
     }
 }
 
@@ -58,28 +77,66 @@ void BandPainter::paintText(const ReportObject& object, const QRectF& rect, cons
 {
     const QString text = expandText(object.text, context, object.numberFormat, object.dateFormat);
     if (!text.isEmpty()) {
+        double points = object.fontSize;
+        if (m_measurer && object.shrinkToFit && object.cells == 0)
+            points = m_measurer->fittingSize(object, text, object.geometry.size());
         QFont font(object.fontFamily);
-        font.setPointSizeF(object.fontSize * m_fontScale);
+        font.setPointSizeF(points * m_fontScale);
         font.setBold(object.bold);
         // drawText clips to its rectangle where the text does not fit; a clip of our own for every
         // text would cost a graphics state per object in a PDF.
         m_painter.setFont(font);
-        m_painter.setPen(Qt::black);
-        const int flags = int(object.alignment) | (object.wordWrap ? Qt::TextWordWrap : Qt::TextSingleLine);
-        // A little inner space so that text does not touch its frame.
-        const double pad = 0.5 * m_sx;
+        m_painter.setPen(m_ink);
         if (object.cells > 0) {
             const double cell = rect.width() / object.cells;
             for (int i = 0; i < object.cells && i < text.size(); ++i)
                 m_painter.drawText(QRectF(rect.x() + i * cell, rect.y(), cell, rect.height()),
                                    Qt::AlignCenter, text.mid(i, 1));
         } else {
-            // Text set against the top or bottom keeps the same distance from a frame line.
-            const double vpad = object.alignment & (Qt::AlignTop | Qt::AlignBottom) ? 0.5 * m_sy : 0;
-            m_painter.drawText(rect.adjusted(pad, vpad, -pad, -vpad), flags, text);
+            const QRectF mm(0, 0, rect.width() / m_sx, rect.height() / m_sy);
+            const QRectF inner = textArea(object, mm);
+            m_painter.drawText(QRectF(rect.x() + inner.x() * m_sx, rect.y() + inner.y() * m_sy,
+                                      inner.width() * m_sx, inner.height() * m_sy),
+                               textFlags(object), text);
         }
     }
     paintFrame(object.frame, rect);
+}
+
+void BandPainter::paintPicture(const ReportObject& object, const QRectF& rect)
+{
+    if (object.picture.isEmpty())
+        return;
+    auto found = m_pictures.find(object.picture.constData());
+    if (found == m_pictures.end())
+        found = m_pictures.insert(object.picture.constData(), QImage::fromData(object.picture));
+    const QImage& image = *found;
+    if (image.isNull())
+        return;
+    QRectF target = rect;
+    if (object.keepAspect) {
+        const QSizeF fitted = QSizeF(image.size()).scaled(rect.size(), Qt::KeepAspectRatio);
+        target = QRectF(QPointF(0, 0), fitted);
+        target.moveCenter(rect.center());
+    }
+    m_painter.drawImage(target, image);
+}
+
+void BandPainter::paintQrCode(const QString& text, const QRectF& rect)
+{
+    const QrCode code = encodeQrCode(text);
+    if (code.isNull())
+        return;
+    // A square as large as the object allows, centred.
+    const double side = std::min(rect.width(), rect.height());
+    const double scale = side / code.size;
+    const QPointF corner(rect.center().x() - side / 2, rect.center().y() - side / 2);
+    QPainterPath path;
+    path.setFillRule(Qt::WindingFill);
+    for (const QRectF& m : code.modules)
+        path.addRect(QRectF(corner.x() + m.x() * scale, corner.y() + m.y() * scale, m.width() * scale,
+                            m.height() * scale));
+    m_painter.fillPath(path, m_ink);
 }
 
 void BandPainter::paintFrame(const ReportFrame& frame, const QRectF& rect)

@@ -65,7 +65,8 @@ QString customerColumnForLabel(const QString& label)
     return {};
 }
 
-CustomerRecordSource::CustomerRecordSource(const DataSet& customers) : m_customers(customers)
+CustomerRecordSource::CustomerRecordSource(const DataSet& customers)
+    : m_customers(customers), m_name(QString::fromUtf8(kCustomerDataSetName))
 {
     // Looked up for every field of every record printed: built once.
     for (const CustomerReportField& f : kFields) {
@@ -76,7 +77,7 @@ CustomerRecordSource::CustomerRecordSource(const DataSet& customers) : m_custome
 
 QString CustomerRecordSource::name() const
 {
-    return QString::fromUtf8(kCustomerDataSetName);
+    return m_name;
 }
 
 QStringList CustomerRecordSource::fieldNames() const
@@ -104,6 +105,13 @@ bool CustomerRecordSource::toCurrent()
     }
     m_row = current;
     return true;
+}
+
+bool CustomerRecordSource::seek(int row)
+{
+    const int count = m_customers.isOpen() ? m_customers.recordCount() : 0;
+    m_row = row < 0 ? count : std::min(row, count);
+    return !eof();
 }
 
 QVariant CustomerRecordSource::value(const QString& field) const

@@ -35,10 +35,12 @@ public:
     void next() override;
     bool eof() const override;
     bool toCurrent() override;
+    bool seek(int row) override;
     QVariant value(const QString& field) const override;
 
 private:
     const DataSet& m_customers;
+    QString m_name;
     QStringList m_names;               // report names, in the order of T_Cust's columns
     QHash<QString, QString> m_columns; // report name -> column
     int m_row = 0;

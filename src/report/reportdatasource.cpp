@@ -1,6 +1,16 @@
 #include "reportdatasource.h"
 
+#include <algorithm>
+
 namespace zu {
+
+bool ReportDataSource::seek(int row)
+{
+    first();
+    for (int i = 0; i < row && !eof(); ++i)
+        next();
+    return row >= 0 && !eof();
+}
 
 MemoryDataSource::MemoryDataSource(QString name, QStringList fields, QList<QVariantList> rows, int current)
     : m_name(std::move(name)), m_fields(std::move(fields)), m_rows(std::move(rows)), m_current(current)
@@ -21,6 +31,12 @@ bool MemoryDataSource::toCurrent()
     }
     m_row = m_current;
     return true;
+}
+
+bool MemoryDataSource::seek(int row)
+{
+    m_row = row < 0 ? m_rows.size() : std::min<qsizetype>(row, m_rows.size());
+    return !eof();
 }
 
 QVariant MemoryDataSource::value(const QString& field) const

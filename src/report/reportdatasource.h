@@ -23,6 +23,8 @@ public:
     virtual bool eof() const = 0;
     // Positions on the record the user has selected; false when there is none.
     virtual bool toCurrent() = 0;
+    // Positions on the row-th record (0-based, in the source's order); false past the last.
+    virtual bool seek(int row);
 
     // A field of the record under the cursor; an invalid value for an unknown field.
     virtual QVariant value(const QString& field) const = 0;
@@ -42,6 +44,7 @@ public:
     void next() override;
     bool eof() const override { return m_row >= m_rows.size(); }
     bool toCurrent() override;
+    bool seek(int row) override;
     QVariant value(const QString& field) const override;
 
 private:

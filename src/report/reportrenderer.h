@@ -3,39 +3,64 @@
 #include "reportenvironment.h"
 #include "reportplan.h"
 #include "reporttemplate.h"
+#include "textexpander.h"
 
+#include <QList>
+#include <QPageRanges>
 #include <QString>
 
 class QPagedPaintDevice;
-class QPainter;
+class QPaintDevice;
 
 namespace zu {
 
 class ReportDataSource;
+class TextMeasurer;
+
+// The pages a print job prints, in order (0-based): those of `ranges` (all when empty), each
+// `copies` times, collated (1 2 3 1 2 3) or not (1 1 2 2 3 3), from the last when `reverse`.
+QList<int> printSequence(int pageCount, const QPageRanges& ranges, int copies, bool collate, bool reverse);
 
 // Prints a template with the records of a data source onto any paged device (the preview's
-// printer, a printer, a PDF file). Two passes: the records are counted and the pages planned, so
-// that [总页数] is known, then the pages are painted while the source is walked again.
+// printer, a printer, a PDF file). Two passes: the records are walked once to order them by
+// group, add up the totals and measure the bands that stretch, and the pages are planned, so
+// that [总页数] is known; then the pages are painted while the source is walked again.
 class ReportRenderer final
 {
 public:
     ReportRenderer(const ReportTemplate& report, ReportDataSource& source,
                    ReportEnvironment environment = {});
+    ~ReportRenderer();
 
-    // The first pass; the records printed are every record of the source, or only its current
-    // record (none when it has none) for a master band that prints the current one.
+    // The first pass, measured as on a PDF file; the records printed are every record of the
+    // source, or only its current record (none when it has none) for a master band that prints
+    // the current one.
     ReportPlan plan();
-    // Sets the device's page to the template's page and paints every page. False with `error`
-    // when the device cannot be painted on.
+    // Sets the device's page to the template's page and paints the pages. A printer (not the
+    // preview) prints the pages of its page range, and as many copies as it cannot make itself,
+    // collated as it says. False with `error` when the device cannot be painted on or the range
+    // holds no page of the report.
     bool render(QPagedPaintDevice& device, QString* error = nullptr);
 
 private:
-    int countRecords();
-    void moveTo(int record, int* positioned);
+    void prepare();
+    ReportPlan planWith(const TextMeasurer& measurer);
+    void position(int record);
+    ExpansionContext contextFor(const ReportBand& band, int record, int group) const;
+    int firstOf(int group) const;
+    int lastOf(int group) const;
 
     const ReportTemplate& m_report;
     ReportDataSource& m_source;
     ReportEnvironment m_environment;
+    bool m_prepared = false;
+    bool m_currentOnly = false;
+    QList<int> m_rows;        // the source's rows in printing order
+    QList<int> m_groupStarts; // printing positions where groups begin
+    QList<ReportTotals> m_groupTotals;
+    ReportTotals m_totals;
+    int m_positioned = -2; // the printing position the source stands on
+    int m_pageCount = 0;
 };
 
 // Renders the report into a PDF file. False with `error` naming the file when it cannot be written.

@@ -27,7 +27,8 @@ struct BandName
 
 constexpr BandName kBandNames[] = {
     {ReportBand::Type::ReportTitle, "reportTitle"}, {ReportBand::Type::PageHeader, "pageHeader"},
-    {ReportBand::Type::MasterData, "masterData"},   {ReportBand::Type::PageFooter, "pageFooter"},
+    {ReportBand::Type::GroupHeader, "groupHeader"}, {ReportBand::Type::MasterData, "masterData"},
+    {ReportBand::Type::GroupFooter, "groupFooter"}, {ReportBand::Type::PageFooter, "pageFooter"},
     {ReportBand::Type::Summary, "summary"},
 };
 
@@ -68,6 +69,11 @@ const ReportBand* ReportTemplate::band(ReportBand::Type type) const
             return &b;
     }
     return nullptr;
+}
+
+bool bandCanStretch(ReportBand::Type type)
+{
+    return type != ReportBand::Type::PageHeader && type != ReportBand::Type::PageFooter;
 }
 
 QString bandTypeName(ReportBand::Type type)

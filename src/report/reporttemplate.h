@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QPageLayout>
 #include <QPageSize>
@@ -13,6 +14,7 @@ namespace zu {
 // column, in a band printed in several columns).
 
 inline constexpr const char* kDefaultReportFont = "WenQuanYi Micro Hei";
+inline constexpr double kSmallestFontSize = 4; // points: a text shrunk to fit gets no smaller
 
 struct ReportPage
 {
@@ -60,17 +62,22 @@ struct ReportObject
         Text,
         Line, // from (x, y) to (x + width, y + height)
         Rectangle,
+        Picture, // an image kept in the template (a company logo)
+        QrCode,  // a QR code of `text`, which may hold fields
     };
     Kind kind = Kind::Text;
     QRectF geometry; // mm, relative to the band
 
-    // Text: literal text with fields "[数据集."字段"]" and system values "[页码]".
+    // Text and QR code: literal text with fields "[数据集."字段"]", system values "[页码]" and
+    // totals "[SUM(数据集."字段")]", "[COUNT()]".
     QString text;
     QString fontFamily = QString::fromLatin1(kDefaultReportFont);
     double fontSize = 10; // points
     bool bold = false;
     Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
     bool wordWrap = false;
+    // A text that does not fit is printed smaller (down to kSmallestFontSize) rather than cut.
+    bool shrinkToFit = false;
     int cells = 0;        // > 0: one character in each of so many equal cells (postal-code boxes)
     QString numberFormat; // e.g. "#,##0.00", "0", "¥0.00元"; empty: as the value comes
     QString dateFormat;   // e.g. "yyyy年M月d日"; empty: yyyy-MM-dd
@@ -79,16 +86,23 @@ struct ReportObject
     // Line and rectangle: the pen width.
     double lineWidth = 0.3;
 
+    // Picture: the image file's bytes (PNG, JPEG, ...) as chosen in the designer.
+    QByteArray picture;
+    bool keepAspect = true; // drawn as large as fits without distortion, centred
+
     bool operator==(const ReportObject&) const = default;
 };
 
 struct ReportBand
 {
+    // In printing order.
     enum class Type
     {
         ReportTitle, // once, at the top of the first page
         PageHeader,  // at the top of every page (below the title on the first)
+        GroupHeader, // before the first record of each group
         MasterData,  // once per record
+        GroupFooter, // after the last record of each group
         PageFooter,  // at the bottom of every page
         Summary,     // once, after the last record
     };
@@ -100,6 +114,13 @@ struct ReportBand
     Type type = Type::MasterData;
     double height = 10;
     QList<ReportObject> objects;
+    // The band grows to hold its wrapped texts: they grow, the objects beside them grow with them
+    // and the objects below move down (not for the page header and footer).
+    bool stretch = false;
+
+    // Group header only: the value that forms groups, e.g. [客户记录."客户类别"]. Records are
+    // printed sorted by it; a group is the run of records with the same value.
+    QString condition;
 
     // Master data only.
     QString dataSet;
@@ -121,6 +142,9 @@ struct ReportTemplate
     bool isEmpty() const { return bands.isEmpty(); }
     bool operator==(const ReportTemplate&) const = default;
 };
+
+// Whether a band of this type may stretch.
+bool bandCanStretch(ReportBand::Type type);
 
 // The file-format name of a band type, a page size and the like (used by the file format and
 // shown by the designer).

@@ -140,6 +140,10 @@ void TemplateReader::readObject(ReportBand* band)
         o.kind = ReportObject::Kind::Line;
     else if (tag == u"rect")
         o.kind = ReportObject::Kind::Rectangle;
+    else if (tag == u"picture")
+        o.kind = ReportObject::Kind::Picture;
+    else if (tag == u"qrcode")
+        o.kind = ReportObject::Kind::QrCode;
     else {
         fail(QStringLiteral("未知的对象 <%1>").arg(tag.toString()));
         return;
@@ -147,10 +151,29 @@ void TemplateReader::readObject(ReportBand* band)
     o.geometry = QRectF(real(QStringLiteral("x"), 0), real(QStringLiteral("y"), 0),
                         real(QStringLiteral("width"), 0), real(QStringLiteral("height"), 0));
     o.lineWidth = real(QStringLiteral("lineWidth"), o.lineWidth);
-    if (o.kind != ReportObject::Kind::Text) {
+    switch (o.kind) {
+    case ReportObject::Kind::Line:
+    case ReportObject::Kind::Rectangle:
         m_xml.skipCurrentElement();
         band->objects << o;
         return;
+    case ReportObject::Kind::Picture: {
+        o.keepAspect = boolean(QStringLiteral("keepAspect"), o.keepAspect);
+        const QString data = m_xml.readElementText(QXmlStreamReader::ErrorOnUnexpectedElement);
+        const auto decoded =
+            QByteArray::fromBase64Encoding(data.toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
+        if (!decoded)
+            fail(QStringLiteral("图片数据已损坏"));
+        o.picture = *decoded;
+        band->objects << o;
+        return;
+    }
+    case ReportObject::Kind::QrCode:
+        o.text = m_xml.readElementText(QXmlStreamReader::ErrorOnUnexpectedElement);
+        band->objects << o;
+        return;
+    case ReportObject::Kind::Text:
+        break;
     }
     const QXmlStreamAttributes a = m_xml.attributes();
     if (a.hasAttribute(QLatin1String("font")))
@@ -160,6 +183,7 @@ void TemplateReader::readObject(ReportBand* band)
         fail(QStringLiteral("字号必须大于 0"));
     o.bold = boolean(QStringLiteral("bold"), o.bold);
     o.wordWrap = boolean(QStringLiteral("wrap"), o.wordWrap);
+    o.shrinkToFit = boolean(QStringLiteral("shrink"), o.shrinkToFit);
     o.cells = integer(QStringLiteral("cells"), o.cells);
     if (o.cells < 0)
         fail(QStringLiteral("格数不能为负"));
@@ -218,6 +242,8 @@ void TemplateReader::readBand(ReportTemplate* report)
     band.height = real(QStringLiteral("height"), band.height);
     if (band.height <= 0)
         fail(QStringLiteral("区域高度必须大于 0"));
+    band.stretch = boolean(QStringLiteral("stretch"), band.stretch);
+    band.condition = m_xml.attributes().value(QLatin1String("condition")).toString();
     band.dataSet = m_xml.attributes().value(QLatin1String("dataSet")).toString();
     const QStringView records = m_xml.attributes().value(QLatin1String("records"));
     if (records == u"current")
@@ -301,6 +327,20 @@ void writeObject(QXmlStreamWriter& w, const ReportObject& o)
         writeGeometry(w, o.geometry);
         w.writeAttribute(QStringLiteral("lineWidth"), number(o.lineWidth));
         return;
+    case ReportObject::Kind::Picture:
+        w.writeStartElement(QStringLiteral("picture"));
+        writeGeometry(w, o.geometry);
+        if (!o.keepAspect)
+            w.writeAttribute(QStringLiteral("keepAspect"), QStringLiteral("false"));
+        w.writeCharacters(QString::fromLatin1(o.picture.toBase64()));
+        w.writeEndElement();
+        return;
+    case ReportObject::Kind::QrCode:
+        w.writeStartElement(QStringLiteral("qrcode"));
+        writeGeometry(w, o.geometry);
+        w.writeCharacters(o.text);
+        w.writeEndElement();
+        return;
     case ReportObject::Kind::Text:
         break;
     }
@@ -320,6 +360,8 @@ void writeObject(QXmlStreamWriter& w, const ReportObject& o)
         w.writeAttribute(QStringLiteral("valign"), QStringLiteral("bottom"));
     if (o.wordWrap)
         w.writeAttribute(QStringLiteral("wrap"), QStringLiteral("true"));
+    if (o.shrinkToFit)
+        w.writeAttribute(QStringLiteral("shrink"), QStringLiteral("true"));
     if (o.cells > 0)
         w.writeAttribute(QStringLiteral("cells"), QString::number(o.cells));
     if (o.frame.any())
@@ -339,6 +381,10 @@ void writeBand(QXmlStreamWriter& w, const ReportBand& b)
     w.writeStartElement(QStringLiteral("band"));
     w.writeAttribute(QStringLiteral("type"), bandTypeName(b.type));
     w.writeAttribute(QStringLiteral("height"), number(b.height));
+    if (b.stretch)
+        w.writeAttribute(QStringLiteral("stretch"), QStringLiteral("true"));
+    if (b.type == ReportBand::Type::GroupHeader)
+        w.writeAttribute(QStringLiteral("condition"), b.condition);
     if (b.type == ReportBand::Type::MasterData) {
         if (!b.dataSet.isEmpty())
             w.writeAttribute(QStringLiteral("dataSet"), b.dataSet);

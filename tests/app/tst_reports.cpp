@@ -5,6 +5,7 @@
 #include "report/designer/designcanvas.h"
 #include "report/designer/designermodel.h"
 #include "report/designer/reportdesigner.h"
+#include "report/shippedtemplates.h"
 #include "report/templatefile.h"
 #include "support/pdftext.h"
 #include "support/scripteddialogs.h"
@@ -30,10 +31,9 @@ namespace {
 // The shipped templates into the test's program folder.
 void installTemplates(const zu::test::TestHome& home)
 {
-    const QDir shipped(QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/Reports"));
-    QDir().mkpath(home.file(QStringLiteral("Reports")));
-    for (const QString& name : shipped.entryList({QStringLiteral("*.fr3")}, QDir::Files))
-        QFile::copy(shipped.filePath(name), home.file(QStringLiteral("Reports/") + name));
+    QString error;
+    if (!installShippedTemplates(home.file(QStringLiteral("Reports")), nullptr, &error))
+        qFatal("%s", qPrintable(error));
 }
 
 void addCustomer(zu::test::TestDatabase& db, const QString& name, const QString& code,

@@ -22,6 +22,7 @@
 using namespace zu;
 using zu::test::makeBand;
 using zu::test::pdfPages;
+using zu::test::sampleCustomers;
 using zu::test::textObject;
 
 namespace {
@@ -121,7 +122,7 @@ private slots:
     void formatNumber();
 
     void pagination();
-    void summaryMovesToNewPage();
+    void summaryKeepsTheLastRows();
     void emptySourceGivesOnePageWithoutRows();
     void labelColumns();
     void currentRecordOnly();
@@ -436,7 +437,7 @@ void TestReport::pagination()
             if (b.band->type == ReportBand::Type::PageFooter)
                 QCOMPARE(b.origin.y(), 90.0);
             else
-                QVERIFY2(b.origin.y() + b.band->height <= 90.0 + 1e-9, "band crosses the page footer");
+                QVERIFY2(b.origin.y() + b.height <= 90.0 + 1e-9, "band crosses the page footer");
             if (b.band->type == ReportBand::Type::PageHeader)
                 QCOMPARE(b.origin.y(), p == 0 ? 20.0 : 0.0);
         }
@@ -464,15 +465,28 @@ void TestReport::pagination()
     QVERIFY(pages[2].contains(QStringLiteral("共 20 位客户")));
 }
 
-void TestReport::summaryMovesToNewPage()
+void TestReport::summaryKeepsTheLastRows()
 {
-    // 22 records: page 3 holds 8 rows ending at 80 mm; the summary (15 mm) no longer fits above 90.
+    // 22 records: page 3 would hold 8 rows ending at 80 mm, where the 15 mm summary no longer fits
+    // above 90. Rather than a last page with nothing but the heading and the summary, the 22nd row
+    // goes over with it.
     const ReportPlan plan = planReport(listTemplate(), 22);
     QCOMPARE(plan.pageCount(), 4);
-    QCOMPARE(recordsOn(plan.pages[3]).size(), 0);
+    QCOMPARE(recordsOn(plan.pages[2]).size(), 7);
+    QCOMPARE(recordsOn(plan.pages[3]), QList<int>{21});
     QCOMPARE(countBands(plan.pages[3], ReportBand::Type::Summary), 1);
-    QCOMPARE(countBands(plan.pages[3], ReportBand::Type::PageHeader), 1);
     QCOMPARE(countBands(plan.pages[2], ReportBand::Type::Summary), 0);
+    // 20 records: the summary fits under the last row, nothing moves.
+    const ReportPlan fitting = planReport(listTemplate(), 20);
+    QCOMPARE(recordsOn(fitting.pages[2]).size(), 6);
+    QCOMPARE(countBands(fitting.pages[2], ReportBand::Type::Summary), 1);
+    // A summary higher than a whole page cannot stay with anything: it follows on its own.
+    ReportTemplate tall = listTemplate();
+    tall.bands[4].height = 85;
+    const ReportPlan alone = planReport(tall, 6);
+    QCOMPARE(alone.pageCount(), 2);
+    QCOMPARE(recordsOn(alone.pages[0]).size(), 6);
+    QCOMPARE(recordsOn(alone.pages[1]).size(), 0);
 }
 
 void TestReport::emptySourceGivesOnePageWithoutRows()
@@ -788,43 +802,6 @@ void TestReport::shippedTemplates_data()
 
 namespace {
 
-// Customers with every field of "客户记录" filled.
-MemoryDataSource sampleCustomers(int count, int current)
-{
-    QStringList fields;
-    for (const CustomerReportField& field : customerReportFields())
-        fields << QString::fromUtf8(field.label);
-    QList<QVariantList> rows;
-    for (int i = 1; i <= count; ++i) {
-        QVariantList row;
-        for (const QString& name : fields) {
-            const QString column = customerColumnForLabel(name);
-            if (name == u"客户名称")
-                row << QStringLiteral("客户%1号").arg(i);
-            else if (name == u"客户编码")
-                row << QStringLiteral("C%1").arg(i, 3, 10, QChar(u'0'));
-            else if (name == u"客户地址")
-                row << QStringLiteral("杭州市幸福路%1号").arg(i);
-            else if (name == u"邮政编码")
-                row << QStringLiteral("31000%1").arg(i % 10);
-            else if (name == u"型号")
-                row << QStringLiteral("KFR-%1").arg(i);
-            else if (name == u"票据号")
-                row << QStringLiteral("P-%1").arg(i);
-            else if (name == u"单价" || name == u"总金额" || name == u"实际收款")
-                row << 1299.0;
-            else if (column.startsWith(u"int") || column.startsWith(u"GiftNumber") || column == u"Number")
-                row << i;
-            else if (column.endsWith(u"Date") || column == u"remind")
-                row << QDateTime(QDate(2024, 3, (i - 1) % 28 + 1), QTime(0, 0));
-            else
-                row << name + QString::number(i);
-        }
-        rows << row;
-    }
-    return MemoryDataSource(kCust, fields, rows, current);
-}
-
 // Every object inside its band, every band inside the area within the margins.
 void verifyInsidePage(const ReportTemplate& t, const ReportPlan& plan)
 {
@@ -842,7 +819,7 @@ void verifyInsidePage(const ReportTemplate& t, const ReportPlan& plan)
     for (const QList<PlacedBand>& page : plan.pages) {
         for (const PlacedBand& b : page)
             QVERIFY2(b.origin.x() >= 0 && b.origin.y() >= 0 &&
-                         b.origin.y() + b.band->height <= area.height() + 1e-6,
+                         b.origin.y() + b.height <= area.height() + 1e-6,
                      qPrintable(bandTypeName(b.band->type)));
     }
 }

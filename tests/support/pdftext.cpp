@@ -4,18 +4,52 @@
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QProcess>
+#include <QXmlStreamReader>
 
 namespace zu::test {
 
-QStringList pdfPages(const QString& path)
+namespace {
+
+QByteArray runPdfToText(const QStringList& arguments)
 {
     QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    p.start(QStringLiteral("pdftotext"), arguments);
     if (!p.waitForFinished(30000) || p.exitCode() != 0)
         return {};
-    QStringList pages = QString::fromUtf8(p.readAllStandardOutput()).split(u'\f');
+    return p.readAllStandardOutput();
+}
+
+double attribute(const QXmlStreamReader& xml, const char* name)
+{
+    return xml.attributes().value(QLatin1String(name)).toDouble();
+}
+
+} // namespace
+
+QStringList pdfPages(const QString& path)
+{
+    QStringList pages =
+        QString::fromUtf8(runPdfToText({QStringLiteral("-layout"), path, QStringLiteral("-")})).split(u'\f');
     if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
         pages.removeLast();
+    return pages;
+}
+
+QList<PdfPage> pdfWords(const QString& path)
+{
+    QList<PdfPage> pages;
+    QXmlStreamReader xml(runPdfToText({QStringLiteral("-bbox"), path, QStringLiteral("-")}));
+    while (!xml.atEnd()) {
+        if (!xml.readNextStartElement())
+            continue;
+        if (xml.name() == u"page") {
+            pages.append({QSizeF(attribute(xml, "width"), attribute(xml, "height")), {}});
+        } else if (xml.name() == u"word" && !pages.isEmpty()) {
+            const QPointF from(attribute(xml, "xMin"), attribute(xml, "yMin"));
+            const QPointF to(attribute(xml, "xMax"), attribute(xml, "yMax"));
+            pages.last().words.append({xml.readElementText(), QRectF(from, to)});
+        }
+    }
     return pages;
 }
 
