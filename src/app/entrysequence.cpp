@@ -6,7 +6,9 @@
 #include "tfrmmain.h"
 #include "tfrmsplash.h"
 
+#include "data/apphome.h"
 #include "data/datamodule.h"
+#include "report/shippedtemplates.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -33,6 +35,9 @@ bool EntrySequence::start()
 
     QApplication::setApplicationName(QStringLiteral("zu软件"));
     QApplication::setApplicationDisplayName(QStringLiteral("zu软件"));
+
+    // The report templates, where the program's folder lacks them (never over the user's own).
+    installShippedTemplates(homeFile(m_home, QStringLiteral("Reports")), nullptr, nullptr);
 
     m_main = std::make_unique<TfrmMain>();
     installCommands(*m_main);

@@ -60,7 +60,8 @@ bool TextMeasurer::fits(const ReportObject& object, const QString& text, QSizeF 
     // Vertically centred text needs the padding all the same, or it touches a frame.
     if (!(object.alignment & (Qt::AlignTop | Qt::AlignBottom)))
         area.adjust(0, kTextPadding, 0, -kTextPadding);
-    const QRectF inner(0, 0, std::max(1.0, area.width() * m_pixelsPerMm), std::max(1.0, area.height() * m_pixelsPerMm));
+    const QRectF inner(0, 0, std::max(1.0, area.width() * m_pixelsPerMm),
+                       std::max(1.0, area.height() * m_pixelsPerMm));
     const QRectF needed = metrics.boundingRect(inner, textFlags(object), text);
     return needed.width() <= inner.width() + 0.5 && needed.height() <= inner.height() + 0.5;
 }

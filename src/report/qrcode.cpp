@@ -8,7 +8,7 @@ namespace zu {
 
 namespace {
 
-constexpr int kQuietZone = 4;       // modules of white around the symbol
+constexpr int kQuietZone = 4;        // modules of white around the symbol
 constexpr int kErrorCorrectionM = 2; // recovers about 15 % of the symbol
 
 struct SymbolDeleter

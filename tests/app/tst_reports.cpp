@@ -1,4 +1,6 @@
 #include "app/commands.h"
+#include "app/entrysequence.h"
+#include "app/tfrmlogin.h"
 #include "app/tfrmmain.h"
 #include "customers/tfrmcustom.h"
 #include "output/reports/reportcommands.h"
@@ -17,6 +19,7 @@
 #include <QFile>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QtTest>
@@ -260,6 +263,32 @@ private slots:
         QVERIFY2(printed.contains(QStringLiteral("年度客户清单")), qPrintable(printed));
         QVERIFY2(!printed.contains(QStringLiteral("客户统计列表")), qPrintable(printed));
         QVERIFY2(printed.contains(QStringLiteral("李建国")), qPrintable(printed));
+    }
+
+    void startingTheProgramPutsMissingTemplatesInPlace()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"), false);
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        const QDir reports(db.home().file(QStringLiteral("Reports")));
+        QVERIFY(!reports.exists());
+        ScriptedDialogs dialogs;
+        auto startAndLeave = [&] {
+            EntrySequence entry(db.home().path());
+            whenModal<TfrmLogin>(
+                [](TfrmLogin* login) { zu::test::control<QPushButton>(login, "Btn_Exit")->click(); });
+            QVERIFY(!entry.start());
+        };
+        startAndLeave();
+        QCOMPARE(reports.entryList({QStringLiteral("*.fr3")}, QDir::Files).size(), 5);
+        // The user's own list stays; a deleted label template comes back.
+        db.home().write(QStringLiteral("Reports/客户列表.fr3"), "<report version=\"1\" name=\"我的\"/>");
+        QVERIFY(QFile::remove(reports.filePath(QStringLiteral("信封标签打印.fr3"))));
+        startAndLeave();
+        QFile own(reports.filePath(QStringLiteral("客户列表.fr3")));
+        QVERIFY(own.open(QIODevice::ReadOnly));
+        QCOMPARE(own.readAll(), QByteArray("<report version=\"1\" name=\"我的\"/>"));
+        QVERIFY(QFile::exists(reports.filePath(QStringLiteral("信封标签打印.fr3"))));
+        QVERIFY(dialogs.messages().isEmpty());
     }
 
     void listOfAnEmptyCategoryHasNoRows()

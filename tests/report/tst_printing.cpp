@@ -111,12 +111,14 @@ ReportTemplate stretchingList()
     ReportObject line;
     line.kind = ReportObject::Kind::Line;
     line.geometry = QRectF(0, 6, 100, 0);
-    ReportBand master = makeBand(ReportBand::Type::MasterData, 12,
-                                 {framed({0, 0, 30, 6}, f("客户名称"), true), framed({30, 0, 20, 6}, f("客户编码")),
-                                  line, textObject({0, 6, 50, 6}, QStringLiteral("第二行 ") + f("客户编码"))});
+    ReportBand master =
+        makeBand(ReportBand::Type::MasterData, 12,
+                 {framed({0, 0, 30, 6}, f("客户名称"), true), framed({30, 0, 20, 6}, f("客户编码")), line,
+                  textObject({0, 6, 50, 6}, QStringLiteral("第二行 ") + f("客户编码"))});
     master.stretch = true;
     t.bands << master
-            << makeBand(ReportBand::Type::Summary, 10, {textObject({0, 0, 100, 10}, QStringLiteral("合计 [记录数]"))});
+            << makeBand(ReportBand::Type::Summary, 10,
+                        {textObject({0, 0, 100, 10}, QStringLiteral("合计 [记录数]"))});
     return t;
 }
 
@@ -203,7 +205,8 @@ void TestPrinting::initTestCase()
     }
     for (const char* tool : {"pdftotext", "pdftoppm", "zbarimg"}) {
         if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
-            QFAIL(qPrintable(QStringLiteral("%1 is needed (scripts/install-deps.sh)").arg(QString::fromLatin1(tool))));
+            QFAIL(qPrintable(
+                QStringLiteral("%1 is needed (scripts/install-deps.sh)").arg(QString::fromLatin1(tool))));
     }
 }
 
@@ -212,28 +215,33 @@ void TestPrinting::fieldReferences_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("printed");
     QTest::addColumn<QString>("shown"); // in the designer
-    QTest::newRow("straight quotes") << f("客户名称") << QStringLiteral("李建国") << QStringLiteral("[客户名称]");
+    QTest::newRow("straight quotes") << f("客户名称") << QStringLiteral("李建国")
+                                     << QStringLiteral("[客户名称]");
     QTest::newRow("Chinese quotes") << QStringLiteral("[客户记录.“客户名称”]") << QStringLiteral("李建国")
                                     << QStringLiteral("[客户名称]");
-    QTest::newRow("Chinese full stop") << QStringLiteral("[客户记录。\"客户名称\"]") << QStringLiteral("李建国")
-                                       << QStringLiteral("[客户名称]");
+    QTest::newRow("Chinese full stop") << QStringLiteral("[客户记录。\"客户名称\"]")
+                                       << QStringLiteral("李建国") << QStringLiteral("[客户名称]");
     QTest::newRow("quoted data set") << QStringLiteral("[“客户记录”.客户名称]") << QStringLiteral("李建国")
                                      << QStringLiteral("[客户名称]");
-    QTest::newRow("unknown field") << QStringLiteral("名：[客户记录.\"姓名\"]") << QStringLiteral("名：[客户记录.\"姓名\"]")
+    QTest::newRow("unknown field") << QStringLiteral("名：[客户记录.\"姓名\"]")
+                                   << QStringLiteral("名：[客户记录.\"姓名\"]")
                                    << QStringLiteral("名：[客户记录.\"姓名\"]");
-    QTest::newRow("one quote only") << QStringLiteral("[客户记录.“客户名称]") << QStringLiteral("[客户记录.“客户名称]")
+    QTest::newRow("one quote only") << QStringLiteral("[客户记录.“客户名称]")
+                                    << QStringLiteral("[客户记录.“客户名称]")
                                     << QStringLiteral("[客户记录.“客户名称]");
     QTest::newRow("sum") << QStringLiteral("[SUM(客户记录.\"总金额\")]") << QStringLiteral("300.5")
                          << QStringLiteral("[合计 总金额]");
-    QTest::newRow("sum in lower case") << QStringLiteral("[sum( 客户记录.“总金额” )]") << QStringLiteral("300.5")
-                                       << QStringLiteral("[合计 总金额]");
-    QTest::newRow("sum of an unknown field") << QStringLiteral("[SUM(客户记录.\"金额\")]")
-                                             << QStringLiteral("[SUM(客户记录.\"金额\")]")
-                                             << QStringLiteral("[SUM(客户记录.\"金额\")]");
-    QTest::newRow("count") << QStringLiteral("共 [COUNT()] 位") << QStringLiteral("共 2 位") << QStringLiteral("共 [计数] 位");
-    QTest::newRow("count with an argument") << QStringLiteral("[COUNT(x)]") << QStringLiteral("[COUNT(x)]")
-                                            << QStringLiteral("[COUNT(x)]");
-    QTest::newRow("system value") << QStringLiteral("[页码]") << QStringLiteral("3") << QStringLiteral("[页码]");
+    QTest::newRow("sum in lower case") << QStringLiteral("[sum( 客户记录.“总金额” )]")
+                                       << QStringLiteral("300.5") << QStringLiteral("[合计 总金额]");
+    QTest::newRow("sum of an unknown field")
+        << QStringLiteral("[SUM(客户记录.\"金额\")]") << QStringLiteral("[SUM(客户记录.\"金额\")]")
+        << QStringLiteral("[SUM(客户记录.\"金额\")]");
+    QTest::newRow("count") << QStringLiteral("共 [COUNT()] 位") << QStringLiteral("共 2 位")
+                           << QStringLiteral("共 [计数] 位");
+    QTest::newRow("count with an argument")
+        << QStringLiteral("[COUNT(x)]") << QStringLiteral("[COUNT(x)]") << QStringLiteral("[COUNT(x)]");
+    QTest::newRow("system value") << QStringLiteral("[页码]") << QStringLiteral("3")
+                                  << QStringLiteral("[页码]");
 }
 
 void TestPrinting::fieldReferences()
@@ -258,13 +266,15 @@ void TestPrinting::fieldReferences()
 void TestPrinting::unknownReferencesAreFound()
 {
     const QStringList fields = {QStringLiteral("客户名称"), QStringLiteral("客户编码")};
-    QCOMPARE(unknownReferences(QStringLiteral("[客户记录.\"客户名称\"] [客户记录.\"客户名\"] [页码] [页数]"), kCust, fields),
+    QCOMPARE(unknownReferences(QStringLiteral("[客户记录.\"客户名称\"] [客户记录.\"客户名\"] [页码] [页数]"),
+                               kCust, fields),
              (QStringList{QStringLiteral("[客户记录.\"客户名\"]"), QStringLiteral("[页数]")}));
     // Another data set's fields are not this one's.
     QCOMPARE(unknownReferences(QStringLiteral("[订单.\"客户名称\"]"), kCust, fields),
              QStringList{QStringLiteral("[订单.\"客户名称\"]")});
     QVERIFY(unknownReferences(QStringLiteral("没有引用的文字"), kCust, fields).isEmpty());
-    QCOMPARE(summedFields(QStringLiteral("[SUM(客户记录.\"客户编码\")] [SUM(客户记录.“客户编码”)]"), kCust, fields),
+    QCOMPARE(summedFields(QStringLiteral("[SUM(客户记录.\"客户编码\")] [SUM(客户记录.“客户编码”)]"), kCust,
+                          fields),
              QStringList{QStringLiteral("客户编码")});
 }
 
@@ -274,8 +284,8 @@ void TestPrinting::stretchGrowsTheRowAndMovesWhatFollows()
     const ReportBand& master = t.bands[0];
     const QImage device = referenceDevice();
     const TextMeasurer measurer(&device);
-    MemoryDataSource source =
-        namedCustomers({QStringLiteral("李建国"), QStringLiteral("杭州市西湖区顺达电器维修服务有限公司一分公司")});
+    MemoryDataSource source = namedCustomers(
+        {QStringLiteral("李建国"), QStringLiteral("杭州市西湖区顺达电器维修服务有限公司一分公司")});
     ExpansionContext c;
     c.source = &source;
     // A short name fits: the band is as designed.
@@ -288,7 +298,8 @@ void TestPrinting::stretchGrowsTheRowAndMovesWhatFollows()
     const BandLayout grown = layoutBand(master, c, &measurer);
     QCOMPARE(grown.geometries.size(), 4);
     const double growth = grown.geometries[0].height() - 6;
-    const double needed = measurer.wrappedHeight(master.objects[0], source.value(QStringLiteral("客户名称")).toString(), 30);
+    const double needed =
+        measurer.wrappedHeight(master.objects[0], source.value(QStringLiteral("客户名称")).toString(), 30);
     QVERIFY2(growth > 3, qPrintable(QString::number(growth)));
     QCOMPARE(grown.geometries[0].height(), needed);
     QCOMPARE(grown.geometries[1], QRectF(30, 0, 20, 6 + growth));
@@ -357,7 +368,8 @@ void TestPrinting::bandsThatDoNotStretchKeepTheirSize()
 {
     ReportTemplate t = stretchingList();
     t.bands[0].stretch = false;
-    MemoryDataSource source = namedCustomers(QStringList(10, QStringLiteral("杭州市西湖区顺达电器维修服务有限公司一分公司")));
+    MemoryDataSource source =
+        namedCustomers(QStringList(10, QStringLiteral("杭州市西湖区顺达电器维修服务有限公司一分公司")));
     ReportRenderer renderer(t, source);
     const ReportPlan plan = renderer.plan();
     QCOMPARE(plan.pageCount(), 2); // 8 rows of 12 mm, then 2 and the summary
@@ -397,7 +409,8 @@ void TestPrinting::shrinkToFit()
     ReportObject label = textObject({0, 0, 40, 6}, f("客户名称"));
     label.fontSize = 12;
     label.shrinkToFit = true;
-    t.bands << makeBand(ReportBand::Type::MasterData, 8, {label, textObject({40, 0, 40, 6}, QStringLiteral("右边的字"))});
+    t.bands << makeBand(ReportBand::Type::MasterData, 8,
+                        {label, textObject({40, 0, 40, 6}, QStringLiteral("右边的字"))});
     MemoryDataSource source = namedCustomers({name});
     const QString pdf = m_dir.filePath(QStringLiteral("缩小.pdf"));
     QString error;
@@ -413,7 +426,8 @@ void TestPrinting::shrinkToFit()
     bool over = false;
     for (const auto& a : cut.value(0).words) {
         for (const auto& b : cut.value(0).words)
-            over = over || (&a != &b && a.box.intersected(b.box).width() > 1 && a.box.intersected(b.box).height() > 1);
+            over = over || (&a != &b && a.box.intersected(b.box).width() > 1 &&
+                            a.box.intersected(b.box).height() > 1);
     }
     QVERIFY(over);
 }
@@ -422,20 +436,24 @@ void TestPrinting::groupsWithCountsAndSums()
 {
     ReportTemplate t;
     t.page = ReportPage();
-    ReportBand header = makeBand(ReportBand::Type::GroupHeader, 8, {textObject({0, 0, 100, 8}, QStringLiteral("类别：") + f("客户类别"))});
+    ReportBand header = makeBand(ReportBand::Type::GroupHeader, 8,
+                                 {textObject({0, 0, 100, 8}, QStringLiteral("类别：") + f("客户类别"))});
     header.condition = f("客户类别");
-    ReportObject sum = textObject({60, 0, 60, 8}, QStringLiteral("金额 [SUM(客户记录.\"总金额\")] 收款 [SUM(客户记录.\"实际收款\")]"));
+    ReportObject sum = textObject(
+        {60, 0, 60, 8}, QStringLiteral("金额 [SUM(客户记录.\"总金额\")] 收款 [SUM(客户记录.\"实际收款\")]"));
     sum.numberFormat = QStringLiteral("#,##0.00");
     ReportObject total = sum;
     total.text = QStringLiteral("总计 [SUM(客户记录.\"总金额\")] 共 [COUNT()] 位 [记录数]");
-    t.bands << makeBand(ReportBand::Type::ReportTitle, 8, {textObject({0, 0, 100, 8}, QStringLiteral("标题 [SUM(客户记录.\"总金额\")]"))})
+    t.bands << makeBand(ReportBand::Type::ReportTitle, 8,
+                        {textObject({0, 0, 100, 8}, QStringLiteral("标题 [SUM(客户记录.\"总金额\")]"))})
             << header
-            << makeBand(ReportBand::Type::MasterData, 6, {textObject({0, 0, 100, 6}, QStringLiteral("行 [行号] ") + f("客户名称"))})
+            << makeBand(ReportBand::Type::MasterData, 6,
+                        {textObject({0, 0, 100, 6}, QStringLiteral("行 [行号] ") + f("客户名称"))})
             << makeBand(ReportBand::Type::GroupFooter, 8,
                         {textObject({0, 0, 60, 8}, QStringLiteral("小计 [COUNT()] 位")), sum})
             << makeBand(ReportBand::Type::Summary, 8, {total});
-    const QStringList fields = {QStringLiteral("客户名称"), QStringLiteral("客户类别"), QStringLiteral("总金额"),
-                                QStringLiteral("实际收款")};
+    const QStringList fields = {QStringLiteral("客户名称"), QStringLiteral("客户类别"),
+                                QStringLiteral("总金额"), QStringLiteral("实际收款")};
     // Out of order on purpose: the groups come together; one amount is missing, one a whole number.
     MemoryDataSource source(kCust, fields,
                             {{QStringLiteral("甲"), QStringLiteral("柜式"), 5699.0, 5000.0},
@@ -448,12 +466,12 @@ void TestPrinting::groupsWithCountsAndSums()
     QString error;
     QVERIFY2(exportPdf(t, source, pdf, &error), qPrintable(error));
     const QString text = collapse(pdfPages(pdf).join(QString()));
-    const QString expected = collapse(QStringLiteral(
-        "标题 14697.75"
-        "类别：冰箱 行 1 乙 行 2 戊 小计 2 位 金额 1,999.50 收款 1,999.50"
-        "类别：壁挂式 行 3 丁 小计 1 位 金额 2,999.00 收款 2,999.00"
-        "类别：柜式 行 4 甲 行 5 丙 小计 2 位 金额 9,699.25 收款 5,000.00"
-        "总计 14,697.75 共 5 位 5"));
+    const QString expected =
+        collapse(QStringLiteral("标题 14697.75"
+                                "类别：冰箱 行 1 乙 行 2 戊 小计 2 位 金额 1,999.50 收款 1,999.50"
+                                "类别：壁挂式 行 3 丁 小计 1 位 金额 2,999.00 收款 2,999.00"
+                                "类别：柜式 行 4 甲 行 5 丙 小计 2 位 金额 9,699.25 收款 5,000.00"
+                                "总计 14,697.75 共 5 位 5"));
     QVERIFY2(text == expected, qPrintable(text + QStringLiteral("\n") + expected));
     // Without a condition there are no groups: the footer is not printed and the order stays.
     t.bands[1].condition.clear();
@@ -505,8 +523,10 @@ void TestPrinting::printSequence_data()
     QTest::addColumn<QList<int>>("pages");
     QTest::newRow("all") << QString() << 1 << true << false << QList<int>{0, 1, 2, 3, 4};
     QTest::newRow("2 to 3") << QStringLiteral("2-3") << 1 << true << false << QList<int>{1, 2};
-    QTest::newRow("two copies collated") << QStringLiteral("2-3") << 2 << true << false << QList<int>{1, 2, 1, 2};
-    QTest::newRow("two copies apart") << QStringLiteral("2-3") << 2 << false << false << QList<int>{1, 1, 2, 2};
+    QTest::newRow("two copies collated")
+        << QStringLiteral("2-3") << 2 << true << false << QList<int>{1, 2, 1, 2};
+    QTest::newRow("two copies apart")
+        << QStringLiteral("2-3") << 2 << false << false << QList<int>{1, 1, 2, 2};
     QTest::newRow("last first") << QStringLiteral("1,4-5") << 1 << true << true << QList<int>{4, 3, 0};
     QTest::newRow("past the end") << QStringLiteral("4-9") << 1 << true << false << QList<int>{3, 4};
     QTest::newRow("none of them") << QStringLiteral("7-9") << 3 << true << false << QList<int>{};
@@ -545,9 +565,11 @@ void TestPrinting::printerPageRangeAndCopies()
     ReportTemplate t;
     t.page = squarePage();
     t.bands << makeBand(ReportBand::Type::MasterData, 50, {textObject({0, 0, 100, 10}, f("客户名称"))})
-            << makeBand(ReportBand::Type::PageFooter, 10, {textObject({0, 0, 100, 10}, QStringLiteral("第[页码]页/[总页数]"))});
-    MemoryDataSource source = namedCustomers({QStringLiteral("一"), QStringLiteral("二"), QStringLiteral("三"),
-                                              QStringLiteral("四"), QStringLiteral("五")});
+            << makeBand(ReportBand::Type::PageFooter, 10,
+                        {textObject({0, 0, 100, 10}, QStringLiteral("第[页码]页/[总页数]"))});
+    MemoryDataSource source =
+        namedCustomers({QStringLiteral("一"), QStringLiteral("二"), QStringLiteral("三"),
+                        QStringLiteral("四"), QStringLiteral("五")});
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     const QString pdf = m_dir.filePath(QStringLiteral("范围.pdf"));
@@ -565,7 +587,8 @@ void TestPrinting::printerPageRangeAndCopies()
     const QStringList pages = pdfPages(pdf);
     QCOMPARE(pages.size(), printed.size());
     for (int i = 0; i < pages.size(); ++i)
-        QVERIFY2(collapse(pages[i]).contains(QStringLiteral("第%1页/5").arg(printed[i])), qPrintable(pages[i]));
+        QVERIFY2(collapse(pages[i]).contains(QStringLiteral("第%1页/5").arg(printed[i])),
+                 qPrintable(pages[i]));
 }
 
 void TestPrinting::rangeWithoutPages()
@@ -589,7 +612,8 @@ void TestPrinting::qrCodeDecodesFromThePrintedPage()
 {
     ReportTemplate work;
     QString error;
-    QVERIFY2(parseTemplate(shippedTemplate(QStringLiteral("客户销售记录派工单.fr3")), &work, &error), qPrintable(error));
+    QVERIFY2(parseTemplate(shippedTemplate(QStringLiteral("客户销售记录派工单.fr3")), &work, &error),
+             qPrintable(error));
     MemoryDataSource source = sampleCustomers(5, 2);
     const QString pdf = m_dir.filePath(QStringLiteral("派工单二维码.pdf"));
     QVERIFY2(exportPdf(work, source, pdf, &error), qPrintable(error));
@@ -610,7 +634,8 @@ void TestPrinting::qrCodeDecodesFromThePrintedPage()
     MemoryDataSource one = namedCustomers({QStringLiteral("李建国")});
     const QString own = m_dir.filePath(QStringLiteral("二维码.pdf"));
     QVERIFY2(exportPdf(t, one, own, &error), qPrintable(error));
-    QCOMPARE(runTool(QStringLiteral("zbarimg"), {QStringLiteral("--raw"), QStringLiteral("-q"), rasterize(own, 150)}),
+    QCOMPARE(runTool(QStringLiteral("zbarimg"),
+                     {QStringLiteral("--raw"), QStringLiteral("-q"), rasterize(own, 150)}),
              QStringLiteral("编码:C1"));
 }
 
@@ -695,8 +720,12 @@ void TestPrinting::longValuesPrintWhole()
     QString error;
     QVERIFY2(parseTemplate(shippedTemplate(file), &t, &error), qPrintable(error));
     ReportEnvironment env;
-    env.company = {QStringLiteral("顺达电器"), QStringLiteral("赵经理"), QStringLiteral("解放路8号"),
-                   QStringLiteral("0571-88886666"), {}, {}};
+    env.company = {QStringLiteral("顺达电器"),
+                   QStringLiteral("赵经理"),
+                   QStringLiteral("解放路8号"),
+                   QStringLiteral("0571-88886666"),
+                   {},
+                   {}};
     MemoryDataSource source = sampleCustomers(
         records, 2, {{QStringLiteral("客户名称"), kLongName}, {QStringLiteral("客户地址"), kLongAddress}});
     // ZU_REPORT_SAMPLES names a folder that keeps the PDFs (scripts/report-pages.sh makes pictures of them).

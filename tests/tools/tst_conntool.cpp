@@ -4,6 +4,8 @@
 #include "support/scripteddialogs.h"
 #include "support/testdatabase.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QtTest>
@@ -41,9 +43,23 @@ private slots:
             module.qryCustom().setField(QStringLiteral("CustName"), QStringLiteral("保留"));
             module.qryCustom().post();
         }
+        // The report templates came with it; a changed one and the folder's other files stay.
+        const QString list = home.file(QStringLiteral("Reports/客户列表.fr3"));
+        QVERIFY2(first.message.contains(QStringLiteral("客户列表.fr3")), qPrintable(first.message));
+        QCOMPARE(QDir(home.file(QStringLiteral("Reports"))).entryList({QStringLiteral("*.fr3")}).size(), 5);
+        home.write(QStringLiteral("Reports/客户列表.fr3"), "<report version=\"1\" name=\"我的\"/>");
+        QVERIFY(QFile::remove(home.file(QStringLiteral("Reports/信封标签打印.fr3"))));
         const Outcome again = initEmbedded(home.path());
         QVERIFY(again.ok);
         QVERIFY(again.message.contains(QStringLiteral("已存在")));
+        QVERIFY2(again.message.contains(QStringLiteral("信封标签打印.fr3")), qPrintable(again.message));
+        QVERIFY2(!again.message.contains(QStringLiteral("客户列表.fr3")), qPrintable(again.message));
+        QFile own(list);
+        QVERIFY(own.open(QIODevice::ReadOnly));
+        QCOMPARE(own.readAll(), QByteArray("<report version=\"1\" name=\"我的\"/>"));
+        QVERIFY(QFileInfo::exists(home.file(QStringLiteral("Reports/信封标签打印.fr3"))));
+        // Nothing missing: nothing said about templates.
+        QVERIFY(!initEmbedded(home.path()).message.contains(QStringLiteral("报表模板")));
         TfrmData module(home.path());
         Query q(module.conn());
         q.open(QStringLiteral("select CustName from T_Cust"));
@@ -130,6 +146,7 @@ private slots:
         QVERIFY(p.waitForFinished(30000));
         QCOMPARE(p.exitCode(), 0);
         QVERIFY(QFileInfo::exists(home.file(QStringLiteral("Database/Service.db"))));
+        QVERIFY(QFileInfo::exists(home.file(QStringLiteral("Reports/客户销售记录派工单.fr3"))));
 
         p.start(connToolProgram(), {QStringLiteral("check"), QStringLiteral("--home"), home.path()});
         QVERIFY(p.waitForFinished(30000));

@@ -4,6 +4,7 @@
 #include "data/errors.h"
 #include "data/inifile.h"
 #include "data/schemainstaller.h"
+#include "report/shippedtemplates.h"
 
 #include <cstdio>
 #include <QCommandLineParser>
@@ -73,12 +74,26 @@ Target currentTarget(const QString& home)
 Outcome initEmbedded(const QString& home)
 {
     const QString file = homeFile(home, QLatin1String(kEmbeddedDatabaseFile));
+    Outcome outcome;
     if (QFileInfo::exists(file))
-        return success(QStringLiteral("数据库已存在，未作任何改动：%1").arg(file));
-    return guardedOutcome([&] {
-        createEmbeddedDatabase(file);
-        return success(QStringLiteral("已创建数据库：%1").arg(file));
-    });
+        outcome = success(QStringLiteral("数据库已存在，未作任何改动：%1").arg(file));
+    else
+        outcome = guardedOutcome([&] {
+            createEmbeddedDatabase(file);
+            return success(QStringLiteral("已创建数据库：%1").arg(file));
+        });
+    if (!outcome.ok)
+        return outcome;
+    // The report templates, where they are missing; a template of the user's stays as it is.
+    const QString reports = homeFile(home, QStringLiteral("Reports"));
+    QStringList written;
+    QString error;
+    if (!installShippedTemplates(reports, &written, &error))
+        return failure(outcome.message + QLatin1Char('\n') + error);
+    if (!written.isEmpty())
+        outcome.message +=
+            QStringLiteral("\n已放入报表模板（%1）：%2").arg(reports, written.join(QStringLiteral("、")));
+    return outcome;
 }
 
 Outcome configureServer(const QString& home, const QString& server, const QString& database,
@@ -175,7 +190,7 @@ QString usage()
     return QStringLiteral(
         "用法：\n"
         "  zu-conntool                      打开连接配置窗口\n"
-        "  zu-conntool init [--home DIR]    创建内置数据库 Database/Service.db\n"
+        "  zu-conntool init [--home DIR]    创建内置数据库 Database/Service.db 和报表模板文件夹 Reports\n"
         "  zu-conntool server --server HOST[:PORT] --database DB --user U --password P [--create] [--home "
         "DIR]\n"
         "                                   使用数据库服务器（写入 Config.ini 和 sql.dat）\n"
