@@ -16,14 +16,14 @@ constexpr CustomerReportField kFields[] = {
     {"客户类别", "classCode"},
     {"机身编码", "GoodsCode"},
     {"型号", "Goodsunit"},
-    {"数量", "Number"},
-    {"单价", "Price"},
-    {"总金额", "Money"},
+    {"数量", "Number", true},
+    {"单价", "Price", true},
+    {"总金额", "Money", true},
     {"赠品名称A", "GiftnameA"},
     {"赠品名称B", "GiftnameB"},
-    {"赠品数量A", "GiftNumberA"},
-    {"赠品数量B", "GiftNumberB"},
-    {"实际收款", "gathering"},
+    {"赠品数量A", "GiftNumberA", true},
+    {"赠品数量B", "GiftNumberB", true},
+    {"实际收款", "gathering", true},
     {"购买地点", "Emptionaddress"},
     {"购买日期", "EmptionDate"},
     {"安装部", "Install"},
@@ -38,10 +38,10 @@ constexpr CustomerReportField kFields[] = {
     {"字符串B", "CharB"},
     {"字符串C", "CharC"},
     {"字符串D", "CharD"},
-    {"数值A", "intA"},
-    {"数值B", "intB"},
-    {"数值C", "intC"},
-    {"数值D", "intD"},
+    {"数值A", "intA", true},
+    {"数值B", "intB", true},
+    {"数值C", "intC", true},
+    {"数值D", "intD", true},
     {"用户提醒", "remind"},
     {"时间项A", "DateA"},
     {"时间项B", "DateB"},
@@ -83,6 +83,16 @@ QString CustomerRecordSource::name() const
 QStringList CustomerRecordSource::fieldNames() const
 {
     return m_names;
+}
+
+QStringList CustomerRecordSource::numericFields() const
+{
+    QStringList numeric;
+    for (const CustomerReportField& f : kFields) {
+        if (f.numeric)
+            numeric << QString::fromUtf8(f.label);
+    }
+    return numeric;
 }
 
 void CustomerRecordSource::next()

@@ -15,6 +15,7 @@ struct CustomerReportField
 {
     const char* label;
     const char* column;
+    bool numeric = false; // an amount or a count
 };
 
 // The fields of "客户记录" in the order of T_Cust's columns.
@@ -31,6 +32,7 @@ public:
 
     QString name() const override;
     QStringList fieldNames() const override;
+    QStringList numericFields() const override;
     void first() override { m_row = 0; }
     void next() override;
     bool eof() const override;

@@ -33,6 +33,17 @@ bool MemoryDataSource::toCurrent()
     return true;
 }
 
+QStringList MemoryDataSource::numericFields() const
+{
+    QStringList numeric;
+    for (qsizetype i = 0; i < m_fields.size() && !m_rows.isEmpty() && i < m_rows.first().size(); ++i) {
+        const int type = m_rows.first().at(i).typeId();
+        if (type == QMetaType::Int || type == QMetaType::LongLong || type == QMetaType::Double)
+            numeric << m_fields.at(i);
+    }
+    return numeric;
+}
+
 bool MemoryDataSource::seek(int row)
 {
     m_row = row < 0 ? m_rows.size() : std::min<qsizetype>(row, m_rows.size());

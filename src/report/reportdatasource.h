@@ -17,6 +17,8 @@ public:
     // The name templates refer to it by, as in [客户记录."客户名称"].
     virtual QString name() const = 0;
     virtual QStringList fieldNames() const = 0;
+    // The fields that hold amounts and counts, which a report may add up; none known by default.
+    virtual QStringList numericFields() const { return {}; }
 
     virtual void first() = 0;
     virtual void next() = 0;
@@ -40,6 +42,8 @@ public:
 
     QString name() const override { return m_name; }
     QStringList fieldNames() const override { return m_fields; }
+    // Those whose value in the first record is a number.
+    QStringList numericFields() const override;
     void first() override { m_row = 0; }
     void next() override;
     bool eof() const override { return m_row >= m_rows.size(); }

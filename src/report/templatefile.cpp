@@ -39,6 +39,7 @@ public:
     explicit TemplateReader(const QByteArray& content) : m_xml(content) {}
 
     bool read(ReportTemplate* out, QString* error);
+    bool readObjects(QList<ReportObject>* out, QString* error);
 
 private:
     void readPage(ReportPage* page);
@@ -48,6 +49,7 @@ private:
     int integer(const QString& name, int fallback);
     bool boolean(const QString& name, bool fallback);
     void fail(const QString& message);
+    bool finish(QString* error);
 
     QXmlStreamReader m_xml;
     QString m_error;
@@ -279,15 +281,36 @@ bool TemplateReader::read(ReportTemplate* out, QString* error)
                 fail(QStringLiteral("未知的元素 <%1>").arg(m_xml.name().toString()));
         }
     }
-    if (m_xml.hasError()) {
-        if (error)
-            *error = m_error.isEmpty()
-                         ? QStringLiteral("第 %1 行：%2").arg(m_xml.lineNumber()).arg(m_xml.errorString())
-                         : m_error;
+    if (!finish(error))
         return false;
-    }
     *out = std::move(report);
     return true;
+}
+
+bool TemplateReader::readObjects(QList<ReportObject>* out, QString* error)
+{
+    ReportBand band;
+    if (!m_xml.readNextStartElement() || m_xml.name() != u"objects")
+        fail(QStringLiteral("缺少 <objects> 根元素"));
+    else {
+        while (!m_xml.hasError() && m_xml.readNextStartElement())
+            readObject(&band);
+    }
+    if (!finish(error))
+        return false;
+    *out = std::move(band.objects);
+    return true;
+}
+
+bool TemplateReader::finish(QString* error)
+{
+    if (!m_xml.hasError())
+        return true;
+    if (error)
+        *error = m_error.isEmpty()
+                     ? QStringLiteral("第 %1 行：%2").arg(m_xml.lineNumber()).arg(m_xml.errorString())
+                     : m_error;
+    return false;
 }
 
 // Writing ---------------------------------------------------------------------------------------
@@ -406,6 +429,26 @@ bool parseTemplate(const QByteArray& content, ReportTemplate* out, QString* erro
 {
     TemplateReader reader(content);
     return reader.read(out, error);
+}
+
+QByteArray serializeObjects(const QList<ReportObject>& objects)
+{
+    QByteArray content;
+    QXmlStreamWriter w(&content);
+    w.writeStartDocument();
+    w.writeStartElement(QStringLiteral("objects"));
+    w.writeAttribute(QStringLiteral("version"), QString::number(kFormatVersion));
+    for (const ReportObject& o : objects)
+        writeObject(w, o);
+    w.writeEndElement();
+    w.writeEndDocument();
+    return content;
+}
+
+bool parseObjects(const QByteArray& content, QList<ReportObject>* out, QString* error)
+{
+    TemplateReader reader(content);
+    return reader.readObjects(out, error);
 }
 
 bool loadTemplate(const QString& path, ReportTemplate* out, QString* error)

@@ -37,4 +37,9 @@ bool parseTemplate(const QByteArray& content, ReportTemplate* out, QString* erro
 bool saveTemplate(const ReportTemplate& report, const QString& path, QString* error);
 QByteArray serializeTemplate(const ReportTemplate& report);
 
+// Objects on their own (the designer's clipboard): <objects version="1"> holding the elements
+// of a band's objects.
+QByteArray serializeObjects(const QList<ReportObject>& objects);
+bool parseObjects(const QByteArray& content, QList<ReportObject>* out, QString* error);
+
 } // namespace zu

@@ -2,6 +2,7 @@
 
 #include "designgeometry.h"
 #include "report/reportplan.h"
+#include "report/textexpander.h"
 
 #include <QUndoCommand>
 
@@ -10,6 +11,21 @@
 namespace zu {
 
 namespace {
+
+// Places an object in a band as inserting does: inside the band's width, the band growing when
+// it is too low.
+int placeInBand(ReportTemplate& report, int band, ReportObject object)
+{
+    ReportBand& b = report.bands[band];
+    const double width = columnWidth(report, b);
+    QRectF& g = object.geometry;
+    g.setWidth(std::min(g.width(), width));
+    g.moveLeft(std::clamp(g.left(), 0.0, std::max(0.0, width - g.width())));
+    g.moveTop(std::max(0.0, g.top()));
+    b.height = std::max(b.height, g.normalized().bottom());
+    b.objects.append(object);
+    return int(b.objects.size()) - 1;
+}
 
 constexpr double kMinimumSize = 1;
 constexpr double kMinimumBandHeight = 2;
@@ -72,8 +88,12 @@ QString bandCaption(ReportBand::Type type)
         return QStringLiteral("报表标题");
     case ReportBand::Type::PageHeader:
         return QStringLiteral("页眉");
+    case ReportBand::Type::GroupHeader:
+        return QStringLiteral("分组头");
     case ReportBand::Type::MasterData:
         return QStringLiteral("主数据");
+    case ReportBand::Type::GroupFooter:
+        return QStringLiteral("分组尾");
     case ReportBand::Type::PageFooter:
         return QStringLiteral("页脚");
     case ReportBand::Type::Summary:
@@ -91,12 +111,43 @@ DesignerModel::DesignerModel(ReportTemplate report, QObject* parent)
                      });
 }
 
+QList<ObjectRef> DesignSelection::objects() const
+{
+    QList<ObjectRef> all;
+    if (isObject())
+        all << ObjectRef{band, object};
+    all << others;
+    return all;
+}
+
+bool DesignSelection::contains(int b, int o) const
+{
+    return (band == b && object == o && o >= 0) || others.contains(ObjectRef{b, o});
+}
+
+DesignSelection DesignerModel::selectionOf(const QList<ObjectRef>& objects)
+{
+    if (objects.isEmpty())
+        return {};
+    DesignSelection s{objects.first().band, objects.first().object, objects.mid(1)};
+    return s;
+}
+
 DesignSelection DesignerModel::validated(DesignSelection selection) const
 {
     if (selection.band < 0 || selection.band >= m_report.bands.size())
         return {};
-    if (selection.object < 0 || selection.object >= m_report.bands.at(selection.band).objects.size())
+    if (selection.object < 0 || selection.object >= m_report.bands.at(selection.band).objects.size()) {
         selection.object = -1;
+        selection.others.clear();
+    }
+    QList<ObjectRef> others;
+    for (const ObjectRef& r : std::as_const(selection.others)) {
+        if (validObject(r.band, r.object) && !(r.band == selection.band && r.object == selection.object) &&
+            !others.contains(r))
+            others << r;
+    }
+    selection.others = others;
     return selection;
 }
 
@@ -107,6 +158,51 @@ void DesignerModel::select(DesignSelection selection)
         return;
     m_selection = selection;
     emit selectionChanged();
+}
+
+void DesignerModel::selectObjects(const QList<ObjectRef>& objects)
+{
+    if (!objects.isEmpty())
+        select(selectionOf(objects));
+}
+
+void DesignerModel::toggleObject(int band, int object)
+{
+    if (!validObject(band, object))
+        return;
+    QList<ObjectRef> objects = m_selection.objects();
+    const qsizetype at = objects.indexOf(ObjectRef{band, object});
+    if (at < 0)
+        objects << ObjectRef{band, object};
+    else
+        objects.removeAt(at);
+    select(objects.isEmpty() ? DesignSelection{band, -1, {}} : selectionOf(objects));
+}
+
+void DesignerModel::setFields(const QString& dataSet, const QStringList& fields)
+{
+    m_dataSet = dataSet;
+    m_fields = fields;
+    emit changed();
+}
+
+QStringList DesignerModel::unknownReferences() const
+{
+    QStringList found;
+    for (const ReportBand& band : m_report.bands) {
+        QStringList texts;
+        for (const ReportObject& o : band.objects) {
+            if (o.kind == ReportObject::Kind::Text || o.kind == ReportObject::Kind::QrCode)
+                texts << o.text;
+        }
+        if (band.type == ReportBand::Type::GroupHeader)
+            texts << band.condition;
+        for (const QString& text : std::as_const(texts)) {
+            for (const QString& reference : zu::unknownReferences(text, m_dataSet, m_fields))
+                found << bandCaption(band.type) + QStringLiteral("：") + reference;
+        }
+    }
+    return found;
 }
 
 const ReportBand* DesignerModel::selectedBand() const
@@ -133,10 +229,10 @@ double DesignerModel::bandWidth(int band) const
     return columnWidth(m_report, m_report.bands.at(band));
 }
 
-QRectF DesignerModel::clamped(int band, QRectF g) const
+QRectF DesignerModel::clamped(const ReportTemplate& report, int band, QRectF g) const
 {
-    const ReportBand& b = m_report.bands.at(band);
-    const double width = bandWidth(band);
+    const ReportBand& b = report.bands.at(band);
+    const double width = columnWidth(report, b);
     g.setWidth(std::clamp(g.width(), 0.0, width));
     g.setHeight(std::clamp(g.height(), 0.0, b.height));
     g.moveLeft(std::clamp(g.left(), 0.0, std::max(0.0, width - g.width())));
@@ -240,19 +336,8 @@ int DesignerModel::insertObject(int band, ReportObject object)
     if (band < 0 || band >= m_report.bands.size())
         return -1;
     ReportTemplate after = m_report;
-    ReportBand& b = after.bands[band];
-    // Placed like the others: inside the band, growing the band when it is too low.
-    object.geometry.setWidth(std::min(object.geometry.width(), bandWidth(band)));
-    if (object.geometry.bottom() > b.height)
-        b.height = object.geometry.bottom();
-    b.objects.append(object);
-    const int index = int(b.objects.size()) - 1;
-    ReportObject& placed = b.objects.last();
-    const double width = bandWidth(band);
-    placed.geometry.moveLeft(
-        std::clamp(placed.geometry.left(), 0.0, std::max(0.0, width - placed.geometry.width())));
-    placed.geometry.moveTop(std::max(0.0, placed.geometry.top()));
-    commit(std::move(after), {band, index}, QStringLiteral("插入对象"));
+    const int index = placeInBand(after, band, std::move(object));
+    commit(std::move(after), {band, index, {}}, QStringLiteral("插入对象"));
     return index;
 }
 
@@ -271,22 +356,126 @@ void DesignerModel::removeSelected()
         return;
     ReportTemplate after = m_report;
     if (s.isObject()) {
-        after.bands[s.band].objects.removeAt(s.object);
-        commit(std::move(after), {s.band, -1}, QStringLiteral("删除对象"));
+        QList<ObjectRef> objects = s.objects();
+        // From the last, so that the indexes of the others still hold.
+        std::sort(objects.begin(), objects.end(), [](const ObjectRef& a, const ObjectRef& b) {
+            return a.band != b.band ? a.band > b.band : a.object > b.object;
+        });
+        for (const ObjectRef& r : std::as_const(objects))
+            after.bands[r.band].objects.removeAt(r.object);
+        commit(std::move(after), {s.band, -1, {}}, QStringLiteral("删除对象"));
     } else {
         after.bands.removeAt(s.band);
         commit(std::move(after), {}, QStringLiteral("删除栏"));
     }
 }
 
+void DesignerModel::moveSelected(QPointF delta)
+{
+    ReportTemplate after = m_report;
+    for (const ObjectRef& r : m_selection.objects()) {
+        QRectF& g = after.bands[r.band].objects[r.object].geometry;
+        g = clamped(after, r.band, g.translated(delta));
+    }
+    commit(std::move(after), m_selection, QStringLiteral("移动对象"));
+}
+
+void DesignerModel::alignSelected(AlignEdge edge)
+{
+    const QList<ObjectRef> objects = m_selection.objects();
+    if (objects.size() < 2)
+        return;
+    ReportTemplate after = m_report;
+    const QRectF lead = m_report.bands.at(objects.first().band).objects.at(objects.first().object).geometry;
+    for (const ObjectRef& r : objects.mid(1)) {
+        QRectF g = after.bands[r.band].objects[r.object].geometry;
+        switch (edge) {
+        case AlignEdge::Left:
+            g.moveLeft(lead.left());
+            break;
+        case AlignEdge::Right:
+            g.moveRight(lead.right());
+            break;
+        case AlignEdge::Top:
+            g.moveTop(lead.top());
+            break;
+        case AlignEdge::Bottom:
+            g.moveBottom(lead.bottom());
+            break;
+        }
+        after.bands[r.band].objects[r.object].geometry = clamped(after, r.band, g);
+    }
+    commit(std::move(after), m_selection, QStringLiteral("对齐"));
+}
+
+void DesignerModel::sameSizeSelected()
+{
+    const QList<ObjectRef> objects = m_selection.objects();
+    if (objects.size() < 2)
+        return;
+    ReportTemplate after = m_report;
+    const QSizeF size =
+        m_report.bands.at(objects.first().band).objects.at(objects.first().object).geometry.size();
+    for (const ObjectRef& r : objects.mid(1)) {
+        QRectF g = after.bands[r.band].objects[r.object].geometry;
+        g.setSize(size);
+        after.bands[r.band].objects[r.object].geometry = clamped(after, r.band, g);
+    }
+    commit(std::move(after), m_selection, QStringLiteral("相同大小"));
+}
+
+QList<ReportObject> DesignerModel::selectedObjects() const
+{
+    QList<ReportObject> objects;
+    for (const ObjectRef& r : m_selection.objects())
+        objects << m_report.bands.at(r.band).objects.at(r.object);
+    return objects;
+}
+
 int DesignerModel::duplicateSelected()
 {
-    const ReportObject* selected = selectedObject();
-    if (!selected)
+    const QList<ObjectRef> objects = m_selection.objects();
+    if (objects.isEmpty())
         return -1;
-    ReportObject copy = *selected;
-    copy.geometry.translate(2, 2);
-    return insertObject(m_selection.band, copy);
+    ReportTemplate after = m_report;
+    QList<ObjectRef> copies;
+    for (const ObjectRef& r : objects) {
+        ReportObject copy = m_report.bands.at(r.band).objects.at(r.object);
+        copy.geometry.translate(2, 2);
+        copies << ObjectRef{r.band, placeInBand(after, r.band, copy)};
+    }
+    commit(std::move(after), selectionOf(copies), QStringLiteral("复制一份"));
+    return copies.first().object;
+}
+
+void DesignerModel::paste(int band, const QList<ReportObject>& objects)
+{
+    if (band < 0 || band >= m_report.bands.size() || objects.isEmpty())
+        return;
+    ReportTemplate after = m_report;
+    QList<ObjectRef> pasted;
+    for (ReportObject o : objects) {
+        auto taken = [&](const QRectF& g) {
+            for (const ReportObject& there : after.bands.at(band).objects) {
+                if (there.geometry == g)
+                    return true;
+            }
+            return false;
+        };
+        for (int tries = 0; taken(o.geometry) && tries < 50; ++tries)
+            o.geometry.translate(2, 2);
+        pasted << ObjectRef{band, placeInBand(after, band, o)};
+    }
+    commit(std::move(after), selectionOf(pasted), QStringLiteral("粘贴"));
+}
+
+void DesignerModel::replaceTemplate(const ReportTemplate& report, const QString& text)
+{
+    ReportTemplate after = report;
+    std::stable_sort(after.bands.begin(), after.bands.end(), [](const ReportBand& a, const ReportBand& b) {
+        return printingOrder(a.type) < printingOrder(b.type);
+    });
+    commit(std::move(after), {}, text);
 }
 
 bool DesignerModel::hasBand(ReportBand::Type type) const

@@ -1,11 +1,14 @@
 #include "designitems.h"
 
+#include "designcanvas.h"
 #include "designermodel.h"
 #include "report/bandpainter.h"
+#include "report/textexpander.h"
 
 #include <QCursor>
 #include <QGraphicsSceneHoverEvent>
 #include <QGraphicsSceneMouseEvent>
+#include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -127,10 +130,33 @@ void BandItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget
     painter->setBrush(QColor(0xfb, 0xfc, 0xfe));
     painter->setPen(QPen(selected ? kSelection : QColor(0xb8, 0xc4, 0xd2), 0));
     painter->drawRect(area);
+    paintGrid(painter, area);
     painter->setBrush(Qt::NoBrush);
     painter->setPen(QPen(QColor(0xc8, 0xd0, 0xda), 0, Qt::DashLine));
     for (int c = 1; c < m_placement.columns; ++c)
         painter->drawRect(area.translated(c * m_placement.columnPitch, 0));
+}
+
+void BandItem::paintGrid(QPainter* painter, const QRectF& area) const
+{
+    const DesignCanvas* canvas = DesignCanvas::of(this);
+    if (!canvas || canvas->gridStep() <= 0)
+        return;
+    // A dot where objects snap to; where the dots would crowd, every second, fifth or tenth.
+    const double pixelsPerMm = painter->worldTransform().m11();
+    double step = canvas->gridStep();
+    for (int every : {2, 5, 10, 20}) {
+        if (step * pixelsPerMm >= 6)
+            break;
+        step = canvas->gridStep() * every;
+    }
+    const double dot = 1.5 / pixelsPerMm;
+    painter->setPen(Qt::NoPen);
+    painter->setBrush(QColor(0x9a, 0xa8, 0xb8));
+    for (double y = 0; y <= area.height() + 1e-6; y += step) {
+        for (double x = 0; x <= area.width() + 1e-6; x += step)
+            painter->drawRect(QRectF(area.left() + x - dot / 2, area.top() + y - dot / 2, dot, dot));
+    }
 }
 
 bool BandItem::onLowerEdge(QPointF scenePoint) const
@@ -152,7 +178,8 @@ void BandItem::mousePressEvent(QGraphicsSceneMouseEvent* event)
         return;
     }
     m_resizing = onLowerEdge(event->scenePos());
-    m_model.select({m_placement.band, -1});
+    if (!(event->modifiers() & Qt::ShiftModifier))
+        m_model.select({m_placement.band, -1, {}});
     event->accept();
 }
 
@@ -161,7 +188,9 @@ void BandItem::mouseMoveEvent(QGraphicsSceneMouseEvent* event)
     if (!m_resizing)
         return;
     prepareGeometryChange();
-    m_height = std::max(2.0, snapped(event->scenePos().y() - m_placement.area.top()));
+    const DesignCanvas* canvas = DesignCanvas::of(this);
+    const double step = canvas ? canvas->snapStep() : kGridStep;
+    m_height = std::max(2.0, snapped(event->scenePos().y() - m_placement.area.top(), step));
     update();
 }
 
@@ -181,14 +210,42 @@ ObjectItem::ObjectItem(DesignerModel& model, int band, int object, const BandPla
     setAcceptHoverEvents(true);
 }
 
+const ReportObject* ObjectItem::templateObject() const
+{
+    const QList<ReportBand>& bands = m_model.report().bands;
+    if (m_band >= bands.size() || m_object >= bands.at(m_band).objects.size())
+        return nullptr; // removed; the canvas is rebuilt right after
+    return &bands.at(m_band).objects.at(m_object);
+}
+
 bool ObjectItem::isSelected() const
 {
-    return m_model.selection() == DesignSelection{m_band, m_object};
+    return m_model.selection().contains(m_band, m_object);
+}
+
+bool ObjectItem::isLead() const
+{
+    const DesignSelection s = m_model.selection();
+    return s.band == m_band && s.object == m_object;
+}
+
+QString ObjectItem::shownText() const
+{
+    const ReportObject* o = templateObject();
+    return o ? friendlyText(o->text, m_model.dataSet(), m_model.fields()) : QString();
+}
+
+bool ObjectItem::isFaulty() const
+{
+    const ReportObject* o = templateObject();
+    if (!o || (o->kind != ReportObject::Kind::Text && o->kind != ReportObject::Kind::QrCode))
+        return false;
+    return !unknownReferences(o->text, m_model.dataSet(), m_model.fields()).isEmpty();
 }
 
 QRectF ObjectItem::boundingRect() const
 {
-    return m_geometry.adjusted(-kGrip, -kGrip, kGrip, kGrip);
+    return m_geometry.normalized().adjusted(-kGrip, -kGrip, kGrip, kGrip);
 }
 
 QPainterPath ObjectItem::shape() const
@@ -200,33 +257,46 @@ QPainterPath ObjectItem::shape() const
 
 void ObjectItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
 {
-    const QList<ReportBand>& bands = m_model.report().bands;
-    if (m_band >= bands.size() || m_object >= bands.at(m_band).objects.size())
-        return; // removed; the canvas is rebuilt right after
-    ReportObject object = bands.at(m_band).objects.at(m_object);
+    const ReportObject* original = templateObject();
+    if (!original)
+        return;
+    ReportObject object = *original;
     object.geometry = m_geometry;
+    object.text = shownText();
+    const bool faulty = isFaulty();
+    const QRectF g = m_geometry.normalized();
     const QTransform toDevice = painter->worldTransform();
     painter->save();
     painter->resetTransform();
     BandPainter objectPainter(*painter, toDevice.m11(), toDevice.m22(), toDevice.map(QPointF(0, 0)));
+    objectPainter.setInk(faulty ? QColor(0xd0, 0x10, 0x10) : QColor(Qt::black));
     ExpansionContext literal;
     literal.literal = true;
     objectPainter.paintObject(object, {}, literal);
     painter->restore();
 
     painter->setBrush(Qt::NoBrush);
-    if (object.kind == ReportObject::Kind::Text && !object.frame.any()) {
+    if (object.kind == ReportObject::Kind::Picture && QImage::fromData(object.picture).isNull()) {
+        painter->setPen(QPen(QColor(0x90, 0x90, 0x90), 0, Qt::DashLine));
+        painter->drawRect(g);
+        painter->drawLine(g.topLeft(), g.bottomRight());
+        painter->drawLine(g.topRight(), g.bottomLeft());
+    }
+    if (faulty) {
+        painter->setPen(QPen(QColor(0xd0, 0x10, 0x10), 0, Qt::DashLine));
+        painter->drawRect(g);
+    } else if (object.kind == ReportObject::Kind::Text && !object.frame.any()) {
         painter->setPen(QPen(QColor(0xb0, 0xb0, 0xb0), 0, Qt::DotLine));
-        painter->drawRect(m_geometry);
+        painter->drawRect(g);
     }
     if (!isSelected())
         return;
     painter->setPen(QPen(kSelection, 0, Qt::DashLine));
-    painter->drawRect(m_geometry);
-    painter->setPen(Qt::NoPen);
-    painter->setBrush(kSelection);
+    painter->drawRect(g);
+    // The first object selected, which the others line up with, has filled handles.
+    painter->setPen(QPen(kSelection, 0));
+    painter->setBrush(isLead() ? QBrush(kSelection) : QBrush(Qt::white));
     const double h = 0.8;
-    const QRectF g = m_geometry;
     for (const QPointF& p : {g.topLeft(), g.topRight(), g.bottomLeft(), g.bottomRight(),
                              QPointF(g.center().x(), g.top()), QPointF(g.center().x(), g.bottom()),
                              QPointF(g.left(), g.center().y()), QPointF(g.right(), g.center().y())})
@@ -240,9 +310,29 @@ void ObjectItem::setGeometry(const QRectF& geometry)
     update();
 }
 
+void ObjectItem::showMoved(QPointF offset)
+{
+    if (const ReportObject* o = templateObject())
+        setGeometry(o->geometry.translated(offset));
+}
+
+QList<ObjectItem*> ObjectItem::selectedItems() const
+{
+    QList<ObjectItem*> items;
+    if (!scene())
+        return items;
+    for (QGraphicsItem* item : scene()->items()) {
+        auto* o = dynamic_cast<ObjectItem*>(item);
+        if (o && o->isSelected())
+            items << o;
+    }
+    return items;
+}
+
 void ObjectItem::hoverMoveEvent(QGraphicsSceneHoverEvent* event)
 {
-    setCursor(cursorFor(isSelected() ? edgesAt(m_geometry, event->pos(), kGrip) : Edges()));
+    const bool alone = isSelected() && m_model.selection().objects().size() == 1;
+    setCursor(cursorFor(alone ? edgesAt(m_geometry, event->pos(), kGrip) : Edges()));
 }
 
 void ObjectItem::mousePressEvent(QGraphicsSceneMouseEvent* event)
@@ -251,31 +341,61 @@ void ObjectItem::mousePressEvent(QGraphicsSceneMouseEvent* event)
         event->ignore();
         return;
     }
-    // Only a selected object is resized; a press on another one selects and moves it.
-    m_edges = isSelected() ? edgesAt(m_geometry, event->pos(), kGrip) : Edges();
+    m_dragging = false;
+    m_offset = {};
+    m_toggled = event->modifiers() & Qt::ShiftModifier;
+    if (m_toggled) {
+        m_model.toggleObject(m_band, m_object);
+        event->accept();
+        return;
+    }
+    // Only an object selected alone is resized; a press on another one selects and moves it; a
+    // press on one of several selected moves them all.
+    const bool alone = isSelected() && m_model.selection().objects().size() == 1;
+    m_edges = alone ? edgesAt(m_geometry, event->pos(), kGrip) : Edges();
     m_pressGeometry = m_geometry;
     m_pressPoint = event->pos();
-    m_dragging = false;
-    m_model.select({m_band, m_object});
+    if (!isSelected())
+        m_model.select({m_band, m_object, {}});
     event->accept();
 }
 
 void ObjectItem::mouseMoveEvent(QGraphicsSceneMouseEvent* event)
 {
+    if (m_toggled)
+        return;
     const QPointF delta = event->pos() - m_pressPoint;
     if (!m_dragging && std::hypot(delta.x(), delta.y()) < 0.4)
         return;
     m_dragging = true;
-    setGeometry(dragged(m_pressGeometry, m_edges, delta));
+    const DesignCanvas* canvas = DesignCanvas::of(this);
+    const double step = canvas ? canvas->snapStep() : kGridStep;
+    if (m_edges != Edges(Edge::None)) {
+        setGeometry(dragged(m_pressGeometry, m_edges, delta, step));
+        return;
+    }
+    // The object grabbed lands on the grid; the others keep their distance to it.
+    m_offset = dragged(m_pressGeometry, Edges(), delta, step).topLeft() - m_pressGeometry.topLeft();
+    for (ObjectItem* item : selectedItems())
+        item->showMoved(m_offset);
 }
 
 void ObjectItem::mouseReleaseEvent(QGraphicsSceneMouseEvent* event)
 {
-    if (event->button() != Qt::LeftButton || !m_dragging)
+    if (event->button() != Qt::LeftButton || m_toggled)
         return;
+    if (!m_dragging) {
+        // A click on one of several selected selects it alone.
+        if (m_model.selection().objects().size() > 1)
+            m_model.select({m_band, m_object, {}});
+        return;
+    }
     m_dragging = false;
-    // The model keeps the object inside its band; the canvas is rebuilt from it afterwards.
-    m_model.setObjectGeometry(m_band, m_object, m_geometry);
+    // The model keeps the objects inside their bands; the canvas is rebuilt from it afterwards.
+    if (m_edges != Edges(Edge::None))
+        m_model.setObjectGeometry(m_band, m_object, m_geometry);
+    else
+        m_model.moveSelected(m_offset);
 }
 
 } // namespace zu

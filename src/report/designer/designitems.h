@@ -36,6 +36,9 @@ public:
     QRectF boundingRect() const override;
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;
 
+    // Its lower edge is being dragged.
+    bool isResizing() const { return m_resizing; }
+
 protected:
     void hoverMoveEvent(QGraphicsSceneHoverEvent* event) override;
     void mousePressEvent(QGraphicsSceneMouseEvent* event) override;
@@ -44,6 +47,7 @@ protected:
 
 private:
     bool onLowerEdge(QPointF scenePoint) const;
+    void paintGrid(QPainter* painter, const QRectF& area) const;
 
     DesignerModel& m_model;
     BandPlacement m_placement;
@@ -52,7 +56,8 @@ private:
 };
 
 // One object of a band, positioned at the band's top left corner so that its own coordinates
-// are the template's mm within the band.
+// are the template's mm within the band. Texts show fields by their names; a text that refers to
+// nothing known is red.
 class ObjectItem final : public QGraphicsItem
 {
 public:
@@ -64,6 +69,9 @@ public:
 
     int band() const { return m_band; }
     int object() const { return m_object; }
+    // The text as the canvas shows it, and whether it names something unknown.
+    QString shownText() const;
+    bool isFaulty() const;
 
 protected:
     void hoverMoveEvent(QGraphicsSceneHoverEvent* event) override;
@@ -73,7 +81,12 @@ protected:
 
 private:
     bool isSelected() const;
+    bool isLead() const;
     void setGeometry(const QRectF& geometry);
+    // Shows the object moved by `offset` from where the template has it (while dragging).
+    void showMoved(QPointF offset);
+    const ReportObject* templateObject() const;
+    QList<ObjectItem*> selectedItems() const;
 
     DesignerModel& m_model;
     int m_band;
@@ -81,8 +94,10 @@ private:
     QRectF m_geometry; // shown now: the template's, or where a drag has taken it
     QRectF m_pressGeometry;
     QPointF m_pressPoint;
+    QPointF m_offset;
     Edges m_edges;
     bool m_dragging = false;
+    bool m_toggled = false; // the press was a Shift+click
 };
 
 // How near an edge (mm) a press grabs it.

@@ -36,7 +36,7 @@ FieldList::FieldList(QWidget* parent) : QListWidget(parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
 }
 
-void FieldList::setFields(const QString& dataSet, const QStringList& fields)
+void FieldList::setFields(const QString& dataSet, const QStringList& fields, const QStringList& numeric)
 {
     clear();
     addHeading(*this, dataSet);
@@ -44,6 +44,17 @@ void FieldList::setFields(const QString& dataSet, const QStringList& fields)
         auto* item = new QListWidgetItem(QStringLiteral("  ") + field, this);
         item->setData(kInsertTextRole, QStringLiteral("[%1.\"%2\"]").arg(dataSet, field));
         item->setToolTip(item->data(kInsertTextRole).toString());
+    }
+    if (!dataSet.isEmpty()) {
+        addHeading(*this, QStringLiteral("合计（分组尾中为本组）"));
+        auto* count = new QListWidgetItem(QStringLiteral("  记录个数"), this);
+        count->setData(kInsertTextRole, QStringLiteral("[COUNT()]"));
+        count->setToolTip(QStringLiteral("[COUNT()]"));
+        for (const QString& field : numeric) {
+            auto* item = new QListWidgetItem(QStringLiteral("  %1合计").arg(field), this);
+            item->setData(kInsertTextRole, QStringLiteral("[SUM(%1.\"%2\")]").arg(dataSet, field));
+            item->setToolTip(item->data(kInsertTextRole).toString());
+        }
     }
     addHeading(*this, QStringLiteral("系统变量"));
     for (const QString& name : systemValueNames()) {

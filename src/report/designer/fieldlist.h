@@ -4,7 +4,7 @@
 
 namespace zu {
 
-// The data set's fields and the system values, each item carrying the text a text object shows
+// The data set's fields, their totals and the system values, each item carrying the text a text object shows
 // for it; dragged onto the canvas or double-clicked to insert it.
 class FieldList final : public QListWidget
 {
@@ -12,7 +12,8 @@ class FieldList final : public QListWidget
 public:
     explicit FieldList(QWidget* parent = nullptr);
 
-    void setFields(const QString& dataSet, const QStringList& fields);
+    // `numeric` fields are offered summed as well ([SUM(客户记录."总金额")]), beside a count.
+    void setFields(const QString& dataSet, const QStringList& fields, const QStringList& numeric = {});
     // The text an item inserts, e.g. [客户记录."客户名称"] or [页码].
     static QString insertText(const QListWidgetItem* item);
 

@@ -17,10 +17,15 @@ namespace zu {
 class DesignerModel;
 class ReportDataSource;
 class ReportDocument;
+struct ReportObject;
+struct ReportTemplate;
 
 // The report designer: the loaded template's bands and objects on the page, moved and resized
-// with the mouse, their properties in the panel beside, the data set's fields to insert, undo
-// and redo, and saving back to the file the template came from. Shown modally.
+// with the mouse, several at once when selected together, lined up and given one size; cut,
+// copied (also into another template) and pasted; their properties in the panel beside, the data
+// set's fields and totals to insert, pictures and QR codes; undo and redo; the shipped template
+// restored; saving back to the file the template came from, the earlier version kept. Shown
+// modally.
 class ReportDesigner final : public QDialog
 {
     Q_OBJECT
@@ -34,6 +39,9 @@ public:
     // Writes the template to its file; an error is shown and false returned when it cannot be.
     bool save();
 
+    // The mime type of objects on the clipboard.
+    static QString objectsMimeType();
+
 public slots:
     // Closing with unsaved changes asks whether to save them first.
     void reject() override;
@@ -41,6 +49,8 @@ public slots:
 private:
     void setUpActions();
     void setUpProperties();
+    void setUpZoomAndGrid();
+    void updateActions();
     void loadProperties();
     void loadPage();
     void loadBand();
@@ -49,11 +59,21 @@ private:
     void applyBand(const QString& property);
     void applyObject(const QString& property);
     void insertObject(int kind);
+    void insertPicture();
+    void changePicture();
     void insertFromList(QListWidgetItem* item);
     int targetBand() const;
     void showAddBandMenu();
+    void addBand(int type);
+    void removeSelected();
+    void copySelected();
+    void paste();
+    void restoreDefault();
     void preview();
+    void applyZoomText();
     void updateTitle();
+    void updatePageWarning();
+    bool readPicture(QByteArray* picture, QSize* size);
 
     std::unique_ptr<Ui::ReportDesigner> ui;
     ReportDocument& m_document;
