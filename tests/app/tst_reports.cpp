@@ -86,16 +86,24 @@ private slots:
         QVERIFY(main.action(action)->isEnabled());
         QString title;
         int pages = -1;
+        QPageLayout::Orientation shown = QPageLayout::Portrait;
         whenModal<QPrintPreviewDialog>([&](QPrintPreviewDialog* preview) {
             title = preview->windowTitle();
             QCoreApplication::processEvents();
-            if (auto* widget = preview->findChild<QPrintPreviewWidget*>())
+            if (auto* widget = preview->findChild<QPrintPreviewWidget*>()) {
                 pages = widget->pageCount();
+                shown = widget->orientation();
+            }
             preview->reject();
         });
         main.action(action)->trigger();
         QCOMPARE(title, QStringLiteral("打印预览 - ") + file);
         QVERIFY2(pages >= 1, qPrintable(QString::number(pages)));
+        // The pages lie as the template has them (the list is landscape).
+        ReportTemplate t;
+        QString error;
+        QVERIFY2(loadTemplate(reportTemplatePath(file), &t, &error), qPrintable(error));
+        QCOMPARE(shown, t.page.orientation);
         QVERIFY2(dialogs.shown().isEmpty(), qPrintable(dialogs.messages().join(QLatin1Char('\n'))));
     }
 

@@ -6,6 +6,8 @@
 #include "report/designer/reportdesigner.h"
 #include "report/reportdatasource.h"
 #include "report/reportdocument.h"
+#include "report/reportrenderer.h"
+#include "report/shippedtemplates.h"
 #include "report/templatefile.h"
 #include "support/pdftext.h"
 #include "support/scripteddialogs.h"
@@ -13,21 +15,36 @@
 #include "templatebuilders.h"
 
 #include <QAction>
+#include <QBuffer>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QGraphicsScene>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QPrintDialog>
 #include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QSpinBox>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <QWheelEvent>
 
 using namespace zu;
 using zu::test::control;
 using zu::test::makeBand;
 using zu::test::ScriptedDialogs;
 using zu::test::textObject;
+using zu::test::whenModal;
 
 namespace {
 
@@ -109,6 +126,31 @@ private slots:
     void failedSaveKeepsTheChanges();
     void previewShowsTheUnsavedDesign();
 
+    // Working with several objects
+    void shiftClickAddsAndTakesOut();
+    void rubberBandSelectsWhatItTouches();
+    void draggingMovesEverySelectedObject();
+    void duplicateAlignAndSameSize();
+    void copyAndPasteBetweenTemplates();
+    // Safety
+    void deletingABandAsksFirst_data();
+    void deletingABandAsksFirst();
+    void restoringTheShippedTemplate();
+    void savingKeepsTheEarlierVersion();
+    // What the canvas shows
+    void fieldsShownByName();
+    void unknownReferencesMarkedAndReportedBeforePreview();
+    void gridSnapsAndShows();
+    void zoomPercentFitAndWheel();
+    void rulersFollowTheZoom();
+    void pageOverflowIsSaid();
+    // Objects and bands of their own
+    void pictureFromAFileKeptInTheTemplate();
+    void qrCodeOfTheCustomer();
+    void stretchShrinkAndGroupProperties();
+    // Printing from the preview
+    void previewPrintsTheRangeAndCopiesChosen();
+
 private:
     struct Window
     {
@@ -117,8 +159,9 @@ private:
         std::unique_ptr<ReportDesigner> designer;
         DesignCanvas* canvas = nullptr;
     };
-    void open(Window& w);
+    void open(Window& w, const QString& file = {});
     QPoint at(DesignCanvas* canvas, int band, QPointF mmInBand);
+    static QPoint captionOf(DesignCanvas* canvas, int band);
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<ScriptedDialogs> m_dialogs;
@@ -140,10 +183,10 @@ void TestDesigner::cleanup()
     m_dir.reset();
 }
 
-void TestDesigner::open(Window& w)
+void TestDesigner::open(Window& w, const QString& file)
 {
     QString error;
-    QVERIFY2(w.document.load(m_file, &error), qPrintable(error));
+    QVERIFY2(w.document.load(file.isEmpty() ? m_file : file, &error), qPrintable(error));
     w.designer = std::make_unique<ReportDesigner>(w.document, &w.source, ReportEnvironment{});
     w.designer->resize(1200, 800);
     w.designer->show();
@@ -163,6 +206,14 @@ QPoint TestDesigner::at(DesignCanvas* canvas, int band, QPointF mmInBand)
     if (!canvas->viewport()->rect().contains(point))
         qFatal("point outside the viewport");
     return point;
+}
+
+QPoint TestDesigner::captionOf(DesignCanvas* canvas, int band)
+{
+    const BandPlacement* p = canvas->layout().placement(band);
+    if (!p)
+        qFatal("no band %d", band);
+    return canvas->mapFromScene(p->caption.center() - QPointF(p->caption.width() / 4, 0));
 }
 
 void TestDesigner::bandsInPrintingOrder()
@@ -667,6 +718,753 @@ void TestDesigner::previewShowsTheUnsavedDesign()
     QString error;
     QVERIFY2(loadTemplate(m_file, &stored, &error), qPrintable(error));
     QCOMPARE(stored.band(ReportBand::Type::ReportTitle)->objects[0].text, QStringLiteral("客户名单"));
+}
+
+namespace {
+
+ObjectItem* itemFor(DesignCanvas* canvas, int band, int object)
+{
+    QCoreApplication::processEvents(); // the canvas is rebuilt after an edit
+    for (QGraphicsItem* item : canvas->scene()->items()) {
+        auto* o = dynamic_cast<ObjectItem*>(item);
+        if (o && o->band() == band && o->object() == object)
+            return o;
+    }
+    return nullptr;
+}
+
+QAction* action(QWidget* window, const char* name)
+{
+    return control<QAction>(window, name);
+}
+
+// Runs `act` on the menu that pops up next.
+template <typename F> void whenMenu(F act)
+{
+    auto* poll = new QTimer;
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, [poll, act] {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            poll->stop();
+            poll->deleteLater();
+            act(menu);
+        }
+    });
+    poll->start();
+}
+
+QByteArray pngOf(QSize size, QColor colour)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return png;
+}
+
+void writeFile(const QString& path, const QByteArray& content)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+// Pixels of the grid's dots (grey-blue, darker than an empty band) in a part of an image.
+int gridPixels(const QImage& image, const QRect& area)
+{
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            n += c.red() < 0xe8 && c.blue() > c.red() ? 1 : 0;
+        }
+    }
+    return n;
+}
+
+} // namespace
+
+void TestDesigner::shiftClickAddsAndTakesOut()
+{
+    Window w;
+    open(w);
+    DesignerModel& model = w.designer->model();
+    QWidget* viewport = w.canvas->viewport();
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, at(w.canvas, 1, QPointF(20, 3)));
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::ShiftModifier, at(w.canvas, 1, QPointF(60, 3)));
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::ShiftModifier, at(w.canvas, 0, QPointF(40, 10)));
+    QCOMPARE(model.selection().objects(), (QList<ObjectRef>{{1, 0}, {1, 1}, {0, 0}}));
+    auto* kind = control<QLabel>(w.designer.get(), "lblObjectKind");
+    QVERIFY2(kind->text().contains(QStringLiteral("共选中 3 个")), qPrintable(kind->text()));
+    // Shift+click on a selected one takes it out; the next one leads.
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::ShiftModifier, at(w.canvas, 1, QPointF(20, 3)));
+    QCOMPARE(model.selection().objects(), (QList<ObjectRef>{{1, 1}, {0, 0}}));
+    QCOMPARE(control<QPlainTextEdit>(w.designer.get(), "edtText")->toPlainText(),
+             QStringLiteral("[客户记录.\"客户编码\"]"));
+    // A plain click on one of them selects it alone; nothing was changed.
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, at(w.canvas, 0, QPointF(40, 10)));
+    QCOMPARE(model.selection(), (DesignSelection{0, 0, {}}));
+    QVERIFY(!model.isModified());
+}
+
+void TestDesigner::rubberBandSelectsWhatItTouches()
+{
+    Window w;
+    open(w);
+    DesignerModel& model = w.designer->model();
+    QWidget* viewport = w.canvas->viewport();
+    auto drag = [&](QPoint from, QPoint to, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::mousePress(viewport, Qt::LeftButton, modifiers, from);
+        QTest::mouseMove(viewport, (from + to) / 2);
+        QTest::mouseMove(viewport, to);
+        QTest::mouseRelease(viewport, Qt::LeftButton, modifiers, to);
+    };
+    // From empty paper of the master band over the code only.
+    drag(at(w.canvas, 1, QPointF(95, 8)), at(w.canvas, 1, QPointF(45, 3)));
+    QCOMPARE(model.selection().objects(), (QList<ObjectRef>{{1, 1}}));
+    // From the title band down over everything: in the order of the template.
+    drag(at(w.canvas, 0, QPointF(95, 12)), at(w.canvas, 1, QPointF(5, 8)));
+    QCOMPARE(model.selection().objects(), (QList<ObjectRef>{{0, 0}, {1, 0}, {1, 1}}));
+    // With Shift it adds to what is selected.
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, at(w.canvas, 1, QPointF(60, 3)));
+    drag(at(w.canvas, 1, QPointF(45, 8)), at(w.canvas, 1, QPointF(30, 2)), Qt::ShiftModifier);
+    QCOMPARE(model.selection().objects(), (QList<ObjectRef>{{1, 1}, {1, 0}}));
+    // Touching nothing leaves the band the press selected.
+    drag(at(w.canvas, 0, QPointF(80, 17)), at(w.canvas, 0, QPointF(90, 19)));
+    QCOMPARE(model.selection(), (DesignSelection{0, -1, {}}));
+    QVERIFY(!model.isModified());
+}
+
+void TestDesigner::draggingMovesEverySelectedObject()
+{
+    Window w;
+    open(w);
+    DesignerModel& model = w.designer->model();
+    QWidget* viewport = w.canvas->viewport();
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, at(w.canvas, 1, QPointF(20, 3)));
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::ShiftModifier, at(w.canvas, 1, QPointF(60, 3)));
+    const QPoint from = at(w.canvas, 1, QPointF(20, 3));
+    const QPoint to = at(w.canvas, 1, QPointF(25, 5));
+    QTest::mousePress(viewport, Qt::LeftButton, {}, from);
+    QTest::mouseMove(viewport, from + QPoint(3, 1));
+    QTest::mouseMove(viewport, to);
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, to);
+    QCoreApplication::processEvents();
+    compareRect(model.report().bands[1].objects[0].geometry, QRectF(5, 2, 40, 6));
+    compareRect(model.report().bands[1].objects[1].geometry, QRectF(55, 2, 40, 6));
+    QCOMPARE(model.selection().objects().size(), 2);
+    // The arrow keys move them together too; one undo step each.
+    w.canvas->setFocus();
+    QTest::keyClick(w.canvas, Qt::Key_Left);
+    compareRect(model.report().bands[1].objects[0].geometry, QRectF(4.5, 2, 40, 6));
+    compareRect(model.report().bands[1].objects[1].geometry, QRectF(54.5, 2, 40, 6));
+    action(w.designer.get(), "actUndo")->trigger();
+    action(w.designer.get(), "actUndo")->trigger();
+    compareRect(model.report().bands[1].objects[0].geometry, QRectF(0, 0, 40, 6));
+    compareRect(model.report().bands[1].objects[1].geometry, QRectF(50, 0, 40, 6));
+}
+
+void TestDesigner::duplicateAlignAndSameSize()
+{
+    Window w;
+    open(w);
+    DesignerModel& model = w.designer->model();
+    QWidget* viewport = w.canvas->viewport();
+    QWidget* window = w.designer.get();
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, at(w.canvas, 0, QPointF(40, 10)));
+    // Ctrl+D: a copy beside the original, selected.
+    w.canvas->setFocus();
+    QTest::keyClick(w.canvas, Qt::Key_D, Qt::ControlModifier);
+    const QList<ReportObject>& title = model.report().bands[0].objects;
+    QCOMPARE(title.size(), 2);
+    QCOMPARE(title[1].text, title[0].text);
+    compareRect(title[1].geometry, QRectF(12, 7, 60, 10));
+    QCOMPARE(model.selection(), (DesignSelection{0, 1, {}}));
+    QVERIFY(!action(window, "actAlignLeft")->isEnabled()); // one object: nothing to line up
+    // The copy made low and wide, at the foot of the band.
+    control<QDoubleSpinBox>(window, "spnHeight")->setValue(3);
+    control<QDoubleSpinBox>(window, "spnY")->setValue(16);
+    control<QDoubleSpinBox>(window, "spnWidth")->setValue(80);
+    compareRect(model.report().bands[0].objects[1].geometry, QRectF(12, 16, 80, 3));
+    // The original added: the copy leads.
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::ShiftModifier, at(w.canvas, 0, QPointF(40, 8)));
+    QCOMPARE(model.selection().objects(), (QList<ObjectRef>{{0, 1}, {0, 0}}));
+    for (const char* name : {"actAlignLeft", "actAlignRight", "actAlignTop", "actAlignBottom", "actSameSize"})
+        QVERIFY2(action(window, name)->isEnabled(), name);
+    const int steps = model.undoStack().count();
+    action(window, "actAlignRight")->trigger();
+    compareRect(model.report().bands[0].objects[0].geometry, QRectF(32, 5, 60, 10));
+    action(window, "actAlignLeft")->trigger();
+    compareRect(model.report().bands[0].objects[0].geometry, QRectF(12, 5, 60, 10));
+    action(window, "actAlignBottom")->trigger();
+    compareRect(model.report().bands[0].objects[0].geometry, QRectF(12, 9, 60, 10));
+    action(window, "actSameSize")->trigger();
+    compareRect(model.report().bands[0].objects[0].geometry, QRectF(12, 9, 80, 3));
+    action(window, "actAlignTop")->trigger();
+    compareRect(model.report().bands[0].objects[0].geometry, QRectF(12, 16, 80, 3));
+    QCOMPARE(model.undoStack().count(), steps + 5);
+    compareRect(model.report().bands[0].objects[1].geometry, QRectF(12, 16, 80, 3)); // the lead stays
+    // Lined up over two bands: left edges match, each stays inside its own band.
+    for (int i = 0; i < 5; ++i)
+        action(window, "actUndo")->trigger();
+    compareRect(model.report().bands[0].objects[0].geometry, QRectF(10, 5, 60, 10));
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, at(w.canvas, 1, QPointF(60, 3)));
+    QCoreApplication::processEvents();
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::ShiftModifier, at(w.canvas, 0, QPointF(50, 17.5)));
+    QCOMPARE(model.selection().objects(), (QList<ObjectRef>{{1, 1}, {0, 1}}));
+    action(window, "actAlignLeft")->trigger();
+    compareRect(model.report().bands[0].objects[1].geometry, QRectF(20, 16, 80, 3));
+    action(window, "actAlignTop")->trigger();
+    compareRect(model.report().bands[0].objects[1].geometry, QRectF(20, 0, 80, 3));
+}
+
+void TestDesigner::copyAndPasteBetweenTemplates()
+{
+    ReportTemplate other;
+    other.name = QStringLiteral("其他");
+    other.bands << makeBand(ReportBand::Type::MasterData, 30) << makeBand(ReportBand::Type::Summary, 12);
+    const QString otherFile = m_dir->filePath(QStringLiteral("其他.fr3"));
+    QString error;
+    QVERIFY2(saveTemplate(other, otherFile, &error), qPrintable(error));
+    Window a;
+    open(a);
+    Window b;
+    open(b, otherFile);
+    QVERIFY(!action(b.designer.get(), "actPaste")->isEnabled() ||
+            QGuiApplication::clipboard()->mimeData()->hasFormat(ReportDesigner::objectsMimeType()));
+
+    // In the first template: both fields of the master band, copied with Ctrl+C.
+    a.designer->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(a.designer.get()));
+    QTest::mouseClick(a.canvas->viewport(), Qt::LeftButton, {}, at(a.canvas, 1, QPointF(60, 3)));
+    QTest::mouseClick(a.canvas->viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                      at(a.canvas, 1, QPointF(20, 3)));
+    a.canvas->setFocus();
+    QTest::keyClick(a.canvas, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(),
+             QStringLiteral("[客户记录.\"客户编码\"]\n[客户记录.\"客户名称\"]"));
+    QVERIFY(!a.designer->model().isModified());
+
+    // Into the other template's summary with Ctrl+V: as they were, selected.
+    b.designer->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(b.designer.get()));
+    QVERIFY(action(b.designer.get(), "actPaste")->isEnabled());
+    QTest::mouseClick(b.canvas->viewport(), Qt::LeftButton, {}, captionOf(b.canvas, 1));
+    QCOMPARE(b.designer->model().selection(), (DesignSelection{1, -1, {}}));
+    b.canvas->setFocus();
+    QTest::keyClick(b.canvas, Qt::Key_V, Qt::ControlModifier);
+    const QList<ReportObject>& summary = b.designer->model().report().bands[1].objects;
+    QCOMPARE(summary.size(), 2);
+    QCOMPARE(summary[0].text, QStringLiteral("[客户记录.\"客户编码\"]"));
+    compareRect(summary[0].geometry, QRectF(50, 0, 40, 6));
+    QCOMPARE(summary[1].text, QStringLiteral("[客户记录.\"客户名称\"]"));
+    QCOMPARE(b.designer->model().selection().objects(), (QList<ObjectRef>{{1, 0}, {1, 1}}));
+    // Once more: where the very same places are taken they go a little further.
+    action(b.designer.get(), "actPaste")->trigger();
+    QCOMPARE(b.designer->model().report().bands[1].objects.size(), 4);
+    compareRect(b.designer->model().report().bands[1].objects[2].geometry, QRectF(52, 2, 40, 6));
+    action(b.designer.get(), "actUndo")->trigger();
+    QCOMPARE(b.designer->model().report().bands[1].objects.size(), 2);
+
+    // Cut in the first template: gone there, on the clipboard for the other.
+    QTest::mouseClick(a.canvas->viewport(), Qt::LeftButton, {}, at(a.canvas, 0, QPointF(40, 10)));
+    action(a.designer.get(), "actCut")->trigger();
+    QVERIFY(a.designer->model().report().bands[0].objects.isEmpty());
+    QTest::mouseClick(b.canvas->viewport(), Qt::LeftButton, {}, captionOf(b.canvas, 0));
+    action(b.designer.get(), "actPaste")->trigger();
+    QCOMPARE(b.designer->model().report().bands[0].objects.value(0).text, QStringLiteral("客户名单"));
+}
+
+void TestDesigner::deletingABandAsksFirst_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<int>("bandsLeft");
+    QTest::newRow("no") << int(QMessageBox::No) << 2;
+    QTest::newRow("yes") << int(QMessageBox::Yes) << 1;
+}
+
+void TestDesigner::deletingABandAsksFirst()
+{
+    QFETCH(int, answer);
+    QFETCH(int, bandsLeft);
+    Window w;
+    open(w);
+    DesignerModel& model = w.designer->model();
+    QTest::mouseClick(w.canvas->viewport(), Qt::LeftButton, {}, captionOf(w.canvas, 1));
+    QCOMPARE(model.selection(), (DesignSelection{1, -1, {}}));
+    m_dialogs->answer(QMessageBox::StandardButton(answer));
+    w.canvas->setFocus();
+    QTest::keyClick(w.canvas, Qt::Key_Delete);
+    QCOMPARE(m_dialogs->messages(),
+             QStringList{QStringLiteral("确定删除“主数据”栏吗？栏中的 2 个对象将一并删除。")});
+    QCOMPARE(m_dialogs->last().icon, QMessageBox::Question);
+    QCOMPARE(model.report().bands.size(), bandsLeft);
+    if (bandsLeft == 1) {
+        action(w.designer.get(), "actUndo")->trigger();
+        QCOMPARE(model.report().bands.size(), 2);
+        QCOMPARE(model.report().bands[1].objects.size(), 2);
+    }
+    // An object goes without a question.
+    m_dialogs->clear();
+    QTest::mouseClick(w.canvas->viewport(), Qt::LeftButton, {}, at(w.canvas, 1, QPointF(20, 3)));
+    w.canvas->setFocus();
+    QTest::keyClick(w.canvas, Qt::Key_Delete);
+    QVERIFY(m_dialogs->shown().isEmpty());
+    QCOMPARE(model.report().bands[1].objects.size(), 1);
+}
+
+void TestDesigner::restoringTheShippedTemplate()
+{
+    ReportTemplate shipped;
+    QString error;
+    QVERIFY2(parseTemplate(shippedTemplate(QStringLiteral("客户列表.fr3")), &shipped, &error),
+             qPrintable(error));
+    ReportTemplate spoilt = shipped;
+    spoilt.bands[0].objects[0].text = QStringLiteral("弄乱了的标题");
+    spoilt.bands.removeLast();
+    const QString file = m_dir->filePath(QStringLiteral("客户列表.fr3"));
+    QVERIFY2(saveTemplate(spoilt, file, &error), qPrintable(error));
+    Window w;
+    open(w, file);
+    DesignerModel& model = w.designer->model();
+    QAction* restore = action(w.designer.get(), "actRestoreDefault");
+    QVERIFY(restore->isVisible());
+    // Asked first; no leaves it as it is.
+    m_dialogs->answer(QMessageBox::No);
+    restore->trigger();
+    QCOMPARE(m_dialogs->messages().size(), 1);
+    QVERIFY2(m_dialogs->last().text.contains(QStringLiteral("客户列表.fr3")),
+             qPrintable(m_dialogs->last().text));
+    QVERIFY(!model.isModified());
+    m_dialogs->answer(QMessageBox::Yes);
+    restore->trigger();
+    QCOMPARE(model.report(), DesignerModel(shipped).report());
+    QVERIFY(model.isModified());
+    // It can be undone, and is written only when saved.
+    action(w.designer.get(), "actUndo")->trigger();
+    QCOMPARE(model.report().bands[0].objects[0].text, QStringLiteral("弄乱了的标题"));
+    action(w.designer.get(), "actRedo")->trigger();
+    ReportTemplate stored;
+    QVERIFY(loadTemplate(file, &stored, &error));
+    QCOMPARE(stored.bands[0].objects[0].text, QStringLiteral("弄乱了的标题"));
+    action(w.designer.get(), "actSave")->trigger();
+    QVERIFY(loadTemplate(file, &stored, &error));
+    QCOMPARE(stored, model.report());
+    QCOMPARE(stored.bands[0].objects[0].text, QStringLiteral("客户统计列表"));
+    // A template that came with nothing has nothing to restore.
+    Window own;
+    open(own);
+    QVERIFY(!action(own.designer.get(), "actRestoreDefault")->isVisible());
+}
+
+void TestDesigner::savingKeepsTheEarlierVersion()
+{
+    Window w;
+    open(w);
+    QFile original(m_file);
+    QVERIFY(original.open(QIODevice::ReadOnly));
+    const QByteArray before = original.readAll();
+    original.close();
+    w.designer->model().setObjectGeometry(0, 0, QRectF(0, 0, 50, 10));
+    action(w.designer.get(), "actSave")->trigger();
+    QVERIFY(m_dialogs->shown().isEmpty());
+    const QDir backups(ReportDocument::backupFolder(m_file));
+    const QStringList kept = backups.entryList({QStringLiteral("测试-*.fr3")}, QDir::Files);
+    QCOMPARE(kept.size(), 1);
+    QFile backup(backups.filePath(kept.first()));
+    QVERIFY(backup.open(QIODevice::ReadOnly));
+    QCOMPARE(backup.readAll(), before);
+    const QString status = control<QLabel>(w.designer.get(), "lblStatus")->text();
+    QVERIFY2(status.contains(QStringLiteral("备份")), qPrintable(status));
+}
+
+void TestDesigner::fieldsShownByName()
+{
+    Window w;
+    open(w);
+    ObjectItem* name = itemFor(w.canvas, 1, 0);
+    QVERIFY(name);
+    QCOMPARE(name->shownText(), QStringLiteral("[客户名称]"));
+    QVERIFY(!name->isFaulty());
+    QCOMPARE(itemFor(w.canvas, 0, 0)->shownText(), QStringLiteral("客户名单"));
+    // A total and a system value.
+    DesignerModel& model = w.designer->model();
+    ReportObject o = model.report().bands[0].objects[0];
+    o.text = QStringLiteral("共 [COUNT()] 位，第 [页码] 页，金额 [SUM(客户记录.\"客户编码\")]");
+    model.updateObject(0, 0, o, QStringLiteral("text"));
+    QCOMPARE(itemFor(w.canvas, 0, 0)->shownText(),
+             QStringLiteral("共 [计数] 位，第 [页码] 页，金额 [合计 客户编码]"));
+}
+
+void TestDesigner::unknownReferencesMarkedAndReportedBeforePreview()
+{
+    Window w;
+    open(w);
+    QTest::mouseClick(w.canvas->viewport(), Qt::LeftButton, {}, at(w.canvas, 1, QPointF(20, 3)));
+    auto* edit = control<QPlainTextEdit>(w.designer.get(), "edtText");
+    edit->setPlainText(QStringLiteral("姓名：[客户记录.\"姓名\"]"));
+    ObjectItem* item = itemFor(w.canvas, 1, 0);
+    QVERIFY(item->isFaulty());
+    QCOMPARE(item->shownText(), QStringLiteral("姓名：[客户记录.\"姓名\"]"));
+    // Said before the preview; the user may stop.
+    {
+        bool previewed = false;
+        QObject watch;
+        whenModal<QPrintPreviewDialog>(
+            [&previewed](QPrintPreviewDialog* preview) {
+                previewed = true;
+                preview->reject();
+            },
+            &watch);
+        m_dialogs->answer(QMessageBox::No);
+        action(w.designer.get(), "actPreview")->trigger();
+        QCOMPARE(m_dialogs->messages().size(), 1);
+        QVERIFY2(m_dialogs->last().text.contains(QStringLiteral("主数据：[客户记录.\"姓名\"]")),
+                 qPrintable(m_dialogs->last().text));
+        QCOMPARE(m_dialogs->last().icon, QMessageBox::Warning);
+        QTest::qWait(50);
+        QVERIFY(!previewed);
+    }
+
+    // Typed with Chinese quotation marks, the field is known: no question, its value printed.
+    edit->setPlainText(QStringLiteral("姓名：[客户记录.“客户名称”]"));
+    item = itemFor(w.canvas, 1, 0);
+    QVERIFY(!item->isFaulty());
+    QCOMPARE(item->shownText(), QStringLiteral("姓名：[客户名称]"));
+    m_dialogs->clear();
+    QString printed;
+    whenModal<QPrintPreviewDialog>([&](QPrintPreviewDialog* preview) {
+        printed = zu::test::printPreviewToText(preview, m_dir->filePath(QStringLiteral("引号.pdf")));
+        preview->reject();
+    });
+    action(w.designer.get(), "actPreview")->trigger();
+    QVERIFY(m_dialogs->shown().isEmpty());
+    QVERIFY2(printed.contains(QStringLiteral("姓名：李建国")), qPrintable(printed));
+}
+
+void TestDesigner::gridSnapsAndShows()
+{
+    Window w;
+    open(w);
+    DesignerModel& model = w.designer->model();
+    QWidget* viewport = w.canvas->viewport();
+    auto* grid = control<QComboBox>(w.designer.get(), "cmbGrid");
+    QCOMPARE(w.canvas->gridStep(), 0.5);
+    auto dragBy = [&](QPointF mm) {
+        const QPoint from = at(w.canvas, 1, QPointF(20, 3));
+        const QPoint to = w.canvas->mapFromScene(w.canvas->mapToScene(from) + mm);
+        QTest::mousePress(viewport, Qt::LeftButton, {}, from);
+        QTest::mouseMove(viewport, from + QPoint(3, 1));
+        QTest::mouseMove(viewport, to);
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, to);
+        QCoreApplication::processEvents();
+    };
+    grid->setCurrentIndex(2); // 1 mm
+    QCOMPARE(w.canvas->gridStep(), 1.0);
+    dragBy(QPointF(10.45, 1.3));
+    compareRect(model.report().bands[1].objects[0].geometry, QRectF(10, 1, 40, 6));
+    // Without the grid the object goes where it is put, to a tenth of a millimetre.
+    grid->setCurrentIndex(0);
+    QCOMPARE(w.canvas->gridStep(), 0.0);
+    action(w.designer.get(), "actUndo")->trigger();
+    dragBy(QPointF(10.45, 1.3));
+    const QRectF free = model.report().bands[1].objects[0].geometry;
+    QVERIFY2(std::abs(free.x() - std::round(free.x())) > 0.05, qPrintable(QString::number(free.x())));
+    QVERIFY(std::abs(free.x() - 10.45) < 0.3);
+
+    // The grid shows as dots on an empty part of a band, and not when it is off.
+    const BandPlacement* title = w.canvas->layout().placement(0);
+    const QRect empty = QRect(w.canvas->mapFromScene(title->area.topLeft() + QPointF(72, 1)),
+                              w.canvas->mapFromScene(title->area.topLeft() + QPointF(98, 4)));
+    QCOMPARE(gridPixels(viewport->grab().toImage(), empty), 0);
+    grid->setCurrentIndex(2);
+    QCoreApplication::processEvents();
+    QVERIFY(gridPixels(viewport->grab().toImage(), empty) > 20);
+}
+
+void TestDesigner::zoomPercentFitAndWheel()
+{
+    Window w;
+    open(w);
+    auto* zoom = control<QComboBox>(w.designer.get(), "cmbZoom");
+    QCOMPARE(zoom->currentText(), QStringLiteral("150%"));
+    zoom->lineEdit()->selectAll();
+    QTest::keyClicks(zoom->lineEdit(), "200");
+    QTest::keyClick(zoom->lineEdit(), Qt::Key_Return);
+    QCOMPARE(w.canvas->zoom(), 2.0);
+    QCOMPARE(zoom->currentText(), QStringLiteral("200%"));
+    // Ctrl+wheel zooms; the wheel alone scrolls.
+    QWidget* viewport = w.canvas->viewport();
+    const QPoint middle = viewport->rect().center();
+    QWheelEvent up(middle, viewport->mapToGlobal(middle), QPoint(), QPoint(0, 120), Qt::NoButton,
+                   Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(viewport, &up);
+    QVERIFY2(w.canvas->zoom() > 2.2, qPrintable(QString::number(w.canvas->zoom())));
+    QCOMPARE(zoom->currentText(), QStringLiteral("%1%").arg(qRound(w.canvas->zoom() * 100)));
+    const double zoomed = w.canvas->zoom();
+    QWheelEvent plain(middle, viewport->mapToGlobal(middle), QPoint(), QPoint(0, -120), Qt::NoButton, {},
+                      Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(viewport, &plain);
+    QCOMPARE(w.canvas->zoom(), zoomed);
+    // Fit to the window: the whole page in sight.
+    action(w.designer.get(), "actZoomFit")->trigger();
+    const QSizeF sheet = w.canvas->layout().sheet;
+    QVERIFY(viewport->rect().contains(w.canvas->mapFromScene(QPointF(0, 0))));
+    QVERIFY(viewport->rect().contains(w.canvas->mapFromScene(QPointF(sheet.width(), sheet.height()))));
+    QCOMPARE(zoom->currentText(), QStringLiteral("%1%").arg(qRound(w.canvas->zoom() * 100)));
+    const double fitted = w.canvas->zoom();
+    action(w.designer.get(), "actZoomWidth")->trigger();
+    QVERIFY(w.canvas->zoom() > fitted); // the page is higher than wide
+    const int right = w.canvas->mapFromScene(QPointF(sheet.width(), 0)).x();
+    QVERIFY2(right > viewport->width() * 3 / 4 && right < viewport->width(),
+             qPrintable(QString::number(right)));
+}
+
+void TestDesigner::rulersFollowTheZoom()
+{
+    Window w;
+    open(w);
+    w.canvas->setZoom(2);
+    QCoreApplication::processEvents();
+    QWidget* across = w.canvas->horizontalRuler();
+    QWidget* down = w.canvas->verticalRuler();
+    QVERIFY(across->isVisible() && down->isVisible());
+    QCOMPARE(across->geometry().bottom() + 1, w.canvas->viewport()->geometry().top());
+    QCOMPARE(down->geometry().right() + 1, w.canvas->viewport()->geometry().left());
+    auto dark = [](const QImage& image, int x, int y) { return image.pixelColor(x, y).lightness() < 128; };
+    // A whole millimetre in sight: a mark above it on the ruler, none half a millimetre on.
+    auto markAt = [&](double mm) { return w.canvas->mapFromScene(QPointF(mm, 0)).x(); };
+    const double visible = std::round(w.canvas->mapToScene(w.canvas->viewport()->rect().center()).x());
+    const QImage top = across->grab().toImage();
+    auto darkNear = [&](const QImage& image, int x, int y) {
+        return dark(image, x - 1, y) || dark(image, x, y) || dark(image, x + 1, y);
+    };
+    QVERIFY(darkNear(top, markAt(visible), top.height() - 2));
+    QVERIFY(!darkNear(top, markAt(visible + 0.5), top.height() - 2));
+    // Down the side, the millimetres of band 1 from its top.
+    const QImage side = down->grab().toImage();
+    const BandPlacement* master = w.canvas->layout().placement(1);
+    const int fiveMm = w.canvas->mapFromScene(master->area.topLeft() + QPointF(0, 5)).y();
+    auto darkAcross = [&](int y) {
+        return dark(side, side.width() - 2, y - 1) || dark(side, side.width() - 2, y) ||
+               dark(side, side.width() - 2, y + 1);
+    };
+    QVERIFY(darkAcross(fiveMm));
+    QVERIFY(!darkAcross(fiveMm + 4));
+    // Zoomed, the marks follow.
+    w.canvas->setZoom(1);
+    QCoreApplication::processEvents();
+    const QImage smaller = across->grab().toImage();
+    const double now = std::round(w.canvas->mapToScene(w.canvas->viewport()->rect().center()).x() / 5) * 5;
+    QVERIFY(darkNear(smaller, markAt(now), smaller.height() - 2));
+}
+
+void TestDesigner::pageOverflowIsSaid()
+{
+    Window w;
+    open(w);
+    DesignerModel& model = w.designer->model();
+    auto* warning = control<QLabel>(w.designer.get(), "lblPageWarning");
+    QVERIFY(warning->text().isEmpty());
+    // A sheet for one customer: title 20 + data 10 + a summary of 105 no longer fit in 130 mm.
+    QTest::mouseClick(w.canvas->viewport(), Qt::LeftButton, {}, captionOf(w.canvas, 1));
+    control<QComboBox>(w.designer.get(), "cmbRecords")->setCurrentIndex(1);
+    model.addBand(ReportBand::Type::Summary);
+    control<QDoubleSpinBox>(w.designer.get(), "spnBandHeight")->setValue(100);
+    QVERIFY(warning->text().isEmpty());
+    control<QDoubleSpinBox>(w.designer.get(), "spnBandHeight")->setValue(105);
+    QVERIFY2(warning->text().contains(QStringLiteral("135.0 mm")) &&
+                 warning->text().contains(QStringLiteral("130.0 mm")),
+             qPrintable(warning->text()));
+    // A list may put its summary on a later page.
+    QTest::mouseClick(w.canvas->viewport(), Qt::LeftButton, {}, captionOf(w.canvas, 1));
+    control<QComboBox>(w.designer.get(), "cmbRecords")->setCurrentIndex(0);
+    QVERIFY(warning->text().isEmpty());
+}
+
+void TestDesigner::pictureFromAFileKeptInTheTemplate()
+{
+    Window w;
+    open(w);
+    DesignerModel& model = w.designer->model();
+    const QByteArray png = pngOf(QSize(40, 20), QColor(200, 0, 0));
+    const QString logo = m_dir->filePath(QStringLiteral("标志.png"));
+    writeFile(logo, png);
+    // Chosen in a file dialog, put into the title band.
+    QTest::mouseClick(w.canvas->viewport(), Qt::LeftButton, {}, captionOf(w.canvas, 0));
+    m_dialogs->answerFile(logo);
+    action(w.designer.get(), "actInsertPicture")->trigger();
+    QCOMPARE(m_dialogs->last().kind, QStringLiteral("open"));
+    const QList<ReportObject>& title = model.report().bands[0].objects;
+    QCOMPARE(title.size(), 2);
+    QCOMPARE(title[1].kind, ReportObject::Kind::Picture);
+    QCOMPARE(title[1].picture, png);
+    compareRect(title[1].geometry, QRectF(0, 0, 30, 15));
+    QVERIFY(control<QWidget>(w.designer.get(), "grpPicture")->isVisible());
+    QVERIFY(!control<QWidget>(w.designer.get(), "grpText")->isVisible());
+    // Kept in the template file itself: the picture file may go.
+    action(w.designer.get(), "actSave")->trigger();
+    QVERIFY(QFile::remove(logo));
+    ReportTemplate saved;
+    QString error;
+    QVERIFY2(loadTemplate(m_file, &saved, &error), qPrintable(error));
+    QCOMPARE(saved.bands[0].objects[1].picture, png);
+    // Another picture for it through its own button.
+    const QByteArray blue = pngOf(QSize(10, 10), QColor(0, 0, 200));
+    writeFile(logo, blue);
+    m_dialogs->answerFile(logo);
+    QTest::mouseClick(control<QPushButton>(w.designer.get(), "btnPicture"), Qt::LeftButton);
+    QCOMPARE(model.report().bands[0].objects[1].picture, blue);
+    // Not a picture: said, nothing inserted.
+    writeFile(logo, "不是图片");
+    m_dialogs->answerFile(logo);
+    action(w.designer.get(), "actInsertPicture")->trigger();
+    QVERIFY2(m_dialogs->last().text.contains(QStringLiteral("无法读取图片文件")),
+             qPrintable(m_dialogs->last().text));
+    QCOMPARE(m_dialogs->last().icon, QMessageBox::Critical);
+    QCOMPARE(model.report().bands[0].objects.size(), 2);
+    // Cancelled: nothing either.
+    action(w.designer.get(), "actInsertPicture")->trigger();
+    QCOMPARE(model.report().bands[0].objects.size(), 2);
+}
+
+void TestDesigner::qrCodeOfTheCustomer()
+{
+    Window w;
+    open(w);
+    DesignerModel& model = w.designer->model();
+    action(w.designer.get(), "actInsertQrCode")->trigger();
+    const ReportBand& master = model.report().bands[1];
+    QCOMPARE(master.objects.size(), 3);
+    QCOMPARE(master.objects[2].kind, ReportObject::Kind::QrCode);
+    QCOMPARE(master.objects[2].text, QStringLiteral("[客户记录.\"客户编码\"]"));
+    QCOMPARE(master.height, 20.0); // grown to hold it
+    QCOMPARE(itemFor(w.canvas, 1, 2)->shownText(), QStringLiteral("[客户编码]"));
+    // Its text in the text box, with more fields.
+    auto* edit = control<QPlainTextEdit>(w.designer.get(), "edtText");
+    QVERIFY(edit->isVisible());
+    QVERIFY(!control<QWidget>(w.designer.get(), "spnFontSize")->isVisible());
+    edit->setPlainText(QStringLiteral("[客户记录.\"客户编码\"] #[客户记录.\"客户名称\"]"));
+    // Printed, it reads back as the customer's code and name.
+    const QString pdf = m_dir->filePath(QStringLiteral("二维码.pdf"));
+    QString error;
+    QVERIFY2(exportPdf(model.report(), w.source, pdf, &error), qPrintable(error));
+    QCOMPARE(zu::test::qrCodeOnFirstPage(pdf), QStringLiteral("KH1 #李建国"));
+}
+
+void TestDesigner::stretchShrinkAndGroupProperties()
+{
+    Window w;
+    open(w);
+    DesignerModel& model = w.designer->model();
+    QWidget* window = w.designer.get();
+    QTest::mouseClick(w.canvas->viewport(), Qt::LeftButton, {}, captionOf(w.canvas, 1));
+    auto* stretch = control<QCheckBox>(window, "chkStretch");
+    QVERIFY(stretch->isVisible());
+    QVERIFY(!control<QWidget>(window, "grpGroup")->isVisible());
+    QTest::mouseClick(stretch, Qt::LeftButton, {}, QPoint(8, stretch->height() / 2));
+    QVERIFY(model.report().bands[1].stretch);
+    QTest::mouseClick(w.canvas->viewport(), Qt::LeftButton, {}, at(w.canvas, 1, QPointF(20, 3)));
+    auto* shrink = control<QCheckBox>(window, "chkShrink");
+    control<QScrollArea>(window, "scrProperties")
+        ->ensureWidgetVisible(shrink); // scrolled to, as a user would
+    QTest::mouseClick(shrink, Qt::LeftButton, {}, QPoint(8, shrink->height() / 2)); // on its box
+    QVERIFY(model.report().bands[1].objects[0].shrinkToFit);
+    // A group header from the band menu, grouping by a field at once.
+    whenMenu([](QMenu* menu) {
+        for (QAction* a : menu->actions()) {
+            if (a->text() == QStringLiteral("分组头"))
+                a->trigger();
+        }
+        menu->close();
+    });
+    action(window, "actAddBand")->trigger();
+    QCOMPARE(model.report().bands[1].type, ReportBand::Type::GroupHeader);
+    QCOMPARE(model.report().bands[1].condition, QStringLiteral("[客户记录.\"客户名称\"]"));
+    auto* condition = control<QComboBox>(window, "cmbCondition");
+    QVERIFY(condition->isVisible());
+    QCOMPARE(condition->currentText(), QStringLiteral("客户名称"));
+    condition->setCurrentIndex(condition->findText(QStringLiteral("客户编码")));
+    QCOMPARE(model.report().bands[1].condition, QStringLiteral("[客户记录.\"客户编码\"]"));
+    // Written with Chinese quotation marks, the field is still the one shown.
+    ReportBand group = model.report().bands[1];
+    group.condition = QStringLiteral("[客户记录.“客户名称”]");
+    model.updateBand(1, group, QStringLiteral("test"));
+    QCOMPARE(condition->currentText(), QStringLiteral("客户名称"));
+    // The menu offers the group header no more.
+    bool offered = true;
+    whenMenu([&offered](QMenu* menu) {
+        for (QAction* a : menu->actions())
+            if (a->text() == QStringLiteral("分组头"))
+                offered = a->isEnabled();
+        menu->close();
+    });
+    action(window, "actAddBand")->trigger();
+    QVERIFY(!offered);
+}
+
+void TestDesigner::previewPrintsTheRangeAndCopiesChosen()
+{
+    // Five customers, one to a landscape A5 page.
+    ReportTemplate t;
+    t.page.size = ReportPage::Size::A5;
+    t.page.orientation = QPageLayout::Landscape;
+    t.page.leftMargin = t.page.topMargin = t.page.rightMargin = t.page.bottomMargin = 10;
+    t.bands << makeBand(ReportBand::Type::MasterData, 100,
+                        {textObject({0, 0, 150, 10}, QStringLiteral("[客户记录.\"客户名称\"] 第[页码]页"))});
+    QString error;
+    QVERIFY2(saveTemplate(t, m_file, &error), qPrintable(error));
+    Window w;
+    w.source = MemoryDataSource(kCust, {QStringLiteral("客户名称"), QStringLiteral("客户编码")},
+                                {{QStringLiteral("甲"), QStringLiteral("1")},
+                                 {QStringLiteral("乙"), QStringLiteral("2")},
+                                 {QStringLiteral("丙"), QStringLiteral("3")},
+                                 {QStringLiteral("丁"), QStringLiteral("4")},
+                                 {QStringLiteral("戊"), QStringLiteral("5")}},
+                                0);
+    open(w);
+    const QString pdf = m_dir->filePath(QStringLiteral("二至三页两份.pdf"));
+    int pages = -1;
+    QPageLayout::Orientation orientation = QPageLayout::Portrait;
+    QStringList offered;
+    whenModal<QPrintPreviewDialog>([&](QPrintPreviewDialog* preview) {
+        QCoreApplication::processEvents();
+        auto* widget = preview->findChild<QPrintPreviewWidget*>();
+        pages = widget->pageCount();
+        orientation = widget->orientation();
+        QAction* print = nullptr;
+        for (QAction* a : preview->findChildren<QAction*>()) {
+            if (a->isVisible())
+                offered << a->text();
+            if (a->text() == QCoreApplication::translate("QPrintPreviewDialog", "Print"))
+                print = a;
+        }
+        // The print dialog: to a PDF file, pages 2 to 3, two copies collated.
+        whenModal<QPrintDialog>([&](QPrintDialog* dialog) {
+            control<QLineEdit>(dialog, "filename")->setText(pdf);
+            control<QRadioButton>(dialog, "printRange")->setChecked(true);
+            control<QSpinBox>(dialog, "from")->setValue(2);
+            control<QSpinBox>(dialog, "to")->setValue(3);
+            control<QSpinBox>(dialog, "copies")->setValue(2);
+            control<QCheckBox>(dialog, "collate")->setChecked(true);
+            dialog->accept();
+        });
+        print->trigger();
+    });
+    action(w.designer.get(), "actPreview")->trigger();
+    QCOMPARE(pages, 5);
+    QCOMPARE(orientation, QPageLayout::Landscape);
+    // No page setup or orientation of its own: the template decides them.
+    for (const char* text : {"Page setup", "Portrait", "Landscape"})
+        QVERIFY2(!offered.contains(QCoreApplication::translate("QPrintPreviewDialog", text)), text);
+    const QStringList printed = zu::test::pdfPages(pdf);
+    QCOMPARE(printed.size(), 4);
+    const QStringList expected = {QStringLiteral("乙 第2页"), QStringLiteral("丙 第3页"),
+                                  QStringLiteral("乙 第2页"), QStringLiteral("丙 第3页")};
+    for (int i = 0; i < 4; ++i)
+        QVERIFY2(printed[i].contains(expected[i]), qPrintable(printed[i]));
 }
 
 QTEST_MAIN(TestDesigner)

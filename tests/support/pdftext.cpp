@@ -53,6 +53,24 @@ QList<PdfPage> pdfWords(const QString& path)
     return pages;
 }
 
+QString qrCodeOnFirstPage(const QString& pdf, int dpi)
+{
+    const QString stem = pdf.left(pdf.size() - 4) + QStringLiteral("-qr");
+    QProcess render;
+    render.start(QStringLiteral("pdftoppm"),
+                 {QStringLiteral("-png"), QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"),
+                  QStringLiteral("1"), QStringLiteral("-l"), QStringLiteral("1"),
+                  QStringLiteral("-singlefile"), pdf, stem});
+    if (!render.waitForFinished(60000) || render.exitCode() != 0)
+        return {};
+    QProcess read;
+    read.start(QStringLiteral("zbarimg"),
+               {QStringLiteral("--raw"), QStringLiteral("-q"), stem + QStringLiteral(".png")});
+    if (!read.waitForFinished(60000))
+        return {};
+    return QString::fromUtf8(read.readAllStandardOutput()).trimmed();
+}
+
 QString printPreviewToText(QPrintPreviewDialog* preview, const QString& pdf)
 {
     QPrinter* printer = preview->printer();

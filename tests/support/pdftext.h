@@ -28,6 +28,10 @@ struct PdfPage
 // The words of each page (pdftotext -bbox); empty when the file cannot be read.
 QList<PdfPage> pdfWords(const QString& path);
 
+// The text of the QR code on the first page of a PDF (rendered at `dpi`, read by zbarimg of
+// zbar-tools); empty when none is found.
+QString qrCodeOnFirstPage(const QString& pdf, int dpi = 200);
+
 // Prints what the preview shows into the PDF file `pdf` and returns its text, pages joined;
 // "<pdftotext failed>" when the file cannot be read.
 QString printPreviewToText(QPrintPreviewDialog* preview, const QString& pdf);

@@ -78,9 +78,10 @@ void DesignRuler::paintEvent(QPaintEvent*)
     p.fillRect(rect(), QColor(0xf0, 0xf0, 0xf0));
     p.setPen(QColor(0x55, 0x55, 0x55));
     const DesignLayout& layout = m_canvas.layout();
-    const QPointF origin = m_canvas.mapFromScene(QPointF(0, 0));
-    const QPointF unit = m_canvas.mapFromScene(QPointF(10, 10)) - origin;
-    const double pixelsPerMm = unit.x() / 10;
+    // Exactly where the view puts the paper (mapFromScene rounds to whole pixels).
+    const QTransform toView = m_canvas.viewportTransform();
+    const QPointF origin = toView.map(QPointF(0, 0));
+    const double pixelsPerMm = toView.m11();
     if (m_orientation == Qt::Horizontal) {
         // The paper across, its margins shaded.
         const double sheet = layout.sheet.width();
@@ -97,7 +98,7 @@ void DesignRuler::paintEvent(QPaintEvent*)
     }
     // Down each band from its top, the caption strips shaded.
     for (const BandPlacement& band : layout.bands) {
-        const double top = m_canvas.mapFromScene(band.area.topLeft()).y();
+        const double top = toView.map(band.area.topLeft()).y();
         p.fillRect(QRectF(0, top, width(), band.area.height() * pixelsPerMm), Qt::white);
         ticks(p, top, 0, band.area.height(), pixelsPerMm);
     }
