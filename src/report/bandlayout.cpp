@@ -45,24 +45,41 @@ TextMeasurer::TextMeasurer(const QPaintDevice* device)
 {
 }
 
+const QFontMetricsF& TextMeasurer::metrics(const ReportObject& object, double points) const
+{
+    const QString key = QStringLiteral("%1|%2|%3").arg(object.fontFamily).arg(points).arg(object.bold);
+    auto found = m_metrics.find(key);
+    if (found == m_metrics.end())
+        found = m_metrics.insert(key, QFontMetricsF(fontOf(object, points), m_device));
+    return *found;
+}
+
 double TextMeasurer::wrappedHeight(const ReportObject& object, const QString& text, double width) const
 {
-    const QFontMetricsF metrics(fontOf(object, object.fontSize), m_device);
+    const QFontMetricsF& fm = metrics(object, object.fontSize);
     const double inner = std::max(1.0, (width - 2 * kTextPadding) * m_pixelsPerMm);
-    const QRectF needed = metrics.boundingRect(QRectF(0, 0, inner, 1e6), textFlags(object), text);
+    // Most texts are one line that fits: no need to lay them out.
+    if (!text.contains(u'\n') && fm.horizontalAdvance(text) <= inner)
+        return fm.height() / m_pixelsPerMm + 2 * kTextPadding;
+    const QRectF needed = fm.boundingRect(QRectF(0, 0, inner, 1e6), textFlags(object), text);
     return needed.height() / m_pixelsPerMm + 2 * kTextPadding;
 }
 
 bool TextMeasurer::fits(const ReportObject& object, const QString& text, QSizeF size, double points) const
 {
-    const QFontMetricsF metrics(fontOf(object, points), m_device);
+    const QFontMetricsF& fm = metrics(object, points);
     QRectF area = textArea(object, QRectF(QPointF(0, 0), size));
     // Vertically centred text needs the padding all the same, or it touches a frame.
     if (!(object.alignment & (Qt::AlignTop | Qt::AlignBottom)))
         area.adjust(0, kTextPadding, 0, -kTextPadding);
     const QRectF inner(0, 0, std::max(1.0, area.width() * m_pixelsPerMm),
                        std::max(1.0, area.height() * m_pixelsPerMm));
-    const QRectF needed = metrics.boundingRect(inner, textFlags(object), text);
+    if (!text.contains(u'\n')) {
+        const bool oneLine = fm.horizontalAdvance(text) <= inner.width() + 0.5;
+        if (oneLine || !object.wordWrap)
+            return oneLine && fm.height() <= inner.height() + 0.5;
+    }
+    const QRectF needed = fm.boundingRect(inner, textFlags(object), text);
     return needed.width() <= inner.width() + 0.5 && needed.height() <= inner.height() + 0.5;
 }
 

@@ -3,6 +3,8 @@
 #include "reporttemplate.h"
 #include "textexpander.h"
 
+#include <QFontMetricsF>
+#include <QHash>
 #include <QList>
 #include <QRectF>
 
@@ -25,12 +27,16 @@ public:
     // The point size at which the text fits in `size` (mm): the object's own when it fits there,
     // else smaller, but not below kSmallestFontSize.
     double fittingSize(const ReportObject& object, const QString& text, QSizeF size) const;
+    // The metrics of a text's font at a size on the device, made once (a list prints thousands
+    // of cells).
+    const QFontMetricsF& metrics(const ReportObject& object, double points) const;
 
 private:
     bool fits(const ReportObject& object, const QString& text, QSizeF size, double points) const;
 
     const QPaintDevice* m_device;
     double m_pixelsPerMm;
+    mutable QHash<QString, QFontMetricsF> m_metrics;
 };
 
 // Draw flags of a text object: its alignment and wrapping.

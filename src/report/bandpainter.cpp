@@ -95,12 +95,38 @@ void BandPainter::paintText(const ReportObject& object, const QRectF& rect, cons
         } else {
             const QRectF mm(0, 0, rect.width() / m_sx, rect.height() / m_sy);
             const QRectF inner = textArea(object, mm);
-            m_painter.drawText(QRectF(rect.x() + inner.x() * m_sx, rect.y() + inner.y() * m_sy,
-                                      inner.width() * m_sx, inner.height() * m_sy),
-                               textFlags(object), text);
+            const QRectF area(rect.x() + inner.x() * m_sx, rect.y() + inner.y() * m_sy, inner.width() * m_sx,
+                              inner.height() * m_sy);
+            if (!drawOneLine(object, points, area, text))
+                m_painter.drawText(area, textFlags(object), text);
         }
     }
     paintFrame(object.frame, rect);
+}
+
+bool BandPainter::drawOneLine(const ReportObject& object, double points, const QRectF& area,
+                              const QString& text)
+{
+    // Most cells of a list hold one line that fits: placed by hand, they skip the text layout
+    // that wrapping needs, which a report of thousands of rows feels.
+    if (!m_measurer || m_fontScale != 1 || text.contains(u'\n'))
+        return false;
+    const QFontMetricsF& fm = m_measurer->metrics(object, points);
+    const double advance = fm.horizontalAdvance(text);
+    if (advance > area.width())
+        return false;
+    double x = area.left();
+    if (object.alignment & Qt::AlignHCenter)
+        x += (area.width() - advance) / 2;
+    else if (object.alignment & Qt::AlignRight)
+        x = area.right() - advance;
+    double baseline = area.top() + (area.height() - fm.height()) / 2 + fm.ascent();
+    if (object.alignment & Qt::AlignTop)
+        baseline = area.top() + fm.ascent();
+    else if (object.alignment & Qt::AlignBottom)
+        baseline = area.bottom() - fm.descent();
+    m_painter.drawText(QPointF(x, baseline), text);
+    return true;
 }
 
 void BandPainter::paintPicture(const ReportObject& object, const QRectF& rect)

@@ -33,6 +33,8 @@ public:
 
 private:
     void paintText(const ReportObject& object, const QRectF& rect, const ExpansionContext& context);
+    // Draws a text of one line that fits in `area` (device pixels); false for any other.
+    bool drawOneLine(const ReportObject& object, double points, const QRectF& area, const QString& text);
     void paintPicture(const ReportObject& object, const QRectF& rect);
     void paintQrCode(const QString& text, const QRectF& rect);
     void paintFrame(const ReportFrame& frame, const QRectF& rect);

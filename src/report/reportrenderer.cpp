@@ -55,6 +55,11 @@ bool printsOnPaper(const QPagedPaintDevice& device)
     return printer && printer->paintEngine() && printer->paintEngine()->type() != QPaintEngine::Picture;
 }
 
+QString layoutKey(const ReportBand& band, int record, int group)
+{
+    return QStringLiteral("%1/%2/%3").arg(quintptr(&band)).arg(record).arg(group);
+}
+
 } // namespace
 
 QList<int> printSequence(int pageCount, const QPageRanges& ranges, int copies, bool collate, bool reverse)
@@ -89,39 +94,67 @@ ReportRenderer::ReportRenderer(const ReportTemplate& report, ReportDataSource& s
 
 ReportRenderer::~ReportRenderer() = default;
 
+namespace {
+
+// The fields any text (or the group's condition) of the template prints or sums.
+QStringList fieldsUsedBy(const ReportTemplate& report, const ReportDataSource& source)
+{
+    QStringList used;
+    auto collect = [&](const QString& text) {
+        for (const QString& field : referencedFields(text, source.name(), source.fieldNames())) {
+            if (!used.contains(field))
+                used << field;
+        }
+    };
+    for (const ReportBand& band : report.bands) {
+        collect(band.condition);
+        for (const ReportObject& o : band.objects)
+            collect(o.text);
+    }
+    return used;
+}
+
+QVariantList valuesOf(const ReportDataSource& source, const QStringList& fields)
+{
+    QVariantList values;
+    values.reserve(fields.size());
+    for (const QString& field : fields)
+        values << source.value(field);
+    return values;
+}
+
+} // namespace
+
 void ReportRenderer::prepare()
 {
     if (m_prepared)
         return;
     m_prepared = true;
     const ReportBand* master = m_report.band(ReportBand::Type::MasterData);
-    if (!master)
-        return;
-    const QStringList summed = summedFieldsOf(m_report, m_source);
-    m_currentOnly = master->records == ReportBand::Records::Current;
+    m_currentOnly = master && master->records == ReportBand::Records::Current;
+    // Read once, in the source's order: a list fetched in pages is not read again and again.
+    const QStringList used = fieldsUsedBy(m_report, m_source);
+    QList<QVariantList> rows;
     if (m_currentOnly) {
-        if (m_source.toCurrent()) {
-            m_rows << -1;
-            add(m_totals, summed, m_source);
-            m_groupStarts << 0;
-            m_groupTotals << m_totals;
-        }
-        m_positioned = -2;
-        return;
+        if (m_source.toCurrent())
+            rows << valuesOf(m_source, used);
+    } else if (master) {
+        for (m_source.first(); !m_source.eof(); m_source.next())
+            rows << valuesOf(m_source, used);
     }
-    const ReportBand* groupHeader = m_report.band(ReportBand::Type::GroupHeader);
-    const QString condition = groupHeader ? groupHeader->condition : QString();
-    QStringList keys;
-    ExpansionContext keyContext;
-    keyContext.environment = &m_environment;
-    keyContext.source = &m_source;
-    int row = 0;
-    for (m_source.first(); !m_source.eof(); m_source.next(), ++row) {
+    m_records = std::make_unique<MemoryDataSource>(m_source.name(), used, rows, 0);
+    for (int row = 0; row < rows.size(); ++row)
         m_rows << row;
-        if (!condition.isEmpty())
-            keys << expandText(condition, keyContext);
-    }
+
+    const ReportBand* groupHeader = m_report.band(ReportBand::Type::GroupHeader);
+    const QString condition = groupHeader && !m_currentOnly ? groupHeader->condition : QString();
     if (!condition.isEmpty() && !m_rows.isEmpty()) {
+        QStringList keys;
+        ExpansionContext keyContext;
+        keyContext.environment = &m_environment;
+        keyContext.source = m_records.get();
+        for (m_records->first(); !m_records->eof(); m_records->next())
+            keys << expandText(condition, keyContext);
         // Records of a group print together, the groups in the order of their values.
         std::stable_sort(m_rows.begin(), m_rows.end(),
                          [&keys](int a, int b) { return keys.at(a) < keys.at(b); });
@@ -132,17 +165,14 @@ void ReportRenderer::prepare()
             }
         }
     }
-    if (!summed.isEmpty() || !m_groupStarts.isEmpty()) {
-        for (int i = 0, group = -1; i < m_rows.size(); ++i) {
-            if (group + 1 < m_groupStarts.size() && m_groupStarts.at(group + 1) == i)
-                ++group;
-            position(i);
-            add(m_totals, summed, m_source);
-            if (group >= 0)
-                add(m_groupTotals[group], summed, m_source);
-        }
-    } else {
-        m_totals.count = int(m_rows.size());
+    const QStringList summed = summedFieldsOf(m_report, *m_records);
+    for (int i = 0, group = -1; i < m_rows.size(); ++i) {
+        if (group + 1 < m_groupStarts.size() && m_groupStarts.at(group + 1) == i)
+            ++group;
+        position(i);
+        add(m_totals, summed, *m_records);
+        if (group >= 0)
+            add(m_groupTotals[group], summed, *m_records);
     }
     m_positioned = -2;
 }
@@ -152,10 +182,7 @@ void ReportRenderer::position(int record)
     if (record == m_positioned || record < 0 || record >= m_rows.size())
         return;
     m_positioned = record;
-    if (m_currentOnly)
-        m_source.toCurrent();
-    else
-        m_source.seek(m_rows.at(record));
+    m_records->seek(m_rows.at(record));
 }
 
 int ReportRenderer::firstOf(int group) const
@@ -174,7 +201,7 @@ ExpansionContext ReportRenderer::contextFor(const ReportBand& band, int record, 
 {
     ExpansionContext context;
     context.environment = &m_environment;
-    context.source = &m_source;
+    context.source = m_records.get();
     context.recordCount = int(m_rows.size());
     context.pageCount = m_pageCount;
     context.recordNumber = band.type == ReportBand::Type::MasterData ? record + 1 : 0;
@@ -193,11 +220,14 @@ ReportPlan ReportRenderer::planWith(const TextMeasurer& measurer)
     if (m_report.band(ReportBand::Type::GroupHeader) &&
         !m_report.band(ReportBand::Type::GroupHeader)->condition.isEmpty())
         input.groupStarts = m_groupStarts;
+    m_layouts.clear();
     input.height = [this, &measurer](const ReportBand& band, int record, int group) {
         if (!band.stretch)
             return band.height;
         position(record);
-        return layoutBand(band, contextFor(band, record, group), &measurer).height;
+        const BandLayout layout = layoutBand(band, contextFor(band, record, group), &measurer);
+        m_layouts.insert(layoutKey(band, record, group), layout);
+        return layout.height;
     };
     return planReport(m_report, input);
 }
@@ -277,7 +307,9 @@ bool ReportRenderer::render(QPagedPaintDevice& device, QString* error)
             position(record);
             ExpansionContext context = contextFor(band, placed.record, placed.group);
             context.page = p + 1;
-            const BandLayout layout = layoutBand(band, context, &measurer);
+            const auto measured = m_layouts.constFind(layoutKey(band, record, placed.group));
+            const BandLayout layout =
+                measured != m_layouts.cend() ? *measured : layoutBand(band, context, &measurer);
             bands.paint(band, placed.origin + QPointF(page.leftMargin, page.topMargin), context, &layout);
         }
     }

@@ -1,19 +1,24 @@
 #pragma once
 
+#include "bandlayout.h"
 #include "reportenvironment.h"
 #include "reportplan.h"
 #include "reporttemplate.h"
 #include "textexpander.h"
 
+#include <QHash>
 #include <QList>
 #include <QPageRanges>
 #include <QString>
+
+#include <memory>
 
 class QPagedPaintDevice;
 class QPaintDevice;
 
 namespace zu {
 
+class MemoryDataSource;
 class ReportDataSource;
 class TextMeasurer;
 
@@ -22,9 +27,10 @@ class TextMeasurer;
 QList<int> printSequence(int pageCount, const QPageRanges& ranges, int copies, bool collate, bool reverse);
 
 // Prints a template with the records of a data source onto any paged device (the preview's
-// printer, a printer, a PDF file). Two passes: the records are walked once to order them by
-// group, add up the totals and measure the bands that stretch, and the pages are planned, so
-// that [总页数] is known; then the pages are painted while the source is walked again.
+// printer, a printer, a PDF file). The source is read once, in its own order, for the fields the
+// template uses; from that copy the records are ordered by group, the totals added up, the
+// bands that stretch measured and the pages planned, so that [总页数] is known; then the pages
+// are painted.
 class ReportRenderer final
 {
 public:
@@ -52,15 +58,18 @@ private:
 
     const ReportTemplate& m_report;
     ReportDataSource& m_source;
+    std::unique_ptr<MemoryDataSource> m_records; // the fields used, of the records printed
     ReportEnvironment m_environment;
     bool m_prepared = false;
     bool m_currentOnly = false;
-    QList<int> m_rows;        // the source's rows in printing order
+    QList<int> m_rows;        // the copy's rows in printing order
     QList<int> m_groupStarts; // printing positions where groups begin
     QList<ReportTotals> m_groupTotals;
     ReportTotals m_totals;
     int m_positioned = -2; // the printing position the source stands on
     int m_pageCount = 0;
+    // The bands that stretch as measured for the plan, painted as measured.
+    QHash<QString, BandLayout> m_layouts;
 };
 
 // Renders the report into a PDF file. False with `error` naming the file when it cannot be written.

@@ -286,6 +286,17 @@ QString friendlyText(const QString& text, const QString& dataSet, const QStringL
     return out;
 }
 
+QStringList referencedFields(const QString& text, const QString& dataSet, const QStringList& fields)
+{
+    QStringList used;
+    forEachReference(text, [&](qsizetype open, qsizetype close) {
+        const Reference r = parseReference(text.mid(open + 1, close - open - 1), dataSet, fields);
+        if ((r.kind == Reference::Kind::Field || r.kind == Reference::Kind::Sum) && !used.contains(r.name))
+            used << r.name;
+    });
+    return used;
+}
+
 QStringList summedFields(const QString& text, const QString& dataSet, const QStringList& fields)
 {
     QStringList summed;

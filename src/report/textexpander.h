@@ -68,6 +68,9 @@ QStringList unknownReferences(const QString& text, const QString& dataSet, const
 // words ([合计 总金额], [计数]); everything else as written.
 QString friendlyText(const QString& text, const QString& dataSet, const QStringList& fields);
 
+// The fields a text prints or sums.
+QStringList referencedFields(const QString& text, const QString& dataSet, const QStringList& fields);
+
 // The fields a text sums with [SUM(...)].
 QStringList summedFields(const QString& text, const QString& dataSet, const QStringList& fields);
 
