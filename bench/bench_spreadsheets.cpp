@@ -16,8 +16,8 @@
 #include "maintenance/import/tfrmimport.h"
 #include "output/gridexport.h"
 #include "output/listsheet.h"
-#include "output/spreadsheetwriter.h"
-#include "output/xlswriter.h"
+#include "spreadsheet/spreadsheetwriter.h"
+#include "spreadsheet/xlswriter.h"
 
 #include <cstdio>
 #include <ctime>

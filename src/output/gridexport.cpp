@@ -1,7 +1,7 @@
 #include "gridexport.h"
 
 #include "listsheet.h"
-#include "spreadsheetwriter.h"
+#include "spreadsheet/spreadsheetwriter.h"
 
 #include "columns/listgrid.h"
 #include "data/dataset.h"

@@ -1,6 +1,6 @@
 #include "listsheet.h"
 
-#include "spreadsheetwriter.h"
+#include "spreadsheet/spreadsheetwriter.h"
 
 #include "data/connection.h"
 #include "data/dataset.h"

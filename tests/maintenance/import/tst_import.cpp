@@ -7,7 +7,7 @@
 #include "maintenance/import/sheetimport.h"
 #include "maintenance/import/tfrmimport.h"
 #include "maintenance/import/titlepickdelegate.h"
-#include "output/spreadsheetreader.h"
+#include "spreadsheet/spreadsheetreader.h"
 #include "support/scripteddialogs.h"
 #include "support/testdatabase.h"
 #include "support/uitest.h"
