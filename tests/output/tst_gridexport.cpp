@@ -2,7 +2,6 @@
 
 #include "columns/gridcolumns.h"
 #include "columns/listgrid.h"
-#include "data/guard.h"
 #include "output/csvparser.h"
 #include "output/gridexport.h"
 #include "output/listsheet.h"
@@ -10,6 +9,7 @@
 #include "output/spreadsheetreader.h"
 #include "support/scripteddialogs.h"
 #include "support/testdatabase.h"
+#include "widgets/guard.h"
 
 #include <QDir>
 #include <QFile>
