@@ -1,12 +1,12 @@
 #include "gridexport.h"
 
 #include "listsheet.h"
-#include "spreadsheetwriter.h"
+#include "spreadsheet/spreadsheetwriter.h"
 
 #include "columns/listgrid.h"
 #include "data/dataset.h"
-#include "data/dialogs.h"
 #include "data/errors.h"
+#include "widgets/dialogs.h"
 
 #include <QDate>
 #include <QDir>

@@ -1,10 +1,11 @@
 #include "listsheet.h"
 
-#include "spreadsheetwriter.h"
+#include "spreadsheet/spreadsheetwriter.h"
 
 #include "data/connection.h"
 #include "data/dataset.h"
 #include "data/errors.h"
+#include "widgets/displaytext.h"
 
 #include <QHash>
 #include <QSqlError>
@@ -118,7 +119,7 @@ public:
         if (raw.typeId() == QMetaType::QString)
             if (QString text = storedDateText(raw.toString()); !text.isEmpty())
                 return text;
-        return DataSet::displayText(m_dialect.fromDb(raw, type));
+        return displayText(m_dialect.fromDb(raw, type));
     }
 
 private:
@@ -192,7 +193,7 @@ bool writeValue(SpreadsheetWriter& writer, int row, int column, const QVariant& 
         return true;
     if (kind == CellKind::Number)
         return writer.writeNumber(row, column, value.toDouble());
-    const QString text = DataSet::displayText(value);
+    const QString text = displayText(value);
     return text.isEmpty() || writer.writeText(row, column, text);
 }
 

@@ -2,14 +2,14 @@
 
 #include "columns/gridcolumns.h"
 #include "columns/listgrid.h"
-#include "data/guard.h"
-#include "output/csvparser.h"
 #include "output/gridexport.h"
 #include "output/listsheet.h"
-#include "output/sheettable.h"
-#include "output/spreadsheetreader.h"
+#include "spreadsheet/csvparser.h"
+#include "spreadsheet/sheettable.h"
+#include "spreadsheet/spreadsheetreader.h"
 #include "support/scripteddialogs.h"
 #include "support/testdatabase.h"
+#include "widgets/guard.h"
 
 #include <QDir>
 #include <QFile>

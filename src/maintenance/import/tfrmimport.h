@@ -1,6 +1,6 @@
 #pragma once
 
-#include "output/spreadsheetreader.h"
+#include "spreadsheet/spreadsheetreader.h"
 
 #include <memory>
 #include <QDialog>

@@ -1,11 +1,11 @@
 #include "printpreview.h"
 
-#include "data/dialogs.h"
 #include "data/errors.h"
-#include "data/guard.h"
 #include "designermodel.h"
 #include "report/reportdatasource.h"
 #include "report/reportrenderer.h"
+#include "widgets/dialogs.h"
+#include "widgets/guard.h"
 
 #include <QAction>
 #include <QCoreApplication>

@@ -4,14 +4,14 @@
 #include "printpreview.h"
 #include "ui_reportdesigner.h"
 
-#include "data/dialogs.h"
 #include "data/errors.h"
-#include "data/guard.h"
 #include "report/reportdatasource.h"
 #include "report/reportdocument.h"
 #include "report/shippedtemplates.h"
 #include "report/templatefile.h"
 #include "report/textexpander.h"
+#include "widgets/dialogs.h"
+#include "widgets/guard.h"
 
 #include <QClipboard>
 #include <QDir>

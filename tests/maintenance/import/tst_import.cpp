@@ -1,16 +1,16 @@
 #include "columns/listgrid.h"
 #include "customers/tfrmcustom.h"
-#include "data/mdichild.h"
 #include "maintenance/import/importmapping.h"
 #include "maintenance/import/importvalue.h"
 #include "maintenance/import/mappingmodel.h"
 #include "maintenance/import/sheetimport.h"
 #include "maintenance/import/tfrmimport.h"
 #include "maintenance/import/titlepickdelegate.h"
-#include "output/spreadsheetreader.h"
+#include "spreadsheet/spreadsheetreader.h"
 #include "support/scripteddialogs.h"
 #include "support/testdatabase.h"
 #include "support/uitest.h"
+#include "widgets/mdichild.h"
 
 #include <QComboBox>
 #include <QFile>

@@ -1,9 +1,9 @@
 #include "freexlbook.h"
-#include "output/biffsstscan.h"
-#include "output/biffworkbook.h"
-#include "output/compoundfile.h"
-#include "output/compoundfilereader.h"
-#include "output/xlswriter.h"
+#include "spreadsheet/biffsstscan.h"
+#include "spreadsheet/biffworkbook.h"
+#include "spreadsheet/compoundfile.h"
+#include "spreadsheet/compoundfilereader.h"
+#include "spreadsheet/xlswriter.h"
 
 #include <QFile>
 #include <QTemporaryDir>

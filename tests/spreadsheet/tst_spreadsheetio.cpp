@@ -1,8 +1,8 @@
-#include "output/csvparser.h"
-#include "output/numberformat.h"
-#include "output/spreadsheetreader.h"
-#include "output/xlswriter.h"
-#include "output/xlsxfilewriter.h"
+#include "spreadsheet/csvparser.h"
+#include "spreadsheet/numberformat.h"
+#include "spreadsheet/spreadsheetreader.h"
+#include "spreadsheet/xlswriter.h"
+#include "spreadsheet/xlsxfilewriter.h"
 #include "storedzip.h"
 
 #include <QFile>
