@@ -835,6 +835,16 @@ void TestDesigner::rubberBandSelectsWhatItTouches()
     drag(at(w.canvas, 0, QPointF(80, 17)), at(w.canvas, 0, QPointF(90, 19)));
     QCOMPARE(model.selection(), (DesignSelection{0, -1, {}}));
     QVERIFY(!model.isModified());
+    // Delete removes everything selected, over two bands, as one step and without a question.
+    drag(at(w.canvas, 0, QPointF(95, 12)), at(w.canvas, 1, QPointF(5, 8)));
+    w.canvas->setFocus();
+    QTest::keyClick(w.canvas, Qt::Key_Delete);
+    QVERIFY(m_dialogs->shown().isEmpty());
+    QVERIFY(model.report().bands[0].objects.isEmpty());
+    QVERIFY(model.report().bands[1].objects.isEmpty());
+    action(w.designer.get(), "actUndo")->trigger();
+    QCOMPARE(model.report().bands[0].objects.size(), 1);
+    QCOMPARE(model.report().bands[1].objects.size(), 2);
 }
 
 void TestDesigner::draggingMovesEverySelectedObject()

@@ -72,7 +72,7 @@ public:
 
     DesignSelection selection() const { return m_selection; }
     void select(DesignSelection selection);
-    // Selects these objects (the first leads); none selects `fallback` instead.
+    // Selects these objects (the first leads); an empty list changes nothing.
     void selectObjects(const QList<ObjectRef>& objects);
     // Shift-click: adds the object to the selection or takes it out.
     void toggleObject(int band, int object);
