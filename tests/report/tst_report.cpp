@@ -778,16 +778,12 @@ void TestReport::shippedTemplates_data()
                                            QStringLiteral("第 1 页 共 1 页")}
                             << QStringList{QStringLiteral("客户2号"), QStringLiteral("[客户记录")};
     QTest::newRow("list") << QStringLiteral("客户列表.fr3") << 60 << 3
-                          << QStringList{QStringLiteral("客户统计列表"),
-                                         QStringLiteral("客户名称"),
-                                         QStringLiteral("客户1号"),
-                                         QStringLiteral("客户60号"),
-                                         QStringLiteral("共 60 位客户"),
-                                         QStringLiteral("第 3 页 共 3 页"),
+                          << QStringList{QStringLiteral("客户统计列表"), QStringLiteral("客户名称"),
+                                         QStringLiteral("客户1号"), QStringLiteral("客户60号"),
+                                         QStringLiteral("共 60 位客户"), QStringLiteral("第 3 页 共 3 页"),
                                          QStringLiteral("1,299.00"),
                                          // Grouped by category (20 customers each), counted and summed.
-                                         QStringLiteral("类别：冰箱"),
-                                         QStringLiteral("类别：柜式"),
+                                         QStringLiteral("类别：冰箱"), QStringLiteral("类别：柜式"),
                                          QStringLiteral("小计：20 位客户 25,980.00 25,980.00"),
                                          QStringLiteral("合计：共 60 位客户 77,940.00 77,940.00")}
                           << QStringList{QStringLiteral("[客户记录"), QStringLiteral("[页码]")};

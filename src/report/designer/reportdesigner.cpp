@@ -147,7 +147,15 @@ ReportDesigner::ReportDesigner(ReportDocument& document, ReportDataSource* sourc
     updateTitle();
 }
 
-ReportDesigner::~ReportDesigner() = default;
+ReportDesigner::~ReportDesigner()
+{
+    // The undo stack reports its last changes as the model goes: not to a window half destroyed.
+    m_model->undoStack().disconnect(this);
+    m_model->disconnect(this);
+    QGuiApplication::clipboard()->disconnect(this);
+    ui->canvas->setModel(nullptr);
+    delete m_model;
+}
 
 QString ReportDesigner::objectsMimeType()
 {
