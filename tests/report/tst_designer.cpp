@@ -1099,11 +1099,10 @@ void TestDesigner::fieldsShownByName()
     QCOMPARE(name->shownText(), QStringLiteral("[客户名称]"));
     QVERIFY(!name->isFaulty());
     QCOMPARE(itemFor(w.canvas, 0, 0)->shownText(), QStringLiteral("客户名单"));
-    // A total and a system value.
-    DesignerModel& model = w.designer->model();
-    ReportObject o = model.report().bands[0].objects[0];
-    o.text = QStringLiteral("共 [COUNT()] 位，第 [页码] 页，金额 [SUM(客户记录.\"客户编码\")]");
-    model.updateObject(0, 0, o, QStringLiteral("text"));
+    // A total and a system value, typed into the title.
+    QTest::mouseClick(w.canvas->viewport(), Qt::LeftButton, {}, at(w.canvas, 0, QPointF(40, 10)));
+    control<QPlainTextEdit>(w.designer.get(), "edtText")
+        ->setPlainText(QStringLiteral("共 [COUNT()] 位，第 [页码] 页，金额 [SUM(客户记录.\"客户编码\")]"));
     QCOMPARE(itemFor(w.canvas, 0, 0)->shownText(),
              QStringLiteral("共 [计数] 位，第 [页码] 页，金额 [合计 客户编码]"));
 }
@@ -1281,7 +1280,16 @@ void TestDesigner::pageOverflowIsSaid()
     // A sheet for one customer: title 20 + data 10 + a summary of 105 no longer fit in 130 mm.
     QTest::mouseClick(w.canvas->viewport(), Qt::LeftButton, {}, captionOf(w.canvas, 1));
     control<QComboBox>(w.designer.get(), "cmbRecords")->setCurrentIndex(1);
-    model.addBand(ReportBand::Type::Summary);
+    whenMenu([](QMenu* menu) {
+        for (QAction* a : menu->actions()) {
+            if (a->text() == QStringLiteral("报表合计"))
+                a->trigger();
+        }
+        menu->close();
+    });
+    action(w.designer.get(), "actAddBand")->trigger();
+    QCOMPARE(model.selection(), (DesignSelection{2, -1, {}}));
+    QCOMPARE(model.report().bands[2].type, ReportBand::Type::Summary);
     control<QDoubleSpinBox>(w.designer.get(), "spnBandHeight")->setValue(100);
     QVERIFY(warning->text().isEmpty());
     control<QDoubleSpinBox>(w.designer.get(), "spnBandHeight")->setValue(105);
