@@ -386,6 +386,7 @@ void TestDesigner::insertedTextGrowsALowBand()
     QCOMPARE(master.height, 13.0);
     QCOMPARE(model.selection(), (DesignSelection{1, 2}));
     QCOMPARE(model.insertText(7, QStringLiteral("x"), {}), -1);
+    QCOMPARE(model.insertText(2, QStringLiteral("x"), {}), -1); // just past the last band
 }
 
 void TestDesigner::grabbingEdges_data()
