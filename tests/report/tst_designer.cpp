@@ -112,6 +112,7 @@ private slots:
     void grabbingEdges();
     void draggingEdges();
     void layoutStacksBands();
+    void nothingOutsideTheTemplateIsTouched();
 
     // The designer window
     void dragMovesAnObject();
@@ -435,6 +436,30 @@ void TestDesigner::layoutStacksBands()
     QCOMPARE(layout.bandAt(title.caption.center()), 0);
     QCOMPARE(layout.bandAt(QPointF(5, 5)), -1);
     QCOMPARE(layout.sheet.width(), 120.0);
+}
+
+void TestDesigner::nothingOutsideTheTemplateIsTouched()
+{
+    DesignerModel model(sample());
+    model.select({1, 0, {}});
+    // An object past the last of its band is never selected, pasted into or taken for another.
+    model.toggleObject(1, 2);
+    QCOMPARE(model.selection(), (DesignSelection{1, 0, {}}));
+    model.select({1, 0, {{1, 2}, {0, 0}}});
+    QCOMPARE(model.selection(), (DesignSelection{1, 0, {{0, 0}}}));
+    const QList<ReportObject> copies = model.selectedObjects();
+    model.paste(2, copies);
+    model.paste(1, {});
+    QCOMPARE(model.undoStack().count(), 0);
+    // A band in columns gives its objects one column's room, the first band as any other.
+    ReportTemplate labels;
+    labels.page = sample().page;
+    ReportBand master = makeBand(ReportBand::Type::MasterData, 30);
+    master.columns = 2;
+    labels.bands << master;
+    DesignerModel inColumns(labels);
+    QCOMPARE(inColumns.bandWidth(0), 50.0);
+    QCOMPARE(inColumns.bandWidth(1), 100.0); // no such band: the page's width
 }
 
 void TestDesigner::dragMovesAnObject()
@@ -1217,6 +1242,11 @@ void TestDesigner::zoomPercentFitAndWheel()
     QWheelEvent plain(middle, viewport->mapToGlobal(middle), QPoint(), QPoint(0, -120), Qt::NoButton, {},
                       Qt::NoScrollPhase, false);
     QCoreApplication::sendEvent(viewport, &plain);
+    QCOMPARE(w.canvas->zoom(), zoomed);
+    // Shown again, it keeps the zoom chosen.
+    w.designer->hide();
+    w.designer->show();
+    QCoreApplication::processEvents();
     QCOMPARE(w.canvas->zoom(), zoomed);
     // Fit to the window: the whole page in sight.
     action(w.designer.get(), "actZoomFit")->trigger();
