@@ -295,7 +295,8 @@ struct BiffWorkbookFile::Private
         quint8 flags = 0;
         quint16 runs = 0;
         quint32 extra = 0;
-        if (!pieces.le(&flags) || ((flags & 0x08) && !pieces.le(&runs)) || ((flags & 0x04) && !pieces.le(&extra)))
+        if (!pieces.le(&flags) || ((flags & 0x08) && !pieces.le(&runs)) ||
+            ((flags & 0x04) && !pieces.le(&extra)))
             return false;
         out->clear();
         return pieces.characters(count, flags & 0x01, out) && pieces.skip(4 * qsizetype(runs)) &&
@@ -350,13 +351,15 @@ bool BiffWorkbookFile::Private::readGlobals(QList<SheetInfo>* sheets, int* activ
     RecordReader records(stream, 0);
     RecordView record;
     if (!records.next(&record) || record.type != Bof || record.body.size() < 4) {
-        *reason = QStringLiteral("文件中的工作簿是 Excel 4.0 或更早版本的格式，请用 Excel 另存为 .xls 或 .xlsx 后再导入");
+        *reason = QStringLiteral(
+            "文件中的工作簿是 Excel 4.0 或更早版本的格式，请用 Excel 另存为 .xls 或 .xlsx 后再导入");
         return false;
     }
     const quint16 version = qFromLittleEndian<quint16>(record.body.data());
     const quint16 kind = qFromLittleEndian<quint16>(record.body.data() + 2);
     if ((version != kBiff8 && version != kBiff5) || kind != kGlobals) {
-        *reason = QStringLiteral("不支持这个版本的 Excel 文件（BIFF 版本 %1）").arg(version, 4, 16, QLatin1Char('0'));
+        *reason = QStringLiteral("不支持这个版本的 Excel 文件（BIFF 版本 %1）")
+                      .arg(version, 4, 16, QLatin1Char('0'));
         return false;
     }
     biff8 = version == kBiff8;
@@ -433,7 +436,8 @@ bool BiffWorkbookFile::Private::readGlobals(QList<SheetInfo>* sheets, int* activ
         }
     }
     if (!sawEof) {
-        *reason = damaged(records.truncated() ? QStringLiteral("工作簿的记录被截断") : QStringLiteral("工作簿没有结束标记"));
+        *reason = damaged(records.truncated() ? QStringLiteral("工作簿的记录被截断")
+                                              : QStringLiteral("工作簿没有结束标记"));
         return false;
     }
 
@@ -441,7 +445,10 @@ bool BiffWorkbookFile::Private::readGlobals(QList<SheetInfo>* sheets, int* activ
     for (const quint16 id : xfFormats) {
         const QString code = formatCodes.value(id, builtInFormatCode(id));
         const DateKind kind = dateKindOf(id, formatCodes.value(id));
-        cellFormats.push_back({kind, kind == DateKind::None && code.compare(QLatin1String("General"), Qt::CaseInsensitive) != 0 ? code : QString()});
+        cellFormats.push_back(
+            {kind, kind == DateKind::None && code.compare(QLatin1String("General"), Qt::CaseInsensitive) != 0
+                       ? code
+                       : QString()});
     }
 
     *active = -1;
@@ -528,10 +535,13 @@ bool BiffWorkbookFile::readSheet(int index, SheetTable* table, QString* reason)
         case LabelSst:
             if (body.size() < 10 || !cellPosition(body, &row, &column))
                 break;
-            if (const quint32 i = qFromLittleEndian<quint32>(body.data() + 6); i < static_cast<quint32>(d->sharedStrings.size())) {
+            if (const quint32 i = qFromLittleEndian<quint32>(body.data() + 6);
+                i < static_cast<quint32>(d->sharedStrings.size())) {
                 table->setText(row, column, d->sharedStrings.at(i));
             } else {
-                *reason = damaged(where + QStringLiteral("第 %1 行第 %2 列的文字编号超出了共享字符串表").arg(row + 1).arg(column + 1));
+                *reason = damaged(where + QStringLiteral("第 %1 行第 %2 列的文字编号超出了共享字符串表")
+                                              .arg(row + 1)
+                                              .arg(column + 1));
                 return false;
             }
             pendingRow = -1;
@@ -545,7 +555,8 @@ bool BiffWorkbookFile::readSheet(int index, SheetTable* table, QString* reason)
             Pieces pieces(bodies, 6);
             QString text;
             if (!d->readString(pieces, 2, &text)) {
-                *reason = damaged(where + QStringLiteral("第 %1 行第 %2 列的文字不完整").arg(row + 1).arg(column + 1));
+                *reason = damaged(
+                    where + QStringLiteral("第 %1 行第 %2 列的文字不完整").arg(row + 1).arg(column + 1));
                 return false;
             }
             table->setText(row, column, text);
@@ -563,7 +574,8 @@ bool BiffWorkbookFile::readSheet(int index, SheetTable* table, QString* reason)
             break;
         case Rk:
             if (body.size() >= 10 && cellPosition(body, &row, &column))
-                d->putNumber(table, row, column, xfOf(body), rkValue(qFromLittleEndian<quint32>(body.data() + 6)));
+                d->putNumber(table, row, column, xfOf(body),
+                             rkValue(qFromLittleEndian<quint32>(body.data() + 6)));
             pendingRow = -1;
             break;
         case MulRk: {
@@ -582,7 +594,9 @@ bool BiffWorkbookFile::readSheet(int index, SheetTable* table, QString* reason)
             if (body.size() >= 8 && cellPosition(body, &row, &column)) {
                 const auto value = static_cast<quint8>(body[6]);
                 table->setText(row, column,
-                               body[7] ? errorText(value) : value ? QStringLiteral("TRUE") : QStringLiteral("FALSE"));
+                               body[7] ? errorText(value)
+                               : value ? QStringLiteral("TRUE")
+                                       : QStringLiteral("FALSE"));
             }
             pendingRow = -1;
             break;
@@ -622,7 +636,9 @@ bool BiffWorkbookFile::readSheet(int index, SheetTable* table, QString* reason)
             Pieces pieces(bodies);
             QString text;
             if (!d->readString(pieces, 2, &text)) {
-                *reason = damaged(where + QStringLiteral("第 %1 行第 %2 列的公式结果不完整").arg(pendingRow + 1).arg(pendingColumn + 1));
+                *reason = damaged(where + QStringLiteral("第 %1 行第 %2 列的公式结果不完整")
+                                              .arg(pendingRow + 1)
+                                              .arg(pendingColumn + 1));
                 return false;
             }
             table->setText(pendingRow, pendingColumn, text);
@@ -638,7 +654,8 @@ bool BiffWorkbookFile::readSheet(int index, SheetTable* table, QString* reason)
         }
     }
     if (!ended) {
-        *reason = damaged(where + (records.truncated() ? QStringLiteral("的记录被截断") : QStringLiteral("没有结束标记")));
+        *reason = damaged(
+            where + (records.truncated() ? QStringLiteral("的记录被截断") : QStringLiteral("没有结束标记")));
         return false;
     }
     return true;

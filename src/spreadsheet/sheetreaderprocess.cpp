@@ -58,7 +58,8 @@ bool SheetReaderProcess::read(const QString& path, int sheet, SheetData* data, Q
     const QString reader = program();
     QProcess process;
     process.setProgram(reader);
-    process.setArguments({QFileInfo(path).absoluteFilePath(), QStringLiteral("--sheet"), QString::number(sheet + 1)});
+    process.setArguments(
+        {QFileInfo(path).absoluteFilePath(), QStringLiteral("--sheet"), QString::number(sheet + 1)});
     process.setStandardInputFile(QProcess::nullDevice());
     process.setStandardErrorFile(QProcess::nullDevice());
     const auto memory = static_cast<rlim_t>(limits.memoryBytes);
@@ -71,8 +72,8 @@ bool SheetReaderProcess::read(const QString& path, int sheet, SheetData* data, Q
     });
     process.start();
     if (!process.waitForStarted(30000)) {
-        *error = unreadableFileText(
-            path, QStringLiteral("无法启动读取程序 %1（%2）").arg(QDir::toNativeSeparators(reader), process.errorString()));
+        *error = unreadableFileText(path, QStringLiteral("无法启动读取程序 %1（%2）")
+                                              .arg(QDir::toNativeSeparators(reader), process.errorString()));
         return false;
     }
     const QDeadlineTimer deadline(static_cast<qint64>(limits.wallSeconds) * 1000);

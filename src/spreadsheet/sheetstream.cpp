@@ -194,8 +194,9 @@ bool SheetData::parse(QByteArray lines, QString* reason)
     m_active = m_chosen = 0;
     const QString broken = QStringLiteral("读取程序的输出不完整或无法识别");
     if (!m_lines.startsWith(kMagic)) {
-        *reason = m_lines.startsWith("ERROR ") ? QString::fromUtf8(unescape(QByteArrayView(m_lines).sliced(6).trimmed()))
-                                               : broken;
+        *reason = m_lines.startsWith("ERROR ")
+                      ? QString::fromUtf8(unescape(QByteArrayView(m_lines).sliced(6).trimmed()))
+                      : broken;
         return false;
     }
     const char* data = m_lines.constData();
@@ -301,11 +302,27 @@ SheetRecord SheetData::record(int index) const
     return record;
 }
 
+QString SheetData::cellText(int index, int column) const
+{
+    const RowLine& line = m_rows.at(static_cast<size_t>(index));
+    const QByteArrayView bytes(m_lines.constData() + line.begin, line.end - line.begin);
+    qsizetype field = -1;
+    for (int c = 0; c <= column; ++c) {
+        field = bytes.indexOf('\t', field + 1);
+        if (field < 0)
+            return {};
+    }
+    const qsizetype next = bytes.indexOf('\t', field + 1);
+    return QString::fromUtf8(unescape(bytes.sliced(field + 1, (next < 0 ? bytes.size() : next) - field - 1)));
+}
+
 QString SheetData::rowLabel(const SheetRecord& record) const
 {
     if (record.part == 0)
         return QStringLiteral("第 %1 行").arg(record.sheetRow);
-    return QStringLiteral("工作表“%1”第 %2 行").arg(m_sheets.value(m_parts.value(record.part)).name).arg(record.sheetRow);
+    return QStringLiteral("工作表“%1”第 %2 行")
+        .arg(m_sheets.value(m_parts.value(record.part)).name)
+        .arg(record.sheetRow);
 }
 
 } // namespace zu

@@ -81,6 +81,8 @@ public:
     // The rows after the title row that have a cell that is not blank.
     int recordCount() const { return static_cast<int>(m_rows.size()); }
     SheetRecord record(int index) const;
+    // The text of one cell of a record, without decoding the others.
+    QString cellText(int index, int column) const;
     // "第 5 行", or "工作表“Sheet2”第 5 行" for a row of a continuation sheet.
     QString rowLabel(const SheetRecord& record) const;
 

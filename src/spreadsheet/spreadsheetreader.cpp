@@ -103,8 +103,12 @@ std::unique_ptr<WorkbookFile> WorkbookFile::open(const QString& path, QString* r
         *reason = QStringLiteral("这是一个文件夹，不是文件");
         return nullptr;
     }
+    if (!QFileInfo::exists(path)) {
+        *reason = QStringLiteral("文件不存在");
+        return nullptr;
+    }
     if (!file.open(QIODevice::ReadOnly)) {
-        *reason = file.errorString();
+        *reason = QStringLiteral("文件无法打开，可能没有读取它的权限（%1）").arg(file.errorString());
         return nullptr;
     }
     const QByteArray head = file.peek(8);
@@ -112,7 +116,7 @@ std::unique_ptr<WorkbookFile> WorkbookFile::open(const QString& path, QString* r
     case FileKind::Xls: {
         const QByteArray bytes = file.readAll();
         if (file.error() != QFileDevice::NoError) {
-            *reason = file.errorString();
+            *reason = QStringLiteral("读取文件时出错（%1）").arg(file.errorString());
             return nullptr;
         }
         return openXls(bytes, reason);
@@ -127,7 +131,7 @@ std::unique_ptr<WorkbookFile> WorkbookFile::open(const QString& path, QString* r
     case FileKind::Csv: {
         const QByteArray bytes = file.readAll();
         if (file.error() != QFileDevice::NoError) {
-            *reason = file.errorString();
+            *reason = QStringLiteral("读取文件时出错（%1）").arg(file.errorString());
             return nullptr;
         }
         auto book = std::make_unique<CsvWorkbookFile>();

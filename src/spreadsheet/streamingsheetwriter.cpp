@@ -94,7 +94,8 @@ bool StreamingSheetWriter::checkPosition(int row, int column)
                           .arg(m_limits.formatName)
                           .arg(m_limits.columns));
     if (row < m_lastRow || (row == m_lastRow && column <= m_lastColumn))
-        return refuse(QStringLiteral("单元格（第 %1 行，第 %2 列）不在上一个单元格之后").arg(row + 1).arg(column + 1));
+        return refuse(
+            QStringLiteral("单元格（第 %1 行，第 %2 列）不在上一个单元格之后").arg(row + 1).arg(column + 1));
     m_lastRow = row;
     m_lastColumn = column;
     return true;
@@ -122,7 +123,8 @@ bool StreamingSheetWriter::writeNumber(int row, int column, double value, CellSt
     if (!checkPosition(row, column))
         return false;
     if (!std::isfinite(value))
-        return refuse(QStringLiteral("第 %1 行第 %2 列的数值不是有限数，无法写入").arg(row + 1).arg(column + 1));
+        return refuse(
+            QStringLiteral("第 %1 行第 %2 列的数值不是有限数，无法写入").arg(row + 1).arg(column + 1));
     QString reason;
     return putNumber(row, column, value, style, &reason) || refuse(reason);
 }

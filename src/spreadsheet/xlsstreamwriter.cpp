@@ -7,10 +7,10 @@
 #include <QTemporaryFile>
 #include <QtEndian>
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <array>
 #include <vector>
 
 namespace zu {
@@ -87,7 +87,8 @@ public:
     void patch(qint64 position, QByteArrayView bytes)
     {
         if (position >= m_flushed) {
-            std::memcpy(m_buffer.get() + (position - m_flushed), bytes.data(), static_cast<size_t>(bytes.size()));
+            std::memcpy(m_buffer.get() + (position - m_flushed), bytes.data(),
+                        static_cast<size_t>(bytes.size()));
             return;
         }
         flush();
@@ -160,7 +161,8 @@ public:
         if (kMaxData - m_used < 3 + 2 * width)
             endRecord();
         if (index % kPositionStep == 0)
-            m_positions.push_back({m_out.size() + kRecordHeader + m_used, static_cast<quint16>(kRecordHeader + m_used)});
+            m_positions.push_back(
+                {m_out.size() + kRecordHeader + m_used, static_cast<quint16>(kRecordHeader + m_used)});
         qToLittleEndian(static_cast<quint16>(text.size()), m_record + m_used);
         m_record[m_used + 2] = wide ? 1 : 0;
         m_used += 3;
@@ -209,8 +211,9 @@ public:
     LeBytes extSst(qint64 base) const
     {
         constexpr quint32 kMaxBuckets = 128;
-        const quint32 perBucket = std::max<quint32>(
-            kPositionStep, (m_unique + kMaxBuckets * kPositionStep - 1) / (kMaxBuckets * kPositionStep) * kPositionStep);
+        const quint32 perBucket =
+            std::max<quint32>(kPositionStep, (m_unique + kMaxBuckets * kPositionStep - 1) /
+                                                 (kMaxBuckets * kPositionStep) * kPositionStep);
         LeBytes ext;
         ext.u16(static_cast<quint16>(perBucket));
         for (quint32 i = 0; i < m_unique; i += perBucket) {
@@ -249,7 +252,8 @@ bool fitsRkInteger(double value)
 {
     constexpr double kMin = -(1 << 29);
     constexpr double kMax = (1 << 29) - 1;
-    return value >= kMin && value <= kMax && std::floor(value) == value && !(value == 0 && std::signbit(value));
+    return value >= kMin && value <= kMax && std::floor(value) == value &&
+           !(value == 0 && std::signbit(value));
 }
 
 LeBytes shortUnicodeString(const QString& text)
@@ -323,8 +327,8 @@ void writeGlobalsHead(BiffStream& stream)
 struct SheetPart
 {
     QString name;
-    qint64 start = 0;          // of its BOF in the cells file
-    qint64 dimensions = 0;     // of its DIMENSIONS record's body
+    qint64 start = 0;      // of its BOF in the cells file
+    qint64 dimensions = 0; // of its DIMENSIONS record's body
     int firstRow = -1, lastRow = -1, firstColumn = 0, lastColumn = -1;
 };
 

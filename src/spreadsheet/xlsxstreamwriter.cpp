@@ -107,7 +107,8 @@ bool XlsxStreamWriter::beginSheet(const QString& name, const QMap<int, int>& wid
     }
     for (auto it = widths.cbegin(); it != widths.cend(); ++it) {
         const auto column = static_cast<lxw_col_t>(it.key());
-        if (!d->check(worksheet_set_column_pixels(d->sheet, column, column, static_cast<uint32_t>(it.value()), nullptr),
+        if (!d->check(worksheet_set_column_pixels(d->sheet, column, column, static_cast<uint32_t>(it.value()),
+                                                  nullptr),
                       reason))
             return false;
     }
@@ -118,15 +119,16 @@ bool XlsxStreamWriter::putText(int row, int column, QStringView text, CellStyle 
 {
     if (text.isEmpty())
         return putBlank(row, column, style, reason);
-    return d->check(worksheet_write_string(d->sheet, static_cast<lxw_row_t>(row), static_cast<lxw_col_t>(column),
-                                           d->utf8.of(text), d->format(style)),
+    return d->check(worksheet_write_string(d->sheet, static_cast<lxw_row_t>(row),
+                                           static_cast<lxw_col_t>(column), d->utf8.of(text),
+                                           d->format(style)),
                     reason);
 }
 
 bool XlsxStreamWriter::putNumber(int row, int column, double value, CellStyle style, QString* reason)
 {
-    return d->check(worksheet_write_number(d->sheet, static_cast<lxw_row_t>(row), static_cast<lxw_col_t>(column),
-                                           value, d->format(style)),
+    return d->check(worksheet_write_number(d->sheet, static_cast<lxw_row_t>(row),
+                                           static_cast<lxw_col_t>(column), value, d->format(style)),
                     reason);
 }
 
@@ -134,8 +136,8 @@ bool XlsxStreamWriter::putBlank(int row, int column, CellStyle style, QString* r
 {
     if (style == CellStyle::Normal)
         return true;
-    return d->check(worksheet_write_blank(d->sheet, static_cast<lxw_row_t>(row), static_cast<lxw_col_t>(column),
-                                          d->format(style)),
+    return d->check(worksheet_write_blank(d->sheet, static_cast<lxw_row_t>(row),
+                                          static_cast<lxw_col_t>(column), d->format(style)),
                     reason);
 }
 

@@ -79,7 +79,10 @@ public:
     }
     // An XF whose number format is `format`.
     void xf(int format) { record(0x00E0, u16(0) + u16(static_cast<quint16>(format)) + QByteArray(16, '\0')); }
-    void format(int id, const QString& code) { record(0x041E, u16(static_cast<quint16>(id)) + longString(code)); }
+    void format(int id, const QString& code)
+    {
+        record(0x041E, u16(static_cast<quint16>(id)) + longString(code));
+    }
     // kind: 0 worksheet, 2 chart; visibility: 0 visible, 1 hidden.
     void boundSheet(const QString& name, int kind = 0, int visibility = 0, const QByteArray& encodedName = {})
     {
@@ -91,7 +94,8 @@ public:
     // Starts the next sheet: its BOF goes where the next BOUNDSHEET says.
     void startSheet()
     {
-        qToLittleEndian(static_cast<quint32>(m_stream.size()), m_stream.data() + m_offsetFields.at(m_sheets++));
+        qToLittleEndian(static_cast<quint32>(m_stream.size()),
+                        m_stream.data() + m_offsetFields.at(m_sheets++));
         record(0x0809, u16(m_version) + u16(0x0010) + QByteArray(12, '\0'));
     }
     void endSheet() { record(0x000A, {}); }
@@ -177,14 +181,17 @@ void TestSheetReading::numberFormats_data()
     QTest::addColumn<QString>("shown");
     QTest::newRow("general") << 3.5 << QStringLiteral("General") << QStringLiteral("3.5");
     QTest::newRow("no code") << 13812345678.0 << QString() << QStringLiteral("13812345678");
-    QTest::newRow("leading zeros") << 5718800123.0 << QStringLiteral("00000000000") << QStringLiteral("05718800123");
+    QTest::newRow("leading zeros") << 5718800123.0 << QStringLiteral("00000000000")
+                                   << QStringLiteral("05718800123");
     QTest::newRow("more digits than zeros") << 123456.0 << QStringLiteral("0000") << QStringLiteral("123456");
     QTest::newRow("two decimals") << 12.5 << QStringLiteral("0.00") << QStringLiteral("12.50");
     QTest::newRow("rounded") << 2.345 << QStringLiteral("0.0") << QStringLiteral("2.3");
     QTest::newRow("thousands") << 1234567.5 << QStringLiteral("#,##0.00") << QStringLiteral("1,234,567.50");
     QTest::newRow("thousands, small") << 12.0 << QStringLiteral("#,##0") << QStringLiteral("12");
-    QTest::newRow("negative, first section") << -1234.0 << QStringLiteral("#,##0") << QStringLiteral("-1,234");
-    QTest::newRow("negative section") << -1234.0 << QStringLiteral("#,##0;(#,##0)") << QStringLiteral("(1,234)");
+    QTest::newRow("negative, first section")
+        << -1234.0 << QStringLiteral("#,##0") << QStringLiteral("-1,234");
+    QTest::newRow("negative section")
+        << -1234.0 << QStringLiteral("#,##0;(#,##0)") << QStringLiteral("(1,234)");
     QTest::newRow("zero section") << 0.0 << QStringLiteral("0;-0;\"无\"") << QStringLiteral("无");
     QTest::newRow("percent") << 0.125 << QStringLiteral("0.0%") << QStringLiteral("12.5%");
     QTest::newRow("whole percent") << 0.125 << QStringLiteral("0%") << QStringLiteral("13%");
@@ -198,11 +205,13 @@ void TestSheetReading::numberFormats_data()
     QTest::newRow("optional decimals") << 1.5 << QStringLiteral("0.##") << QStringLiteral("1.5");
     QTest::newRow("hash for zero") << 0.0 << QStringLiteral("#") << QString();
     QTest::newRow("scientific") << 12345.0 << QStringLiteral("0.00E+00") << QStringLiteral("1.23E+04");
-    QTest::newRow("scientific carries") << 99999.0 << QStringLiteral("0.00E+00") << QStringLiteral("1.00E+05");
+    QTest::newRow("scientific carries")
+        << 99999.0 << QStringLiteral("0.00E+00") << QStringLiteral("1.00E+05");
     QTest::newRow("small scientific") << 0.00012 << QStringLiteral("0.0E+00") << QStringLiteral("1.2E-04");
     QTest::newRow("text section only") << 7.0 << QStringLiteral("@") << QStringLiteral("7");
     QTest::newRow("fraction, not understood") << 0.5 << QStringLiteral("# ?/?") << QStringLiteral("0.5");
-    QTest::newRow("condition, not understood") << 150.0 << QStringLiteral("[>100]0;0.00") << QStringLiteral("150");
+    QTest::newRow("condition, not understood")
+        << 150.0 << QStringLiteral("[>100]0;0.00") << QStringLiteral("150");
     QTest::newRow("thousands scale") << 1234567.0 << QStringLiteral("#,##0,") << QStringLiteral("1,235");
 }
 
@@ -229,20 +238,24 @@ void TestSheetReading::xlsCellKindsAndFormulaResults()
     book.endGlobals();
     book.startSheet();
     book.record(0x0204, cell(0, 0, 0) + longString(QStringLiteral("文字")));
-    book.record(0x027E, cell(0, 1, 0) + u32((2u << 2) | 0x02));   // the integer 2
+    book.record(0x027E, cell(0, 1, 0) + u32((2u << 2) | 0x02));    // the integer 2
     book.record(0x027E, cell(0, 2, 0) + u32((1234u << 2) | 0x03)); // 1234 / 100
     book.record(0x0203, cell(0, 3, 0) + f64(2999.5));
     book.record(0x0006, cell(1, 0, 0) + f64(25) + QByteArray(6, '\0'));
-    book.record(0x0006, cell(1, 1, 0) + QByteArray("\x00\x00\x00\x00\x00\x00\xFF\xFF", 8) + QByteArray(6, '\0'));
+    book.record(0x0006,
+                cell(1, 1, 0) + QByteArray("\x00\x00\x00\x00\x00\x00\xFF\xFF", 8) + QByteArray(6, '\0'));
     book.record(0x04BC, QByteArray(10, '\0')); // a shared formula between the formula and its text
     // The text of the result goes on in a CONTINUE record, with a flags byte of its own.
     book.record(0x0207, u16(6) + '\x01' + utf16(QStringLiteral("北京")));
     book.record(0x003C, QByteArray(1, '\0') + QByteArray("city"));
-    book.record(0x0006, cell(1, 2, 0) + QByteArray("\x01\x00\x01\x00\x00\x00\xFF\xFF", 8) + QByteArray(6, '\0'));
-    book.record(0x0006, cell(1, 3, 0) + QByteArray("\x02\x00\x07\x00\x00\x00\xFF\xFF", 8) + QByteArray(6, '\0'));
-    book.record(0x0006, cell(1, 4, 0) + QByteArray("\x03\x00\x00\x00\x00\x00\xFF\xFF", 8) + QByteArray(6, '\0'));
-    book.record(0x00BD, cell(2, 0, 0).left(4) + u16(0) + u32((1u << 2) | 2) + u16(0) + u32((2u << 2) | 2) + u16(4) +
-                            u32((350u << 2) | 3) + u16(2));
+    book.record(0x0006,
+                cell(1, 2, 0) + QByteArray("\x01\x00\x01\x00\x00\x00\xFF\xFF", 8) + QByteArray(6, '\0'));
+    book.record(0x0006,
+                cell(1, 3, 0) + QByteArray("\x02\x00\x07\x00\x00\x00\xFF\xFF", 8) + QByteArray(6, '\0'));
+    book.record(0x0006,
+                cell(1, 4, 0) + QByteArray("\x03\x00\x00\x00\x00\x00\xFF\xFF", 8) + QByteArray(6, '\0'));
+    book.record(0x00BD, cell(2, 0, 0).left(4) + u16(0) + u32((1u << 2) | 2) + u16(0) + u32((2u << 2) | 2) +
+                            u16(4) + u32((350u << 2) | 3) + u16(2));
     book.record(0x0205, cell(2, 3, 0) + '\x00' + '\x00');
     book.record(0x0205, cell(2, 4, 0) + '\x2A' + '\x01');
     book.record(0x00FD, cell(3, 0, 0) + u32(0));
@@ -261,9 +274,12 @@ void TestSheetReading::xlsCellKindsAndFormulaResults()
     QCOMPARE(reader.sheetName(), QStringLiteral("客户"));
     QCOMPARE(reader.rows().mid(0, 5),
              (QList<QStringList>{
-                 {QStringLiteral("文字"), QStringLiteral("2"), QStringLiteral("12.34"), QStringLiteral("2999.5"), QString()},
-                 {QStringLiteral("25"), QStringLiteral("北京city"), QStringLiteral("TRUE"), QStringLiteral("#DIV/0!"), QString()},
-                 {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3.50"), QStringLiteral("FALSE"), QStringLiteral("#N/A")},
+                 {QStringLiteral("文字"), QStringLiteral("2"), QStringLiteral("12.34"),
+                  QStringLiteral("2999.5"), QString()},
+                 {QStringLiteral("25"), QStringLiteral("北京city"), QStringLiteral("TRUE"),
+                  QStringLiteral("#DIV/0!"), QString()},
+                 {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3.50"), QStringLiteral("FALSE"),
+                  QStringLiteral("#N/A")},
                  {QStringLiteral("共享"), QString(), QString(), QString(), QString()},
                  {QStringLiteral("05718800123"), QStringLiteral("2024-03-05"), QStringLiteral("2024-03-05"),
                   QStringLiteral("12.50"), QString()},
@@ -338,7 +354,8 @@ void TestSheetReading::xlsOlderVersions()
     const QString old = path(QStringLiteral("excel4.xls"));
     QVERIFY(writeFile(old, buildCompoundFile(QStringLiteral("Workbook"), biff4)));
     QVERIFY(!reader.open(old, &error));
-    QVERIFY2(error.contains(QStringLiteral("Excel 4.0")) && error.contains(QStringLiteral("另存为")), qPrintable(error));
+    QVERIFY2(error.contains(QStringLiteral("Excel 4.0")) && error.contains(QStringLiteral("另存为")),
+             qPrintable(error));
 }
 
 void TestSheetReading::xlsDamagedStructures_data()
@@ -370,9 +387,9 @@ void TestSheetReading::xlsDamagedStructures_data()
         << QStringLiteral("共享字符串表");
     QTest::newRow("table shorter than it says")
         << sheetWith(u32(9) + u32(9) + longString(QStringLiteral("a")), {}) << QStringLiteral("共享字符串表");
-    QTest::newRow("text cut short")
-        << sheetWith({}, {{0x0204, cell(0, 0, 0) + u16(50) + '\x01' + utf16(QStringLiteral("短"))}})
-        << QStringLiteral("不完整");
+    QTest::newRow("text cut short") << sheetWith({}, {{0x0204, cell(0, 0, 0) + u16(50) + '\x01' +
+                                                                   utf16(QStringLiteral("短"))}})
+                                    << QStringLiteral("不完整");
     QByteArray cut = sheetWith({}, {{0x0204, cell(0, 0, 0) + longString(QStringLiteral("完整"))}});
     cut.chop(6);
     QTest::newRow("records cut off") << cut << QStringLiteral("截断");
@@ -392,7 +409,8 @@ void TestSheetReading::xlsDamagedStructures()
     SpreadsheetReader reader;
     QString error;
     QVERIFY(!reader.open(file, &error));
-    QVERIFY2(error.startsWith(QStringLiteral("无法读取文件 ")) && error.contains(reasonPart), qPrintable(error));
+    QVERIFY2(error.startsWith(QStringLiteral("无法读取文件 ")) && error.contains(reasonPart),
+             qPrintable(error));
     QCOMPARE(reader.rowCount(), 0);
 }
 
@@ -444,7 +462,7 @@ void TestSheetReading::xlsSmallWorkbookInTheMiniStream()
     const qsizetype fat = directory + 512;
     qToLittleEndian<quint32>(0xFFFFFFFE, file.data() + fat);
     qToLittleEndian<quint32>(0xFFFFFFFE, file.data() + fat + 7 * 4);
-    qToLittleEndian<quint32>(0, file.data() + directory + 116);        // root: mini stream at sector 0
+    qToLittleEndian<quint32>(0, file.data() + directory + 116); // root: mini stream at sector 0
     qToLittleEndian<quint32>(static_cast<quint32>(stream.size()), file.data() + directory + 120);
     qToLittleEndian<quint32>(0, file.data() + directory + 128 + 116); // the workbook at mini sector 0
     qToLittleEndian<quint32>(static_cast<quint32>(size), file.data() + directory + 128 + 120);
@@ -490,8 +508,8 @@ void TestSheetReading::streamSkipsBlankRowsButNotTheTitles()
 {
     XlsWriter writer;
     QVERIFY(writer.writeText(1, 0, QStringLiteral("甲")));
-    QVERIFY(writer.writeText(2, 1, QStringLiteral("  ")));                  // blank
-    QVERIFY(writer.writeText(3, 0, QString(), CellStyle::Bold));            // formatted, empty
+    QVERIFY(writer.writeText(2, 1, QStringLiteral("  ")));       // blank
+    QVERIFY(writer.writeText(3, 0, QString(), CellStyle::Bold)); // formatted, empty
     QVERIFY(writer.writeText(4, 2, QStringLiteral("乙")));
     QVERIFY(writer.writeText(4, 3, QStringLiteral(" ")));
     QVERIFY(writer.writeText(9, 5, QString(), CellStyle::Bold));
@@ -546,7 +564,8 @@ void TestSheetReading::continuationSheetsAreOneList()
     QCOMPARE(data.record(65536).cellText(0), QStringLiteral("65536"));
 
     // Other titles, or a first sheet that is not full: the next sheet is a list of its own.
-    QVERIFY(streamOf(longList(QStringLiteral("other.xls"), QStringLiteral("代码"), 65536), -1, &data, &error));
+    QVERIFY(
+        streamOf(longList(QStringLiteral("other.xls"), QStringLiteral("代码"), 65536), -1, &data, &error));
     QCOMPARE(data.parts(), QList<int>{0});
     QCOMPARE(data.recordCount(), 65535);
     QVERIFY(streamOf(longList(QStringLiteral("short.xls"), QStringLiteral("编号"), 100), -1, &data, &error));
@@ -582,7 +601,8 @@ void TestSheetReading::streamRefusesIncompleteLines()
     QString error;
     QVERIFY(!data.parse(lines, &error));
     QCOMPARE(error, reason);
-    QVERIFY(data.parse("ZUSHEET 1\nSHEET 0 0 表\nACTIVE 0\nCHOSEN 0\nPART 0\n1\t名称\n2\t甲\nEND 2\n", &error));
+    QVERIFY(
+        data.parse("ZUSHEET 1\nSHEET 0 0 表\nACTIVE 0\nCHOSEN 0\nPART 0\n1\t名称\n2\t甲\nEND 2\n", &error));
     QCOMPARE(data.recordCount(), 1);
 }
 
@@ -605,7 +625,8 @@ void TestSheetReading::readerProcessReadsTheFile()
     QVERIFY2(SheetReaderProcess::read(file, 1, &data, &error), qPrintable(error));
     QCOMPARE(data.titles(), QStringList{QStringLiteral("另一张")});
     QVERIFY(!SheetReaderProcess::read(path(QStringLiteral("没有.xls")), -1, &data, &error));
-    QVERIFY2(error.startsWith(QStringLiteral("无法读取文件 ") + path(QStringLiteral("没有.xls")) + QStringLiteral("：")),
+    QVERIFY2(error.startsWith(QStringLiteral("无法读取文件 ") + path(QStringLiteral("没有.xls")) +
+                              QStringLiteral("：")),
              qPrintable(error));
 }
 
@@ -629,7 +650,8 @@ void TestSheetReading::readerProcessFailuresBecomeErrors()
     qputenv("ZU_SHEETREADER", ZU_MISBEHAVING_READER);
     const QString file = path(behaviour + QStringLiteral(".xls"));
     QVERIFY(writeFile(file, "x"));
-    const SheetReadLimits limits{.memoryBytes = 512ll << 20, .cpuSeconds = 1, .wallSeconds = 3, .outputBytes = 1 << 20};
+    const SheetReadLimits limits{
+        .memoryBytes = 512ll << 20, .cpuSeconds = 1, .wallSeconds = 3, .outputBytes = 1 << 20};
     SheetData data;
     QString error;
     QElapsedTimer t;
@@ -638,7 +660,8 @@ void TestSheetReading::readerProcessFailuresBecomeErrors()
     qputenv("ZU_SHEETREADER", saved);
     QVERIFY(!read);
     QVERIFY2(t.elapsed() < 10000, qPrintable(QString::number(t.elapsed())));
-    QVERIFY2(error.startsWith(QStringLiteral("无法读取文件 ") + file + QStringLiteral("：")), qPrintable(error));
+    QVERIFY2(error.startsWith(QStringLiteral("无法读取文件 ") + file + QStringLiteral("：")),
+             qPrintable(error));
     QVERIFY2(error.contains(reasonPart), qPrintable(error));
 }
 
@@ -648,14 +671,16 @@ void TestSheetReading::readerProcessMemoryIsLimited()
     qputenv("ZU_SHEETREADER", ZU_MISBEHAVING_READER);
     const QString file = path(QStringLiteral("allocate.xls"));
     QVERIFY(writeFile(file, "x"));
-    const SheetReadLimits limits{.memoryBytes = 256ll << 20, .cpuSeconds = 10, .wallSeconds = 20, .outputBytes = 1 << 20};
+    const SheetReadLimits limits{
+        .memoryBytes = 256ll << 20, .cpuSeconds = 10, .wallSeconds = 20, .outputBytes = 1 << 20};
     SheetData data;
     QString error;
     const bool read = SheetReaderProcess::read(file, -1, &data, &error, limits);
     qputenv("ZU_SHEETREADER", saved);
     QVERIFY(!read);
     // The stand-in says how much it got before the limit stopped it.
-    const QRegularExpressionMatch got = QRegularExpression(QStringLiteral("allocated (\\d+) MB")).match(error);
+    const QRegularExpressionMatch got =
+        QRegularExpression(QStringLiteral("allocated (\\d+) MB")).match(error);
     QVERIFY2(got.hasMatch(), qPrintable(error));
     QVERIFY2(got.captured(1).toInt() < 256, qPrintable(error));
 
@@ -677,7 +702,8 @@ void TestSheetReading::readerProgramMissing()
     const bool read = SheetReaderProcess::read(path(QStringLiteral("a.xls")), -1, &data, &error);
     qputenv("ZU_SHEETREADER", saved);
     QVERIFY(!read);
-    QVERIFY2(error.contains(QStringLiteral("无法启动读取程序")) && error.contains(QStringLiteral("没有这个程序")),
+    QVERIFY2(error.contains(QStringLiteral("无法启动读取程序")) &&
+                 error.contains(QStringLiteral("没有这个程序")),
              qPrintable(error));
 }
 
