@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QHash>
+#include <QtEndian>
 #include <QXmlStreamReader>
 
 #include <orcus/zip_archive.hpp>
@@ -24,6 +25,47 @@ constexpr double kLastDateSerial = 2958465;
 QString brokenFile(const QString& detail)
 {
     return QStringLiteral("文件已损坏或不是 .xlsx 格式（%1）").arg(detail);
+}
+
+// The largest part a workbook is read with: a worksheet of a million rows stays well below it.
+constexpr quint64 kMaxPartBytes = quint64(1) << 30;
+
+// Why the sizes the zip's central directory gives cannot be those of a workbook (a damaged size
+// would make the unzipping allocate without end); empty when they can.
+QString zipSizeProblem(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    // The end record is within the last 64 KiB (its comment is at most that long).
+    const qint64 tailSize = std::min<qint64>(file.size(), 65536 + 22);
+    file.seek(file.size() - tailSize);
+    const QByteArray tail = file.read(tailSize);
+    const qsizetype end = tail.lastIndexOf("PK\x05\x06");
+    if (end < 0 || end + 22 > tail.size())
+        return {}; // liborcus says what is wrong
+    const quint32 directorySize = qFromLittleEndian<quint32>(tail.constData() + end + 12);
+    const quint32 directoryOffset = qFromLittleEndian<quint32>(tail.constData() + end + 16);
+    if (static_cast<qint64>(directoryOffset) + directorySize > file.size())
+        return QStringLiteral("压缩包的目录位置超出了文件");
+    file.seek(directoryOffset);
+    const QByteArray directory = file.read(directorySize);
+    for (qsizetype at = 0; at + 46 <= directory.size();) {
+        if (qFromLittleEndian<quint32>(directory.constData() + at) != 0x02014b50)
+            return QStringLiteral("压缩包的目录已损坏");
+        const quint32 compressed = qFromLittleEndian<quint32>(directory.constData() + at + 20);
+        const quint32 uncompressed = qFromLittleEndian<quint32>(directory.constData() + at + 24);
+        const quint32 local = qFromLittleEndian<quint32>(directory.constData() + at + 42);
+        if (static_cast<qint64>(local) + compressed > file.size())
+            return QStringLiteral("压缩包中一个部分超出了文件");
+        // Deflate packs at most about 1,000 to 1.
+        if (uncompressed > kMaxPartBytes || uncompressed > 1100ull * compressed + 65536)
+            return QStringLiteral("压缩包中一个部分的大小不合常理");
+        at += 46 + qFromLittleEndian<quint16>(directory.constData() + at + 28) +
+              qFromLittleEndian<quint16>(directory.constData() + at + 30) +
+              qFromLittleEndian<quint16>(directory.constData() + at + 32);
+    }
+    return {};
 }
 
 // The parts of a zip package, each read whole. Opening and reading throw on a damaged file.
@@ -405,6 +447,10 @@ XlsxWorkbookFile::~XlsxWorkbookFile() = default;
 
 bool XlsxWorkbookFile::load(const QString& path, QString* reason)
 {
+    if (const QString problem = zipSizeProblem(path); !problem.isEmpty()) {
+        *reason = brokenFile(problem);
+        return false;
+    }
     try {
         d->package = std::make_unique<Package>(path);
         const QString workbook =

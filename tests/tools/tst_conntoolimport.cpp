@@ -26,8 +26,8 @@ struct Run
 Run runImport(const QString& home, const QStringList& arguments)
 {
     QProcess tool;
-    tool.start(qEnvironmentVariable("ZU_CONNTOOL"),
-               QStringList{QStringLiteral("import")} + arguments + QStringList{QStringLiteral("--home"), home});
+    tool.start(qEnvironmentVariable("ZU_CONNTOOL"), QStringList{QStringLiteral("import")} + arguments +
+                                                        QStringList{QStringLiteral("--home"), home});
     Run run;
     if (!tool.waitForFinished(120000) || tool.exitStatus() != QProcess::NormalExit)
         return run;
@@ -62,22 +62,32 @@ private slots:
         QCOMPARE(run.status, 1);
         QVERIFY2(run.out.contains(QStringLiteral("工作表“客户资料”：共 4 条记录")), qPrintable(run.out));
         QVERIFY2(run.out.contains(QStringLiteral("客户名称 ← 客户名称")), qPrintable(run.out));
-        QVERIFY2(run.out.contains(QStringLiteral("导入数据完成,导入成功 3 条,导入失败 1 条")), qPrintable(run.out));
-        QVERIFY2(run.out.contains(QStringLiteral("第 3 行：已导入，但没有名为“冰箱”的客户类别")), qPrintable(run.out));
+        QVERIFY2(run.out.contains(QStringLiteral("导入数据完成,导入成功 3 条,导入失败 1 条")),
+                 qPrintable(run.out));
+        QVERIFY2(run.out.contains(QStringLiteral("第 3 行：已导入，但没有名为“冰箱”的客户类别")),
+                 qPrintable(run.out));
         QCOMPARE(run.err.trimmed(), QStringLiteral("第 5 行：客户名称不能为空"));
-        QCOMPARE(count(QStringLiteral("select count(*) from T_Cust where exeMen = ?"), {QStringLiteral("管理员")}), 3);
-        QCOMPARE(count(QStringLiteral("select count(*) from T_Cust where TypeCode = ?"), {QStringLiteral("01")}), 1);
-        QCOMPARE(count(QStringLiteral("select count(*) from T_Cust where Phone = ?"), {QStringLiteral("05718800123")}), 1);
+        QCOMPARE(
+            count(QStringLiteral("select count(*) from T_Cust where exeMen = ?"), {QStringLiteral("管理员")}),
+            3);
+        QCOMPARE(
+            count(QStringLiteral("select count(*) from T_Cust where TypeCode = ?"), {QStringLiteral("01")}),
+            1);
+        QCOMPARE(count(QStringLiteral("select count(*) from T_Cust where Phone = ?"),
+                       {QStringLiteral("05718800123")}),
+                 1);
         // The mapping table keeps no pairing from the command.
-        QCOMPARE(count(QStringLiteral("select count(*) from t_Import where F_Field <> ?"), {QString(QLatin1String(""))}), 0);
+        QCOMPARE(count(QStringLiteral("select count(*) from t_Import where F_Field <> ?"),
+                       {QString(QLatin1String(""))}),
+                 0);
     }
 
     void everyRowLandedIsZero()
     {
         zu::test::TestDatabase db(QStringLiteral("sqlite"));
         QVERIFY2(db.ok(), qPrintable(db.error()));
-        const Run run = runImport(db.home().path(), {fixture(QStringLiteral("workbook.xlsx")), QStringLiteral("--sheet"),
-                                                     QStringLiteral("2")});
+        const Run run = runImport(db.home().path(), {fixture(QStringLiteral("workbook.xlsx")),
+                                                     QStringLiteral("--sheet"), QStringLiteral("2")});
         QCOMPARE(run.status, 0);
         QVERIFY2(run.err.isEmpty(), qPrintable(run.err));
         QCOMPARE(count(QStringLiteral("select count(*) from T_Cust")), 3);
@@ -88,11 +98,13 @@ private slots:
     void dryRunKeepsNothing()
     {
         ZU_TEST_DATABASE(db);
-        const Run run = runImport(db.home().path(), {fixture(QStringLiteral("customers.csv")), QStringLiteral("--dry-run")});
+        const Run run = runImport(db.home().path(),
+                                  {fixture(QStringLiteral("customers.csv")), QStringLiteral("--dry-run")});
         QCOMPARE(run.status, 1);
         QVERIFY2(run.out.contains(QStringLiteral("试运行")), qPrintable(run.out));
         QVERIFY2(run.out.contains(QStringLiteral("导入成功 5 条,导入失败 1 条")), qPrintable(run.out));
-        QVERIFY2(run.err.startsWith(QStringLiteral("第 4 行：客户编码“A001”已经存在，不能重复（")), qPrintable(run.err));
+        QVERIFY2(run.err.startsWith(QStringLiteral("第 4 行：客户编码“A001”已经存在，不能重复（")),
+                 qPrintable(run.err));
         QCOMPARE(count(QStringLiteral("select count(*) from T_Cust")), 0);
     }
 
@@ -100,12 +112,13 @@ private slots:
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("message");
-        QTest::newRow("missing file") << QStringList{QStringLiteral("/没有/这个.xls")} << QStringLiteral("文件不存在");
-        QTest::newRow("no such sheet") << QStringList{fixture(QStringLiteral("workbook.xls")), QStringLiteral("--sheet"),
-                                                      QStringLiteral("9")}
+        QTest::newRow("missing file")
+            << QStringList{QStringLiteral("/没有/这个.xls")} << QStringLiteral("文件不存在");
+        QTest::newRow("no such sheet") << QStringList{fixture(QStringLiteral("workbook.xls")),
+                                                      QStringLiteral("--sheet"), QStringLiteral("9")}
                                        << QStringLiteral("没有第 9 个");
-        QTest::newRow("sheet zero") << QStringList{fixture(QStringLiteral("workbook.xls")), QStringLiteral("--sheet"),
-                                                   QStringLiteral("0")}
+        QTest::newRow("sheet zero") << QStringList{fixture(QStringLiteral("workbook.xls")),
+                                                   QStringLiteral("--sheet"), QStringLiteral("0")}
                                     << QStringLiteral("--sheet");
         QTest::newRow("no file named") << QStringList{} << QStringLiteral("用法");
     }

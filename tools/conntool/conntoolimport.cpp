@@ -59,20 +59,25 @@ ImportStatus importCustomers(const ImportRequest& request, FILE* out, FILE* err)
         QStringList shown;
         for (const ImportPair& pair : pairs)
             shown << QStringLiteral("%1 ← %2").arg(pair.fieldName, pair.title);
-        print(out, QStringLiteral("配对：") + (shown.isEmpty() ? QStringLiteral("无") : shown.join(QStringLiteral("；"))));
-        const QString problem = pairs.isEmpty() ? QStringLiteral("工作表的标题与导入映射中的字段名称都不相同，没有可导入的列。")
-                                                : CustomerImportRules::pairingProblem(pairs);
+        print(out, QStringLiteral("配对：") +
+                       (shown.isEmpty() ? QStringLiteral("无") : shown.join(QStringLiteral("；"))));
+        const QString problem =
+            pairs.isEmpty() ? QStringLiteral("工作表的标题与导入映射中的字段名称都不相同，没有可导入的列。")
+                            : CustomerImportRules::pairingProblem(pairs);
         if (!problem.isEmpty()) {
             print(err, problem + QStringLiteral("没有导入任何记录。"));
             return records.count() == 0 ? AllImported : SomeFailed;
         }
-        SheetImport import(connection, kTable, pairs, records,
-                           {.keyField = QStringLiteral("IDCode"), .userName = request.userName, .dryRun = request.dryRun});
+        SheetImport import(
+            connection, kTable, pairs, records,
+            {.keyField = QStringLiteral("IDCode"), .userName = request.userName, .dryRun = request.dryRun});
         while (!import.atEnd())
             import.importNext();
         if (request.dryRun)
             print(out, QStringLiteral("试运行：以下是导入的结果，但没有保存任何数据。"));
-        print(out, QStringLiteral("导入数据完成,导入成功 %1 条,导入失败 %2 条").arg(import.succeeded()).arg(import.failed()));
+        print(out, QStringLiteral("导入数据完成,导入成功 %1 条,导入失败 %2 条")
+                       .arg(import.succeeded())
+                       .arg(import.failed()));
         for (const ImportNote& note : import.notes())
             print(note.failed ? err : out, note.text());
         return import.failed() == 0 ? AllImported : SomeFailed;
