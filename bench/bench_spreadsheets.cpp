@@ -4,7 +4,7 @@
 //  - a worksheet of customers imported through TfrmImport, each row in its own transaction.
 //
 //   QT_QPA_PLATFORM=offscreen zu-bench-spreadsheets [--customers N] [--import-rows M] [--keep DIR] [--phases]
-//   [--xls-only]
+//   [--xls-only] [--import-only] [--out DIR]
 
 #include "benchdata.h"
 
@@ -22,6 +22,7 @@
 #include <cstdio>
 #include <ctime>
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QPushButton>
@@ -141,6 +142,8 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
+    if (qEnvironmentVariableIsEmpty("ZU_SHEETREADER"))
+        qputenv("ZU_SHEETREADER", ZU_SHEETREADER_PATH);
     const int customers = bench::optionValue(args, QStringLiteral("customers"), 100000);
     const int importRows = bench::optionValue(args, QStringLiteral("import-rows"), 10000);
     const QString keep = bench::optionValue(args, QStringLiteral("keep"));
@@ -150,7 +153,12 @@ int main(int argc, char* argv[])
         qFatal("cannot connect");
     BenchDialogs dialogs;
     ScopedDialogs scope(dialogs);
-    QTemporaryDir out;
+    QTemporaryDir temporary;
+    // --out DIR keeps the written files there.
+    const QString outDir = bench::optionValue(args, QStringLiteral("out"));
+    if (!outDir.isEmpty())
+        QDir().mkpath(outDir);
+    const QDir out(outDir.isEmpty() ? temporary.path() : outDir);
 
     // Every column of the customer layout shown.
     module.F().exec(QStringLiteral("update T_FieldShow set show = ? where TableName = ?"),
@@ -159,28 +167,34 @@ int main(int argc, char* argv[])
     list.open(QString(), {}, QStringLiteral("CusttityID"));
     ListGrid grid;
     LoadGridColumns(&grid, &list, QStringLiteral("T_Cust_show"));
-    const long before = bench::residentKiB();
-    const QString xls = out.filePath(QStringLiteral("customers.xls"));
-    const double xlsMs = exportList(dialogs, grid, list, xls);
-    std::printf("export .xls:  %d customers x %d columns in %.0f ms, %.0f ms processor time (%.1f MB file in "
-                "%d worksheets, resident +%ld MB)\n",
-                list.recordCount(), grid.columnCount(), xlsMs, g_lastCpuMs, QFileInfo(xls).size() / 1e6,
-                (list.recordCount() + 2 + XlsWriter::kMaxRows - 2) / (XlsWriter::kMaxRows - 1),
-                (bench::residentKiB() - before) / 1024);
-    if (args.contains(QLatin1String("--phases")))
-        exportPhases(grid, list, out.filePath(QStringLiteral("phases.xls")));
+    if (args.contains(QLatin1String("--import-only")))
+        goto import;
+    {
+        const long before = bench::residentKiB();
+        const QString xls = out.filePath(QStringLiteral("customers.xls"));
+        const double xlsMs = exportList(dialogs, grid, list, xls);
+        std::printf(
+            "export .xls:  %d customers x %d columns in %.0f ms, %.0f ms processor time (%.1f MB file in "
+            "%d worksheets, resident +%ld MB)\n",
+            list.recordCount(), grid.columnCount(), xlsMs, g_lastCpuMs, QFileInfo(xls).size() / 1e6,
+            (list.recordCount() + 2 + XlsWriter::kMaxRows - 2) / (XlsWriter::kMaxRows - 1),
+            (bench::residentKiB() - before) / 1024);
+        if (args.contains(QLatin1String("--phases")))
+            exportPhases(grid, list, out.filePath(QStringLiteral("phases.xls")));
 
-    if (args.contains(QLatin1String("--xls-only")))
-        return 0;
-    const QString xlsx = out.filePath(QStringLiteral("customers.xlsx"));
-    const double xlsxMs = exportList(dialogs, grid, list, xlsx);
-    std::printf("export .xlsx: %d customers x %d columns in %.0f ms, %.0f ms processor time (%.1f MB file)\n",
-                list.recordCount(), grid.columnCount(), xlsxMs, g_lastCpuMs, QFileInfo(xlsx).size() / 1e6);
-    if (args.contains(QLatin1String("--phases")))
-        exportPhases(grid, list, out.filePath(QStringLiteral("phases.xlsx")));
-
-    // The import, as the user runs it: file chosen, pairing shown, Start.
-    const QString sheet = out.filePath(QStringLiteral("import.xls"));
+        if (args.contains(QLatin1String("--xls-only")))
+            return 0;
+        const QString xlsx = out.filePath(QStringLiteral("customers.xlsx"));
+        const double xlsxMs = exportList(dialogs, grid, list, xlsx);
+        std::printf(
+            "export .xlsx: %d customers x %d columns in %.0f ms, %.0f ms processor time (%.1f MB file)\n",
+            list.recordCount(), grid.columnCount(), xlsxMs, g_lastCpuMs, QFileInfo(xlsx).size() / 1e6);
+        if (args.contains(QLatin1String("--phases")))
+            exportPhases(grid, list, out.filePath(QStringLiteral("phases.xlsx")));
+    }
+    import :
+        // The import, as the user runs it: file chosen, pairing shown, Start.
+        const QString sheet = out.filePath(QStringLiteral("import.xls"));
     writeImportSheet(sheet, importRows);
     dialogs.file = sheet;
     dialogs.messages.clear();

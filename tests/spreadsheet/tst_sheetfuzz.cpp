@@ -43,14 +43,17 @@ QByteArray ownExport(const QString& name)
 // file cut short, or a block repeated elsewhere.
 QByteArray damage(QByteArray bytes, QRandomGenerator& random)
 {
-    const auto at = [&](qsizetype span) { return static_cast<qsizetype>(random.bounded(static_cast<quint32>(span))); };
+    const auto at = [&](qsizetype span) {
+        return static_cast<qsizetype>(random.bounded(static_cast<quint32>(span)));
+    };
     switch (random.bounded(4)) {
     case 0:
         for (quint32 i = 0, n = 1 + random.bounded(8u); i < n; ++i)
             bytes[at(bytes.size())] = static_cast<char>(random.bounded(256));
         break;
     case 1: {
-        static const quint32 extremes[] = {0, 0xFFFFFFFF, 0x7FFFFFFF, 0x80000000, 0xFFFF, 0x10000, 8224, 0xFFFFFFFE};
+        static const quint32 extremes[] = {0,      0xFFFFFFFF, 0x7FFFFFFF, 0x80000000,
+                                           0xFFFF, 0x10000,    8224,       0xFFFFFFFE};
         const qsizetype pos = at(bytes.size() - 4);
         qToLittleEndian(extremes[random.bounded(8)], bytes.data() + pos);
         break;
@@ -101,7 +104,8 @@ private slots:
         t.start();
         for (qsizetype s = 0; s < sources.size(); ++s) {
             for (int copy = 0; copy < kCopies; ++copy) {
-                const QString file = dir.filePath(QStringLiteral("damaged-%1-%2.%3").arg(s).arg(copy).arg(sources[s].first));
+                const QString file =
+                    dir.filePath(QStringLiteral("damaged-%1-%2.%3").arg(s).arg(copy).arg(sources[s].first));
                 QFile out(file);
                 QVERIFY(out.open(QIODevice::WriteOnly));
                 out.write(damage(sources[s].second, random));
@@ -118,16 +122,17 @@ private slots:
                         QVERIFY(data.record(i).sheetRow >= 1);
                 } else {
                     ++refused;
-                    QVERIFY2(error.startsWith(QStringLiteral("无法读取文件 ") + QFileInfo(file).absoluteFilePath() +
-                                              QStringLiteral("：")),
+                    QVERIFY2(error.startsWith(QStringLiteral("无法读取文件 ") +
+                                              QFileInfo(file).absoluteFilePath() + QStringLiteral("：")),
                              qPrintable(error));
                     crashed += error.contains(QStringLiteral("意外结束")) ? 1 : 0;
                 }
                 QVERIFY2(one.elapsed() < 15000, qPrintable(file));
             }
         }
-        qInfo("%d damaged files: %d read, %d refused (%d of them by a reader that ended abnormally) in %.1f s",
-              kCopies * int(sources.size()), read, refused, crashed, t.elapsed() / 1000.0);
+        qInfo(
+            "%d damaged files: %d read, %d refused (%d of them by a reader that ended abnormally) in %.1f s",
+            kCopies * int(sources.size()), read, refused, crashed, t.elapsed() / 1000.0);
         // Our own readers end every reading themselves, with the cells or with a reason.
         QCOMPARE(crashed, 0);
     }

@@ -48,18 +48,41 @@ CustomerImportRules::CustomerImportRules(Connection& connection, QString userNam
         m_categoryCodes[q.value(0).toString().trimmed()].append(q.value(1).toString());
 }
 
-QString CustomerImportRules::complete(QHash<QString, QVariant>* values, QString* note) const
+CustomerImportRules::Columns CustomerImportRules::Columns::of(const QStringList& fields)
 {
-    if (isBlank(values->value(kName)))
+    Columns columns;
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        const QString field = fields[i].toLower();
+        if (field == kName)
+            columns.name = i;
+        else if (field == kCategoryName)
+            columns.categoryName = i;
+        else if (field == kCategoryCode)
+            columns.categoryCode = i;
+        else if (field == kEnteredBy)
+            columns.enteredBy = i;
+    }
+    return columns;
+}
+
+CustomerImportRules::Values CustomerImportRules::Columns::in(QVariantList& values) const
+{
+    auto at = [&values](qsizetype i) { return i >= 0 && i < values.size() ? &values[i] : nullptr; };
+    return {at(name), at(categoryName), at(categoryCode), at(enteredBy)};
+}
+
+QString CustomerImportRules::complete(const Values& values, QString* note) const
+{
+    if (!values.name || isBlank(*values.name))
         return QStringLiteral("客户名称不能为空");
-    if (isBlank(values->value(kEnteredBy)))
-        values->insert(kEnteredBy, m_userName);
-    const QString category = values->value(kCategoryName).toString().trimmed();
-    if (!isBlank(values->value(kCategoryCode)) || category.isEmpty())
+    if (values.enteredBy && isBlank(*values.enteredBy))
+        *values.enteredBy = m_userName;
+    const QString category = values.categoryName ? values.categoryName->toString().trimmed() : QString();
+    if (!values.categoryCode || !isBlank(*values.categoryCode) || category.isEmpty())
         return {};
     const QStringList codes = m_categoryCodes.value(category);
     if (codes.size() == 1)
-        values->insert(kCategoryCode, codes.first());
+        *values.categoryCode = codes.first();
     else if (codes.isEmpty())
         *note = QStringLiteral("没有名为“%1”的客户类别，这位客户没有归入任何类别").arg(category);
     else

@@ -25,10 +25,27 @@ public:
 
     CustomerImportRules(Connection& connection, QString userName);
 
-    // Checks and completes the values of one customer, by column name in lower case. Returns why
-    // the customer cannot be imported, or an empty text; *note gets what the user should know
-    // about a customer that is imported.
-    QString complete(QHash<QString, QVariant>* values, QString* note) const;
+    // The values of one customer that the rules read or fill; nullptr for a column the import
+    // does not write.
+    struct Values
+    {
+        QVariant* name = nullptr;
+        QVariant* categoryName = nullptr;
+        QVariant* categoryCode = nullptr;
+        QVariant* enteredBy = nullptr;
+    };
+    // Where each of them is among the columns of an import (-1: not there).
+    struct Columns
+    {
+        qsizetype name = -1, categoryName = -1, categoryCode = -1, enteredBy = -1;
+        static Columns of(const QStringList& fields);
+        Values in(QVariantList& values) const;
+    };
+
+    // Checks and completes the values of one customer. Returns why the customer cannot be
+    // imported, or an empty text; *note gets what the user should know about a customer that is
+    // imported.
+    QString complete(const Values& values, QString* note) const;
 
 private:
     QString m_userName;

@@ -92,11 +92,13 @@ SheetImport::SheetImport(Connection& connection, const QString& table, const QLi
         t.dateOrder = dateOrderOf(texts);
     }
 
-    QStringList columns, marks;
+    QStringList columns, marks, fields;
     for (const Target& t : std::as_const(m_targets)) {
         columns << dialect.quote(t.field);
         marks << QStringLiteral("?");
+        fields << t.field;
     }
+    m_ruleColumns = CustomerImportRules::Columns::of(fields);
     m_insertSql =
         QStringLiteral("insert into %1 (%2) values (%3)")
             .arg(dialect.quote(table), columns.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
@@ -118,7 +120,7 @@ void SheetImport::importNext()
     QVariantList values;
     QString reason;
     QString note;
-    if (convert(record, &values, &reason) && applyRules(&values, &reason, &note) &&
+    if (convert(record, &values, &reason) && applyRules(values, &reason, &note) &&
         checkLengths(values, &reason) && insert(values, &reason)) {
         ++m_succeeded;
         if (!note.isEmpty())
@@ -153,19 +155,12 @@ bool SheetImport::convert(const SheetRecord& record, QVariantList* values, QStri
     return true;
 }
 
-bool SheetImport::applyRules(QVariantList* values, QString* reason, QString* note) const
+bool SheetImport::applyRules(QVariantList& values, QString* reason, QString* note) const
 {
     if (!m_rules)
         return true;
-    QHash<QString, QVariant> byName;
-    for (qsizetype i = 0; i < m_targets.size(); ++i)
-        byName.insert(m_targets[i].field.toLower(), values->at(i));
-    *reason = m_rules->complete(&byName, note);
-    if (!reason->isEmpty())
-        return false;
-    for (qsizetype i = 0; i < m_targets.size(); ++i)
-        (*values)[i] = byName.value(m_targets[i].field.toLower());
-    return true;
+    *reason = m_rules->complete(m_ruleColumns.in(values), note);
+    return reason->isEmpty();
 }
 
 bool SheetImport::checkLengths(const QVariantList& values, QString* reason) const
@@ -199,10 +194,8 @@ bool SheetImport::insert(const QVariantList& values, QString* reason)
     try {
         if (m_options.dryRun) {
             savepoint(QStringLiteral("savepoint zu_import_row"));
-            // The statement lives on until the savepoint is rolled back: a server frees it only then.
-            Query statement(m_connection);
             try {
-                statement.exec(m_insertSql, values);
+                execInsert(values);
             } catch (const DbError&) {
                 savepoint(QStringLiteral("rollback to savepoint zu_import_row"));
                 throw;
@@ -210,7 +203,7 @@ bool SheetImport::insert(const QVariantList& values, QString* reason)
             savepoint(QStringLiteral("release savepoint zu_import_row"));
         } else {
             TransactionGuard tx(m_connection);
-            Query(m_connection).exec(m_insertSql, values);
+            execInsert(values);
             tx.commit();
         }
         return true;
@@ -219,6 +212,23 @@ bool SheetImport::insert(const QVariantList& values, QString* reason)
         *reason = (taken.isEmpty() ? QStringLiteral("数据库拒绝保存这一行") : taken) + inBrackets(e.text());
         return false;
     }
+}
+
+void SheetImport::execInsert(const QVariantList& values)
+{
+    if (!m_insert.isValid() && m_insert.lastQuery().isEmpty()) {
+        m_insert = QSqlQuery(m_connection.database());
+        if (!m_insert.prepare(m_insertSql))
+            throw DbError(sqlErrorText(m_insert.lastError()));
+    }
+    const SqlDialect& dialect = m_connection.dialect();
+    for (qsizetype i = 0; i < values.size(); ++i)
+        m_insert.bindValue(static_cast<int>(i), dialect.toDb(values[i]));
+    const bool done = m_insert.exec();
+    const QSqlError error = m_insert.lastError();
+    m_insert.finish();
+    if (!done)
+        throw DbError(sqlErrorText(error));
 }
 
 // The text naming a key value that another row already holds; empty when the key is free.

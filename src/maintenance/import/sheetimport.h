@@ -8,6 +8,7 @@
 #include "data/sqldialect.h"
 
 #include <QList>
+#include <QSqlQuery>
 #include <QString>
 #include <QVariantList>
 
@@ -75,9 +76,10 @@ private:
     };
 
     bool convert(const SheetRecord& record, QVariantList* values, QString* reason) const;
-    bool applyRules(QVariantList* values, QString* reason, QString* note) const;
+    bool applyRules(QVariantList& values, QString* reason, QString* note) const;
     bool checkLengths(const QVariantList& values, QString* reason) const;
     bool insert(const QVariantList& values, QString* reason);
+    void execInsert(const QVariantList& values);
     QString keyTaken(const QVariantList& values) const;
     void savepoint(const QString& statement);
 
@@ -88,6 +90,8 @@ private:
     QString m_insertSql;
     QList<Target> m_targets;
     std::optional<CustomerImportRules> m_rules;
+    CustomerImportRules::Columns m_ruleColumns;
+    QSqlQuery m_insert; // prepared once for all rows
     bool m_outerTransaction = false;
     int m_position = 0;
     int m_succeeded = 0;

@@ -267,12 +267,13 @@ void TfrmImport::Btn_StartClick()
         sincePaint.start();
         while (!import.atEnd() && !m_stopRequested) {
             import.importNext();
-            ui->ProgressBar1->setValue(import.position());
             if (sincePaint.elapsed() >= 100) {
+                ui->ProgressBar1->setValue(import.position());
                 QCoreApplication::processEvents(); // paints, and lets 停止 be pressed
                 sincePaint.restart();
             }
         }
+        ui->ProgressBar1->setValue(import.position());
     }
     const bool stopped = !import.atEnd();
     m_imported = true;
