@@ -19,8 +19,8 @@
 #include "maintenance/import/tfrmimport.h"
 #include "output/gridexport.h"
 #include "output/listsheet.h"
-#include "spreadsheet/spreadsheetwriter.h"
 #include "spreadsheet/spreadsheetreader.h"
+#include "spreadsheet/spreadsheetwriter.h"
 #include "spreadsheet/streamingsheetwriter.h"
 
 #include <cstdio>
@@ -162,7 +162,8 @@ long peakResidentKiB()
     return -1;
 }
 
-void benchExport(BenchDialogs& dialogs, ListGrid& grid, DataSet& list, const QDir& out, const QStringList& args)
+void benchExport(BenchDialogs& dialogs, ListGrid& grid, DataSet& list, const QDir& out,
+                 const QStringList& args)
 {
     const long before = bench::residentKiB();
     resetPeakResident();
@@ -188,10 +189,11 @@ void benchExport(BenchDialogs& dialogs, ListGrid& grid, DataSet& list, const QDi
 
 QString csvField(const QString& text)
 {
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n')) &&
-        !text.contains(QLatin1Char('\r')))
+    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) &&
+        !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
         return text;
-    return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+    return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+           QLatin1Char('"');
 }
 
 // The same rows as the .xls export (read back from it) converted from CSV by LibreOffice, which
@@ -204,7 +206,8 @@ void benchLibreOffice(const QDir& out, double ownMs)
         return;
     }
     QString error;
-    std::unique_ptr<WorkbookFile> book = WorkbookFile::open(out.filePath(QStringLiteral("customers.xls")), &error);
+    std::unique_ptr<WorkbookFile> book =
+        WorkbookFile::open(out.filePath(QStringLiteral("customers.xls")), &error);
     if (!book)
         qFatal("%s", qPrintable(error));
     const QString csvPath = out.filePath(QStringLiteral("customers.csv"));
@@ -240,10 +243,11 @@ void benchLibreOffice(const QDir& out, double ownMs)
     const QString written = converted.filePath(QStringLiteral("customers.xls"));
     SpreadsheetReader reader;
     const int officeRows = reader.open(written, &error, 0) ? reader.rowCount() : 0;
-    std::printf("LibreOffice: the same %d rows from CSV to .xls in %.0f ms (%s; its .xls holds %d rows): the export "
-                "is %.1f times as fast\n",
-                rows, officeMs, QFileInfo::exists(written) ? "written" : "NOT written", officeRows,
-                officeMs / std::max(1.0, ownMs));
+    std::printf(
+        "LibreOffice: the same %d rows from CSV to .xls in %.0f ms (%s; its .xls holds %d rows): the export "
+        "is %.1f times as fast\n",
+        rows, officeMs, QFileInfo::exists(written) ? "written" : "NOT written", officeRows,
+        officeMs / std::max(1.0, ownMs));
 }
 
 void benchImport(BenchDialogs& dialogs, TfrmData& module, const QDir& out, int importRows)
@@ -263,9 +267,10 @@ void benchImport(BenchDialogs& dialogs, TfrmData& module, const QDir& out, int i
     const double cpu = cpuMs();
     window.findChild<QPushButton*>(QStringLiteral("Btn_Start"))->click();
     const double importMs = t.nsecsElapsed() / 1e6;
-    std::printf("import: worksheet of %d rows read by the reader process and paired in %.0f ms; imported in %.0f "
-                "ms, %.0f ms processor time (%.2f ms a row); together %.0f ms\n",
-                importRows, openMs, importMs, cpuMs() - cpu, importMs / qMax(1, importRows), openMs + importMs);
+    std::printf(
+        "import: worksheet of %d rows read by the reader process and paired in %.0f ms; imported in %.0f "
+        "ms, %.0f ms processor time (%.2f ms a row); together %.0f ms\n",
+        importRows, openMs, importMs, cpuMs() - cpu, importMs / qMax(1, importRows), openMs + importMs);
     std::printf("        %s\n", qPrintable(dialogs.messages.value(0)));
     module.F().exec(QStringLiteral("delete from T_Cust where IDCode like ?"), {QStringLiteral("IMP%")});
 }

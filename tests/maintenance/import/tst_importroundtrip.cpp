@@ -22,19 +22,19 @@ namespace {
 
 // Every column of T_Cust but its key, as the import pairs them.
 const QStringList kColumns{
-    QStringLiteral("CustName"),  QStringLiteral("IDCode"),         QStringLiteral("Address"),
-    QStringLiteral("Phone"),     QStringLiteral("Mobile"),         QStringLiteral("classCode"),
-    QStringLiteral("GoodsCode"), QStringLiteral("Goodsunit"),      QStringLiteral("Number"),
-    QStringLiteral("Price"),     QStringLiteral("Money"),          QStringLiteral("GiftnameA"),
-    QStringLiteral("GiftnameB"), QStringLiteral("GiftNumberA"),    QStringLiteral("GiftNumberB"),
-    QStringLiteral("gathering"), QStringLiteral("Emptionaddress"), QStringLiteral("EmptionDate"),
-    QStringLiteral("Install"),   QStringLiteral("OrderDate"),      QStringLiteral("AgainDate"),
-    QStringLiteral("Zipcode"),   QStringLiteral("OrderCode"),      QStringLiteral("Voucherid"),
-    QStringLiteral("BusinessMen"), QStringLiteral("Remark"),       QStringLiteral("CharA"),
-    QStringLiteral("CharB"),     QStringLiteral("CharC"),          QStringLiteral("CharD"),
-    QStringLiteral("intA"),      QStringLiteral("intB"),           QStringLiteral("intC"),
-    QStringLiteral("intD"),      QStringLiteral("remind"),         QStringLiteral("DateA"),
-    QStringLiteral("DateB"),     QStringLiteral("exeMen"),         QStringLiteral("TypeCode")};
+    QStringLiteral("CustName"),    QStringLiteral("IDCode"),         QStringLiteral("Address"),
+    QStringLiteral("Phone"),       QStringLiteral("Mobile"),         QStringLiteral("classCode"),
+    QStringLiteral("GoodsCode"),   QStringLiteral("Goodsunit"),      QStringLiteral("Number"),
+    QStringLiteral("Price"),       QStringLiteral("Money"),          QStringLiteral("GiftnameA"),
+    QStringLiteral("GiftnameB"),   QStringLiteral("GiftNumberA"),    QStringLiteral("GiftNumberB"),
+    QStringLiteral("gathering"),   QStringLiteral("Emptionaddress"), QStringLiteral("EmptionDate"),
+    QStringLiteral("Install"),     QStringLiteral("OrderDate"),      QStringLiteral("AgainDate"),
+    QStringLiteral("Zipcode"),     QStringLiteral("OrderCode"),      QStringLiteral("Voucherid"),
+    QStringLiteral("BusinessMen"), QStringLiteral("Remark"),         QStringLiteral("CharA"),
+    QStringLiteral("CharB"),       QStringLiteral("CharC"),          QStringLiteral("CharD"),
+    QStringLiteral("intA"),        QStringLiteral("intB"),           QStringLiteral("intC"),
+    QStringLiteral("intD"),        QStringLiteral("remind"),         QStringLiteral("DateA"),
+    QStringLiteral("DateB"),       QStringLiteral("exeMen"),         QStringLiteral("TypeCode")};
 
 // Customers with every kind of value the columns hold, and columns without one.
 void fillCustomers(int count)
@@ -44,7 +44,8 @@ void fillCustomers(int count)
     QStringList marks;
     for (int i = 0; i < kColumns.size(); ++i)
         marks << QStringLiteral("?");
-    q.prepare(QStringLiteral("insert into T_Cust (%1) values (%2)").arg(kColumns.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
+    q.prepare(QStringLiteral("insert into T_Cust (%1) values (%2)")
+                  .arg(kColumns.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
     const QDate first(2020, 1, 1);
     for (int i = 0; i < count; ++i) {
         auto maybe = [i](int every, const QVariant& value) { return i % every == 0 ? QVariant() : value; };
@@ -69,14 +70,17 @@ void fillCustomers(int count)
             QStringLiteral("总店"),
             first.addDays(i % 1500).toString(QStringLiteral("yyyy-MM-dd 00:00:00")),
             maybe(3, QStringLiteral("安装%1部").arg(i % 4)),
-            maybe(4, first.addDays(i % 900).startOfDay().addSecs(3600 * (i % 24) + 61 * (i % 60)).toString(
-                         QStringLiteral("yyyy-MM-dd HH:mm:ss"))),
+            maybe(4, first.addDays(i % 900)
+                         .startOfDay()
+                         .addSecs(3600 * (i % 24) + 61 * (i % 60))
+                         .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))),
             QVariant(),
             maybe(6, QStringLiteral("100%1").arg(i % 1000, 3, 10, QLatin1Char('0'))),
             QStringLiteral("P%1").arg(i / 10),
             maybe(9, QStringLiteral("NO.%1").arg(i)),
             QStringLiteral("业务员%1").arg(i % 20),
-            i % 5000 == 1 ? QVariant(QString(6000, QChar(0x5907)) + n) : maybe(3, QStringLiteral("备注\n第二行 %1").arg(i)),
+            i % 5000 == 1 ? QVariant(QString(6000, QChar(0x5907)) + n)
+                          : maybe(3, QStringLiteral("备注\n第二行 %1").arg(i)),
             QStringLiteral("A"),
             maybe(2, QStringLiteral("0012")),
             maybe(3, QStringLiteral("2024-03-05")),
@@ -104,7 +108,8 @@ QStringList snapshot(int digits)
     QStringList rows;
     Query q(data().conn());
     q.open(QStringLiteral("select %1 from T_Cust order by CusttityID").arg(kColumns.join(QLatin1Char(','))));
-    const QHash<QString, ColumnType> types = data().dialect().columnTypes(data().conn().database(), QStringLiteral("T_Cust"));
+    const QHash<QString, ColumnType> types =
+        data().dialect().columnTypes(data().conn().database(), QStringLiteral("T_Cust"));
     for (; !q.eof(); q.next()) {
         QStringList row;
         for (int c = 0; c < kColumns.size(); ++c) {
@@ -144,9 +149,12 @@ private slots:
         QTest::addColumn<QString>("engine");
         QTest::addColumn<QString>("file");
         QTest::addColumn<int>("customers");
-        QTest::newRow("sqlite, xls, 100000") << QStringLiteral("sqlite") << QStringLiteral("客户信息.xls") << 100000;
-        QTest::newRow("sqlite, xlsx, 100000") << QStringLiteral("sqlite") << QStringLiteral("客户信息.xlsx") << 100000;
-        QTest::newRow("postgres, xls, 3000") << QStringLiteral("postgres") << QStringLiteral("客户信息.xls") << 3000;
+        QTest::newRow("sqlite, xls, 100000")
+            << QStringLiteral("sqlite") << QStringLiteral("客户信息.xls") << 100000;
+        QTest::newRow("sqlite, xlsx, 100000")
+            << QStringLiteral("sqlite") << QStringLiteral("客户信息.xlsx") << 100000;
+        QTest::newRow("postgres, xls, 3000")
+            << QStringLiteral("postgres") << QStringLiteral("客户信息.xls") << 3000;
     }
     void ownExportComesBackTheSame()
     {
@@ -191,12 +199,14 @@ private slots:
         t.restart();
         window.findChild<QPushButton*>(QStringLiteral("Btn_Start"))->click();
         qInfo("imported in %lld ms", t.elapsed());
-        QCOMPARE(dialogs.messages().last(), QStringLiteral("导入数据完成,导入成功 %1 条,导入失败 0 条").arg(customers));
+        QCOMPARE(dialogs.messages().last(),
+                 QStringLiteral("导入数据完成,导入成功 %1 条,导入失败 0 条").arg(customers));
         const QStringList after = snapshot(digits);
         QCOMPARE(after.size(), before.size());
         for (qsizetype i = 0; i < before.size(); ++i)
             if (after[i] != before[i])
-                QFAIL(qPrintable(QStringLiteral("row %1:\n%2\n%3").arg(i).arg(before[i].left(300), after[i].left(300))));
+                QFAIL(qPrintable(
+                    QStringLiteral("row %1:\n%2\n%3").arg(i).arg(before[i].left(300), after[i].left(300))));
     }
 };
 
