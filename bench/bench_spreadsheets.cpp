@@ -14,14 +14,14 @@
 #include "columns/gridcolumns.h"
 #include "columns/listgrid.h"
 #include "data/datamodule.h"
-#include "data/dialogs.h"
-#include "data/guard.h"
 #include "maintenance/import/tfrmimport.h"
 #include "output/gridexport.h"
 #include "output/listsheet.h"
 #include "spreadsheet/spreadsheetreader.h"
 #include "spreadsheet/spreadsheetwriter.h"
 #include "spreadsheet/streamingsheetwriter.h"
+#include "widgets/dialogs.h"
+#include "widgets/guard.h"
 
 #include <cstdio>
 #include <ctime>

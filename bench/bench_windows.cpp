@@ -10,9 +10,9 @@
 #include "customers/tfrmcustom.h"
 #include "customers/tfrmselect.h"
 #include "data/datamodule.h"
-#include "data/mdichild.h"
 #include "journals/journallist.h"
 #include "journals/tfrmjournalqry.h"
+#include "widgets/mdichild.h"
 
 #include <cstdio>
 #include <QApplication>

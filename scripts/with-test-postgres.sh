@@ -37,9 +37,19 @@ printf '%s\n' "$password" > "$root/pwfile"
   || { cat "$root/initdb.log" >&2; exit 1; }
 mkdir -p "$root/socket"
 [ "$(id -u)" -eq 0 ] && chown postgres "$root/socket"
-"${run_as[@]}" "$pgbin/pg_ctl" -D "$root/data" -l "$root/server.log" -w -t 30 \
-  -o "-p $port -k $root/socket -c listen_addresses=127.0.0.1 -c fsync=off -c synchronous_commit=off -c full_page_writes=off" \
-  start >/dev/null || { cat "$root/server.log" >&2; exit 1; }
+# Another run may take the port between the check and the start: try the next ones.
+started=0
+for attempt in 1 2 3 4 5; do
+  if "${run_as[@]}" "$pgbin/pg_ctl" -D "$root/data" -l "$root/server.log" -w -t 30 \
+    -o "-p $port -k $root/socket -c listen_addresses=127.0.0.1 -c fsync=off -c synchronous_commit=off -c full_page_writes=off" \
+    start >/dev/null; then
+    started=1
+    break
+  fi
+  port=$((port + 1 + RANDOM % 50))
+  while (echo >"/dev/tcp/127.0.0.1/$port") 2>/dev/null; do port=$((port + 1)); done
+done
+[ "$started" -eq 1 ] || { cat "$root/server.log" >&2; exit 1; }
 
 export ZU_TEST_PG="127.0.0.1:$port:$user:$password"
 export ZU_TEST_PG_BIN="$pgbin"

@@ -6,8 +6,6 @@
 #include "customers/tfrmcousttree.h"
 #include "customers/tfrmcustom.h"
 #include "data/datamodule.h"
-#include "data/mdichild.h"
-#include "data/tfrmoption.h"
 #include "journals/journallist.h"
 #include "journals/tfrmcelladd.h"
 #include "journals/tfrmcomplainadd.h"
@@ -20,6 +18,8 @@
 #include "output/reports/reportcommands.h"
 #include "reminders/tfrmremind.h"
 #include "users/tfrmuserqx.h"
+#include "widgets/mdichild.h"
+#include "widgets/tfrmoption.h"
 
 #include <QMdiArea>
 

@@ -7,6 +7,7 @@
 #include "tfrmsplash.h"
 
 #include "data/datamodule.h"
+#include "widgets/dialogs.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -14,6 +15,22 @@
 #include <QTranslator>
 
 namespace zu {
+
+namespace {
+
+const QString kConnToolProgram = QStringLiteral("zu-conntool");
+
+} // namespace
+
+void offerConnectionTool(const TfrmData& dataModule)
+{
+    const QString question = dataModule.reconfigurationQuestion();
+    if (question.isEmpty())
+        return;
+    if (dialogs().askYesNo(nullptr, QStringLiteral("失败"), question, QMessageBox::Information))
+        dialogs().startDetached(dataModule.homePath(kConnToolProgram),
+                                {QStringLiteral("--home"), dataModule.homeDir()});
+}
 
 EntrySequence::EntrySequence(QString homeDir) : m_home(std::move(homeDir)) {}
 
@@ -38,9 +55,11 @@ bool EntrySequence::start()
     installCommands(*m_main);
     m_data = std::make_unique<TfrmData>(m_home, TfrmData::Opener(),
                                         [&splash](const QString& text) { splash->setStatus(text); });
-    splash.reset();
-    if (!m_data->ConnectOK())
+    if (!m_data->ConnectOK()) {
+        offerConnectionTool(*m_data); // the splash still shows the failure meanwhile
         return false;
+    }
+    splash.reset();
 
     m_login = std::make_unique<TfrmLogin>(m_main.get());
     m_loginShown = true;

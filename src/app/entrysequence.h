@@ -34,6 +34,10 @@ private:
     bool m_loginShown = false;
 };
 
+// After a failed connection: asks the data module's question whether to set up the database
+// connection again ("失败", yes/no) and on yes starts the connection tool without waiting for it.
+void offerConnectionTool(const TfrmData& dataModule);
+
 // Qt's own texts (message-box buttons, file and print dialogs) in Chinese.
 void installChineseTranslations();
 

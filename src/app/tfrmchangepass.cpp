@@ -3,10 +3,11 @@
 #include "ui_tfrmchangepass.h"
 
 #include "data/datamodule.h"
-#include "data/dialogs.h"
-#include "data/guard.h"
 #include "data/routines.h"
 #include "users/passwords.h"
+#include "widgets/dialogs.h"
+#include "widgets/formroutines.h"
+#include "widgets/guard.h"
 
 #include <QStyle>
 

@@ -3,9 +3,10 @@
 #include "ui_tfrmcoinfo.h"
 
 #include "data/datamodule.h"
-#include "data/dialogs.h"
-#include "data/guard.h"
 #include "data/routines.h"
+#include "widgets/dialogs.h"
+#include "widgets/formroutines.h"
+#include "widgets/guard.h"
 
 namespace zu {
 

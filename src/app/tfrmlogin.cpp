@@ -4,10 +4,11 @@
 #include "ui_tfrmlogin.h"
 
 #include "data/datamodule.h"
-#include "data/dialogs.h"
-#include "data/guard.h"
 #include "data/routines.h"
 #include "users/passwords.h"
+#include "widgets/dialogs.h"
+#include "widgets/formroutines.h"
+#include "widgets/guard.h"
 
 namespace zu {
 

@@ -7,11 +7,11 @@
 
 #include "data/apphome.h"
 #include "data/datamodule.h"
-#include "data/dialogs.h"
-#include "data/guard.h"
 #include "data/routines.h"
 #include "reminders/remindersettings.h"
 #include "users/permissions.h"
+#include "widgets/dialogs.h"
+#include "widgets/guard.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -221,13 +221,7 @@ void TfrmMain::FormShow()
     setWindowTitle(QStringLiteral("zu电器售后服务管理软件") + version);
 
     m_panels[0]->setText(QStringLiteral("当前登录用户:") + d.CurrentUserName());
-    const ConnectionSettings& s = d.conn().settings();
-    if (d.DatabaseKind() == 1) {
-        m_panels[1]->setText(d.dialect().statusCaption + s.filePath);
-    } else {
-        const QString server = s.host + (s.port > 0 ? QStringLiteral(":%1").arg(s.port) : QString());
-        m_panels[1]->setText(d.dialect().statusCaption + server + QStringLiteral(",数据库") + s.database);
-    }
+    m_panels[1]->setText(d.dialect().statusText(d.conn().settings()));
     m_panels[2]->setText(QStringLiteral("当前版本号") + version);
 
     if (m_openCustomers)

@@ -1,5 +1,7 @@
 #include "gridmodel.h"
 
+#include "widgets/displaytext.h"
+
 namespace zu {
 
 GridModel::GridModel(QObject* parent) : QAbstractProxyModel(parent) {}
@@ -178,7 +180,12 @@ QVariant GridModel::data(const QModelIndex& index, int role) const
     if (role == Qt::TextAlignmentRole)
         return static_cast<int>(cellAlignment(m_columns[index.column()]));
     const QModelIndex source = mapToSource(index);
-    return source.isValid() ? source.data(role) : QVariant();
+    if (!source.isValid())
+        return {};
+    // The data set gives stored values; the grid shows them as text.
+    if (role == Qt::DisplayRole)
+        return displayText(source.data(Qt::EditRole));
+    return source.data(role);
 }
 
 QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const

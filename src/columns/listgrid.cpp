@@ -3,7 +3,7 @@
 #include "gridfooter.h"
 #include "gridmodel.h"
 
-#include "data/guard.h"
+#include "widgets/guard.h"
 
 #include <QHeaderView>
 #include <QScopedValueRollback>

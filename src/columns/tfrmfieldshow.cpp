@@ -3,8 +3,8 @@
 #include "ui_tfrmfieldshow.h"
 
 #include "data/datamodule.h"
-#include "data/guard.h"
 #include "data/routines.h"
+#include "widgets/guard.h"
 
 namespace zu {
 

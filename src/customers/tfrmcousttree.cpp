@@ -6,9 +6,10 @@
 #include "ui_tfrmcousttree.h"
 
 #include "data/datamodule.h"
-#include "data/dialogs.h"
-#include "data/guard.h"
 #include "data/routines.h"
+#include "widgets/dialogs.h"
+#include "widgets/formroutines.h"
+#include "widgets/guard.h"
 
 #include <QMenu>
 

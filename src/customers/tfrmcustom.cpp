@@ -10,9 +10,8 @@
 #include "columns/gridcolumns.h"
 #include "columns/listgrid.h"
 #include "data/datamodule.h"
-#include "data/dialogs.h"
-#include "data/guard.h"
-#include "data/routines.h"
+#include "widgets/dialogs.h"
+#include "widgets/guard.h"
 
 #include <QMenu>
 #include <QTableView>

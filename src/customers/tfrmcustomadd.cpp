@@ -5,11 +5,12 @@
 
 #include "data/datamodule.h"
 #include "data/dataset.h"
-#include "data/dialogs.h"
 #include "data/errors.h"
-#include "data/fieldbinding.h"
-#include "data/guard.h"
 #include "data/routines.h"
+#include "widgets/dialogs.h"
+#include "widgets/fieldbinding.h"
+#include "widgets/formroutines.h"
+#include "widgets/guard.h"
 
 #include <QComboBox>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/fieldbinding.h"
+#include "widgets/fieldbinding.h"
 #include <QDialog>
 
 #include <memory>

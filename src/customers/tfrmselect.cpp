@@ -4,8 +4,8 @@
 #include "ui_tfrmselect.h"
 
 #include "data/datamodule.h"
-#include "data/guard.h"
-#include "data/routines.h"
+#include "widgets/formroutines.h"
+#include "widgets/guard.h"
 
 namespace zu {
 

@@ -80,7 +80,7 @@ bool Connection::open()
     if (isOpen())
         return true;
     m_lastError.clear();
-    return m_dialect.databaseKind == 1 ? openEmbedded() : openServer();
+    return m_dialect.kind == DatabaseKind::Embedded ? openEmbedded() : openServer();
 }
 
 bool Connection::openEmbedded()

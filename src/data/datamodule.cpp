@@ -1,7 +1,6 @@
 #include "datamodule.h"
 
 #include "apphome.h"
-#include "dialogs.h"
 #include "errors.h"
 
 #include <QFileInfo>
@@ -11,8 +10,6 @@ namespace zu {
 namespace {
 
 TfrmData* g_dataModule = nullptr;
-
-const QString kConnToolProgram = QStringLiteral("zu-conntool");
 
 } // namespace
 
@@ -82,7 +79,6 @@ bool TfrmData::attempt()
 
 void TfrmData::connectServer()
 {
-    m_databaseKind = 2;
     const QString server = m_configIni.readString(QStringLiteral("DBConn"), QStringLiteral("Server"));
     m_isInternet = m_configIni.readInteger(QStringLiteral("config"), QStringLiteral("IsInternet"), -1);
     m_conn = std::make_unique<Connection>(SqlDialect::postgres(), serverSettingsFromIni(m_configIni));
@@ -95,12 +91,11 @@ void TfrmData::connectServer()
         m_connectOK = true;
         return;
     }
-    offerReconfiguration(QStringLiteral("连接数据库失败,是否要重新配置数据库?"));
+    fail(QStringLiteral("连接数据库失败,是否要重新配置数据库?"));
 }
 
 void TfrmData::connectEmbedded()
 {
-    m_databaseKind = 1;
     ConnectionSettings s;
     s.filePath = homePath(QLatin1String(kEmbeddedDatabaseFile));
     m_conn = std::make_unique<Connection>(SqlDialect::sqlite(), s);
@@ -111,13 +106,13 @@ void TfrmData::connectEmbedded()
     m_failedText = QStringLiteral("连接数据库失败...");
     if (m_status)
         m_status(m_failedText);
-    offerReconfiguration(QStringLiteral("连接数据库失败,要重新配置数据库吗?"));
+    fail(QStringLiteral("连接数据库失败,要重新配置数据库吗?"));
 }
 
-void TfrmData::offerReconfiguration(const QString& question)
+void TfrmData::fail(const QString& reconfigurationQuestion)
 {
-    if (dialogs().askYesNo(nullptr, QStringLiteral("失败"), question, QMessageBox::Information))
-        dialogs().startDetached(homePath(kConnToolProgram), {QStringLiteral("--home"), m_home});
+    // The program's shell asks the question; the data module only reports.
+    m_reconfigurationQuestion = reconfigurationQuestion;
     m_quitRequested = true;
 }
 

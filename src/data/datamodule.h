@@ -30,12 +30,14 @@ public:
     QString homeDir() const { return m_home; }
     QString homePath(const QString& relative) const;
 
-    int DatabaseKind() const { return m_databaseKind; }
     bool ConnectOK() const { return m_connectOK; }
     // The connection failed and the program is to end.
     bool quitRequested() const { return m_quitRequested; }
     int IsInternet() const { return m_isInternet; }
     QString connectionFailedText() const { return m_failedText; }
+    // After a failed connection: the yes/no question the program asks before it ends, whether
+    // the user wants to set up the database connection again (empty when connected).
+    QString reconfigurationQuestion() const { return m_reconfigurationQuestion; }
 
     Connection& conn() { return *m_conn; }
     const SqlDialect& dialect() const { return m_conn->dialect(); }
@@ -78,14 +80,14 @@ private:
     void connectServer();
     void connectEmbedded();
     bool attempt();
-    void offerReconfiguration(const QString& question);
+    void fail(const QString& reconfigurationQuestion);
     void createDataSets();
 
     QString m_home;
     Opener m_opener;
     StatusSink m_status;
     QString m_failedText;
-    int m_databaseKind = 0;
+    QString m_reconfigurationQuestion;
     bool m_connectOK = false;
     bool m_quitRequested = false;
     int m_isInternet = -1;

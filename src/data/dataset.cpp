@@ -531,28 +531,6 @@ void DataSet::deleteCurrent()
     setCurrent(m_keys.isEmpty() ? -1 : qMin(at, recordCount() - 1), true);
 }
 
-QString DataSet::displayText(const QVariant& value)
-{
-    if (value.isNull())
-        return {};
-    switch (value.typeId()) {
-    case QMetaType::QDateTime: {
-        const QDateTime dt = value.toDateTime();
-        if (dt.time() == QTime(0, 0))
-            return dt.date().toString(QStringLiteral("yyyy-MM-dd"));
-        return dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    }
-    case QMetaType::QDate:
-        return value.toDate().toString(QStringLiteral("yyyy-MM-dd"));
-    case QMetaType::Double:
-        return QString::number(value.toDouble(), 'g', 15);
-    case QMetaType::Bool:
-        return value.toBool() ? QStringLiteral("是") : QStringLiteral("否");
-    default:
-        return value.toString();
-    }
-}
-
 int DataSet::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : recordCount();
@@ -567,6 +545,7 @@ QVariant DataSet::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= recordCount() || index.column() >= fieldCount())
         return {};
+    // Both roles give the stored value; the grids and exports turn it into text.
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return {};
     QVariant v;
@@ -581,7 +560,7 @@ QVariant DataSet::data(const QModelIndex& index, int role) const
             return {};
         }
     }
-    return role == Qt::DisplayRole ? QVariant(displayText(v)) : v;
+    return v;
 }
 
 QVariant DataSet::headerData(int section, Qt::Orientation orientation, int role) const

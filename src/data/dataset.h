@@ -92,9 +92,6 @@ public:
     void cancel();
     void deleteCurrent();
 
-    // Text shown for a value in grids and exports.
-    static QString displayText(const QVariant& value);
-
     // QAbstractItemModel
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

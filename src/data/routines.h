@@ -3,9 +3,6 @@
 #include <QString>
 #include <QVariantList>
 
-class QComboBox;
-class QWidget;
-
 namespace zu {
 
 class Query;
@@ -15,26 +12,9 @@ void OpenSql(Query& query, const QString& sql, const QVariantList& bindValues = 
 // Close the query, set its statement, execute it.
 void ExecSql(Query& query, const QString& sql, const QVariantList& bindValues = {});
 
-// Refills a combo box with the second column of the statement's rows (trimmed), after a first
-// item unless that is exactly "NO", and selects the item at `index`. Runs on the scratch query F.
-void FillComboFromSql(QComboBox* combo, const QString& sql, const QVariantList& bindValues, int index,
-                      const QString& firstItem);
-
-// Stops the running action with `message` ("系统提示") when `table` already holds `value` in
-// `column`.
-void CheckUnique(Query& query, const QString& column, const QString& table, const QVariant& value,
-                 const QString& message);
-
-// Stops the running action with `message` ("系统提示") and focuses `control` when `value` is empty.
-void RequireText(QWidget* control, const QString& value, const QString& message);
-
 // Copies a whole file over `target` (created, or replaced when it exists). Throws CommandError
 // with the system's text when the source cannot be read or the target written; the target is
 // left as it was then.
 void CopyFile(const QString& source, const QString& target);
-
-// Gives the container's input controls a tab order that follows their position on screen: top
-// to bottom, then left to right; with `recursive` the controls inside panels follow one another.
-void ArrangeTabOrder(QWidget* container, bool recursive);
 
 } // namespace zu

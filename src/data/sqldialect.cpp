@@ -1,5 +1,7 @@
 #include "sqldialect.h"
 
+#include "connection.h"
+
 #include <QDateTime>
 #include <QHash>
 #include <QSqlDatabase>
@@ -104,7 +106,7 @@ const SqlDialect& SqlDialect::sqlite()
 {
     static const SqlDialect d = [] {
         SqlDialect s;
-        s.databaseKind = 1;
+        s.kind = DatabaseKind::Embedded;
         s.engineName = QStringLiteral("SQLite");
         s.qtDriver = QStringLiteral("QSQLITE");
         s.schemaResource = QStringLiteral(":/zu/schema/sqlite.sql");
@@ -118,6 +120,8 @@ const SqlDialect& SqlDialect::sqlite()
         s.foldsNamesToLower = false;
         s.forwardOnlyResults = true;
         s.backupMethod = BackupMethod::SqliteVacuumInto;
+        s.restoreMethod = RestoreMethod::ReplaceDatabaseFile;
+        s.safetyCopyBeforeClearing = true;
         s.backupExtension = QStringLiteral(".db");
         s.statusCaption = QStringLiteral("数据库:SQLite,数据库路径");
         return s;
@@ -129,7 +133,7 @@ const SqlDialect& SqlDialect::postgres()
 {
     static const SqlDialect d = [] {
         SqlDialect s;
-        s.databaseKind = 2;
+        s.kind = DatabaseKind::Server;
         s.engineName = QStringLiteral("PostgreSQL");
         s.qtDriver = QStringLiteral("QPSQL");
         s.schemaResource = QStringLiteral(":/zu/schema/postgresql.sql");
@@ -143,11 +147,21 @@ const SqlDialect& SqlDialect::postgres()
         s.foldsNamesToLower = true;
         s.forwardOnlyResults = false;
         s.backupMethod = BackupMethod::PgDump;
+        s.restoreMethod = RestoreMethod::None;
+        s.safetyCopyBeforeClearing = false;
         s.backupExtension = QStringLiteral(".bak");
         s.statusCaption = QStringLiteral("数据库:PostgreSQL,服务器");
         return s;
     }();
     return d;
+}
+
+QString SqlDialect::statusText(const ConnectionSettings& settings) const
+{
+    if (kind == DatabaseKind::Embedded)
+        return statusCaption + settings.filePath;
+    const QString port = settings.port > 0 ? QStringLiteral(":%1").arg(settings.port) : QString();
+    return statusCaption + settings.host + port + QStringLiteral(",数据库") + settings.database;
 }
 
 QString SqlDialect::quote(const QString& name) const
@@ -172,7 +186,7 @@ QString SqlDialect::booleanEquals(const QString& column, bool value) const
 
 QVariant SqlDialect::toDb(const QVariant& value) const
 {
-    if (databaseKind != 1 || value.isNull())
+    if (kind != DatabaseKind::Embedded || value.isNull())
         return value;
     switch (value.typeId()) {
     case QMetaType::QDate:
@@ -218,7 +232,7 @@ QVariant SqlDialect::fromDb(const QVariant& value, ColumnType type) const
 QHash<QString, ColumnType> SqlDialect::columnTypes(const QSqlDatabase& db, const QString& table) const
 {
     QHash<QString, ColumnType> types;
-    if (databaseKind == 1) {
+    if (kind == DatabaseKind::Embedded) {
         // The embedded engine keeps the declared type of each column; its values are loosely typed.
         QSqlQuery q(db);
         q.exec(QStringLiteral("pragma table_info(%1)").arg(quote(table)));

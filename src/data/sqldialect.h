@@ -17,11 +17,27 @@ enum class ColumnType
     Boolean,
 };
 
+// Which engine a connection talks to. Only the dialect tells them apart: everything else asks
+// the dialect for a value or a method.
+enum class DatabaseKind
+{
+    Embedded = 1, // database file beside the program
+    Server = 2,   // database server
+};
+
 enum class BackupMethod
 {
     SqliteVacuumInto, // consistent copy of the live embedded database
     PgDump,           // pg_dump of the server database, custom format
 };
+
+enum class RestoreMethod
+{
+    ReplaceDatabaseFile, // a checked backup file takes the live database file's place
+    None,                // the server's administrator restores; the program offers nothing
+};
+
+struct ConnectionSettings;
 
 // Everything that differs between the two database engines, as data plus a few builders.
 // Statements always bind their values; the dialect only shapes the text around the placeholders.
@@ -31,7 +47,7 @@ public:
     static const SqlDialect& sqlite();
     static const SqlDialect& postgres();
 
-    int databaseKind;       // 1 = embedded database file, 2 = database server
+    DatabaseKind kind;
     QString engineName;     // shown to the user
     QString qtDriver;       // Qt SQL driver name
     QString schemaResource; // DDL script of this engine
@@ -47,8 +63,14 @@ public:
     // result per connection, so there it reads each result whole.
     bool forwardOnlyResults;
     BackupMethod backupMethod;
-    QString backupExtension; // proposed backup file extension
-    QString statusCaption;   // "数据库:..." text of the main window's status bar
+    RestoreMethod restoreMethod;
+    bool safetyCopyBeforeClearing; // the data initialization first copies the database
+    QString backupExtension;       // proposed backup file extension
+    QString statusCaption;         // "数据库:..." text of the main window's status bar
+
+    // The main window's status-bar text about the database: the caption, then the database
+    // file, or the server and the database.
+    QString statusText(const ConnectionSettings& settings) const;
 
     // A name that may be a keyword ("table", "Day", "id"), quoted for this engine.
     QString quote(const QString& name) const;

@@ -3,8 +3,8 @@
 #include "customers/tfrmcustname.h"
 #include "data/datamodule.h"
 #include "data/errors.h"
-#include "data/guard.h"
-#include "data/routines.h"
+#include "widgets/formroutines.h"
+#include "widgets/guard.h"
 
 #include <QAbstractButton>
 #include <QComboBox>

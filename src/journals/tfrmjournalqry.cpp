@@ -6,10 +6,11 @@
 #include "columns/gridcolumns.h"
 #include "columns/listgrid.h"
 #include "data/datamodule.h"
-#include "data/dialogs.h"
 #include "data/errors.h"
-#include "data/guard.h"
 #include "data/routines.h"
+#include "widgets/dialogs.h"
+#include "widgets/formroutines.h"
+#include "widgets/guard.h"
 
 #include <QMenu>
 #include <QStyle>

@@ -7,10 +7,10 @@
 #include "ui_tfrmbackup.h"
 
 #include "data/datamodule.h"
-#include "data/dialogs.h"
 #include "data/errors.h"
-#include "data/guard.h"
-#include "data/routines.h"
+#include "widgets/dialogs.h"
+#include "widgets/formroutines.h"
+#include "widgets/guard.h"
 
 #include <QApplication>
 #include <QDir>
@@ -52,9 +52,14 @@ QString inFolder(const QString& folder, const QString& name)
     return QDir::toNativeSeparators(folder + QLatin1Char('/') + name);
 }
 
-bool isServer()
+BackupMethod backupMethod()
 {
-    return zu::data().DatabaseKind() == 2;
+    return zu::data().dialect().backupMethod;
+}
+
+bool canRestore()
+{
+    return zu::data().dialect().restoreMethod != RestoreMethod::None;
 }
 
 } // namespace
@@ -90,16 +95,19 @@ void TfrmBackUP::showEvent(QShowEvent* event)
 
 void TfrmBackUP::FormShow()
 {
-    if (!isServer()) {
+    if (!canRestore()) {
+        ui->Label2->hide();
+        ui->Btn_Store->hide();
+        setWindowTitle(QStringLiteral("数据库备份"));
+    }
+    if (backupMethod() != BackupMethod::PgDump) {
+        // The file copy names its backup itself.
         ui->Label3->setEnabled(false);
         ui->Label3->hide();
         ui->Edit_Name->setEnabled(false);
         ui->Edit_Name->hide();
         return;
     }
-    ui->Label2->hide();
-    ui->Btn_Store->hide();
-    setWindowTitle(QStringLiteral("数据库备份"));
     TfrmData& d = zu::data();
     m_database = d.ConfigIni().readString(QStringLiteral("DBConn"), QStringLiteral("Database"));
     if (m_database.isEmpty())
@@ -160,10 +168,14 @@ void TfrmBackUP::requireFolder()
 void TfrmBackUP::Btn_BackClick()
 {
     requireFolder();
-    if (isServer())
+    switch (backupMethod()) {
+    case BackupMethod::PgDump:
         backupServer();
-    else
+        break;
+    case BackupMethod::SqliteVacuumInto:
         backupEmbedded();
+        break;
+    }
 }
 
 void TfrmBackUP::backupEmbedded()
@@ -220,7 +232,7 @@ void TfrmBackUP::backupServer()
 
 void TfrmBackUP::Btn_StoreClick()
 {
-    if (isServer())
+    if (!canRestore())
         return;
     requireFolder();
     const QString source = selectedFile();

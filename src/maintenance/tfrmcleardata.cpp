@@ -8,11 +8,11 @@
 
 #include "customers/tfrmcustom.h"
 #include "data/datamodule.h"
-#include "data/dialogs.h"
 #include "data/errors.h"
-#include "data/guard.h"
-#include "data/routines.h"
 #include "users/checktree.h"
+#include "widgets/dialogs.h"
+#include "widgets/formroutines.h"
+#include "widgets/guard.h"
 
 #include <QApplication>
 #include <QDir>
@@ -54,7 +54,7 @@ void TfrmClearData::backUpBeforeClearing()
 {
     TfrmData& d = zu::data();
     m_safetyCopy.clear();
-    if (d.DatabaseKind() != 1)
+    if (!d.dialect().safetyCopyBeforeClearing)
         return;
     const QString folder = backupFolder(d.ConfigIni(), d.homeDir());
     const QString target =

@@ -5,8 +5,8 @@
 
 #include "columns/listgrid.h"
 #include "data/dataset.h"
-#include "data/dialogs.h"
 #include "data/errors.h"
+#include "widgets/dialogs.h"
 
 #include <QDate>
 #include <QDir>

@@ -4,6 +4,7 @@
 #include "data/dataset.h"
 #include "data/errors.h"
 #include "spreadsheet/streamingsheetwriter.h"
+#include "widgets/displaytext.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -114,7 +115,7 @@ bool writeCell(StreamingSheetWriter& writer, const SqlDialect& dialect, int row,
     case CellKind::Boolean:
         break;
     }
-    const QString text = DataSet::displayText(typed ? value : dialect.fromDb(value, source.type));
+    const QString text = displayText(typed ? value : dialect.fromDb(value, source.type));
     return text.isEmpty() || writer.writeText(row, column, text);
 }
 

@@ -6,7 +6,7 @@
 #include "columns/gridcolumns.h"
 #include "columns/listgrid.h"
 #include "data/datamodule.h"
-#include "data/guard.h"
+#include "widgets/guard.h"
 
 #include <QIntValidator>
 #include <QMenu>

@@ -3,9 +3,6 @@
 #include "data/datamodule.h"
 #include "data/query.h"
 
-#include <QAction>
-#include <QHash>
-
 namespace zu {
 
 namespace {
@@ -51,24 +48,6 @@ QList<ActionRight> evaluateRights(Query& query, const QString& rights)
 QList<ActionRight> evaluateRights(const QString& rights)
 {
     return evaluateRights(data().F(), rights);
-}
-
-void ApplyRights(const QList<ActionRight>& rights, const QList<QAction*>& actions)
-{
-    QMultiHash<QString, QAction*> byName;
-    for (QAction* action : actions)
-        if (action && !action->objectName().isEmpty())
-            byName.insert(action->objectName(), action);
-    for (const ActionRight& right : rights) {
-        const QList<QAction*> named = byName.values(right.action);
-        for (QAction* action : named)
-            action->setEnabled(right.enabled);
-    }
-}
-
-void ApplyRights(const QList<ActionRight>& rights, QObject* owner)
-{
-    ApplyRights(rights, owner->findChildren<QAction*>());
 }
 
 } // namespace zu

@@ -4,9 +4,6 @@
 #include <QString>
 #include <QStringList>
 
-class QAction;
-class QObject;
-
 namespace zu {
 
 class Query;
@@ -34,11 +31,5 @@ struct ActionRight
 // row naming the same action wins). Rows with an empty qxName group other rows and govern nothing.
 QList<ActionRight> evaluateRights(Query& query, const QString& rights);
 QList<ActionRight> evaluateRights(const QString& rights); // on the data module's scratch query F
-
-// Enables or disables the actions whose object name equals a decision's action name. Actions
-// that no decision names, unnamed ones included, keep their state.
-void ApplyRights(const QList<ActionRight>& rights, const QList<QAction*>& actions);
-// The same for every action that `owner` holds (the main window and its menus).
-void ApplyRights(const QList<ActionRight>& rights, QObject* owner);
 
 } // namespace zu

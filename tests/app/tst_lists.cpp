@@ -3,9 +3,6 @@
 #include "columns/tfrmfieldshow.h"
 #include "customers/tfrmcustom.h"
 #include "customers/tfrmcustomadd.h"
-#include "data/lookuplistmodel.h"
-#include "data/mdichild.h"
-#include "data/tfrmoption.h"
 #include "journals/journallist.h"
 #include "journals/tfrmjournalqry.h"
 #include "reminders/remindersettings.h"
@@ -13,6 +10,9 @@
 #include "support/scripteddialogs.h"
 #include "support/testdatabase.h"
 #include "support/uitest.h"
+#include "widgets/lookuplistmodel.h"
+#include "widgets/mdichild.h"
+#include "widgets/tfrmoption.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -59,6 +59,27 @@ private slots:
         QVERIFY(!entry.loginShown());
         QVERIFY(!entry.mainWindow()->isVisible());
         QCOMPARE(dialogs.messages(), QStringList{QStringLiteral("连接数据库失败,要重新配置数据库吗?")});
+        QCOMPARE(dialogs.last().title, QStringLiteral("失败"));
+        QCOMPARE(dialogs.last().buttons, QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(dialogs.last().icon, QMessageBox::Information);
+        QCOMPARE(dialogs.shown().size(), 1); // "否" starts nothing
+    }
+
+    void yesAfterAFailedConnectionStartsTheConnectionTool()
+    {
+        zu::test::TestHome home;
+        home.write(QStringLiteral("sql.dat"), QByteArray());
+        home.write(QStringLiteral("Config.ini"), "[DBConn]\nServer=127.0.0.1:1\nDatabase=d\n");
+        ScriptedDialogs dialogs;
+        dialogs.answer(QMessageBox::Yes);
+        EntrySequence entry(home.path());
+        QVERIFY(!entry.start());
+        QVERIFY(!entry.loginShown());
+        QCOMPARE(dialogs.messages(), QStringList{QStringLiteral("连接数据库失败,是否要重新配置数据库?")});
+        QCOMPARE(dialogs.shown().size(), 2);
+        QCOMPARE(dialogs.shown()[1].kind, QStringLiteral("start"));
+        QCOMPARE(dialogs.shown()[1].title, home.file(QStringLiteral("zu-conntool")));
+        QCOMPARE(dialogs.shown()[1].text, QStringLiteral("--home ") + home.path());
     }
 
     void correctLoginShowsTheMainWindow()

@@ -1,10 +1,10 @@
 #include "app/entrysequence.h"
 #include "app/tfrmcoinfo.h"
 #include "app/tfrmmain.h"
-#include "data/mdichild.h"
 #include "data/routines.h"
 #include "support/scripteddialogs.h"
 #include "support/testdatabase.h"
+#include "widgets/mdichild.h"
 
 #include <QAction>
 #include <QFile>

@@ -4,11 +4,11 @@
 #include "customers/tfrmcustom.h"
 #include "customers/tfrmcustomadd.h"
 #include "customers/tfrmselect.h"
-#include "data/dateedit.h"
-#include "data/mdichild.h"
 #include "support/scripteddialogs.h"
 #include "support/testdatabase.h"
 #include "support/uitest.h"
+#include "widgets/dateedit.h"
+#include "widgets/mdichild.h"
 
 #include <QCheckBox>
 #include <QComboBox>

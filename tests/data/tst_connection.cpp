@@ -1,13 +1,11 @@
 #include "data/apphome.h"
 #include "data/datamodule.h"
-#include "support/scripteddialogs.h"
 #include "support/testdatabase.h"
 
 #include <QFileInfo>
 #include <QtTest>
 
 using namespace zu;
-using zu::test::ScriptedDialogs;
 using zu::test::TestDatabase;
 using zu::test::TestHome;
 
@@ -39,11 +37,10 @@ private slots:
     {
         TestDatabase db(QStringLiteral("sqlite"), false);
         QVERIFY2(db.ok(), qPrintable(db.error()));
-        ScriptedDialogs dialogs;
         TfrmData module(db.home().path());
         QVERIFY(module.ConnectOK());
-        QCOMPARE(module.DatabaseKind(), 1);
-        QVERIFY(dialogs.shown().isEmpty());
+        QCOMPARE(module.dialect().kind, DatabaseKind::Embedded);
+        QVERIFY(module.reconfigurationQuestion().isEmpty());
         QVERIFY(&data() == &module);
         // Config.ini is not needed for the embedded database.
         QVERIFY(!QFileInfo::exists(db.home().file(QStringLiteral("Config.ini"))));
@@ -55,16 +52,13 @@ private slots:
     void missingEmbeddedDatabaseFailsAndIsNotCreated()
     {
         TestHome home;
-        ScriptedDialogs dialogs;
-        dialogs.answer(QMessageBox::No);
         {
             TfrmData module(home.path());
             QVERIFY(!module.ConnectOK());
             QVERIFY(module.quitRequested());
+            // The program's shell asks it; the data module only reports.
+            QCOMPARE(module.reconfigurationQuestion(), QStringLiteral("连接数据库失败,要重新配置数据库吗?"));
         }
-        QCOMPARE(dialogs.messages(), QStringList{QStringLiteral("连接数据库失败,要重新配置数据库吗?")});
-        QCOMPARE(dialogs.last().title, QStringLiteral("失败"));
-        QCOMPARE(dialogs.last().buttons, QMessageBox::Yes | QMessageBox::No);
         QVERIFY(!QFileInfo::exists(home.file(QLatin1String(kEmbeddedDatabaseFile))));
         QVERIFY(!hasDataModule());
     }
@@ -72,17 +66,13 @@ private slots:
     void splashIsToldOfTheFailure()
     {
         TestHome home;
-        ScriptedDialogs dialogs;
         QStringList texts;
-        // The data module reports before it asks; the splash shows the text meanwhile.
+        // The splash shows the text while the program asks its question.
         TfrmData::Opener opener = [&texts](Connection& c) {
             texts << QStringLiteral("attempt");
             return c.open();
         };
-        TfrmData module(home.path(), opener, [&texts, &dialogs](const QString& text) {
-            QVERIFY(dialogs.shown().isEmpty()); // before the question
-            texts << text;
-        });
+        TfrmData module(home.path(), opener, [&texts](const QString& text) { texts << text; });
         QCOMPARE(texts, (QStringList{QStringLiteral("attempt"), QStringLiteral("连接数据库失败...")}));
         QCOMPARE(module.connectionFailedText(), QStringLiteral("连接数据库失败..."));
     }
@@ -92,42 +82,25 @@ private slots:
         TestHome home;
         home.write(QLatin1String(kEmbeddedDatabaseFile),
                    QByteArray("this is not a database file at all").repeated(200));
-        ScriptedDialogs dialogs;
         TfrmData module(home.path());
         QVERIFY(!module.ConnectOK());
-        QCOMPARE(dialogs.messages(), QStringList{QStringLiteral("连接数据库失败,要重新配置数据库吗?")});
-    }
-
-    void yesOffersTheConnectionTool()
-    {
-        TestHome home;
-        ScriptedDialogs dialogs;
-        dialogs.answer(QMessageBox::Yes);
-        TfrmData module(home.path());
-        QVERIFY(!module.ConnectOK());
-        QCOMPARE(dialogs.shown().size(), 2);
-        QCOMPARE(dialogs.shown()[1].kind, QStringLiteral("start"));
-        QCOMPARE(dialogs.shown()[1].title, home.file(QStringLiteral("zu-conntool")));
+        QCOMPARE(module.reconfigurationQuestion(), QStringLiteral("连接数据库失败,要重新配置数据库吗?"));
     }
 
     void markerWithoutConfigIniTriesEmptySettingsOnce()
     {
         TestHome home;
         home.write(QStringLiteral("sql.dat"), QByteArray()); // an empty marker counts
-        ScriptedDialogs dialogs;
-        dialogs.answer(QMessageBox::No);
         CountingOpener opener;
         opener.failures = 99;
         TfrmData module(home.path(), opener.make());
-        QCOMPARE(module.DatabaseKind(), 2);
+        QCOMPARE(module.dialect().kind, DatabaseKind::Server);
         QVERIFY(!module.ConnectOK());
         QCOMPARE(module.IsInternet(), -1);
         QCOMPARE(opener.attempts.size(), 1);
         const ConnectionSettings s = opener.attempts.first();
         QVERIFY(s.host.isEmpty() && s.database.isEmpty() && s.user.isEmpty() && s.password.isEmpty());
-        QCOMPARE(dialogs.messages(), QStringList{QStringLiteral("连接数据库失败,是否要重新配置数据库?")});
-        QCOMPARE(dialogs.last().title, QStringLiteral("失败"));
-        QCOMPARE(dialogs.last().icon, QMessageBox::Information);
+        QCOMPARE(module.reconfigurationQuestion(), QStringLiteral("连接数据库失败,是否要重新配置数据库?"));
     }
 
     void secondAttemptOnlyWithIsInternet_data()
@@ -148,13 +121,12 @@ private slots:
         if (!isInternet.isEmpty())
             ini += "[config]\nIsInternet=" + isInternet.toLatin1() + "\n";
         home.write(QStringLiteral("Config.ini"), ini);
-        ScriptedDialogs dialogs;
         CountingOpener opener;
         opener.failures = 99;
         TfrmData module(home.path(), opener.make());
         QVERIFY(!module.ConnectOK());
         QCOMPARE(opener.attempts.size(), attempts);
-        QCOMPARE(dialogs.messages().size(), 1);
+        QVERIFY(!module.reconfigurationQuestion().isEmpty());
     }
 
     void secondAttemptSucceedsAndWritesServerBack()
@@ -169,13 +141,12 @@ private slots:
         // Another program's stray spelling of the key must be overwritten, not duplicated.
         ini.writeString(QStringLiteral("dbconn"), QStringLiteral("SERVER"), server);
 
-        ScriptedDialogs dialogs;
         CountingOpener opener;
         opener.failures = 1;
         TfrmData module(db.home().path(), opener.make());
         QVERIFY2(module.ConnectOK(), qPrintable(module.conn().lastError()));
         QCOMPARE(opener.attempts.size(), 2);
-        QVERIFY(dialogs.shown().isEmpty());
+        QVERIFY(module.reconfigurationQuestion().isEmpty());
         const IniFile after(db.home().file(QStringLiteral("Config.ini")));
         QCOMPARE(after.readString(QStringLiteral("DBConn"), QStringLiteral("Server")), server);
         QCOMPARE(
@@ -189,11 +160,9 @@ private slots:
         if (db.skipped())
             QSKIP("no PostgreSQL server configured (ZU_TEST_PG)");
         QVERIFY2(db.ok(), qPrintable(db.error()));
-        ScriptedDialogs dialogs;
         TfrmData module(db.home().path());
         QVERIFY2(module.ConnectOK(), qPrintable(module.conn().lastError()));
-        QCOMPARE(module.DatabaseKind(), 2);
-        QCOMPARE(module.dialect().databaseKind, 2);
+        QCOMPARE(module.dialect().kind, DatabaseKind::Server);
         QVERIFY(module.conn().settings().port > 0);
     }
 
@@ -205,7 +174,6 @@ private slots:
         QVERIFY2(db.ok(), qPrintable(db.error()));
         IniFile ini(db.home().file(QStringLiteral("Config.ini")));
         ini.writeString(QStringLiteral("DBConn"), QStringLiteral("Password"), QStringLiteral("wrong'密码"));
-        ScriptedDialogs dialogs;
         TfrmData module(db.home().path());
         QVERIFY(!module.ConnectOK());
         QVERIFY(module.quitRequested());

@@ -2,8 +2,8 @@
 #include "support/testdatabase.h"
 
 #include <QAbstractItemModelTester>
+#include <QIdentityProxyModel>
 #include <QSignalSpy>
-#include <QTableView>
 #include <QtTest>
 
 using namespace zu;
@@ -103,8 +103,9 @@ private slots:
         QCOMPARE(c.recordCount(), 1);
         QVERIFY(c.currentKey().toLongLong() > 0);
         QCOMPARE(c.field(QStringLiteral("EmptionDate")).toDateTime(), QDate(2024, 3, 5).startOfDay());
-        QCOMPARE(c.data(c.index(0, c.fieldIndex(QStringLiteral("EmptionDate")))).toString(),
-                 QStringLiteral("2024-03-05"));
+        // The model gives the stored value; the grids turn it into text.
+        QCOMPARE(c.data(c.index(0, c.fieldIndex(QStringLiteral("EmptionDate")))),
+                 QVariant(QDate(2024, 3, 5).startOfDay()));
         QCOMPARE(c.field(QStringLiteral("Money")).toDouble(), 99.9);
 
         c.edit();
@@ -267,12 +268,13 @@ private slots:
         QVERIFY2(db.ok(), qPrintable(db.error()));
         DataSet& c = db.dataModule().qryCustom();
         c.open();
-        QTableView a, b;
-        a.setModel(&c);
-        b.setModel(&c);
+        // Two views of the same rows, as two grids would have.
+        QIdentityProxyModel a, b;
+        a.setSourceModel(&c);
+        b.setSourceModel(&c);
         addCustomers(c, 2);
-        QCOMPARE(a.model()->rowCount(), 2);
-        QCOMPARE(b.model()->rowCount(), 2);
+        QCOMPARE(a.rowCount(), 2);
+        QCOMPARE(b.rowCount(), 2);
         QSignalSpy moved(&c, &DataSet::currentRowChanged);
         c.setCurrentRow(0);
         QCOMPARE(moved.count(), 1);
@@ -280,7 +282,7 @@ private slots:
         c.edit();
         c.setField(QStringLiteral("CustName"), QStringLiteral("changed"));
         c.post();
-        QCOMPARE(b.model()->data(b.model()->index(0, c.fieldIndex(QStringLiteral("CustName")))).toString(),
+        QCOMPARE(b.data(b.index(0, c.fieldIndex(QStringLiteral("CustName")))).toString(),
                  QStringLiteral("changed"));
     }
 
@@ -311,5 +313,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestDataSet)
+QTEST_GUILESS_MAIN(TestDataSet)
 #include "tst_dataset.moc"

@@ -1,5 +1,5 @@
+#include "data/connection.h"
 #include "data/dataset.h"
-#include "data/routines.h"
 #include "support/testdatabase.h"
 
 #include <QtTest>
@@ -211,8 +211,10 @@ private slots:
     {
         const SqlDialect& lite = SqlDialect::sqlite();
         const SqlDialect& pg = SqlDialect::postgres();
-        QCOMPARE(lite.databaseKind, 1);
-        QCOMPARE(pg.databaseKind, 2);
+        QCOMPARE(lite.kind, DatabaseKind::Embedded);
+        QCOMPARE(pg.kind, DatabaseKind::Server);
+        QCOMPARE(static_cast<int>(DatabaseKind::Embedded), 1);
+        QCOMPARE(static_cast<int>(DatabaseKind::Server), 2);
         QCOMPARE(lite.quote(QStringLiteral("Day")), QStringLiteral("[Day]"));
         QCOMPARE(pg.quote(QStringLiteral("Day")), QStringLiteral("\"day\""));
         QCOMPARE(lite.toDb(QDate(2011, 2, 8)).toString(), QStringLiteral("2011-02-08 00:00:00"));
@@ -222,6 +224,35 @@ private slots:
         QVERIFY(lite.fromDb(QStringLiteral("not a date"), ColumnType::DateTime).isNull());
         QCOMPARE(lite.fromDb(QStringLiteral("1"), ColumnType::Boolean).toBool(), true);
         QCOMPARE(lite.fromDb(0, ColumnType::Boolean).toBool(), false);
+    }
+
+    void backupAndRestoreFollowTheEngine()
+    {
+        const SqlDialect& lite = SqlDialect::sqlite();
+        const SqlDialect& pg = SqlDialect::postgres();
+        QCOMPARE(lite.backupMethod, BackupMethod::SqliteVacuumInto);
+        QCOMPARE(pg.backupMethod, BackupMethod::PgDump);
+        // The server's backups are restored by its administrator, not by the program.
+        QCOMPARE(lite.restoreMethod, RestoreMethod::ReplaceDatabaseFile);
+        QCOMPARE(pg.restoreMethod, RestoreMethod::None);
+        QVERIFY(lite.safetyCopyBeforeClearing);
+        QVERIFY(!pg.safetyCopyBeforeClearing);
+    }
+
+    void statusTextNamesTheDatabase()
+    {
+        ConnectionSettings file;
+        file.filePath = QStringLiteral("/opt/zu/Database/Service.db");
+        QCOMPARE(SqlDialect::sqlite().statusText(file),
+                 QStringLiteral("数据库:SQLite,数据库路径/opt/zu/Database/Service.db"));
+        ConnectionSettings server;
+        server.host = QStringLiteral("db.example");
+        server.database = QStringLiteral("service");
+        QCOMPARE(SqlDialect::postgres().statusText(server),
+                 QStringLiteral("数据库:PostgreSQL,服务器db.example,数据库service"));
+        server.port = 5433;
+        QCOMPARE(SqlDialect::postgres().statusText(server),
+                 QStringLiteral("数据库:PostgreSQL,服务器db.example:5433,数据库service"));
     }
 };
 

@@ -1,8 +1,6 @@
 #include "columns/listgrid.h"
 #include "customers/tfrmcustname.h"
 #include "customers/tfrmcustom.h"
-#include "data/dateedit.h"
-#include "data/mdichild.h"
 #include "journals/journallist.h"
 #include "journals/tfrmcelladd.h"
 #include "journals/tfrmcomplainadd.h"
@@ -11,6 +9,8 @@
 #include "support/scripteddialogs.h"
 #include "support/testdatabase.h"
 #include "support/uitest.h"
+#include "widgets/dateedit.h"
+#include "widgets/mdichild.h"
 
 #include <QComboBox>
 #include <QDateEdit>

@@ -1,6 +1,5 @@
 #include "customers/tfrmcustom.h"
 #include "data/datamodule.h"
-#include "data/mdichild.h"
 #include "data/query.h"
 #include "maintenance/backupnames.h"
 #include "maintenance/cleardata.h"
@@ -9,6 +8,7 @@
 #include "support/scripteddialogs.h"
 #include "support/testdatabase.h"
 #include "support/uitest.h"
+#include "widgets/mdichild.h"
 
 #include <QDir>
 #include <QMdiArea>

@@ -2,7 +2,6 @@
 
 #include "columns/gridcolumns.h"
 #include "columns/listgrid.h"
-#include "data/guard.h"
 #include "output/gridexport.h"
 #include "output/listsheet.h"
 #include "spreadsheet/csvparser.h"
@@ -10,6 +9,7 @@
 #include "spreadsheet/spreadsheetreader.h"
 #include "support/scripteddialogs.h"
 #include "support/testdatabase.h"
+#include "widgets/guard.h"
 
 #include <QDir>
 #include <QFile>

@@ -635,7 +635,8 @@ void TestSheetReading::readerProcessFailuresBecomeErrors_data()
     QTest::addColumn<QString>("behaviour");
     QTest::addColumn<QString>("reasonPart");
     QTest::newRow("crash") << QStringLiteral("crash") << QStringLiteral("意外结束");
-    QTest::newRow("endless loop") << QStringLiteral("spin") << QStringLiteral("意外结束");
+    // Ended by its processor-time limit, or on a busy machine by the wall-clock one first.
+    QTest::newRow("endless loop") << QStringLiteral("spin") << QStringLiteral("意外结束|秒");
     QTest::newRow("waits for ever") << QStringLiteral("sleep") << QStringLiteral("秒");
     QTest::newRow("endless output") << QStringLiteral("flood") << QStringLiteral("不合常理");
     QTest::newRow("garbage") << QStringLiteral("garbage") << QStringLiteral("无法识别");
@@ -662,7 +663,7 @@ void TestSheetReading::readerProcessFailuresBecomeErrors()
     QVERIFY2(t.elapsed() < 10000, qPrintable(QString::number(t.elapsed())));
     QVERIFY2(error.startsWith(QStringLiteral("无法读取文件 ") + file + QStringLiteral("：")),
              qPrintable(error));
-    QVERIFY2(error.contains(reasonPart), qPrintable(error));
+    QVERIFY2(error.contains(QRegularExpression(reasonPart)), qPrintable(error));
 }
 
 void TestSheetReading::readerProcessMemoryIsLimited()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/dialogs.h"
+#include "widgets/dialogs.h"
 
 #include <QList>
 #include <QQueue>

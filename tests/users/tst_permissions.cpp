@@ -1,6 +1,7 @@
 #include "data/datamodule.h"
 #include "data/query.h"
 #include "support/testdatabase.h"
+#include "users/actionrights.h"
 #include "users/checktree.h"
 #include "users/permissions.h"
 

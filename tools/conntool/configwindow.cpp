@@ -3,8 +3,8 @@
 #include "conntoolcore.h"
 #include "ui_configwindow.h"
 
-#include "data/dialogs.h"
-#include "data/guard.h"
+#include "widgets/dialogs.h"
+#include "widgets/guard.h"
 
 namespace zu::conntool {
 

@@ -11,11 +11,11 @@
 #include "columns/columnlayout.h"
 #include "customers/tfrmcustom.h"
 #include "data/datamodule.h"
-#include "data/dialogs.h"
 #include "data/errors.h"
-#include "data/guard.h"
-#include "data/routines.h"
 #include "spreadsheet/sheetreaderprocess.h"
+#include "widgets/dialogs.h"
+#include "widgets/formroutines.h"
+#include "widgets/guard.h"
 
 #include <QClipboard>
 #include <QCloseEvent>

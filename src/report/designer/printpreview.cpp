@@ -1,8 +1,8 @@
 #include "printpreview.h"
 
 #include "data/errors.h"
-#include "data/guard.h"
 #include "report/reportrenderer.h"
+#include "widgets/guard.h"
 
 #include <QPrinter>
 #include <QPrintPreviewDialog>

@@ -4,11 +4,11 @@
 #include "printpreview.h"
 #include "ui_reportdesigner.h"
 
-#include "data/dialogs.h"
 #include "data/errors.h"
-#include "data/guard.h"
 #include "report/reportdatasource.h"
 #include "report/reportdocument.h"
+#include "widgets/dialogs.h"
+#include "widgets/guard.h"
 
 #include <QFileInfo>
 #include <QMenu>

@@ -1,6 +1,5 @@
 #include "columns/listgrid.h"
 #include "customers/tfrmcustom.h"
-#include "data/mdichild.h"
 #include "maintenance/import/importmapping.h"
 #include "maintenance/import/importvalue.h"
 #include "maintenance/import/mappingmodel.h"
@@ -12,6 +11,7 @@
 #include "support/scripteddialogs.h"
 #include "support/testdatabase.h"
 #include "support/uitest.h"
+#include "widgets/mdichild.h"
 
 #include <QClipboard>
 #include <QComboBox>

@@ -1,11 +1,11 @@
 #include "columns/gridcolumns.h"
 #include "columns/listgrid.h"
-#include "data/guard.h"
 #include "data/query.h"
 #include "maintenance/import/tfrmimport.h"
 #include "output/gridexport.h"
 #include "support/scripteddialogs.h"
 #include "support/testdatabase.h"
+#include "widgets/guard.h"
 
 #include <QElapsedTimer>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "lookuplistmodel.h"
 
-#include "dataset.h"
+#include "data/dataset.h"
 
 namespace zu {
 

@@ -1,6 +1,6 @@
 #include "tfrmoption.h"
 
-#include "datamodule.h"
+#include "data/datamodule.h"
 #include "guard.h"
 #include "lookuplistmodel.h"
 #include "ui_tfrmoption.h"

@@ -1,10 +1,10 @@
 #include "fieldbinding.h"
 
-#include "dataset.h"
+#include "data/dataset.h"
+#include "data/errors.h"
+#include "data/numbertext.h"
 #include "dateedit.h"
 #include "dialogs.h"
-#include "errors.h"
-#include "numbertext.h"
 
 #include <QComboBox>
 #include <QLineEdit>

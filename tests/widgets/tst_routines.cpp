@@ -1,8 +1,9 @@
 #include "data/errors.h"
-#include "data/guard.h"
-#include "data/routines.h"
 #include "support/scripteddialogs.h"
 #include "support/testdatabase.h"
+#include "widgets/displaytext.h"
+#include "widgets/formroutines.h"
+#include "widgets/guard.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -184,6 +185,31 @@ private slots:
         auto* top = edit(&dialog, "top", 50, 0);
         ArrangeTabOrder(&dialog, true);
         QCOMPARE(focusChain(top, 3), (QList<QWidget*>{top, first, second}));
+    }
+
+    void displayTextOfStoredValues_data()
+    {
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("no value") << QVariant() << QString();
+        QTest::newRow("no date") << QVariant(QMetaType(QMetaType::QDateTime)) << QString();
+        QTest::newRow("midnight") << QVariant(QDateTime(QDate(2024, 3, 5), QTime(0, 0))) << "2024-03-05";
+        QTest::newRow("one second past")
+            << QVariant(QDateTime(QDate(2024, 3, 5), QTime(0, 0, 1))) << "2024-03-05 00:00:01";
+        QTest::newRow("date") << QVariant(QDate(2024, 12, 31)) << "2024-12-31";
+        QTest::newRow("fraction") << QVariant(12.5) << "12.5";
+        QTest::newRow("whole double") << QVariant(3.0) << "3";
+        QTest::newRow("no float noise") << QVariant(0.1 + 0.2) << "0.3";
+        QTest::newRow("yes") << QVariant(true) << "是";
+        QTest::newRow("no") << QVariant(false) << "否";
+        QTest::newRow("text") << QVariant(QStringLiteral(" 张三 ")) << " 张三 ";
+        QTest::newRow("integer") << QVariant(42) << "42";
+    }
+    void displayTextOfStoredValues()
+    {
+        QFETCH(QVariant, value);
+        QFETCH(QString, text);
+        QCOMPARE(displayText(value), text);
     }
 };
 

@@ -1,7 +1,7 @@
 #include "guard.h"
 
+#include "data/errors.h"
 #include "dialogs.h"
-#include "errors.h"
 
 namespace zu {
 

@@ -1,0 +1,101 @@
+#include "formroutines.h"
+
+#include "dialogs.h"
+
+#include "data/datamodule.h"
+#include "data/errors.h"
+#include "data/query.h"
+#include "data/routines.h"
+
+#include <algorithm>
+#include <QComboBox>
+#include <QTabWidget>
+#include <QWidget>
+
+namespace zu {
+
+void FillComboFromSql(QComboBox* combo, const QString& sql, const QVariantList& bindValues, int index,
+                      const QString& firstItem)
+{
+    combo->clear();
+    QStringList items;
+    if (firstItem != QLatin1String("NO"))
+        items << firstItem;
+    Query& f = data().F();
+    OpenSql(f, sql, bindValues);
+    for (; !f.eof(); f.next())
+        items << f.value(1).toString().trimmed();
+    f.close();
+    combo->addItems(items);
+    combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
+}
+
+void CheckUnique(Query& query, const QString& column, const QString& table, const QVariant& value,
+                 const QString& message)
+{
+    OpenSql(query,
+            QStringLiteral("select * from %1 where %2 = ?")
+                .arg(table, query.connection().dialect().quote(column)),
+            {value});
+    if (!query.isEmpty()) {
+        dialogs().message(nullptr, QStringLiteral("系统提示"), message, QMessageBox::Question,
+                          QMessageBox::Ok, QMessageBox::Ok);
+        abortSilently();
+    }
+}
+
+void RequireText(QWidget* control, const QString& value, const QString& message)
+{
+    if (!value.isEmpty())
+        return;
+    dialogs().message(control ? control->window() : nullptr, QStringLiteral("系统提示"), message,
+                      QMessageBox::Question, QMessageBox::Ok, QMessageBox::Ok);
+    if (control)
+        control->setFocus(Qt::OtherFocusReason);
+    abortSilently();
+}
+
+namespace {
+
+// A control that takes the focus itself; anything else is a container whose children are ordered.
+bool takesFocus(const QWidget* w)
+{
+    return (w->focusPolicy() & Qt::TabFocus) && !qobject_cast<const QTabWidget*>(w);
+}
+
+QList<QWidget*> sortedChildren(QWidget* container)
+{
+    QList<QWidget*> children;
+    for (QObject* o : container->children()) {
+        auto* w = qobject_cast<QWidget*>(o);
+        if (w && !w->isWindow())
+            children << w;
+    }
+    std::stable_sort(children.begin(), children.end(), [](const QWidget* a, const QWidget* b) {
+        const QPoint pa = a->geometry().topLeft(), pb = b->geometry().topLeft();
+        return pa.y() != pb.y() ? pa.y() < pb.y() : pa.x() < pb.x();
+    });
+    return children;
+}
+
+void collectTabOrder(QWidget* container, bool recursive, QList<QWidget*>* order)
+{
+    for (QWidget* w : sortedChildren(container)) {
+        if (takesFocus(w))
+            *order << w;
+        else if (recursive)
+            collectTabOrder(w, recursive, order);
+    }
+}
+
+} // namespace
+
+void ArrangeTabOrder(QWidget* container, bool recursive)
+{
+    QList<QWidget*> order;
+    collectTabOrder(container, recursive, &order);
+    for (int i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+} // namespace zu
