@@ -49,10 +49,12 @@ void storeCompanyInfo(Query& query, const CompanyInfo& info)
     }
     if (key.isValid()) {
         values << key;
-        query.exec(QStringLiteral("update t_SoftInfo set %1 = ? where id = ?").arg(columns.join(QStringLiteral(" = ?, "))),
+        query.exec(QStringLiteral("update t_SoftInfo set %1 = ? where id = ?")
+                       .arg(columns.join(QStringLiteral(" = ?, "))),
                    values);
     } else {
-        query.exec(QStringLiteral("insert into t_SoftInfo (%1) values (?, ?, ?, ?, ?, ?)").arg(columns.join(QLatin1Char(','))),
+        query.exec(QStringLiteral("insert into t_SoftInfo (%1) values (?, ?, ?, ?, ?, ?)")
+                       .arg(columns.join(QLatin1Char(','))),
                    values);
     }
 }

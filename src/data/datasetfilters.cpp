@@ -11,7 +11,8 @@ void openStartingWith(DataSet& list, const QString& field, const QString& prefix
     list.open(list.connection().dialect().likeCondition(field), {likePrefix(prefix)}, orderBy);
 }
 
-void openDated(DataSet& list, const QString& column, const QDate& first, const QDate& last, const QString& orderBy)
+void openDated(DataSet& list, const QString& column, const QDate& first, const QDate& last,
+               const QString& orderBy)
 {
     const DateRange range = inclusiveDateRange(column, first, last);
     list.open(range.condition, range.bindValues, orderBy);

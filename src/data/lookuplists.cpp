@@ -8,7 +8,8 @@ namespace zu {
 
 Statement lookupListStatement(const SqlDialect& dialect, const QString& list)
 {
-    return {QStringLiteral("select * from t_type where %1 = ? order by id").arg(dialect.quote(QStringLiteral("table"))),
+    return {QStringLiteral("select * from t_type where %1 = ? order by id")
+                .arg(dialect.quote(QStringLiteral("table"))),
             {list}};
 }
 

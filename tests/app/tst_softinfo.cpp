@@ -17,8 +17,9 @@ namespace {
 
 CompanyInfo sample(const QString& prefix)
 {
-    return {prefix + QStringLiteral("公司"), prefix + QStringLiteral("联系人"), prefix + QStringLiteral("地址"),
-            prefix + QStringLiteral("电话"), prefix + QStringLiteral("传真"), prefix + QStringLiteral("@mail")};
+    return {prefix + QStringLiteral("公司"), prefix + QStringLiteral("联系人"),
+            prefix + QStringLiteral("地址"), prefix + QStringLiteral("电话"),
+            prefix + QStringLiteral("传真"), prefix + QStringLiteral("@mail")};
 }
 
 QStringList asList(const CompanyInfo& i)
@@ -64,7 +65,7 @@ private slots:
         ZU_TEST_DATABASE(db);
         Query& f = db.dataModule().F();
         insertRow(QStringLiteral("t_SoftInfo"), {{QStringLiteral("Version"), QStringLiteral("2.0")},
-                                                  {QStringLiteral("CoName"), QStringLiteral("第二行")}});
+                                                 {QStringLiteral("CoName"), QStringLiteral("第二行")}});
         storeCompanyInfo(f, sample(QStringLiteral("甲")));
         QCOMPARE(column(QStringLiteral("select CoName from t_SoftInfo order by id")),
                  (QStringList{QStringLiteral("甲公司"), QStringLiteral("第二行")}));

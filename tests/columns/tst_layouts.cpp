@@ -19,11 +19,11 @@ const QString kLayout = QStringLiteral("T_Test_show");
 void addColumn(const QString& layout, int id, const QString& title, const QString& field, bool shown)
 {
     insertRow(QStringLiteral("T_FieldShow"), {{QStringLiteral("ID"), id},
-                                               {QStringLiteral("TableName"), layout},
-                                               {QStringLiteral("Name"), title},
-                                               {QStringLiteral("Field"), field},
-                                               {QStringLiteral("show"), shown},
-                                               {QStringLiteral("ShowID"), id}});
+                                              {QStringLiteral("TableName"), layout},
+                                              {QStringLiteral("Name"), title},
+                                              {QStringLiteral("Field"), field},
+                                              {QStringLiteral("show"), shown},
+                                              {QStringLiteral("ShowID"), id}});
 }
 
 void addTestLayout()
@@ -50,7 +50,8 @@ private slots:
         const QStringList all{QStringLiteral("客户名称"), QStringLiteral("地址"), QStringLiteral("电话")};
         QCOMPARE(layoutTitles(q, kLayout), all);
         QCOMPARE(layoutTitles(q, kLayout.toUpper()), all); // layout names ignore letter case
-        QCOMPARE(layoutTitles(q, kLayout, true), (QStringList{QStringLiteral("客户名称"), QStringLiteral("地址")}));
+        QCOMPARE(layoutTitles(q, kLayout, true),
+                 (QStringList{QStringLiteral("客户名称"), QStringLiteral("地址")}));
         QCOMPARE(layoutTitles(q, kLayout, false), QStringList{QStringLiteral("电话")});
         QVERIFY(layoutTitles(q, QStringLiteral("no such layout")).isEmpty());
         QVERIFY(!q.isOpen());
@@ -81,7 +82,8 @@ private slots:
         // Titles come back from the list boxes; blanks around them do not matter.
         storeShownColumns(c, kLayout.toLower(), {QStringLiteral(" 客户名称 ")},
                           {QStringLiteral("电话"), QStringLiteral("地址")});
-        QCOMPARE(layoutTitles(q, kLayout, true), (QStringList{QStringLiteral("地址"), QStringLiteral("电话")}));
+        QCOMPARE(layoutTitles(q, kLayout, true),
+                 (QStringList{QStringLiteral("地址"), QStringLiteral("电话")}));
         QCOMPARE(layoutTitles(q, kLayout, false), QStringList{QStringLiteral("客户名称")});
         // Another layout's column of the same title is not touched.
         addColumn(QStringLiteral("T_Other_show"), 1, QStringLiteral("电话"), QStringLiteral("Phone"), true);

@@ -30,7 +30,8 @@ QStringList names(DataSet& list)
 
 int journalsOf(const char* table, const QString& code)
 {
-    return count(QStringLiteral("select count(*) from %1 where CustCode = ?").arg(QLatin1String(table)), {code});
+    return count(QStringLiteral("select count(*) from %1 where CustCode = ?").arg(QLatin1String(table)),
+                 {code});
 }
 
 void addJournalsOf(const QString& code)
@@ -75,7 +76,9 @@ private slots:
         addCustomer(QStringLiteral("甲"), QStringLiteral("A"));
         addJournalsOf(QStringLiteral("A"));
         customers.open();
-        updateCustomer(customers, {{QStringLiteral("IDCode"), QStringLiteral("A")}, {QStringLiteral("CustName"), QStringLiteral("甲改")}},
+        updateCustomer(customers,
+                       {{QStringLiteral("IDCode"), QStringLiteral("A")},
+                        {QStringLiteral("CustName"), QStringLiteral("甲改")}},
                        QStringLiteral("A"));
         QCOMPARE(customers.fieldText(QStringLiteral("CustName")), QStringLiteral("甲改"));
         for (const char* table : {"T_service", "T_call", "T_complain"})
@@ -91,9 +94,11 @@ private slots:
         addJournalsOf(QStringLiteral("A"));
         customers.open();
         db.dataModule().T().exec(QStringLiteral("drop table T_complain")); // the last move fails
-        QVERIFY_THROWS_EXCEPTION(DbError, updateCustomer(customers, {{QStringLiteral("IDCode"), QStringLiteral("C")}},
-                                                          QStringLiteral("A")));
-        QCOMPARE(count(QStringLiteral("select count(*) from T_Cust where IDCode = ?"), {QStringLiteral("A")}), 1);
+        QVERIFY_THROWS_EXCEPTION(DbError,
+                                 updateCustomer(customers, {{QStringLiteral("IDCode"), QStringLiteral("C")}},
+                                                QStringLiteral("A")));
+        QCOMPARE(count(QStringLiteral("select count(*) from T_Cust where IDCode = ?"), {QStringLiteral("A")}),
+                 1);
         QCOMPARE(journalsOf("T_service", QStringLiteral("A")), 1);
         QCOMPARE(journalsOf("T_call", QStringLiteral("A")), 1);
         QCOMPARE(customers.fieldText(QStringLiteral("IDCode")), QStringLiteral("A"));
@@ -164,10 +169,14 @@ private slots:
     {
         ZU_TEST_DATABASE(db);
         DataSet& customers = db.dataModule().qryCustom();
-        addCustomer(QStringLiteral("子"), QStringLiteral("c1"), {{QStringLiteral("TypeCode"), QStringLiteral("0101")}});
-        addCustomer(QStringLiteral("父"), QStringLiteral("c2"), {{QStringLiteral("TypeCode"), QStringLiteral("01")}});
-        addCustomer(QStringLiteral("邻"), QStringLiteral("c3"), {{QStringLiteral("TypeCode"), QStringLiteral("02")}});
-        addCustomer(QStringLiteral("含"), QStringLiteral("c4"), {{QStringLiteral("TypeCode"), QStringLiteral("1001")}});
+        addCustomer(QStringLiteral("子"), QStringLiteral("c1"),
+                    {{QStringLiteral("TypeCode"), QStringLiteral("0101")}});
+        addCustomer(QStringLiteral("父"), QStringLiteral("c2"),
+                    {{QStringLiteral("TypeCode"), QStringLiteral("01")}});
+        addCustomer(QStringLiteral("邻"), QStringLiteral("c3"),
+                    {{QStringLiteral("TypeCode"), QStringLiteral("02")}});
+        addCustomer(QStringLiteral("含"), QStringLiteral("c4"),
+                    {{QStringLiteral("TypeCode"), QStringLiteral("1001")}});
         addCustomer(QStringLiteral("无"), QStringLiteral("c5"));
         openCustomersOfCategory(customers, QStringLiteral("01"));
         QCOMPARE(names(customers), (QStringList{QStringLiteral("子"), QStringLiteral("父")})); // key order

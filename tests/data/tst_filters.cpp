@@ -55,7 +55,8 @@ private slots:
         QCOMPARE(list.recordCount(), 6);
         openStartingWith(list, QStringLiteral("CustName"), QStringLiteral("a"), QStringLiteral("CustName"));
         QStringList ascending = column(list, "CustName");
-        openStartingWith(list, QStringLiteral("CustName"), QStringLiteral("a"), QStringLiteral("CustName desc"));
+        openStartingWith(list, QStringLiteral("CustName"), QStringLiteral("a"),
+                         QStringLiteral("CustName desc"));
         std::reverse(ascending.begin(), ascending.end());
         QCOMPARE(column(list, "CustName"), ascending);
     }
@@ -83,7 +84,8 @@ private slots:
         TfrmData& d = db.dataModule();
         const QString table = d.dialect().quote(QStringLiteral("table"));
         d.T().exec(QStringLiteral("delete from T_type"));
-        for (const auto& [list, value] : {std::pair{"型号", "B"}, std::pair{"赠品", "X"}, std::pair{"型号", "A"}})
+        for (const auto& [list, value] :
+             {std::pair{"型号", "B"}, std::pair{"赠品", "X"}, std::pair{"型号", "A"}})
             d.T().exec(QStringLiteral("insert into T_type (caption, %1) values (?, ?)").arg(table),
                        {QString::fromUtf8(value), QString::fromUtf8(list)});
         const Statement models = lookupListStatement(d.dialect(), QStringLiteral("型号"));

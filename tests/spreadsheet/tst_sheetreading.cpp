@@ -4,6 +4,7 @@
 #include "spreadsheet/sheetstream.h"
 #include "spreadsheet/spreadsheetreader.h"
 #include "spreadsheet/spreadsheetwriter.h"
+#include "storedzip.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>
@@ -164,6 +165,8 @@ private slots:
     void streamKeepsWhatTheSheetShows();
     void streamSkipsBlankRowsButNotTheTitles();
     void continuationSheetsAreOneList();
+    void titlesAreTheFirstRowOnly();
+    void xlsxWithImpossibleSizesIsRefused();
     void streamRefusesIncompleteLines_data();
     void streamRefusesIncompleteLines();
 
@@ -604,6 +607,32 @@ void TestSheetReading::streamRefusesIncompleteLines()
     QVERIFY(
         data.parse("ZUSHEET 1\nSHEET 0 0 表\nACTIVE 0\nCHOSEN 0\nPART 0\n1\t名称\n2\t甲\nEND 2\n", &error));
     QCOMPARE(data.recordCount(), 1);
+}
+
+void TestSheetReading::titlesAreTheFirstRowOnly()
+{
+    // A sheet whose first row is empty has no titles: its first written row is a record.
+    SheetData data;
+    QString error;
+    QVERIFY(data.parse("ZUSHEET 1\nSHEET 0 0 表\nACTIVE 0\nCHOSEN 0\nPART 0\n3\t甲\n4\t乙\nEND 2\n", &error));
+    QCOMPARE(data.titles(), QStringList());
+    QCOMPARE(data.recordCount(), 2);
+    QCOMPARE(data.record(0).sheetRow, 3);
+}
+
+void TestSheetReading::xlsxWithImpossibleSizesIsRefused()
+{
+    // A zip whose directory says that a few stored bytes unpack to half a gigabyte.
+    QByteArray zip = zu::test::storedZip({{QStringLiteral("xl/workbook.xml"), QByteArray("<workbook/>")}});
+    const qsizetype directory = zip.lastIndexOf("PK\x01\x02");
+    QVERIFY(directory > 0);
+    qToLittleEndian<quint32>(500u << 20, zip.data() + directory + 24);
+    const QString file = path(QStringLiteral("bomb.xlsx"));
+    QVERIFY(writeFile(file, zip));
+    SpreadsheetReader reader;
+    QString error;
+    QVERIFY(!reader.open(file, &error));
+    QVERIFY2(error.contains(QStringLiteral("大小不合常理")), qPrintable(error));
 }
 
 void TestSheetReading::readerProcessReadsTheFile()

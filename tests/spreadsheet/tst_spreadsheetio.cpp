@@ -457,6 +457,11 @@ void TestSpreadsheetIo::csvEdgeCases_data()
         << QList<QStringList>{{QStringLiteral("名称"), QStringLiteral("备注")},
                               {QStringLiteral("甲"), QStringLiteral("a;b")},
                               {QStringLiteral("乙"), QStringLiteral("c;d")}};
+    QTest::newRow("the separator of every line wins")
+        << QByteArray("名称;备注;x,y\n甲;a,b\n乙;c,d\n")
+        << QList<QStringList>{{QStringLiteral("名称;备注;x"), QStringLiteral("y")},
+                              {QStringLiteral("甲;a"), QStringLiteral("b")},
+                              {QStringLiteral("乙;c"), QStringLiteral("d")}};
     QTest::newRow("one column") << QByteArray("名称\n甲\n")
                                 << QList<QStringList>{{QStringLiteral("名称")}, {QStringLiteral("甲")}};
 }

@@ -40,8 +40,9 @@ void addJournal(const QString& table, const QString& customerCode, const QString
 
 void addCategory(const QString& code, const QString& name, const QString& kind)
 {
-    insertRow(QStringLiteral("T_Dict_cate"),
-              {{QStringLiteral("code"), code}, {QStringLiteral("name"), name}, {QStringLiteral("tableName"), kind}});
+    insertRow(QStringLiteral("T_Dict_cate"), {{QStringLiteral("code"), code},
+                                              {QStringLiteral("name"), name},
+                                              {QStringLiteral("tableName"), kind}});
 }
 
 int count(const QString& sql, const QVariantList& values)

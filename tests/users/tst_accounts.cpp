@@ -16,12 +16,13 @@ using zu::test::insertRow;
 
 namespace {
 
-void addAccount(const QString& name, const char* type, const QString& password = {}, const QString& rights = {})
+void addAccount(const QString& name, const char* type, const QString& password = {},
+                const QString& rights = {})
 {
     insertRow(QStringLiteral("T_user"), {{QStringLiteral("UserName"), name},
-                                          {QStringLiteral("Password"), password},
-                                          {QStringLiteral("qxList"), rights},
-                                          {QStringLiteral("type"), QString::fromUtf8(type)}});
+                                         {QStringLiteral("Password"), password},
+                                         {QStringLiteral("qxList"), rights},
+                                         {QStringLiteral("type"), QString::fromUtf8(type)}});
 }
 
 QStringList names(DataSet& list)
@@ -97,8 +98,8 @@ private slots:
         const QString catalogue = QStringLiteral("测试目录");
         for (const auto& [code, name] : {std::pair{"0101 ", " 乙 "}, std::pair{"01", "甲"}})
             insertRow(QStringLiteral("T_popedom"), {{QStringLiteral("tablename"), catalogue},
-                                                     {QStringLiteral("code"), QString::fromUtf8(code)},
-                                                     {QStringLiteral("name"), QString::fromUtf8(name)}});
+                                                    {QStringLiteral("code"), QString::fromUtf8(code)},
+                                                    {QStringLiteral("name"), QString::fromUtf8(name)}});
         QCOMPARE(readCatalogue(q, catalogue),
                  (QList<CodedName>{{QStringLiteral("01"), QStringLiteral("甲")},
                                    {QStringLiteral("0101"), QStringLiteral(" 乙 ")}}));
