@@ -282,8 +282,6 @@ int writeListSheet(StreamingSheetWriter& writer, const DataSet& list, const List
         for (size_t i = 1; i < width; ++i) {
             if (edited)
                 batch.values.push_back(list.field(positions[static_cast<qsizetype>(i) - 1]));
-            else if (q.isNull(static_cast<int>(i)))
-                batch.values.emplace_back();
             else
                 batch.values.push_back(q.value(static_cast<int>(i)));
         }
