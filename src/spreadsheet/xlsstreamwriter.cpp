@@ -137,6 +137,10 @@ public:
     static constexpr int kRememberedPerColumn = 8;
     static constexpr qsizetype kMaxRememberedLength = 64;
     static constexpr quint32 kPositionStep = 8;
+    // A column whose texts seldom repeat (names, codes, addresses) stops being remembered: the
+    // copies would cost more than they save.
+    static constexpr int kTrialTexts = 512;
+    static constexpr int kWorthwhileRepeats = 32;
 
     explicit SstWriter(SpoolFile& out) : m_out(out) { m_used = 8; } // total and unique counts come last
 
@@ -145,15 +149,22 @@ public:
     quint32 add(QStringView text, int column)
     {
         ++m_references;
-        const bool remember = text.size() <= kMaxRememberedLength;
-        Remembered* kept = nullptr;
-        if (remember) {
-            if (static_cast<size_t>(column) >= m_remembered.size())
-                m_remembered.resize(static_cast<size_t>(column) + 1);
-            kept = m_remembered[static_cast<size_t>(column)].data();
-            for (int i = 0; i < kRememberedPerColumn; ++i)
-                if (kept[i].text.size() == text.size() && kept[i].text == text && !kept[i].text.isNull())
-                    return kept[i].index;
+        ColumnMemory* memory = nullptr;
+        if (text.size() <= kMaxRememberedLength) {
+            if (static_cast<size_t>(column) >= m_columns.size())
+                m_columns.resize(static_cast<size_t>(column) + 1);
+            memory = &m_columns[static_cast<size_t>(column)];
+            if (memory->tries >= kTrialTexts && memory->repeats < kWorthwhileRepeats) {
+                memory = nullptr;
+            } else {
+                ++memory->tries;
+                for (const Remembered& kept : memory->texts) {
+                    if (kept.text.size() == text.size() && !kept.text.isNull() && kept.text == text) {
+                        ++memory->repeats;
+                        return kept.index;
+                    }
+                }
+            }
         }
         const quint32 index = m_unique++;
         const bool wide = !isLatin1(text);
@@ -189,8 +200,8 @@ public:
                 m_record[m_used++] = wide ? 1 : 0;
             }
         }
-        if (kept) {
-            Remembered& slot = kept[m_nextSlot++ % kRememberedPerColumn];
+        if (memory) {
+            Remembered& slot = memory->texts[memory->next++ % kRememberedPerColumn];
             slot.text = text.toString();
             slot.index = index;
         }
@@ -243,8 +254,14 @@ private:
         QString text;
         quint32 index = 0;
     };
-    std::vector<std::array<Remembered, kRememberedPerColumn>> m_remembered;
-    unsigned m_nextSlot = 0;
+    struct ColumnMemory
+    {
+        std::array<Remembered, kRememberedPerColumn> texts;
+        unsigned next = 0;
+        int tries = 0;
+        int repeats = 0;
+    };
+    std::vector<ColumnMemory> m_columns;
 };
 
 // Whole numbers in the 30-bit range of an RK value are stored in it exactly; readers see integers.
