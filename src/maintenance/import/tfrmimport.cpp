@@ -58,6 +58,19 @@ private:
 
 } // namespace
 
+// The window's controls while rows are imported, as long as it lives.
+class TfrmImport::ImportingState final
+{
+public:
+    explicit ImportingState(TfrmImport* window) : m_window(window) { m_window->setImporting(true); }
+    ~ImportingState() { m_window->setImporting(false); }
+    ImportingState(const ImportingState&) = delete;
+    ImportingState& operator=(const ImportingState&) = delete;
+
+private:
+    TfrmImport* m_window;
+};
+
 TfrmImport::TfrmImport(QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::TfrmImport>()), m_mapping(new MappingModel(this)),
       m_picker(new TitlePickDelegate(this))
@@ -259,10 +272,8 @@ void TfrmImport::Btn_StartClick()
     ui->ProgressBar1->setValue(0);
     {
         WaitCursor wait;
-        setImporting(true);
         // Whatever ends the loop, the window leaves the importing state.
-        const std::unique_ptr<void, std::function<void(void*)>> done(this,
-                                                                     [this](void*) { setImporting(false); });
+        const ImportingState importing(this);
         QElapsedTimer sincePaint;
         sincePaint.start();
         while (!import.atEnd() && !m_stopRequested) {

@@ -48,6 +48,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    class ImportingState;
     void FormShow();
     void openFile(const QString& path, int sheet);
     bool readSheet(const QString& path, int sheet);
