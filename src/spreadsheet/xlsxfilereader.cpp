@@ -77,17 +77,34 @@ public:
         m_zip.load();
     }
 
-    // Empty when the package has no such part.
-    QByteArray part(const QString& name) const
+    // A part as liborcus unzips it, used where it is: a worksheet can be a hundred megabytes.
+    struct PartBytes
     {
         std::vector<unsigned char> bytes;
-        if (name.isEmpty() || !m_zip.read_file_entry(name.toStdString(), bytes))
-            return {};
-        // liborcus ends the part with a null byte of its own.
-        size_t size = bytes.size();
-        if (size > 0 && bytes[size - 1] == 0)
-            --size;
-        return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(size));
+        // Valid as long as the PartBytes; empty when the package has no such part.
+        QByteArray view() const
+        {
+            // liborcus ends the part with a null byte of its own.
+            size_t size = bytes.size();
+            if (size > 0 && bytes[size - 1] == 0)
+                --size;
+            return QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()),
+                                           static_cast<qsizetype>(size));
+        }
+    };
+    PartBytes partBytes(const QString& name) const
+    {
+        PartBytes part;
+        if (!name.isEmpty() && !m_zip.read_file_entry(name.toStdString(), part.bytes))
+            part.bytes.clear();
+        return part;
+    }
+
+    // A copy of a small part; empty when the package has no such part.
+    QByteArray part(const QString& name) const
+    {
+        const PartBytes bytes = partBytes(name);
+        return QByteArray(bytes.view().constData(), bytes.view().size());
     }
 
 private:
@@ -474,7 +491,8 @@ bool XlsxWorkbookFile::readSheet(int index, SheetTable* table, QString* reason)
     table->name = m_sheets[index].name;
     try {
         const QString part = d->sheetParts[index];
-        const QByteArray xml = d->package->part(part);
+        const Package::PartBytes bytes = d->package->partBytes(part);
+        const QByteArray xml = bytes.view();
         if (xml.isEmpty()) {
             *reason = brokenFile(QStringLiteral("缺少工作表 %1").arg(part));
             return false;
