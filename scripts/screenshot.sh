@@ -18,7 +18,7 @@ fi
 
 home=$(mktemp -d /tmp/zu-shot.XXXXXX)
 trap 'kill ${app:-0} ${xvfb:-0} 2>/dev/null || true; rm -rf "$home"' EXIT
-cp build/bin/zu build/bin/zu-conntool "$home"/
+cp build/bin/zu build/bin/zu-conntool build/bin/zu-sheetreader "$home"/
 cp build/bin/*.html "$home"/ 2>/dev/null || true
 "$home/zu-conntool" init --home "$home" >/dev/null
 sqlite3 "$home/Database/Service.db" < scripts/sample-data.sql

@@ -3,8 +3,8 @@
 #include "ui_tfrmchangepass.h"
 
 #include "data/datamodule.h"
-#include "data/routines.h"
 #include "users/passwords.h"
+#include "users/useraccounts.h"
 #include "widgets/dialogs.h"
 #include "widgets/formroutines.h"
 #include "widgets/guard.h"
@@ -45,10 +45,9 @@ void TfrmChangePass::Btn_OKClick()
 {
     TfrmData& d = zu::data();
     Query user(d.conn());
-    OpenSql(user, QStringLiteral("select * from t_User where UserName = ?"), {d.CurrentUserName()});
-    const QString stored = user.eof() ? QString() : user.asString(QStringLiteral("Password"));
-    const QVariant key = user.eof() ? QVariant() : user.value(QStringLiteral("id"));
-    user.close();
+    const std::optional<UserCredentials> found = findUser(user, d.CurrentUserName());
+    const QString stored = found ? found->password : QString();
+    const QVariant key = found ? found->key : QVariant();
 
     if (!checkPassword(stored, ui->Edit_oldpass->text()).matches) {
         tell(QStringLiteral("密码错误"), QStringLiteral("当前密码错误!"));
@@ -66,8 +65,7 @@ void TfrmChangePass::Btn_OKClick()
         tell(QStringLiteral("密码错误"), QStringLiteral("当前用户已不存在，无法修改密码。"));
         return;
     }
-    ExecSql(user, QStringLiteral("update T_user set Password = ? where id = ?"),
-            {hashPassword(ui->Edit_newpass->text()), key});
+    storePassword(user, key, hashPassword(ui->Edit_newpass->text()));
     tell(QStringLiteral("成功"), QStringLiteral("修改密码成功!"));
     accept();
 }

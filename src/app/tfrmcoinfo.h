@@ -11,6 +11,8 @@ class TfrmCoInFo;
 
 namespace zu {
 
+struct CompanyInfo;
+
 // Edits the company information kept in t_SoftInfo.
 class TfrmCoInFo final : public QDialog
 {
@@ -22,7 +24,7 @@ public:
 private:
     void FormCreate();
     void btnPostClick();
-    QList<QPair<QLineEdit*, QString>> fields() const;
+    QList<QPair<QLineEdit*, QString CompanyInfo::*>> fields() const;
 
     std::unique_ptr<Ui::TfrmCoInFo> ui;
 };

@@ -4,8 +4,8 @@
 #include "ui_tfrmlogin.h"
 
 #include "data/datamodule.h"
-#include "data/routines.h"
 #include "users/passwords.h"
+#include "users/useraccounts.h"
 #include "widgets/dialogs.h"
 #include "widgets/formroutines.h"
 #include "widgets/guard.h"
@@ -35,11 +35,9 @@ void TfrmLogin::FormCreate()
     setWindowTitle(QStringLiteral("登录"));
     ui->Edit_Pass->clear();
     Query users(zu::data().conn());
-    OpenSql(users, QStringLiteral("select * from t_user where type = ? order by id"),
-            {QStringLiteral("用户")});
+    const QStringList names = loginUserNames(users);
     ui->Combo_User->clear();
-    for (; !users.eof(); users.next())
-        ui->Combo_User->addItem(users.value(1).toString());
+    ui->Combo_User->addItems(names);
 }
 
 void TfrmLogin::showEvent(QShowEvent* event)
@@ -67,13 +65,12 @@ void TfrmLogin::Btn_okClick()
     TfrmData& d = zu::data();
     const QString userName = ui->Combo_User->currentIndex() >= 0 ? ui->Combo_User->currentText() : QString();
     Query user(d.conn());
-    OpenSql(user, QStringLiteral("select * from t_user where username = ?"), {userName});
+    const std::optional<UserCredentials> found = findUser(user, userName);
     d.ConfigIni().writeInteger(QStringLiteral("login"), QStringLiteral("Username"),
                                ui->Combo_User->currentIndex());
-    const QVariant key = user.eof() ? QVariant() : user.value(QStringLiteral("id"));
-    const QString stored = user.eof() ? QString() : user.asString(QStringLiteral("Password"));
-    d.setCurrentUserRights(user.eof() ? QString() : user.asString(QStringLiteral("qxList")));
-    user.close();
+    const QVariant key = found ? found->key : QVariant();
+    const QString stored = found ? found->password : QString();
+    d.setCurrentUserRights(found ? found->rights : QString());
 
     if (userName.trimmed().isEmpty()) {
         warn(QStringLiteral("请选择一个用户名！"));
@@ -94,8 +91,7 @@ void TfrmLogin::Btn_okClick()
     if (check.needsRehash && key.isValid()) {
         // A password kept as plain text by an older release is stored as a hash from now on.
         Query update(d.conn());
-        update.exec(QStringLiteral("update T_user set Password = ? where id = ?"),
-                    {hashPassword(typed), key});
+        storePassword(update, key, hashPassword(typed));
     }
     d.setCurrentUserName(userName);
     m_loginOK = true;

@@ -1,5 +1,6 @@
 #include "tfrmmain.h"
 
+#include "softinfo.h"
 #include "tfrmaboutme.h"
 #include "tfrmchangepass.h"
 #include "tfrmcoinfo.h"
@@ -7,7 +8,6 @@
 
 #include "data/apphome.h"
 #include "data/datamodule.h"
-#include "data/routines.h"
 #include "reminders/remindersettings.h"
 #include "users/permissions.h"
 #include "widgets/dialogs.h"
@@ -214,10 +214,7 @@ void TfrmMain::closeEvent(QCloseEvent* event)
 void TfrmMain::FormShow()
 {
     TfrmData& d = zu::data();
-    Query& t = d.T();
-    OpenSql(t, QStringLiteral("select * from t_SoftInfo"));
-    const QString version = t.eof() ? QString() : t.asString(QStringLiteral("Version"));
-    t.close();
+    const QString version = readVersion(d.T());
     setWindowTitle(QStringLiteral("zu电器售后服务管理软件") + version);
 
     m_panels[0]->setText(QStringLiteral("当前登录用户:") + d.CurrentUserName());

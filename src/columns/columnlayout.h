@@ -3,10 +3,12 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QStringList>
 #include <Qt>
 
 namespace zu {
 
+class Connection;
 class Query;
 
 // One shown column of a stored column layout (a T_FieldShow row).
@@ -29,6 +31,19 @@ QList<LayoutColumn> readLayout(Query& query, const QString& layoutName);
 // Rows of the layout that are not named keep their position and width. Fewer than two columns
 // store nothing.
 void saveLayout(Query& query, const QString& layoutName, const QList<QPair<QString, int>>& fieldsAndWidths);
+
+// The titles of every column of a layout, shown or not, in the order the rows were added (the
+// field choices of the list windows' keyword searches).
+QStringList layoutTitles(Query& query, const QString& layoutName);
+// The titles of a layout's shown or hidden columns, in the order the rows were added (the
+// column chooser's two lists).
+QStringList layoutTitles(Query& query, const QString& layoutName, bool shown);
+// The field of the first column titled `title`, in whichever layout; empty when none is.
+QString fieldOfTitle(Query& query, const QString& title);
+// Hides the columns titled in `hidden` and shows those titled in `shown` (titles trimmed), all
+// in one transaction: a failure leaves the layout as it was.
+void storeShownColumns(Connection& connection, const QString& layoutName, const QStringList& hidden,
+                       const QStringList& shown);
 
 Qt::Alignment cellAlignment(const LayoutColumn& column);
 // The footer cell's text for a data set of `recordCount` records: "共 N 条" under a count column.

@@ -2,8 +2,10 @@
 
 #include "ui_tfrmfieldshow.h"
 
+#include "columnlayout.h"
+
 #include "data/datamodule.h"
-#include "data/routines.h"
+#include "data/query.h"
 #include "widgets/guard.h"
 
 namespace zu {
@@ -58,17 +60,10 @@ void TfrmFieldShow::showEvent(QShowEvent* event)
 
 void TfrmFieldShow::FormShow()
 {
-    TfrmData& d = zu::data();
-    Query q(d.conn());
+    Query q(zu::data().conn());
     for (const auto& [list, shown] : {std::pair{ui->SrcList, false}, std::pair{ui->DstList, true}}) {
         list->clear();
-        OpenSql(q,
-                QStringLiteral("select * from t_FieldShow where ") +
-                    d.dialect().booleanEquals(QStringLiteral("show"), shown) + QStringLiteral(" and ") +
-                    d.dialect().textEquals(QStringLiteral("TableName")) + QStringLiteral(" order by ID"),
-                {FLayoutName});
-        for (; !q.eof(); q.next())
-            list->addItem(q.asString(QStringLiteral("Name")));
+        list->addItems(layoutTitles(q, FLayoutName, shown));
     }
     updateButtons();
 }
@@ -119,18 +114,7 @@ QStringList TfrmFieldShow::shownNames() const
 
 void TfrmFieldShow::confirm()
 {
-    TfrmData& d = zu::data();
-    {
-        // All rows or none: a failure leaves the layout as it was.
-        TransactionGuard tx(d.conn());
-        Query q(d.conn());
-        const QString sql = QStringLiteral("update t_FieldShow set show = ? where Name = ? and ") +
-                            d.dialect().textEquals(QStringLiteral("TableName"));
-        for (const auto& [names, shown] : {std::pair{hiddenNames(), false}, std::pair{shownNames(), true}})
-            for (const QString& name : names)
-                ExecSql(q, sql, {shown, name.trimmed(), FLayoutName});
-        tx.commit();
-    }
+    storeShownColumns(zu::data().conn(), FLayoutName, hiddenNames(), shownNames());
     if (m_rebuild)
         m_rebuild(FCaller);
     accept();

@@ -59,6 +59,45 @@ QString nameFromNodeText(const QString& text)
     return dash < 0 ? text : text.mid(dash + 1);
 }
 
+namespace {
+
+const QString kCategoriesSql = QStringLiteral("select * from T_Dict_cate where tablename = ? order by code");
+
+} // namespace
+
+QList<CodedName> readCategories(Query& query, const QString& kind)
+{
+    query.open(kCategoriesSql, {kind});
+    QList<CodedName> rows;
+    for (; !query.eof(); query.next())
+        rows.append(
+            {query.asString(QStringLiteral("code")).trimmed(), query.asString(QStringLiteral("name"))});
+    query.close();
+    return rows;
+}
+
+QList<CodedName> readCategories(const QString& kind)
+{
+    return readCategories(data().F(), kind);
+}
+
+Statement categoryListStatement(const QString& kind)
+{
+    return {kCategoriesSql, {kind}};
+}
+
+void addCategory(Query& query, const QString& kind, const QString& code, const QString& name)
+{
+    query.exec(QStringLiteral("insert into T_Dict_cate (name, code, tableName) values (?, ?, ?)"),
+               {name, code, kind});
+}
+
+void renameCategory(Query& query, const QString& kind, const QString& code, const QString& name)
+{
+    query.exec(QStringLiteral("update T_Dict_cate set name = ? where TableName = ? and code = ?"),
+               {name, kind, code});
+}
+
 QString proposeCategoryCode(Query& query, const QString& kind, const QString& selectedCode, bool child)
 {
     const QString selected = selectedCode.trimmed();

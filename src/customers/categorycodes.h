@@ -1,5 +1,8 @@
 #pragma once
 
+#include "data/routines.h"
+
+#include <QList>
 #include <QString>
 
 namespace zu {
@@ -24,6 +27,25 @@ QString PadCode(const QString& digits);
 QString categoryNodeText(const QString& code, const QString& name);
 QString codeFromNodeText(const QString& text);
 QString nameFromNodeText(const QString& text);
+
+// One row of a coded catalogue: a category, or an entry of the permission catalogue.
+struct CodedName
+{
+    QString code; // trimmed
+    QString name; // as stored
+    bool operator==(const CodedName&) const = default;
+};
+
+// The categories of `kind` in code order.
+QList<CodedName> readCategories(Query& query, const QString& kind);
+QList<CodedName> readCategories(const QString& kind); // on the data module's scratch query F
+
+// The names of the categories of `kind` in code order, for a drop-down box (FillComboFromSql).
+Statement categoryListStatement(const QString& kind);
+
+// Stores a new category, or gives an existing one another name.
+void addCategory(Query& query, const QString& kind, const QString& code, const QString& name);
+void renameCategory(Query& query, const QString& kind, const QString& code, const QString& name);
 
 // The code of a new category of `kind` beside (child false) or under (child true) the category
 // `selectedCode`; an empty code stands for the root. Throws CommandError when the parent already

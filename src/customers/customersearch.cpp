@@ -1,5 +1,7 @@
 #include "customersearch.h"
 
+#include "data/dataset.h"
+#include "data/datasetfilters.h"
 #include "data/sqldialect.h"
 
 namespace zu {
@@ -18,6 +20,24 @@ CustomerSearch::Condition CustomerSearch::condition(const SqlDialect& dialect) c
         c.bindValues << r.from.addDays(-1).startOfDay() << r.to.addDays(1).startOfDay();
     }
     return c;
+}
+
+void openCustomersOfCategory(DataSet& customers, const QString& code)
+{
+    const QString keyOrder = QStringLiteral("CusttityID");
+    if (code.isEmpty())
+        customers.open(QString(), {}, keyOrder);
+    else
+        openStartingWith(customers, QStringLiteral("typecode"), code, keyOrder);
+}
+
+void openCustomersOfClass(DataSet& customers, const QString& className)
+{
+    if (className.isEmpty())
+        // An empty text, not a null one: a null would be bound as NULL and match nothing.
+        customers.open(QStringLiteral("(ClassCode is null or ClassCode = ?)"), {QStringLiteral("")});
+    else
+        customers.open(QStringLiteral("ClassCode = ?"), {className});
 }
 
 } // namespace zu

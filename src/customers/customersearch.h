@@ -7,6 +7,7 @@
 
 namespace zu {
 
+class DataSet;
 class SqlDialect;
 
 // The conditions of the customer search: texts a column must contain, and date ranges.
@@ -35,5 +36,13 @@ struct CustomerSearch
     // before `from` and before the day after `to`.
     Condition condition(const SqlDialect& dialect) const;
 };
+
+// The customer window's tree click: every customer (for the root's empty code) or those filed
+// under the category `code` and its descendants, in key order.
+void openCustomersOfCategory(DataSet& customers, const QString& code);
+
+// The customer picker's class box: the customers of one class; an empty class stands for the
+// customers without one.
+void openCustomersOfClass(DataSet& customers, const QString& className);
 
 } // namespace zu

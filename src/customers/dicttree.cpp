@@ -1,8 +1,5 @@
 #include "dicttree.h"
 
-#include "data/datamodule.h"
-#include "data/query.h"
-
 #include <QApplication>
 #include <QStyle>
 #include <QTreeWidget>
@@ -67,8 +64,7 @@ QTreeWidgetItem* CodeTreeBuilder::add(const QString& code, const QString& text)
 void LoadDictTree(QTreeWidget* tree, const QString& kind, const QString& rootText)
 {
     const RepaintSuspended suspended(tree);
-    Query& f = data().F();
-    f.open(QStringLiteral("select * from T_Dict_cate where tablename = ? order by code"), {kind});
+    const QList<CodedName> categories = readCategories(kind);
 
     tree->clear();
     auto* root = new QTreeWidgetItem(tree, QStringList{rootText});
@@ -77,13 +73,10 @@ void LoadDictTree(QTreeWidget* tree, const QString& kind, const QString& rootTex
 
     CodeTreeBuilder builder(root);
     const QIcon nodeIcon = treeNodeIcon();
-    for (; !f.eof(); f.next()) {
-        const QString code = f.asString(QStringLiteral("code")).trimmed();
+    for (const CodedName& category : categories)
         if (QTreeWidgetItem* item =
-                builder.add(code, categoryNodeText(code, f.asString(QStringLiteral("name")))))
+                builder.add(category.code, categoryNodeText(category.code, category.name)))
             item->setIcon(0, nodeIcon);
-    }
-    f.close();
     root->setExpanded(true);
 }
 

@@ -6,7 +6,6 @@
 #include "ui_tfrmcousttree.h"
 
 #include "data/datamodule.h"
-#include "data/routines.h"
 #include "widgets/dialogs.h"
 #include "widgets/formroutines.h"
 #include "widgets/guard.h"
@@ -156,13 +155,10 @@ void TfrmCoustTree::TB_SaveClick()
 {
     Query& f = zu::data().F();
     const QString name = ui->edtName->text().trimmed();
-    if (FAdding) {
-        ExecSql(f, QStringLiteral("insert into T_Dict_cate (name, code, tableName) values (?, ?, ?)"),
-                {name, ui->edtcode->text().trimmed(), kind()});
-    } else {
-        ExecSql(f, QStringLiteral("update T_Dict_cate set name = ? where TableName = ? and code = ?"),
-                {name, kind(), ui->edtcode->text()});
-    }
+    if (FAdding)
+        addCategory(f, kind(), ui->edtcode->text().trimmed(), name);
+    else
+        renameCategory(f, kind(), ui->edtcode->text(), name);
     setEditing(false);
     ui->edtName->setEnabled(false);
     btnRefreshClick();

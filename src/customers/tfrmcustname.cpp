@@ -1,10 +1,14 @@
 #include "tfrmcustname.h"
 
+#include "categorycodes.h"
+#include "customersearch.h"
 #include "ui_tfrmcustname.h"
 
+#include "columns/columnlayout.h"
 #include "columns/gridcolumns.h"
 #include "columns/listgrid.h"
 #include "data/datamodule.h"
+#include "data/datasetfilters.h"
 #include "data/errors.h"
 #include "data/routines.h"
 #include "widgets/dialogs.h"
@@ -60,43 +64,25 @@ void TfrmCustname::showEvent(QShowEvent* event)
 void TfrmCustname::FormShow()
 {
     TfrmData& d = zu::data();
-    Query& f = d.F();
-    OpenSql(f,
-            QStringLiteral("select name from T_FieldShow where ") +
-                d.dialect().textEquals(QStringLiteral("TableName")) + QStringLiteral(" order by ID"),
-            {kLayout});
     ui->cmbFiled->clear();
-    for (; !f.eof(); f.next())
-        ui->cmbFiled->addItem(f.value(0).toString());
-    f.close();
+    ui->cmbFiled->addItems(layoutTitles(d.F(), kLayout));
     ui->cmbFiled->setCurrentIndex(-1);
 
     DataSet& list = d.qryselect();
     list.open();
     LoadGridColumns(ui->dgselect, &list, kLayout);
-    FillComboFromSql(ui->cmbselect,
-                     QStringLiteral("select * from T_Dict_cate where tablename = ? order by code"),
-                     {QStringLiteral("用户类别")}, 0, QString());
+    FillComboFromSql(ui->cmbselect, categoryListStatement(QStringLiteral("用户类别")), 0, QString());
 }
 
 void TfrmCustname::cmbselectChange()
 {
-    const QString name = ui->cmbselect->currentText();
-    DataSet& list = zu::data().qryselect();
-    if (name.isEmpty())
-        list.open(QStringLiteral("(ClassCode is null or ClassCode = ?)"), {QString()});
-    else
-        list.open(QStringLiteral("ClassCode = ?"), {name});
+    openCustomersOfClass(zu::data().qryselect(), ui->cmbselect->currentText());
 }
 
 void TfrmCustname::BitBtn1Click()
 {
     TfrmData& d = zu::data();
-    Query& f = d.F();
-    OpenSql(f, QStringLiteral("select field from T_FieldShow where name = ? order by ID"),
-            {ui->cmbFiled->currentText()});
-    const QString column = f.eof() ? QString() : f.value(0).toString();
-    f.close();
+    const QString column = fieldOfTitle(d.F(), ui->cmbFiled->currentText());
     const QString key = ui->edtkey->text();
     if (key.isEmpty())
         return;
@@ -109,7 +95,7 @@ void TfrmCustname::BitBtn1Click()
     if (list.fieldIndex(column) < 0)
         throw DbError(QStringLiteral("客户表中没有字段 %1").arg(column));
     // The field name comes from the layout table, never from the user; it is still checked above.
-    list.open(d.dialect().likeCondition(list.fieldName(list.fieldIndex(column))), {likePrefix(key)});
+    openStartingWith(list, list.fieldName(list.fieldIndex(column)), key);
 }
 
 void TfrmCustname::dgselectDblClick()

@@ -1,6 +1,8 @@
 #include "tfrmcustom.h"
 
 #include "categorycodes.h"
+#include "customeredits.h"
+#include "customersearch.h"
 #include "dicttree.h"
 #include "tfrmcousttree.h"
 #include "tfrmcustomadd.h"
@@ -249,13 +251,8 @@ void TfrmCustom::RefreshCategoryTree()
 void TfrmCustom::tvCustonClick()
 {
     const QTreeWidgetItem* node = ui->tvCuston->currentItem();
-    const QString code = node ? codeFromNodeText(node->text(0)) : QString();
     DataSet& customers = zu::data().qryCustom();
-    if (code.isEmpty())
-        customers.open(QString(), {}, QStringLiteral("CusttityID"));
-    else
-        customers.open(zu::data().dialect().likeCondition(QStringLiteral("typecode")), {likePrefix(code)},
-                       QStringLiteral("CusttityID"));
+    openCustomersOfCategory(customers, node ? codeFromNodeText(node->text(0)) : QString());
     LoadGridColumns(ui->dgCustom, &customers, QStringLiteral("T_CUST_Show"));
 }
 
@@ -295,13 +292,7 @@ void TfrmCustom::ToolButton1Click()
         return;
     if (customers.currentRow() < 0)
         return;
-    const QString code = customers.fieldText(QStringLiteral("IDCode"));
-    TransactionGuard tx(d.conn());
-    Query q(d.conn());
-    if (!code.isEmpty())
-        q.exec(QStringLiteral("delete from T_service where CustCode = ?"), {code});
-    customers.deleteCurrent();
-    tx.commit();
+    deleteCustomer(customers);
 }
 
 void TfrmCustom::ToolButton3Click()

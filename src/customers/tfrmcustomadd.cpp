@@ -1,12 +1,15 @@
 #include "tfrmcustomadd.h"
 
+#include "customeredits.h"
 #include "tfrmcousttree.h"
 #include "ui_tfrmcustomadd.h"
 
 #include "data/datamodule.h"
 #include "data/dataset.h"
 #include "data/errors.h"
+#include "data/lookuplists.h"
 #include "data/routines.h"
+#include "data/writerecord.h"
 #include "widgets/dialogs.h"
 #include "widgets/fieldbinding.h"
 #include "widgets/formroutines.h"
@@ -97,11 +100,9 @@ void TfrmCustomAdd::FormCreate()
 {
     ArrangeTabOrder(this, true);
     m_fields.reset();
-    const QString sql = QStringLiteral("select * from t_type where %1 = ? order by id")
-                            .arg(zu::data().dialect().quote(QStringLiteral("table")));
     for (const auto& [combo, list] : kLists)
-        FillComboFromSql(findChild<QComboBox*>(QString::fromLatin1(combo)), sql, {QString::fromUtf8(list)}, 0,
-                         QString());
+        FillComboFromSql(findChild<QComboBox*>(QString::fromLatin1(combo)),
+                         lookupListStatement(zu::data().dialect(), QString::fromUtf8(list)), 0, QString());
 }
 
 void TfrmCustomAdd::showEvent(QShowEvent* event)
@@ -154,39 +155,15 @@ void TfrmCustomAdd::btnInsertClick()
             throw CommandError(QStringLiteral("没有要修改的客户记录"));
         const QString code = ui->edtIDCode->text();
         if (code != FOldIDCode) {
-            Query& q = zu::data().qryTemp();
-            OpenSql(q, QStringLiteral("select * from T_Cust where IDCode = ?"), {code});
-            if (!q.isEmpty()) {
+            if (customerCodeTaken(zu::data().qryTemp(), code)) {
                 warn(this, QStringLiteral("客户编号重复！"));
                 ui->edtIDCode->setFocus();
                 return;
             }
         }
-        updateCustomer(customers, collectValues());
+        updateCustomer(customers, collectValues(), FOldIDCode);
     }
     accept();
-}
-
-void TfrmCustomAdd::updateCustomer(DataSet& customers, const QVariantMap& values)
-{
-    TfrmData& d = zu::data();
-    const QString newCode = values.value(QStringLiteral("IDCode")).toString();
-    try {
-        TransactionGuard tx(d.conn());
-        writeRecord(customers, values, false);
-        Query q(d.conn());
-        for (const char* table : {"T_Service", "T_Call", "T_Complain"})
-            q.exec(QStringLiteral("update %1 set CustCode = ? where CustCode = ?").arg(QLatin1String(table)),
-                   {newCode, FOldIDCode});
-        tx.commit();
-    } catch (...) {
-        // Rolled back: the list shows the stored row again; the user sees the database's text.
-        customers.cancel();
-        customers.refresh();
-        throw;
-    }
-    // The detail lists show the records under the (possibly new) code.
-    customers.refresh();
 }
 
 void TfrmCustomAdd::chooseCategory()

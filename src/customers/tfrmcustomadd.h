@@ -38,7 +38,6 @@ private:
     void chooseCategory();
     // The values of every box by column and the saving user.
     QVariantMap collectValues() const;
-    void updateCustomer(DataSet& customers, const QVariantMap& values);
 
     std::unique_ptr<Ui::TfrmCustomAdd> ui;
     BoundFields m_fields;

@@ -1,9 +1,11 @@
 #include "tfrmselect.h"
 
+#include "categorycodes.h"
 #include "customersearch.h"
 #include "ui_tfrmselect.h"
 
 #include "data/datamodule.h"
+#include "data/lookuplists.h"
 #include "widgets/formroutines.h"
 #include "widgets/guard.h"
 
@@ -32,14 +34,13 @@ void TfrmSelect::FormCreate()
         e->clear();
     ui->Remarks->clear();
     TfrmData& d = zu::data();
-    FillComboFromSql(ui->cmbclassCode,
-                     QStringLiteral("select * from T_Dict_cate where tablename = ? order by code"),
-                     {QStringLiteral("用户类别")}, 0, QString());
-    const QString list = QStringLiteral("select * from T_type where %1 = ? order by id")
-                             .arg(d.dialect().quote(QStringLiteral("table")));
-    FillComboFromSql(ui->cmbOrderCode, list, {QStringLiteral("开单批号")}, 0, QString());
-    FillComboFromSql(ui->cmbBusinessMen, list, {QStringLiteral("业务员")}, 0, QString());
-    FillComboFromSql(ui->cmbGoodsunit, list, {QStringLiteral("型号")}, 0, QString());
+    FillComboFromSql(ui->cmbclassCode, categoryListStatement(QStringLiteral("用户类别")), 0, QString());
+    FillComboFromSql(ui->cmbOrderCode, lookupListStatement(d.dialect(), QStringLiteral("开单批号")), 0,
+                     QString());
+    FillComboFromSql(ui->cmbBusinessMen, lookupListStatement(d.dialect(), QStringLiteral("业务员")), 0,
+                     QString());
+    FillComboFromSql(ui->cmbGoodsunit, lookupListStatement(d.dialect(), QStringLiteral("型号")), 0,
+                     QString());
 }
 
 void TfrmSelect::showEvent(QShowEvent* event)

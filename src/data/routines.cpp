@@ -1,5 +1,6 @@
 #include "routines.h"
 
+#include "connection.h"
 #include "errors.h"
 #include "query.h"
 
@@ -16,6 +17,15 @@ void OpenSql(Query& query, const QString& sql, const QVariantList& bindValues)
 void ExecSql(Query& query, const QString& sql, const QVariantList& bindValues)
 {
     query.exec(sql, bindValues);
+}
+
+bool valueExists(Query& query, const QString& table, const QString& column, const QVariant& value)
+{
+    OpenSql(query,
+            QStringLiteral("select * from %1 where %2 = ?")
+                .arg(table, query.connection().dialect().quote(column)),
+            {value});
+    return !query.isEmpty();
 }
 
 void CopyFile(const QString& source, const QString& target)

@@ -3,6 +3,8 @@
 #include "customers/tfrmcustname.h"
 #include "data/datamodule.h"
 #include "data/errors.h"
+#include "data/lookuplists.h"
+#include "data/writerecord.h"
 #include "widgets/formroutines.h"
 #include "widgets/guard.h"
 
@@ -28,10 +30,7 @@ QList<FieldBinding> withCustomerBoxes(const JournalEditorKind& kind)
 void fillFromLookupList(QWidget* form, const char* combo, const QString& list)
 {
     auto* box = form->findChild<QComboBox*>(QString::fromLatin1(combo));
-    FillComboFromSql(box,
-                     QStringLiteral("select * from t_type where %1 = ? order by id")
-                         .arg(zu::data().dialect().quote(QStringLiteral("table"))),
-                     {list}, 0, QString());
+    FillComboFromSql(box, lookupListStatement(zu::data().dialect(), list), 0, QString());
 }
 
 JournalEditor::JournalEditor(QWidget* parent, const JournalEditorKind& kind)

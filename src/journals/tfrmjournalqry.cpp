@@ -3,11 +3,12 @@
 #include "journallist.h"
 #include "ui_tfrmjournalqry.h"
 
+#include "columns/columnlayout.h"
 #include "columns/gridcolumns.h"
 #include "columns/listgrid.h"
 #include "data/datamodule.h"
+#include "data/datasetfilters.h"
 #include "data/errors.h"
-#include "data/routines.h"
 #include "widgets/dialogs.h"
 #include "widgets/formroutines.h"
 #include "widgets/guard.h"
@@ -117,14 +118,7 @@ void TfrmJournalqry::FormShow()
     reloadColumns();
     ui->edtKeyword->clear();
     ui->cmbField->clear();
-    Query& q = zu::data().qryTemp();
-    OpenSql(q,
-            QStringLiteral("select name from T_FieldShow where ") +
-                zu::data().dialect().textEquals(QStringLiteral("TableName")) + QStringLiteral(" order by ID"),
-            {m_kind.layout});
-    for (; !q.eof(); q.next())
-        ui->cmbField->addItem(q.value(0).toString());
-    q.close();
+    ui->cmbField->addItems(layoutTitles(zu::data().qryTemp(), m_kind.layout));
     ui->cmbField->setCurrentIndex(-1);
 }
 
@@ -136,17 +130,11 @@ void TfrmJournalqry::reloadColumns()
 
 void TfrmJournalqry::search()
 {
-    TfrmData& d = zu::data();
-    Query& q = d.qryTemp();
-    OpenSql(q, QStringLiteral("select field from T_FieldShow where name = ? order by ID"),
-            {ui->cmbField->currentText()});
-    const QString field = q.eof() ? QString() : q.value(0).toString();
-    q.close();
+    const QString field = fieldOfTitle(zu::data().qryTemp(), ui->cmbField->currentText());
     DataSet& records = list();
     if (ui->edtKeyword->text().isEmpty()) {
-        const DateRange range =
-            inclusiveDateRange(m_kind.dateColumn, ui->edtBeginDate->date(), ui->edtEndDate->date());
-        records.open(range.condition, range.bindValues, m_kind.dateColumn + QStringLiteral(" desc"));
+        openDated(records, m_kind.dateColumn, ui->edtBeginDate->date(), ui->edtEndDate->date(),
+                  m_kind.dateColumn + QStringLiteral(" desc"));
         return;
     }
     RequireText(ui->cmbField, ui->cmbField->currentText(), QStringLiteral("请选择一个查询条件！"));
@@ -159,7 +147,7 @@ void TfrmJournalqry::search()
         ui->cmbField->setFocus();
         return;
     }
-    records.open(d.dialect().likeCondition(field), {likePrefix(ui->edtKeyword->text())});
+    openStartingWith(records, field, ui->edtKeyword->text());
 }
 
 void TfrmJournalqry::deleteRecord()

@@ -1,7 +1,7 @@
 #include "gridexport.h"
 
 #include "listsheet.h"
-#include "spreadsheet/spreadsheetwriter.h"
+#include "spreadsheet/streamingsheetwriter.h"
 
 #include "columns/listgrid.h"
 #include "data/dataset.h"
@@ -36,16 +36,18 @@ void refuse(const QString& text)
     abortSilently();
 }
 
-void writeFile(const QString& path, const DataSet& list, const ListSheetLayout& layout)
+// Writes the file; returns how many cells had their text cut to fit.
+int writeFile(const QString& path, const DataSet& list, const ListSheetLayout& layout)
 {
     const QString shown = QDir::toNativeSeparators(path);
-    std::unique_ptr<SpreadsheetWriter> writer = SpreadsheetWriter::forFileName(path);
+    std::unique_ptr<StreamingSheetWriter> writer = StreamingSheetWriter::forFileName(path);
     WaitCursor wait;
-    if (!writeListSheet(*writer, list, layout))
+    if (writeListSheet(*writer, list, layout) < 0)
         throw CommandError(QStringLiteral("无法写入文件 %1：%2").arg(shown, writer->error()));
     QString error;
-    if (!writer->save(path, &error))
+    if (!writer->finish(path, &error))
         throw CommandError(error);
+    return writer->truncatedCells();
 }
 
 } // namespace
@@ -73,9 +75,17 @@ void ExportGridToXls(QWidget* parent, DataSet& list, ListGrid* grid, const QStri
         dialogs().saveFileName(parent, QStringLiteral("导出Excel文件"), proposedName, kFilter));
     if (path.isEmpty())
         return;
-    writeFile(path, list, exportLayoutOf(*grid));
+    const int truncated = writeFile(path, list, exportLayoutOf(*grid));
 
     QWidget* owner = parent ? parent->window() : nullptr;
+    if (truncated > 0)
+        dialogs().inform(owner, kTitle,
+                         QStringLiteral("有 %1 个单元格的文字超过了一个单元格能容纳的 %2 个字符，已截断，"
+                                        "截断处以“%3”结尾。")
+                             .arg(truncated)
+                             .arg(StreamingSheetWriter::kMaxTextLength)
+                             .arg(StreamingSheetWriter::truncationMark()),
+                         QMessageBox::Information);
     const auto answer = dialogs().message(
         owner, kTitle, QStringLiteral("文件") + path + QStringLiteral("已建立，是否打开文件？"),
         QMessageBox::Information, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok);

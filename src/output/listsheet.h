@@ -8,7 +8,7 @@
 namespace zu {
 
 class DataSet;
-class SpreadsheetWriter;
+class StreamingSheetWriter;
 
 // What an exported list looks like: the grid's visible columns in display order and whether the
 // grid shows a footer row.
@@ -21,10 +21,13 @@ struct ListSheetLayout
 // Writes a list into a worksheet: the titles, then every record of the data set in its order
 // (whole and decimal number fields as numbers, fields without a value as empty cells, all others
 // as the text the grid shows), then the footer row, where a count column holds the number of
-// records as a number. A list longer than the format's sheet goes on in further sheets, "Sheet2"
-// and so on, each beginning with the titles; the footer follows the last record. False when the
-// writer refused a cell; its error() says why.
-bool writeListSheet(SpreadsheetWriter& writer, const DataSet& list, const ListSheetLayout& layout);
+// records as a number. The records are read straight from the database with the data set's own
+// condition and order, one statement for the whole list, not through the data set's cached
+// pages; the row being edited shows its edit buffer, as in the grid. A list longer than the
+// format's sheet goes on in further sheets, "Sheet2" and so on, each beginning with the titles;
+// the footer follows the last record. Returns the number of records written, or -1 when the
+// writer refused a cell (its error() says why). A database error throws DbError.
+int writeListSheet(StreamingSheetWriter& writer, const DataSet& list, const ListSheetLayout& layout);
 
 // The file an export writes for the name chosen in the save dialog: blanks around the path and
 // around its last part removed and

@@ -14,7 +14,7 @@ constexpr int kDifatEntriesPerSector = kEntriesPerSector - 1; // the last entry 
 constexpr int kDirectoryEntrySize = 128;
 constexpr int kDirectoryEntriesPerSector = cfb::kSectorSize / kDirectoryEntrySize;
 
-quint32 sectorsFor(qsizetype bytes, qsizetype per)
+quint32 sectorsFor(qint64 bytes, qint64 per)
 {
     return static_cast<quint32>((bytes + per - 1) / per);
 }
@@ -32,7 +32,7 @@ struct Layout
 };
 
 // The allocation table covers its own sectors and the DIFAT's, so their counts are found together.
-Layout layoutFor(qsizetype streamBytes)
+Layout layoutFor(qint64 streamBytes)
 {
     Layout layout;
     layout.streamSectors = sectorsFor(streamBytes, cfb::kSectorSize);
@@ -112,29 +112,43 @@ void writeDifatSectors(LeBytes& out, const Layout& layout)
     }
 }
 
+qint64 paddedSize(qint64 streamBytes)
+{
+    return std::max<qint64>(streamBytes, cfb::kMiniStreamCutoff);
+}
+
 } // namespace
 
-QByteArray buildCompoundFile(const QString& streamName, QByteArray stream)
+QByteArray compoundFileHeader(qint64 streamBytes)
 {
-    if (stream.size() < cfb::kMiniStreamCutoff)
-        stream.append(cfb::kMiniStreamCutoff - stream.size(), '\0');
-    const Layout layout = layoutFor(stream.size());
-
     LeBytes out;
-    out.reserve(static_cast<qsizetype>(layout.total() + 1) * cfb::kSectorSize);
-    writeHeader(out, layout);
-    out.raw(stream);
-    out.zeros(static_cast<qsizetype>(layout.streamSectors) * cfb::kSectorSize - stream.size());
+    writeHeader(out, layoutFor(paddedSize(streamBytes)));
+    return out.take();
+}
 
+QByteArray compoundFileTail(const QString& streamName, qint64 streamBytes)
+{
+    const qint64 size = paddedSize(streamBytes);
+    const Layout layout = layoutFor(size);
+    LeBytes out;
+    out.zeros(
+        static_cast<qsizetype>(static_cast<qint64>(layout.streamSectors) * cfb::kSectorSize - streamBytes));
     writeDirectoryEntry(out, QStringLiteral("Root Entry"), 5, 1, cfb::kEndOfChain, 0);
-    writeDirectoryEntry(out, streamName, 2, kNoStream, 0, static_cast<quint32>(stream.size()));
+    writeDirectoryEntry(out, streamName, 2, kNoStream, 0, static_cast<quint32>(size));
     for (int i = 2; i < kDirectoryEntriesPerSector; ++i)
         writeUnusedDirectoryEntry(out);
-
     for (const quint32 entry : allocationTable(layout))
         out.u32(entry);
     writeDifatSectors(out, layout);
     return out.take();
+}
+
+QByteArray buildCompoundFile(const QString& streamName, QByteArray stream)
+{
+    QByteArray file = compoundFileHeader(stream.size());
+    file += stream;
+    file += compoundFileTail(streamName, stream.size());
+    return file;
 }
 
 } // namespace zu

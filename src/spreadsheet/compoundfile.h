@@ -21,4 +21,10 @@ constexpr qsizetype kMiniStreamCutoff = 4096;
 // allocation table needs more than 109 sectors get DIFAT sectors.
 QByteArray buildCompoundFile(const QString& streamName, QByteArray stream);
 
+// The same file in three pieces, for a stream written straight to the file: the header, then the
+// stream's bytes, then the tail (the zeros that fill the stream's last sector, the directory and
+// the allocation tables). Both depend only on the stream's size.
+QByteArray compoundFileHeader(qint64 streamBytes);
+QByteArray compoundFileTail(const QString& streamName, qint64 streamBytes);
+
 } // namespace zu

@@ -6,8 +6,9 @@
 
 namespace zu {
 
-// Finds a stream of a Compound File Binary file held in memory. Streams kept in the mini stream
-// (shorter than 4096 bytes) are not read: streamSize() tells their size, stream() gives nothing.
+// Finds a stream of a Compound File Binary file held in memory, also one kept in the mini stream
+// (shorter than 4096 bytes). Every position read from the file is checked against its size, so a
+// damaged file gives an error or an empty stream, never a read outside it.
 class CompoundFileReader final
 {
 public:
@@ -26,6 +27,7 @@ private:
     };
     const Entry* find(const QString& name) const;
     QByteArray chain(quint32 start, qint64 size) const;
+    QByteArray miniChain(quint32 start, qint64 size) const;
     quint32 sectorCount() const;
     const char* sector(quint32 index) const;
 
@@ -33,6 +35,9 @@ private:
     qsizetype m_sectorSize = 512;
     QList<quint32> m_fat;
     QList<Entry> m_entries;
+    quint32 m_miniCutoff = 4096;
+    QByteArray m_miniStream;
+    QList<quint32> m_miniFat;
 };
 
 } // namespace zu

@@ -17,17 +17,8 @@ bool SheetContent::refuse(const QString& message)
 bool SheetContent::setSheetName(const QString& name)
 {
     m_error.clear();
-    if (name.trimmed().isEmpty())
-        return refuse(QStringLiteral("工作表名称不能为空"));
-    if (name.size() > kMaxSheetNameLength)
-        return refuse(QStringLiteral("工作表名称“%1”超过 %2 个字符").arg(name).arg(kMaxSheetNameLength));
-    static const QString forbidden = QStringLiteral(":\\/?*[]");
-    for (const QChar c : name) {
-        if (forbidden.contains(c) || c.unicode() < 0x20)
-            return refuse(QStringLiteral("工作表名称“%1”含有不允许的字符 %2").arg(name, QString(c)));
-    }
-    if (name.startsWith(QLatin1Char('\'')) || name.endsWith(QLatin1Char('\'')))
-        return refuse(QStringLiteral("工作表名称“%1”不能以单引号开头或结尾").arg(name));
+    if (const QString problem = StreamingSheetWriter::sheetNameProblem(name); !problem.isEmpty())
+        return refuse(problem);
     m_sheetName = name;
     return true;
 }
@@ -78,48 +69,17 @@ SheetCell& SheetContent::cellAt(int row, int column)
     return cells[static_cast<size_t>(column)];
 }
 
-void SheetContent::reserveStrings(qsizetype count)
-{
-    if (m_limits.texts == TextPool::PerCell)
-        m_strings.reserve(count);
-    else
-        m_stringIndex.reserve(count);
-}
-
-quint32 SheetContent::intern(const QString& text)
-{
-    if (m_limits.texts == TextPool::PerCell) {
-        m_strings.append(text);
-        return static_cast<quint32>(m_strings.size() - 1);
-    }
-    // One look-up: the slot holds the index plus one, 0 for a text seen for the first time.
-    quint32& slot = m_stringIndex[text];
-    if (slot == 0) {
-        m_strings.append(text);
-        slot = static_cast<quint32>(m_strings.size());
-    }
-    return slot - 1;
-}
-
 bool SheetContent::setText(int row, int column, const QString& text, CellStyle style)
 {
     if (!checkPosition(row, column))
         return false;
-    if (text.size() > kMaxTextLength)
-        return refuse(QStringLiteral("第 %1 行第 %2 列的文字有 %3 个字符，超过了单元格的上限 %4 个字符")
-                          .arg(row + 1)
-                          .arg(column + 1)
-                          .arg(text.size())
-                          .arg(kMaxTextLength));
     SheetCell& cell = cellAt(row, column);
-    if (text.isEmpty()) {
-        cell = SheetCell{};
-        cell.style = style;
-        return true;
-    }
-    cell.kind = SheetCell::Kind::Text;
+    cell = SheetCell{};
     cell.style = style;
-    cell.textIndex = intern(text);
+    if (!text.isEmpty()) {
+        cell.kind = SheetCell::Kind::Text;
+        cell.text = text;
+    }
     return true;
 }
 
@@ -135,15 +95,6 @@ bool SheetContent::setNumber(int row, int column, double value, CellStyle style)
     cell.style = style;
     cell.number = value;
     return true;
-}
-
-qsizetype SheetContent::textCellCount() const
-{
-    qsizetype count = 0;
-    for (const auto& cells : m_rows)
-        for (const SheetCell& cell : cells)
-            count += cell.kind == SheetCell::Kind::Text ? 1 : 0;
-    return count;
 }
 
 } // namespace zu

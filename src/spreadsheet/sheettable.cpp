@@ -6,6 +6,33 @@
 
 namespace zu {
 
+void SheetTable::setText(int row, int column, const QString& text)
+{
+    if (rows.size() <= row)
+        rows.resize(row + 1);
+    QStringList& cells = rows[row];
+    if (cells.size() <= column)
+        cells.resize(column + 1);
+    cells[column] = text;
+}
+
+void SheetTable::setFormattedNumber(int row, int column, const QString& shown, double stored)
+{
+    setText(row, column, shown);
+    if (shown != numberText(stored))
+        formattedNumbers.insert(cellKey(row, column), stored);
+    else
+        formattedNumbers.remove(cellKey(row, column));
+}
+
+std::optional<double> SheetTable::formattedNumber(int row, int column) const
+{
+    const auto it = formattedNumbers.constFind(cellKey(row, column));
+    if (it == formattedNumbers.constEnd())
+        return std::nullopt;
+    return it.value();
+}
+
 int SheetTable::columnCount() const
 {
     qsizetype count = 0;

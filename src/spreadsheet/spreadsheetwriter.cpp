@@ -1,10 +1,11 @@
 #include "spreadsheetwriter.h"
 
-#include "xlswriter.h"
-#include "xlsxfilewriter.h"
+#include "xlsstreamwriter.h"
+#include "xlsxstreamwriter.h"
 
+#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QTemporaryDir>
 
 namespace zu {
 
@@ -22,6 +23,8 @@ SpreadsheetWriter::SpreadsheetWriter(SheetLimits limits) : m_limits(std::move(li
 {
     m_sheets.emplace_back(m_limits);
 }
+
+SpreadsheetWriter::~SpreadsheetWriter() = default;
 
 bool SpreadsheetWriter::nameTaken(const QString& name, size_t except) const
 {
@@ -46,8 +49,6 @@ bool SpreadsheetWriter::setSheetName(const QString& name)
     return current().setSheetName(name);
 }
 
-SpreadsheetWriter::~SpreadsheetWriter() = default;
-
 std::unique_ptr<SpreadsheetWriter> SpreadsheetWriter::forFileName(const QString& path)
 {
     if (path.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive))
@@ -55,40 +56,75 @@ std::unique_ptr<SpreadsheetWriter> SpreadsheetWriter::forFileName(const QString&
     return std::make_unique<XlsWriter>();
 }
 
-QByteArray SpreadsheetWriter::toBytes(QString* error) const
+bool SpreadsheetWriter::save(const QString& path, QString* error)
 {
+    const QString shown = QFileInfo(path).absoluteFilePath();
     for (const SheetContent& sheet : m_sheets) {
         if (!sheet.firstRefusal().isEmpty()) {
-            setError(error, sheet.firstRefusal());
-            return {};
+            setError(error, QStringLiteral("无法生成文件 %1：%2").arg(shown, sheet.firstRefusal()));
+            return false;
+        }
+    }
+    std::unique_ptr<StreamingSheetWriter> stream = createStream();
+    for (const SheetContent& sheet : m_sheets) {
+        bool written = stream->startSheet(sheet.sheetName(), sheet.columnWidthsPixels());
+        for (int r = 0; written && r < sheet.rowCount(); ++r) {
+            const std::vector<SheetCell>& cells = sheet.row(r);
+            for (int c = 0; written && c < static_cast<int>(cells.size()); ++c) {
+                const SheetCell& cell = cells[static_cast<size_t>(c)];
+                switch (cell.kind) {
+                case SheetCell::Kind::Text:
+                    written = stream->writeText(r, c, cell.text, cell.style);
+                    break;
+                case SheetCell::Kind::Number:
+                    written = stream->writeNumber(r, c, cell.number, cell.style);
+                    break;
+                case SheetCell::Kind::Empty:
+                    written = cell.style == CellStyle::Normal || stream->writeBlank(r, c, cell.style);
+                    break;
+                }
+            }
+        }
+        if (!written) {
+            setError(error, QStringLiteral("无法生成文件 %1：%2").arg(shown, stream->error()));
+            return false;
         }
     }
     QString reason;
-    QByteArray bytes = encode(m_sheets, &reason);
-    if (bytes.isEmpty())
+    if (!stream->finish(path, &reason)) {
         setError(error, reason);
-    return bytes;
+        return false;
+    }
+    m_truncated = stream->truncatedCells();
+    return true;
 }
 
-bool SpreadsheetWriter::save(const QString& path, QString* error) const
+QByteArray SpreadsheetWriter::toBytes(QString* error)
 {
-    QString reason;
-    const QByteArray bytes = toBytes(&reason);
-    const QString shown = QFileInfo(path).absoluteFilePath();
-    if (bytes.isEmpty()) {
-        setError(error, QStringLiteral("无法生成文件 %1：%2").arg(shown, reason));
-        return false;
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("book") + m_limits.formatName);
+    if (!save(path, error))
+        return {};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        setError(error, file.errorString());
+        return {};
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        setError(error, QStringLiteral("无法写入文件 %1：%2").arg(shown, file.errorString()));
-        return false;
-    }
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        setError(error, QStringLiteral("无法写入文件 %1：%2").arg(shown, file.errorString()));
-        return false;
-    }
-    return true;
+    return file.readAll();
+}
+
+XlsWriter::XlsWriter() : SpreadsheetWriter({kMaxRows, kMaxColumns, QStringLiteral(".xls")}) {}
+
+std::unique_ptr<StreamingSheetWriter> XlsWriter::createStream() const
+{
+    return std::make_unique<XlsStreamWriter>();
+}
+
+XlsxWriter::XlsxWriter() : SpreadsheetWriter({kMaxRows, kMaxColumns, QStringLiteral(".xlsx")}) {}
+
+std::unique_ptr<StreamingSheetWriter> XlsxWriter::createStream() const
+{
+    return std::make_unique<XlsxStreamWriter>();
 }
 
 } // namespace zu

@@ -10,10 +10,12 @@
 
 namespace zu {
 
-// A workbook written cell by cell (rows and columns counted from 0), then saved as a whole. It
-// starts with one worksheet; addSheet() starts the next, and the writes that follow go to it.
-// A refused write (beyond the format's rows or columns, text too long, a number that is not finite)
-// returns false with the reason in error(), and makes toBytes() and save() fail with that reason.
+// A workbook written cell by cell in any order (rows and columns counted from 0), kept in memory
+// and saved as a whole through the format's StreamingSheetWriter. It starts with one worksheet;
+// addSheet() starts the next, and the writes that follow go to it. A refused write (beyond the
+// format's rows or columns, a number that is not finite) returns false with the reason in
+// error(), and makes toBytes() and save() fail with that reason. A text longer than a cell holds
+// is cut when saved (truncatedCells()).
 class SpreadsheetWriter
 {
 public:
@@ -43,8 +45,6 @@ public:
     {
         return writeText(row, column, text, CellStyle::Bold);
     }
-    // Room for this many different texts in the current sheet, known before they come.
-    void reserveStrings(qsizetype count) { current().reserveStrings(count); }
 
     QString error() const { return m_sheets.back().error(); }
     // The worksheet being written, and all of them.
@@ -53,15 +53,17 @@ public:
     int maxRows() const { return m_limits.rows; }
     int maxColumns() const { return m_limits.columns; }
     QString formatName() const { return m_limits.formatName; }
+    // Cells whose text was cut by the last save.
+    int truncatedCells() const { return m_truncated; }
 
     // The whole file; empty with *error set when a write was refused or the encoding failed.
-    QByteArray toBytes(QString* error = nullptr) const;
+    QByteArray toBytes(QString* error = nullptr);
     // Replaces the file only once it is completely written; *error names the file and the system's reason.
-    bool save(const QString& path, QString* error) const;
+    bool save(const QString& path, QString* error);
 
 protected:
     explicit SpreadsheetWriter(SheetLimits limits);
-    virtual QByteArray encode(const std::vector<SheetContent>& sheets, QString* error) const = 0;
+    virtual std::unique_ptr<StreamingSheetWriter> createStream() const = 0;
 
 private:
     SheetContent& current() { return m_sheets.back(); }
@@ -69,6 +71,31 @@ private:
 
     SheetLimits m_limits;
     std::vector<SheetContent> m_sheets;
+    int m_truncated = 0;
+};
+
+// Excel 97-2003 workbook (BIFF8 in a compound file): at most 65,536 rows and 256 columns a sheet.
+class XlsWriter final : public SpreadsheetWriter
+{
+public:
+    static constexpr int kMaxRows = 65536;
+    static constexpr int kMaxColumns = 256;
+    XlsWriter();
+
+protected:
+    std::unique_ptr<StreamingSheetWriter> createStream() const override;
+};
+
+// Office Open XML workbook (.xlsx): at most 1,048,576 rows and 16,384 columns a sheet.
+class XlsxWriter final : public SpreadsheetWriter
+{
+public:
+    static constexpr int kMaxRows = 1048576;
+    static constexpr int kMaxColumns = 16384;
+    XlsxWriter();
+
+protected:
+    std::unique_ptr<StreamingSheetWriter> createStream() const override;
 };
 
 } // namespace zu

@@ -2,7 +2,6 @@
 
 #include "customers/dicttree.h"
 #include "data/datamodule.h"
-#include "data/query.h"
 #include "permissions.h"
 
 #include <QTreeWidget>
@@ -21,8 +20,7 @@ void makeCheckNode(QTreeWidgetItem* item)
 void LoadPopedomTree(QTreeWidget* tree, const QString& catalogue, const QString& rootCaption)
 {
     const RepaintSuspended suspended(tree);
-    Query& f = data().F();
-    f.open(QStringLiteral("select * from T_popedom where tablename = ? order by code"), {catalogue});
+    const QList<CodedName> entries = readCatalogue(data().F(), catalogue);
 
     tree->clear();
     auto* root = new QTreeWidgetItem(tree, QStringList{rootCaption});
@@ -32,14 +30,12 @@ void LoadPopedomTree(QTreeWidget* tree, const QString& catalogue, const QString&
 
     CodeTreeBuilder builder(root);
     const QIcon nodeIcon = treeNodeIcon();
-    for (; !f.eof(); f.next()) {
-        const QString code = f.asString(QStringLiteral("code")).trimmed();
-        if (QTreeWidgetItem* item = builder.add(code, f.asString(QStringLiteral("name")).trimmed())) {
+    for (const CodedName& entry : entries) {
+        if (QTreeWidgetItem* item = builder.add(entry.code, entry.name.trimmed())) {
             item->setIcon(0, nodeIcon);
             makeCheckNode(item);
         }
     }
-    f.close();
     root->setExpanded(true);
 }
 

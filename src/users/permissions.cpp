@@ -29,6 +29,17 @@ bool isGranted(const QString& rights, const QString& name)
     return rights.contains(rightsItem(name), Qt::CaseSensitive);
 }
 
+QList<CodedName> readCatalogue(Query& query, const QString& catalogue)
+{
+    query.open(QStringLiteral("select * from T_popedom where tablename = ? order by code"), {catalogue});
+    QList<CodedName> rows;
+    for (; !query.eof(); query.next())
+        rows.append(
+            {query.asString(QStringLiteral("code")).trimmed(), query.asString(QStringLiteral("name"))});
+    query.close();
+    return rows;
+}
+
 QList<ActionRight> evaluateRights(Query& query, const QString& rights)
 {
     QList<ActionRight> result;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "customers/categorycodes.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -17,6 +19,9 @@ QString rightsString(const QStringList& names);
 // A permission is granted when its quoted item occurs in the rights string: a granted name that
 // merely contains another name (客户管理, 客户) does not grant the shorter one.
 bool isGranted(const QString& rights, const QString& name);
+
+// The rows of a T_popedom catalogue ("用户权限", "数据初始化") in code order.
+QList<CodedName> readCatalogue(Query& query, const QString& catalogue);
 
 // What the permission test decides for one main-window action.
 struct ActionRight

@@ -20,16 +20,10 @@ namespace {
 
 const QString kCatalogue = QStringLiteral("用户权限");
 const QString kLayout = QStringLiteral("tUser_Show");
-const QString kGroupsSql = QStringLiteral("select * from t_User where type = ? order by id");
 
 QString userType()
 {
     return QString::fromUtf8(kUserType);
-}
-
-QString groupType()
-{
-    return QString::fromUtf8(kGroupType);
 }
 
 } // namespace
@@ -81,11 +75,11 @@ void TfrmUserQx::FormCreate()
     LoadPopedomTree(ui->RzCheckTree1, kCatalogue, kCatalogue);
 
     TfrmData& d = zu::data();
-    d.qryUserZ().open(QStringLiteral("type = ?"), {groupType()}, QStringLiteral("id"));
+    openGroups(d.qryUserZ());
     // Whenever the current user changes, the boxes and the tree show that user.
     connect(&d.qryUser(), &DataSet::currentRowChanged, this,
             [this] { guarded(this, [this] { UserNameChange(); }); });
-    d.qryUser().open(QStringLiteral("type = ?"), {userType()}, QStringLiteral("id"));
+    openUsers(d.qryUser());
     LoadGridColumns(ui->dgUser, &d.qryUser(), kLayout);
 
     ui->edtUserName->clear();
@@ -113,7 +107,7 @@ void TfrmUserQx::tell(const QString& text, QMessageBox::Icon icon)
 
 void TfrmUserQx::fillGroupBox(const QString& firstItem, const QString& group)
 {
-    FillComboFromSql(ui->cmbQxGroup, kGroupsSql, {groupType()}, -1, firstItem);
+    FillComboFromSql(ui->cmbQxGroup, groupListStatement(), -1, firstItem);
     ui->cmbQxGroup->setCurrentIndex(ui->cmbQxGroup->findText(group));
 }
 
@@ -157,7 +151,7 @@ void TfrmUserQx::N1Click()
     FIsAdd = true;
     ui->edtUserName->clear();
     ui->edtPassword->clear();
-    FillComboFromSql(ui->cmbQxGroup, kGroupsSql, {groupType()}, 0, QString());
+    FillComboFromSql(ui->cmbQxGroup, groupListStatement(), 0, QString());
     ui->mmRemark->clear();
     // The tree stays as it is: a new user starts with the permissions shown now.
     ui->edtUserName->setFocus();

@@ -2,9 +2,57 @@
 
 #include "passwords.h"
 
+#include "data/dataset.h"
 #include "data/query.h"
 
 namespace zu {
+
+namespace {
+
+const QString kRowsOfTypeSql = QStringLiteral("select * from t_user where type = ? order by id");
+
+} // namespace
+
+QStringList loginUserNames(Query& query)
+{
+    query.open(kRowsOfTypeSql, {QString::fromUtf8(kUserType)});
+    QStringList names;
+    for (; !query.eof(); query.next())
+        names << query.value(1).toString();
+    query.close();
+    return names;
+}
+
+std::optional<UserCredentials> findUser(Query& query, const QString& name)
+{
+    query.open(QStringLiteral("select * from t_user where username = ?"), {name});
+    std::optional<UserCredentials> user;
+    if (!query.eof())
+        user = UserCredentials{query.value(QStringLiteral("id")), query.asString(QStringLiteral("Password")),
+                               query.asString(QStringLiteral("qxList"))};
+    query.close();
+    return user;
+}
+
+void storePassword(Query& query, const QVariant& key, const QString& stored)
+{
+    query.exec(QStringLiteral("update T_user set Password = ? where id = ?"), {stored, key});
+}
+
+void openUsers(DataSet& users)
+{
+    users.open(QStringLiteral("type = ?"), {QString::fromUtf8(kUserType)}, QStringLiteral("id"));
+}
+
+void openGroups(DataSet& groups)
+{
+    groups.open(QStringLiteral("type = ?"), {QString::fromUtf8(kGroupType)}, QStringLiteral("id"));
+}
+
+Statement groupListStatement()
+{
+    return {kRowsOfTypeSql, {QString::fromUtf8(kGroupType)}};
+}
 
 std::optional<QString> passwordToStore(bool isAdd, const QString& typed)
 {

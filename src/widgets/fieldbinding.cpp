@@ -158,20 +158,4 @@ QVariantMap BoundFields::collect() const
     return values;
 }
 
-void writeRecord(DataSet& target, const QVariantMap& values, bool append)
-{
-    if (append)
-        target.append();
-    else
-        target.edit();
-    try {
-        for (auto it = values.constBegin(); it != values.constEnd(); ++it)
-            target.setField(it.key(), it.value());
-        target.post();
-    } catch (...) {
-        target.cancel();
-        throw;
-    }
-}
-
 } // namespace zu

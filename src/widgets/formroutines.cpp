@@ -30,14 +30,15 @@ void FillComboFromSql(QComboBox* combo, const QString& sql, const QVariantList& 
     combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
 }
 
+void FillComboFromSql(QComboBox* combo, const Statement& statement, int index, const QString& firstItem)
+{
+    FillComboFromSql(combo, statement.sql, statement.bindValues, index, firstItem);
+}
+
 void CheckUnique(Query& query, const QString& column, const QString& table, const QVariant& value,
                  const QString& message)
 {
-    OpenSql(query,
-            QStringLiteral("select * from %1 where %2 = ?")
-                .arg(table, query.connection().dialect().quote(column)),
-            {value});
-    if (!query.isEmpty()) {
+    if (valueExists(query, table, column, value)) {
         dialogs().message(nullptr, QStringLiteral("系统提示"), message, QMessageBox::Question,
                           QMessageBox::Ok, QMessageBox::Ok);
         abortSilently();

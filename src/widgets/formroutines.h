@@ -9,11 +9,13 @@ class QWidget;
 namespace zu {
 
 class Query;
+struct Statement;
 
 // Refills a combo box with the second column of the statement's rows (trimmed), after a first
 // item unless that is exactly "NO", and selects the item at `index`. Runs on the scratch query F.
 void FillComboFromSql(QComboBox* combo, const QString& sql, const QVariantList& bindValues, int index,
                       const QString& firstItem);
+void FillComboFromSql(QComboBox* combo, const Statement& statement, int index, const QString& firstItem);
 
 // Stops the running action with `message` ("系统提示") when `table` already holds `value` in
 // `column`.

@@ -1,6 +1,7 @@
 #include "tfrmoption.h"
 
 #include "data/datamodule.h"
+#include "data/lookuplists.h"
 #include "guard.h"
 #include "lookuplistmodel.h"
 #include "ui_tfrmoption.h"
@@ -75,7 +76,7 @@ void TfrmOption::openList()
 {
     TfrmData& d = zu::data();
     m_model->setTitle(currentList());
-    d.qryCombo().open(d.dialect().quote(QStringLiteral("table")) + QStringLiteral(" = ?"), {currentList()});
+    openLookupList(d.qryCombo(), currentList());
     if (d.qryCombo().currentRow() >= 0)
         ui->DBGridEh1->setCurrentIndex(m_model->index(d.qryCombo().currentRow(), 0));
 }

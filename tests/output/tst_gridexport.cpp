@@ -645,6 +645,79 @@ private slots:
         QVERIFY2(!seen.isEmpty(), qPrintable(why));
         QCOMPARE(seen, reader.rows());
     }
+
+    // A text longer than a cell holds is cut with a mark; the export goes on and says so once.
+    void overlongTextIsCutAndToldOnce_data() { zu::test::addEngineRows(); }
+    void overlongTextIsCutAndToldOnce()
+    {
+        ZU_TEST_DATABASE(db);
+        showColumns({QStringLiteral("CustName"), QStringLiteral("Remark")});
+        addCustomer({QStringLiteral("甲"), QStringLiteral("1"), 1, 1.0, QVariant(), QVariant(),
+                     QString(40000, QChar(0x5907))});
+        addCustomer({QStringLiteral("乙"), QStringLiteral("2"), 1, 1.0, QVariant(), QVariant(),
+                     QString(32767, QLatin1Char('x'))});
+        addCustomer({QStringLiteral("丙"), QStringLiteral("3"), 1, 1.0, QVariant(), QVariant(),
+                     QString(32768, QLatin1Char('y'))});
+        CustomerGrid g;
+        QTemporaryDir out;
+        const QString file = out.filePath(QStringLiteral("长文字.xls"));
+        ScriptedDialogs dialogs;
+        dialogs.answerFile(file);
+        dialogs.answer(QMessageBox::Cancel);
+        QVERIFY(runExport(g.grid, g.list));
+        QCOMPARE(dialogs.messages().size(), 2);
+        QCOMPARE(dialogs.messages().first(),
+                 QStringLiteral("有 2 个单元格的文字超过了一个单元格能容纳的 32767 "
+                                "个字符，已截断，截断处以“…（已截断）”结尾。"));
+        QVERIFY(dialogs.messages().last().startsWith(QStringLiteral("文件")));
+        SpreadsheetReader reader;
+        QString error;
+        QVERIFY2(reader.open(file, &error), qPrintable(error));
+        const QString mark = QStringLiteral("…（已截断）");
+        QCOMPARE(reader.text(1, 1), QString(32767 - mark.size(), QChar(0x5907)) + mark);
+        QCOMPARE(reader.text(2, 1), QString(32767, QLatin1Char('x')));
+        QCOMPARE(reader.text(3, 1), QString(32767 - mark.size(), QLatin1Char('y')) + mark);
+        QCOMPARE(reader.text(4, 0), QStringLiteral("3")); // the footer follows
+
+        // Nothing cut, nothing said.
+        data().T().exec(QStringLiteral("update T_Cust set Remark = ?"), {QStringLiteral("短")});
+        g.list.refresh();
+        dialogs.clear();
+        dialogs.answerFile(file);
+        dialogs.answer(QMessageBox::Cancel);
+        QVERIFY(runExport(g.grid, g.list));
+        QCOMPARE(dialogs.messages().size(), 1);
+    }
+
+    // The rows come from the list's own condition and order, as the grid shows them.
+    void listConditionAndOrder_data() { zu::test::addEngineRows(); }
+    void listConditionAndOrder()
+    {
+        ZU_TEST_DATABASE(db);
+        showColumns({QStringLiteral("CustName"), QStringLiteral("IDCode")});
+        for (const auto& [name, code] :
+             {std::pair{"丁", "B2"}, std::pair{"甲", "A9"}, std::pair{"乙", "B1"}, std::pair{"丙", "B3"}})
+            addCustomer({QString::fromUtf8(name), QString::fromUtf8(code), 1, 1.0, QVariant(), QVariant(),
+                         QVariant()});
+        ListGrid grid;
+        DataSet& list = data().qryCustom();
+        list.open(QStringLiteral("IDCode like ?"), {QStringLiteral("B%")}, QStringLiteral("IDCode desc"));
+        LoadGridColumns(&grid, &list, kLayout);
+        QTemporaryDir out;
+        const QString file = out.filePath(QStringLiteral("B.xls"));
+        ScriptedDialogs dialogs;
+        dialogs.answerFile(file);
+        dialogs.answer(QMessageBox::Cancel);
+        QVERIFY(runExport(grid, list));
+        SpreadsheetReader reader;
+        QString error;
+        QVERIFY2(reader.open(file, &error), qPrintable(error));
+        QCOMPARE(reader.rows(), (QList<QStringList>{{QStringLiteral("客户名称"), QStringLiteral("客户编码")},
+                                                    {QStringLiteral("丙"), QStringLiteral("B3")},
+                                                    {QStringLiteral("丁"), QStringLiteral("B2")},
+                                                    {QStringLiteral("乙"), QStringLiteral("B1")},
+                                                    {QStringLiteral("3"), QString()}}));
+    }
 };
 
 QTEST_MAIN(TestGridExport)

@@ -1,5 +1,7 @@
 #include "conntoolcore.h"
 
+#include "conntoolimport.h"
+
 #include "data/apphome.h"
 #include "data/errors.h"
 #include "data/inifile.h"
@@ -196,7 +198,13 @@ QString usage()
         "                                   使用数据库服务器（写入 Config.ini 和 sql.dat）\n"
         "  zu-conntool embedded [--home DIR]  改回使用内置数据库\n"
         "  zu-conntool check [--home DIR]   按程序的方式连接并报告问题\n"
-        "  zu-conntool upgrade [--home DIR] 将数据库升级到本版本\n");
+        "  zu-conntool upgrade [--home DIR] 将数据库升级到本版本\n"
+        "  zu-conntool import FILE [--sheet N] [--dry-run] [--user NAME] [--home DIR]\n"
+        "                                   从电子表格文件导入客户，配对与规则同“导入客户信息”窗口；\n"
+        "                                   --sheet N 读第 N 个工作表（默认：保存时显示的工作表），\n"
+        "                                   --dry-run 只检查不保存，--user 为制单人（默认：系统登录名）；\n"
+        "                                   退出码 0 全部导入，1 有未导入的行，2 "
+        "文件无法读取或数据库无法连接\n");
 }
 
 int runCommandLine(const QStringList& arguments)
@@ -212,15 +220,19 @@ int runCommandLine(const QStringList& arguments)
     const QCommandLineOption password(QStringLiteral("password"), QStringLiteral("密码"),
                                       QStringLiteral("P"));
     const QCommandLineOption create(QStringLiteral("create"), QStringLiteral("创建数据表"));
-    parser.addOptions({home, server, database, user, password, create});
+    const QCommandLineOption sheet(QStringLiteral("sheet"), QStringLiteral("工作表"), QStringLiteral("N"));
+    const QCommandLineOption dryRun(QStringLiteral("dry-run"), QStringLiteral("只检查不保存"));
+    parser.addOptions({home, server, database, user, password, create, sheet, dryRun});
     parser.addPositionalArgument(QStringLiteral("command"),
-                                 QStringLiteral("init | server | embedded | check | upgrade"));
+                                 QStringLiteral("init | server | embedded | check | upgrade | import"));
 
     auto print = [](FILE* stream, const QString& text) {
         std::fputs((text + QLatin1Char('\n')).toLocal8Bit().constData(), stream);
     };
+    const bool importing = parser.parse(QStringList{QStringLiteral("zu-conntool")} + arguments) &&
+                           parser.positionalArguments().value(0) == QLatin1String("import");
     if (!parser.parse(QStringList{QStringLiteral("zu-conntool")} + arguments) ||
-        parser.positionalArguments().size() != 1) {
+        parser.positionalArguments().size() != (importing ? 2 : 1)) {
         print(stderr,
               parser.errorText().isEmpty() ? usage() : parser.errorText() + QLatin1Char('\n') + usage());
         return 2;
@@ -230,6 +242,23 @@ int runCommandLine(const QStringList& arguments)
         homeArgs << QStringLiteral("--home") << parser.value(home);
     const QString homeDir = resolveHomeDir(homeArgs);
     const QString command = parser.positionalArguments().constFirst();
+    if (importing) {
+        bool sheetOk = true;
+        const int sheetNumber = parser.isSet(sheet) ? parser.value(sheet).toInt(&sheetOk) : 0;
+        if (!sheetOk || (parser.isSet(sheet) && sheetNumber < 1)) {
+            print(stderr, QStringLiteral("--sheet 需要一个从 1 开始的工作表序号\n") + usage());
+            return NothingDone;
+        }
+        QString userName = parser.value(user);
+        if (userName.isEmpty())
+            userName = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME", QDir::home().dirName()));
+        return importCustomers({.home = homeDir,
+                                .file = parser.positionalArguments().at(1),
+                                .sheet = sheetNumber - 1,
+                                .dryRun = parser.isSet(dryRun),
+                                .userName = userName},
+                               stdout, stderr);
+    }
 
     Outcome outcome;
     if (command == QLatin1String("init"))

@@ -48,6 +48,21 @@ void pairAutomatically(Query& query, const QString& table, const QStringList& ti
     tx.commit();
 }
 
+QList<ImportPair> automaticPairs(const QList<MappingRow>& rows, const QStringList& titles, int columnCount)
+{
+    QList<ImportPair> pairs;
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        QString title = rows[i].fField;
+        if (i < columnCount) {
+            const int column = titleColumn(titles, rows[i].fieldName);
+            title = column > 0 ? titles[column - 1] : QString();
+        }
+        if (!title.trimmed().isEmpty())
+            pairs.push_back({title, rows[i].sField, rows[i].fieldName});
+    }
+    return pairs;
+}
+
 void setMappingTitle(Query& query, const QVariant& importId, const QString& title)
 {
     query.exec(QStringLiteral("update t_Import set F_Field = ? where ImportID = ?"), {title, importId});

@@ -35,6 +35,10 @@ QList<MappingRow> readMapping(Query& query, const QString& table);
 // rows after them keep what they hold.
 void pairAutomatically(Query& query, const QString& table, const QStringList& titles, int columnCount);
 
+// The pairing that pairAutomatically() stores, worked out without storing it: the paired rows in
+// mapping order.
+QList<ImportPair> automaticPairs(const QList<MappingRow>& rows, const QStringList& titles, int columnCount);
+
 // Sets the worksheet title of one mapping row.
 void setMappingTitle(Query& query, const QVariant& importId, const QString& title);
 

@@ -1,12 +1,14 @@
 #include "sheetimport.h"
 
-#include "importvalue.h"
-
 #include "data/connection.h"
 #include "data/errors.h"
 #include "data/query.h"
 
 #include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlQuery>
+#include <QSqlRecord>
 
 namespace zu {
 
@@ -21,58 +23,131 @@ void requirePlainName(const QString& name, const QString& what)
         throw CommandError(QStringLiteral("%1“%2”不是有效的名称").arg(what, name));
 }
 
+QString inBrackets(const QString& text)
+{
+    return QStringLiteral("（") + text + QStringLiteral("）");
+}
+
 } // namespace
 
+QString ImportNote::text() const
+{
+    return row + QStringLiteral("：") + (failed ? reason : QStringLiteral("已导入，但") + reason);
+}
+
 SheetImport::SheetImport(Connection& connection, const QString& table, const QList<ImportPair>& pairs,
-                         const QStringList& titles, const QString& keyField)
-    : m_connection(connection), m_table(table)
+                         const SheetRecords& records, const Options& options)
+    : m_connection(connection), m_records(records), m_table(table), m_options(options)
 {
     requirePlainName(table, QStringLiteral("目标表"));
     const SqlDialect& dialect = connection.dialect();
     const QHash<QString, ColumnType> types = dialect.columnTypes(connection.database(), table);
     if (types.isEmpty())
         throw CommandError(QStringLiteral("数据库中没有表“%1”").arg(table));
-
-    QStringList columns, marks;
-    for (const ImportPair& pair : pairs) {
-        requirePlainName(pair.field, QStringLiteral("目标列"));
-        const auto type = types.constFind(pair.field.toLower());
+    QSqlRecord record = connection.database().record(table);
+    if (record.isEmpty())
+        record = connection.database().record(table.toLower());
+    auto lengthOf = [&record](const QString& field) {
+        for (int i = 0; i < record.count(); ++i)
+            if (record.fieldName(i).compare(field, Qt::CaseInsensitive) == 0)
+                return record.field(i).length() > 0 ? record.field(i).length() : -1;
+        return -1;
+    };
+    auto typeOf = [&](const QString& field, const QString& fieldName) {
+        requirePlainName(field, QStringLiteral("目标列"));
+        const auto type = types.constFind(field.toLower());
         if (type == types.constEnd())
             throw CommandError(
-                QStringLiteral("表“%1”中没有列“%2”（导入映射“%3”）").arg(table, pair.field, pair.fieldName));
-        m_targets.push_back({pair, titleColumn(titles, pair.title), type.value(),
-                             !keyField.isEmpty() && pair.field.compare(keyField, Qt::CaseInsensitive) == 0});
-        columns << dialect.quote(pair.field);
-        marks << QStringLiteral("?");
+                QStringLiteral("表“%1”中没有列“%2”（导入映射“%3”）").arg(table, field, fieldName));
+        return type.value();
+    };
+
+    const QStringList titles = records.titles();
+    for (const ImportPair& pair : pairs) {
+        m_targets.push_back({pair.field, pair.title, pair.fieldName, titleColumn(titles, pair.title),
+                             typeOf(pair.field, pair.fieldName), lengthOf(pair.field)});
+        m_targets.back().isKey =
+            !options.keyField.isEmpty() && pair.field.compare(options.keyField, Qt::CaseInsensitive) == 0;
     }
+    if (CustomerImportRules::appliesTo(table)) {
+        if (const QString problem = CustomerImportRules::pairingProblem(pairs); !problem.isEmpty())
+            throw CommandError(problem);
+        m_rules.emplace(connection, options.userName);
+        for (const QString& field : CustomerImportRules::filledColumns()) {
+            const bool paired = std::any_of(m_targets.cbegin(), m_targets.cend(), [&field](const Target& t) {
+                return t.field.compare(field, Qt::CaseInsensitive) == 0;
+            });
+            if (!paired)
+                m_targets.push_back({field, QString(), field, 0, typeOf(field, field), lengthOf(field)});
+        }
+    }
+    // A date such as 3/5/2024 is read in the order the other dates of its column show.
+    for (Target& t : m_targets) {
+        if (t.type != ColumnType::DateTime || t.column == 0)
+            continue;
+        QStringList texts;
+        texts.reserve(records.count());
+        for (int i = 0; i < records.count(); ++i)
+            texts << records.cellText(i, t.column - 1);
+        t.dateOrder = dateOrderOf(texts);
+    }
+
+    QStringList columns, marks, fields;
+    for (const Target& t : std::as_const(m_targets)) {
+        columns << dialect.quote(t.field);
+        marks << QStringLiteral("?");
+        fields << t.field;
+    }
+    m_ruleColumns = CustomerImportRules::Columns::of(fields);
     m_insertSql =
         QStringLiteral("insert into %1 (%2) values (%3)")
             .arg(dialect.quote(table), columns.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+    if (options.dryRun) {
+        m_connection.begin();
+        m_outerTransaction = true;
+    }
 }
 
-bool SheetImport::importRow(int sheetRow, const QStringList& cells, QString* reason)
+SheetImport::~SheetImport()
 {
-    QVariantList values;
-    const bool ok = convert(cells, &values, reason) && insert(values, reason);
-    if (ok)
-        ++m_succeeded;
-    else
-        m_failures.push_back({sheetRow, *reason});
-    return ok;
+    if (m_outerTransaction)
+        m_connection.rollback();
 }
 
-bool SheetImport::convert(const QStringList& cells, QVariantList* values, QString* reason) const
+void SheetImport::importNext()
+{
+    const SheetRecord record = m_records.record(m_position++);
+    QVariantList values;
+    QString reason;
+    QString note;
+    if (convert(record, &values, &reason) && applyRules(values, &reason, &note) &&
+        checkLengths(values, &reason) && insert(values, &reason)) {
+        ++m_succeeded;
+        if (!note.isEmpty())
+            m_notes.push_back({m_records.label(record), note, false});
+        return;
+    }
+    ++m_failed;
+    m_notes.push_back({m_records.label(record), reason, true});
+}
+
+bool SheetImport::convert(const SheetRecord& record, QVariantList* values, QString* reason) const
 {
     values->reserve(m_targets.size());
     for (const Target& t : m_targets) {
+        if (t.title.isEmpty()) {
+            values->push_back(QVariant()); // filled by the rules
+            continue;
+        }
         if (t.column == 0) {
-            *reason = QStringLiteral("工作表中没有标题为“%1”的列（%2）").arg(t.pair.title, t.pair.fieldName);
+            *reason = QStringLiteral("工作表中没有标题为“%1”的列（%2）").arg(t.title, t.fieldName);
             return false;
         }
         QString why;
-        const std::optional<QVariant> value = importValue(cells.value(t.column - 1), t.type, &why);
+        const CellValue cell = t.column - 1 < record.cells.size() ? record.cells[t.column - 1] : CellValue();
+        const std::optional<QVariant> value = importValue(cell, t.type, &why, t.dateOrder);
         if (!value) {
-            *reason = QStringLiteral("%1：%2").arg(t.pair.title, why);
+            *reason = QStringLiteral("%1：%2").arg(t.title, why);
             return false;
         }
         values->push_back(*value);
@@ -80,35 +155,96 @@ bool SheetImport::convert(const QStringList& cells, QVariantList* values, QStrin
     return true;
 }
 
+bool SheetImport::applyRules(QVariantList& values, QString* reason, QString* note) const
+{
+    if (!m_rules)
+        return true;
+    *reason = m_rules->complete(m_ruleColumns.in(values), note);
+    return reason->isEmpty();
+}
+
+bool SheetImport::checkLengths(const QVariantList& values, QString* reason) const
+{
+    for (qsizetype i = 0; i < m_targets.size(); ++i) {
+        const Target& t = m_targets[i];
+        if (t.maxLength <= 0 || t.type != ColumnType::Text || values[i].isNull())
+            continue;
+        const qsizetype length = values[i].toString().size();
+        if (length > t.maxLength) {
+            *reason = QStringLiteral("%1：文字有 %2 个字符，超过了这一列的上限 %3 个字符")
+                          .arg(t.title.isEmpty() ? t.fieldName : t.title)
+                          .arg(length)
+                          .arg(t.maxLength);
+            return false;
+        }
+    }
+    return true;
+}
+
+void SheetImport::savepoint(const QString& statement)
+{
+    // Savepoints cannot be prepared on every engine: the plain statement, which holds no value.
+    QSqlQuery q(m_connection.database());
+    if (!q.exec(statement))
+        throw DbError(sqlErrorText(q.lastError()));
+}
+
 bool SheetImport::insert(const QVariantList& values, QString* reason)
 {
     try {
-        TransactionGuard tx(m_connection);
-        Query(m_connection).exec(m_insertSql, values);
-        tx.commit();
+        if (m_options.dryRun) {
+            savepoint(QStringLiteral("savepoint zu_import_row"));
+            try {
+                execInsert(values);
+            } catch (const DbError&) {
+                savepoint(QStringLiteral("rollback to savepoint zu_import_row"));
+                throw;
+            }
+            savepoint(QStringLiteral("release savepoint zu_import_row"));
+        } else {
+            TransactionGuard tx(m_connection);
+            execInsert(values);
+            tx.commit();
+        }
         return true;
     } catch (const DbError& e) {
         const QString taken = keyTaken(values);
-        *reason = taken.isEmpty() ? e.text() : taken + QStringLiteral("（") + e.text() + QStringLiteral("）");
+        *reason = (taken.isEmpty() ? QStringLiteral("数据库拒绝保存这一行") : taken) + inBrackets(e.text());
         return false;
     }
+}
+
+void SheetImport::execInsert(const QVariantList& values)
+{
+    if (!m_insert.isValid() && m_insert.lastQuery().isEmpty()) {
+        m_insert = QSqlQuery(m_connection.database());
+        if (!m_insert.prepare(m_insertSql))
+            throw DbError(sqlErrorText(m_insert.lastError()));
+    }
+    const SqlDialect& dialect = m_connection.dialect();
+    for (qsizetype i = 0; i < values.size(); ++i)
+        m_insert.bindValue(static_cast<int>(i), dialect.toDb(values[i]));
+    const bool done = m_insert.exec();
+    const QSqlError error = m_insert.lastError();
+    m_insert.finish();
+    if (!done)
+        throw DbError(sqlErrorText(error));
 }
 
 // The text naming a key value that another row already holds; empty when the key is free.
 QString SheetImport::keyTaken(const QVariantList& values) const
 {
-    for (int i = 0; i < m_targets.size(); ++i) {
+    for (qsizetype i = 0; i < m_targets.size(); ++i) {
         const Target& t = m_targets[i];
         if (!t.isKey || values[i].isNull())
             continue;
         try {
             Query q(m_connection);
-            q.open(
-                QStringLiteral("select count(*) from %1 where %2 = ?")
-                    .arg(m_connection.dialect().quote(m_table), m_connection.dialect().quote(t.pair.field)),
-                {values[i]});
+            q.open(QStringLiteral("select count(*) from %1 where %2 = ?")
+                       .arg(m_connection.dialect().quote(m_table), m_connection.dialect().quote(t.field)),
+                   {values[i]});
             if (q.value(0).toInt() > 0)
-                return QStringLiteral("%1“%2”已经存在，不能重复").arg(t.pair.fieldName, values[i].toString());
+                return QStringLiteral("%1“%2”已经存在，不能重复").arg(t.fieldName, values[i].toString());
         } catch (const DbError&) {
             // The refusal's own text stands alone then.
         }

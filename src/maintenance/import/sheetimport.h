@@ -1,65 +1,102 @@
 #pragma once
 
+#include "customerimportrules.h"
 #include "importmapping.h"
+#include "importvalue.h"
+#include "sheetrecords.h"
 
 #include "data/sqldialect.h"
 
 #include <QList>
+#include <QSqlQuery>
 #include <QString>
-#include <QStringList>
 #include <QVariantList>
+
+#include <optional>
 
 namespace zu {
 
 class Connection;
 
-// A worksheet row that was not imported, for the user to correct.
-struct ImportFailure
+// A row the user should look at after an import: one that was not imported, and why, or one that
+// was imported with something to know.
+struct ImportNote
 {
-    int sheetRow; // as the spreadsheet numbers it, the title row being 1
+    QString row; // "第 4 行", "工作表“Sheet2”第 5 行"
     QString reason;
+    bool failed = true;
 
-    bool operator==(const ImportFailure&) const = default;
+    QString text() const;
+    bool operator==(const ImportNote&) const = default;
 };
 
-// Inserts worksheet rows into a table through the pairing, each row in a transaction of its own:
-// a row is either inserted whole or, when a cell does not convert or the database refuses the
-// row, not at all. Target columns not paired keep the table's defaults.
+// Inserts the records of a worksheet into a table through the pairing, each in a transaction of
+// its own: a record is either inserted whole or, when a cell does not convert, a rule refuses it
+// or the database does, not at all, with the reason in Chinese (the database's own text in
+// brackets). Target columns not paired keep the table's defaults. Customers (T_Cust) follow
+// CustomerImportRules. A dry run does all of it inside one transaction that is rolled back.
 class SheetImport final
 {
 public:
-    // `titles` are the worksheet's first-row titles; `keyField` is the target column whose values
-    // must be unique (a refusal then names the value that is already there).
-    SheetImport(Connection& connection, const QString& table, const QList<ImportPair>& pairs,
-                const QStringList& titles, const QString& keyField = {});
+    struct Options
+    {
+        QString keyField; // a target column whose values must be unique: a refusal names the value
+        QString userName; // the logged-in user, who enters the records
+        bool dryRun = false;
+    };
 
-    // Imports one worksheet row (its cells by column, the first column at 0). False, with
-    // *reason, when it was not imported.
-    bool importRow(int sheetRow, const QStringList& cells, QString* reason);
+    SheetImport(Connection& connection, const QString& table, const QList<ImportPair>& pairs,
+                const SheetRecords& records, const Options& options);
+    ~SheetImport();
+    SheetImport(const SheetImport&) = delete;
+    SheetImport& operator=(const SheetImport&) = delete;
+
+    int total() const { return m_records.count(); }
+    int position() const { return m_position; }
+    bool atEnd() const { return m_position >= total(); }
+    // Imports the next record.
+    void importNext();
 
     int succeeded() const { return m_succeeded; }
-    int failed() const { return static_cast<int>(m_failures.size()); }
-    const QList<ImportFailure>& failures() const { return m_failures; }
+    int failed() const { return m_failed; }
+    // In row order: the records not imported, and those imported with a remark.
+    const QList<ImportNote>& notes() const { return m_notes; }
 
 private:
     struct Target
     {
-        ImportPair pair;
-        int column; // 1-based worksheet column, 0 when the title is not in the worksheet
+        QString field;
+        QString title;     // worksheet column title; empty for a column the rules fill
+        QString fieldName; // display name
+        int column;        // 1-based worksheet column, 0 when the title is not in the worksheet
         ColumnType type;
-        bool isKey;
+        int maxLength; // -1 when the database does not say
+        DateOrder dateOrder = DateOrder::Unknown;
+        bool isKey = false;
     };
 
-    bool convert(const QStringList& cells, QVariantList* values, QString* reason) const;
+    bool convert(const SheetRecord& record, QVariantList* values, QString* reason) const;
+    bool applyRules(QVariantList& values, QString* reason, QString* note) const;
+    bool checkLengths(const QVariantList& values, QString* reason) const;
     bool insert(const QVariantList& values, QString* reason);
+    void execInsert(const QVariantList& values);
     QString keyTaken(const QVariantList& values) const;
+    void savepoint(const QString& statement);
 
     Connection& m_connection;
+    const SheetRecords& m_records;
     QString m_table;
+    Options m_options;
     QString m_insertSql;
     QList<Target> m_targets;
+    std::optional<CustomerImportRules> m_rules;
+    CustomerImportRules::Columns m_ruleColumns;
+    QSqlQuery m_insert; // prepared once for all rows
+    bool m_outerTransaction = false;
+    int m_position = 0;
     int m_succeeded = 0;
-    QList<ImportFailure> m_failures;
+    int m_failed = 0;
+    QList<ImportNote> m_notes;
 };
 
 } // namespace zu

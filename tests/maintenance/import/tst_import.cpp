@@ -7,13 +7,16 @@
 #include "maintenance/import/tfrmimport.h"
 #include "maintenance/import/titlepickdelegate.h"
 #include "spreadsheet/spreadsheetreader.h"
+#include "spreadsheet/spreadsheetwriter.h"
 #include "support/scripteddialogs.h"
 #include "support/testdatabase.h"
 #include "support/uitest.h"
 #include "widgets/mdichild.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QMdiArea>
@@ -143,6 +146,19 @@ struct ImportWindow
         return out;
     }
 };
+
+// A worksheet as the reader hands it over: the titles, then rows (a cell "text\\=number" is a
+// number cell shown as text by its display format).
+bool sheetOf(const QList<QStringList>& rows, SheetData* data)
+{
+    QByteArray lines = "ZUSHEET 1\nSHEET 0 0 表\nACTIVE 0\nCHOSEN 0\nPART 0\n";
+    for (qsizetype r = 0; r < rows.size(); ++r)
+        lines +=
+            (QString::number(r + 1) + QLatin1Char('\t') + rows[r].join(QLatin1Char('\t'))).toUtf8() + '\n';
+    lines += "END " + QByteArray::number(rows.size()) + '\n';
+    QString error;
+    return data->parse(lines, &error);
+}
 
 const QStringList kSheetTitles{QStringLiteral("客户名称"), QStringLiteral("客户编码"),
                                QStringLiteral("客户地址"), QStringLiteral("客户电话"),
@@ -579,25 +595,517 @@ private slots:
         const QList<ImportPair> pairs{
             {QStringLiteral("名称"), QStringLiteral("CustName"), QStringLiteral("客户名称")},
             {QStringLiteral("编码"), QStringLiteral("IDCode"), QStringLiteral("客户编码")}};
-        const QStringList titles{QStringLiteral("名称"), QStringLiteral("编码")};
-        SheetImport import(data().conn(), QStringLiteral("T_cust"), pairs, titles, QStringLiteral("IDCode"));
-        QString reason;
-        QVERIFY(import.importRow(2, {QStringLiteral("甲"), QStringLiteral("K1")}, &reason));
-        QVERIFY(!import.importRow(3, {QStringLiteral("乙"), QStringLiteral("K1")}, &reason));
-        QVERIFY2(reason.startsWith(QStringLiteral("客户编码“K1”已经存在")), qPrintable(reason));
-        // Codes too long for the column: the server refuses them with its own text.
-        const bool refusedByServer =
-            !import.importRow(4, {QStringLiteral("丙"), QString(60, QLatin1Char('x'))}, &reason);
-        QCOMPARE(refusedByServer, db.isServer());
-        QVERIFY(import.importRow(5, {QStringLiteral("丁"), QString()}, &reason));
-        QVERIFY(import.importRow(6, {QStringLiteral("戊"), QString()}, &reason));
-        QCOMPARE(import.succeeded(), db.isServer() ? 3 : 4);
+        SheetData sheet;
+        QVERIFY(sheetOf({{QStringLiteral("名称"), QStringLiteral("编码")},
+                         {QStringLiteral("甲"), QStringLiteral("K1")},
+                         {QStringLiteral("乙"), QStringLiteral("K1")},
+                         {QStringLiteral("丙"), QString(60, QLatin1Char('x'))},
+                         {QStringLiteral("己"), QString(50, QLatin1Char('y'))},
+                         {QStringLiteral("丁"), QString()},
+                         {QStringLiteral("戊"), QString()}},
+                        &sheet));
+        const SheetRecords records(sheet);
+        SheetImport import(data().conn(), QStringLiteral("T_cust"), pairs, records,
+                           {.keyField = QStringLiteral("IDCode"), .userName = QStringLiteral("操作员")});
+        while (!import.atEnd())
+            import.importNext();
+        // Codes too long for the column: the server's column says so, the embedded one takes them.
+        QCOMPARE(import.succeeded(), db.isServer() ? 4 : 5); // 50 characters fit the column
         QCOMPARE(import.failed(), db.isServer() ? 2 : 1);
-        QCOMPARE(import.failures().first(), (ImportFailure{3, import.failures().first().reason}));
+        const QList<ImportNote>& notes = import.notes();
+        QCOMPARE(notes.first().row, QStringLiteral("第 3 行"));
+        QVERIFY2(notes.first().reason.startsWith(QStringLiteral("客户编码“K1”已经存在，不能重复（")),
+                 qPrintable(notes.first().reason));
+        if (db.isServer())
+            QCOMPARE(notes[1],
+                     (ImportNote{QStringLiteral("第 4 行"),
+                                 QStringLiteral("编码：文字有 60 个字符，超过了这一列的上限 50 个字符")}));
         QCOMPARE(
             count(QStringLiteral("select count(*) from T_Cust where CustName = ?"), {QStringLiteral("乙")}),
             0);
         QCOMPARE(count(QStringLiteral("select count(*) from T_Cust where IDCode is null")), 2);
+        QCOMPARE(
+            count(QStringLiteral("select count(*) from T_Cust where exeMen = ?"), {QStringLiteral("操作员")}),
+            import.succeeded());
+    }
+
+    // Refusals from the database itself are told in Chinese, its own text in brackets.
+    void databaseRefusalsInChinese()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        data().T().exec(
+            QStringLiteral("create trigger no_vip before insert on T_Cust when new.CustName = 'VIP' "
+                           "begin select raise(abort, 'vip not allowed'); end"));
+        SheetData sheet;
+        QVERIFY(sheetOf({{QStringLiteral("客户名称")}, {QStringLiteral("VIP")}, {QStringLiteral("普通")}},
+                        &sheet));
+        const SheetRecords records(sheet);
+        SheetImport import(
+            data().conn(), QStringLiteral("T_Cust"),
+            {{QStringLiteral("客户名称"), QStringLiteral("CustName"), QStringLiteral("客户名称")}}, records,
+            {});
+        while (!import.atEnd())
+            import.importNext();
+        QCOMPARE(import.notes().size(), 1);
+        QCOMPARE(import.notes().first().text(),
+                 QStringLiteral("第 2 行：数据库拒绝保存这一行（vip not allowed）"));
+    }
+
+    // A customer needs a name; one without is listed, the others go in.
+    void customerNeedsAName_data() { zu::test::addEngineRows(); }
+    void customerNeedsAName()
+    {
+        ZU_TEST_DATABASE(db);
+        ScriptedDialogs dialogs;
+        ImportWindow w(dialogs, fixture(QStringLiteral("writeexcel.xls")));
+        QCOMPARE(control<QLabel>(&w.window, "Label1")->text(), QStringLiteral("Excel中共有 4 条记录"));
+        w.start();
+        QCOMPARE(dialogs.messages().last(), QStringLiteral("导入数据完成,导入成功 3 条,导入失败 1 条"));
+        // No categories in this database: the two customers with one are told about.
+        QCOMPARE(w.failures(),
+                 (QStringList{
+                     QStringLiteral("第 2 行：已导入，但没有名为“空调”的客户类别，这位客户没有归入任何类别"),
+                     QStringLiteral("第 3 行：已导入，但没有名为“冰箱”的客户类别，这位客户没有归入任何类别"),
+                     QStringLiteral("第 5 行：客户名称不能为空")}));
+        QCOMPARE(count(QStringLiteral("select count(*) from T_Cust")), 3);
+        QCOMPARE(
+            count(QStringLiteral("select count(*) from T_Cust where IDCode = ?"), {QStringLiteral("W004")}),
+            0);
+
+        // Without a paired name nothing starts: every row would fail.
+        ImportWindow again(dialogs, fixture(QStringLiteral("customers.csv")));
+        again.pair(QStringLiteral("CustName"), QString());
+        dialogs.clear();
+        again.start();
+        QCOMPARE(dialogs.messages().size(), 1);
+        QVERIFY2(dialogs.last().text.startsWith(QStringLiteral("“客户名称”没有配对")),
+                 qPrintable(dialogs.last().text));
+        QVERIFY(control<QPushButton>(&again.window, "Btn_Start")->isEnabled());
+        QCOMPARE(count(QStringLiteral("select count(*) from T_Cust")), 3);
+    }
+
+    // 客户类别 names a category: it files the customer when exactly one category has that name.
+    void categoryNameFilesTheCustomer_data() { zu::test::addEngineRows(); }
+    void categoryNameFilesTheCustomer()
+    {
+        ZU_TEST_DATABASE(db);
+        const QString insertCategory =
+            QStringLiteral("insert into T_Dict_cate (name, code, tableName) values (?, ?, ?)");
+        data().T().exec(insertCategory,
+                        {QStringLiteral("空调"), QStringLiteral("01"), QStringLiteral("用户类别")});
+        data().T().exec(insertCategory,
+                        {QStringLiteral("冰箱"), QStringLiteral("02"), QStringLiteral("用户类别")});
+        data().T().exec(insertCategory,
+                        {QStringLiteral("冰箱"), QStringLiteral("0301"), QStringLiteral("用户类别")});
+        data().T().exec(insertCategory,
+                        {QStringLiteral("空调"), QStringLiteral("09"), QStringLiteral("型号类别")});
+        data().setCurrentUserName(QStringLiteral("张经理"));
+        ScriptedDialogs dialogs;
+        ImportWindow w(dialogs, fixture(QStringLiteral("writeexcel.xls")));
+        w.start();
+        Query q(data().conn());
+        q.open(QStringLiteral("select IDCode, classCode, TypeCode, exeMen from T_Cust order by IDCode"));
+        QStringList rows;
+        for (; !q.eof(); q.next())
+            rows << QStringList{q.value(0).toString(), q.value(1).toString(),
+                                q.value(2).isNull() ? QStringLiteral("<null>") : q.value(2).toString(),
+                                q.value(3).toString()}
+                        .join(QLatin1Char('|'));
+        QCOMPARE(rows, (QStringList{QStringLiteral("W001|空调|01|张经理"),
+                                    QStringLiteral("W002|冰箱|<null>|张经理"),
+                                    QStringLiteral("W003||<null>|张经理")}));
+        QCOMPARE(
+            w.failures(),
+            (QStringList{
+                QStringLiteral(
+                    "第 3 行：已导入，但有 2 个客户类别都叫“冰箱”（02、0301），这位客户没有归入任何类别"),
+                QStringLiteral("第 5 行：客户名称不能为空")}));
+    }
+
+    // A category code and a 制单人 given by the sheet stay as given.
+    void givenCategoryCodeAndEnteredByStay()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        data().T().exec(QStringLiteral("insert into T_Dict_cate (name, code, tableName) values (?, ?, ?)"),
+                        {QStringLiteral("空调"), QStringLiteral("01"), QStringLiteral("用户类别")});
+        data().setCurrentUserName(QStringLiteral("张经理"));
+        SheetData sheet;
+        QVERIFY(sheetOf(
+            {{QStringLiteral("客户名称"), QStringLiteral("客户类别"), QStringLiteral("类别编号"),
+              QStringLiteral("制单人")},
+             {QStringLiteral("甲"), QStringLiteral("空调"), QStringLiteral("0105"), QStringLiteral("李会计")},
+             {QStringLiteral("乙"), QStringLiteral("没有这类"), QString(), QString()}},
+            &sheet));
+        const SheetRecords records(sheet);
+        SheetImport import(
+            data().conn(), QStringLiteral("T_Cust"),
+            {{QStringLiteral("客户名称"), QStringLiteral("CustName"), QStringLiteral("客户名称")},
+             {QStringLiteral("客户类别"), QStringLiteral("classCode"), QStringLiteral("客户类别")},
+             {QStringLiteral("类别编号"), QStringLiteral("TypeCode"), QStringLiteral("类别编号")},
+             {QStringLiteral("制单人"), QStringLiteral("exeMen"), QStringLiteral("制单人")}},
+            records, {.userName = QStringLiteral("张经理")});
+        while (!import.atEnd())
+            import.importNext();
+        Query q(data().conn());
+        q.open(QStringLiteral("select CustName, TypeCode, exeMen from T_Cust order by CusttityID"));
+        QCOMPARE(q.value(1).toString(), QStringLiteral("0105"));
+        QCOMPARE(q.value(2).toString(), QStringLiteral("李会计"));
+        q.next();
+        QVERIFY(q.value(1).isNull());
+        QCOMPARE(q.value(2).toString(), QStringLiteral("张经理"));
+        QCOMPARE(import.notes().size(), 1);
+        QCOMPARE(import.notes().first().text(),
+                 QStringLiteral("第 3 行：已导入，但没有名为“没有这类”的客户类别，这位客户没有归入任何类别"));
+    }
+
+    // Files of other programs: the active sheet, formula results, display formats, formatted
+    // empty rows under the list.
+    void filesOfOtherPrograms_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("sheet");
+        QTest::newRow("LibreOffice .xls") << QStringLiteral("workbook.xls") << 1;
+        QTest::newRow("LibreOffice .xlsx") << QStringLiteral("workbook.xlsx") << 1;
+        QTest::newRow("WriteExcel .xls, second sheet active") << QStringLiteral("writeexcel.xls") << -1;
+    }
+    void filesOfOtherPrograms()
+    {
+        QFETCH(QString, file);
+        QFETCH(int, sheet);
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        ScriptedDialogs dialogs;
+        ImportWindow w(dialogs, fixture(file));
+        auto* sheets = control<QComboBox>(&w.window, "cmbSheet");
+        QVERIFY(sheets->isVisible());
+        QCOMPARE(sheets->count(), 2);
+        if (sheet >= 0) {
+            // LibreOffice saves without a window with its first sheet active: the user picks the other.
+            QCOMPARE(sheets->currentIndex(), 0);
+            QCOMPARE(w.window.FRowCount(), 1);
+            sheets->setCurrentIndex(sheet);
+            emit sheets->activated(sheet);
+        }
+        QCOMPARE(sheets->currentIndex(), 1);
+        QCOMPARE(w.window.FColumnTitles().first(), QStringLiteral("客户名称"));
+        w.pair(QStringLiteral("Number"), QStringLiteral("数量"));
+        w.pair(QStringLiteral("EmptionDate"), QStringLiteral("购买日期"));
+        if (w.window.FColumnTitles().contains(QStringLiteral("单价")))
+            w.pair(QStringLiteral("Price"), QStringLiteral("单价"));
+        w.start();
+        const QStringList got = customers();
+        QVERIFY2(got.size() == 3, qPrintable(got.join(QLatin1Char('\n'))));
+        // A phone number kept in a number cell shows its leading 0 through its format, as text.
+        QVERIFY2(got[0].contains(QStringLiteral("|05718800123|")), qPrintable(got[0]));
+        QVERIFY2(got[0].endsWith(QStringLiteral("|2024-03-05 00:00")), qPrintable(got[0]));
+        QVERIFY2(got[1].endsWith(QStringLiteral("|2023-12-31 00:00")), qPrintable(got[1]));
+        if (file.startsWith(QLatin1String("workbook"))) {
+            QCOMPARE(got[0].section(QLatin1Char('|'), 4, 5), QStringLiteral("2|1234.5"));
+            QCOMPARE(got[1].section(QLatin1Char('|'), 4, 4), QStringLiteral("4"));
+            // A bare date serial in a date column.
+            QVERIFY2(got[2].endsWith(QStringLiteral("|2024-03-05 00:00")), qPrintable(got[2]));
+        } else {
+            QCOMPARE(got[0].section(QLatin1Char('|'), 4, 4), QStringLiteral("3"));
+        }
+    }
+
+    void datesInOtherForms()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("dates.csv"));
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QStringLiteral("客户名称,购买日期,预约安装时间\n"
+                               "甲,20240305,3/5/2024\n"
+                               "乙,45356,12/25/2024 14:30\n"
+                               "丙,2024年3月5日,5/5/2024\n"
+                               "丁,2024.3.5,\n"
+                               "戊,13/2024,\n")
+                    .toUtf8());
+        f.close();
+        ScriptedDialogs dialogs;
+        ImportWindow w(dialogs, file);
+        w.pair(QStringLiteral("EmptionDate"), QStringLiteral("购买日期"));
+        w.pair(QStringLiteral("OrderDate"), QStringLiteral("预约安装时间"));
+        w.start();
+        QCOMPARE(w.failures(), QStringList{QStringLiteral("第 6 行：购买日期：“13/2024”不是日期")});
+        Query q(data().conn());
+        q.open(QStringLiteral("select CustName, EmptionDate, OrderDate from T_Cust order by CusttityID"));
+        QStringList got;
+        for (; !q.eof(); q.next())
+            got << q.value(0).toString() + QLatin1Char('|') +
+                       q.asDateTime(QStringLiteral("EmptionDate")).toString(QStringLiteral("yyyy-MM-dd")) +
+                       QLatin1Char('|') +
+                       q.asDateTime(QStringLiteral("OrderDate")).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+        // 12/25 shows that this column writes the month first, so 3/5 is the 5th of March.
+        QCOMPARE(got, (QStringList{QStringLiteral("甲|2024-03-05|2024-03-05 00:00"),
+                                   QStringLiteral("乙|2024-03-05|2024-12-25 14:30"),
+                                   QStringLiteral("丙|2024-03-05|2024-05-05 00:00"),
+                                   QStringLiteral("丁|2024-03-05|")}));
+    }
+
+    void dayAndMonthThatCannotBeTold_data()
+    {
+        QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<int>("order");
+        QTest::newRow("nothing tells")
+            << QStringList{QStringLiteral("3/5/2024"), QStringLiteral("4/6/2024")} << int(DateOrder::Unknown);
+        QTest::newRow("month first") << QStringList{QStringLiteral("3/5/2024"), QStringLiteral("1/13/2024")}
+                                     << int(DateOrder::MonthFirst);
+        QTest::newRow("day first") << QStringList{QStringLiteral("3/5/2024"), QStringLiteral("13/1/2024")}
+                                   << int(DateOrder::DayFirst);
+        QTest::newRow("both, so neither")
+            << QStringList{QStringLiteral("13/1/2024"), QStringLiteral("1/13/2024")}
+            << int(DateOrder::Unknown);
+        QTest::newRow("12 tells nothing")
+            << QStringList{QStringLiteral("3/5/2024"), QStringLiteral("1/12/2024"),
+                           QStringLiteral("12/1/2024")}
+            << int(DateOrder::Unknown);
+        QTest::newRow("other forms say nothing")
+            << QStringList{QStringLiteral("2024-12-13"), QStringLiteral("20241213"), QString()}
+            << int(DateOrder::Unknown);
+    }
+    void dayAndMonthThatCannotBeTold()
+    {
+        QFETCH(QStringList, texts);
+        QFETCH(int, order);
+        QCOMPARE(int(dateOrderOf(texts)), order);
+        QString reason;
+        const std::optional<QVariant> value =
+            importValue(CellValue{QStringLiteral("3/5/2024"), std::nullopt}, ColumnType::DateTime, &reason,
+                        static_cast<DateOrder>(order));
+        if (order == int(DateOrder::Unknown)) {
+            QVERIFY(!value);
+            QVERIFY2(reason.startsWith(QStringLiteral("“3/5/2024”不能确定是月/日/年还是日/月/年")),
+                     qPrintable(reason));
+        } else {
+            QVERIFY(value);
+            QCOMPARE(value->toDateTime().date(),
+                     order == int(DateOrder::MonthFirst) ? QDate(2024, 3, 5) : QDate(2024, 5, 3));
+        }
+    }
+
+    void formattedNumberCells()
+    {
+        // The cell shows the text, the number column takes the number.
+        QString reason;
+        const CellValue phone{QStringLiteral("05718800123"), 5718800123.0};
+        QCOMPARE(importValue(phone, ColumnType::Text, &reason),
+                 std::optional<QVariant>(QStringLiteral("05718800123")));
+        const CellValue price{QStringLiteral("¥1,234.50"), 1234.5};
+        QCOMPARE(importValue(price, ColumnType::Float, &reason), std::optional<QVariant>(1234.5));
+        const CellValue count{QStringLiteral("3 台"), 3.0};
+        QCOMPARE(importValue(count, ColumnType::Integer, &reason), std::optional<QVariant>(3));
+        const CellValue fraction{QStringLiteral("2.50"), 2.5};
+        QVERIFY(!importValue(fraction, ColumnType::Integer, &reason));
+        QCOMPARE(reason, QStringLiteral("“2.50”不是整数"));
+    }
+
+    void sheetSerialAndCompactDates_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QDateTime>("when");
+        QTest::newRow("serial") << QStringLiteral("45356") << QDateTime(QDate(2024, 3, 5), QTime(0, 0));
+        QTest::newRow("serial with time")
+            << QStringLiteral("45356.75") << QDateTime(QDate(2024, 3, 5), QTime(18, 0));
+        QTest::newRow("first serial") << QStringLiteral("61") << QDateTime(QDate(1900, 3, 1), QTime(0, 0));
+        QTest::newRow("before the first serial") << QStringLiteral("60") << QDateTime();
+        QTest::newRow("last serial") << QStringLiteral("2958465")
+                                     << QDateTime(QDate(9999, 12, 31), QTime(0, 0));
+        QTest::newRow("after the last serial") << QStringLiteral("2958466") << QDateTime();
+        QTest::newRow("compact") << QStringLiteral("20240305") << QDateTime(QDate(2024, 3, 5), QTime(0, 0));
+        QTest::newRow("compact, no such day") << QStringLiteral("20240230") << QDateTime();
+        QTest::newRow("chinese, blanks")
+            << QStringLiteral(" 2024 年 3 月 5 日 ") << QDateTime(QDate(2024, 3, 5), QTime(0, 0));
+        QTest::newRow("dots") << QStringLiteral("2024.03.05") << QDateTime(QDate(2024, 3, 5), QTime(0, 0));
+        QTest::newRow("day over 12 first")
+            << QStringLiteral("25/12/2024") << QDateTime(QDate(2024, 12, 25), QTime(0, 0));
+        QTest::newRow("month over 12 nowhere") << QStringLiteral("13/13/2024") << QDateTime();
+    }
+    void sheetSerialAndCompactDates()
+    {
+        QFETCH(QString, text);
+        QFETCH(QDateTime, when);
+        QCOMPARE(parseSheetDate(text), when);
+    }
+
+    // The program's own export, footer and all, goes back in as the same customers.
+    void ownExportReimports_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("xls") << QStringLiteral("客户信息.xls");
+        QTest::newRow("xlsx") << QStringLiteral("客户信息.xlsx");
+    }
+    void ownExportReimports()
+    {
+        QFETCH(QString, name);
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        // A list as the export writes it: titles, rows, then the count under the name column.
+        std::unique_ptr<SpreadsheetWriter> writer = SpreadsheetWriter::forFileName(name);
+        const QStringList titles{QStringLiteral("客户名称"), QStringLiteral("客户编码"),
+                                 QStringLiteral("数量")};
+        for (int c = 0; c < titles.size(); ++c)
+            writer->writeBoldText(0, c, titles[c]);
+        for (int r = 1; r <= 6; ++r) {
+            writer->writeText(r, 0, QStringLiteral("客户%1").arg(r));
+            writer->writeText(r, 1, QStringLiteral("K%1").arg(r));
+            writer->writeNumber(r, 2, r);
+        }
+        writer->writeNumber(7, 0, 6);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(name);
+        QString error;
+        QVERIFY2(writer->save(file, &error), qPrintable(error));
+        ScriptedDialogs dialogs;
+        ImportWindow w(dialogs, file);
+        QCOMPARE(control<QLabel>(&w.window, "Label1")->text(), QStringLiteral("Excel中共有 6 条记录"));
+        w.pair(QStringLiteral("Number"), QStringLiteral("数量"));
+        w.start();
+        QCOMPARE(dialogs.messages().last(), QStringLiteral("导入数据完成,导入成功 6 条,导入失败 0 条"));
+        QCOMPARE(count(QStringLiteral("select count(*) from T_Cust")), 6);
+        QCOMPARE(
+            count(QStringLiteral("select count(*) from T_Cust where CustName = ?"), {QStringLiteral("6")}),
+            0);
+        QCOMPARE(count(QStringLiteral("select sum(Number) from T_Cust")), 21);
+    }
+
+    // A footer is only the last row, and only when it holds the number of rows above it.
+    void footerRecognition_data()
+    {
+        QTest::addColumn<QList<QStringList>>("rows");
+        QTest::addColumn<int>("records");
+        const QStringList titles{QStringLiteral("名称"), QStringLiteral("编码")};
+        QTest::newRow("count under the list")
+            << QList<QStringList>{titles, {"甲", "1"}, {"乙", "2"}, {"2"}} << 2;
+        QTest::newRow("count as text") << QList<QStringList>{titles, {"甲", "1"}, {"", "共 1 条"}} << 1;
+        QTest::newRow("another number") << QList<QStringList>{titles, {"甲", "1"}, {"乙", "2"}, {"3"}} << 3;
+        QTest::newRow("count and more") << QList<QStringList>{titles, {"甲", "1"}, {"1", "备注"}} << 2;
+        QTest::newRow("not the last row") << QList<QStringList>{titles, {"1"}, {"甲", "1"}} << 2;
+        // The export never writes an empty list: a 0 under the titles is a record.
+        QTest::newRow("zero") << QList<QStringList>{titles, {"0"}} << 1;
+    }
+    void footerRecognition()
+    {
+        QFETCH(QList<QStringList>, rows);
+        QFETCH(int, records);
+        SheetData data;
+        QVERIFY(sheetOf(rows, &data));
+        QCOMPARE(SheetRecords(data).count(), records);
+    }
+
+    // The failure list can be copied and saved; another file can be chosen after a failed read.
+    void failureListCopiedAndSaved()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        ScriptedDialogs dialogs;
+        ImportWindow w(dialogs, fixture(QStringLiteral("customers.xls")));
+        w.pair(QStringLiteral("Number"), QStringLiteral("数量"));
+        w.start();
+        QCOMPARE(w.failures().size(), 2);
+        auto* copy = control<QPushButton>(&w.window, "btnCopyFailures");
+        auto* save = control<QPushButton>(&w.window, "btnSaveFailures");
+        QVERIFY(copy->isVisible() && save->isVisible());
+        copy->click();
+        const QString expected = QStringLiteral("导入文件：") +
+                                 QDir::toNativeSeparators(fixture(QStringLiteral("customers.xls"))) +
+                                 QLatin1Char('\n') + w.failures().join(QLatin1Char('\n')) + QLatin1Char('\n');
+        QCOMPARE(QGuiApplication::clipboard()->text(), expected);
+
+        QTemporaryDir dir;
+        const QString saved = dir.filePath(QStringLiteral("未导入.txt"));
+        dialogs.answerFile(saved);
+        save->click();
+        QCOMPARE(dialogs.last().kind, QStringLiteral("save"));
+        QFile f(saved);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QByteArray bytes = f.readAll();
+        QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
+        QCOMPARE(QString::fromUtf8(bytes.mid(3)),
+                 QString(expected).replace(QLatin1Char('\n'), QStringLiteral("\r\n")));
+
+        // A folder that is not there: told, nothing else happens.
+        dialogs.answerFile(dir.filePath(QStringLiteral("没有/x.txt")));
+        save->click();
+        QVERIFY2(dialogs.last().text.startsWith(QStringLiteral("无法写入文件")),
+                 qPrintable(dialogs.last().text));
+    }
+
+    void anotherFileAfterAFailedRead()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        QTemporaryDir dir;
+        const QString broken = dir.filePath(QStringLiteral("坏的.xls"));
+        QFile f(broken);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray::fromHex("D0CF11E0A1B11AE1") + QByteArray(2000, 'x'));
+        f.close();
+        ScriptedDialogs dialogs;
+        ImportWindow w(dialogs, broken);
+        QCOMPARE(dialogs.messages().size(), 1);
+        QVERIFY(!control<QPushButton>(&w.window, "Btn_Start")->isEnabled());
+        auto* open = control<QPushButton>(&w.window, "btnOpenFile");
+        QVERIFY(open->isEnabled());
+        dialogs.answerFile(fixture(QStringLiteral("customers.csv")));
+        open->click();
+        QCOMPARE(dialogs.last().kind, QStringLiteral("open"));
+        QCOMPARE(w.window.FRowCount(), 7);
+        QVERIFY(control<QPushButton>(&w.window, "Btn_Start")->isEnabled());
+        QCOMPARE(w.grid()->model()->index(0, 1).data().toString(), QStringLiteral("客户名称"));
+        // Another unreadable file now leaves the good one in place.
+        dialogs.answerFile(broken);
+        open->click();
+        QCOMPARE(w.window.FRowCount(), 7);
+        QVERIFY(control<QPushButton>(&w.window, "Btn_Start")->isEnabled());
+        w.start();
+        QCOMPARE(count(QStringLiteral("select count(*) from T_Cust")), 5);
+        QVERIFY(!open->isEnabled()); // after the import only Close remains
+    }
+
+    // 停止 ends the import between rows: the rows done stay, the message says how many.
+    void stopBetweenRows_data() { zu::test::addEngineRows(); }
+    void stopBetweenRows()
+    {
+        ZU_TEST_DATABASE(db);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("many.csv"));
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QByteArray csv = "客户名称,客户编码\n";
+        for (int i = 0; i < 20000; ++i)
+            csv += QStringLiteral("客户%1,S%1\n").arg(i).toUtf8();
+        f.write(csv);
+        f.close();
+        ScriptedDialogs dialogs;
+        ImportWindow w(dialogs, file);
+        auto* stop = control<QPushButton>(&w.window, "btnStop");
+        QVERIFY(!stop->isVisible());
+        bool sawImporting = false;
+        // Pressed as soon as the window lets events through during the import.
+        QTimer::singleShot(0, &w.window, [&] {
+            sawImporting = w.window.isImporting() && stop->isVisible() &&
+                           !control<QPushButton>(&w.window, "Btn_Exit")->isEnabled();
+            w.window.close(); // the frame asks to stop, it does not close
+            stop->click();
+        });
+        w.start();
+        QVERIFY(sawImporting);
+        QVERIFY(w.window.isVisible());
+        QVERIFY(!stop->isVisible());
+        const int imported = count(QStringLiteral("select count(*) from T_Cust"));
+        QVERIFY(imported > 0 && imported < 20000);
+        QCOMPARE(dialogs.messages().last(),
+                 QStringLiteral("导入已停止,导入成功 %1 条,导入失败 0 条,还有 %2 条没有导入")
+                     .arg(imported)
+                     .arg(20000 - imported));
+        QVERIFY(control<QPushButton>(&w.window, "Btn_Exit")->isEnabled());
+        QVERIFY(pairedFields().isEmpty());
     }
 };
 

@@ -1,0 +1,49 @@
+#include "customeredits.h"
+
+#include "data/connection.h"
+#include "data/dataset.h"
+#include "data/query.h"
+#include "data/writerecord.h"
+
+namespace zu {
+
+bool customerCodeTaken(Query& query, const QString& code)
+{
+    query.open(QStringLiteral("select * from T_Cust where IDCode = ?"), {code});
+    return !query.isEmpty();
+}
+
+void updateCustomer(DataSet& customers, const QVariantMap& values, const QString& oldCode)
+{
+    Connection& connection = customers.connection();
+    const QString newCode = values.value(QStringLiteral("IDCode")).toString();
+    try {
+        TransactionGuard tx(connection);
+        writeRecord(customers, values, false);
+        Query q(connection);
+        for (const char* table : {"T_Service", "T_Call", "T_Complain"})
+            q.exec(QStringLiteral("update %1 set CustCode = ? where CustCode = ?").arg(QLatin1String(table)),
+                   {newCode, oldCode});
+        tx.commit();
+    } catch (...) {
+        // Rolled back: the list shows the stored row again; the user sees the database's text.
+        customers.cancel();
+        customers.refresh();
+        throw;
+    }
+    customers.refresh();
+}
+
+void deleteCustomer(DataSet& customers)
+{
+    Connection& connection = customers.connection();
+    const QString code = customers.fieldText(QStringLiteral("IDCode"));
+    TransactionGuard tx(connection);
+    Query q(connection);
+    if (!code.isEmpty())
+        q.exec(QStringLiteral("delete from T_service where CustCode = ?"), {code});
+    customers.deleteCurrent();
+    tx.commit();
+}
+
+} // namespace zu

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QVariantMap>
+
+namespace zu {
+
+class DataSet;
+class Query;
+
+// How the customer editor and the customer window change and delete customers.
+
+// Whether a customer already has the code (the editor's check when a code is changed).
+bool customerCodeTaken(Query& query, const QString& code);
+
+// Writes `values` into the current customer of `customers` and carries a changed code from
+// `oldCode` into the customer's service records, return visits and complaints, in one
+// transaction. On a failure everything is rolled back, the list shows the stored row again and
+// the error is rethrown. Afterwards the list is read again, so its detail lists show the
+// records under the (possibly new) code.
+void updateCustomer(DataSet& customers, const QVariantMap& values, const QString& oldCode);
+
+// Deletes the current customer of `customers` and, first, the customer's service records, in
+// one transaction. Return visits and complaints stay.
+void deleteCustomer(DataSet& customers);
+
+} // namespace zu

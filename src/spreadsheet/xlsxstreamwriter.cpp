@@ -1,0 +1,174 @@
+#include "xlsxstreamwriter.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+
+#include <string>
+
+#include <xlsxwriter.h>
+
+namespace zu {
+
+namespace {
+
+QString lxwError(lxw_error code)
+{
+    return QString::fromUtf8(lxw_strerror(code));
+}
+
+// The UTF-8 text of a cell, converted into one buffer that is reused for every cell.
+class Utf8Text final
+{
+public:
+    const char* of(QStringView text)
+    {
+        const qsizetype needed = m_encoder.requiredSpace(text.size()) + 1;
+        if (static_cast<qsizetype>(m_bytes.size()) < needed)
+            m_bytes.resize(static_cast<size_t>(needed));
+        char* end = m_encoder.appendToBuffer(m_bytes.data(), text);
+        *end = '\0';
+        return m_bytes.data();
+    }
+
+private:
+    QStringEncoder m_encoder{QStringEncoder::Utf8, QStringConverter::Flag::Stateless};
+    std::string m_bytes;
+};
+
+} // namespace
+
+struct XlsxStreamWriter::Private
+{
+    QTemporaryDir folder;
+    QByteArray folderName;
+    QString bookPath;
+    lxw_workbook* book = nullptr;
+    lxw_worksheet* sheet = nullptr;
+    lxw_format* bold = nullptr;
+    Utf8Text utf8;
+
+    ~Private()
+    {
+        if (book)
+            workbook_close(book); // only after an earlier failure: frees what was allocated
+    }
+
+    bool open(QString* reason)
+    {
+        if (book)
+            return true;
+        if (!folder.isValid()) {
+            *reason = QStringLiteral("无法创建临时文件夹：%1").arg(folder.errorString());
+            return false;
+        }
+        folderName = QFile::encodeName(folder.path());
+        bookPath = folder.filePath(QStringLiteral("book.xlsx"));
+        lxw_workbook_options options{};
+        options.constant_memory = LXW_TRUE;
+        options.tmpdir = folderName.data();
+        book = workbook_new_opt(QFile::encodeName(bookPath).constData(), &options);
+        if (!book) {
+            *reason = QStringLiteral("libxlsxwriter 无法创建工作簿");
+            return false;
+        }
+        bold = workbook_add_format(book);
+        format_set_bold(bold);
+        return true;
+    }
+
+    lxw_format* format(CellStyle style) const { return style == CellStyle::Bold ? bold : nullptr; }
+
+    bool check(lxw_error result, QString* reason)
+    {
+        if (result == LXW_NO_ERROR)
+            return true;
+        *reason = lxwError(result);
+        return false;
+    }
+};
+
+XlsxStreamWriter::XlsxStreamWriter()
+    : StreamingSheetWriter({kMaxRows, kMaxColumns, QStringLiteral(".xlsx")}), d(std::make_unique<Private>())
+{
+}
+
+XlsxStreamWriter::~XlsxStreamWriter() = default;
+
+bool XlsxStreamWriter::beginSheet(const QString& name, const QMap<int, int>& widths, QString* reason)
+{
+    if (!d->open(reason))
+        return false;
+    d->sheet = workbook_add_worksheet(d->book, name.toUtf8().constData());
+    if (!d->sheet) {
+        *reason = QStringLiteral("libxlsxwriter 不接受工作表名称“%1”").arg(name);
+        return false;
+    }
+    for (auto it = widths.cbegin(); it != widths.cend(); ++it) {
+        const auto column = static_cast<lxw_col_t>(it.key());
+        if (!d->check(worksheet_set_column_pixels(d->sheet, column, column, static_cast<uint32_t>(it.value()),
+                                                  nullptr),
+                      reason))
+            return false;
+    }
+    return true;
+}
+
+bool XlsxStreamWriter::putText(int row, int column, QStringView text, CellStyle style, QString* reason)
+{
+    if (text.isEmpty())
+        return putBlank(row, column, style, reason);
+    return d->check(worksheet_write_string(d->sheet, static_cast<lxw_row_t>(row),
+                                           static_cast<lxw_col_t>(column), d->utf8.of(text),
+                                           d->format(style)),
+                    reason);
+}
+
+bool XlsxStreamWriter::putNumber(int row, int column, double value, CellStyle style, QString* reason)
+{
+    return d->check(worksheet_write_number(d->sheet, static_cast<lxw_row_t>(row),
+                                           static_cast<lxw_col_t>(column), value, d->format(style)),
+                    reason);
+}
+
+bool XlsxStreamWriter::putBlank(int row, int column, CellStyle style, QString* reason)
+{
+    if (style == CellStyle::Normal)
+        return true;
+    return d->check(worksheet_write_blank(d->sheet, static_cast<lxw_row_t>(row),
+                                          static_cast<lxw_col_t>(column), d->format(style)),
+                    reason);
+}
+
+bool XlsxStreamWriter::complete(const QString& path, QString* reason)
+{
+    lxw_workbook* book = d->book;
+    d->book = nullptr;
+    if (!d->check(workbook_close(book), reason))
+        return false;
+    QFile written(d->bookPath);
+    QSaveFile file(path);
+    if (!written.open(QIODevice::ReadOnly)) {
+        *reason = written.errorString();
+        return false;
+    }
+    if (!file.open(QIODevice::WriteOnly)) {
+        *reason = file.errorString();
+        return false;
+    }
+    while (!written.atEnd()) {
+        const QByteArray chunk = written.read(1 << 20);
+        if (chunk.isEmpty() || file.write(chunk) != chunk.size()) {
+            *reason = file.errorString();
+            return false;
+        }
+    }
+    if (!file.commit()) {
+        *reason = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace zu

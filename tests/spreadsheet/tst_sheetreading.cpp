@@ -1,0 +1,741 @@
+#include "spreadsheet/compoundfile.h"
+#include "spreadsheet/numberformat.h"
+#include "spreadsheet/sheetreaderprocess.h"
+#include "spreadsheet/sheetstream.h"
+#include "spreadsheet/spreadsheetreader.h"
+#include "spreadsheet/spreadsheetwriter.h"
+#include "storedzip.h"
+
+#include <QBuffer>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <QtTest>
+
+#include <cstring>
+
+using namespace zu;
+
+namespace {
+
+QByteArray u16(quint16 v)
+{
+    QByteArray b(2, '\0');
+    qToLittleEndian(v, b.data());
+    return b;
+}
+
+QByteArray u32(quint32 v)
+{
+    QByteArray b(4, '\0');
+    qToLittleEndian(v, b.data());
+    return b;
+}
+
+QByteArray f64(double v)
+{
+    quint64 bits = 0;
+    std::memcpy(&bits, &v, sizeof bits);
+    QByteArray b(8, '\0');
+    qToLittleEndian(bits, b.data());
+    return b;
+}
+
+QByteArray utf16(const QString& text)
+{
+    QByteArray b(text.size() * 2, '\0');
+    qToLittleEndian<quint16>(text.utf16(), text.size(), b.data());
+    return b;
+}
+
+// BIFF8 strings: with a one- or two-byte count, a flags byte, then UTF-16.
+QByteArray shortString(const QString& text)
+{
+    return QByteArray(1, static_cast<char>(text.size())) + '\x01' + utf16(text);
+}
+
+QByteArray longString(const QString& text)
+{
+    return u16(static_cast<quint16>(text.size())) + '\x01' + utf16(text);
+}
+
+QByteArray cell(int row, int column, int xf)
+{
+    return u16(static_cast<quint16>(row)) + u16(static_cast<quint16>(column)) + u16(static_cast<quint16>(xf));
+}
+
+// A workbook stream put together record by record, as other programs write them.
+class BiffBook final
+{
+public:
+    explicit BiffBook(quint16 version = 0x0600) : m_version(version)
+    {
+        record(0x0809, u16(version) + u16(0x0005) + QByteArray(12, '\0'));
+    }
+    void record(quint16 type, const QByteArray& body)
+    {
+        m_stream += u16(type) + u16(static_cast<quint16>(body.size())) + body;
+    }
+    // An XF whose number format is `format`.
+    void xf(int format) { record(0x00E0, u16(0) + u16(static_cast<quint16>(format)) + QByteArray(16, '\0')); }
+    void format(int id, const QString& code)
+    {
+        record(0x041E, u16(static_cast<quint16>(id)) + longString(code));
+    }
+    // kind: 0 worksheet, 2 chart; visibility: 0 visible, 1 hidden.
+    void boundSheet(const QString& name, int kind = 0, int visibility = 0, const QByteArray& encodedName = {})
+    {
+        m_offsetFields.append(m_stream.size() + 4);
+        record(0x0085, u32(0) + char(visibility) + char(kind) +
+                           (encodedName.isNull() ? shortString(name) : encodedName));
+    }
+    void endGlobals() { record(0x000A, {}); }
+    // Starts the next sheet: its BOF goes where the next BOUNDSHEET says.
+    void startSheet()
+    {
+        qToLittleEndian(static_cast<quint32>(m_stream.size()),
+                        m_stream.data() + m_offsetFields.at(m_sheets++));
+        record(0x0809, u16(m_version) + u16(0x0010) + QByteArray(12, '\0'));
+    }
+    void endSheet() { record(0x000A, {}); }
+    QByteArray stream() const { return m_stream; }
+    QByteArray file(const QString& streamName = QStringLiteral("Workbook")) const
+    {
+        return buildCompoundFile(streamName, m_stream);
+    }
+
+private:
+    quint16 m_version;
+    QByteArray m_stream;
+    QList<qsizetype> m_offsetFields;
+    int m_sheets = 0;
+};
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// The lines a reader writes for a file, read back.
+bool streamOf(const QString& path, int sheet, SheetData* data, QString* error)
+{
+    std::unique_ptr<WorkbookFile> book = WorkbookFile::open(path, error);
+    if (!book)
+        return false;
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    if (!writeSheetStream(*book, sheet, &out, error))
+        return false;
+    return data->parse(out.data(), error);
+}
+
+QStringList texts(const SheetRecord& record)
+{
+    QStringList out;
+    for (const CellValue& cell : record.cells)
+        out << cell.text;
+    return out;
+}
+
+} // namespace
+
+class TestSheetReading final : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+
+private slots:
+    void numberFormats_data();
+    void numberFormats();
+
+    void xlsCellKindsAndFormulaResults();
+    void xlsActiveHiddenAndChartSheets();
+    void xlsOlderVersions();
+    void xlsDamagedStructures_data();
+    void xlsDamagedStructures();
+    void xlsDatesFrom1904();
+    void xlsSmallWorkbookInTheMiniStream();
+
+    void streamKeepsWhatTheSheetShows();
+    void streamSkipsBlankRowsButNotTheTitles();
+    void continuationSheetsAreOneList();
+    void titlesAreTheFirstRowOnly();
+    void xlsxWithImpossibleSizesIsRefused();
+    void streamRefusesIncompleteLines_data();
+    void streamRefusesIncompleteLines();
+
+    void readerProcessReadsTheFile();
+    void readerProcessFailuresBecomeErrors_data();
+    void readerProcessFailuresBecomeErrors();
+    void readerProcessMemoryIsLimited();
+    void readerProgramMissing();
+};
+
+void TestSheetReading::numberFormats_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("general") << 3.5 << QStringLiteral("General") << QStringLiteral("3.5");
+    QTest::newRow("no code") << 13812345678.0 << QString() << QStringLiteral("13812345678");
+    QTest::newRow("leading zeros") << 5718800123.0 << QStringLiteral("00000000000")
+                                   << QStringLiteral("05718800123");
+    QTest::newRow("more digits than zeros") << 123456.0 << QStringLiteral("0000") << QStringLiteral("123456");
+    QTest::newRow("two decimals") << 12.5 << QStringLiteral("0.00") << QStringLiteral("12.50");
+    QTest::newRow("rounded") << 2.345 << QStringLiteral("0.0") << QStringLiteral("2.3");
+    QTest::newRow("thousands") << 1234567.5 << QStringLiteral("#,##0.00") << QStringLiteral("1,234,567.50");
+    QTest::newRow("thousands, small") << 12.0 << QStringLiteral("#,##0") << QStringLiteral("12");
+    QTest::newRow("negative, first section")
+        << -1234.0 << QStringLiteral("#,##0") << QStringLiteral("-1,234");
+    QTest::newRow("negative section")
+        << -1234.0 << QStringLiteral("#,##0;(#,##0)") << QStringLiteral("(1,234)");
+    QTest::newRow("zero section") << 0.0 << QStringLiteral("0;-0;\"无\"") << QStringLiteral("无");
+    QTest::newRow("percent") << 0.125 << QStringLiteral("0.0%") << QStringLiteral("12.5%");
+    QTest::newRow("whole percent") << 0.125 << QStringLiteral("0%") << QStringLiteral("13%");
+    QTest::newRow("currency and colour")
+        << -5.0 << QStringLiteral("\"¥\"#,##0.00;[Red]-\"¥\"#,##0.00") << QStringLiteral("-¥5.00");
+    QTest::newRow("locale currency") << 8.0 << QStringLiteral("[$¥-804]0.00") << QStringLiteral("¥8.00");
+    QTest::newRow("phone pattern") << 1234567.0 << QStringLiteral("000-0000") << QStringLiteral("123-4567");
+    QTest::newRow("quoted unit") << 3.0 << QStringLiteral("0\" 台\"") << QStringLiteral("3 台");
+    QTest::newRow("escaped unit") << 3.0 << QStringLiteral("0\\件") << QStringLiteral("3件");
+    QTest::newRow("padding") << 12.5 << QStringLiteral("0.00_);(0.00)") << QStringLiteral("12.50");
+    QTest::newRow("optional decimals") << 1.5 << QStringLiteral("0.##") << QStringLiteral("1.5");
+    QTest::newRow("hash for zero") << 0.0 << QStringLiteral("#") << QString();
+    QTest::newRow("scientific") << 12345.0 << QStringLiteral("0.00E+00") << QStringLiteral("1.23E+04");
+    QTest::newRow("scientific carries")
+        << 99999.0 << QStringLiteral("0.00E+00") << QStringLiteral("1.00E+05");
+    QTest::newRow("small scientific") << 0.00012 << QStringLiteral("0.0E+00") << QStringLiteral("1.2E-04");
+    QTest::newRow("text section only") << 7.0 << QStringLiteral("@") << QStringLiteral("7");
+    QTest::newRow("fraction, not understood") << 0.5 << QStringLiteral("# ?/?") << QStringLiteral("0.5");
+    QTest::newRow("condition, not understood")
+        << 150.0 << QStringLiteral("[>100]0;0.00") << QStringLiteral("150");
+    QTest::newRow("thousands scale") << 1234567.0 << QStringLiteral("#,##0,") << QStringLiteral("1,235");
+}
+
+void TestSheetReading::numberFormats()
+{
+    QFETCH(double, value);
+    QFETCH(QString, code);
+    QFETCH(QString, shown);
+    QCOMPARE(formatCellNumber(value, code), shown);
+}
+
+void TestSheetReading::xlsCellKindsAndFormulaResults()
+{
+    BiffBook book;
+    book.format(164, QStringLiteral("00000000000"));
+    book.format(165, QStringLiteral("yyyy\"年\"m\"月\"d\"日\""));
+    book.xf(0);   // 0: General
+    book.xf(164); // 1: leading zeros
+    book.xf(14);  // 2: built-in date
+    book.xf(165); // 3: Chinese date
+    book.xf(2);   // 4: built-in "0.00"
+    book.boundSheet(QStringLiteral("客户"));
+    book.record(0x00FC, u32(1) + u32(1) + longString(QStringLiteral("共享")));
+    book.endGlobals();
+    book.startSheet();
+    book.record(0x0204, cell(0, 0, 0) + longString(QStringLiteral("文字")));
+    book.record(0x027E, cell(0, 1, 0) + u32((2u << 2) | 0x02));    // the integer 2
+    book.record(0x027E, cell(0, 2, 0) + u32((1234u << 2) | 0x03)); // 1234 / 100
+    book.record(0x0203, cell(0, 3, 0) + f64(2999.5));
+    book.record(0x0006, cell(1, 0, 0) + f64(25) + QByteArray(6, '\0'));
+    book.record(0x0006,
+                cell(1, 1, 0) + QByteArray("\x00\x00\x00\x00\x00\x00\xFF\xFF", 8) + QByteArray(6, '\0'));
+    book.record(0x04BC, QByteArray(10, '\0')); // a shared formula between the formula and its text
+    // The text of the result goes on in a CONTINUE record, with a flags byte of its own.
+    book.record(0x0207, u16(6) + '\x01' + utf16(QStringLiteral("北京")));
+    book.record(0x003C, QByteArray(1, '\0') + QByteArray("city"));
+    book.record(0x0006,
+                cell(1, 2, 0) + QByteArray("\x01\x00\x01\x00\x00\x00\xFF\xFF", 8) + QByteArray(6, '\0'));
+    book.record(0x0006,
+                cell(1, 3, 0) + QByteArray("\x02\x00\x07\x00\x00\x00\xFF\xFF", 8) + QByteArray(6, '\0'));
+    book.record(0x0006,
+                cell(1, 4, 0) + QByteArray("\x03\x00\x00\x00\x00\x00\xFF\xFF", 8) + QByteArray(6, '\0'));
+    book.record(0x00BD, cell(2, 0, 0).left(4) + u16(0) + u32((1u << 2) | 2) + u16(0) + u32((2u << 2) | 2) +
+                            u16(4) + u32((350u << 2) | 3) + u16(2));
+    book.record(0x0205, cell(2, 3, 0) + '\x00' + '\x00');
+    book.record(0x0205, cell(2, 4, 0) + '\x2A' + '\x01');
+    book.record(0x00FD, cell(3, 0, 0) + u32(0));
+    book.record(0x0203, cell(4, 0, 1) + f64(5718800123.0));
+    book.record(0x0203, cell(4, 1, 2) + f64(45356));
+    book.record(0x027E, cell(4, 2, 3) + u32((45356u << 2) | 0x02));
+    book.record(0x0006, cell(4, 3, 4) + f64(12.5) + QByteArray(6, '\0'));
+    book.record(0x0201, cell(6, 0, 1)); // a formatted empty cell
+    book.endSheet();
+    const QString file = path(QStringLiteral("kinds.xls"));
+    QVERIFY(writeFile(file, book.file()));
+
+    SpreadsheetReader reader;
+    QString error;
+    QVERIFY2(reader.open(file, &error), qPrintable(error));
+    QCOMPARE(reader.sheetName(), QStringLiteral("客户"));
+    QCOMPARE(reader.rows().mid(0, 5),
+             (QList<QStringList>{
+                 {QStringLiteral("文字"), QStringLiteral("2"), QStringLiteral("12.34"),
+                  QStringLiteral("2999.5"), QString()},
+                 {QStringLiteral("25"), QStringLiteral("北京city"), QStringLiteral("TRUE"),
+                  QStringLiteral("#DIV/0!"), QString()},
+                 {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3.50"), QStringLiteral("FALSE"),
+                  QStringLiteral("#N/A")},
+                 {QStringLiteral("共享"), QString(), QString(), QString(), QString()},
+                 {QStringLiteral("05718800123"), QStringLiteral("2024-03-05"), QStringLiteral("2024-03-05"),
+                  QStringLiteral("12.50"), QString()},
+             }));
+    QCOMPARE(reader.formattedNumber(4, 0), std::optional<double>(5718800123.0));
+    QCOMPARE(reader.formattedNumber(4, 3), std::optional<double>(12.5));
+    QCOMPARE(reader.formattedNumber(0, 3), std::nullopt);
+    QCOMPARE(reader.formattedNumber(4, 1), std::nullopt); // dates are shown as dates, not numbers
+    QVERIFY(reader.rowCount() <= 7);
+}
+
+void TestSheetReading::xlsActiveHiddenAndChartSheets()
+{
+    BiffBook book;
+    book.xf(0);
+    book.record(0x003D, QByteArray(10, '\0') + u16(3) + QByteArray(6, '\0')); // WINDOW1: tab 3 is active
+    book.boundSheet(QStringLiteral("图表"), 2);
+    book.boundSheet(QStringLiteral("数据一"));
+    book.boundSheet(QStringLiteral("隐藏"), 0, 1);
+    book.boundSheet(QStringLiteral("数据二"));
+    book.endGlobals();
+    book.startSheet();
+    book.endSheet();
+    for (const QString& text : {QStringLiteral("一"), QStringLiteral("藏"), QStringLiteral("二")}) {
+        book.startSheet();
+        book.record(0x0204, cell(0, 0, 0) + longString(text));
+        book.endSheet();
+    }
+    const QString file = path(QStringLiteral("sheets.xls"));
+    QVERIFY(writeFile(file, book.file()));
+
+    SpreadsheetReader reader;
+    QString error;
+    QVERIFY2(reader.open(file, &error), qPrintable(error));
+    QCOMPARE(reader.sheets().size(), 3);
+    QCOMPARE(reader.sheets()[0].name, QStringLiteral("数据一"));
+    QVERIFY(!reader.sheets()[0].hidden);
+    QVERIFY(reader.sheets()[1].hidden);
+    QCOMPARE(reader.sheetIndex(), 2);
+    QCOMPARE(reader.text(0, 0), QStringLiteral("二"));
+    QVERIFY2(reader.open(file, &error, 0), qPrintable(error));
+    QCOMPARE(reader.text(0, 0), QStringLiteral("一"));
+    QVERIFY(!reader.open(file, &error, 3));
+    QVERIFY2(error.contains(QStringLiteral("第 4 个工作表")), qPrintable(error));
+}
+
+void TestSheetReading::xlsOlderVersions()
+{
+    // Excel 5.0/95: texts in the workbook's code page, a "Book" stream.
+    BiffBook biff5(0x0500);
+    biff5.record(0x0042, u16(936));
+    biff5.xf(0);
+    QStringEncoder gbk("GB18030");
+    const QByteArray name = gbk.encode(QStringLiteral("客户"));
+    biff5.boundSheet(QString(), 0, 0, QByteArray(1, static_cast<char>(name.size())) + name);
+    biff5.endGlobals();
+    biff5.startSheet();
+    const QByteArray text = gbk.encode(QStringLiteral("张三"));
+    biff5.record(0x0204, cell(0, 0, 0) + u16(static_cast<quint16>(text.size())) + text);
+    biff5.record(0x027E, cell(0, 1, 0) + u32((7u << 2) | 2));
+    biff5.endSheet();
+    const QString file = path(QStringLiteral("excel95.xls"));
+    QVERIFY(writeFile(file, biff5.file(QStringLiteral("Book"))));
+    SpreadsheetReader reader;
+    QString error;
+    QVERIFY2(reader.open(file, &error), qPrintable(error));
+    QCOMPARE(reader.sheetName(), QStringLiteral("客户"));
+    QCOMPARE(reader.rows().first(), (QStringList{QStringLiteral("张三"), QStringLiteral("7")}));
+
+    // Excel 4.0 and before are refused with advice.
+    QByteArray biff4 = u16(0x0409) + u16(6) + u16(0) + u16(0x0010) + u16(0);
+    const QString old = path(QStringLiteral("excel4.xls"));
+    QVERIFY(writeFile(old, buildCompoundFile(QStringLiteral("Workbook"), biff4)));
+    QVERIFY(!reader.open(old, &error));
+    QVERIFY2(error.contains(QStringLiteral("Excel 4.0")) && error.contains(QStringLiteral("另存为")),
+             qPrintable(error));
+}
+
+void TestSheetReading::xlsDamagedStructures_data()
+{
+    QTest::addColumn<QByteArray>("stream");
+    QTest::addColumn<QString>("reasonPart");
+    auto sheetWith = [](const QByteArray& sst, const QList<QPair<quint16, QByteArray>>& cells) {
+        BiffBook book;
+        book.xf(0);
+        book.boundSheet(QStringLiteral("表"));
+        if (!sst.isEmpty())
+            book.record(0x00FC, sst);
+        book.endGlobals();
+        book.startSheet();
+        for (const auto& [type, body] : cells)
+            book.record(type, body);
+        book.endSheet();
+        return book.stream();
+    };
+    {
+        BiffBook book;
+        book.record(0x002F, QByteArray(4, '\0'));
+        book.boundSheet(QStringLiteral("表"));
+        book.endGlobals();
+        QTest::newRow("password") << book.stream() << QStringLiteral("密码");
+    }
+    QTest::newRow("text number beyond the table")
+        << sheetWith(u32(1) + u32(1) + longString(QStringLiteral("a")), {{0x00FD, cell(0, 0, 0) + u32(5)}})
+        << QStringLiteral("共享字符串表");
+    QTest::newRow("table shorter than it says")
+        << sheetWith(u32(9) + u32(9) + longString(QStringLiteral("a")), {}) << QStringLiteral("共享字符串表");
+    QTest::newRow("text cut short") << sheetWith({}, {{0x0204, cell(0, 0, 0) + u16(50) + '\x01' +
+                                                                   utf16(QStringLiteral("短"))}})
+                                    << QStringLiteral("不完整");
+    QByteArray cut = sheetWith({}, {{0x0204, cell(0, 0, 0) + longString(QStringLiteral("完整"))}});
+    cut.chop(6);
+    QTest::newRow("records cut off") << cut << QStringLiteral("截断");
+    BiffBook wrongPlace;
+    wrongPlace.boundSheet(QStringLiteral("表"));
+    wrongPlace.endGlobals();
+    QTest::newRow("sheet where there is none") << wrongPlace.stream() << QStringLiteral("位置");
+    QTest::newRow("no end of globals") << BiffBook().stream() << QStringLiteral("结束");
+}
+
+void TestSheetReading::xlsDamagedStructures()
+{
+    QFETCH(QByteArray, stream);
+    QFETCH(QString, reasonPart);
+    const QString file = path(QStringLiteral("damaged.xls"));
+    QVERIFY(writeFile(file, buildCompoundFile(QStringLiteral("Workbook"), stream)));
+    SpreadsheetReader reader;
+    QString error;
+    QVERIFY(!reader.open(file, &error));
+    QVERIFY2(error.startsWith(QStringLiteral("无法读取文件 ")) && error.contains(reasonPart),
+             qPrintable(error));
+    QCOMPARE(reader.rowCount(), 0);
+}
+
+void TestSheetReading::xlsDatesFrom1904()
+{
+    BiffBook book;
+    book.record(0x0022, u16(1));
+    book.xf(14);
+    book.boundSheet(QStringLiteral("表"));
+    book.endGlobals();
+    book.startSheet();
+    book.record(0x027E, cell(0, 0, 0) + u32((0u << 2) | 2));
+    book.record(0x0203, cell(0, 1, 0) + f64(-5)); // no date before the origin: the number as it is
+    book.endSheet();
+    const QString file = path(QStringLiteral("mac.xls"));
+    QVERIFY(writeFile(file, book.file()));
+    SpreadsheetReader reader;
+    QString error;
+    QVERIFY2(reader.open(file, &error), qPrintable(error));
+    QCOMPARE(reader.rows().first(), (QStringList{QStringLiteral("1904-01-01"), QStringLiteral("-5")}));
+}
+
+void TestSheetReading::xlsSmallWorkbookInTheMiniStream()
+{
+    // Some writers keep a workbook under 4096 bytes in the mini stream of the compound file.
+    BiffBook book;
+    book.xf(0);
+    book.boundSheet(QStringLiteral("小"));
+    book.endGlobals();
+    book.startSheet();
+    book.record(0x0204, cell(0, 0, 0) + longString(QStringLiteral("迷你")));
+    book.endSheet();
+    QByteArray stream = book.stream();
+    const qsizetype size = stream.size();
+    stream.append(QByteArray((64 - size % 64) % 64, '\0'));
+    QByteArray file = buildCompoundFile(QStringLiteral("Workbook"), QByteArray(4096, '\0'));
+    // Sector 0 of the file becomes the mini stream; sector 8 (unused by the padding) its mini FAT.
+    const qsizetype sector0 = 512;
+    std::memcpy(file.data() + sector0, stream.constData(), static_cast<size_t>(stream.size()));
+    const int miniSectors = static_cast<int>(stream.size() / 64);
+    QByteArray miniFat(512, '\xFF');
+    for (int i = 0; i < miniSectors; ++i)
+        qToLittleEndian<quint32>(i + 1 < miniSectors ? i + 1 : 0xFFFFFFFE, miniFat.data() + 4 * i);
+    std::memcpy(file.data() + 512 + 7 * 512, miniFat.constData(), 512);
+    qToLittleEndian<quint32>(7, file.data() + 0x3C); // first mini FAT sector
+    qToLittleEndian<quint32>(1, file.data() + 0x40);
+    // The allocation table: sector 0 is the root's mini stream, 7 the mini FAT.
+    const qsizetype directory = 512 + 8 * 512;
+    const qsizetype fat = directory + 512;
+    qToLittleEndian<quint32>(0xFFFFFFFE, file.data() + fat);
+    qToLittleEndian<quint32>(0xFFFFFFFE, file.data() + fat + 7 * 4);
+    qToLittleEndian<quint32>(0, file.data() + directory + 116); // root: mini stream at sector 0
+    qToLittleEndian<quint32>(static_cast<quint32>(stream.size()), file.data() + directory + 120);
+    qToLittleEndian<quint32>(0, file.data() + directory + 128 + 116); // the workbook at mini sector 0
+    qToLittleEndian<quint32>(static_cast<quint32>(size), file.data() + directory + 128 + 120);
+    const QString path = this->path(QStringLiteral("mini.xls"));
+    QVERIFY(writeFile(path, file));
+    SpreadsheetReader reader;
+    QString error;
+    QVERIFY2(reader.open(path, &error), qPrintable(error));
+    QCOMPARE(reader.text(0, 0), QStringLiteral("迷你"));
+}
+
+void TestSheetReading::streamKeepsWhatTheSheetShows()
+{
+    BiffBook book;
+    book.format(164, QStringLiteral("00000000000"));
+    book.xf(0);
+    book.xf(164);
+    book.boundSheet(QStringLiteral("a\tb\\c"));
+    book.endGlobals();
+    book.startSheet();
+    book.record(0x0204, cell(0, 0, 0) + longString(QStringLiteral("名称")));
+    book.record(0x0204, cell(0, 1, 0) + longString(QStringLiteral("电话")));
+    book.record(0x0204, cell(1, 0, 0) + longString(QStringLiteral("甲\t乙\n丙\\n\r")));
+    book.record(0x0203, cell(1, 1, 1) + f64(5718800123.0));
+    book.endSheet();
+    const QString file = path(QStringLiteral("shows.xls"));
+    QVERIFY(writeFile(file, book.file()));
+    SheetData data;
+    QString error;
+    QVERIFY2(streamOf(file, -1, &data, &error), qPrintable(error));
+    QCOMPARE(data.sheets().first().name, QStringLiteral("a\tb\\c"));
+    QCOMPARE(data.titles(), (QStringList{QStringLiteral("名称"), QStringLiteral("电话")}));
+    QCOMPARE(data.recordCount(), 1);
+    const SheetRecord record = data.record(0);
+    QCOMPARE(record.sheetRow, 2);
+    QCOMPARE(record.cells.size(), 2);
+    QCOMPARE(record.cells[0], (CellValue{QStringLiteral("甲\t乙\n丙\\n\r"), std::nullopt}));
+    QCOMPARE(record.cells[1], (CellValue{QStringLiteral("05718800123"), 5718800123.0}));
+    QCOMPARE(data.rowLabel(record), QStringLiteral("第 2 行"));
+}
+
+void TestSheetReading::streamSkipsBlankRowsButNotTheTitles()
+{
+    XlsWriter writer;
+    QVERIFY(writer.writeText(1, 0, QStringLiteral("甲")));
+    QVERIFY(writer.writeText(2, 1, QStringLiteral("  ")));       // blank
+    QVERIFY(writer.writeText(3, 0, QString(), CellStyle::Bold)); // formatted, empty
+    QVERIFY(writer.writeText(4, 2, QStringLiteral("乙")));
+    QVERIFY(writer.writeText(4, 3, QStringLiteral(" ")));
+    QVERIFY(writer.writeText(9, 5, QString(), CellStyle::Bold));
+    const QString file = path(QStringLiteral("blank.xls"));
+    QString error;
+    QVERIFY(writer.save(file, &error));
+    SheetData data;
+    QVERIFY2(streamOf(file, -1, &data, &error), qPrintable(error));
+    QCOMPARE(data.titles(), QStringList());
+    QCOMPARE(data.recordCount(), 2);
+    QCOMPARE(texts(data.record(0)), QStringList{QStringLiteral("甲")});
+    QCOMPARE(data.record(1).sheetRow, 5);
+    QCOMPARE(texts(data.record(1)), (QStringList{QString(), QString(), QStringLiteral("乙")}));
+    QCOMPARE(data.columnCount(), 3);
+}
+
+void TestSheetReading::continuationSheetsAreOneList()
+{
+    // The export's own long list: a full first sheet, then sheets that begin with the same titles.
+    auto longList = [this](const QString& name, const QString& secondTitle, int firstRows) {
+        XlsWriter writer;
+        writer.writeText(0, 0, QStringLiteral("客户名称"));
+        writer.writeText(0, 1, QStringLiteral("编号"));
+        for (int r = 1; r < firstRows; ++r)
+            writer.writeNumber(r, 1, r);
+        writer.writeText(1, 0, QStringLiteral("首"));
+        writer.addSheet(QStringLiteral("Sheet2"));
+        writer.writeText(0, 0, QStringLiteral("客户名称"));
+        writer.writeText(0, 1, secondTitle);
+        writer.writeText(1, 0, QStringLiteral("续"));
+        writer.writeNumber(2, 0, 65536);
+        writer.addSheet(QStringLiteral("别的"));
+        writer.writeText(0, 0, QStringLiteral("客户名称"));
+        writer.writeText(0, 1, secondTitle);
+        writer.writeText(1, 0, QStringLiteral("不是续页"));
+        const QString file = path(name);
+        QString error;
+        if (!writer.save(file, &error))
+            qWarning() << error;
+        return file;
+    };
+    SheetData data;
+    QString error;
+    QVERIFY2(streamOf(longList(QStringLiteral("long.xls"), QStringLiteral("编号"), 65536), -1, &data, &error),
+             qPrintable(error));
+    QCOMPARE(data.parts(), (QList<int>{0, 1}));
+    QCOMPARE(data.recordCount(), 65535 + 2);
+    QCOMPARE(data.record(0).cellText(0), QStringLiteral("首"));
+    const SheetRecord next = data.record(65535);
+    QCOMPARE(next.cellText(0), QStringLiteral("续"));
+    QCOMPARE(data.rowLabel(next), QStringLiteral("工作表“Sheet2”第 2 行"));
+    QCOMPARE(data.record(65536).cellText(0), QStringLiteral("65536"));
+
+    // Other titles, or a first sheet that is not full: the next sheet is a list of its own.
+    QVERIFY(
+        streamOf(longList(QStringLiteral("other.xls"), QStringLiteral("代码"), 65536), -1, &data, &error));
+    QCOMPARE(data.parts(), QList<int>{0});
+    QCOMPARE(data.recordCount(), 65535);
+    QVERIFY(streamOf(longList(QStringLiteral("short.xls"), QStringLiteral("编号"), 100), -1, &data, &error));
+    QCOMPARE(data.parts(), QList<int>{0});
+    // The second sheet chosen by itself.
+    QVERIFY(streamOf(longList(QStringLiteral("second.xls"), QStringLiteral("编号"), 100), 1, &data, &error));
+    QCOMPARE(data.chosenSheet(), 1);
+    QCOMPARE(data.recordCount(), 2);
+}
+
+void TestSheetReading::streamRefusesIncompleteLines_data()
+{
+    QTest::addColumn<QByteArray>("lines");
+    QTest::addColumn<QString>("reason");
+    const QByteArray head = "ZUSHEET 1\nSHEET 0 0 表\nACTIVE 0\nCHOSEN 0\nPART 0\n1\t名称\n2\t甲\n";
+    const QString broken = QStringLiteral("读取程序的输出不完整或无法识别");
+    QTest::newRow("nothing") << QByteArray() << broken;
+    QTest::newRow("no end") << head << broken;
+    QTest::newRow("fewer rows than said") << head + "END 3\n" << broken;
+    QTest::newRow("row before any part") << QByteArray("ZUSHEET 1\n1\tx\nEND 1\n") << broken;
+    QTest::newRow("unknown line") << head + "WHAT\nEND 2\n" << broken;
+    QTest::newRow("part of no sheet") << QByteArray("ZUSHEET 1\nSHEET 0 0 a\nPART 4\nEND 0\n") << broken;
+    QTest::newRow("error after rows") << head + "ERROR 文件已损坏\\t（第 3 行）\n"
+                                      << QStringLiteral("文件已损坏\t（第 3 行）");
+    QTest::newRow("error alone") << QByteArray("ERROR 不是工作簿\n") << QStringLiteral("不是工作簿");
+}
+
+void TestSheetReading::streamRefusesIncompleteLines()
+{
+    QFETCH(QByteArray, lines);
+    QFETCH(QString, reason);
+    SheetData data;
+    QString error;
+    QVERIFY(!data.parse(lines, &error));
+    QCOMPARE(error, reason);
+    QVERIFY(
+        data.parse("ZUSHEET 1\nSHEET 0 0 表\nACTIVE 0\nCHOSEN 0\nPART 0\n1\t名称\n2\t甲\nEND 2\n", &error));
+    QCOMPARE(data.recordCount(), 1);
+}
+
+void TestSheetReading::titlesAreTheFirstRowOnly()
+{
+    // A sheet whose first row is empty has no titles: its first written row is a record.
+    SheetData data;
+    QString error;
+    QVERIFY(data.parse("ZUSHEET 1\nSHEET 0 0 表\nACTIVE 0\nCHOSEN 0\nPART 0\n3\t甲\n4\t乙\nEND 2\n", &error));
+    QCOMPARE(data.titles(), QStringList());
+    QCOMPARE(data.recordCount(), 2);
+    QCOMPARE(data.record(0).sheetRow, 3);
+}
+
+void TestSheetReading::xlsxWithImpossibleSizesIsRefused()
+{
+    // A zip whose directory says that a few stored bytes unpack to half a gigabyte.
+    QByteArray zip = zu::test::storedZip({{QStringLiteral("xl/workbook.xml"), QByteArray("<workbook/>")}});
+    const qsizetype directory = zip.lastIndexOf("PK\x01\x02");
+    QVERIFY(directory > 0);
+    qToLittleEndian<quint32>(500u << 20, zip.data() + directory + 24);
+    const QString file = path(QStringLiteral("bomb.xlsx"));
+    QVERIFY(writeFile(file, zip));
+    SpreadsheetReader reader;
+    QString error;
+    QVERIFY(!reader.open(file, &error));
+    QVERIFY2(error.contains(QStringLiteral("大小不合常理")), qPrintable(error));
+}
+
+void TestSheetReading::readerProcessReadsTheFile()
+{
+    XlsWriter writer;
+    writer.writeText(0, 0, QStringLiteral("客户名称"));
+    writer.writeText(1, 0, QStringLiteral("张三"));
+    writer.addSheet(QStringLiteral("第二页"));
+    writer.writeText(0, 0, QStringLiteral("另一张"));
+    const QString file = path(QStringLiteral("过程 读取.xls"));
+    QString error;
+    QVERIFY(writer.save(file, &error));
+    SheetData data;
+    int waited = 0;
+    QVERIFY2(SheetReaderProcess::read(file, -1, &data, &error, [&waited] { ++waited; }), qPrintable(error));
+    QCOMPARE(data.sheets().size(), 2);
+    QCOMPARE(data.titles(), QStringList{QStringLiteral("客户名称")});
+    QCOMPARE(data.record(0).cellText(0), QStringLiteral("张三"));
+    QVERIFY2(SheetReaderProcess::read(file, 1, &data, &error), qPrintable(error));
+    QCOMPARE(data.titles(), QStringList{QStringLiteral("另一张")});
+    QVERIFY(!SheetReaderProcess::read(path(QStringLiteral("没有.xls")), -1, &data, &error));
+    QVERIFY2(error.startsWith(QStringLiteral("无法读取文件 ") + path(QStringLiteral("没有.xls")) +
+                              QStringLiteral("：")),
+             qPrintable(error));
+}
+
+void TestSheetReading::readerProcessFailuresBecomeErrors_data()
+{
+    QTest::addColumn<QString>("behaviour");
+    QTest::addColumn<QString>("reasonPart");
+    QTest::newRow("crash") << QStringLiteral("crash") << QStringLiteral("意外结束");
+    // Ended by its processor-time limit, or on a busy machine by the wall-clock one first.
+    QTest::newRow("endless loop") << QStringLiteral("spin") << QStringLiteral("意外结束|秒");
+    QTest::newRow("waits for ever") << QStringLiteral("sleep") << QStringLiteral("秒");
+    QTest::newRow("endless output") << QStringLiteral("flood") << QStringLiteral("不合常理");
+    QTest::newRow("garbage") << QStringLiteral("garbage") << QStringLiteral("无法识别");
+    QTest::newRow("no word") << QStringLiteral("silent") << QStringLiteral("无法识别");
+}
+
+void TestSheetReading::readerProcessFailuresBecomeErrors()
+{
+    QFETCH(QString, behaviour);
+    QFETCH(QString, reasonPart);
+    const QByteArray saved = qgetenv("ZU_SHEETREADER");
+    qputenv("ZU_SHEETREADER", ZU_MISBEHAVING_READER);
+    const QString file = path(behaviour + QStringLiteral(".xls"));
+    QVERIFY(writeFile(file, "x"));
+    const SheetReadLimits limits{
+        .memoryBytes = 512ll << 20, .cpuSeconds = 1, .wallSeconds = 3, .outputBytes = 1 << 20};
+    SheetData data;
+    QString error;
+    QElapsedTimer t;
+    t.start();
+    const bool read = SheetReaderProcess::read(file, -1, &data, &error, limits);
+    qputenv("ZU_SHEETREADER", saved);
+    QVERIFY(!read);
+    QVERIFY2(t.elapsed() < 10000, qPrintable(QString::number(t.elapsed())));
+    QVERIFY2(error.startsWith(QStringLiteral("无法读取文件 ") + file + QStringLiteral("：")),
+             qPrintable(error));
+    QVERIFY2(error.contains(QRegularExpression(reasonPart)), qPrintable(error));
+}
+
+void TestSheetReading::readerProcessMemoryIsLimited()
+{
+    const QByteArray saved = qgetenv("ZU_SHEETREADER");
+    qputenv("ZU_SHEETREADER", ZU_MISBEHAVING_READER);
+    const QString file = path(QStringLiteral("allocate.xls"));
+    QVERIFY(writeFile(file, "x"));
+    const SheetReadLimits limits{
+        .memoryBytes = 256ll << 20, .cpuSeconds = 10, .wallSeconds = 20, .outputBytes = 1 << 20};
+    SheetData data;
+    QString error;
+    const bool read = SheetReaderProcess::read(file, -1, &data, &error, limits);
+    qputenv("ZU_SHEETREADER", saved);
+    QVERIFY(!read);
+    // The stand-in says how much it got before the limit stopped it.
+    const QRegularExpressionMatch got =
+        QRegularExpression(QStringLiteral("allocated (\\d+) MB")).match(error);
+    QVERIFY2(got.hasMatch(), qPrintable(error));
+    QVERIFY2(got.captured(1).toInt() < 256, qPrintable(error));
+
+    // The limits grow with the file, within bounds.
+    const SheetReadLimits small = SheetReadLimits::forFileSize(5000);
+    const SheetReadLimits large = SheetReadLimits::forFileSize(40ll << 20);
+    QVERIFY(small.memoryBytes <= (1ll << 30));
+    QVERIFY(large.memoryBytes > small.memoryBytes && large.memoryBytes <= (4ll << 30));
+    QVERIFY(small.cpuSeconds <= 30 && large.cpuSeconds > small.cpuSeconds);
+    QVERIFY(small.wallSeconds > small.cpuSeconds);
+}
+
+void TestSheetReading::readerProgramMissing()
+{
+    const QByteArray saved = qgetenv("ZU_SHEETREADER");
+    qputenv("ZU_SHEETREADER", QFile::encodeName(path(QStringLiteral("没有这个程序"))));
+    SheetData data;
+    QString error;
+    const bool read = SheetReaderProcess::read(path(QStringLiteral("a.xls")), -1, &data, &error);
+    qputenv("ZU_SHEETREADER", saved);
+    QVERIFY(!read);
+    QVERIFY2(error.contains(QStringLiteral("无法启动读取程序")) &&
+                 error.contains(QStringLiteral("没有这个程序")),
+             qPrintable(error));
+}
+
+QTEST_GUILESS_MAIN(TestSheetReading)
+#include "tst_sheetreading.moc"
