@@ -6,7 +6,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 HOME_DIR := $(BUILD_DIR)/bin
 
-.PHONY: all deps configure build run test bench format format-check clean
+.PHONY: all deps configure build run test bench format format-check layers-check clean
 
 all: build
 
@@ -32,6 +32,10 @@ format:
 
 format-check:
 	@bash scripts/check-format.sh
+
+# Fails when a core library or core test links a widget library, or a window file holds SQL text.
+layers-check: configure
+	@bash scripts/check-layers.sh $(BUILD_DIR)
 
 bench: build
 	@$(BUILD_DIR)/bench/zu-bench

@@ -23,7 +23,7 @@ TfrmChangePass::TfrmChangePass(QWidget* parent) : QDialog(parent), ui(std::make_
     ui->Edit_oldpass->clear();
     ui->Edit_newpass->clear();
     ui->Edit_ConfirmPass->clear();
-    connect(ui->Btn_OK, &QPushButton::clicked, this, [this] { guarded(this, [this] { Btn_OKClick(); }); });
+    onSignal(ui->Btn_OK, &QPushButton::clicked, this, [this] { Btn_OKClick(); });
     connect(ui->Btn_Exit, &QPushButton::clicked, this, &QDialog::reject);
 }
 

@@ -14,7 +14,7 @@ TfrmCoInFo::TfrmCoInFo(QWidget* parent) : QDialog(parent), ui(std::make_unique<U
 {
     ui->setupUi(this);
     setFixedSize(sizeHint().expandedTo(QSize(379, 241)));
-    connect(ui->btnPost, &QPushButton::clicked, this, [this] { guarded(this, [this] { btnPostClick(); }); });
+    onSignal(ui->btnPost, &QPushButton::clicked, this, [this] { btnPostClick(); });
     connect(ui->btnClose, &QPushButton::clicked, this, &QDialog::reject);
     guarded(this, [this] { FormCreate(); });
 }

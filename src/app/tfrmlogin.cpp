@@ -22,7 +22,7 @@ TfrmLogin::TfrmLogin(TfrmMain* mainWindow, QWidget* parent)
     banner.setColor(QPalette::Window, QColor(0x2f, 0x6f, 0xb0));
     banner.setColor(QPalette::WindowText, Qt::white);
     ui->Image1->setPalette(banner);
-    connect(ui->Btn_ok, &QPushButton::clicked, this, [this] { guarded(this, [this] { Btn_okClick(); }); });
+    onSignal(ui->Btn_ok, &QPushButton::clicked, this, [this] { Btn_okClick(); });
     connect(ui->Btn_Exit, &QPushButton::clicked, this, &QDialog::reject);
     guarded(this, [this] { FormCreate(); });
 }

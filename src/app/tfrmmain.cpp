@@ -73,6 +73,7 @@ const IconChoice kIcons[] = {
 TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::TfrmMain>())
 {
     ui->setupUi(this);
+    onFirstShow(this, [this] { FormShow(); });
     setCentralWidget(ui->mdiClient);
     setupIcons();
 
@@ -106,7 +107,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<U
 
     m_timer1.setInterval(1000);
     m_timer1.setSingleShot(true);
-    connect(&m_timer1, &QTimer::timeout, this, [this] { guarded(this, [this] { Timer1Timer(); }); });
+    onSignal(&m_timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
 
     setCommand(QStringLiteral("N12"), [this] { close(); });
     setCommand(QStringLiteral("N26"), [this] { openHelp(); });
@@ -160,11 +161,9 @@ void TfrmMain::setCommand(const QString& actionName, std::function<void()> comma
     const bool first = !m_commands.contains(key);
     m_commands.insert(key, std::move(command));
     if (first) {
-        connect(a, &QAction::triggered, this, [this, key] {
-            guarded(this, [this, key] {
-                if (const auto it = m_commands.constFind(key); it != m_commands.constEnd())
-                    it.value()();
-            });
+        onSignal(a, &QAction::triggered, this, [this, key] {
+            if (const auto it = m_commands.constFind(key); it != m_commands.constEnd())
+                it.value()();
         });
     }
     updateEnabling();
@@ -194,15 +193,6 @@ void TfrmMain::ApplyUserRights()
 QString TfrmMain::statusText(int panel) const
 {
     return panel >= 0 && panel < m_panels.size() ? m_panels[panel]->text() : QString();
-}
-
-void TfrmMain::showEvent(QShowEvent* event)
-{
-    QMainWindow::showEvent(event);
-    if (m_shown)
-        return;
-    m_shown = true;
-    guarded(this, [this] { FormShow(); });
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event)

@@ -48,7 +48,6 @@ signals:
     void remindersDue();
 
 protected:
-    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -68,7 +67,6 @@ private:
     QHash<QString, bool> m_granted;                   // by lower-case action name
     std::function<void()> m_openReminders;
     std::function<void()> m_openCustomers;
-    bool m_shown = false;
 };
 
 // Opens a modal dialog the way every command does: created, shown, destroyed when it closes.

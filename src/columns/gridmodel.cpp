@@ -1,6 +1,6 @@
 #include "gridmodel.h"
 
-#include "widgets/displaytext.h"
+#include "columns/displaytext.h"
 
 namespace zu {
 

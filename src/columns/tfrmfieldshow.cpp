@@ -13,6 +13,7 @@ namespace zu {
 TfrmFieldShow::TfrmFieldShow(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TfrmFieldShow>())
 {
     ui->setupUi(this);
+    onFirstShow(this, [this] { FormShow(); });
     setFixedSize(sizeHint().expandedTo(QSize(372, 240)));
     setWindowTitle(QStringLiteral("选择显示的字段"));
     connect(ui->SP_right, &QToolButton::clicked, this, [this] {
@@ -43,20 +44,11 @@ TfrmFieldShow::TfrmFieldShow(QWidget* parent) : QDialog(parent), ui(std::make_un
         updateButtons();
         selectFirst(ui->DstList);
     });
-    connect(ui->Btn_ok, &QPushButton::clicked, this, [this] { guarded(this, [this] { confirm(); }); });
+    onSignal(ui->Btn_ok, &QPushButton::clicked, this, [this] { confirm(); });
     connect(ui->Btn_exit, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 TfrmFieldShow::~TfrmFieldShow() = default;
-
-void TfrmFieldShow::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    if (m_shown)
-        return;
-    m_shown = true;
-    guarded(this, [this] { FormShow(); });
-}
 
 void TfrmFieldShow::FormShow()
 {

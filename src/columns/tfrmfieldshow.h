@@ -29,9 +29,6 @@ public:
     QStringList hiddenNames() const;
     QStringList shownNames() const;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void FormShow();
     void updateButtons();
@@ -42,7 +39,6 @@ private:
 
     std::unique_ptr<Ui::TfrmFieldShow> ui;
     std::function<void(const QString&)> m_rebuild;
-    bool m_shown = false;
 };
 
 } // namespace zu

@@ -23,17 +23,16 @@ const QString kCustomerKind = QStringLiteral("用户类别");
 TfrmCoustTree::TfrmCoustTree(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TfrmCoustTree>())
 {
     ui->setupUi(this);
+    onFirstShow(this, [this] { FormShow(); });
     for (const char* tab : {"用户类别", "公司类别", "型号类别", "故障类别", "权限类别", "投诉类别"})
         ui->pcBasic->addTab(QString::fromUtf8(tab));
     ui->pcBasic->setCurrentIndex(0);
     ui->tvBasic->setSelectionMode(QAbstractItemView::SingleSelection);
 
     auto on = [this](QAbstractButton* b, void (TfrmCoustTree::*slot)()) {
-        connect(b, &QAbstractButton::clicked, this,
-                [this, slot] { guarded(this, [this, slot] { (this->*slot)(); }); });
+        onSignal(b, &QAbstractButton::clicked, this, [this, slot] { (this->*slot)(); });
     };
-    connect(ui->TB_Add, &QAbstractButton::clicked, this,
-            [this] { guarded(this, [this] { beginAdd(true); }); });
+    onSignal(ui->TB_Add, &QAbstractButton::clicked, this, [this] { beginAdd(true); });
     on(ui->TB_Edit, &TfrmCoustTree::TB_EditClick);
     on(ui->TB_Del, &TfrmCoustTree::TB_DelClick);
     on(ui->TB_Save, &TfrmCoustTree::TB_SaveClick);
@@ -41,14 +40,11 @@ TfrmCoustTree::TfrmCoustTree(QWidget* parent) : QDialog(parent), ui(std::make_un
     on(ui->tbSelect, &TfrmCoustTree::tbSelectClick);
     on(ui->btnRefresh, &TfrmCoustTree::btnRefreshClick);
     connect(ui->tbExit, &QAbstractButton::clicked, this, &QDialog::reject);
-    connect(ui->tvBasic, &QTreeWidget::itemClicked, this,
-            [this] { guarded(this, [this] { tvBasicClick(); }); });
-    connect(ui->tvBasic, &QTreeWidget::currentItemChanged, this,
-            [this] { guarded(this, [this] { tvBasicClick(); }); });
-    connect(ui->tvBasic, &QTreeWidget::itemDoubleClicked, this,
-            [this] { guarded(this, [this] { treeDoubleClicked(); }); });
-    connect(ui->N1, &QAction::triggered, this, [this] { guarded(this, [this] { beginAdd(false); }); });
-    connect(ui->N2, &QAction::triggered, this, [this] { guarded(this, [this] { beginAdd(true); }); });
+    onSignal(ui->tvBasic, &QTreeWidget::itemClicked, this, [this] { tvBasicClick(); });
+    onSignal(ui->tvBasic, &QTreeWidget::currentItemChanged, this, [this] { tvBasicClick(); });
+    onSignal(ui->tvBasic, &QTreeWidget::itemDoubleClicked, this, [this] { treeDoubleClicked(); });
+    onSignal(ui->N1, &QAction::triggered, this, [this] { beginAdd(false); });
+    onSignal(ui->N2, &QAction::triggered, this, [this] { beginAdd(true); });
     connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         QMenu menu(this);
         menu.addAction(ui->N1);
@@ -71,15 +67,6 @@ void TfrmCoustTree::setChoiceTarget(std::function<void(const QString&, const QSt
 QString TfrmCoustTree::kind() const
 {
     return ui->pcBasic->tabText(ui->pcBasic->currentIndex());
-}
-
-void TfrmCoustTree::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    if (m_shown)
-        return;
-    m_shown = true;
-    guarded(this, [this] { FormShow(); });
 }
 
 void TfrmCoustTree::FormShow()

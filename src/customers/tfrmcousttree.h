@@ -24,9 +24,6 @@ public:
 
     QString kind() const;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void FormShow();
     void btnRefreshClick();
@@ -47,7 +44,6 @@ private:
     bool FAdding = false;
     bool FAddChild = false;
     QString FBaseCode;
-    bool m_shown = false;
     std::function<void(const QString&, const QString&)> m_target;
 };
 

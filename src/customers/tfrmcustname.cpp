@@ -43,23 +43,13 @@ TfrmCustname::TfrmCustname(QWidget* opener)
     : QDialog(opener), ui(std::make_unique<Ui::TfrmCustname>()), m_opener(opener)
 {
     ui->setupUi(this);
-    connect(ui->cmbselect, &QComboBox::activated, this,
-            [this] { guarded(this, [this] { cmbselectChange(); }); });
-    connect(ui->BitBtn1, &QPushButton::clicked, this, [this] { guarded(this, [this] { BitBtn1Click(); }); });
-    connect(ui->dgselect, &ListGrid::doubleClicked, this,
-            [this] { guarded(this, [this] { dgselectDblClick(); }); });
+    onFirstShow(this, [this] { FormShow(); });
+    onSignal(ui->cmbselect, &QComboBox::activated, this, [this] { cmbselectChange(); });
+    onSignal(ui->BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+    onSignal(ui->dgselect, &ListGrid::doubleClicked, this, [this] { dgselectDblClick(); });
 }
 
 TfrmCustname::~TfrmCustname() = default;
-
-void TfrmCustname::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    if (m_shown)
-        return;
-    m_shown = true;
-    guarded(this, [this] { FormShow(); });
-}
 
 void TfrmCustname::FormShow()
 {

@@ -22,9 +22,6 @@ public:
 
     QString FCaller;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void FormShow();
     void cmbselectChange();
@@ -33,7 +30,6 @@ private:
 
     std::unique_ptr<Ui::TfrmCustname> ui;
     QPointer<QWidget> m_opener;
-    bool m_shown = false;
 };
 
 } // namespace zu

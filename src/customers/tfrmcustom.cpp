@@ -54,12 +54,10 @@ QPointer<TfrmCustom>& TfrmCustom::reference()
     return g_customWindow;
 }
 
-TfrmCustom::TfrmCustom(QWidget* parent, QPointer<TfrmCustom>& reference)
-    : QWidget(parent), ui(std::make_unique<Ui::TfrmCustom>())
+TfrmCustom::TfrmCustom(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::TfrmCustom>())
 {
-    reference = this;
-    g_customWindow = this;
     ui->setupUi(this);
+    onFirstShow(this, [this] { FormShow(); });
     ui->Splitter1->setSizes({161, 800});
     ui->Splitter2->setStretchFactor(0, 3);
     ui->Splitter2->setStretchFactor(1, 1);
@@ -92,10 +90,8 @@ TfrmCustom::TfrmCustom(QWidget* parent, QPointer<TfrmCustom>& reference)
         else
             close();
     });
-    connect(ui->tvCuston, &QTreeWidget::itemClicked, this,
-            [this] { guarded(this, [this] { tvCustonClick(); }); });
-    connect(ui->dgCustom, &ListGrid::doubleClicked, this,
-            [this] { guarded(this, [this] { ToolButton2Click(); }); });
+    onSignal(ui->tvCuston, &QTreeWidget::itemClicked, this, [this] { tvCustonClick(); });
+    onSignal(ui->dgCustom, &ListGrid::doubleClicked, this, [this] { ToolButton2Click(); });
 
     connect(ui->dgCustom, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         QMenu menu(this);
@@ -119,32 +115,75 @@ TfrmCustom::~TfrmCustom() = default;
 
 void TfrmCustom::bind(QAbstractButton* button, std::function<void()> body)
 {
-    connect(button, &QAbstractButton::clicked, this, [this, body] { guarded(this, body); });
+    onSignal(button, &QAbstractButton::clicked, this, std::move(body));
 }
 
 void TfrmCustom::bind(QAction* action, std::function<void()> body)
 {
-    connect(action, &QAction::triggered, this, [this, body] { guarded(this, body); });
+    onSignal(action, &QAction::triggered, this, std::move(body));
 }
 
 void TfrmCustom::wireDetailTabs()
 {
     TfrmData& d = zu::data();
     m_tabs = {
-        {&d.qryServiceCust(), ui->dgServiceCust, QStringLiteral("T_Serviceshowcust"),
-         QStringLiteral("T_serviceshowcust"), QStringLiteral("t_Serviceshowcust"),
-         QStringLiteral("frmCustomService"), QStringLiteral("维修记录"),
-         &CustomerWindowCommands::serviceEditor, ui->ToolButton8, ui->ToolButton9, ui->ToolButton10,
-         ui->ToolButton11, ui->N2, ui->N3, ui->N4, ui->N13, ui->N19},
-        {&d.qryCallCust(), ui->dgcallCust, QStringLiteral("T_callshowCust"), QStringLiteral("T_callshowCust"),
-         QStringLiteral("T_callshowCust"), QStringLiteral("frmCustomcall"), QStringLiteral("回访信息"),
-         &CustomerWindowCommands::callEditor, ui->ToolButton12, ui->ToolButton13, ui->ToolButton14,
-         ui->ToolButton15, ui->N5, ui->N6, ui->N7, ui->N16, ui->N20},
-        {&d.qryComplainCust(), ui->dgcomplainCust, QStringLiteral("T_complainCust"),
-         QStringLiteral("T_complainCust"), QStringLiteral("T_complainCust"),
-         QStringLiteral("frmCustomcomplain"), QStringLiteral("投诉信息"),
-         &CustomerWindowCommands::complainEditor, ui->ToolButton16, ui->ToolButton17, ui->ToolButton18,
-         ui->ToolButton19, ui->xi1, ui->N8, ui->N9, ui->N18, ui->N21},
+        {
+            .list = &d.qryServiceCust(),
+            .grid = ui->dgServiceCust,
+            .loadLayout = QStringLiteral("T_Serviceshowcust"),
+            .saveLayout = QStringLiteral("T_serviceshowcust"),
+            .chooserLayout = QStringLiteral("t_Serviceshowcust"),
+            .chooserCaller = QStringLiteral("frmCustomService"),
+            .exportTitle = QStringLiteral("维修记录"),
+            .editor = &CustomerWindowCommands::serviceEditor,
+            .add = ui->ToolButton8,
+            .edit = ui->ToolButton9,
+            .del = ui->ToolButton10,
+            .exportButton = ui->ToolButton11,
+            .addItem = ui->N2,
+            .editItem = ui->N3,
+            .delItem = ui->N4,
+            .chooserItem = ui->N13,
+            .saveItem = ui->N19,
+        },
+        {
+            .list = &d.qryCallCust(),
+            .grid = ui->dgcallCust,
+            .loadLayout = QStringLiteral("T_callshowCust"),
+            .saveLayout = QStringLiteral("T_callshowCust"),
+            .chooserLayout = QStringLiteral("T_callshowCust"),
+            .chooserCaller = QStringLiteral("frmCustomcall"),
+            .exportTitle = QStringLiteral("回访信息"),
+            .editor = &CustomerWindowCommands::callEditor,
+            .add = ui->ToolButton12,
+            .edit = ui->ToolButton13,
+            .del = ui->ToolButton14,
+            .exportButton = ui->ToolButton15,
+            .addItem = ui->N5,
+            .editItem = ui->N6,
+            .delItem = ui->N7,
+            .chooserItem = ui->N16,
+            .saveItem = ui->N20,
+        },
+        {
+            .list = &d.qryComplainCust(),
+            .grid = ui->dgcomplainCust,
+            .loadLayout = QStringLiteral("T_complainCust"),
+            .saveLayout = QStringLiteral("T_complainCust"),
+            .chooserLayout = QStringLiteral("T_complainCust"),
+            .chooserCaller = QStringLiteral("frmCustomcomplain"),
+            .exportTitle = QStringLiteral("投诉信息"),
+            .editor = &CustomerWindowCommands::complainEditor,
+            .add = ui->ToolButton16,
+            .edit = ui->ToolButton17,
+            .del = ui->ToolButton18,
+            .exportButton = ui->ToolButton19,
+            .addItem = ui->xi1,
+            .editItem = ui->N8,
+            .delItem = ui->N9,
+            .chooserItem = ui->N18,
+            .saveItem = ui->N21,
+        },
     };
     for (const DetailTab& tab : m_tabs) {
         const DetailTab* t = &tab;
@@ -163,8 +202,7 @@ void TfrmCustom::wireDetailTabs()
                 m_commands.chooseColumns(this, t->chooserLayout, t->chooserCaller);
         });
         bind(tab.saveItem, [t] { SaveGridColumns(t->grid, t->saveLayout); });
-        connect(tab.grid, &ListGrid::doubleClicked, this,
-                [this, t] { guarded(this, [this, t] { detailEdit(*t); }); });
+        onSignal(tab.grid, &ListGrid::doubleClicked, this, [this, t] { detailEdit(*t); });
         connect(tab.grid, &QWidget::customContextMenuRequested, this, [this, t](const QPoint& at) {
             QMenu menu(this);
             menu.addActions({t->addItem, t->editItem, t->delItem});
@@ -218,15 +256,6 @@ ListGrid* TfrmCustom::dgcallCust() const
 ListGrid* TfrmCustom::dgcomplainCust() const
 {
     return ui->dgcomplainCust;
-}
-
-void TfrmCustom::showEvent(QShowEvent* event)
-{
-    QWidget::showEvent(event);
-    if (m_shown)
-        return;
-    m_shown = true;
-    guarded(this, [this] { FormShow(); });
 }
 
 void TfrmCustom::FormShow()

@@ -34,10 +34,10 @@ class TfrmCustom final : public QWidget
 {
     Q_OBJECT
 public:
-    TfrmCustom(QWidget* parent, QPointer<TfrmCustom>& reference);
+    explicit TfrmCustom(QWidget* parent);
     ~TfrmCustom() override;
 
-    // The open customer window, if there is one.
+    // The open customer window, if there is one, and the one reference to it (ShowMdiChild sets it).
     static TfrmCustom* instance();
     static QPointer<TfrmCustom>& reference();
 
@@ -55,9 +55,6 @@ public:
 
     // Re-reads the columns of the grid shown with the given layout (after the column chooser).
     void reloadColumns(const QString& caller);
-
-protected:
-    void showEvent(QShowEvent* event) override;
 
 private:
     struct DetailTab;
@@ -81,7 +78,6 @@ private:
     std::unique_ptr<Ui::TfrmCustom> ui;
     std::vector<DetailTab> m_tabs;
     CustomerWindowCommands m_commands;
-    bool m_shown = false;
 };
 
 } // namespace zu

@@ -85,12 +85,11 @@ TfrmCustomAdd::TfrmCustomAdd(QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::TfrmCustomAdd>()), m_fields(this, kFields)
 {
     ui->setupUi(this);
+    onFirstShow(this, [this] { FormShow(); });
     ui->edtTypeCode->setVisible(false);
-    connect(ui->btnInsert, &QPushButton::clicked, this,
-            [this] { guarded(this, [this] { btnInsertClick(); }); });
+    onSignal(ui->btnInsert, &QPushButton::clicked, this, [this] { btnInsertClick(); });
     connect(ui->btnClose, &QPushButton::clicked, this, &QDialog::reject);
-    connect(ui->btnSelectType, &QToolButton::clicked, this,
-            [this] { guarded(this, [this] { chooseCategory(); }); });
+    onSignal(ui->btnSelectType, &QToolButton::clicked, this, [this] { chooseCategory(); });
     guarded(this, [this] { FormCreate(); });
 }
 
@@ -103,15 +102,6 @@ void TfrmCustomAdd::FormCreate()
     for (const auto& [combo, list] : kLists)
         FillComboFromSql(findChild<QComboBox*>(QString::fromLatin1(combo)),
                          lookupListStatement(zu::data().dialect(), QString::fromUtf8(list)), 0, QString());
-}
-
-void TfrmCustomAdd::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    if (m_shown)
-        return;
-    m_shown = true;
-    guarded(this, [this] { FormShow(); });
 }
 
 void TfrmCustomAdd::FormShow()

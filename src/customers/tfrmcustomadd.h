@@ -28,9 +28,6 @@ public:
     // Writes a category chosen in the category editor into the category boxes.
     void setCategory(const QString& name, const QString& code);
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void FormCreate();
     void FormShow();
@@ -42,7 +39,6 @@ private:
     std::unique_ptr<Ui::TfrmCustomAdd> ui;
     BoundFields m_fields;
     QString FOldIDCode;
-    bool m_shown = false;
 };
 
 } // namespace zu

@@ -14,13 +14,14 @@ namespace zu {
 TfrmSelect::TfrmSelect(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TfrmSelect>())
 {
     ui->setupUi(this);
+    onFirstShow(this, [this] { FormShow(); });
     const QList<std::tuple<QCheckBox*, QDateEdit*, QDateEdit*>> ranges{
         {ui->goumai, ui->goumaiA, ui->goumaiB},
         {ui->yuyue, ui->yuyueA, ui->yuyueB},
         {ui->congyue, ui->congyueA, ui->congyueB}};
     for (const auto& [box, from, to] : ranges)
         connect(box, &QCheckBox::toggled, this, [this, box, from, to] { rangeTicked(box, from, to); });
-    connect(ui->BitBtn1, &QPushButton::clicked, this, [this] { guarded(this, [this] { BitBtn1Click(); }); });
+    onSignal(ui->BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
     connect(ui->BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
     guarded(this, [this] { FormCreate(); });
 }
@@ -43,12 +44,8 @@ void TfrmSelect::FormCreate()
                      QString());
 }
 
-void TfrmSelect::showEvent(QShowEvent* event)
+void TfrmSelect::FormShow()
 {
-    QDialog::showEvent(event);
-    if (m_shown)
-        return;
-    m_shown = true;
     for (QDateEdit* box : {ui->goumaiA, ui->goumaiB, ui->yuyueA, ui->yuyueB, ui->congyueA, ui->congyueB}) {
         box->setEnabled(false);
         box->setDate(QDate::currentDate());

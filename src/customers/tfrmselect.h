@@ -24,16 +24,13 @@ public:
 
     CustomerSearch conditions() const;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void FormCreate();
+    void FormShow();
     void rangeTicked(QCheckBox* box, QDateEdit* from, QDateEdit* to);
     void BitBtn1Click();
 
     std::unique_ptr<Ui::TfrmSelect> ui;
-    bool m_shown = false;
 };
 
 } // namespace zu

@@ -36,6 +36,7 @@ void fillFromLookupList(QWidget* form, const char* combo, const QString& list)
 JournalEditor::JournalEditor(QWidget* parent, const JournalEditorKind& kind)
     : QDialog(parent), m_kind(kind), m_fields(this, withCustomerBoxes(kind))
 {
+    onFirstShow(this, [this] { FormShow(); });
 }
 
 JournalEditor::~JournalEditor() = default;
@@ -55,9 +56,9 @@ void JournalEditor::initialise()
     auto* saveButton = findChild<QAbstractButton*>(QString::fromLatin1(m_kind.saveButton));
     auto* cancelButton = findChild<QAbstractButton*>(QString::fromLatin1(m_kind.cancelButton));
     auto* picker = findChild<QAbstractButton*>(QString::fromLatin1(m_kind.pickerButton));
-    connect(saveButton, &QAbstractButton::clicked, this, [this] { guarded(this, [this] { save(); }); });
+    onSignal(saveButton, &QAbstractButton::clicked, this, [this] { save(); });
     connect(cancelButton, &QAbstractButton::clicked, this, &QDialog::reject);
-    connect(picker, &QAbstractButton::clicked, this, [this] { guarded(this, [this] { pickCustomer(); }); });
+    onSignal(picker, &QAbstractButton::clicked, this, [this] { pickCustomer(); });
     guarded(this, [this] {
         ArrangeTabOrder(this, true);
         m_fields.reset();
@@ -73,15 +74,6 @@ bool JournalEditor::fromCustomerWindow() const
 DataSet& JournalEditor::target() const
 {
     return (zu::data().*(fromCustomerWindow() ? m_kind.customerData : m_kind.listData))();
-}
-
-void JournalEditor::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    if (m_shown)
-        return;
-    m_shown = true;
-    guarded(this, [this] { FormShow(); });
 }
 
 void JournalEditor::fixCustomerBoxes(bool coloured)

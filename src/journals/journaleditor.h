@@ -51,7 +51,6 @@ protected:
 
     // Called by the editor once its form is set up.
     void initialise();
-    void showEvent(QShowEvent* event) override;
     // After the common part of creating: lists and editor-specific defaults.
     virtual void fillLists() = 0;
 
@@ -68,7 +67,6 @@ private:
 
     const JournalEditorKind& m_kind;
     BoundFields m_fields;
-    bool m_shown = false;
 };
 
 // Fills a combo box from one lookup list, with an empty first item that is selected.

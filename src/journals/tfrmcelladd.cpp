@@ -11,25 +11,26 @@ using Box = FieldBinding::Box;
 const JournalEditorKind& TfrmCellAdd::editorKind()
 {
     static const JournalEditorKind kind{
-        QStringLiteral("frmCell"),
-        &TfrmData::qryCall,
-        &TfrmData::qryCallCust,
-        QStringLiteral("新增回访记录"),
-        QStringLiteral("修改回访记录"),
-        QStringLiteral("添加&S"),
-        QStringLiteral("保存&S"),
-        false,
-        "edtCustName",
-        "btnSelectCust",
-        "btnAdd",
-        "btnquxiao",
-        QStringLiteral("frmCell"),
-        false,
-        false,
-        {{"callDate", "callDate", Box::Date, 0, "回访日期"},
-         {"callMen", "cmbcallMen", Box::Combo, 0, "回访人员"},
-         {"callRemark", "edtcallRemark", Box::Memo, 0, "回访类容"},
-         {"callRemarkhandle", "callRemarkhandle", Box::Memo, 0, "回访事项处理"}}};
+        .listCaller = QStringLiteral("frmCell"),
+        .listData = &TfrmData::qryCall,
+        .customerData = &TfrmData::qryCallCust,
+        .addCaption = QStringLiteral("新增回访记录"),
+        .editCaption = QStringLiteral("修改回访记录"),
+        .addButton = QStringLiteral("添加&S"),
+        .editButton = QStringLiteral("保存&S"),
+        .customerAddKeepsDesignCaption = false,
+        .nameBox = "edtCustName",
+        .pickerButton = "btnSelectCust",
+        .saveButton = "btnAdd",
+        .cancelButton = "btnquxiao",
+        .pickerTag = QStringLiteral("frmCell"),
+        .clearCustomerBeforePicking = false,
+        .nameRequired = false,
+        .fields = {{"callDate", "callDate", Box::Date, 0, "回访日期"},
+                   {"callMen", "cmbcallMen", Box::Combo, 0, "回访人员"},
+                   {"callRemark", "edtcallRemark", Box::Memo, 0, "回访类容"},
+                   {"callRemarkhandle", "callRemarkhandle", Box::Memo, 0, "回访事项处理"}},
+    };
     return kind;
 }
 

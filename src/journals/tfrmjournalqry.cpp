@@ -22,6 +22,7 @@ TfrmJournalqry::TfrmJournalqry(QWidget* parent, const JournalListKind& kind)
     : QDialog(parent), ui(std::make_unique<Ui::TfrmJournalqry>()), m_kind(kind)
 {
     ui->setupUi(this);
+    onFirstShow(this, [this] { FormShow(); });
     setWindowTitle(kind.caption);
     // The controls carry the names this journal's window gives them.
     ui->grid->setObjectName(QString::fromLatin1(kind.gridName));
@@ -48,23 +49,22 @@ TfrmJournalqry::TfrmJournalqry(QWidget* parent, const JournalListKind& kind)
     for (const auto& [button, icon] : icons)
         button->setIcon(style()->standardIcon(icon));
 
-    auto run = [this](auto&& body) { return [this, body] { guarded(this, body); }; };
-    connect(ui->btnAdd, &QToolButton::clicked, this, run([this] { edit(true); }));
-    connect(ui->actAdd, &QAction::triggered, this, run([this] { edit(true); }));
-    connect(ui->btnupdate, &QToolButton::clicked, this, run([this] { edit(false); }));
-    connect(ui->actUpdate, &QAction::triggered, this, run([this] { edit(false); }));
-    connect(ui->grid, &ListGrid::doubleClicked, this, run([this] { edit(false); }));
-    connect(ui->btnDel, &QToolButton::clicked, this, run([this] { deleteRecord(); }));
-    connect(ui->actDelete, &QAction::triggered, this, run([this] { deleteRecord(); }));
-    connect(ui->btndaochu, &QToolButton::clicked, this, run([this] { exportList(); }));
-    connect(ui->actExport, &QAction::triggered, this, run([this] { exportList(); }));
-    connect(ui->btnSearch, &QPushButton::clicked, this, run([this] { search(); }));
-    connect(ui->actSaveColumns, &QAction::triggered, this,
-            run([this] { SaveGridColumns(ui->grid, m_kind.layout); }));
-    connect(ui->actChooseColumns, &QAction::triggered, this, run([this] {
-                if (m_commands.chooseColumns)
-                    m_commands.chooseColumns(this, m_kind.layout, m_kind.chooserTag);
-            }));
+    onSignal(ui->btnAdd, &QToolButton::clicked, this, [this] { edit(true); });
+    onSignal(ui->actAdd, &QAction::triggered, this, [this] { edit(true); });
+    onSignal(ui->btnupdate, &QToolButton::clicked, this, [this] { edit(false); });
+    onSignal(ui->actUpdate, &QAction::triggered, this, [this] { edit(false); });
+    onSignal(ui->grid, &ListGrid::doubleClicked, this, [this] { edit(false); });
+    onSignal(ui->btnDel, &QToolButton::clicked, this, [this] { deleteRecord(); });
+    onSignal(ui->actDelete, &QAction::triggered, this, [this] { deleteRecord(); });
+    onSignal(ui->btndaochu, &QToolButton::clicked, this, [this] { exportList(); });
+    onSignal(ui->actExport, &QAction::triggered, this, [this] { exportList(); });
+    onSignal(ui->btnSearch, &QPushButton::clicked, this, [this] { search(); });
+    onSignal(ui->actSaveColumns, &QAction::triggered, this,
+             [this] { SaveGridColumns(ui->grid, m_kind.layout); });
+    onSignal(ui->actChooseColumns, &QAction::triggered, this, [this] {
+        if (m_commands.chooseColumns)
+            m_commands.chooseColumns(this, m_kind.layout, m_kind.chooserTag);
+    });
     connect(ui->btnClose, &QToolButton::clicked, this, &QDialog::accept);
     connect(ui->grid, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         QMenu menu(this);
@@ -99,15 +99,6 @@ void TfrmJournalqry::updateCommands()
     ui->btndaochu->setEnabled(bool(m_commands.exportList));
     ui->actExport->setEnabled(bool(m_commands.exportList));
     ui->actChooseColumns->setEnabled(bool(m_commands.chooseColumns));
-}
-
-void TfrmJournalqry::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    if (m_shown)
-        return;
-    m_shown = true;
-    guarded(this, [this] { FormShow(); });
 }
 
 void TfrmJournalqry::FormShow()

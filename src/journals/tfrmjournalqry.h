@@ -40,7 +40,6 @@ public:
 
 protected:
     TfrmJournalqry(QWidget* parent, const JournalListKind& kind);
-    void showEvent(QShowEvent* event) override;
 
 private:
     void FormShow();
@@ -53,7 +52,6 @@ private:
     std::unique_ptr<Ui::TfrmJournalqry> ui;
     const JournalListKind& m_kind;
     JournalListCommands m_commands;
-    bool m_shown = false;
 };
 
 class TfrmServerqry final : public TfrmJournalqry

@@ -67,15 +67,13 @@ bool canRestore()
 TfrmBackUP::TfrmBackUP(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TfrmBackUP>())
 {
     ui->setupUi(this);
+    onFirstShow(this, [this] { FormShow(); });
     ui->pbBackup->hide();
     ArrangeTabOrder(this, true);
     setWindowTitle(QStringLiteral("数据库备份与恢复"));
-    connect(ui->Btn_Back, &QPushButton::clicked, this,
-            [this] { guarded(this, [this] { Btn_BackClick(); }); });
-    connect(ui->Btn_Store, &QPushButton::clicked, this,
-            [this] { guarded(this, [this] { Btn_StoreClick(); }); });
-    connect(ui->btnFolder, &QPushButton::clicked, this,
-            [this] { guarded(this, [this] { btnFolderClick(); }); });
+    onSignal(ui->Btn_Back, &QPushButton::clicked, this, [this] { Btn_BackClick(); });
+    onSignal(ui->Btn_Store, &QPushButton::clicked, this, [this] { Btn_StoreClick(); });
+    onSignal(ui->btnFolder, &QPushButton::clicked, this, [this] { btnFolderClick(); });
     guarded(this, [this] {
         TfrmData& d = zu::data();
         setFolder(backupFolder(d.ConfigIni(), d.homeDir()));
@@ -83,15 +81,6 @@ TfrmBackUP::TfrmBackUP(QWidget* parent) : QDialog(parent), ui(std::make_unique<U
 }
 
 TfrmBackUP::~TfrmBackUP() = default;
-
-void TfrmBackUP::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    if (m_shown)
-        return;
-    m_shown = true;
-    guarded(this, [this] { FormShow(); });
-}
 
 void TfrmBackUP::FormShow()
 {

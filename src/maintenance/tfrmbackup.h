@@ -22,9 +22,6 @@ public:
     // The folder backups go to and restores come from.
     QString folder() const { return m_folder; }
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void FormShow();
     void Btn_BackClick();
@@ -43,7 +40,6 @@ private:
     std::unique_ptr<Ui::TfrmBackUP> ui;
     QString m_folder;
     QString m_database;
-    bool m_shown = false;
 };
 
 } // namespace zu

@@ -32,7 +32,7 @@ TfrmClearData::TfrmClearData(QWidget* parent) : QDialog(parent), ui(std::make_un
     ui->setupUi(this);
     const QFontMetrics metrics(ui->mmNotice->font());
     ui->mmNotice->setFixedHeight(metrics.lineSpacing() + 2 * ui->mmNotice->frameWidth() + 10);
-    connect(ui->btnPost, &QPushButton::clicked, this, [this] { guarded(this, [this] { btnPostClick(); }); });
+    onSignal(ui->btnPost, &QPushButton::clicked, this, [this] { btnPostClick(); });
     connect(ui->btnClose, &QPushButton::clicked, this, &QDialog::close);
     guarded(this, [this] { FormCreate(); });
     setFixedSize(size());

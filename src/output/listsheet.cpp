@@ -1,10 +1,10 @@
 #include "listsheet.h"
 
+#include "columns/displaytext.h"
 #include "data/connection.h"
 #include "data/dataset.h"
 #include "data/errors.h"
 #include "spreadsheet/streamingsheetwriter.h"
-#include "widgets/displaytext.h"
 
 #include <QSqlError>
 #include <QSqlQuery>

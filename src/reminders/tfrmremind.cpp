@@ -23,28 +23,23 @@ const QString kLayout = QStringLiteral("remind_show");
 TfrmRemind::TfrmRemind(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TfrmRemind>())
 {
     ui->setupUi(this);
+    onFirstShow(this, [this] { FormShow(); });
     ui->dgadd->setHasFooter(false);
-    connect(ui->se1, &QLineEdit::textChanged, this, [this] { guarded(this, [this] { se1Change(); }); });
-    connect(ui->cb1, &QCheckBox::clicked, this, [this] { guarded(this, [this] { cb1Click(); }); });
-    connect(ui->btnshuaxin, &QPushButton::clicked, this,
-            [this] { guarded(this, [this] { btnshuaxinClick(); }); });
+    onSignal(ui->se1, &QLineEdit::textChanged, this, [this] { se1Change(); });
+    onSignal(ui->cb1, &QCheckBox::clicked, this, [this] { cb1Click(); });
+    onSignal(ui->btnshuaxin, &QPushButton::clicked, this, [this] { btnshuaxinClick(); });
     connect(ui->btnClose, &QPushButton::clicked, this, &QDialog::accept);
-    connect(ui->btndaochu, &QPushButton::clicked, this, [this] {
-        guarded(this, [this] {
-            if (m_commands.exportList)
-                m_commands.exportList(this, zu::data().qryRemind(), ui->dgadd,
-                                      QStringLiteral("客户提醒") +
-                                          QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
-        });
+    onSignal(ui->btndaochu, &QPushButton::clicked, this, [this] {
+        if (m_commands.exportList)
+            m_commands.exportList(this, zu::data().qryRemind(), ui->dgadd,
+                                  QStringLiteral("客户提醒") +
+                                      QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
     });
-    connect(ui->actChooseColumns, &QAction::triggered, this, [this] {
-        guarded(this, [this] {
-            if (m_commands.chooseColumns)
-                m_commands.chooseColumns(this, kLayout, QStringLiteral("frmRemind"));
-        });
+    onSignal(ui->actChooseColumns, &QAction::triggered, this, [this] {
+        if (m_commands.chooseColumns)
+            m_commands.chooseColumns(this, kLayout, QStringLiteral("frmRemind"));
     });
-    connect(ui->actSaveColumns, &QAction::triggered, this,
-            [this] { guarded(this, [this] { SaveGridColumns(ui->dgadd, kLayout); }); });
+    onSignal(ui->actSaveColumns, &QAction::triggered, this, [this] { SaveGridColumns(ui->dgadd, kLayout); });
     connect(ui->dgadd, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         QMenu menu(this);
         menu.addActions({ui->actChooseColumns, ui->actSaveColumns});
@@ -65,15 +60,6 @@ void TfrmRemind::setCommands(RemindCommands commands)
 ListGrid* TfrmRemind::grid() const
 {
     return ui->dgadd;
-}
-
-void TfrmRemind::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    if (m_shown)
-        return;
-    m_shown = true;
-    guarded(this, [this] { FormShow(); });
 }
 
 void TfrmRemind::FormShow()

@@ -33,9 +33,6 @@ public:
     // Rebuilds the grid from its layout (after the column chooser).
     void reloadColumns();
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void FormShow();
     void se1Change();
@@ -45,7 +42,6 @@ private:
     std::unique_ptr<Ui::TfrmRemind> ui;
     RemindCommands m_commands;
     bool m_loading = false;
-    bool m_shown = false;
 };
 
 } // namespace zu

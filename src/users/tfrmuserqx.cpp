@@ -45,8 +45,7 @@ TfrmUserQx::TfrmUserQx(QWidget* parent) : QDialog(parent), ui(std::make_unique<U
     addActions({ui->N1, ui->N2, ui->N3});
 
     auto bind = [this](auto* sender, auto signal, void (TfrmUserQx::*handler)()) {
-        connect(sender, signal, this,
-                [this, handler] { guarded(this, [this, handler] { (this->*handler)(); }); });
+        onSignal(sender, signal, this, [this, handler] { (this->*handler)(); });
     };
     bind(ui->ToolButton1, &QToolButton::clicked, &TfrmUserQx::ToolButton1Click);
     bind(ui->N1, &QAction::triggered, &TfrmUserQx::N1Click);
@@ -77,8 +76,7 @@ void TfrmUserQx::FormCreate()
     TfrmData& d = zu::data();
     openGroups(d.qryUserZ());
     // Whenever the current user changes, the boxes and the tree show that user.
-    connect(&d.qryUser(), &DataSet::currentRowChanged, this,
-            [this] { guarded(this, [this] { UserNameChange(); }); });
+    onSignal(&d.qryUser(), &DataSet::currentRowChanged, this, [this] { UserNameChange(); });
     openUsers(d.qryUser());
     LoadGridColumns(ui->dgUser, &d.qryUser(), kLayout);
 

@@ -3,7 +3,44 @@
 #include "data/errors.h"
 #include "dialogs.h"
 
+#include <QCoreApplication>
+#include <QEvent>
+#include <QWidget>
+
 namespace zu {
+
+namespace {
+
+// Watches its widget for the first show: the show is handed on to the widget first, then the body
+// runs, and the watcher goes.
+class FirstShowWatcher final : public QObject
+{
+public:
+    FirstShowWatcher(QWidget* widget, std::function<void()> body)
+        : QObject(widget), m_widget(widget), m_body(std::move(body))
+    {
+        widget->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched != m_widget || event->type() != QEvent::Show)
+            return false;
+        m_widget->removeEventFilter(this);
+        QCoreApplication::sendEvent(m_widget, event);
+        const std::function<void()> body = std::move(m_body);
+        QWidget* widget = m_widget;
+        deleteLater();
+        guarded(widget, body);
+        return true;
+    }
+
+private:
+    QWidget* m_widget;
+    std::function<void()> m_body;
+};
+
+} // namespace
 
 void showError(QWidget* parent, const QString& text)
 {
@@ -25,6 +62,11 @@ void guarded(QWidget* parent, const std::function<void()>& body)
     } catch (...) {
         showError(parent, QStringLiteral("未知错误"));
     }
+}
+
+void onFirstShow(QWidget* widget, std::function<void()> body)
+{
+    new FirstShowWatcher(widget, std::move(body));
 }
 
 } // namespace zu

@@ -7,7 +7,7 @@
 namespace zu {
 
 // Brings the open child window of class W forward, or creates one, maximised inside the area.
-// `reference` refers to the window afterwards, already while W's constructor runs.
+// `reference` refers to the window afterwards.
 template <typename W> W* ShowMdiChild(QMdiArea* area, QPointer<W>& reference)
 {
     for (QMdiSubWindow* sub : area->subWindowList()) {
@@ -22,7 +22,8 @@ template <typename W> W* ShowMdiChild(QMdiArea* area, QPointer<W>& reference)
             return w;
         }
     }
-    auto* w = new W(area, reference);
+    auto* w = new W(area);
+    reference = w;
     QMdiSubWindow* sub = area->addSubWindow(w);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     w->setAttribute(Qt::WA_DeleteOnClose);

@@ -43,11 +43,9 @@ TfrmOption::TfrmOption(QWidget* parent)
                 if (i.isValid() && i.row() < values.recordCount() && values.state() == DataSet::State::Browse)
                     values.setCurrentRow(i.row());
             });
-    connect(ui->PageControl1, &QTabBar::currentChanged, this,
-            [this] { guarded(this, [this] { openList(); }); });
+    onSignal(ui->PageControl1, &QTabBar::currentChanged, this, [this] { openList(); });
     auto on = [this](QToolButton* b, void (TfrmOption::*slot)()) {
-        connect(b, &QToolButton::clicked, this,
-                [this, slot] { guarded(this, [this, slot] { (this->*slot)(); }); });
+        onSignal(b, &QToolButton::clicked, this, [this, slot] { (this->*slot)(); });
     };
     on(ui->ToolButton13, &TfrmOption::add);
     on(ui->ToolButton14, &TfrmOption::edit);

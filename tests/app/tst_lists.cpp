@@ -7,6 +7,7 @@
 #include "journals/tfrmjournalqry.h"
 #include "reminders/remindersettings.h"
 #include "reminders/tfrmremind.h"
+#include "support/records.h"
 #include "support/scripteddialogs.h"
 #include "support/testdatabase.h"
 #include "support/uitest.h"
@@ -46,8 +47,7 @@ QVariant scalar(const QString& sql, const QVariantList& values = {})
 
 void addCustomer(const QString& name, const QVariant& remind)
 {
-    data().T().exec(QStringLiteral("insert into T_Cust (CustName, IDCode, remind) values (?, ?, ?)"),
-                    {name, name, remind});
+    zu::test::addCustomer(name, {}, {{QStringLiteral("remind"), remind}});
 }
 
 QStringList items(const QListWidget* list)

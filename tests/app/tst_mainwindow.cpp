@@ -39,16 +39,12 @@ int softInfoRows(TfrmData& d)
     return q.value(0).toInt();
 }
 
-// A child window as ShowMdiChild creates them: (area, reference), the reference set at once.
+// A child window as ShowMdiChild creates them: given the area as parent.
 class ChildWindow final : public QWidget
 {
     Q_OBJECT
 public:
-    ChildWindow(QWidget* parent, QPointer<ChildWindow>& reference) : QWidget(parent)
-    {
-        reference = this;
-        ++created;
-    }
+    explicit ChildWindow(QWidget* parent) : QWidget(parent) { ++created; }
     static inline int created = 0;
 };
 

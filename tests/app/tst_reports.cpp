@@ -10,6 +10,7 @@
 #include "report/shippedtemplates.h"
 #include "report/templatefile.h"
 #include "support/pdftext.h"
+#include "support/records.h"
 #include "support/scripteddialogs.h"
 #include "support/testdatabase.h"
 #include "support/uitest.h"
@@ -42,9 +43,9 @@ void installTemplates(const zu::test::TestHome& home)
 void addCustomer(zu::test::TestDatabase& db, const QString& name, const QString& code,
                  const QString& typeCode)
 {
-    db.dataModule().T().exec(
-        QStringLiteral("insert into T_Cust (CustName, IDCode, TypeCode, Address) values (?, ?, ?, ?)"),
-        {name, code, typeCode, QStringLiteral("北京路1号")});
+    zu::test::addCustomer(
+        name, code,
+        {{QStringLiteral("TypeCode"), typeCode}, {QStringLiteral("Address"), QStringLiteral("北京路1号")}});
 }
 
 // The designer a command opens: what it shows, then closed without changes.

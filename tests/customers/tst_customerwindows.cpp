@@ -4,6 +4,7 @@
 #include "customers/tfrmcustom.h"
 #include "customers/tfrmcustomadd.h"
 #include "customers/tfrmselect.h"
+#include "support/records.h"
 #include "support/scripteddialogs.h"
 #include "support/testdatabase.h"
 #include "support/uitest.h"
@@ -36,32 +37,21 @@ struct Customer
     QVariant purchased = {};
 };
 
-void addCategory(const QString& code, const QString& name)
-{
-    data().T().exec(QStringLiteral("insert into T_Dict_cate (name, code, tableName) values (?, ?, ?)"),
-                    {name, code, QStringLiteral("用户类别")});
-}
+using zu::test::addCategory;
+using zu::test::count;
 
 void addCustomer(const Customer& c)
 {
-    data().T().exec(
-        QStringLiteral(
-            "insert into T_Cust (CustName, IDCode, TypeCode, classCode, EmptionDate) values (?, ?, ?, ?, ?)"),
-        {c.name, c.code, c.typeCode.isNull() ? QVariant() : QVariant(c.typeCode), c.className, c.purchased});
+    zu::test::addCustomer(
+        c.name, c.code,
+        {{QStringLiteral("TypeCode"), c.typeCode.isNull() ? QVariant() : QVariant(c.typeCode)},
+         {QStringLiteral("classCode"), c.className},
+         {QStringLiteral("EmptionDate"), c.purchased}});
 }
 
 void addJournal(const char* table, const QString& code, const QString& name)
 {
-    data().T().exec(
-        QStringLiteral("insert into %1 (CustCode, CustName) values (?, ?)").arg(QLatin1String(table)),
-        {code, name});
-}
-
-int count(const QString& sql, const QVariantList& values = {})
-{
-    Query q(data().conn());
-    q.open(sql, values);
-    return q.value(0).toInt();
+    zu::test::addJournal(QLatin1String(table), code, name);
 }
 
 QStringList listed(DataSet& set, const char* field = "CustName")

@@ -6,6 +6,7 @@
 #include "journals/tfrmcomplainadd.h"
 #include "journals/tfrmjournalqry.h"
 #include "journals/tfrmserviceadd.h"
+#include "support/records.h"
 #include "support/scripteddialogs.h"
 #include "support/testdatabase.h"
 #include "support/uitest.h"
@@ -61,13 +62,6 @@ QStringList names(DataSet& set)
     for (int r = 0; r < set.recordCount(); ++r)
         out << set.value(r, set.fieldIndex(QStringLiteral("CustName"))).toString();
     return out;
-}
-
-int rows(const QString& sql, const QVariantList& values = {})
-{
-    Query q(data().conn());
-    q.open(sql, values);
-    return q.value(0).toInt();
 }
 
 void press(QWidget* w, const char* name)
@@ -165,17 +159,17 @@ private slots:
         dialogs.answer(QMessageBox::Yes);
         press(&window, "btnDel");
         QCOMPARE(names(window.list()), QStringList{QStringLiteral("甲")});
-        QCOMPARE(
-            rows(QStringLiteral("select count(*) from T_call where CustName = ?"), {QStringLiteral("甲")}),
-            1);
-        QCOMPARE(rows(QStringLiteral("select count(*) from T_call")), 1);
+        QCOMPARE(zu::test::count(QStringLiteral("select count(*) from T_call where CustName = ?"),
+                                 {QStringLiteral("甲")}),
+                 1);
+        QCOMPARE(zu::test::count(QStringLiteral("select count(*) from T_call")), 1);
 
         // An empty list asks with an empty name and deletes nothing.
         window.list().open(QStringLiteral("1=0"));
         dialogs.answer(QMessageBox::Yes);
         press(&window, "btnDel");
         QCOMPARE(dialogs.last().text, QStringLiteral("您确定要删除''信息吗？"));
-        QCOMPARE(rows(QStringLiteral("select count(*) from T_call")), 1);
+        QCOMPARE(zu::test::count(QStringLiteral("select count(*) from T_call")), 1);
         // ... and 修改 opens nothing.
         press(&window, "btnupdate");
         QVERIFY(!QApplication::activeModalWidget());

@@ -4,6 +4,7 @@
 #include "maintenance/backupnames.h"
 #include "maintenance/embeddedbackup.h"
 #include "maintenance/tfrmbackup.h"
+#include "support/records.h"
 #include "support/scripteddialogs.h"
 #include "support/testdatabase.h"
 #include "support/uitest.h"
@@ -31,10 +32,7 @@ QString today()
     return QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
 }
 
-void addCustomer(const QString& name)
-{
-    data().T().exec(QStringLiteral("insert into T_Cust (CustName, IDCode) values (?, ?)"), {name, name});
-}
+using zu::test::addCustomer;
 
 QStringList customers()
 {

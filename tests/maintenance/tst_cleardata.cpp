@@ -5,6 +5,7 @@
 #include "maintenance/cleardata.h"
 #include "maintenance/embeddedbackup.h"
 #include "maintenance/tfrmcleardata.h"
+#include "support/records.h"
 #include "support/scripteddialogs.h"
 #include "support/testdatabase.h"
 #include "support/uitest.h"
@@ -62,10 +63,7 @@ QStringList marks()
     return out;
 }
 
-void addCustomer(const QString& name)
-{
-    data().T().exec(QStringLiteral("insert into T_Cust (CustName, IDCode) values (?, ?)"), {name, name});
-}
+using zu::test::addCustomer;
 
 struct ClearWindow
 {

@@ -1,4 +1,5 @@
 #include "data/query.h"
+#include "support/records.h"
 #include "support/testdatabase.h"
 
 #include <QFile>
@@ -37,12 +38,7 @@ Run runImport(const QString& home, const QStringList& arguments)
     return run;
 }
 
-int count(const QString& sql, const QVariantList& values = {})
-{
-    Query q(data().conn());
-    q.open(sql, values);
-    return q.value(0).toInt();
-}
+using zu::test::count;
 
 } // namespace
 

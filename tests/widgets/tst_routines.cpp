@@ -1,7 +1,7 @@
+#include "columns/displaytext.h"
 #include "data/errors.h"
 #include "support/scripteddialogs.h"
 #include "support/testdatabase.h"
-#include "widgets/displaytext.h"
 #include "widgets/formroutines.h"
 #include "widgets/guard.h"
 
@@ -154,6 +154,66 @@ private slots:
         QCOMPARE(dialogs.last().icon, QMessageBox::Critical);
         guarded(nullptr, [&] { after = true; });
         QVERIFY(after);
+    }
+
+    void signalBodiesRunThroughTheGuard()
+    {
+        ScriptedDialogs dialogs;
+        QWidget owner;
+        QComboBox box(&owner);
+        box.addItems({QStringLiteral("甲"), QStringLiteral("乙")});
+        QList<int> chosen;
+        // The body takes the signal's arguments, or none.
+        onSignal(&box, &QComboBox::currentIndexChanged, &owner, [&](int index) { chosen << index; });
+        int plain = 0;
+        onSignal(&box, &QComboBox::currentIndexChanged, &owner, [&] { ++plain; });
+        box.setCurrentIndex(1);
+        QCOMPARE(chosen, QList<int>{1});
+        QCOMPARE(plain, 1);
+        QVERIFY(dialogs.shown().isEmpty());
+
+        // A failure reaches the error box, not the event loop; the next signal runs again.
+        QPushButton button(&owner);
+        int clicks = 0;
+        onSignal(&button, &QPushButton::clicked, &owner, [&] {
+            if (++clicks == 1)
+                throw CommandError(QStringLiteral("不能保存"));
+        });
+        button.click();
+        QCOMPARE(dialogs.messages(), QStringList{QStringLiteral("不能保存")});
+        QCOMPARE(dialogs.last().icon, QMessageBox::Critical);
+        button.click();
+        QCOMPARE(clicks, 2);
+        QCOMPARE(dialogs.messages().size(), 1);
+    }
+
+    void firstShowRunsOnceAfterTheWidgetsOwnShow()
+    {
+        ScriptedDialogs dialogs;
+        // The widget records its own show handling, the body what it found then.
+        struct Shown final : QWidget
+        {
+            int shows = 0;
+            void showEvent(QShowEvent* event) override
+            {
+                QWidget::showEvent(event);
+                ++shows;
+            }
+        } widget;
+        QList<int> seen;
+        onFirstShow(&widget, [&] {
+            seen << widget.shows;
+            throw DbError(QStringLiteral("表不存在"));
+        });
+        QVERIFY(seen.isEmpty());
+        widget.show();
+        QCOMPARE(seen, QList<int>{1}); // after the widget's own handling of the show
+        QCOMPARE(dialogs.messages(), QStringList{QStringLiteral("表不存在")});
+        QVERIFY(widget.isVisible());
+        widget.hide();
+        widget.show();
+        QCOMPARE(widget.shows, 2);
+        QCOMPARE(seen, QList<int>{1}); // not again
     }
 
     void arrangeTabOrderRowByRow()

@@ -76,6 +76,7 @@ TfrmImport::TfrmImport(QWidget* parent)
       m_picker(new TitlePickDelegate(this))
 {
     ui->setupUi(this);
+    onFirstShow(this, [this] { FormShow(); });
     ui->DBGridEh1->setModel(m_mapping);
     ui->DBGridEh1->setItemDelegateForColumn(MappingModel::kPickColumn, m_picker);
     ui->DBGridEh1->setEditTriggers(QAbstractItemView::AllEditTriggers);
@@ -93,31 +94,16 @@ TfrmImport::TfrmImport(QWidget* parent)
         return stored;
     });
     ArrangeTabOrder(this, true);
-    connect(ui->Btn_Start, &QPushButton::clicked, this,
-            [this] { guarded(this, [this] { Btn_StartClick(); }); });
-    connect(ui->Btn_Exit, &QPushButton::clicked, this,
-            [this] { guarded(this, [this] { Btn_ExitClick(); }); });
+    onSignal(ui->Btn_Start, &QPushButton::clicked, this, [this] { Btn_StartClick(); });
+    onSignal(ui->Btn_Exit, &QPushButton::clicked, this, [this] { Btn_ExitClick(); });
     connect(ui->btnStop, &QPushButton::clicked, this, [this] { m_stopRequested = true; });
-    connect(ui->btnOpenFile, &QPushButton::clicked, this,
-            [this] { guarded(this, [this] { chooseFile(); }); });
-    connect(ui->cmbSheet, &QComboBox::activated, this,
-            [this](int index) { guarded(this, [this, index] { chooseSheet(index); }); });
-    connect(ui->btnCopyFailures, &QPushButton::clicked, this,
-            [this] { guarded(this, [this] { copyFailures(); }); });
-    connect(ui->btnSaveFailures, &QPushButton::clicked, this,
-            [this] { guarded(this, [this] { saveFailures(); }); });
+    onSignal(ui->btnOpenFile, &QPushButton::clicked, this, [this] { chooseFile(); });
+    onSignal(ui->cmbSheet, &QComboBox::activated, this, [this](int index) { chooseSheet(index); });
+    onSignal(ui->btnCopyFailures, &QPushButton::clicked, this, [this] { copyFailures(); });
+    onSignal(ui->btnSaveFailures, &QPushButton::clicked, this, [this] { saveFailures(); });
 }
 
 TfrmImport::~TfrmImport() = default;
-
-void TfrmImport::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    if (m_shown)
-        return;
-    m_shown = true;
-    guarded(this, [this] { FormShow(); });
-}
 
 // While rows are imported the window stays: closing it asks the import to stop after its row.
 void TfrmImport::closeEvent(QCloseEvent* event)

@@ -44,7 +44,6 @@ public slots:
     void reject() override;
 
 protected:
-    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -73,7 +72,6 @@ private:
     QStringList m_columnTitles;
     int m_colCount = 0;
     int m_rowCount = 0;
-    bool m_shown = false;
     bool m_importing = false;
     bool m_stopRequested = false;
     bool m_imported = false;

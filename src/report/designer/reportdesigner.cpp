@@ -131,8 +131,8 @@ ReportDesigner::ReportDesigner(ReportDocument& document, ReportDataSource* sourc
     connect(m_model, &DesignerModel::changed, this, &ReportDesigner::updateActions);
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &ReportDesigner::updateActions);
     connect(&m_model->undoStack(), &QUndoStack::cleanChanged, this, &ReportDesigner::updateTitle);
-    connect(ui->lstFields, &QListWidget::itemDoubleClicked, this,
-            [this](QListWidgetItem* item) { guarded(this, [&] { insertFromList(item); }); });
+    onSignal(ui->lstFields, &QListWidget::itemDoubleClicked, this,
+             [this](QListWidgetItem* item) { insertFromList(item); });
     connect(ui->canvas, &DesignCanvas::textEditRequested, this, [this] {
         ui->edtText->setFocus();
         ui->edtText->selectAll();
@@ -179,7 +179,7 @@ void ReportDesigner::setUpActions()
     connect(ui->actUndo, &QAction::triggered, &undo, &QUndoStack::undo);
     connect(ui->actRedo, &QAction::triggered, &undo, &QUndoStack::redo);
     auto on = [this](QAction* action, auto body) {
-        connect(action, &QAction::triggered, this, [this, body] { guarded(this, [&] { body(); }); });
+        onSignal(action, &QAction::triggered, this, [this, body] { body(); });
     };
     on(ui->actSave, [this] { save(); });
     on(ui->actDelete, [this] { removeSelected(); });
@@ -308,7 +308,7 @@ void ReportDesigner::setUpProperties()
     for (QCheckBox* side : {ui->chkFrameLeft, ui->chkFrameTop, ui->chkFrameRight, ui->chkFrameBottom})
         connect(side, &QCheckBox::toggled, this, object("frame"));
     connect(ui->chkKeepAspect, &QCheckBox::toggled, this, object("keepAspect"));
-    connect(ui->btnPicture, &QPushButton::clicked, this, [this] { guarded(this, [&] { changePicture(); }); });
+    onSignal(ui->btnPicture, &QPushButton::clicked, this, [this] { changePicture(); });
 }
 
 void ReportDesigner::loadProperties()
@@ -614,7 +614,7 @@ void ReportDesigner::showAddBandMenu()
           ReportBand::Type::Summary}) {
         QAction* a = menu.addAction(bandCaption(type));
         a->setEnabled(!m_model->hasBand(type));
-        connect(a, &QAction::triggered, this, [this, type] { guarded(this, [&] { addBand(int(type)); }); });
+        onSignal(a, &QAction::triggered, this, [this, type] { addBand(int(type)); });
     }
     QWidget* button = ui->toolBar->widgetForAction(ui->actAddBand);
     menu.exec(button ? button->mapToGlobal(QPoint(0, button->height())) : QCursor::pos());

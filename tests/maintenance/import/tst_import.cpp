@@ -8,6 +8,7 @@
 #include "maintenance/import/titlepickdelegate.h"
 #include "spreadsheet/spreadsheetreader.h"
 #include "spreadsheet/spreadsheetwriter.h"
+#include "support/records.h"
 #include "support/scripteddialogs.h"
 #include "support/testdatabase.h"
 #include "support/uitest.h"
@@ -65,12 +66,7 @@ void setPairing(const QString& field, const QString& title)
     data().F().exec(QStringLiteral("update t_Import set F_Field = ? where S_Field = ?"), {title, field});
 }
 
-int count(const QString& sql, const QVariantList& values = {})
-{
-    Query q(data().conn());
-    q.open(sql, values);
-    return q.value(0).toInt();
-}
+using zu::test::count;
 
 // The customers, one line each: name|code|address|phone|number|price|purchase date.
 QStringList customers()
