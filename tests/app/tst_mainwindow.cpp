@@ -190,20 +190,25 @@ private slots:
         int opened = 0;
         main.setReminderWindow([&opened] { ++opened; });
         QSignalSpy due(&main, &TfrmMain::remindersDue);
+        // A second after the window shows, then once; the test does not sit out the second.
+        QCOMPARE(main.Timer1().interval(), 1000);
+        QVERIFY(main.Timer1().isSingleShot());
+        main.Timer1().setInterval(1);
         main.show();
         QCOMPARE(main.Timer1().isActive(), fires);
         QCOMPARE(d.qryRemind().recordCount(), dueInDays >= 0 ? 1 : 0);
-        if (fires) {
+        QCOMPARE(due.count(), 0); // not while the window is still being shown
+        if (fires)
             QVERIFY(due.wait(3000));
-        } else {
-            QTest::qWait(1300);
-        }
-        QTest::qWait(1200);
+        QTRY_VERIFY(!main.Timer1().isActive());
+        QCoreApplication::processEvents();
         QCOMPARE(due.count(), fires ? 1 : 0);
         QCOMPARE(opened, fires ? 1 : 0);
         main.hide();
         main.show(); // showing again does not run the start-up work again
-        QTest::qWait(1200);
+        QVERIFY(!main.Timer1().isActive());
+        QCoreApplication::processEvents();
+        QCOMPARE(due.count(), fires ? 1 : 0);
         QCOMPARE(opened, fires ? 1 : 0);
     }
 
