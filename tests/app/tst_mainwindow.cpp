@@ -145,7 +145,7 @@ private slots:
         QCOMPARE(opened, 1);
     }
 
-    void menusAndToolBarAsLaidOut()
+    void everyCommandIsReachableFromTheMenus()
     {
         zu::test::TestDatabase db(QStringLiteral("sqlite"));
         QVERIFY2(db.ok(), qPrintable(db.error()));
@@ -155,8 +155,41 @@ private slots:
             menus << a->text();
         QCOMPARE(menus, (QStringList{QStringLiteral("系统设置"), QStringLiteral("基础信息"),
                                      QStringLiteral("报表中心"), QStringLiteral("帮助")}));
-        for (const QString& name : kGoverned)
-            QVERIFY2(main.action(name), qPrintable(name));
+        // What a right grants, the user finds in a menu (not only on a tool bar or by a shortcut).
+        QList<QAction*> reachable;
+        QList<QMenu*> open;
+        for (QAction* a : main.menuBar()->actions())
+            if (a->menu())
+                open << a->menu();
+        while (!open.isEmpty()) {
+            QMenu* menu = open.takeFirst();
+            for (QAction* a : menu->actions()) {
+                reachable << a;
+                if (a->menu())
+                    open << a->menu();
+            }
+        }
+        // Either the command itself, or a menu entry that follows its state.
+        const auto followers = [&reachable](QAction* command) {
+            command->setEnabled(true);
+            QList<QAction*> on;
+            for (QAction* a : reachable)
+                if (a->isEnabled())
+                    on << a;
+            command->setEnabled(false);
+            QList<QAction*> follow;
+            for (QAction* a : on)
+                if (!a->isEnabled())
+                    follow << a;
+            command->setEnabled(true);
+            return follow;
+        };
+        for (const QString& name : kGoverned) {
+            QAction* command = main.action(name);
+            QVERIFY2(command, qPrintable(name));
+            QVERIFY2(reachable.contains(command) || !followers(command).isEmpty(), qPrintable(name));
+            QVERIFY2(!command->text().trimmed().isEmpty(), qPrintable(name));
+        }
         QCOMPARE(main.action(QStringLiteral("actCustM"))->text(), QStringLiteral("客户管理"));
         QCOMPARE(main.action(QStringLiteral("E1"))->text(), QStringLiteral("客户信息导出Excel"));
         for (const char* button : {"ToolButton1", "ToolButton2", "btnConn", "btnclose"})
