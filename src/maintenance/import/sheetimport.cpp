@@ -1,5 +1,6 @@
 #include "sheetimport.h"
 
+#include "customers/duplicatecustomers.h"
 #include "data/connection.h"
 #include "data/errors.h"
 #include "data/query.h"
@@ -121,7 +122,7 @@ void SheetImport::importNext()
     QString reason;
     QString note;
     if (convert(record, &values, &reason) && applyRules(values, &reason, &note) &&
-        checkLengths(values, &reason) && insert(values, &reason)) {
+        checkLengths(values, &reason) && checkDuplicates(values, &reason, &note) && insert(values, &reason)) {
         ++m_succeeded;
         if (!note.isEmpty())
             m_notes.push_back({m_records.label(record), note, false});
@@ -178,6 +179,32 @@ bool SheetImport::checkLengths(const QVariantList& values, QString* reason) cons
             return false;
         }
     }
+    return true;
+}
+
+bool SheetImport::checkDuplicates(const QVariantList& values, QString* reason, QString* note) const
+{
+    if (!m_rules)
+        return true;
+    auto text = [this, &values](const char* field) {
+        for (qsizetype i = 0; i < m_targets.size(); ++i)
+            if (m_targets[i].field.compare(QLatin1String(field), Qt::CaseInsensitive) == 0)
+                return values[i].toString();
+        return QString();
+    };
+    const DuplicateCustomers duplicates = findDuplicateCustomers(m_connection, {.name = text("CustName"),
+                                                                                .address = text("Address"),
+                                                                                .phone = text("Phone"),
+                                                                                .mobile = text("Mobile")});
+    if (duplicates.isEmpty())
+        return true;
+    const QString which = duplicates.description().replace(QLatin1Char('\n'), QStringLiteral("；"));
+    if (m_options.skipDuplicates) {
+        *reason = QStringLiteral("可能重复，已跳过") + inBrackets(which);
+        return false;
+    }
+    const QString warning = QStringLiteral("可能重复") + inBrackets(which);
+    *note = note->isEmpty() ? warning : *note + QStringLiteral("；") + warning;
     return true;
 }
 

@@ -43,6 +43,9 @@ public:
         QString keyField; // a target column whose values must be unique: a refusal names the value
         QString userName; // the logged-in user, who enters the records
         bool dryRun = false;
+        // Customers that look like one already there (same phone or mobile, or the same name
+        // and address) are left out instead of imported with a warning.
+        bool skipDuplicates = false;
     };
 
     SheetImport(Connection& connection, const QString& table, const QList<ImportPair>& pairs,
@@ -78,6 +81,7 @@ private:
     bool convert(const SheetRecord& record, QVariantList* values, QString* reason) const;
     bool applyRules(QVariantList& values, QString* reason, QString* note) const;
     bool checkLengths(const QVariantList& values, QString* reason) const;
+    bool checkDuplicates(const QVariantList& values, QString* reason, QString* note) const;
     bool insert(const QVariantList& values, QString* reason);
     void execInsert(const QVariantList& values);
     QString keyTaken(const QVariantList& values) const;

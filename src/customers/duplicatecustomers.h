@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+namespace zu {
+
+class Connection;
+
+// Customers that look like one about to be added: the same telephone or mobile number (digits
+// only, so "0571-8888 6666" is "057188886666"), or the same name and address (blanks and letter
+// case ignored).
+struct CustomerMatch
+{
+    QString name;
+    QString code;
+    bool operator==(const CustomerMatch&) const = default;
+};
+
+struct DuplicateCustomers
+{
+    QList<CustomerMatch> samePhone;       // the new phone is an existing phone or mobile
+    QList<CustomerMatch> sameMobile;      // the new mobile is an existing phone or mobile
+    QList<CustomerMatch> sameNameAddress; // same name and same address
+
+    bool isEmpty() const { return samePhone.isEmpty() && sameMobile.isEmpty() && sameNameAddress.isEmpty(); }
+    // "已有相同电话的客户：张三 (KH0001)", one line per kind of match.
+    QString description() const;
+    // The description followed by "，仍然保存吗？".
+    QString question() const;
+};
+
+struct NewCustomer
+{
+    QString name;
+    QString address;
+    QString phone;
+    QString mobile;
+};
+
+QString phoneDigits(const QString& number);
+
+DuplicateCustomers findDuplicateCustomers(Connection& connection, const NewCustomer& customer);
+
+} // namespace zu
