@@ -49,6 +49,16 @@ QString listed(const QList<CustomerMatch>& matches)
     return text;
 }
 
+// Name and address as one key; empty when either is, for then nothing is compared.
+QString nameAddressKey(const QString& name, const QString& address)
+{
+    const QString n = comparable(name);
+    const QString a = comparable(address);
+    if (n.isEmpty() || a.isEmpty())
+        return {};
+    return n + QChar(0x1f) + a;
+}
+
 } // namespace
 
 QString phoneDigits(const QString& number)
@@ -122,6 +132,40 @@ DuplicateCustomers findDuplicateCustomers(Connection& connection, const NewCusto
                         {q.asString(QStringLiteral("CustName")), q.asString(QStringLiteral("IDCode"))});
         }
     }
+    return found;
+}
+
+DuplicateCustomerIndex::DuplicateCustomerIndex(Connection& connection)
+{
+    Query q(connection);
+    q.open(QStringLiteral("select CustName, IDCode, Address, Phone, Mobile from T_Cust order by CusttityID"));
+    for (; !q.eof(); q.next())
+        add({.name = q.asString(QStringLiteral("CustName")),
+             .address = q.asString(QStringLiteral("Address")),
+             .phone = q.asString(QStringLiteral("Phone")),
+             .mobile = q.asString(QStringLiteral("Mobile"))},
+            q.asString(QStringLiteral("IDCode")));
+}
+
+void DuplicateCustomerIndex::add(const NewCustomer& customer, const QString& code)
+{
+    const CustomerMatch match{customer.name, code};
+    for (const QString& number : {customer.phone, customer.mobile})
+        if (const QString digits = phoneDigits(number); !digits.isEmpty())
+            addOnce(m_byNumber[digits], match);
+    if (const QString key = nameAddressKey(customer.name, customer.address); !key.isEmpty())
+        addOnce(m_byNameAddress[key], match);
+}
+
+DuplicateCustomers DuplicateCustomerIndex::find(const NewCustomer& customer) const
+{
+    DuplicateCustomers found;
+    if (const QString digits = phoneDigits(customer.phone); !digits.isEmpty())
+        found.samePhone = m_byNumber.value(digits);
+    if (const QString digits = phoneDigits(customer.mobile); !digits.isEmpty())
+        found.sameMobile = m_byNumber.value(digits);
+    if (const QString key = nameAddressKey(customer.name, customer.address); !key.isEmpty())
+        found.sameNameAddress = m_byNameAddress.value(key);
     return found;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -41,5 +42,21 @@ struct NewCustomer
 QString phoneDigits(const QString& number);
 
 DuplicateCustomers findDuplicateCustomers(Connection& connection, const NewCustomer& customer);
+
+// The same matches for many customers in a row (an import): every customer is read once, each
+// lookup is a hash lookup instead of a search of the table. Customers added later go in through
+// add().
+class DuplicateCustomerIndex final
+{
+public:
+    explicit DuplicateCustomerIndex(Connection& connection);
+
+    DuplicateCustomers find(const NewCustomer& customer) const;
+    void add(const NewCustomer& customer, const QString& code);
+
+private:
+    QHash<QString, QList<CustomerMatch>> m_byNumber;      // digits of a phone or a mobile
+    QHash<QString, QList<CustomerMatch>> m_byNameAddress; // name and address as compared
+};
 
 } // namespace zu

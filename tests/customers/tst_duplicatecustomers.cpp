@@ -27,9 +27,19 @@ void addKnownCustomers()
                  {QStringLiteral("Address"), QStringLiteral("杭州市西湖路2号")}});
 }
 
+bool operator==(const DuplicateCustomers& a, const DuplicateCustomers& b)
+{
+    return a.samePhone == b.samePhone && a.sameMobile == b.sameMobile &&
+           a.sameNameAddress == b.sameNameAddress;
+}
+
+// The search of the table, which the index of an import must agree with on every case.
 DuplicateCustomers find(const NewCustomer& c)
 {
-    return findDuplicateCustomers(zu::data().conn(), c);
+    const DuplicateCustomers searched = findDuplicateCustomers(zu::data().conn(), c);
+    if (!(DuplicateCustomerIndex(zu::data().conn()).find(c) == searched))
+        QTest::qFail("the index of the customers finds other matches than the search", __FILE__, __LINE__);
+    return searched;
 }
 
 } // namespace
@@ -124,6 +134,33 @@ private slots:
         QCOMPARE(d.question(), QStringLiteral("已有相同电话的客户：张三 (KH0001)、张三丰 (KH0003)\n"
                                               "已有相同手机的客户：张三 (KH0001)、张三丰 (KH0003)\n"
                                               "已有相同名称和地址的客户：李四 (KH0002)，仍然保存吗？"));
+    }
+
+    // The index of an import knows the customers added after it was read.
+    void indexLearnsAddedCustomers_data() { zu::test::addEngineRows(); }
+    void indexLearnsAddedCustomers()
+    {
+        ZU_TEST_DATABASE(db);
+        addKnownCustomers();
+        DuplicateCustomerIndex index(zu::data().conn());
+        const NewCustomer wang{.name = QStringLiteral("王五"),
+                               .address = QStringLiteral("西湖路3号"),
+                               .phone = QStringLiteral("0571-1234 5678"),
+                               .mobile = QStringLiteral("13900001111")};
+        QVERIFY(index.find(wang).isEmpty());
+        index.add(wang, QStringLiteral("KH0009"));
+        const QList<CustomerMatch> added{{QStringLiteral("王五"), QStringLiteral("KH0009")}};
+        QCOMPARE(index.find({.phone = QStringLiteral("139 0000 1111")}).samePhone, added);
+        QCOMPARE(index.find({.mobile = QStringLiteral("057112345678")}).sameMobile, added);
+        QCOMPARE(index.find({.name = QStringLiteral("王 五"), .address = QStringLiteral("西湖路 3 号")})
+                     .sameNameAddress,
+                 added);
+        QVERIFY(index.find({.name = QStringLiteral("王五")}).isEmpty());
+        // The one already there stays first.
+        index.add({.name = QStringLiteral("赵六"), .mobile = QStringLiteral("057188886666")},
+                  QStringLiteral("KH0010"));
+        QCOMPARE(index.find({.phone = QStringLiteral("057188886666")}).samePhone,
+                 (QList<CustomerMatch>{kZhang, {QStringLiteral("赵六"), QStringLiteral("KH0010")}}));
     }
 
     void longListsAreCut()

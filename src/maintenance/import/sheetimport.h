@@ -5,6 +5,7 @@
 #include "importvalue.h"
 #include "sheetrecords.h"
 
+#include "customers/duplicatecustomers.h"
 #include "data/sqldialect.h"
 
 #include <QList>
@@ -81,6 +82,8 @@ private:
     bool convert(const SheetRecord& record, QVariantList* values, QString* reason) const;
     bool applyRules(QVariantList& values, QString* reason, QString* note) const;
     bool checkLengths(const QVariantList& values, QString* reason) const;
+    QString textOf(const QVariantList& values, QLatin1String field) const;
+    NewCustomer customerOf(const QVariantList& values) const;
     bool checkDuplicates(const QVariantList& values, QString* reason, QString* note) const;
     bool insert(const QVariantList& values, QString* reason);
     void execInsert(const QVariantList& values);
@@ -95,7 +98,8 @@ private:
     QList<Target> m_targets;
     std::optional<CustomerImportRules> m_rules;
     CustomerImportRules::Columns m_ruleColumns;
-    QSqlQuery m_insert; // prepared once for all rows
+    std::optional<DuplicateCustomerIndex> m_duplicates; // customers only
+    QSqlQuery m_insert;                                 // prepared once for all rows
     bool m_outerTransaction = false;
     int m_position = 0;
     int m_succeeded = 0;
