@@ -135,6 +135,7 @@ void installCommands(TfrmMain& main)
 {
     TfrmMain* m = &main;
     main.setCustomerWindow([m] { openCustomerWindow(*m); });
+    main.setCustomerShown([m](qint64 id) { openCustomerWindow(*m)->showCustomer(id); });
     main.setReminderWindow([m] { openReminders(m); });
     main.setCommand(QStringLiteral("actremind"), [m] { openReminders(m); });
     main.setCommand(QStringLiteral("actche"), [m] { showModal<TfrmOption>(m, [](TfrmOption&) {}); });

@@ -6,6 +6,7 @@
 #include "tfrmcoinfo.h"
 #include "ui_tfrmmain.h"
 
+#include "customers/quickfindbox.h"
 #include "data/apphome.h"
 #include "data/datamodule.h"
 #include "reminders/remindersettings.h"
@@ -99,6 +100,8 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<U
         }
     }
 
+    setupQuickFind();
+
     linkMenuItem(QStringLiteral("E1"), QStringLiteral("actexport"));
     linkMenuItem(QStringLiteral("N20"), QStringLiteral("actCustsheet"));
     linkMenuItem(QStringLiteral("N21"), QStringLiteral("actcensus"));
@@ -140,6 +143,39 @@ void TfrmMain::setupIcons()
     for (const IconChoice& c : kIcons)
         if (QAction* a = action(QString::fromLatin1(c.action)))
             a->setIcon(QIcon::fromTheme(QString::fromLatin1(c.theme), style()->standardIcon(c.fallback)));
+}
+
+void TfrmMain::setupQuickFind()
+{
+    ui->ToolBar1->addSeparator();
+    m_quickFind = new QuickFindBox(ui->ToolBar1);
+    m_quickFindOnBar = ui->ToolBar1->addWidget(m_quickFind);
+    m_quickFindKey = new QAction(QStringLiteral("快速查找"), this);
+    m_quickFindKey->setObjectName(QStringLiteral("actQuickFind"));
+    m_quickFindKey->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    m_quickFindKey->setShortcutContext(Qt::ApplicationShortcut);
+    addAction(m_quickFindKey);
+    onSignal(m_quickFindKey, &QAction::triggered, this, [this] { focusQuickFind(); });
+    onSignal(m_quickFind, &QuickFindBox::customerChosen, this, [this](qint64 id) {
+        requirePermission(Operation::OpenCustomerWindow);
+        if (m_showCustomer)
+            m_showCustomer(id);
+    });
+}
+
+void TfrmMain::focusQuickFind()
+{
+    if (!m_quickFindKey->isEnabled())
+        return;
+    activateWindow();
+    m_quickFind->setFocus(Qt::ShortcutFocusReason);
+    m_quickFind->selectAll();
+}
+
+void TfrmMain::setCustomerShown(std::function<void(qint64)> show)
+{
+    m_showCustomer = std::move(show);
+    updateEnabling();
 }
 
 void TfrmMain::linkMenuItem(const QString& item, const QString& actionName)
@@ -191,6 +227,9 @@ void TfrmMain::updateEnabling()
         action(name)->setEnabled(m_commands.contains(name.toLower()) &&
                                  (!right || permissions.allows(*right)));
     }
+    const bool mayFind = m_showCustomer && mayUse(Operation::OpenCustomerWindow);
+    m_quickFindOnBar->setVisible(mayFind);
+    m_quickFindKey->setEnabled(mayFind);
 }
 
 void TfrmMain::ApplyUserRights()

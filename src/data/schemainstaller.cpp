@@ -2,14 +2,66 @@
 
 #include "connection.h"
 #include "errors.h"
+#include "findcolumns.h"
 #include "query.h"
+#include "sqldialect.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 
 namespace zu {
+
+namespace {
+
+// The index quick find looks for any part of FindText with: the engine's own kind of index for
+// that when it can make one, a plain index otherwise (a server without the extension, or a user
+// who may not add it), which still narrows the rows read.
+void createFindTextIndex(Connection& connection)
+{
+    const SqlDialect& dialect = connection.dialect();
+    Query q(connection);
+    if (!dialect.containsIndex.isEmpty()) {
+        // Savepoints cannot be prepared on every engine; these statements hold no value.
+        QSqlQuery plain(connection.database());
+        plain.exec(QStringLiteral("savepoint zu_find_index"));
+        if (plain.exec(dialect.containsIndexPrerequisite) && plain.exec(dialect.containsIndex)) {
+            plain.exec(QStringLiteral("release savepoint zu_find_index"));
+            return;
+        }
+        plain.exec(QStringLiteral("rollback to savepoint zu_find_index"));
+    }
+    q.exec(QStringLiteral("create index ix_cust_findtext on T_Cust (FindText)"));
+}
+
+// Version 2: quick find. The pinyin initials and the text it searches, kept beside every
+// customer and filled for those already there; indexes on what it looks up by beginning.
+void addQuickFind(Connection& connection)
+{
+    const SqlDialect& dialect = connection.dialect();
+    Query q(connection);
+    q.exec(
+        QStringLiteral("alter table T_Cust add NameInitials varchar(%1)").arg(FindColumns::kInitialsLength));
+    q.exec(QStringLiteral("alter table T_Cust add FindText text"));
+    for (const QString& statement : dialect.quickFindIndexes())
+        q.exec(statement);
+    createFindTextIndex(connection);
+    fillFindColumns(connection);
+}
+
+struct UpgradeStep
+{
+    int version; // the version the step brings the database to
+    void (*run)(Connection&);
+};
+
+const UpgradeStep kUpgradeSteps[] = {
+    {.version = 2, .run = &addQuickFind},
+};
+
+} // namespace
 
 SchemaInstaller::SchemaInstaller(Connection& connection) : m_connection(connection) {}
 
@@ -65,6 +117,9 @@ void SchemaInstaller::install()
     Query q(m_connection);
     for (const QString& statement : statements)
         q.exec(statement);
+    for (const QString& statement : m_connection.dialect().quickFindIndexes())
+        q.exec(statement);
+    createFindTextIndex(m_connection);
     q.exec(QStringLiteral("insert into zu_schema (version) values (?)"), {kCurrentVersion});
     tx.commit();
 }
@@ -77,8 +132,18 @@ int SchemaInstaller::upgrade()
     if (from > kCurrentVersion)
         throw DbError(
             QStringLiteral("数据库版本 %1 比本程序 (%2) 新，请使用新版程序").arg(from).arg(kCurrentVersion));
-    // Steps from version n to n + 1 go here, each in its own transaction, when a release needs one.
-    return kCurrentVersion - from;
+    int taken = 0;
+    for (const UpgradeStep& step : kUpgradeSteps) {
+        if (step.version <= from)
+            continue;
+        TransactionGuard tx(m_connection);
+        step.run(m_connection);
+        Query(m_connection)
+            .exec(QStringLiteral("insert into zu_schema (version) values (?)"), {step.version});
+        tx.commit();
+        ++taken;
+    }
+    return taken;
 }
 
 void createEmbeddedDatabase(const QString& filePath)

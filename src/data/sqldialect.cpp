@@ -124,6 +124,7 @@ const SqlDialect& SqlDialect::sqlite()
         s.safetyCopyBeforeClearing = true;
         s.backupExtension = QStringLiteral(".db");
         s.statusCaption = QStringLiteral("数据库:SQLite,数据库路径");
+        s.byteOrder = QString(); // text compares by its bytes unless told otherwise
         return s;
     }();
     return d;
@@ -151,6 +152,10 @@ const SqlDialect& SqlDialect::postgres()
         s.safetyCopyBeforeClearing = false;
         s.backupExtension = QStringLiteral(".bak");
         s.statusCaption = QStringLiteral("数据库:PostgreSQL,服务器");
+        s.byteOrder = QStringLiteral(" collate \"C\"");
+        s.containsIndexPrerequisite = QStringLiteral("create extension if not exists pg_trgm");
+        s.containsIndex =
+            QStringLiteral("create index ix_cust_findtext on T_Cust using gin (FindText gin_trgm_ops)");
         return s;
     }();
     return d;
@@ -162,6 +167,24 @@ QString SqlDialect::statusText(const ConnectionSettings& settings) const
         return statusCaption + settings.filePath;
     const QString port = settings.port > 0 ? QStringLiteral(":%1").arg(settings.port) : QString();
     return statusCaption + settings.host + port + QStringLiteral(",数据库") + settings.database;
+}
+
+QString SqlDialect::prefixCondition(const QString& column) const
+{
+    return QStringLiteral("%1%2 >= ? and %1%2 < ?").arg(column, byteOrder);
+}
+
+QStringList SqlDialect::quickFindIndexes() const
+{
+    const QPair<const char*, const char*> columns[] = {
+        {"T_Cust", "IDCode"},    {"T_Cust", "CustName"},     {"T_Cust", "Phone"},       {"T_Cust", "Mobile"},
+        {"T_Cust", "GoodsCode"}, {"T_Cust", "NameInitials"}, {"T_service", "GoodsCode"}};
+    QStringList statements;
+    for (const auto& [table, column] : columns)
+        statements << QStringLiteral("create index ix_find_%1_%2 on %3 (%4%5)")
+                          .arg(QString::fromLatin1(table).toLower(), QString::fromLatin1(column).toLower(),
+                               QLatin1String(table), QLatin1String(column), byteOrder);
+    return statements;
 }
 
 QString SqlDialect::quote(const QString& name) const
@@ -261,6 +284,18 @@ QString likeEscape(const QString& text)
 QString likePrefix(const QString& text)
 {
     return likeEscape(text) + QLatin1Char('%');
+}
+
+QVariantList prefixBounds(const QString& prefix)
+{
+    // Every text that begins with the prefix sorts before the prefix with its last character
+    // one higher.
+    QString after = prefix;
+    if (!after.isEmpty() && after.back().unicode() < 0xFFFF && !after.back().isSurrogate())
+        after.back() = QChar(char16_t(after.back().unicode() + 1));
+    else
+        after += QChar(0xFFFF);
+    return {prefix, after};
 }
 
 QString likeContains(const QString& text)

@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 class QSqlDatabase;
@@ -67,6 +68,13 @@ public:
     bool safetyCopyBeforeClearing; // the data initialization first copies the database
     QString backupExtension;       // proposed backup file extension
     QString statusCaption;         // "数据库:..." text of the main window's status bar
+    // Text compared by its bytes (code points), whatever the database's language: what a range
+    // of beginnings needs to use an index. Appended to a column.
+    QString byteOrder;
+    // The index that finds a text anywhere in a column, and what the engine needs before it;
+    // empty where the engine has none (a plain index serves).
+    QString containsIndexPrerequisite;
+    QString containsIndex;
 
     // The main window's status-bar text about the database: the caption, then the database
     // file, or the server and the database.
@@ -78,6 +86,10 @@ public:
     QString textEquals(const QString& column) const;
     // "column like ? escape ..." ignoring letter case; bind likePrefix()/likeContains() values.
     QString likeCondition(const QString& column) const;
+    // "column >= ? and column < ?" in byte order: bind prefixBounds() values.
+    QString prefixCondition(const QString& column) const;
+    // The indexes quick find looks customers up with, by beginning, on both tables.
+    QStringList quickFindIndexes() const;
     // A Boolean column compared with a constant.
     QString booleanEquals(const QString& column, bool value) const;
 
@@ -99,6 +111,8 @@ private:
 QString likeEscape(const QString& text);
 QString likePrefix(const QString& text);
 QString likeContains(const QString& text);
+// The two bounds of the texts that begin with `prefix`, for prefixCondition().
+QVariantList prefixBounds(const QString& prefix);
 
 // Conditions and bounds of the date filters and the reminder rule: same text for both engines,
 // the dialect converts the bound values.
