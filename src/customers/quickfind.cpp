@@ -140,17 +140,31 @@ public:
     // initials of a less common reading.
     void byContained(const QString& text, int wanted)
     {
-        m_q.open(QStringLiteral("select %1, FindText from T_Cust where %2 limit %3")
-                     .arg(kCustomerColumns, m_connection.dialect().likeCondition(QStringLiteral("FindText")))
+        // The scan reads the one column (an index holding it, where the engine has one); the
+        // customers' own columns are read afterwards for the few found.
+        m_q.open(QStringLiteral("select CusttityID, FindText from T_Cust where %1 limit %2")
+                     .arg(m_connection.dialect().likeCondition(QStringLiteral("FindText")))
                      .arg(wanted),
                  {likeContains(text)});
+        QHash<qint64, QuickFindHit::Rank> ranks;
         for (; !m_q.eof(); m_q.next()) {
             QuickFindHit::Rank rank = QuickFindHit::Contained;
-            for (const QString& part : m_q.value(7).toString().split(FindColumns::kSeparator))
+            for (const QString& part : m_q.value(1).toString().split(FindColumns::kSeparator))
                 if (part.startsWith(text))
                     rank = std::min(rank, part == text ? QuickFindHit::Exact : QuickFindHit::Beginning);
-            add(rank);
+            ranks.insert(m_q.value(0).toLongLong(), rank);
         }
+        if (ranks.isEmpty())
+            return;
+        QVariantList ids;
+        for (auto it = ranks.cbegin(); it != ranks.cend(); ++it)
+            ids << it.key();
+        m_q.open(
+            QStringLiteral("select %1 from T_Cust where CusttityID in (%2)")
+                .arg(kCustomerColumns, QStringList(ids.size(), QStringLiteral("?")).join(QLatin1Char(','))),
+            ids);
+        for (; !m_q.eof(); m_q.next())
+            add(ranks.value(m_q.value(0).toLongLong()));
     }
 
     Candidates& candidates() { return m_candidates; }
