@@ -21,7 +21,6 @@
 #include <functional>
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QRandomGenerator>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -38,54 +37,65 @@ const QString kGiven =
     QStringLiteral("伟芳娜秀英敏静丽强磊军洋勇艳杰娟涛明超秀兰霞平刚桂英华建国红梅小龙飞云海波"
                    "宁玉兰春燕晓东德志长行乐");
 
-QString customerCode(int i)
-{
-    return QStringLiteral("KH%1").arg(i, 7, 10, QLatin1Char('0'));
-}
-
-QString bodyCode(int i)
-{
-    return QStringLiteral("SN%1").arg((qint64(i) * 7919) % 1000000007, 10, 10, QLatin1Char('0'));
-}
-
-QString nameOf(QRandomGenerator& random)
-{
-    QString name = kSurnames[random.bounded(int(kSurnames.size()))];
-    const int given = 1 + random.bounded(2);
-    for (int k = 0; k < given; ++k)
-        name += kGiven[random.bounded(int(kGiven.size()))];
-    return name;
-}
-
 void run(QSqlQuery& q, const QString& sql)
 {
     if (!q.exec(sql))
         qFatal("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
 }
 
-// Rows in statements of many rows each: one round trip per batch.
-void insertRows(Connection& c, const QString& table, const QStringList& columns, int count,
-                const std::function<QVariantList(int)>& row)
+// Customers with Chinese names of one or two given characters, numbers and body codes, and
+// service records of their machines (one in five of another machine), made by the database itself.
+void fillRegister(Connection& c, bool server, int customers, int services)
 {
-    constexpr int kBatch = 500;
+    const QString n = QString::number(customers);
+    auto rowsOf = [server](int count) {
+        const QString last = QString::number(count);
+        return server ? QStringLiteral("generate_series(1::bigint, ") + last + QStringLiteral(") as g(x)")
+                      : QStringLiteral(
+                            "(with recursive g(x) as (select 1 union all select x + 1 from g where x < ") +
+                            last + QStringLiteral(") select x from g) as g");
+    };
+    auto pad = [server](const QString& value, int width) {
+        const QString w = QString::number(width);
+        return server
+                   ? QStringLiteral("lpad((") + value + QStringLiteral(")::text, ") + w +
+                         QStringLiteral(", '0')")
+                   : QStringLiteral("printf('%0") + w + QStringLiteral("d', ") + value + QStringLiteral(")");
+    };
+    auto body = [&pad](const QString& number) {
+        return QStringLiteral("'SN' || ") +
+               pad(QStringLiteral("(") + number + QStringLiteral(") * 7919 % 1000000007"), 10);
+    };
+    const QString surnames = QString::number(kSurnames.size());
+    const QString given = QString::number(kGiven.size());
+    const QString name =
+        QStringLiteral("substr(?, 1 + (x * 7919) % ") + surnames +
+        QStringLiteral(", 1) || substr(?, 1 + (x * 104729) % ") + given +
+        QStringLiteral(", 1) || case when x % 3 = 0 then '' else substr(?, 1 + (x * 15485863) % ") + given +
+        QStringLiteral(", 1) end");
     QSqlQuery q(c.database());
-    const QString marks = QStringLiteral("(") +
-                          QStringList(columns.size(), QStringLiteral("?")).join(QLatin1Char(',')) +
-                          QStringLiteral(")");
     TransactionGuard tx(c);
-    for (int first = 0; first < count; first += kBatch) {
-        const int n = std::min(kBatch, count - first);
-        if (!q.prepare(QStringLiteral("insert into %1 (%2) values %3")
-                           .arg(table, columns.join(QLatin1Char(',')),
-                                QStringList(n, marks).join(QLatin1Char(',')))))
-            qFatal("%s", qPrintable(q.lastError().text()));
-        int position = 0;
-        for (int i = first; i < first + n; ++i)
-            for (const QVariant& v : row(i))
-                q.bindValue(position++, v);
-        if (!q.exec())
-            qFatal("%s", qPrintable(q.lastError().text()));
-    }
+    const QString customersSql =
+        QStringLiteral(
+            "insert into T_Cust (CustName, IDCode, Address, Phone, Mobile, GoodsCode, Remark) select ") +
+        name + QStringLiteral(", 'KH' || ") + pad(QStringLiteral("x"), 7) +
+        QStringLiteral(", '杭州市西湖区文三路' || (x % 997) || '号', '0571-' || ") +
+        pad(QStringLiteral("(x * 104729) % 100000000"), 8) + QStringLiteral(", '13' || ") +
+        pad(QStringLiteral("(x * 15485863) % 1000000000"), 9) + QStringLiteral(", ") +
+        body(QStringLiteral("x")) + QStringLiteral(", '购于总店，送货上门，已安装调试' from ") +
+        rowsOf(customers);
+    if (!q.prepare(customersSql))
+        qFatal("%s", qPrintable(q.lastError().text()));
+    q.addBindValue(kSurnames);
+    q.addBindValue(kGiven);
+    q.addBindValue(kGiven);
+    if (!q.exec())
+        qFatal("%s: %s", qPrintable(customersSql), qPrintable(q.lastError().text()));
+    const QString owner = QStringLiteral("(1 + (x * 2654435761) % ") + n + QStringLiteral(")");
+    run(q, QStringLiteral("insert into T_service (CustCode, GoodsCode, hitchName) select 'KH' || ") +
+               pad(owner, 7) + QStringLiteral(", case when x % 5 = 0 then ") +
+               body(n + QStringLiteral(" + x")) + QStringLiteral(" else ") + body(owner) +
+               QStringLiteral(" end, '不制冷' from ") + rowsOf(services));
     tx.commit();
 }
 
@@ -143,36 +153,7 @@ int main(int argc, char* argv[])
     QElapsedTimer t;
     t.start();
     makeOldSchema(c);
-    QRandomGenerator random(42);
-    QStringList names;
-    names.reserve(customers);
-    for (int i = 0; i < customers; ++i)
-        names << nameOf(random);
-    insertRows(
-        c, QStringLiteral("T_Cust"),
-        {QStringLiteral("CustName"), QStringLiteral("IDCode"), QStringLiteral("Address"),
-         QStringLiteral("Phone"), QStringLiteral("Mobile"), QStringLiteral("GoodsCode"),
-         QStringLiteral("Remark")},
-        customers, [&](int i) {
-            return QVariantList{
-                names[i],
-                customerCode(i),
-                QStringLiteral("杭州市西湖区文三路%1号").arg(i % 997),
-                QStringLiteral("0571-%1").arg((qint64(i) * 104729) % 100000000, 8, 10, QLatin1Char('0')),
-                QStringLiteral("13%1").arg((qint64(i) * 15485863) % 1000000000, 9, 10, QLatin1Char('0')),
-                bodyCode(i),
-                QStringLiteral("购于总店，送货上门，已安装调试")};
-        });
-    insertRows(c, QStringLiteral("T_service"),
-               {QStringLiteral("CustCode"), QStringLiteral("CustName"), QStringLiteral("GoodsCode"),
-                QStringLiteral("hitchName")},
-               services, [&](int i) {
-                   const int owner = int((qint64(i) * 2654435761u) % customers);
-                   // Most records are of the machine bought; some of another one brought in.
-                   return QVariantList{customerCode(owner), names[owner],
-                                       i % 5 == 0 ? bodyCode(customers + i) : bodyCode(owner),
-                                       QStringLiteral("不制冷")};
-               });
+    fillRegister(c, server, customers, services);
     std::printf("%s: %d customers, %d service records written in %.1f s\n", qPrintable(engine), customers,
                 services, t.elapsed() / 1000.0);
 
@@ -189,11 +170,17 @@ int main(int argc, char* argv[])
     // What clerks type, one keystroke after another: a number from its start and its last
     // digits, a name, initials, codes, and texts that find nothing.
     QStringList typed;
-    for (int k = 0; k < 20; ++k) {
-        const int i = int((qint64(k) * 48271 + 11) % customers);
-        typed << QStringLiteral("0571-%1").arg((qint64(i) * 104729) % 100000000, 8, 10, QLatin1Char('0'));
-        typed << QStringLiteral("%1").arg((qint64(i) * 15485863) % 10000, 4, 10, QLatin1Char('0'));
-        typed << names[i] << pinyinInitials(names[i]).value(0) << customerCode(i) << bodyCode(i);
+    {
+        Query q(c);
+        for (int k = 0; k < 20; ++k) {
+            const int id = 1 + int((qint64(k) * 48271 + 11) % customers);
+            q.open(QStringLiteral(
+                       "select CustName, IDCode, Phone, Mobile, GoodsCode from T_Cust where CusttityID = ?"),
+                   {id});
+            const QString name = q.value(0).toString();
+            typed << q.value(2).toString() << q.value(3).toString().right(4) << name
+                  << pinyinInitials(name).value(0) << q.value(1).toString() << q.value(4).toString();
+        }
     }
     typed << QStringLiteral("98765x") << QStringLiteral("无此客户") << QStringLiteral("qqqqq")
           << QStringLiteral("SNX");

@@ -9,6 +9,8 @@
 #include <QSqlQuery>
 #include <QStringList>
 
+#include <limits>
+
 namespace zu {
 
 namespace {
@@ -81,30 +83,41 @@ int fillFindColumns(Connection& connection)
         qint64 id;
         CustomerKeys keys;
     };
-    QList<Row> rows;
-    {
-        Query q(connection);
-        q.open(QStringLiteral("select CusttityID, CustName, Phone, Mobile, IDCode, GoodsCode from T_Cust"));
-        for (; !q.eof(); q.next())
-            rows.push_back({q.value(0).toLongLong(),
-                            {q.value(1).toString(), q.value(2).toString(), q.value(3).toString(),
-                             q.value(4).toString(), q.value(5).toString()}});
-    }
     QSqlQuery update(connection.database());
     if (!update.prepare(
             QStringLiteral("update T_Cust set NameInitials = ?, FindText = ? where CusttityID = ?")))
         throw DbError(sqlErrorText(update.lastError()));
-    for (const Row& row : std::as_const(rows)) {
-        const FindColumns columns = findColumnsOf(row.keys);
-        update.bindValue(0, columns.nameInitials);
-        update.bindValue(1, columns.findText);
-        update.bindValue(2, row.id);
-        if (!update.exec())
-            throw DbError(sqlErrorText(update.lastError()));
-        if (update.numRowsAffected() != 1)
-            throw DbError(QStringLiteral("客户（编号 %1）在升级时被删除或修改，升级未完成").arg(row.id));
+    // A part at a time, so that a large register is never held whole.
+    constexpr int kPart = 10000;
+    int written = 0;
+    qint64 after = std::numeric_limits<qint32>::min(); // the server's key is a 32-bit integer
+    for (;;) {
+        QList<Row> rows;
+        Query q(connection);
+        q.open(QStringLiteral("select CusttityID, CustName, Phone, Mobile, IDCode, GoodsCode from T_Cust "
+                              "where CusttityID > ? order by CusttityID limit %1")
+                   .arg(kPart),
+               {after});
+        for (; !q.eof(); q.next())
+            rows.push_back({q.value(0).toLongLong(),
+                            {q.value(1).toString(), q.value(2).toString(), q.value(3).toString(),
+                             q.value(4).toString(), q.value(5).toString()}});
+        q.close();
+        if (rows.isEmpty())
+            return written;
+        for (const Row& row : std::as_const(rows)) {
+            const FindColumns columns = findColumnsOf(row.keys);
+            update.bindValue(0, columns.nameInitials);
+            update.bindValue(1, columns.findText);
+            update.bindValue(2, row.id);
+            if (!update.exec())
+                throw DbError(sqlErrorText(update.lastError()));
+            if (update.numRowsAffected() != 1)
+                throw DbError(QStringLiteral("客户（编号 %1）在升级时被删除，升级未完成").arg(row.id));
+        }
+        written += int(rows.size());
+        after = rows.last().id;
     }
-    return int(rows.size());
 }
 
 } // namespace zu

@@ -2,6 +2,7 @@
 // initials and search text kept beside every customer.
 
 #include "customers/quickfind.h"
+#include "data/connection.h"
 #include "data/datamodule.h"
 #include "data/findcolumns.h"
 #include "data/pinyininitials.h"
@@ -10,6 +11,7 @@
 #include "support/records.h"
 #include "support/testdatabase.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace zu;
@@ -218,6 +220,32 @@ private slots:
                                .mobile = QString(),
                                .goodsCode = QStringLiteral("SN1")};
         QCOMPARE(hit.text(), QStringLiteral("张三  KH1  0571-1  SN1"));
+    }
+
+    // The database file release 1.0 made: upgraded, its customers are found by initials,
+    // numbers and body codes.
+    void releaseOneDatabaseUpgraded()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("Service.db"));
+        QVERIFY(QFile::copy(QString::fromUtf8(ZU_DATA_FIXTURES "/release-1.0.db"), file));
+        QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
+        ConnectionSettings settings;
+        settings.filePath = file;
+        Connection c(SqlDialect::sqlite(), settings);
+        QVERIFY2(c.open(), qPrintable(c.lastError()));
+        QCOMPARE(SchemaInstaller(c).upgrade(), SchemaInstaller::kCurrentVersion - 1);
+        auto codes = [&c](const char* typed) {
+            QStringList found;
+            for (const QuickFindHit& hit : quickFind(c, QString::fromUtf8(typed)))
+                found << hit.code;
+            return found;
+        };
+        QCOMPARE(codes("ljg"), QStringList{QStringLiteral("KH0001")});
+        QCOMPARE(codes("zxl"), QStringList{QStringLiteral("KH0002")});
+        QCOMPARE(codes("65001234"), QStringList{QStringLiteral("KH0001")});
+        QCOMPARE(codes("SN2024"), QStringList{QStringLiteral("KH0001")});
+        QCOMPARE(codes("芳"), QStringList{QStringLiteral("KH0003")});
     }
 
     // A database of the release before: the upgrade adds the columns and fills them for every
