@@ -110,7 +110,8 @@ void makeOldSchema(Connection& c)
     run(q, QStringLiteral("alter table T_Cust drop column NameInitials"));
     run(q, QStringLiteral("alter table T_Cust drop column FindText"));
     run(q, QStringLiteral("delete from zu_schema"));
-    run(q, QStringLiteral("insert into zu_schema (version) values (1)"));
+    run(q, QStringLiteral("insert into zu_schema (version) values (%1)")
+               .arg(SchemaInstaller::kCurrentVersion - 1));
 }
 
 struct Timing

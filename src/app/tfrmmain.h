@@ -62,6 +62,7 @@ protected:
 private:
     void FormShow();
     void checkReminders();
+    void showDatabaseStatus();
     void Timer1Timer();
     void updateEnabling();
     static std::optional<Right> rightOfCommand(const QString& name);

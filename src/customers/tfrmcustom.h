@@ -67,6 +67,7 @@ private:
 
     void FormShow();
     void tvCustonClick();
+    void dgCustomCellClick();
     void btnInsertClick();
     void ToolButton2Click();
     void ToolButton1Click();

@@ -1,6 +1,7 @@
 #include "schemainstaller.h"
 
 #include "connection.h"
+#include "dataset.h"
 #include "errors.h"
 #include "findcolumns.h"
 #include "query.h"
@@ -15,6 +16,23 @@
 namespace zu {
 
 namespace {
+
+// One step from the version before to `version`, run inside the step's transaction.
+struct UpgradeStep
+{
+    int version;
+    void (*apply)(Connection& connection, Query& query);
+};
+
+void addRowVersions(Connection& connection, Query& query)
+{
+    for (const QString& table : SchemaInstaller::versionedTables()) {
+        query.exec(QStringLiteral("alter table %1 add column %2 integer not null default 1")
+                       .arg(table, QLatin1String(kRowVersionColumn)));
+        for (const QString& statement : connection.dialect().rowVersionStatements(table))
+            query.exec(statement);
+    }
+}
 
 // The index quick find looks for any part of FindText with: the engine's own kind of index for
 // that when it can make one, a plain index otherwise (a server without the extension, or a user
@@ -36,12 +54,11 @@ void createFindTextIndex(Connection& connection)
     q.exec(QStringLiteral("create index ix_cust_findtext on T_Cust (FindText)"));
 }
 
-// Version 2: quick find. The pinyin initials and the text it searches, kept beside every
-// customer and filled for those already there; indexes on what it looks up by beginning.
-void addQuickFind(Connection& connection)
+// Quick find: the pinyin initials and the text it searches, kept beside every customer and
+// filled for those already there; indexes on what it looks up by beginning.
+void addQuickFind(Connection& connection, Query& q)
 {
     const SqlDialect& dialect = connection.dialect();
-    Query q(connection);
     q.exec(
         QStringLiteral("alter table T_Cust add NameInitials varchar(%1)").arg(FindColumns::kInitialsLength));
     q.exec(QStringLiteral("alter table T_Cust add FindText text"));
@@ -51,15 +68,17 @@ void addQuickFind(Connection& connection)
     fillFindColumns(connection);
 }
 
-struct UpgradeStep
-{
-    int version; // the version the step brings the database to
-    void (*run)(Connection&);
+const UpgradeStep kSteps[] = {
+    {.version = 2, .apply = &addRowVersions},
+    {.version = 3, .apply = &addQuickFind},
 };
 
-const UpgradeStep kUpgradeSteps[] = {
-    {.version = 2, .run = &addQuickFind},
-};
+QString newerText(int version)
+{
+    return QStringLiteral("数据库的版本（%1）比本程序的版本（%2）新，请使用新版本的程序。")
+        .arg(version)
+        .arg(SchemaInstaller::kCurrentVersion);
+}
 
 } // namespace
 
@@ -71,6 +90,13 @@ QStringList SchemaInstaller::tableNames()
             QStringLiteral("T_complain"),  QStringLiteral("T_type"),     QStringLiteral("T_Dict_cate"),
             QStringLiteral("T_FieldShow"), QStringLiteral("T_remind"),   QStringLiteral("T_user"),
             QStringLiteral("T_popedom"),   QStringLiteral("t_SoftInfo"), QStringLiteral("t_Import")};
+}
+
+QStringList SchemaInstaller::versionedTables()
+{
+    return {QStringLiteral("T_Cust"),     QStringLiteral("T_service"), QStringLiteral("T_call"),
+            QStringLiteral("T_complain"), QStringLiteral("T_type"),    QStringLiteral("T_Dict_cate"),
+            QStringLiteral("T_user"),     QStringLiteral("t_SoftInfo")};
 }
 
 bool SchemaInstaller::isEmpty() const
@@ -117,9 +143,9 @@ void SchemaInstaller::install()
     Query q(m_connection);
     for (const QString& statement : statements)
         q.exec(statement);
-    for (const QString& statement : m_connection.dialect().quickFindIndexes())
-        q.exec(statement);
-    createFindTextIndex(m_connection);
+    // A new database goes through the same steps as an upgraded one, so both end up alike.
+    for (const UpgradeStep& step : kSteps)
+        step.apply(m_connection, q);
     q.exec(QStringLiteral("insert into zu_schema (version) values (?)"), {kCurrentVersion});
     tx.commit();
 }
@@ -128,22 +154,37 @@ int SchemaInstaller::upgrade()
 {
     const int from = version();
     if (from == 0)
-        throw DbError(QStringLiteral("数据库中没有本系统的版本记录，无法升级"));
+        throw DbError(QStringLiteral("数据库中没有本系统的版本记录，无法升级"), DbFailure::SchemaMismatch);
     if (from > kCurrentVersion)
-        throw DbError(
-            QStringLiteral("数据库版本 %1 比本程序 (%2) 新，请使用新版程序").arg(from).arg(kCurrentVersion));
+        throw DbError(newerText(from), DbFailure::SchemaMismatch);
     int taken = 0;
-    for (const UpgradeStep& step : kUpgradeSteps) {
+    for (const UpgradeStep& step : kSteps) {
         if (step.version <= from)
             continue;
         TransactionGuard tx(m_connection);
-        step.run(m_connection);
-        Query(m_connection)
-            .exec(QStringLiteral("insert into zu_schema (version) values (?)"), {step.version});
+        Query q(m_connection);
+        q.exec(m_connection.dialect().schemaLockStatement);
+        if (version() < step.version) { // another workstation may have taken it meanwhile
+            step.apply(m_connection, q);
+            q.exec(QStringLiteral("insert into zu_schema (version) values (?)"), {step.version});
+            ++taken;
+        }
         tx.commit();
-        ++taken;
     }
     return taken;
+}
+
+QString SchemaInstaller::refusal() const
+{
+    if (isEmpty())
+        return QStringLiteral(
+            "数据库中没有本系统的数据表，请用连接配置工具创建数据表，或选择本系统的数据库。");
+    const int v = version();
+    if (v == 0)
+        return QStringLiteral("数据库中没有本系统的版本记录，它不是由本系统创建的数据库。");
+    if (v > kCurrentVersion)
+        return newerText(v);
+    return {};
 }
 
 void createEmbeddedDatabase(const QString& filePath)

@@ -75,6 +75,13 @@ public:
     // empty where the engine has none (a plain index serves).
     QString containsIndexPrerequisite;
     QString containsIndex;
+    // First statement of a schema upgrade's transaction: a second workstation upgrading at the
+    // same time waits for the first and then finds the step done.
+    QString schemaLockStatement;
+
+    // The statements that make the database count a table's row version up at every change of
+    // a row (whoever changes it), once the table has the column RowVersion.
+    QStringList rowVersionStatements(const QString& table) const;
 
     // The main window's status-bar text about the database: the caption, then the database
     // file, or the server and the database.

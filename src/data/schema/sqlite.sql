@@ -41,10 +41,7 @@ create table T_Cust (
     DateA datetime,
     DateB datetime,
     exeMen varchar(255),
-    TypeCode varchar(50),
-    -- Quick find: pinyin initials of the name, and the text it searches (written with the row)
-    NameInitials varchar(255),
-    FindText text
+    TypeCode varchar(50)
 );
 create index ix_cust_typecode on T_Cust (TypeCode);
 create index ix_cust_custname on T_Cust (CustName);
