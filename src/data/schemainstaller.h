@@ -12,7 +12,7 @@ class Connection;
 class SchemaInstaller final
 {
 public:
-    static constexpr int kCurrentVersion = 1;
+    static constexpr int kCurrentVersion = 2;
 
     explicit SchemaInstaller(Connection& connection);
 
