@@ -73,8 +73,9 @@ void customerDateSelect(SqlText& s, const Connection& c, const ReminderKindSetti
                        "Mobile, '' as Subject, %1 as DueDate from T_Cust c where c.remind >= ?")
             .arg(d.dateOf(QStringLiteral("c.remind"))));
     s.values << d.toDb(k.customerDateSince.startOfDay());
-    s.bind(QStringLiteral(" and c.remind < ?"),
-           d.toDb(today.addDays(k.horizon(ReminderKind::CustomerDate) + 1).startOfDay()));
+    // Up to and including midnight of the horizon's last day, as the reminder window counts.
+    s.bind(QStringLiteral(" and c.remind <= ?"),
+           d.toDb(today.addDays(k.horizon(ReminderKind::CustomerDate)).startOfDay()));
 }
 
 void warrantySelect(SqlText& s, const Connection& c, const ReminderKindSettings& k, const QDate& today)

@@ -171,8 +171,9 @@ private slots:
             q.exec(QStringLiteral("alter table T_remind drop column %1").arg(QLatin1String(column)));
         q.exec(QStringLiteral("delete from zu_schema"));
         q.exec(QStringLiteral("insert into zu_schema (version) values (?)"), {before});
-        q.exec(QStringLiteral("insert into T_Cust (CustName, IDCode, remind) values (?, ?, ?)"),
-               {QStringLiteral("老客户"), QStringLiteral("001"), QDate::currentDate().addDays(-1).startOfDay()});
+        q.exec(
+            QStringLiteral("insert into T_Cust (CustName, IDCode, remind) values (?, ?, ?)"),
+            {QStringLiteral("老客户"), QStringLiteral("001"), QDate::currentDate().addDays(-1).startOfDay()});
 
         SchemaInstaller installer(c);
         QCOMPARE(installer.version(), before);

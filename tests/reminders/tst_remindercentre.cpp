@@ -134,6 +134,7 @@ private slots:
         remindOn("今天", today.startOfDay());
         remindOn("今天下午", QDateTime(today, QTime(15, 30)));
         remindOn("第七天", today.addDays(7).startOfDay());
+        remindOn("第七天下午", QDateTime(today.addDays(7), QTime(15, 0))); // after the horizon's midnight
         remindOn("第八天", today.addDays(8).startOfDay());
         remindOn("昨天", today.addDays(-1).startOfDay());
         remindOn("启用那天", today.addDays(-30).startOfDay());
