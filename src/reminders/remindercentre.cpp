@@ -97,7 +97,7 @@ void warrantySelect(SqlText& s, const Connection& c, const ReminderKindSettings&
     s.values << d.toDb(first.addMonths(-k.warrantyMonths).addDays(-4).startOfDay());
     s.bind(QStringLiteral(" and c.EmptionDate < ?"),
            d.toDb(last.addMonths(-k.warrantyMonths).addDays(5).startOfDay()));
-    s.add(QStringLiteral(") b) w where w.DueDate >= %1").arg(d.dateParameter));
+    s.add(QStringLiteral(") b%1) w where w.DueDate >= %2").arg(kept(c), d.dateParameter));
     s.values << d.dateValue(first);
     s.bind(QStringLiteral(" and w.DueDate <= %1").arg(d.dateParameter), d.dateValue(last));
 }
@@ -131,9 +131,10 @@ void maintenanceSelect(SqlText& s, const Connection& c, const ReminderKindSettin
                                           "coalesce(k.Done, %2)), %2)")
                                .arg(d.greatestFunction, earliest);
     s.add(QStringLiteral(
-              "select 'plan' as Kind, o.CustId as SourceId, o.PlanId, o.CustId, o.CustCode, o.CustName, "
-              "o.Phone, o.Mobile, o.Subject, case when o.First >= o.Since then o.First else o.Second "
-              "end as DueDate from (select n.*, %1 as First, %2 as Second from (select m.*, case when "
+              "select 'plan' as Kind, q.CustId as SourceId, q.PlanId, q.CustId, q.CustCode, q.CustName, "
+              "q.Phone, q.Mobile, q.Subject, q.DueDate from (select o.*, case when o.First >= o.Since then "
+              "o.First else o.Second end as DueDate from (select n.*, %1 as First, %2 as Second from "
+              "(select m.*, case when "
               "m.Gap <= 0 then 1 else (m.Gap + m.Months - 1) / m.Months end as Steps from (select "
               "b.*, %3 as Gap from (select k.*, %4 as Base from (select c.CusttityID as CustId, "
               "c.IDCode as CustCode, c.CustName as CustName, c.Phone as Phone, c.Mobile as Mobile, "
@@ -158,9 +159,9 @@ void maintenanceSelect(SqlText& s, const Connection& c, const ReminderKindSettin
         s.bind(QStringLiteral(" and c.CusttityID = ?"), only->first);
         s.bind(QStringLiteral(" and p.id = ?"), only->second);
     }
-    s.add(QStringLiteral("%1) k%1) b where b.Base is not null) m) n) o").arg(kept(c)));
-    s.bind(QStringLiteral(" where case when o.First >= o.Since then o.First else o.Second end <= %1")
-               .arg(d.dateParameter),
+    // Each level that names a column of the one below more than once is kept as it is.
+    s.add(QStringLiteral("%1) k%1) b where b.Base is not null%1) m%1) n%1) o%1) q").arg(kept(c)));
+    s.bind(QStringLiteral(" where q.DueDate <= %1").arg(d.dateParameter),
            d.dateValue(today.addDays(k.horizon(ReminderKind::Maintenance))));
 }
 
@@ -370,8 +371,8 @@ Statement ReminderCentre::reminders(const QString& where, const QVariantList& va
         QStringLiteral("select %1 from (select r.*, st.State as State, st.SnoozeUntil as SnoozeUntil, "
                        "st.ByUser as ByUser, st.AtTime as AtTime, %2 as Shown from (%3) r left join "
                        "T_remindstate st on st.Kind = r.Kind and st.SourceId = r.SourceId and st.PlanId = "
-                       "r.PlanId and %4 = r.DueDate) x")
-            .arg(select, shown, s.text, d.dateOf(QStringLiteral("st.DueDate")));
+                       "r.PlanId and %4 = r.DueDate%5) x")
+            .arg(select, shown, s.text, d.dateOf(QStringLiteral("st.DueDate")), kept(m_connection));
     out.bindValues = s.values;
     if (!where.isEmpty())
         out.sql += QStringLiteral(" where ") + where;
