@@ -4,6 +4,7 @@
 #include "data/datamodule.h"
 #include "data/query.h"
 #include "output/gridexport.h"
+#include "output/tableprint.h"
 #include "reminders/reminderlistmodel.h"
 #include "reminders/tfrmremind.h"
 #include "reminders/tfrmremindcenter.h"
@@ -22,6 +23,7 @@
 #include <QSpinBox>
 #include <QTableView>
 #include <QTableWidget>
+#include <QTextDocument>
 #include <QToolButton>
 #include <QtTest>
 
@@ -308,6 +310,34 @@ private slots:
         w.push("btnPlanDelete")->click();
         QCOMPARE(plans->rowCount(), 0);
         QCOMPARE(w.button("btnToday")->text(), QStringLiteral("今日 (2)"));
+    }
+
+    // The printed list: its title, the column titles and every row's texts as they are, markup too.
+    void printedListHoldsTheRows()
+    {
+        ReminderListModel list;
+        QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        Reminder call;
+        call.kind = ReminderKind::ReturnCall;
+        call.customerName = QStringLiteral("<b>甲&乙</b>");
+        call.subject = QStringLiteral("漏水");
+        call.dueDate = kToday;
+        Reminder plan;
+        plan.kind = ReminderKind::Maintenance;
+        plan.customerName = QStringLiteral("丙");
+        plan.subject = QStringLiteral("滤芯更换");
+        plan.dueDate = kToday.addDays(-1);
+        plan.state = ReminderState::Overdue;
+        list.setReminders({call, plan});
+        QTextDocument document;
+        fillTableDocument(document, list, QStringLiteral("提醒中心2024-03-13"));
+        const QString text = document.toPlainText();
+        for (const QString& expected :
+             {QStringLiteral("提醒中心2024-03-13"), QStringLiteral("客户名称"),
+              QStringLiteral("<b>甲&乙</b>"), QStringLiteral("维修后回访：漏水"), QStringLiteral("滤芯更换"),
+              QStringLiteral("2024-03-12"), QStringLiteral("逾期")})
+            QVERIFY2(text.contains(expected), qPrintable(expected));
+        QVERIFY(text.indexOf(QStringLiteral("甲&乙")) < text.indexOf(QStringLiteral("丙")));
     }
 
     void popUpTellsTheOverdueCount_data() { zu::test::addEngineRows(); }
