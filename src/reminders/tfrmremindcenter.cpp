@@ -104,14 +104,21 @@ void TfrmRemindCenter::refresh()
     ui->btnOverdue->setText(QStringLiteral("逾期 (%1)").arg(counts.overdue));
     ui->btnWeek->setText(QStringLiteral("本周 (%1)").arg(counts.thisWeek));
     ui->btnAll->setText(QStringLiteral("全部 (%1)").arg(counts.all));
+    showList(centre);
+}
+
+void TfrmRemindCenter::showList(const ReminderCentre& centre)
+{
     m_list->setReminders(centre.list(m_filter));
     ui->dgRemind->resizeColumnsToContents();
 }
 
 void TfrmRemindCenter::showFilter(ReminderFilter filter)
 {
+    // The counts stay until something changes or the list is refreshed: computing them costs as
+    // much as the list.
     m_filter = filter;
-    refresh();
+    showList(ReminderCentre(zu::data().conn(), m_today));
 }
 
 std::optional<Reminder> TfrmRemindCenter::currentReminder() const

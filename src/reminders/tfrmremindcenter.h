@@ -55,6 +55,7 @@ private:
     void FormShow();
     void refresh();
     void showFilter(ReminderFilter filter);
+    void showList(const ReminderCentre& centre);
     std::optional<Reminder> currentReminder() const;
     void btnDoneClick();
     void btnSnoozeClick();
