@@ -128,6 +128,7 @@ const SqlDialect& SqlDialect::sqlite()
         s.dateTimeType = QStringLiteral("datetime");
         s.dateParameter = QStringLiteral("?");
         s.greatestFunction = QStringLiteral("max");
+        s.keptSubquery = QStringLiteral(" limit -1 offset 0");
         return s;
     }();
     return d;
@@ -159,6 +160,7 @@ const SqlDialect& SqlDialect::postgres()
         s.dateTimeType = QStringLiteral("timestamp");
         s.dateParameter = QStringLiteral("cast(? as date)");
         s.greatestFunction = QStringLiteral("greatest");
+        s.keptSubquery = QStringLiteral(" offset 0");
         return s;
     }();
     return d;

@@ -88,6 +88,9 @@ public:
     QString dateTimeType;     // column type of a date and time
     QString dateParameter;    // "?" bound to dateValue()
     QString greatestFunction; // largest of its arguments
+    // Ends a subquery that the engine is to keep as it is: without it, it copies a column's
+    // expression into every place of the outer query that names the column.
+    QString keptSubquery;
     QVariant dateValue(const QDate& date) const;
     QString dateOf(const QString& dateTime) const;
     QString addDays(const QString& date, const QString& days) const;

@@ -37,12 +37,10 @@ const QString kSnoozed = QStringLiteral("snoozed");
 const QString kColumns =
     QStringLiteral("Kind, SourceId, PlanId, CustId, CustCode, CustName, Phone, Mobile, Subject, DueDate");
 
-// A subquery the engines keep as it is: without it they copy a column's expression into every
-// place that uses it, and a correlated look-up would run once for each copy.
+// A subquery kept as it is, so that a correlated look-up runs once for each row.
 QString kept(const Connection& connection)
 {
-    return connection.dialect().kind == DatabaseKind::Embedded ? QStringLiteral(" limit -1 offset 0")
-                                                               : QStringLiteral(" offset 0");
+    return connection.dialect().keptSubquery;
 }
 
 // Statement text with its bound values, written left to right.
