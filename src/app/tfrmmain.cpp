@@ -9,6 +9,7 @@
 #include "customers/quickfindbox.h"
 #include "data/apphome.h"
 #include "data/datamodule.h"
+#include "reminders/remindercentre.h"
 #include "reminders/remindersettings.h"
 #include "users/permissions.h"
 #include "widgets/dialogs.h"
@@ -34,10 +35,19 @@ const QStringList kActionNames{
     QStringLiteral("actLead")};
 
 // Commands of their own, not governed by permissions.
-const QStringList kOwnCommands{QStringLiteral("N25"), QStringLiteral("N32"), QStringLiteral("N33"),
-                               QStringLiteral("N34"), QStringLiteral("N35"), QStringLiteral("N27"),
-                               QStringLiteral("N12"), QStringLiteral("N40"), QStringLiteral("N26"),
-                               QStringLiteral("N41"), QStringLiteral("N31"), QStringLiteral("helpTxT")};
+const QStringList kOwnCommands{QStringLiteral("N25"),
+                               QStringLiteral("N32"),
+                               QStringLiteral("N33"),
+                               QStringLiteral("N34"),
+                               QStringLiteral("N35"),
+                               QStringLiteral("N27"),
+                               QStringLiteral("N12"),
+                               QStringLiteral("N40"),
+                               QStringLiteral("N26"),
+                               QStringLiteral("N41"),
+                               QStringLiteral("N31"),
+                               QStringLiteral("helpTxT"),
+                               QStringLiteral("actRemindCenter")};
 
 struct IconChoice
 {
@@ -216,6 +226,8 @@ std::optional<Right> TfrmMain::rightOfCommand(const QString& name)
 {
     if (name.compare(QLatin1String("N27"), Qt::CaseInsensitive) == 0)
         return requiredRight(Operation::InitialiseData);
+    if (name.compare(QLatin1String("actRemindCenter"), Qt::CaseInsensitive) == 0)
+        return requiredRight(Operation::Reminders);
     return rightOfAction(name);
 }
 
@@ -284,7 +296,8 @@ void TfrmMain::checkReminders()
     TfrmData& d = zu::data();
     const ReminderSettings settings = readReminderSettings(d.qryTemp());
     openDueCustomers(d.qryRemind(), settings.day);
-    if (d.qryRemind().isEmpty())
+    // Overdue reminders of the reminder centre pop the window up as well: it tells their number.
+    if (d.qryRemind().isEmpty() && ReminderCentre(d.conn(), QDate::currentDate()).counts().overdue == 0)
         return;
     if (settings.popUp())
         m_timer1.start();

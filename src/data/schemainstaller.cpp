@@ -7,6 +7,7 @@
 #include "query.h"
 #include "sqldialect.h"
 
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -68,9 +69,48 @@ void addQuickFind(Connection& connection, Query& q)
     fillFindColumns(connection);
 }
 
+// The reminder centre: which kinds of reminder are on (in the reminder settings), the
+// maintenance plans per model, and the done and put-off marks of single reminders. Passed dates
+// count as overdue from the day each kind was switched on, so an old database does not wake up
+// to years of overdue reminders.
+void addReminderCentre(Connection& connection, Query& query)
+{
+    const SqlDialect& d = connection.dialect();
+    const QString key = d.serialKeyType;
+    const QString timestamp = d.dateTimeType;
+    for (const char* column :
+         {"RemindOn", "PlanOn", "CallOn", "CallDays", "WarrantyOn", "WarrantyMonths", "WarrantyDays"})
+        query.exec(QStringLiteral("alter table T_remind add column %1 integer").arg(QLatin1String(column)));
+    for (const char* column : {"RemindSince", "PlanSince", "CallSince", "WarrantySince"})
+        query.exec(
+            QStringLiteral("alter table T_remind add column %1 %2").arg(QLatin1String(column), timestamp));
+    const QVariant today = d.toDb(QDate::currentDate());
+    query.exec(QStringLiteral("update T_remind set RemindOn = 1, PlanOn = 1, CallOn = 1, CallDays = 3, "
+                              "WarrantyOn = 1, WarrantyMonths = 12, WarrantyDays = 30, RemindSince = ?, "
+                              "PlanSince = ?, CallSince = ?, WarrantySince = ?"),
+               {today, today, today, today});
+    query.exec(QStringLiteral("create table T_plan (id %1, Goodsunit varchar(255), hitchName varchar(255), "
+                              "Months integer)")
+                   .arg(key));
+    query.exec(QStringLiteral("create index ix_plan_goodsunit on T_plan (Goodsunit)"));
+    query.exec(QStringLiteral("create table T_remindstate (id %1, Kind varchar(20) not null, "
+                              "SourceId integer not null, PlanId integer not null, DueDate %2 not null, "
+                              "State varchar(10) not null, SnoozeUntil %2, ByUser varchar(50), AtTime %2)")
+                   .arg(key, timestamp));
+    query.exec(QStringLiteral("create unique index ux_remindstate on T_remindstate (Kind, SourceId, PlanId, "
+                              "DueDate)"));
+    // The reminders are computed from these: a model's customers, warranties by purchase date, the
+    // last service of a kind per customer.
+    query.exec(QStringLiteral("create index if not exists ix_cust_goodsunit on T_Cust (Goodsunit)"));
+    query.exec(QStringLiteral("create index if not exists ix_cust_emptiondate on T_Cust (EmptionDate)"));
+    query.exec(QStringLiteral("create index if not exists ix_service_kind on T_service (CustCode, hitchName, "
+                              "serviceDate)"));
+}
+
 const UpgradeStep kSteps[] = {
     {.version = 2, .apply = &addRowVersions},
     {.version = 3, .apply = &addQuickFind},
+    {.version = 4, .apply = &addReminderCentre},
 };
 
 QString newerText(int version)

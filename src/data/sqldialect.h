@@ -100,6 +100,25 @@ public:
     // A Boolean column compared with a constant.
     QString booleanEquals(const QString& column, bool value) const;
 
+    // Calendar arithmetic in statements. Each takes expressions (column names, "?", other results)
+    // and gives an expression of a date without time of day, which compares with dateParameter
+    // and with other such dates.
+    QString serialKeyType;    // column type of a key the database numbers itself
+    QString dateTimeType;     // column type of a date and time
+    QString dateParameter;    // "?" bound to dateValue()
+    QString greatestFunction; // largest of its arguments
+    // Ends a subquery that the engine is to keep as it is: without it, it copies a column's
+    // expression into every place of the outer query that names the column.
+    QString keptSubquery;
+    QVariant dateValue(const QDate& date) const;
+    QString dateOf(const QString& dateTime) const;
+    QString addDays(const QString& date, const QString& days) const;
+    // Whole months later; a day past the target month's end becomes its last day (Jan 31 plus one
+    // month is Feb 28, or Feb 29 in a leap year).
+    QString addMonths(const QString& date, const QString& months) const;
+    // The months from one date's month to another's, the days ignored: an integer expression.
+    QString monthsBetween(const QString& from, const QString& to) const;
+
     // A value as this engine stores it (dates become canonical text in the embedded database).
     QVariant toDb(const QVariant& value) const;
     // A stored value in the Qt type of its column.

@@ -305,6 +305,31 @@ private slots:
         QCOMPARE(opened, fires ? 1 : 0);
     }
 
+    // Overdue reminders of the reminder centre pop the reminder window up as well, when its kind is on.
+    void reminderTimerFiresForOverdueReminders_data()
+    {
+        QTest::addColumn<bool>("kindOn");
+        QTest::newRow("customer dates on") << true;
+        QTest::newRow("customer dates off") << false;
+    }
+    void reminderTimerFiresForOverdueReminders()
+    {
+        QFETCH(bool, kindOn);
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        TfrmData& d = db.dataModule();
+        d.F().exec(QStringLiteral("update T_remind set RemindOn = ?, RemindSince = ?"),
+                   {int(kindOn), QDate::currentDate().addDays(-10).startOfDay()});
+        addDueCustomer(d, -1); // yesterday: overdue, not due
+        ScriptedDialogs dialogs;
+        TfrmMain main;
+        main.setReminderWindow([] {});
+        main.show();
+        QCOMPARE(d.qryRemind().recordCount(), 0);
+        QCOMPARE(main.Timer1().isActive(), kindOn);
+        main.Timer1().stop();
+    }
+
     void helpAndWebSite()
     {
         zu::test::TestDatabase db(QStringLiteral("sqlite"));
