@@ -86,16 +86,55 @@ Statement categoryListStatement(const QString& kind)
     return {kCategoriesSql, {kind}};
 }
 
-void addCategory(Query& query, const QString& kind, const QString& code, const QString& name)
+namespace {
+
+const QString kCustomerCategories = QStringLiteral("用户类别");
+
+void requireName(const QString& name)
 {
-    query.exec(QStringLiteral("insert into T_Dict_cate (name, code, tableName) values (?, ?, ?)"),
-               {name, code, kind});
+    if (name.trimmed().isEmpty())
+        throw CommandError(kEmptyCategoryNameText);
 }
 
-void renameCategory(Query& query, const QString& kind, const QString& code, const QString& name)
+} // namespace
+
+const QString kEmptyCategoryNameText = QStringLiteral("类别名称不能为空，请您重新录入！");
+
+void addCategory(Query& query, const QString& kind, const QString& code, const QString& name)
 {
-    query.exec(QStringLiteral("update T_Dict_cate set name = ? where TableName = ? and code = ?"),
-               {name, kind, code});
+    requireName(name);
+    const QString c = code.trimmed();
+    if (CodeLevel(kLevelPattern, c) < 0 || !isDecimal(c))
+        throw CommandError(QStringLiteral("类别编码“%1”无效，没有保存。").arg(c));
+    TransactionGuard tx(query.connection());
+    query.open(QStringLiteral("select count(*) from T_Dict_cate where tableName = ? and code = ?"),
+               {kind, c});
+    const int taken = query.value(0).toInt();
+    query.close();
+    if (taken > 0)
+        throw CommandError(
+            QStringLiteral("类别编码“%1”已被其他类别使用（可能是别的工作站刚刚新增的），请刷新后重新新增。")
+                .arg(c));
+    query.exec(QStringLiteral("insert into T_Dict_cate (name, code, tableName) values (?, ?, ?)"),
+               {name, c, kind});
+    tx.commit();
+}
+
+int renameCategory(Query& query, const QString& kind, const QString& code, const QString& name)
+{
+    requireName(name);
+    TransactionGuard tx(query.connection());
+    if (query.exec(QStringLiteral("update T_Dict_cate set name = ? where TableName = ? and code = ?"),
+                   {name, kind, code}) == 0)
+        throw CommandError(
+            QStringLiteral("类别“%1”已不存在（可能已被其他工作站删除），没有保存。请刷新后再试。").arg(code));
+    // The customers filed under the category carry its name.
+    int customers = 0;
+    if (kind == kCustomerCategories)
+        customers =
+            query.exec(QStringLiteral("update T_Cust set classCode = ? where TypeCode = ?"), {name, code});
+    tx.commit();
+    return customers;
 }
 
 QString proposeCategoryCode(Query& query, const QString& kind, const QString& selectedCode, bool child)
@@ -137,15 +176,39 @@ QString proposeCategoryCode(const QString& kind, const QString& selectedCode, bo
     return proposeCategoryCode(data().F(), kind, selectedCode, child);
 }
 
+QString categoryHoldsCustomersText(int customers)
+{
+    return QStringLiteral("该类别（包括其下级类别）中还有 %1 位客户，不能删除！请先把这些客户改到其他类别。")
+        .arg(customers);
+}
+
+int customersInSubtree(Query& query, const QString& code)
+{
+    query.open(QStringLiteral("select count(*) from T_Cust where ") +
+                   query.connection().dialect().likeCondition(QStringLiteral("TypeCode")),
+               {likePrefix(code.trimmed())});
+    const int n = query.value(0).toInt();
+    query.close();
+    return n;
+}
+
 int deleteCategorySubtree(Query& query, const QString& kind, const QString& code)
 {
     const QString top = code.trimmed();
     if (top.isEmpty())
         throw CommandError(QStringLiteral("根节点不能删除，请重新选择！"));
     const SqlDialect& dialect = query.connection().dialect();
-    return query.exec(QStringLiteral("delete from T_Dict_cate where tableName = ? and %1")
-                          .arg(dialect.likeCondition(QStringLiteral("code"))),
-                      {kind, likePrefix(top)});
+    TransactionGuard tx(query.connection());
+    // A category holding customers stays: they would be left under no category, and a category
+    // given the freed code later would take them over.
+    if (kind == kCustomerCategories)
+        if (const int customers = customersInSubtree(query, top); customers > 0)
+            throw CommandError(categoryHoldsCustomersText(customers));
+    const int removed = query.exec(QStringLiteral("delete from T_Dict_cate where tableName = ? and %1")
+                                       .arg(dialect.likeCondition(QStringLiteral("code"))),
+                                   {kind, likePrefix(top)});
+    tx.commit();
+    return removed;
 }
 
 int deleteCategorySubtree(const QString& kind, const QString& code)

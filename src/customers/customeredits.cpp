@@ -2,8 +2,10 @@
 
 #include "data/connection.h"
 #include "data/dataset.h"
+#include "data/errors.h"
 #include "data/query.h"
 #include "data/writerecord.h"
+#include "journalrecords.h"
 
 namespace zu {
 
@@ -38,12 +40,24 @@ void deleteCustomer(DataSet& customers)
 {
     Connection& connection = customers.connection();
     const QString code = customers.fieldText(QStringLiteral("IDCode"));
-    TransactionGuard tx(connection);
-    Query q(connection);
-    if (!code.isEmpty())
-        q.exec(QStringLiteral("delete from T_service where CustCode = ?"), {code});
-    customers.deleteCurrent();
-    tx.commit();
+    try {
+        TransactionGuard tx(connection);
+        // The customer first: a record added meanwhile on another workstation then either waits
+        // for this deletion (and finds no customer) or is in place before the records go.
+        customers.deleteCurrent();
+        Query q(connection);
+        if (!code.isEmpty())
+            for (const QString& table : journalTables())
+                q.exec(QStringLiteral("delete from %1 where CustCode = ?").arg(table), {code});
+        tx.commit();
+    } catch (...) {
+        // Rolled back: the list shows the customer again.
+        try {
+            customers.refresh();
+        } catch (const DbError&) {
+        }
+        throw;
+    }
 }
 
 } // namespace zu

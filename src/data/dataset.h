@@ -76,6 +76,8 @@ public:
     QString fieldName(int position) const;
     int fieldIndex(const QString& name) const; // letter case ignored; -1 when there is none
     ColumnType fieldType(int position) const;
+    // The most characters a text field holds (-1: no limit).
+    int fieldWidth(int position) const;
     QVariant field(const QString& name) const;
     QVariant field(int position) const;
     QString fieldText(const QString& name) const;
@@ -113,6 +115,7 @@ private:
     {
         QString name;
         ColumnType type;
+        int width;
     };
     using Row = QVector<QVariant>;
 
@@ -126,6 +129,7 @@ private:
     void requireBrowse(const char* what) const;
     QString selectKeysSql() const;
     int requireField(const QString& name) const;
+    void requireFit() const;
 
     Connection& m_connection;
     QString m_name;

@@ -56,6 +56,76 @@ int SchemaInstaller::version() const
     return q.value(0).toInt();
 }
 
+namespace {
+
+// Indexes of the checks and searches that release 1.0 lacked: the duplicate-code check (the
+// unique index is partial, so a plain comparison with a bound code cannot use it), phone and
+// mobile, and the journals' customer codes.
+const QStringList kSearchIndexes = {
+    QStringLiteral("create index if not exists ix_cust_idcode on T_Cust (IDCode)"),
+    QStringLiteral("create index if not exists ix_cust_phone on T_Cust (Phone)"),
+    QStringLiteral("create index if not exists ix_cust_mobile on T_Cust (Mobile)"),
+    QStringLiteral("create index if not exists ix_service_custcode on T_service (CustCode)"),
+    QStringLiteral("create index if not exists ix_call_custcode on T_call (CustCode)"),
+    QStringLiteral("create index if not exists ix_complain_custcode on T_complain (CustCode)"),
+};
+
+QStringList dateColumnsOf(const Connection& connection, const QString& table)
+{
+    QStringList columns;
+    const QHash<QString, ColumnType> types = connection.dialect().columnTypes(connection.database(), table);
+    for (auto it = types.cbegin(); it != types.cend(); ++it)
+        if (it.value() == ColumnType::DateTime)
+            columns << it.key();
+    columns.sort();
+    return columns;
+}
+
+} // namespace
+
+void SchemaInstaller::installDateTriggers()
+{
+    Query q(m_connection);
+    for (const QString& table : tableNames())
+        for (const QString& statement :
+             m_connection.dialect().dateTriggerStatements(table, dateColumnsOf(m_connection, table)))
+            q.exec(statement);
+}
+
+int SchemaInstaller::normaliseStoredDates()
+{
+    const SqlDialect& dialect = m_connection.dialect();
+    if (!dialect.storesDatesAsText)
+        return 0;
+    int changed = 0;
+    Query read(m_connection);
+    Query write(m_connection);
+    for (const QString& table : tableNames()) {
+        for (const QString& column : dateColumnsOf(m_connection, table)) {
+            const QString c = dialect.quote(column);
+            read.open(QStringLiteral("select rowid, %1 from %2 where typeof(%1) = 'text'").arg(c, table));
+            QList<QPair<qint64, QVariant>> updates;
+            for (; !read.eof(); read.next()) {
+                const QString text = read.value(1).toString();
+                if (isCanonicalDateTimeText(text))
+                    continue;
+                if (text.trimmed().isEmpty()) {
+                    updates.append({read.value(0).toLongLong(), QVariant()});
+                    continue;
+                }
+                if (const QString canonical = canonicalDateTimeText(text); !canonical.isEmpty())
+                    updates.append({read.value(0).toLongLong(), canonical});
+            }
+            read.close();
+            for (const auto& [rowid, value] : std::as_const(updates))
+                changed +=
+                    write.exec(QStringLiteral("update %1 set %2 = ? where rowid = ?").arg(table, c),
+                               {value.isNull() ? QVariant(QMetaType::fromType<QString>()) : value, rowid});
+        }
+    }
+    return changed;
+}
+
 void SchemaInstaller::install()
 {
     const QStringList statements =
@@ -65,6 +135,7 @@ void SchemaInstaller::install()
     Query q(m_connection);
     for (const QString& statement : statements)
         q.exec(statement);
+    installDateTriggers();
     q.exec(QStringLiteral("insert into zu_schema (version) values (?)"), {kCurrentVersion});
     tx.commit();
 }
@@ -77,8 +148,31 @@ int SchemaInstaller::upgrade()
     if (from > kCurrentVersion)
         throw DbError(
             QStringLiteral("数据库版本 %1 比本程序 (%2) 新，请使用新版程序").arg(from).arg(kCurrentVersion));
-    // Steps from version n to n + 1 go here, each in its own transaction, when a release needs one.
+    for (int version = from + 1; version <= kCurrentVersion; ++version) {
+        TransactionGuard tx(m_connection);
+        upgradeStep(version);
+        Query(m_connection).exec(QStringLiteral("insert into zu_schema (version) values (?)"), {version});
+        tx.commit();
+    }
     return kCurrentVersion - from;
+}
+
+void SchemaInstaller::upgradeStep(int version)
+{
+    Query q(m_connection);
+    switch (version) {
+    case 2:
+        break; // row versions
+    case 3:
+        // One stored form for every date, and the indexes of the checks and searches.
+        normaliseStoredDates();
+        installDateTriggers();
+        for (const QString& statement : kSearchIndexes)
+            q.exec(statement);
+        break;
+    default:
+        throw DbError(QStringLiteral("没有升级到数据库版本 %1 的步骤").arg(version));
+    }
 }
 
 void createEmbeddedDatabase(const QString& filePath)

@@ -12,7 +12,7 @@ class Connection;
 class SchemaInstaller final
 {
 public:
-    static constexpr int kCurrentVersion = 1;
+    static constexpr int kCurrentVersion = 3;
 
     explicit SchemaInstaller(Connection& connection);
 
@@ -31,7 +31,15 @@ public:
 
     static QStringList tableNames();
 
+    // Rewrites every date of the embedded database that is not in the stored text form, in the
+    // current transaction; returns the number of values changed. Values that are no date are
+    // left as they are.
+    int normaliseStoredDates();
+
 private:
+    void installDateTriggers();
+    void upgradeStep(int version);
+
     Connection& m_connection;
 };
 

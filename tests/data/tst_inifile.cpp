@@ -2,10 +2,18 @@
 #include "data/inifile.h"
 #include "support/testdatabase.h"
 
+#include <QFile>
 #include <QtTest>
 
 using namespace zu;
 using zu::test::TestHome;
+
+namespace {
+
+// The permission bits of a file, without those Qt adds for the user running the test.
+constexpr QFileDevice::Permissions kOwnerGroupOther(0x7077);
+
+} // namespace
 
 class TestIniFile final : public QObject
 {
@@ -73,6 +81,49 @@ private slots:
         QVERIFY(ini.exists());
         QCOMPARE(QString::fromUtf8(home.read(QStringLiteral("Config.ini"))),
                  QStringLiteral("[login]\nUsername=0\n"));
+    }
+
+    // A new file holds the server's password: only its owner may read it. An existing file keeps
+    // the permissions it was given.
+    void newFileIsTheOwnersOnly()
+    {
+        TestHome home;
+        IniFile ini(home.file(QStringLiteral("Config.ini")));
+        ini.writeString(QStringLiteral("DBConn"), QStringLiteral("Password"), QStringLiteral("secret"));
+        QCOMPARE(QFile::permissions(home.file(QStringLiteral("Config.ini"))) & kOwnerGroupOther,
+                 QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QVERIFY(!(QFile::permissions(home.file(QStringLiteral("Config.ini"))) &
+                  (QFileDevice::ReadGroup | QFileDevice::ReadOther)));
+
+        home.write(QStringLiteral("Shared.ini"), "[a]\nb=c\n");
+        const QFileDevice::Permissions shared = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                QFileDevice::ReadGroup | QFileDevice::ReadOther;
+        QVERIFY(QFile::setPermissions(home.file(QStringLiteral("Shared.ini")), shared));
+        IniFile existing(home.file(QStringLiteral("Shared.ini")));
+        existing.writeString(QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("d"));
+        QCOMPARE(QFile::permissions(home.file(QStringLiteral("Shared.ini"))) & kOwnerGroupOther, shared);
+    }
+
+    // Another program changed the file after it was read: a write changes only its own key and
+    // keeps the other program's change.
+    void writeKeepsChangesMadeMeanwhile()
+    {
+        TestHome home;
+        home.write(QStringLiteral("Config.ini"), "[DBConn]\nServer=old\n[login]\nUsername=1\n");
+        IniFile program(home.file(QStringLiteral("Config.ini")));
+        IniFile tool(home.file(QStringLiteral("Config.ini")));
+        tool.writeString(QStringLiteral("DBConn"), QStringLiteral("Server"), QStringLiteral("new"));
+        tool.writeString(QStringLiteral("DBConn"), QStringLiteral("Password"), QStringLiteral("pw"));
+        program.writeInteger(QStringLiteral("login"), QStringLiteral("Username"), 4);
+        const IniFile result(home.file(QStringLiteral("Config.ini")));
+        QCOMPARE(result.readString(QStringLiteral("DBConn"), QStringLiteral("Server")),
+                 QStringLiteral("new"));
+        QCOMPARE(result.readString(QStringLiteral("DBConn"), QStringLiteral("Password")),
+                 QStringLiteral("pw"));
+        QCOMPARE(result.readInteger(QStringLiteral("login"), QStringLiteral("Username"), 0), 4);
+        // The program's own reads see the file as written.
+        QCOMPARE(program.readString(QStringLiteral("DBConn"), QStringLiteral("Server")),
+                 QStringLiteral("new"));
     }
 
     void unwritableFileIsReported()

@@ -1,5 +1,5 @@
 -- Schema of the embedded database (SQLite). Names are matched without regard to letter case.
--- Dates are stored as text 'yyyy-MM-dd HH:mm:ss'; Booleans as 0/1.
+-- Dates are stored as text 'yyyy-MM-dd HH:mm:ss' (triggers made by the program keep them so); Booleans as 0/1.
 
 create table T_Cust (
     CusttityID integer primary key autoincrement,
@@ -47,6 +47,10 @@ create index ix_cust_typecode on T_Cust (TypeCode);
 create index ix_cust_custname on T_Cust (CustName);
 create index ix_cust_remind on T_Cust (remind);
 create unique index ux_cust_idcode on T_Cust (IDCode) where IDCode is not null and IDCode <> '';
+-- The unique index above is partial: a comparison with a bound code cannot use it.
+create index ix_cust_idcode on T_Cust (IDCode);
+create index ix_cust_phone on T_Cust (Phone);
+create index ix_cust_mobile on T_Cust (Mobile);
 
 create table T_service (
     id integer primary key autoincrement,
