@@ -2,6 +2,7 @@
 
 #include "data/connection.h"
 #include "data/datamodule.h"
+#include "data/dataset.h"
 #include "data/errors.h"
 #include "data/query.h"
 #include "data/sqldialect.h"
@@ -65,14 +66,22 @@ const QString kCategoriesSql = QStringLiteral("select * from T_Dict_cate where t
 
 } // namespace
 
-QList<CodedName> readCategories(Query& query, const QString& kind)
+QList<CategoryRow> readCategoryRows(Query& query, const QString& kind)
 {
     query.open(kCategoriesSql, {kind});
-    QList<CodedName> rows;
+    QList<CategoryRow> rows;
     for (; !query.eof(); query.next())
-        rows.append(
-            {query.asString(QStringLiteral("code")).trimmed(), query.asString(QStringLiteral("name"))});
+        rows.append({query.asString(QStringLiteral("code")).trimmed(), query.asString(QStringLiteral("name")),
+                     query.value(QString::fromLatin1(kRowVersionColumn))});
     query.close();
+    return rows;
+}
+
+QList<CodedName> readCategories(Query& query, const QString& kind)
+{
+    QList<CodedName> rows;
+    for (const CategoryRow& row : readCategoryRows(query, kind))
+        rows.append({row.code, row.name});
     return rows;
 }
 
@@ -96,6 +105,15 @@ void requireName(const QString& name)
         throw CommandError(kEmptyCategoryNameText);
 }
 
+bool categoryExists(Query& query, const QString& kind, const QString& code)
+{
+    query.open(QStringLiteral("select count(*) from T_Dict_cate where TableName = ? and code = ?"),
+               {kind, code});
+    const bool exists = query.value(0).toInt() > 0;
+    query.close();
+    return exists;
+}
+
 } // namespace
 
 const QString kEmptyCategoryNameText = QStringLiteral("类别名称不能为空，请您重新录入！");
@@ -107,11 +125,7 @@ void addCategory(Query& query, const QString& kind, const QString& code, const Q
     if (CodeLevel(kLevelPattern, c) < 0 || !isDecimal(c))
         throw CommandError(QStringLiteral("类别编码“%1”无效，没有保存。").arg(c));
     TransactionGuard tx(query.connection());
-    query.open(QStringLiteral("select count(*) from T_Dict_cate where tableName = ? and code = ?"),
-               {kind, c});
-    const int taken = query.value(0).toInt();
-    query.close();
-    if (taken > 0)
+    if (categoryExists(query, kind, c))
         throw CommandError(
             QStringLiteral("类别编码“%1”已被其他类别使用（可能是别的工作站刚刚新增的），请刷新后重新新增。")
                 .arg(c));
@@ -120,14 +134,25 @@ void addCategory(Query& query, const QString& kind, const QString& code, const Q
     tx.commit();
 }
 
-int renameCategory(Query& query, const QString& kind, const QString& code, const QString& name)
+int renameCategory(Query& query, const QString& kind, const QString& code, const QString& name,
+                   const QVariant& seenVersion)
 {
     requireName(name);
     TransactionGuard tx(query.connection());
-    if (query.exec(QStringLiteral("update T_Dict_cate set name = ? where TableName = ? and code = ?"),
-                   {name, kind, code}) == 0)
-        throw CommandError(
-            QStringLiteral("类别“%1”已不存在（可能已被其他工作站删除），没有保存。请刷新后再试。").arg(code));
+    QString sql = QStringLiteral("update T_Dict_cate set name = ? where TableName = ? and code = ?");
+    QVariantList values{name, kind, code};
+    if (seenVersion.isValid()) {
+        sql += QStringLiteral(" and %1 = ?").arg(QLatin1String(kRowVersionColumn));
+        values << seenVersion;
+    }
+    if (query.exec(sql, values) == 0) {
+        if (categoryExists(query, kind, code))
+            throw DbError(
+                QStringLiteral(
+                    "该类别已被其他用户修改，您的修改没有保存。类别树已显示最新内容，请取消后重新编辑。"),
+                DbFailure::ChangedElsewhere);
+        throw DbError(QStringLiteral("该类别已被其他用户删除，您的修改没有保存。"), DbFailure::DeletedElsewhere);
+    }
     // The customers filed under the category carry its name.
     int customers = 0;
     if (kind == kCustomerCategories)
@@ -192,7 +217,7 @@ int customersInSubtree(Query& query, const QString& code)
     return n;
 }
 
-int deleteCategorySubtree(Query& query, const QString& kind, const QString& code)
+int deleteCategorySubtree(Query& query, const QString& kind, const QString& code, const QVariant& seenVersion)
 {
     const QString top = code.trimmed();
     if (top.isEmpty())
@@ -204,16 +229,31 @@ int deleteCategorySubtree(Query& query, const QString& kind, const QString& code
     if (kind == kCustomerCategories)
         if (const int customers = customersInSubtree(query, top); customers > 0)
             throw CommandError(categoryHoldsCustomersText(customers));
-    const int removed = query.exec(QStringLiteral("delete from T_Dict_cate where tableName = ? and %1")
-                                       .arg(dialect.likeCondition(QStringLiteral("code"))),
-                                   {kind, likePrefix(top)});
+    int removed = 0;
+    if (seenVersion.isValid()) {
+        // The category itself first, as it was shown: the statement decides, not an earlier look.
+        removed =
+            query.exec(QStringLiteral("delete from T_Dict_cate where tableName = ? and code = ? and %1 = ?")
+                           .arg(QLatin1String(kRowVersionColumn)),
+                       {kind, top, seenVersion});
+        if (removed == 0) {
+            if (categoryExists(query, kind, top))
+                throw DbError(QStringLiteral(
+                                  "该类别已被其他用户修改，没有删除。类别树已显示最新内容，请确认后再删除。"),
+                              DbFailure::ChangedElsewhere);
+            throw DbError(QStringLiteral("该类别已被其他用户删除。"), DbFailure::DeletedElsewhere);
+        }
+    }
+    removed += query.exec(QStringLiteral("delete from T_Dict_cate where tableName = ? and %1")
+                              .arg(dialect.likeCondition(QStringLiteral("code"))),
+                          {kind, likePrefix(top)});
     tx.commit();
     return removed;
 }
 
-int deleteCategorySubtree(const QString& kind, const QString& code)
+int deleteCategorySubtree(const QString& kind, const QString& code, const QVariant& seenVersion)
 {
-    return deleteCategorySubtree(data().F(), kind, code);
+    return deleteCategorySubtree(data().F(), kind, code, seenVersion);
 }
 
 } // namespace zu

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QVariant>
 
 namespace zu {
 
@@ -36,6 +37,15 @@ struct CodedName
     bool operator==(const CodedName&) const = default;
 };
 
+// A category as a tree shows it, with the version of its row (RowVersion).
+struct CategoryRow
+{
+    QString code; // trimmed
+    QString name; // as stored
+    QVariant version;
+};
+QList<CategoryRow> readCategoryRows(Query& query, const QString& kind);
+
 // The categories of `kind` in code order.
 QList<CodedName> readCategories(Query& query, const QString& kind);
 QList<CodedName> readCategories(const QString& kind); // on the data module's scratch query F
@@ -49,8 +59,11 @@ void addCategory(Query& query, const QString& kind, const QString& code, const Q
 extern const QString kEmptyCategoryNameText;
 // Gives a category another name and, for customer categories, the customers filed under it
 // (TypeCode) that name as their classCode, in one transaction; returns the number of customers
-// changed. Throws CommandError for an empty name and a category that no longer exists.
-int renameCategory(Query& query, const QString& kind, const QString& code, const QString& name);
+// changed. Throws CommandError for an empty name. With the version the category was shown with,
+// a category someone else changed meanwhile is not renamed; a category that is gone is never
+// renamed (DbError: ChangedElsewhere, DeletedElsewhere).
+int renameCategory(Query& query, const QString& kind, const QString& code, const QString& name,
+                   const QVariant& seenVersion = {});
 
 // The code of a new category of `kind` beside (child false) or under (child true) the category
 // `selectedCode`; an empty code stands for the root. Throws CommandError when the parent already
@@ -65,8 +78,10 @@ QString categoryHoldsCustomersText(int customers);
 
 // Deletes the category `code` of `kind` with all its descendants; returns the number of rows
 // removed. A customer category whose subtree holds customers is not deleted: CommandError says
-// how many customers it holds.
-int deleteCategorySubtree(Query& query, const QString& kind, const QString& code);
-int deleteCategorySubtree(const QString& kind, const QString& code);
+// how many customers it holds. With the version the category was shown with, nothing is deleted
+// when someone else changed or deleted it meanwhile (DbError).
+int deleteCategorySubtree(Query& query, const QString& kind, const QString& code,
+                          const QVariant& seenVersion = {});
+int deleteCategorySubtree(const QString& kind, const QString& code, const QVariant& seenVersion = {});
 
 } // namespace zu

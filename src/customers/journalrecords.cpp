@@ -33,7 +33,7 @@ QString unknownCustomerText(const QString& code)
     return QStringLiteral("客户编号“%1”没有对应的客户，请您重新录入或选择客户！").arg(code);
 }
 
-void writeJournalRecord(DataSet& list, const QVariantMap& values, bool append)
+void writeJournalRecord(DataSet& list, const QVariantMap& values, bool append, const RowStamp& seen)
 {
     Connection& connection = list.connection();
     const QString code = values.value(QStringLiteral("CustCode")).toString();
@@ -43,7 +43,7 @@ void writeJournalRecord(DataSet& list, const QVariantMap& values, bool append)
         Query q(connection);
         if (!customerExists(q, code))
             throw CommandError(unknownCustomerText(code));
-        writeRecord(list, values, append);
+        writeRecord(list, values, append, seen);
         posted = true;
         tx.commit();
     } catch (...) {

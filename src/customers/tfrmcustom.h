@@ -61,6 +61,7 @@ private:
 
     void FormShow();
     void tvCustonClick();
+    void dgCustomCellClick();
     void btnInsertClick();
     void ToolButton2Click();
     void ToolButton1Click();

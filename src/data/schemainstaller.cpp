@@ -1,8 +1,10 @@
 #include "schemainstaller.h"
 
 #include "connection.h"
+#include "dataset.h"
 #include "errors.h"
 #include "query.h"
+#include "sqldialect.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,6 +12,107 @@
 #include <QSqlDatabase>
 
 namespace zu {
+
+namespace {
+
+// One step from the version before to `version`, run inside the step's transaction.
+struct UpgradeStep
+{
+    int version;
+    void (*apply)(Connection& connection, Query& query);
+};
+
+void addRowVersions(Connection& connection, Query& query)
+{
+    for (const QString& table : SchemaInstaller::versionedTables()) {
+        query.exec(QStringLiteral("alter table %1 add column %2 integer not null default 1")
+                       .arg(table, QLatin1String(kRowVersionColumn)));
+        for (const QString& statement : connection.dialect().rowVersionStatements(table))
+            query.exec(statement);
+    }
+}
+
+// Indexes of the checks and searches that release 1.0 lacked: the duplicate-code check (the
+// unique index is partial, so a plain comparison with a bound code cannot use it), phone and
+// mobile. The journals' customer codes had theirs in most databases already.
+const char* const kSearchIndexes[] = {
+    "create index if not exists ix_cust_idcode on T_Cust (IDCode)",
+    "create index if not exists ix_cust_phone on T_Cust (Phone)",
+    "create index if not exists ix_cust_mobile on T_Cust (Mobile)",
+    "create index if not exists ix_service_custcode on T_service (CustCode)",
+    "create index if not exists ix_call_custcode on T_call (CustCode)",
+    "create index if not exists ix_complain_custcode on T_complain (CustCode)",
+};
+
+QStringList dateColumnsOf(const Connection& connection, const QString& table)
+{
+    QStringList columns;
+    const QHash<QString, ColumnType> types = connection.dialect().columnTypes(connection.database(), table);
+    for (auto it = types.cbegin(); it != types.cend(); ++it)
+        if (it.value() == ColumnType::DateTime)
+            columns << it.key();
+    columns.sort();
+    return columns;
+}
+
+// Rewrites every date of the embedded database that is not in the stored text form. Values that
+// are no date are left as they are.
+void normaliseStoredDates(Connection& connection)
+{
+    const SqlDialect& dialect = connection.dialect();
+    if (!dialect.storesDatesAsText)
+        return;
+    Query read(connection);
+    Query write(connection);
+    for (const QString& table : SchemaInstaller::tableNames()) {
+        for (const QString& column : dateColumnsOf(connection, table)) {
+            const QString c = dialect.quote(column);
+            read.open(QStringLiteral("select rowid, %1 from %2 where typeof(%1) = 'text'").arg(c, table));
+            QList<QPair<qint64, QVariant>> updates;
+            for (; !read.eof(); read.next()) {
+                const QString text = read.value(1).toString();
+                if (isCanonicalDateTimeText(text))
+                    continue;
+                if (text.trimmed().isEmpty()) {
+                    updates.append({read.value(0).toLongLong(), QVariant(QMetaType::fromType<QString>())});
+                    continue;
+                }
+                if (const QString canonical = canonicalDateTimeText(text); !canonical.isEmpty())
+                    updates.append({read.value(0).toLongLong(), canonical});
+            }
+            read.close();
+            for (const auto& [rowid, value] : std::as_const(updates))
+                write.exec(QStringLiteral("update %1 set %2 = ? where rowid = ?").arg(table, c), {value, rowid});
+        }
+    }
+}
+
+// One stored form for every date (the rows there are, and triggers for every later write), and
+// the indexes of the checks and searches.
+void keepOneDateFormAndIndexSearches(Connection& connection, Query& query)
+{
+    normaliseStoredDates(connection);
+    for (const QString& table : SchemaInstaller::tableNames())
+        for (const QString& statement :
+             connection.dialect().dateTriggerStatements(table, dateColumnsOf(connection, table)))
+            query.exec(statement);
+    for (const char* statement : kSearchIndexes)
+        query.exec(QLatin1String(statement));
+}
+
+const UpgradeStep kSteps[] = {
+    {.version = 2, .apply = &addRowVersions},
+    {.version = 3, .apply = &keepOneDateFormAndIndexSearches},
+};
+
+QString newerText(int version)
+{
+    return QStringLiteral("数据库的版本（%1）比本程序的版本（%2）新，请使用新版本的程序。")
+        .arg(version)
+        .arg(SchemaInstaller::kCurrentVersion);
+}
+
+} // namespace
 
 SchemaInstaller::SchemaInstaller(Connection& connection) : m_connection(connection) {}
 
@@ -19,6 +122,13 @@ QStringList SchemaInstaller::tableNames()
             QStringLiteral("T_complain"),  QStringLiteral("T_type"),     QStringLiteral("T_Dict_cate"),
             QStringLiteral("T_FieldShow"), QStringLiteral("T_remind"),   QStringLiteral("T_user"),
             QStringLiteral("T_popedom"),   QStringLiteral("t_SoftInfo"), QStringLiteral("t_Import")};
+}
+
+QStringList SchemaInstaller::versionedTables()
+{
+    return {QStringLiteral("T_Cust"),     QStringLiteral("T_service"), QStringLiteral("T_call"),
+            QStringLiteral("T_complain"), QStringLiteral("T_type"),    QStringLiteral("T_Dict_cate"),
+            QStringLiteral("T_user"),     QStringLiteral("t_SoftInfo")};
 }
 
 bool SchemaInstaller::isEmpty() const
@@ -56,76 +166,6 @@ int SchemaInstaller::version() const
     return q.value(0).toInt();
 }
 
-namespace {
-
-// Indexes of the checks and searches that release 1.0 lacked: the duplicate-code check (the
-// unique index is partial, so a plain comparison with a bound code cannot use it), phone and
-// mobile, and the journals' customer codes.
-const QStringList kSearchIndexes = {
-    QStringLiteral("create index if not exists ix_cust_idcode on T_Cust (IDCode)"),
-    QStringLiteral("create index if not exists ix_cust_phone on T_Cust (Phone)"),
-    QStringLiteral("create index if not exists ix_cust_mobile on T_Cust (Mobile)"),
-    QStringLiteral("create index if not exists ix_service_custcode on T_service (CustCode)"),
-    QStringLiteral("create index if not exists ix_call_custcode on T_call (CustCode)"),
-    QStringLiteral("create index if not exists ix_complain_custcode on T_complain (CustCode)"),
-};
-
-QStringList dateColumnsOf(const Connection& connection, const QString& table)
-{
-    QStringList columns;
-    const QHash<QString, ColumnType> types = connection.dialect().columnTypes(connection.database(), table);
-    for (auto it = types.cbegin(); it != types.cend(); ++it)
-        if (it.value() == ColumnType::DateTime)
-            columns << it.key();
-    columns.sort();
-    return columns;
-}
-
-} // namespace
-
-void SchemaInstaller::installDateTriggers()
-{
-    Query q(m_connection);
-    for (const QString& table : tableNames())
-        for (const QString& statement :
-             m_connection.dialect().dateTriggerStatements(table, dateColumnsOf(m_connection, table)))
-            q.exec(statement);
-}
-
-int SchemaInstaller::normaliseStoredDates()
-{
-    const SqlDialect& dialect = m_connection.dialect();
-    if (!dialect.storesDatesAsText)
-        return 0;
-    int changed = 0;
-    Query read(m_connection);
-    Query write(m_connection);
-    for (const QString& table : tableNames()) {
-        for (const QString& column : dateColumnsOf(m_connection, table)) {
-            const QString c = dialect.quote(column);
-            read.open(QStringLiteral("select rowid, %1 from %2 where typeof(%1) = 'text'").arg(c, table));
-            QList<QPair<qint64, QVariant>> updates;
-            for (; !read.eof(); read.next()) {
-                const QString text = read.value(1).toString();
-                if (isCanonicalDateTimeText(text))
-                    continue;
-                if (text.trimmed().isEmpty()) {
-                    updates.append({read.value(0).toLongLong(), QVariant()});
-                    continue;
-                }
-                if (const QString canonical = canonicalDateTimeText(text); !canonical.isEmpty())
-                    updates.append({read.value(0).toLongLong(), canonical});
-            }
-            read.close();
-            for (const auto& [rowid, value] : std::as_const(updates))
-                changed +=
-                    write.exec(QStringLiteral("update %1 set %2 = ? where rowid = ?").arg(table, c),
-                               {value.isNull() ? QVariant(QMetaType::fromType<QString>()) : value, rowid});
-        }
-    }
-    return changed;
-}
-
 void SchemaInstaller::install()
 {
     const QStringList statements =
@@ -135,44 +175,48 @@ void SchemaInstaller::install()
     Query q(m_connection);
     for (const QString& statement : statements)
         q.exec(statement);
-    installDateTriggers();
+    // A new database goes through the same steps as an upgraded one, so both end up alike.
+    for (const UpgradeStep& step : kSteps)
+        step.apply(m_connection, q);
     q.exec(QStringLiteral("insert into zu_schema (version) values (?)"), {kCurrentVersion});
     tx.commit();
 }
 
-int SchemaInstaller::upgrade()
+int SchemaInstaller::upgrade(int target)
 {
     const int from = version();
     if (from == 0)
-        throw DbError(QStringLiteral("数据库中没有本系统的版本记录，无法升级"));
+        throw DbError(QStringLiteral("数据库中没有本系统的版本记录，无法升级"), DbFailure::SchemaMismatch);
     if (from > kCurrentVersion)
-        throw DbError(
-            QStringLiteral("数据库版本 %1 比本程序 (%2) 新，请使用新版程序").arg(from).arg(kCurrentVersion));
-    for (int version = from + 1; version <= kCurrentVersion; ++version) {
+        throw DbError(newerText(from), DbFailure::SchemaMismatch);
+    int taken = 0;
+    for (const UpgradeStep& step : kSteps) {
+        if (step.version <= from || step.version > target)
+            continue;
         TransactionGuard tx(m_connection);
-        upgradeStep(version);
-        Query(m_connection).exec(QStringLiteral("insert into zu_schema (version) values (?)"), {version});
+        Query q(m_connection);
+        q.exec(m_connection.dialect().schemaLockStatement);
+        if (version() < step.version) { // another workstation may have taken it meanwhile
+            step.apply(m_connection, q);
+            q.exec(QStringLiteral("insert into zu_schema (version) values (?)"), {step.version});
+            ++taken;
+        }
         tx.commit();
     }
-    return kCurrentVersion - from;
+    return taken;
 }
 
-void SchemaInstaller::upgradeStep(int version)
+QString SchemaInstaller::refusal() const
 {
-    Query q(m_connection);
-    switch (version) {
-    case 2:
-        break; // row versions
-    case 3:
-        // One stored form for every date, and the indexes of the checks and searches.
-        normaliseStoredDates();
-        installDateTriggers();
-        for (const QString& statement : kSearchIndexes)
-            q.exec(statement);
-        break;
-    default:
-        throw DbError(QStringLiteral("没有升级到数据库版本 %1 的步骤").arg(version));
-    }
+    if (isEmpty())
+        return QStringLiteral(
+            "数据库中没有本系统的数据表，请用连接配置工具创建数据表，或选择本系统的数据库。");
+    const int v = version();
+    if (v == 0)
+        return QStringLiteral("数据库中没有本系统的版本记录，它不是由本系统创建的数据库。");
+    if (v > kCurrentVersion)
+        return newerText(v);
+    return {};
 }
 
 void createEmbeddedDatabase(const QString& filePath)

@@ -25,21 +25,19 @@ public:
 
     // Creates schema and content in one transaction; throws DbError.
     void install();
-    // Brings an older schema up to kCurrentVersion, one step per transaction; returns the
-    // number of steps taken.
-    int upgrade();
+    // Brings an older schema up to `target` (a version of this program; its own by default), one
+    // step per transaction; returns the number of steps taken. Throws DbError
+    // (DbFailure::SchemaMismatch) for a database without a version or newer than the program.
+    int upgrade(int target = kCurrentVersion);
+    // Why the program cannot work with this database as it is: none of its tables, no version,
+    // or a version newer than the program's; empty when it can (an older version is upgraded).
+    QString refusal() const;
 
     static QStringList tableNames();
-
-    // Rewrites every date of the embedded database that is not in the stored text form, in the
-    // current transaction; returns the number of values changed. Values that are no date are
-    // left as they are.
-    int normaliseStoredDates();
+    // The tables whose rows carry a version (RowVersion) that every change counts up.
+    static QStringList versionedTables();
 
 private:
-    void installDateTriggers();
-    void upgradeStep(int version);
-
     Connection& m_connection;
 };
 

@@ -155,7 +155,7 @@ void JournalEditor::save()
         // Without a current record there is nothing to change.
         const QVariantMap values = m_fields.collect();
         requireCustomer();
-        writeJournalRecord(list, values, false);
+        writeJournalRecord(list, values, false, m_fields.stamp());
     }
     accept();
 }

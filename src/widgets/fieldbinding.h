@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/dataset.h"
+
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -9,8 +11,6 @@
 class QWidget;
 
 namespace zu {
-
-class DataSet;
 
 // Which control of an editor shows and writes which column, and how.
 struct FieldBinding
@@ -45,7 +45,10 @@ public:
 
     // Empty texts, "0" in number boxes, today in date boxes.
     void reset();
+    // Shows the current row of `record` and notes which row and version it was (stamp()).
     void load(const DataSet& record);
+    // The row load() showed, for the save (DataSet::edit(const RowStamp&)); empty before.
+    RowStamp stamp() const { return m_stamp; }
     // The values of every control by column. A number box that cannot be read or holds a number
     // its column cannot keep, and a text longer than its column, stop the running command with a
     // message naming the field and focus the box; nothing is lost.
@@ -64,6 +67,7 @@ private:
         QTime shown;
     };
     QHash<QString, LoadedTime> m_loadedTimes; // by column
+    RowStamp m_stamp;
 };
 
 } // namespace zu

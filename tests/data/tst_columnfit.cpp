@@ -203,9 +203,9 @@ private slots:
                      QString::number(value.toLongLong()));
         }
         for (const auto& [column, value, caption] :
-             {std::tuple{"intD", QVariant(99999999999.0), "数值D"},
-              std::tuple{"intC", QVariant(3000000000LL), "数值C"},
-              std::tuple{"intA", QVariant(-2147483649LL), "数值A"},
+             {std::tuple{"intD", QVariant(99999999999.0), "数值项1"},
+              std::tuple{"intC", QVariant(3000000000LL), "数值项3"},
+              std::tuple{"intA", QVariant(-2147483649LL), "数值项2"},
               std::tuple{"GiftNumberA", QVariant(2147483648LL), "赠品数量A"}}) {
             try {
                 writeRecord(customers, {{QLatin1String(column), value}}, false);

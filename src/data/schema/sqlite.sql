@@ -1,5 +1,7 @@
 -- Schema of the embedded database (SQLite). Names are matched without regard to letter case.
 -- Dates are stored as text 'yyyy-MM-dd HH:mm:ss' (triggers made by the program keep them so); Booleans as 0/1.
+-- The schema of release 1.0: later changes are the numbered upgrade steps (schemainstaller.cpp),
+-- which a new database goes through as well.
 
 create table T_Cust (
     CusttityID integer primary key autoincrement,
@@ -47,10 +49,6 @@ create index ix_cust_typecode on T_Cust (TypeCode);
 create index ix_cust_custname on T_Cust (CustName);
 create index ix_cust_remind on T_Cust (remind);
 create unique index ux_cust_idcode on T_Cust (IDCode) where IDCode is not null and IDCode <> '';
--- The unique index above is partial: a comparison with a bound code cannot use it.
-create index ix_cust_idcode on T_Cust (IDCode);
-create index ix_cust_phone on T_Cust (Phone);
-create index ix_cust_mobile on T_Cust (Mobile);
 
 create table T_service (
     id integer primary key autoincrement,
