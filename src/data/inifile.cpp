@@ -148,8 +148,7 @@ void IniFile::save() const
     if (!file.open(QIODevice::WriteOnly)) {
         throw CommandError(QStringLiteral("无法写入配置文件 %1：%2").arg(m_path, file.errorString()));
     }
-    // The file holds the server's password: a new one is readable by its owner only. An existing
-    // file keeps the permissions it was given.
+    // A new file is its owner's before the password is written into it, not only after.
     if (created)
         file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     file.write((m_lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());

@@ -8,13 +8,6 @@
 using namespace zu;
 using zu::test::TestHome;
 
-namespace {
-
-// The permission bits of a file, without those Qt adds for the user running the test.
-constexpr QFileDevice::Permissions kOwnerGroupOther(0x7077);
-
-} // namespace
-
 class TestIniFile final : public QObject
 {
     Q_OBJECT
@@ -81,27 +74,6 @@ private slots:
         QVERIFY(ini.exists());
         QCOMPARE(QString::fromUtf8(home.read(QStringLiteral("Config.ini"))),
                  QStringLiteral("[login]\nUsername=0\n"));
-    }
-
-    // A new file holds the server's password: only its owner may read it. An existing file keeps
-    // the permissions it was given.
-    void newFileIsTheOwnersOnly()
-    {
-        TestHome home;
-        IniFile ini(home.file(QStringLiteral("Config.ini")));
-        ini.writeString(QStringLiteral("DBConn"), QStringLiteral("Password"), QStringLiteral("secret"));
-        QCOMPARE(QFile::permissions(home.file(QStringLiteral("Config.ini"))) & kOwnerGroupOther,
-                 QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-        QVERIFY(!(QFile::permissions(home.file(QStringLiteral("Config.ini"))) &
-                  (QFileDevice::ReadGroup | QFileDevice::ReadOther)));
-
-        home.write(QStringLiteral("Shared.ini"), "[a]\nb=c\n");
-        const QFileDevice::Permissions shared = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                QFileDevice::ReadGroup | QFileDevice::ReadOther;
-        QVERIFY(QFile::setPermissions(home.file(QStringLiteral("Shared.ini")), shared));
-        IniFile existing(home.file(QStringLiteral("Shared.ini")));
-        existing.writeString(QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("d"));
-        QCOMPARE(QFile::permissions(home.file(QStringLiteral("Shared.ini"))) & kOwnerGroupOther, shared);
     }
 
     // Another program changed the file after it was read: a write changes only its own key and
