@@ -7,10 +7,13 @@
 #include "data/query.h"
 #include "data/schemainstaller.h"
 #include "data/sqldialect.h"
+#include "data/writerecord.h"
 #include "support/records.h"
 #include "support/testdatabase.h"
 
 #include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QtTest>
 
 using namespace zu;
@@ -135,6 +138,38 @@ private slots:
             QCOMPARE(
                 zu::test::column(QStringLiteral("select typeof(DateB) from T_Cust where CustName = 'x'")),
                 QStringList{QStringLiteral("integer")});
+        }
+    }
+
+    // The program's own writers (a data set, a statement with bound values) and Qt's driver used
+    // directly, as a script in C++ would, all leave the one stored form.
+    void everyWriterLeavesTheStoredForm()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        const QDateTime morning(QDate(2026, 12, 10), QTime(8, 30, 5));
+        DataSet& list = db.dataModule().qryservice();
+        list.open();
+        writeRecord(list,
+                    {{QStringLiteral("CustCode"), QStringLiteral("dataset")},
+                     {QStringLiteral("serviceDate"), morning},
+                     {QStringLiteral("rehabDate"), QDate(2026, 12, 11)}},
+                    true);
+        Query(db.dataModule().conn())
+            .exec(QStringLiteral("insert into T_service (CustCode, serviceDate, rehabDate) values (?, ?, ?)"),
+                  {QStringLiteral("query"), morning, QDate(2026, 12, 11)});
+        QSqlQuery plain(db.dataModule().conn().database());
+        QVERIFY(plain.prepare(
+            QStringLiteral("insert into T_service (CustCode, serviceDate, rehabDate) values (?, ?, ?)")));
+        plain.addBindValue(QStringLiteral("driver"));
+        plain.addBindValue(morning);
+        plain.addBindValue(QDate(2026, 12, 11));
+        QVERIFY2(plain.exec(), qPrintable(plain.lastError().text()));
+        for (const char* code : {"dataset", "query", "driver"}) {
+            QCOMPARE(zu::test::column(QStringLiteral("select serviceDate || '|' || rehabDate from T_service "
+                                                     "where CustCode = ?"),
+                                      {QString::fromLatin1(code)}),
+                     QStringList{QStringLiteral("2026-12-10 08:30:05|2026-12-11 00:00:00")});
         }
     }
 
