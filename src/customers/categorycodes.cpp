@@ -151,7 +151,8 @@ int renameCategory(Query& query, const QString& kind, const QString& code, const
                 QStringLiteral(
                     "该类别已被其他用户修改，您的修改没有保存。类别树已显示最新内容，请取消后重新编辑。"),
                 DbFailure::ChangedElsewhere);
-        throw DbError(QStringLiteral("该类别已被其他用户删除，您的修改没有保存。"), DbFailure::DeletedElsewhere);
+        throw DbError(QStringLiteral("该类别已被其他用户删除，您的修改没有保存。"),
+                      DbFailure::DeletedElsewhere);
     }
     // The customers filed under the category carry its name.
     int customers = 0;

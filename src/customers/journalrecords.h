@@ -26,7 +26,8 @@ QString unknownCustomerText(const QString& code);
 // Writes a journal record through `list` (append, or edit the row the stamp names as the editor
 // showed it; see writeRecord) in one transaction with a check that its customer (`CustCode` of
 // `values`) exists, holding that customer's row until the commit, so that a customer deleted
-// meanwhile on another workstation leaves no record behind. Throws CommandError when the customer does not exist; nothing is written then.
+// meanwhile on another workstation leaves no record behind. Throws CommandError when the customer does not
+// exist; nothing is written then.
 void writeJournalRecord(DataSet& list, const QVariantMap& values, bool append, const RowStamp& seen = {});
 
 } // namespace zu

@@ -1,7 +1,7 @@
 #include "dataset.h"
 
-#include "columnlabels.h"
 #include "columnfit.h"
+#include "columnlabels.h"
 #include "connection.h"
 #include "errors.h"
 

@@ -82,7 +82,8 @@ void normaliseStoredDates(Connection& connection)
             }
             read.close();
             for (const auto& [rowid, value] : std::as_const(updates))
-                write.exec(QStringLiteral("update %1 set %2 = ? where rowid = ?").arg(table, c), {value, rowid});
+                write.exec(QStringLiteral("update %1 set %2 = ? where rowid = ?").arg(table, c),
+                           {value, rowid});
         }
     }
 }

@@ -32,28 +32,33 @@ QStringList schemaOf(Connection& c, bool server)
         return rowsOf(c, QStringLiteral("select type || ' ' || name || ' on ' || tbl_name || ': ' || "
                                         "coalesce(sql, '') from sqlite_master "
                                         "where name not like 'sqlite!_%' escape '!' order by type, name"));
-    return rowsOf(c, QStringLiteral("select table_name || '.' || column_name || ' ' || data_type || ' ' || "
-                                    "coalesce(character_maximum_length::text, '') || ' ' || is_nullable || ' ' || "
-                                    "coalesce(column_default, '') || ' ' || is_identity "
-                                    "from information_schema.columns where table_schema = current_schema() "
-                                    "order by table_name, ordinal_position")) +
+    return rowsOf(c, QStringLiteral(
+                         "select table_name || '.' || column_name || ' ' || data_type || ' ' || "
+                         "coalesce(character_maximum_length::text, '') || ' ' || is_nullable || ' ' || "
+                         "coalesce(column_default, '') || ' ' || is_identity "
+                         "from information_schema.columns where table_schema = current_schema() "
+                         "order by table_name, ordinal_position")) +
            rowsOf(c, QStringLiteral("select indexname || ': ' || indexdef from pg_indexes "
                                     "where schemaname = current_schema() order by indexname")) +
-           rowsOf(c, QStringLiteral("select trigger_name || ' ' || action_timing || ' ' || event_manipulation || "
-                                    "' on ' || event_object_table || ': ' || action_statement "
-                                    "from information_schema.triggers where trigger_schema = current_schema() "
-                                    "order by 1")) +
-           rowsOf(c, QStringLiteral("select p.proname || ': ' || p.prosrc from pg_proc p join pg_namespace n "
-                                    "on n.oid = p.pronamespace where n.nspname = current_schema() order by 1")) +
-           rowsOf(c, QStringLiteral("select r.relname || '.' || c.conname || ': ' || pg_get_constraintdef(c.oid) "
-                                    "from pg_constraint c join pg_class r on r.oid = c.conrelid "
-                                    "join pg_namespace n on n.oid = c.connamespace "
-                                    "where n.nspname = current_schema() order by 1"));
+           rowsOf(c, QStringLiteral(
+                         "select trigger_name || ' ' || action_timing || ' ' || event_manipulation || "
+                         "' on ' || event_object_table || ': ' || action_statement "
+                         "from information_schema.triggers where trigger_schema = current_schema() "
+                         "order by 1")) +
+           rowsOf(c,
+                  QStringLiteral("select p.proname || ': ' || p.prosrc from pg_proc p join pg_namespace n "
+                                 "on n.oid = p.pronamespace where n.nspname = current_schema() order by 1")) +
+           rowsOf(c, QStringLiteral(
+                         "select r.relname || '.' || c.conname || ': ' || pg_get_constraintdef(c.oid) "
+                         "from pg_constraint c join pg_class r on r.oid = c.conrelid "
+                         "join pg_namespace n on n.oid = c.connamespace "
+                         "where n.nspname = current_schema() order by 1"));
 }
 
 // A database as release 1.0's connection tool left it, on the engine of `fresh`; its connection
 // is opened on `settings`-like terms by the caller. Returns an error text, empty on success.
-QString makeRelease10Database(zu::test::TestDatabase& fresh, const QString& name, ConnectionSettings* settings)
+QString makeRelease10Database(zu::test::TestDatabase& fresh, const QString& name,
+                              ConnectionSettings* settings)
 {
     *settings = fresh.settings();
     if (!fresh.isServer()) {
