@@ -157,7 +157,7 @@ private slots:
                         true);
             QFAIL("an address of 256 characters was taken");
         } catch (const CommandError& e) {
-            QCOMPARE(e.text(), QStringLiteral("“客户地址”最多可以有 255 个字，现在有 256 个字，没有保存。"));
+            QCOMPARE(e.text(), QStringLiteral("“地址”最多可以有 255 个字，现在有 256 个字，没有保存。"));
         }
         QVERIFY_THROWS_EXCEPTION(CommandError,
                                  writeRecord(customers,
