@@ -66,6 +66,7 @@ private:
     DataSet& target() const;
     void FormShow();
     void save();
+    void requireCustomer();
     void pickCustomer();
     void fixCustomerBoxes(bool coloured);
 
