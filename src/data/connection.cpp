@@ -4,6 +4,9 @@
 
 #include <QAtomicInteger>
 #include <QFileInfo>
+#include <QHash>
+#include <QLockFile>
+#include <QMutex>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
@@ -18,15 +21,77 @@ QString nextConnectionName()
     return QStringLiteral("zu-connection-%1").arg(counter.fetchAndAddRelaxed(1) + 1);
 }
 
+// The embedded database files this program has open, with the number of connections to each.
+struct OpenFiles
+{
+    QMutex mutex;
+    QHash<QString, int> files;
+};
+
+OpenFiles& openFiles()
+{
+    static OpenFiles registry;
+    return registry;
+}
+
+void noteOpenFile(const QString& file, int change)
+{
+    OpenFiles& r = openFiles();
+    const QMutexLocker lock(&r.mutex);
+    const int n = r.files.value(file) + change;
+    if (n > 0)
+        r.files.insert(file, n);
+    else
+        r.files.remove(file);
+}
+
+bool isBusyError(const QSqlError& error)
+{
+    // SQLITE_BUSY (5) and its extended codes, SQLITE_LOCKED (6)
+    const int code = error.nativeErrorCode().toInt();
+    return (code & 0xff) == 5 || (code & 0xff) == 6 ||
+           error.databaseText().contains(QLatin1String("database is locked"));
+}
+
 } // namespace
 
 QString sqlErrorText(const QSqlError& error)
 {
     const QString db = error.databaseText().trimmed();
     const QString drv = error.driverText().trimmed();
+    if (isBusyError(error)) {
+        QStringList files;
+        {
+            OpenFiles& r = openFiles();
+            const QMutexLocker lock(&r.mutex);
+            files = r.files.keys();
+        }
+        for (const QString& file : std::as_const(files))
+            if (restoreRunning(file))
+                return QStringLiteral("数据库正在由另一台电脑恢复，刚才的操作没有保存，请稍后再试。");
+    }
     if (db.isEmpty())
         return drv.isEmpty() ? QStringLiteral("未知的数据库错误") : drv;
     return db;
+}
+
+QString restoreLockPath(const QString& databaseFile)
+{
+    return databaseFile + QStringLiteral(".restoring");
+}
+
+bool restoreRunning(const QString& databaseFile)
+{
+    const QString path = restoreLockPath(databaseFile);
+    if (!QFileInfo::exists(path))
+        return false;
+    QLockFile probe(path);
+    probe.setStaleLockTime(0);
+    if (probe.tryLock(0)) {
+        probe.unlock(); // nobody held it: a lock left by a program that was killed, now gone
+        return false;
+    }
+    return probe.error() == QLockFile::LockFailedError;
 }
 
 void ConnectionSettings::splitServer(const QString& server, QString* host, int* port)
@@ -52,11 +117,7 @@ Connection::Connection(const SqlDialect& dialect, ConnectionSettings settings)
 
 Connection::~Connection()
 {
-    {
-        QSqlDatabase db = QSqlDatabase::database(m_name, false);
-        if (db.isOpen())
-            db.close();
-    }
+    close();
     QSqlDatabase::removeDatabase(m_name);
 }
 
@@ -103,6 +164,7 @@ bool Connection::openEmbedded()
     QSqlQuery q(db);
     if (m_settings.createIfMissing) {
         q.exec(QStringLiteral("pragma journal_mode=wal"));
+        noteOpenFile(m_openFile = file.absoluteFilePath(), 1);
         return true;
     }
     // A damaged file or a file of another kind fails here, not at the first real statement.
@@ -119,6 +181,7 @@ bool Connection::openEmbedded()
     q.finish();
     q.exec(QStringLiteral("pragma journal_mode=wal"));
     q.exec(QStringLiteral("pragma synchronous=normal"));
+    noteOpenFile(m_openFile = file.absoluteFilePath(), 1);
     return true;
 }
 
@@ -143,9 +206,15 @@ bool Connection::openServer()
 
 void Connection::close()
 {
-    QSqlDatabase db = database();
-    if (db.isOpen())
-        db.close();
+    {
+        QSqlDatabase db = database();
+        if (db.isOpen())
+            db.close();
+    }
+    if (!m_openFile.isEmpty()) {
+        noteOpenFile(m_openFile, -1);
+        m_openFile.clear();
+    }
 }
 
 void Connection::begin()

@@ -9,8 +9,15 @@ class QSqlError;
 
 namespace zu {
 
-// The database's own text of an error, for the user.
+// The database's own text of an error, for the user. A write that waited in vain because another
+// program is copying a backup into an embedded database open here says so.
 QString sqlErrorText(const QSqlError& error);
+
+// The lock file that a program holds while it copies a backup into the embedded database file
+// `databaseFile`.
+QString restoreLockPath(const QString& databaseFile);
+// True while a living program holds that lock (one that was killed holds it no longer).
+bool restoreRunning(const QString& databaseFile);
 
 struct ConnectionSettings
 {
@@ -66,6 +73,7 @@ private:
     ConnectionSettings m_settings;
     QString m_name;
     QString m_lastError;
+    QString m_openFile; // the embedded database file while open
     quint64 m_rollbacks = 0;
 };
 
