@@ -2,6 +2,8 @@
 
 #include "tfrmmain.h"
 
+#include "columns/gridcolumns.h"
+#include "columns/listgrid.h"
 #include "columns/tfrmfieldshow.h"
 #include "customers/tfrmcousttree.h"
 #include "customers/tfrmcustom.h"
@@ -17,6 +19,7 @@
 #include "output/gridexport.h"
 #include "output/reports/reportcommands.h"
 #include "reminders/tfrmremind.h"
+#include "users/permissions.h"
 #include "users/tfrmuserqx.h"
 #include "widgets/mdichild.h"
 #include "widgets/tfrmoption.h"
@@ -54,6 +57,7 @@ RemindCommands remindCommands()
 
 void openReminders(TfrmMain* main)
 {
+    requirePermission(Operation::Reminders);
     showModal<TfrmRemind>(main, [](TfrmRemind& window) { window.setCommands(remindCommands()); });
 }
 
@@ -81,14 +85,26 @@ TfrmCustom* openCustomerWindow(TfrmMain& main)
     return window;
 }
 
-// The customer list of the customer window, which is opened first when it is not open.
+// The customer list of the customer window, which is opened first when it is not open. A user who
+// may not open the customer window exports the list with its columns all the same, through a grid
+// that is never shown.
 void exportCustomers(TfrmMain& main)
 {
+    requirePermission(Operation::ExportList);
+    const QString name = exportProposedName(QStringLiteral("客户信息"));
+    DataSet& customers = zu::data().qryCustom();
     TfrmCustom* window = TfrmCustom::instance();
-    if (!window)
+    if (!window && mayUse(Operation::OpenCustomerWindow))
         window = openCustomerWindow(main);
-    ExportGridToXls(&main, zu::data().qryCustom(), window->dgCustom(),
-                    exportProposedName(QStringLiteral("客户信息")));
+    if (window) {
+        ExportGridToXls(&main, customers, window->dgCustom(), name);
+        return;
+    }
+    if (!customers.isOpen())
+        customers.open();
+    ListGrid grid;
+    LoadGridColumns(&grid, &customers, QStringLiteral("T_Cust_show"));
+    ExportGridToXls(&main, customers, &grid, name);
 }
 
 } // namespace

@@ -44,7 +44,10 @@ void TfrmChangePass::Btn_OKClick()
 {
     TfrmData& d = zu::data();
     Query user(d.conn());
-    const std::optional<UserCredentials> found = findUser(user, d.CurrentUserName());
+    // The logged-in user's row, found by its key: a rename in the user window changes nothing.
+    const std::optional<UserCredentials> found = d.CurrentUserKey().isValid()
+                                                     ? findUserByKey(user, d.CurrentUserKey())
+                                                     : findUser(user, d.CurrentUserName());
     const QString stored = found ? found->password : QString();
     const QVariant key = found ? found->key : QVariant();
 
@@ -60,7 +63,7 @@ void TfrmChangePass::Btn_OKClick()
         return;
     }
     if (!key.isValid()) {
-        // The user was renamed or deleted in the user window since the login.
+        // The user was deleted in the user window since the login.
         tell(QStringLiteral("密码错误"), QStringLiteral("当前用户已不存在，无法修改密码。"));
         return;
     }

@@ -94,6 +94,7 @@ void TfrmLogin::Btn_okClick()
         storePassword(update, key, hashPassword(typed));
     }
     d.setCurrentUserName(userName);
+    d.setCurrentUserKey(key);
     m_loginOK = true;
     accept();
     if (m_mainWindow)

@@ -181,19 +181,29 @@ bool TfrmMain::hasCommand(const QString& actionName) const
     return m_commands.contains(actionName.toLower());
 }
 
+// The right a command of the main window needs: the sixteen actions their own, the data
+// initialization that of backup and restore; the other commands none.
+std::optional<Right> TfrmMain::rightOfCommand(const QString& name)
+{
+    if (name.compare(QLatin1String("N27"), Qt::CaseInsensitive) == 0)
+        return requiredRight(Operation::InitialiseData);
+    return rightOfAction(name);
+}
+
 void TfrmMain::updateEnabling()
 {
+    const Permissions& permissions = currentPermissions();
     for (const QString& name : kActionNames + kOwnCommands) {
-        const QString key = name.toLower();
-        action(name)->setEnabled(m_commands.contains(key) && m_granted.value(key, true));
+        const std::optional<Right> right = rightOfCommand(name);
+        action(name)->setEnabled(m_commands.contains(name.toLower()) &&
+                                 (!right || permissions.allows(*right)));
     }
 }
 
 void TfrmMain::ApplyUserRights()
 {
-    for (const ActionRight& right : evaluateRights(zu::data().CurrentUserRights()))
-        if (action(right.action) && kActionNames.contains(right.action, Qt::CaseInsensitive))
-            m_granted.insert(right.action.toLower(), right.enabled);
+    TfrmData& d = zu::data();
+    applyUserRights(d.F(), d.CurrentUserRights());
     updateEnabling();
 }
 
@@ -218,13 +228,16 @@ void TfrmMain::FormShow()
     m_panels[1]->setText(d.dialect().statusText(d.conn().settings()));
     m_panels[2]->setText(QStringLiteral("当前版本号") + version);
 
-    if (m_openCustomers)
+    if (m_openCustomers && mayUse(Operation::OpenCustomerWindow))
         m_openCustomers();
     checkReminders();
 }
 
 void TfrmMain::checkReminders()
 {
+    // The pop-up is the reminder window: a user who may not open it is not shown it either.
+    if (!mayUse(Operation::Reminders))
+        return;
     TfrmData& d = zu::data();
     const ReminderSettings settings = readReminderSettings(d.qryTemp());
     openDueCustomers(d.qryRemind(), settings.day);
@@ -237,6 +250,8 @@ void TfrmMain::checkReminders()
 void TfrmMain::Timer1Timer()
 {
     m_timer1.stop();
+    if (!mayUse(Operation::Reminders))
+        return;
     emit remindersDue();
     if (m_openReminders)
         m_openReminders();

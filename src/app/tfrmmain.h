@@ -1,5 +1,7 @@
 #pragma once
 
+#include "users/permissions.h"
+
 #include <functional>
 #include <memory>
 #include <QHash>
@@ -55,6 +57,7 @@ private:
     void checkReminders();
     void Timer1Timer();
     void updateEnabling();
+    static std::optional<Right> rightOfCommand(const QString& name);
     void openHelp();
     void openWebSite();
     void linkMenuItem(const QString& item, const QString& action);
@@ -64,7 +67,6 @@ private:
     QTimer m_timer1;
     QList<QLabel*> m_panels;
     QHash<QString, std::function<void()>> m_commands; // by lower-case action name
-    QHash<QString, bool> m_granted;                   // by lower-case action name
     std::function<void()> m_openReminders;
     std::function<void()> m_openCustomers;
 };

@@ -6,6 +6,7 @@
 #include "ui_tfrmcousttree.h"
 
 #include "data/datamodule.h"
+#include "users/permissions.h"
 #include "widgets/dialogs.h"
 #include "widgets/formroutines.h"
 #include "widgets/guard.h"
@@ -55,6 +56,12 @@ TfrmCoustTree::TfrmCoustTree(QWidget* parent) : QDialog(parent), ui(std::make_un
 
     ArrangeTabOrder(this, true);
     setWindowTitle(QStringLiteral("基本信息设置"));
+    // Choosing a category is for everyone; adding, renaming and deleting take the right to manage
+    // categories, whichever window opened the editor.
+    if (!mayUse(Operation::ManageCategories))
+        for (QAction* a : {ui->N1, ui->N2})
+            a->setEnabled(false);
+    setEditing(false);
 }
 
 TfrmCoustTree::~TfrmCoustTree() = default;
@@ -99,9 +106,10 @@ void TfrmCoustTree::tvBasicClick()
 
 void TfrmCoustTree::setEditing(bool editing)
 {
-    ui->TB_Add->setEnabled(!editing);
-    ui->TB_Edit->setEnabled(!editing);
-    ui->TB_Del->setEnabled(!editing);
+    const bool may = mayUse(Operation::ManageCategories);
+    ui->TB_Add->setEnabled(!editing && may);
+    ui->TB_Edit->setEnabled(!editing && may);
+    ui->TB_Del->setEnabled(!editing && may);
     ui->TB_Save->setEnabled(editing);
     ui->TB_Cancel->setEnabled(editing);
     ui->tvBasic->setEnabled(!editing);
@@ -111,6 +119,7 @@ void TfrmCoustTree::beginAdd(bool child)
 {
     if (ui->TB_Save->isEnabled())
         return; // an addition or a name change is pending
+    requirePermission(Operation::ManageCategories);
     FAddChild = child;
     MakeNewCode(); // may refuse: a full parent
     FAdding = true;
@@ -128,6 +137,7 @@ void TfrmCoustTree::MakeNewCode()
 
 void TfrmCoustTree::TB_EditClick()
 {
+    requirePermission(Operation::ManageCategories);
     if (ui->edtcode->text().isEmpty()) {
         info(QStringLiteral("根节点不能编辑，请重新选择！"));
         return;
@@ -140,6 +150,7 @@ void TfrmCoustTree::TB_EditClick()
 
 void TfrmCoustTree::TB_SaveClick()
 {
+    requirePermission(Operation::ManageCategories);
     Query& f = zu::data().F();
     const QString name = ui->edtName->text().trimmed();
     if (FAdding)
@@ -166,6 +177,7 @@ void TfrmCoustTree::TB_CancelClick()
 
 void TfrmCoustTree::TB_DelClick()
 {
+    requirePermission(Operation::ManageCategories);
     if (!ui->tvBasic->currentItem()) {
         info(QStringLiteral("您没有选择节点，请选择！"));
         return;

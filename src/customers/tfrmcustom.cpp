@@ -12,6 +12,7 @@
 #include "columns/gridcolumns.h"
 #include "columns/listgrid.h"
 #include "data/datamodule.h"
+#include "users/permissions.h"
 #include "widgets/dialogs.h"
 #include "widgets/guard.h"
 #include "widgets/icons.h"
@@ -41,6 +42,7 @@ struct TfrmCustom::DetailTab
     ListGrid* grid;
     QString loadLayout, saveLayout, chooserLayout, chooserCaller, exportTitle;
     std::function<void(QWidget*, bool)> CustomerWindowCommands::*editor;
+    Operation change; // what adding, changing and deleting the tab's records takes
     QAbstractButton *add, *edit, *del, *exportButton;
     QAction *addItem, *editItem, *delItem, *chooserItem, *saveItem;
 };
@@ -92,7 +94,10 @@ TfrmCustom::TfrmCustom(QWidget* parent) : QWidget(parent), ui(std::make_unique<U
             close();
     });
     onSignal(ui->tvCuston, &QTreeWidget::itemClicked, this, [this] { tvCustonClick(); });
-    onSignal(ui->dgCustom, &ListGrid::doubleClicked, this, [this] { ToolButton2Click(); });
+    onSignal(ui->dgCustom, &ListGrid::doubleClicked, this, [this] {
+        if (mayUse(Operation::ChangeCustomers))
+            ToolButton2Click();
+    });
 
     connect(ui->dgCustom, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         QMenu menu(this);
@@ -166,6 +171,7 @@ void TfrmCustom::wireDetailTabs()
             .chooserCaller = QStringLiteral("frmCustomService"),
             .exportTitle = QStringLiteral("维修记录"),
             .editor = &CustomerWindowCommands::serviceEditor,
+            .change = Operation::ChangeServices,
             .add = ui->ToolButton8,
             .edit = ui->ToolButton9,
             .del = ui->ToolButton10,
@@ -185,6 +191,7 @@ void TfrmCustom::wireDetailTabs()
             .chooserCaller = QStringLiteral("frmCustomcall"),
             .exportTitle = QStringLiteral("回访信息"),
             .editor = &CustomerWindowCommands::callEditor,
+            .change = Operation::ChangeCalls,
             .add = ui->ToolButton12,
             .edit = ui->ToolButton13,
             .del = ui->ToolButton14,
@@ -204,6 +211,7 @@ void TfrmCustom::wireDetailTabs()
             .chooserCaller = QStringLiteral("frmCustomcomplain"),
             .exportTitle = QStringLiteral("投诉信息"),
             .editor = &CustomerWindowCommands::complainEditor,
+            .change = Operation::ChangeComplaints,
             .add = ui->ToolButton16,
             .edit = ui->ToolButton17,
             .del = ui->ToolButton18,
@@ -232,7 +240,10 @@ void TfrmCustom::wireDetailTabs()
                 m_commands.chooseColumns(this, t->chooserLayout, t->chooserCaller);
         });
         bind(tab.saveItem, [t] { SaveGridColumns(t->grid, t->saveLayout); });
-        onSignal(tab.grid, &ListGrid::doubleClicked, this, [this, t] { detailEdit(*t); });
+        onSignal(tab.grid, &ListGrid::doubleClicked, this, [this, t] {
+            if (t->edit->isEnabled())
+                detailEdit(*t);
+        });
         connect(tab.grid, &QWidget::customContextMenuRequested, this, [this, t](const QPoint& at) {
             QMenu menu(this);
             menu.addActions({t->addItem, t->editItem, t->delItem});
@@ -249,20 +260,31 @@ void TfrmCustom::setCommands(CustomerWindowCommands commands)
     updateCommands();
 }
 
+// A command is offered when the program provides it and the logged-in user may use it; a
+// command the user may not use is greyed, its menu item and key included.
 void TfrmCustom::updateCommands()
 {
-    const bool canExport = bool(m_commands.exportList);
+    const bool canExport = bool(m_commands.exportList) && mayUse(Operation::ExportList);
     const bool canChoose = bool(m_commands.chooseColumns);
+    const bool canChange = mayUse(Operation::ChangeCustomers);
+    for (QAbstractButton* b : {ui->btnInsert, ui->ToolButton2, ui->ToolButton1})
+        b->setEnabled(canChange);
+    for (QAction* a : {ui->N22, ui->N23, ui->N34})
+        a->setEnabled(canChange);
+    ui->N10->setEnabled(mayUse(Operation::ManageCategories));
     ui->ToolButton4->setEnabled(canExport);
     ui->Excel1->setEnabled(canExport);
     ui->N29->setEnabled(bool(m_commands.printWorkOrder));
     ui->N11->setEnabled(canChoose);
     for (const DetailTab& tab : m_tabs) {
-        const bool hasEditor = bool(m_commands.*tab.editor);
+        const bool mayChange = mayUse(tab.change);
+        const bool hasEditor = bool(m_commands.*tab.editor) && mayChange;
         for (QAbstractButton* b : {tab.add, tab.edit})
             b->setEnabled(hasEditor);
         tab.addItem->setEnabled(hasEditor);
         tab.editItem->setEnabled(hasEditor);
+        tab.del->setEnabled(mayChange);
+        tab.delItem->setEnabled(mayChange);
         tab.exportButton->setEnabled(canExport);
         tab.chooserItem->setEnabled(canChoose);
     }
@@ -324,6 +346,7 @@ void TfrmCustom::refreshCustomers()
 
 void TfrmCustom::btnInsertClick()
 {
+    requirePermission(Operation::ChangeCustomers);
     TfrmCustomAdd editor(this);
     editor.FIsAdd = true;
     editor.exec();
@@ -333,6 +356,7 @@ void TfrmCustom::ToolButton2Click()
 {
     if (zu::data().qryCustom().currentRow() < 0)
         return;
+    requirePermission(Operation::ChangeCustomers);
     TfrmCustomAdd editor(this);
     editor.FIsAdd = false;
     editor.exec();
@@ -340,6 +364,7 @@ void TfrmCustom::ToolButton2Click()
 
 void TfrmCustom::ToolButton1Click()
 {
+    requirePermission(Operation::ChangeCustomers);
     TfrmData& d = zu::data();
     DataSet& customers = d.qryCustom();
     const QString name =
@@ -362,6 +387,7 @@ void TfrmCustom::ToolButton3Click()
 
 void TfrmCustom::openCategoryEditor()
 {
+    requirePermission(Operation::ManageCategories);
     TfrmCoustTree editor(this);
     editor.FManage = true;
     editor.exec();
@@ -376,6 +402,7 @@ void TfrmCustom::exportCustomers()
 
 void TfrmCustom::detailAdd(const DetailTab& tab)
 {
+    requirePermission(tab.change);
     if (const auto& open = m_commands.*tab.editor)
         open(this, true);
 }
@@ -385,12 +412,14 @@ void TfrmCustom::detailEdit(const DetailTab& tab)
     // Without a current record there is nothing to change: an edit would insert an unchecked row.
     if (tab.list->currentRow() < 0)
         return;
+    requirePermission(tab.change);
     if (const auto& open = m_commands.*tab.editor)
         open(this, false);
 }
 
 void TfrmCustom::detailDelete(const DetailTab& tab)
 {
+    requirePermission(tab.change);
     DataSet& list = *tab.list;
     const QString name = list.currentRow() >= 0 ? list.fieldText(QStringLiteral("CustName")) : QString();
     if (!dialogs().askYesNo(this, QStringLiteral("提示"),

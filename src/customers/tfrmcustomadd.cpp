@@ -10,6 +10,7 @@
 #include "data/lookuplists.h"
 #include "data/routines.h"
 #include "data/writerecord.h"
+#include "users/permissions.h"
 #include "widgets/dialogs.h"
 #include "widgets/fieldbinding.h"
 #include "widgets/formroutines.h"
@@ -128,6 +129,7 @@ QVariantMap TfrmCustomAdd::collectValues() const
 
 void TfrmCustomAdd::btnInsertClick()
 {
+    requirePermission(Operation::ChangeCustomers);
     DataSet& customers = zu::data().qryCustom();
     if (!customers.isOpen())
         customers.open();

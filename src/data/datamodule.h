@@ -46,8 +46,11 @@ public:
     // The logged-in user, set by the login for the rest of the run.
     QString CurrentUserName() const { return m_currentUserName; }
     QString CurrentUserRights() const { return m_currentUserRights; }
+    // The logged-in user's row (T_user.id): what tells them apart when the name is changed.
+    QVariant CurrentUserKey() const { return m_currentUserKey; }
     void setCurrentUserName(const QString& name) { m_currentUserName = name; }
     void setCurrentUserRights(const QString& rights) { m_currentUserRights = rights; }
+    void setCurrentUserKey(const QVariant& key) { m_currentUserKey = key; }
 
     // Closes every data set, closes the connection and opens it again (after maintenance).
     // Throws DbError when it cannot be opened again.
@@ -94,6 +97,7 @@ private:
     IniFile m_configIni;
     QString m_currentUserName;
     QString m_currentUserRights;
+    QVariant m_currentUserKey;
     std::unique_ptr<Connection> m_conn;
 
     std::unique_ptr<DataSet> m_qryCustom, m_qryServiceCust, m_qryCallCust, m_qryComplainCust, m_qryservice,

@@ -25,6 +25,17 @@ bool isComment(const QString& trimmed)
     return trimmed.startsWith(QLatin1Char(';')) || trimmed.startsWith(QLatin1Char('#'));
 }
 
+// The file holds the database server's password: only its owner may read or write it. A file
+// that others could read is narrowed when it is opened, and every write keeps it so.
+constexpr QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+
+void keepOwnerOnly(const QString& path)
+{
+    const QFileDevice::Permissions now = QFile::permissions(path);
+    if ((now & ~(kOwnerOnly | QFileDevice::ReadUser | QFileDevice::WriteUser)) != 0)
+        QFile::setPermissions(path, kOwnerOnly);
+}
+
 } // namespace
 
 IniFile::IniFile(QString path) : m_path(std::move(path))
@@ -43,6 +54,7 @@ void IniFile::reload()
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly))
         return;
+    keepOwnerOnly(m_path);
     QString text = QString::fromUtf8(file.readAll());
     if (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);
@@ -135,6 +147,7 @@ void IniFile::save() const
     file.write((m_lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
     if (!file.commit())
         throw CommandError(QStringLiteral("无法写入配置文件 %1：%2").arg(m_path, file.errorString()));
+    keepOwnerOnly(m_path);
 }
 
 } // namespace zu

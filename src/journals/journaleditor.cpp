@@ -122,6 +122,7 @@ void JournalEditor::FormShow()
 
 void JournalEditor::save()
 {
+    requirePermission(m_kind.change);
     DataSet& list = target();
     if (FIsAdd) {
         RequireText(codeBox(), codeBox()->text(), QStringLiteral("客户编号不能为空，请您重新录入！"));

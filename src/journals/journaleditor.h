@@ -1,5 +1,6 @@
 #pragma once
 
+#include "users/permissions.h"
 #include "widgets/fieldbinding.h"
 
 #include <functional>
@@ -31,6 +32,7 @@ struct JournalEditorKind
     bool clearCustomerBeforePicking;
     bool nameRequired;
     QList<FieldBinding> fields; // every field but the customer's code and name
+    Operation change;           // what writing a record takes
 };
 
 // The record editors of service records, return visits and complaints: opened by the journal's

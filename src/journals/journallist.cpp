@@ -43,6 +43,7 @@ const JournalListKind& JournalListKind::service()
         .fixedSize = true,
         .statusBar = false,
         .openEditor = &runEditor<TfrmServiceAdd>,
+        .change = Operation::ChangeServices,
     };
     return kind;
 }
@@ -70,6 +71,7 @@ const JournalListKind& JournalListKind::call()
         .fixedSize = false,
         .statusBar = false,
         .openEditor = &runEditor<TfrmCellAdd>,
+        .change = Operation::ChangeCalls,
     };
     return kind;
 }
@@ -97,6 +99,7 @@ const JournalListKind& JournalListKind::complain()
         .fixedSize = false,
         .statusBar = true,
         .openEditor = &runEditor<TfrmComplainAdd>,
+        .change = Operation::ChangeComplaints,
     };
     return kind;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "users/permissions.h"
+
 #include <QString>
 
 class QWidget;
@@ -30,6 +32,7 @@ struct JournalListKind
     bool fixedSize;
     bool statusBar;
     void (*openEditor)(QWidget* parent, bool isAdd);
+    Operation change; // what adding, changing and deleting records takes
 
     static const JournalListKind& service();
     static const JournalListKind& call();

@@ -30,6 +30,7 @@ const JournalEditorKind& TfrmCellAdd::editorKind()
                    {"callMen", "cmbcallMen", Box::Combo, 0, "回访人员"},
                    {"callRemark", "edtcallRemark", Box::Memo, 0, "回访类容"},
                    {"callRemarkhandle", "callRemarkhandle", Box::Memo, 0, "回访事项处理"}},
+        .change = Operation::ChangeCalls,
     };
     return kind;
 }

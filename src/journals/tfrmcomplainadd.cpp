@@ -33,6 +33,7 @@ const JournalEditorKind& TfrmComplainAdd::editorKind()
                    {"complaincause", "edtcomplaincause", Box::Memo, 0, "投诉原因"},
                    {"complainresult", "edtcomplainresult", Box::Memo, 0, "投诉处理结果"},
                    {"complainRemark", "edtRemark", Box::Memo, 0, "备注"}},
+        .change = Operation::ChangeComplaints,
     };
     return kind;
 }

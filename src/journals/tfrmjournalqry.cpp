@@ -52,7 +52,10 @@ TfrmJournalqry::TfrmJournalqry(QWidget* parent, const JournalListKind& kind)
     onSignal(ui->actAdd, &QAction::triggered, this, [this] { edit(true); });
     onSignal(ui->btnupdate, &QToolButton::clicked, this, [this] { edit(false); });
     onSignal(ui->actUpdate, &QAction::triggered, this, [this] { edit(false); });
-    onSignal(ui->grid, &ListGrid::doubleClicked, this, [this] { edit(false); });
+    onSignal(ui->grid, &ListGrid::doubleClicked, this, [this] {
+        if (mayUse(m_kind.change))
+            edit(false);
+    });
     onSignal(ui->btnDel, &QToolButton::clicked, this, [this] { deleteRecord(); });
     onSignal(ui->actDelete, &QAction::triggered, this, [this] { deleteRecord(); });
     onSignal(ui->btndaochu, &QToolButton::clicked, this, [this] { exportList(); });
@@ -95,9 +98,15 @@ void TfrmJournalqry::setCommands(JournalListCommands commands)
 
 void TfrmJournalqry::updateCommands()
 {
-    ui->btndaochu->setEnabled(bool(m_commands.exportList));
-    ui->actExport->setEnabled(bool(m_commands.exportList));
+    const bool canExport = bool(m_commands.exportList) && mayUse(Operation::ExportList);
+    ui->btndaochu->setEnabled(canExport);
+    ui->actExport->setEnabled(canExport);
     ui->actChooseColumns->setEnabled(bool(m_commands.chooseColumns));
+    const bool canChange = mayUse(m_kind.change);
+    for (QWidget* w : std::initializer_list<QWidget*>{ui->btnAdd, ui->btnupdate, ui->btnDel})
+        w->setEnabled(canChange);
+    for (QAction* a : {ui->actAdd, ui->actUpdate, ui->actDelete})
+        a->setEnabled(canChange);
 }
 
 void TfrmJournalqry::FormShow()
@@ -142,6 +151,7 @@ void TfrmJournalqry::search()
 
 void TfrmJournalqry::deleteRecord()
 {
+    requirePermission(m_kind.change);
     DataSet& records = list();
     const QString name =
         records.currentRow() >= 0 ? records.fieldText(QStringLiteral("CustName")) : QString();
@@ -158,6 +168,7 @@ void TfrmJournalqry::edit(bool isAdd)
     // Without a current record there is nothing to change.
     if (!isAdd && list().currentRow() < 0)
         return;
+    requirePermission(m_kind.change);
     m_kind.openEditor(this, isAdd);
 }
 

@@ -39,6 +39,7 @@ const JournalEditorKind& TfrmServiceAdd::editorKind()
                    {"servicedeMen", "cmbservicedeMen", Box::Combo, 0, "维修人员"},
                    {"Remark", "edtRemark", Box::Memo, 0, "备注"},
                    {"servicedeCode", "edtservicedeCode", Box::Text, 0, "维修单号"}},
+        .change = Operation::ChangeServices,
     };
     return kind;
 }

@@ -50,4 +50,16 @@ void runClearStatements(Connection& connection, const QStringList& statements)
     transaction.commit();
 }
 
+QString clearDataQuestion()
+{
+    return QStringLiteral("此操作将删除所选的全部数据，且不可恢复。确定要继续吗？");
+}
+
+QString clearDataDoneText(const QString& safetyCopy)
+{
+    if (safetyCopy.isEmpty())
+        return QStringLiteral("初始化成功！");
+    return QStringLiteral("初始化成功！\n初始化前的数据已备份在:") + safetyCopy;
+}
+
 } // namespace zu

@@ -23,4 +23,9 @@ QStringList splitClearStatements(const QString& text);
 // before it is undone too and its DbError (the database's text) is thrown.
 void runClearStatements(Connection& connection, const QStringList& statements);
 
+// The question asked before anything is cleared.
+QString clearDataQuestion();
+// The message after the data was cleared: where the copy taken before is kept, when one was.
+QString clearDataDoneText(const QString& safetyCopy);
+
 } // namespace zu

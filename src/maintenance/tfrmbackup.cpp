@@ -8,6 +8,7 @@
 
 #include "data/datamodule.h"
 #include "data/errors.h"
+#include "users/permissions.h"
 #include "widgets/dialogs.h"
 #include "widgets/formroutines.h"
 #include "widgets/guard.h"
@@ -170,6 +171,7 @@ void TfrmBackUP::requireFolder()
 
 void TfrmBackUP::Btn_BackClick()
 {
+    requirePermission(Operation::BackupRestore);
     requireFolder();
     switch (backupMethod()) {
     case BackupMethod::PgDump:
@@ -239,6 +241,7 @@ void TfrmBackUP::backupServer()
 
 void TfrmBackUP::Btn_StoreClick()
 {
+    requirePermission(Operation::BackupRestore);
     requireFolder();
     const QString source = selectedFile();
     if (source.isEmpty()) {

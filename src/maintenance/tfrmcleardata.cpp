@@ -10,6 +10,7 @@
 #include "data/datamodule.h"
 #include "data/errors.h"
 #include "users/checktree.h"
+#include "users/permissions.h"
 #include "widgets/dialogs.h"
 #include "widgets/formroutines.h"
 #include "widgets/guard.h"
@@ -48,6 +49,7 @@ void TfrmClearData::FormCreate()
     ui->btnClose->setText(QStringLiteral("关闭&C"));
     LoadPopedomTree(ui->RzCheckTree1, kCatalogue, kCatalogue);
     ui->RzCheckTree1->expandAll();
+    ui->btnPost->setEnabled(mayUse(Operation::InitialiseData));
 }
 
 void TfrmClearData::backUpBeforeClearing()
@@ -73,12 +75,17 @@ void TfrmClearData::backUpBeforeClearing()
 
 void TfrmClearData::btnPostClick()
 {
+    requirePermission(Operation::InitialiseData);
     const QStringList names = checkedNames(ui->RzCheckTree1, kClearDataFirstNode);
     if (names.isEmpty()) {
         dialogs().message(this, QStringLiteral("提示"), QStringLiteral("请您至少选择一个表进行清除！"),
                           QMessageBox::Question, QMessageBox::Ok, QMessageBox::Ok);
         return;
     }
+    // Nothing cleared can be had back from within the program: No is the answer Enter gives.
+    if (dialogs().message(this, QStringLiteral("警告"), clearDataQuestion(), QMessageBox::Warning,
+                          QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
+        return;
     TfrmData& d = zu::data();
     const QStringList statements = splitClearStatements(collectClearStatements(d.qryTemp(), names));
     {
@@ -93,8 +100,8 @@ void TfrmClearData::btnPostClick()
     }
     if (TfrmCustom* customers = TfrmCustom::instance())
         customers->RefreshCategoryTree();
-    dialogs().message(this, QStringLiteral("提示"), QStringLiteral("初始化成功！"), QMessageBox::Question,
-                      QMessageBox::Ok, QMessageBox::Ok);
+    dialogs().message(this, QStringLiteral("提示"), clearDataDoneText(QDir::toNativeSeparators(m_safetyCopy)),
+                      QMessageBox::Question, QMessageBox::Ok, QMessageBox::Ok);
 }
 
 } // namespace zu

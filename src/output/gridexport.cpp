@@ -6,6 +6,7 @@
 #include "columns/listgrid.h"
 #include "data/dataset.h"
 #include "data/errors.h"
+#include "users/permissions.h"
 #include "widgets/dialogs.h"
 
 #include <QDate>
@@ -64,6 +65,7 @@ ListSheetLayout exportLayoutOf(const ListGrid& grid)
 
 void ExportGridToXls(QWidget* parent, DataSet& list, ListGrid* grid, const QString& proposedName)
 {
+    requirePermission(Operation::ExportList);
     if (!list.isOpen())
         refuse(QStringLiteral("数据没有显示不能导出成Excel文件!"));
     if (list.recordCount() == 0)

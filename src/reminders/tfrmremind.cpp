@@ -6,6 +6,7 @@
 #include "columns/gridcolumns.h"
 #include "columns/listgrid.h"
 #include "data/datamodule.h"
+#include "users/permissions.h"
 #include "widgets/guard.h"
 
 #include <QIntValidator>
@@ -53,7 +54,7 @@ TfrmRemind::~TfrmRemind() = default;
 void TfrmRemind::setCommands(RemindCommands commands)
 {
     m_commands = std::move(commands);
-    ui->btndaochu->setEnabled(bool(m_commands.exportList));
+    ui->btndaochu->setEnabled(bool(m_commands.exportList) && mayUse(Operation::ExportList));
     ui->actChooseColumns->setEnabled(bool(m_commands.chooseColumns));
 }
 

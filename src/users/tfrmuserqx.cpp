@@ -7,6 +7,7 @@
 #include "columns/gridcolumns.h"
 #include "columns/listgrid.h"
 #include "data/datamodule.h"
+#include "permissions.h"
 #include "widgets/dialogs.h"
 #include "widgets/formroutines.h"
 #include "widgets/guard.h"
@@ -41,8 +42,11 @@ TfrmUserQx::TfrmUserQx(QWidget* parent) : QDialog(parent), ui(std::make_unique<U
     ui->btnPost->setIcon(commandIcon(CommandIcon::Save));
     ui->ToolButton11->setIcon(commandIcon(CommandIcon::Cancel));
     ui->ToolButton8->setIcon(commandIcon(CommandIcon::Close));
-    // The pop-up menu's shortcuts work anywhere in the window.
-    addActions({ui->N1, ui->N2, ui->N3});
+    // The pop-up menu's Add and Edit keys work anywhere in the window; Del only in the users list,
+    // so that it never deletes a user while a box or the tree has the focus.
+    addActions({ui->N1, ui->N2});
+    ui->N3->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    ui->dgUser->addAction(ui->N3);
 
     auto bind = [this](auto* sender, auto signal, void (TfrmUserQx::*handler)()) {
         onSignal(sender, signal, this, [this, handler] { (this->*handler)(); });
@@ -56,6 +60,7 @@ TfrmUserQx::TfrmUserQx(QWidget* parent) : QDialog(parent), ui(std::make_unique<U
     bind(ui->btnPost, &QToolButton::clicked, &TfrmUserQx::btnPostClick);
     bind(ui->ToolButton11, &QToolButton::clicked, &TfrmUserQx::ToolButton11Click);
     connect(ui->ToolButton8, &QToolButton::clicked, this, &QDialog::close);
+    onSignal(ui->cmbQxGroup, &QComboBox::activated, this, [this](int index) { groupChosen(index); });
     connect(ui->dgUser, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         QMenu pmUser(this);
         pmUser.addActions({ui->N1, ui->N2, ui->N3});
@@ -83,6 +88,7 @@ void TfrmUserQx::FormCreate()
     ui->edtUserName->clear();
     ui->edtPassword->clear();
     ui->mmRemark->clear();
+    m_shownRights = checkedNamesList(ui->RzCheckTree1, kRightsFirstNode);
 }
 
 void TfrmUserQx::showEvent(QShowEvent* event)
@@ -90,6 +96,43 @@ void TfrmUserQx::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     ui->btnPost->setEnabled(false);
     ui->ToolButton11->setEnabled(false);
+    updateDeleteKey();
+}
+
+bool TfrmUserQx::editing() const
+{
+    return ui->btnPost->isEnabled();
+}
+
+bool TfrmUserQx::hasUnsavedChanges() const
+{
+    return editing() || checkedNamesList(ui->RzCheckTree1, kRightsFirstNode) != m_shownRights;
+}
+
+void TfrmUserQx::reject()
+{
+    bool leave = true;
+    guarded(this, [this, &leave] {
+        leave = !hasUnsavedChanges() ||
+                dialogs().askYesNo(this, QStringLiteral("提示"),
+                                   QStringLiteral("用户或权限的修改尚未保存，确定要关闭窗口吗？"),
+                                   QMessageBox::Question);
+    });
+    if (leave)
+        QDialog::reject();
+}
+
+void TfrmUserQx::updateDeleteKey()
+{
+    ui->N3->setEnabled(!editing() && ui->ToolButton3->isEnabled());
+}
+
+void TfrmUserQx::groupChosen(int index)
+{
+    if (index <= 0)
+        return;
+    Query& q = zu::data().qryTemp();
+    setTreeFromRights(ui->RzCheckTree1, groupRights(q, ui->cmbQxGroup->itemText(index)));
 }
 
 bool TfrmUserQx::hasCurrentUser() const
@@ -116,7 +159,7 @@ void TfrmUserQx::showCurrentUser()
     ui->edtUserName->setText(FOldUserName);
     // Only a hash of the password is stored: the box starts empty, and left empty it keeps it.
     ui->edtPassword->clear();
-    fillGroupBox(QStringLiteral("No"), users.fieldText(QStringLiteral("qxGroup")).trimmed());
+    fillGroupBox(QString(), users.fieldText(QStringLiteral("qxGroup")).trimmed());
     ui->mmRemark->setPlainText(users.fieldText(QStringLiteral("Remark")));
 }
 
@@ -127,8 +170,10 @@ void TfrmUserQx::UserNameChange()
     DataSet& users = zu::data().qryUser();
     ui->UserName->setText(users.fieldText(QStringLiteral("UserName")));
     setTreeFromRights(ui->RzCheckTree1, users.fieldText(QStringLiteral("qxList")));
+    m_shownRights = checkedNamesList(ui->RzCheckTree1, kRightsFirstNode);
     showCurrentUser();
     ui->btnPost->setEnabled(false);
+    updateDeleteKey();
 }
 
 void TfrmUserQx::ToolButton1Click()
@@ -153,6 +198,7 @@ void TfrmUserQx::N1Click()
     ui->mmRemark->clear();
     // The tree stays as it is: a new user starts with the permissions shown now.
     ui->edtUserName->setFocus();
+    updateDeleteKey();
 }
 
 void TfrmUserQx::ToolButton2Click()
@@ -176,16 +222,18 @@ void TfrmUserQx::N2Click()
     ui->btnPost->setEnabled(true);
     showCurrentUser();
     ui->edtUserName->setFocus();
+    updateDeleteKey();
 }
 
 void TfrmUserQx::N3Click()
 {
-    if (!hasCurrentUser())
+    // Delete acts on the users list while it is browsed, never while a user is added or changed.
+    if (!hasCurrentUser() || editing())
         return;
+    requirePermission(Operation::ManageUsers);
     TfrmData& d = zu::data();
     DataSet& users = d.qryUser();
-    const QString refusal = deleteRefusal(countUsers(d.qryTemp()),
-                                          users.fieldText(QStringLiteral("UserName")), d.CurrentUserName());
+    const QString refusal = deleteRefusal(d.qryTemp(), users.currentKey(), d.CurrentUserKey());
     if (!refusal.isEmpty()) {
         tell(refusal, QMessageBox::Warning);
         return;
@@ -204,6 +252,7 @@ void TfrmUserQx::setBrowsing()
         w->setEnabled(true);
     ui->btnPost->setEnabled(false);
     ui->ToolButton11->setEnabled(false);
+    updateDeleteKey();
 }
 
 void TfrmUserQx::ToolButton11Click()
@@ -221,10 +270,16 @@ void TfrmUserQx::btnPostClick()
         ui->edtUserName->setFocus();
         return;
     }
+    requirePermission(Operation::ManageUsers);
     TfrmData& d = zu::data();
     if (nameNeedsCheck(FIsAdd, name, FOldUserName) && countUsersNamed(d.qryTemp(), name) > 0) {
         tell(QStringLiteral("用户名称重复，请您重新录入!"));
         ui->edtUserName->setFocus();
+        return;
+    }
+    const QVariant key = FIsAdd ? QVariant() : d.qryUser().currentKey();
+    if (const QString refusal = rightsChangeRefusal(d.qryTemp(), key, rights); !refusal.isEmpty()) {
+        tell(refusal, QMessageBox::Warning);
         return;
     }
     // Everything is read from the boxes before the row moves (a posted row is shown again).
@@ -252,6 +307,7 @@ void TfrmUserQx::btnPostClick()
         users.cancel();
         throw;
     }
+    m_shownRights = checkedNamesList(ui->RzCheckTree1, kRightsFirstNode);
     tell(QStringLiteral("操作成功！"));
 }
 

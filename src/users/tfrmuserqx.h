@@ -24,6 +24,10 @@ public:
     // The name of the current user when it was shown or Edit was chosen.
     QString FOldUserName;
 
+    // Leaving the window with changes not saved (ticks in the tree, a user being added or
+    // changed) asks first.
+    void reject() override;
+
 protected:
     void showEvent(QShowEvent* event) override;
 
@@ -41,9 +45,14 @@ private:
     void showCurrentUser();
     void setBrowsing();
     bool hasCurrentUser() const;
+    bool editing() const;
+    bool hasUnsavedChanges() const;
+    void updateDeleteKey();
+    void groupChosen(int index);
     void tell(const QString& text, QMessageBox::Icon icon = QMessageBox::Question);
 
     std::unique_ptr<Ui::TfrmUserQx> ui;
+    QString m_shownRights; // the tree's ticks as last shown or saved
 };
 
 } // namespace zu

@@ -1,6 +1,7 @@
 #include "useraccounts.h"
 
 #include "passwords.h"
+#include "permissions.h"
 
 #include "data/dataset.h"
 #include "data/query.h"
@@ -23,15 +24,84 @@ QStringList loginUserNames(Query& query)
     return names;
 }
 
-std::optional<UserCredentials> findUser(Query& query, const QString& name)
+namespace {
+
+std::optional<UserCredentials> firstUser(Query& query, const QString& sql, const QVariantList& values)
 {
-    query.open(QStringLiteral("select * from t_user where username = ?"), {name});
+    query.open(sql, values);
     std::optional<UserCredentials> user;
     if (!query.eof())
         user = UserCredentials{query.value(QStringLiteral("id")), query.asString(QStringLiteral("Password")),
                                query.asString(QStringLiteral("qxList"))};
     query.close();
     return user;
+}
+
+struct UserRights
+{
+    QVariant key;
+    QString rights;
+};
+
+QList<UserRights> readUserRights(Query& query)
+{
+    query.open(QStringLiteral("select id, qxList from t_user where type = ? order by id"),
+               {QString::fromUtf8(kUserType)});
+    QList<UserRights> users;
+    for (; !query.eof(); query.next())
+        users.append({query.value(0), query.value(1).toString()});
+    query.close();
+    return users;
+}
+
+bool mayManageUsers(const QList<CatalogueRight>& catalogue, const QString& rights)
+{
+    return Permissions(decideRights(catalogue, rights)).allows(Right::Users);
+}
+
+bool sameKey(const QVariant& a, const QVariant& b)
+{
+    return a.isValid() && b.isValid() && a.toString() == b.toString();
+}
+
+// Whether users other than `key` may manage users, and whether the catalogue governs it at all.
+struct Managers
+{
+    bool governed = false;
+    int others = 0;
+};
+
+Managers otherManagers(Query& query, const QVariant& key)
+{
+    const QList<CatalogueRight> catalogue = readRightsCatalogue(query);
+    Managers m;
+    m.governed = Permissions(decideRights(catalogue, QString())).decides(Right::Users);
+    for (const UserRights& user : readUserRights(query))
+        if (!sameKey(user.key, key) && mayManageUsers(catalogue, user.rights))
+            ++m.others;
+    return m;
+}
+
+QString lastManagerText()
+{
+    return QStringLiteral("至少要保留一个拥有“%1”权限的用户，否则将没有人能够管理用户和权限！")
+        .arg(rightCaption(Right::Users));
+}
+
+} // namespace
+
+std::optional<UserCredentials> findUser(Query& query, const QString& name)
+{
+    return firstUser(query, QStringLiteral("select * from t_user where username = ? and type = ?"),
+                     {name, QString::fromUtf8(kUserType)});
+}
+
+std::optional<UserCredentials> findUserByKey(Query& query, const QVariant& key)
+{
+    if (!key.isValid() || key.isNull())
+        return std::nullopt;
+    return firstUser(query, QStringLiteral("select * from t_user where id = ? and type = ?"),
+                     {key, QString::fromUtf8(kUserType)});
 }
 
 void storePassword(Query& query, const QVariant& key, const QString& stored)
@@ -85,13 +155,48 @@ int countUsers(Query& query)
     return n;
 }
 
-QString deleteRefusal(int userCount, const QString& name, const QString& loggedInUser)
+QString deleteRefusal(Query& query, const QVariant& key, const QVariant& loggedInKey)
 {
-    if (userCount <= 1)
+    if (countUsers(query) <= 1)
         return QStringLiteral("不能删除最后一个用户，否则将没有人能够登录本系统！");
-    if (!loggedInUser.isEmpty() && name == loggedInUser)
-        return QStringLiteral("不能删除当前登录的用户“%1”！").arg(name);
+    if (sameKey(key, loggedInKey))
+        return QStringLiteral("不能删除当前登录的用户！");
+    const std::optional<UserCredentials> user = findUserByKey(query, key);
+    if (!user)
+        return {};
+    const Managers managers = otherManagers(query, key);
+    if (managers.governed && managers.others == 0 && mayManageUsers(readRightsCatalogue(query), user->rights))
+        return lastManagerText();
     return {};
+}
+
+QString rightsChangeRefusal(Query& query, const QVariant& key, const QString& rights)
+{
+    const QList<CatalogueRight> catalogue = readRightsCatalogue(query);
+    if (mayManageUsers(catalogue, rights))
+        return {};
+    const Managers managers = otherManagers(query, key);
+    if (!managers.governed || managers.others > 0)
+        return {};
+    // Nobody else may manage users: the change may not take it from this user.
+    const std::optional<UserCredentials> user = findUserByKey(query, key);
+    if (user && mayManageUsers(catalogue, user->rights))
+        return lastManagerText();
+    return {};
+}
+
+int countUserManagers(Query& query, const QVariant& exceptKey)
+{
+    return otherManagers(query, exceptKey).others;
+}
+
+QString groupRights(Query& query, const QString& group)
+{
+    query.open(QStringLiteral("select qxList from t_user where UserName = ? and type = ? order by id"),
+               {group, QString::fromUtf8(kGroupType)});
+    const QString rights = query.eof() ? QString() : query.value(0).toString();
+    query.close();
+    return rights;
 }
 
 QString groupToStore(int index, const QString& text)

@@ -33,8 +33,11 @@ struct UserCredentials
     QString password; // as stored: a hash, or plain text from an older release
     QString rights;   // the rights string
 };
-// The user (or group) named exactly `name`; nothing when there is none.
+// The user named exactly `name`; nothing when there is none. A permission group is never a user,
+// whatever its name or password.
 std::optional<UserCredentials> findUser(Query& query, const QString& name);
+// The user with the key (T_user.id); nothing when it is gone or is a group.
+std::optional<UserCredentials> findUserByKey(Query& query, const QVariant& key);
 // Stores a new password value (a hash) for the user with the key.
 void storePassword(Query& query, const QVariant& key, const QString& stored);
 
@@ -53,12 +56,23 @@ int countUsersNamed(Query& query, const QString& name);
 // All users (not groups).
 int countUsers(Query& query);
 
-// Why the user `name` may not be deleted, empty when it may: nobody could log in after the last
-// user is gone, and the logged-in user cannot remove themself.
-QString deleteRefusal(int userCount, const QString& name, const QString& loggedInUser);
+// Why the user with the key may not be deleted, empty when it may: nobody could log in after the
+// last user is gone, the logged-in user (told by key, so a rename changes nothing) cannot remove
+// themself, and nobody could manage users after the last user who may is gone.
+QString deleteRefusal(Query& query, const QVariant& key, const QVariant& loggedInKey);
+
+// Why a save may not give the user with the key (invalid: a new user) the rights string, empty
+// when it may: it would take managing users from the last user who has that right.
+QString rightsChangeRefusal(Query& query, const QVariant& key, const QString& rights);
+
+// Users (not groups) other than the one with the key whose rights allow managing users.
+int countUserManagers(Query& query, const QVariant& exceptKey);
+
+// The rights string of the permission group named exactly `group`; empty when there is none.
+QString groupRights(Query& query, const QString& group);
 
 // The group a save stores from the group box: the chosen group; nothing for the box's first
-// entry (empty or "No") or when no entry is chosen.
+// entry (empty) or when no entry is chosen.
 QString groupToStore(int index, const QString& text);
 
 } // namespace zu

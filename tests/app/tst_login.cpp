@@ -326,6 +326,40 @@ private slots:
         QVERIFY(checkPassword(storedPassword(d, QStringLiteral("Admin")), QStringLiteral("Secret")).matches);
         QCOMPARE(dialogs.messages().size(), 3);
     }
+
+    void aGroupsNameNeverLogsIn_data() { zu::test::addEngineRows(); }
+    void aGroupsNameNeverLogsIn()
+    {
+        ZU_TEST_DATABASE(db);
+        TfrmData& d = db.dataModule();
+        // A user named like the delivered group, with a password and no rights.
+        addUser(d, QStringLiteral("系统管理员组"), hashPassword(QStringLiteral("secret")));
+        ScriptedDialogs dialogs;
+        TfrmMain main;
+        TfrmLogin login(&main);
+        login.show();
+        // The group's empty password opens nothing: the user's own password is asked for.
+        tryLogin(login, QStringLiteral("系统管理员组"), QString());
+        QCOMPARE(dialogs.messages(), QStringList{QStringLiteral("请输入密码！")});
+        QVERIFY(!login.LoginOK());
+
+        dialogs.clear();
+        tryLogin(login, QStringLiteral("系统管理员组"), QStringLiteral("secret"));
+        QVERIFY(dialogs.shown().isEmpty());
+        QVERIFY(login.LoginOK());
+        // The user's rights, not the group's: every governed command off.
+        QCOMPARE(d.CurrentUserRights(), QString());
+        for (const char* action : {"actpopedom", "actCustM", "actdatabase", "actexport"})
+            QVERIFY2(!main.action(QString::fromLatin1(action))->isEnabled(), action);
+        QVERIFY(!main.action(QStringLiteral("N27"))->isEnabled());
+        // The group row keeps its empty password; the user is known by its row.
+        Query q(d.conn());
+        q.open(QStringLiteral("select Password, id from T_user where UserName = ? and type = ?"),
+               {QStringLiteral("系统管理员组"), QStringLiteral("权限组")});
+        QCOMPARE(q.value(0).toString(), QString());
+        QVERIFY(q.value(1).toString() != d.CurrentUserKey().toString());
+        QVERIFY(d.CurrentUserKey().isValid());
+    }
 };
 
 QTEST_MAIN(TestLogin)

@@ -148,7 +148,7 @@ private slots:
         QCOMPARE(opened, 1);
     }
 
-    void menusAndToolBarAsLaidOut()
+    void everyCommandIsReachableFromTheMenus()
     {
         zu::test::TestDatabase db(QStringLiteral("sqlite"));
         QVERIFY2(db.ok(), qPrintable(db.error()));
@@ -158,8 +158,41 @@ private slots:
             menus << a->text();
         QCOMPARE(menus, (QStringList{QStringLiteral("系统设置"), QStringLiteral("基础信息"),
                                      QStringLiteral("报表中心"), QStringLiteral("帮助")}));
-        for (const QString& name : kGoverned)
-            QVERIFY2(main.action(name), qPrintable(name));
+        // What a right grants, the user finds in a menu (not only on a tool bar or by a shortcut).
+        QList<QAction*> reachable;
+        QList<QMenu*> open;
+        for (QAction* a : main.menuBar()->actions())
+            if (a->menu())
+                open << a->menu();
+        while (!open.isEmpty()) {
+            QMenu* menu = open.takeFirst();
+            for (QAction* a : menu->actions()) {
+                reachable << a;
+                if (a->menu())
+                    open << a->menu();
+            }
+        }
+        // Either the command itself, or a menu entry that follows its state.
+        const auto followers = [&reachable](QAction* command) {
+            command->setEnabled(true);
+            QList<QAction*> on;
+            for (QAction* a : reachable)
+                if (a->isEnabled())
+                    on << a;
+            command->setEnabled(false);
+            QList<QAction*> follow;
+            for (QAction* a : on)
+                if (!a->isEnabled())
+                    follow << a;
+            command->setEnabled(true);
+            return follow;
+        };
+        for (const QString& name : kGoverned) {
+            QAction* command = main.action(name);
+            QVERIFY2(command, qPrintable(name));
+            QVERIFY2(reachable.contains(command) || !followers(command).isEmpty(), qPrintable(name));
+            QVERIFY2(!command->text().trimmed().isEmpty(), qPrintable(name));
+        }
         QCOMPARE(main.action(QStringLiteral("actCustM"))->text(), QStringLiteral("客户管理"));
         QCOMPARE(main.action(QStringLiteral("E1"))->text(), QStringLiteral("客户信息导出Excel"));
         for (const char* button : {"ToolButton1", "ToolButton2", "btnConn", "btnclose"})
@@ -230,20 +263,25 @@ private slots:
         int opened = 0;
         main.setReminderWindow([&opened] { ++opened; });
         QSignalSpy due(&main, &TfrmMain::remindersDue);
+        // A second after the window shows, then once; the test does not sit out the second.
+        QCOMPARE(main.Timer1().interval(), 1000);
+        QVERIFY(main.Timer1().isSingleShot());
+        main.Timer1().setInterval(1);
         main.show();
         QCOMPARE(main.Timer1().isActive(), fires);
         QCOMPARE(d.qryRemind().recordCount(), dueInDays >= 0 ? 1 : 0);
-        if (fires) {
+        QCOMPARE(due.count(), 0); // not while the window is still being shown
+        if (fires)
             QVERIFY(due.wait(3000));
-        } else {
-            QTest::qWait(1300);
-        }
-        QTest::qWait(1200);
+        QTRY_VERIFY(!main.Timer1().isActive());
+        QCoreApplication::processEvents();
         QCOMPARE(due.count(), fires ? 1 : 0);
         QCOMPARE(opened, fires ? 1 : 0);
         main.hide();
         main.show(); // showing again does not run the start-up work again
-        QTest::qWait(1200);
+        QVERIFY(!main.Timer1().isActive());
+        QCoreApplication::processEvents();
+        QCOMPARE(due.count(), fires ? 1 : 0);
         QCOMPARE(opened, fires ? 1 : 0);
     }
 

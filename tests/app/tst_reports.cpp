@@ -161,8 +161,10 @@ private slots:
         whenModal<QPrintPreviewDialog>(close, &watch);
         whenModal<ReportDesigner>(close, &watch);
         main.action(command)->trigger();
-        QTest::qWait(50);
+        // A window opened modally would have been met and closed before trigger() returned.
+        QCoreApplication::processEvents();
         QVERIFY(!opened);
+        QVERIFY(!QApplication::activeModalWidget());
         QCOMPARE(dialogs.messages().size(), 1);
         QVERIFY2(dialogs.last().text.contains(file), qPrintable(dialogs.last().text));
         QCOMPARE(dialogs.last().icon, QMessageBox::Critical);

@@ -304,6 +304,12 @@ private slots:
             QVERIFY(!root->child(0)->child(1)->isExpanded());
             QVERIFY(tree.updatesEnabled());
         }
+        // A window that holds its repaint while it fills several controls gets the tree back held.
+        tree.setUpdatesEnabled(false);
+        LoadDictTree(&tree, kCustomerKind, QStringLiteral("全部类别"));
+        QVERIFY(!tree.updatesEnabled());
+        QCOMPARE(tree.topLevelItem(0)->childCount(), 3);
+        tree.setUpdatesEnabled(true);
         const QTreeWidgetItem* ab = tree.topLevelItem(0)->child(0);
         QCOMPARE(codeFromNodeText(ab->text(0)), QStringLiteral("01"));
         QCOMPARE(nameFromNodeText(ab->text(0)), QStringLiteral("A-B"));

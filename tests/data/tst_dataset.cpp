@@ -82,6 +82,26 @@ private slots:
         QVERIFY(!c.locate(QStringLiteral("IDCode"), QStringLiteral("nobody")));
     }
 
+    void fieldsByPositionStopAtBothEnds_data() { zu::test::addEngineRows(); }
+    void fieldsByPositionStopAtBothEnds()
+    {
+        // Positions come from layouts saved by older versions, so any number can arrive here.
+        ZU_TEST_DATABASE(db);
+        DataSet& c = db.dataModule().qryCustom();
+        c.open();
+        const int number = c.fieldIndex(QStringLiteral("Number"));
+        const int price = c.fieldIndex(QStringLiteral("Price"));
+        QCOMPARE(c.fieldType(number), ColumnType::Integer);
+        QCOMPARE(c.fieldType(price), ColumnType::Float);
+        QCOMPARE(c.fieldName(0).isEmpty(), false);
+        QCOMPARE(c.fieldName(c.fieldCount() - 1).isEmpty(), false);
+        QCOMPARE(c.fieldType(c.fieldIndex(QStringLiteral("CustName"))), ColumnType::Text);
+        for (const int outside : {-1, c.fieldCount(), c.fieldCount() + 1000, -1000}) {
+            QCOMPARE(c.fieldName(outside), QString());
+            QCOMPARE(c.fieldType(outside), ColumnType::Text);
+        }
+    }
+
     void appendEditPostCancel_data() { zu::test::addEngineRows(); }
     void appendEditPostCancel()
     {

@@ -82,6 +82,28 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(
             CommandError, ini.writeString(QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")));
     }
+
+    void onlyItsOwnerMayReadIt()
+    {
+        const QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+        const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                                                QFileDevice::ReadOther | QFileDevice::WriteOther;
+        TestHome home;
+        const QString path = home.file(QStringLiteral("Config.ini"));
+        // Created by a first write: owner only.
+        IniFile ini(path);
+        ini.writeString(QStringLiteral("DBConn"), QStringLiteral("Password"), QStringLiteral("geheim"));
+        QCOMPARE(QFile::permissions(path) & (ownerOnly | others), ownerOnly);
+        // A file others could read is narrowed when it is opened, and stays so after a write.
+        QVERIFY(QFile::setPermissions(path, ownerOnly | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+        IniFile opened(path);
+        QCOMPARE(QFile::permissions(path) & (ownerOnly | others), ownerOnly);
+        QCOMPARE(opened.readString(QStringLiteral("DBConn"), QStringLiteral("Password")),
+                 QStringLiteral("geheim"));
+        QVERIFY(QFile::setPermissions(path, ownerOnly | QFileDevice::ReadOther));
+        ini.writeInteger(QStringLiteral("login"), QStringLiteral("Username"), 2);
+        QCOMPARE(QFile::permissions(path) & (ownerOnly | others), ownerOnly);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestIniFile)

@@ -9,6 +9,7 @@
 #include "support/scripteddialogs.h"
 #include "support/testdatabase.h"
 #include "support/uitest.h"
+#include "users/permissions.h"
 #include "widgets/mdichild.h"
 
 #include <QDir>
@@ -65,6 +66,17 @@ QStringList marks()
 
 using zu::test::addCustomer;
 
+// What the window said after its question: the first line of each message (the success message
+// goes on to name the copy taken before clearing).
+QStringList said(const ScriptedDialogs& dialogs)
+{
+    QStringList out;
+    for (const QString& text : dialogs.messages())
+        if (text != clearDataQuestion())
+            out << text.section(QLatin1Char('\n'), 0, 0);
+    return out;
+}
+
 struct ClearWindow
 {
     TfrmClearData window;
@@ -76,7 +88,12 @@ struct ClearWindow
         QVERIFY2(found.size() == 1, qPrintable(caption));
         found.first()->setCheckState(0, Qt::Checked);
     }
-    void run() { control<QPushButton>(&window, "btnPost")->click(); }
+    // 初始化, answering the question before anything is cleared with Yes.
+    void run(ScriptedDialogs& dialogs)
+    {
+        dialogs.answer(QMessageBox::Yes);
+        control<QPushButton>(&window, "btnPost")->click();
+    }
 };
 
 } // namespace
@@ -123,7 +140,7 @@ private slots:
 
         // Nothing checked: told so, nothing runs.
         addCustomer(QStringLiteral("甲"));
-        w.run();
+        w.run(dialogs);
         QCOMPARE(dialogs.messages(), QStringList{QStringLiteral("请您至少选择一个表进行清除！")});
         QCOMPARE(dialogs.last().title, QStringLiteral("提示"));
         QCOMPARE(dialogs.last().icon, QMessageBox::Question);
@@ -144,8 +161,8 @@ private slots:
         {
             ClearWindow w;
             w.check(QStringLiteral("父"));
-            w.run();
-            QCOMPARE(dialogs.messages(), QStringList{QStringLiteral("初始化成功！")});
+            w.run(dialogs);
+            QCOMPARE(said(dialogs), QStringList{QStringLiteral("初始化成功！")});
             QCOMPARE(dialogs.last().title, QStringLiteral("提示"));
             QCOMPARE(marks(), (QStringList{QStringLiteral("父"), QStringLiteral("子一"),
                                            QStringLiteral("子二"), QStringLiteral("子二又")}));
@@ -160,10 +177,10 @@ private slots:
                      .first()
                      ->checkState(0),
                  Qt::PartiallyChecked);
-        w.run();
+        w.run(dialogs);
         QCOMPARE(marks(),
                  (QStringList{QStringLiteral("父"), QStringLiteral("子二"), QStringLiteral("子二又")}));
-        QCOMPARE(dialogs.messages(), QStringList{QStringLiteral("初始化成功！")});
+        QCOMPARE(said(dialogs), QStringList{QStringLiteral("初始化成功！")});
     }
 
     void textAfterTheLastSemicolonRunsOnIntoTheNextRow_data() { zu::test::addEngineRows(); }
@@ -179,8 +196,8 @@ private slots:
         ClearWindow w;
         w.check(QStringLiteral("甲"));
         w.check(QStringLiteral("乙"));
-        w.run();
-        QCOMPARE(dialogs.messages(), QStringList{QStringLiteral("初始化成功！")});
+        w.run(dialogs);
+        QCOMPARE(said(dialogs), QStringList{QStringLiteral("初始化成功！")});
         // 乙's statement was joined from both rows; 丙's, without a final ";", was not run.
         QCOMPARE(marks(), (QStringList{QStringLiteral("甲"), QStringLiteral("乙")}));
     }
@@ -201,8 +218,8 @@ private slots:
         ScriptedDialogs dialogs;
         ClearWindow w;
         w.check(QStringLiteral("全部"));
-        w.run();
-        QCOMPARE(dialogs.shown().size(), 1);
+        w.run(dialogs);
+        QCOMPARE(dialogs.shown().size(), 2); // the question, then the error
         QCOMPARE(dialogs.last().title, QStringLiteral("错误"));
         QVERIFY2(dialogs.last().text.contains(QStringLiteral("no_such_table")),
                  qPrintable(dialogs.last().text));
@@ -234,8 +251,8 @@ private slots:
         ClearWindow w;
         w.check(QStringLiteral("客户资料"));
         w.check(QStringLiteral("客户类别"));
-        w.run();
-        QCOMPARE(dialogs.messages(), QStringList{QStringLiteral("初始化成功！")});
+        w.run(dialogs);
+        QCOMPARE(said(dialogs), QStringList{QStringLiteral("初始化成功！")});
         QCOMPARE(count(QStringLiteral("select count(*) from T_Cust")), 0);
         QCOMPARE(count(QStringLiteral("select count(*) from T_Dict_cate where tableName = ?"),
                        {QStringLiteral("用户类别")}),
@@ -259,7 +276,7 @@ private slots:
         ScriptedDialogs dialogs;
         ClearWindow w;
         w.check(QStringLiteral("客户资料"));
-        w.run();
+        w.run(dialogs);
         QCOMPARE(count(QStringLiteral("select count(*) from T_Cust")), 0);
         const QString folder = db.home().file(QStringLiteral("Backup"));
         const QStringList copies =
@@ -278,6 +295,54 @@ private slots:
             QCOMPARE(q.value(0).toInt(), 2);
         }
         QSqlDatabase::removeDatabase(QStringLiteral("copy"));
+    }
+
+    void refusedWithoutTheRightOfBackupAndRestore()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        addCustomer(QStringLiteral("甲"));
+        applyUserRights(data().F(), QStringLiteral("'客户管理',"));
+        ScriptedDialogs dialogs;
+        ClearWindow w;
+        QVERIFY(!control<QPushButton>(&w.window, "btnPost")->isEnabled());
+        w.check(QStringLiteral("客户资料"));
+        w.run(dialogs);
+        QVERIFY(dialogs.shown().isEmpty());
+        QCOMPARE(count(QStringLiteral("select count(*) from T_Cust")), 1);
+    }
+
+    void askedFirstAndToldWhereTheCopyIs_data() { zu::test::addEngineRows(); }
+    void askedFirstAndToldWhereTheCopyIs()
+    {
+        ZU_TEST_DATABASE(db);
+        addCustomer(QStringLiteral("甲"));
+        applyUserRights(data().F(), QStringLiteral("'数据备份及还原',"));
+        ScriptedDialogs dialogs;
+        ClearWindow w;
+        QVERIFY(control<QPushButton>(&w.window, "btnPost")->isEnabled());
+        w.check(QStringLiteral("客户资料"));
+        // No (also what Enter gives): nothing cleared, no copy taken.
+        dialogs.answer(QMessageBox::No);
+        control<QPushButton>(&w.window, "btnPost")->click();
+        QCOMPARE(dialogs.messages(),
+                 QStringList{QStringLiteral("此操作将删除所选的全部数据，且不可恢复。确定要继续吗？")});
+        QCOMPARE(dialogs.last().title, QStringLiteral("警告"));
+        QCOMPARE(dialogs.last().buttons, QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(count(QStringLiteral("select count(*) from T_Cust")), 1);
+        QVERIFY(w.window.lastSafetyCopy().isEmpty());
+
+        dialogs.clear();
+        w.run(dialogs);
+        QCOMPARE(count(QStringLiteral("select count(*) from T_Cust")), 0);
+        QCOMPARE(dialogs.messages().size(), 2);
+        if (db.isServer()) {
+            QCOMPARE(dialogs.messages().last(), QStringLiteral("初始化成功！"));
+        } else {
+            QVERIFY(QFileInfo::exists(w.window.lastSafetyCopy()));
+            QCOMPARE(dialogs.messages().last(),
+                     QStringLiteral("初始化成功！\n初始化前的数据已备份在:") + w.window.lastSafetyCopy());
+        }
     }
 };
 

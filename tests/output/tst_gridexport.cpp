@@ -7,6 +7,7 @@
 #include "spreadsheet/csvparser.h"
 #include "spreadsheet/sheettable.h"
 #include "spreadsheet/spreadsheetreader.h"
+#include "spreadsheet/streamingsheetwriter.h"
 #include "support/scripteddialogs.h"
 #include "support/testdatabase.h"
 #include "widgets/guard.h"
@@ -186,12 +187,73 @@ QList<QStringList> libreOfficeCells(const QString& soffice, const QString& file,
     return seen;
 }
 
+// Keeps every cell as the file would get it, with its style, on sheets of `rows` rows.
+class RecordingWriter final : public StreamingSheetWriter
+{
+public:
+    struct Cell
+    {
+        int sheet, row, column;
+        QString text;
+        CellStyle style;
+    };
+    explicit RecordingWriter(int rows) : StreamingSheetWriter({rows, 256, QStringLiteral("测试")}) {}
+    QList<Cell> cells;
+
+protected:
+    bool beginSheet(const QString&, const QMap<int, int>&, QString*) override
+    {
+        ++m_sheet;
+        return true;
+    }
+    bool putText(int row, int column, QStringView text, CellStyle style, QString*) override
+    {
+        cells.append({m_sheet, row, column, text.toString(), style});
+        return true;
+    }
+    bool putNumber(int row, int column, double value, CellStyle style, QString*) override
+    {
+        cells.append({m_sheet, row, column, numberText(value), style});
+        return true;
+    }
+    bool putBlank(int row, int column, CellStyle style, QString*) override
+    {
+        cells.append({m_sheet, row, column, QString(), style});
+        return true;
+    }
+    bool complete(const QString&, QString*) override { return true; }
+
+private:
+    int m_sheet = -1;
+};
+
 } // namespace
 
 class TestGridExport final : public QObject
 {
     Q_OBJECT
 private slots:
+    void everySheetBeginsWithBoldTitles()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        showColumns({QStringLiteral("CustName"), QStringLiteral("Number")});
+        addThreeCustomers();
+        CustomerGrid g;
+        RecordingWriter writer(3); // the titles and two records to a sheet
+        QCOMPARE(writeListSheet(writer, g.list, exportLayoutOf(g.grid)), 3);
+        QStringList bold, normal;
+        for (const RecordingWriter::Cell& c : writer.cells) {
+            const QString where =
+                QStringLiteral("%1:%2:%3 %4").arg(c.sheet).arg(c.row).arg(c.column).arg(c.text);
+            (c.style == CellStyle::Bold ? bold : normal) << where;
+        }
+        QCOMPARE(bold, (QStringList{QStringLiteral("0:0:0 客户名称"), QStringLiteral("0:0:1 数量"),
+                                    QStringLiteral("1:0:0 客户名称"), QStringLiteral("1:0:1 数量")}));
+        QVERIFY2(normal.contains(QStringLiteral("0:1:0 张三")), qPrintable(normal.join(u'|')));
+        QVERIFY2(normal.contains(QStringLiteral("1:1:0 王五")), qPrintable(normal.join(u'|')));
+    }
+
     void everyCellKindAndValue_data() { zu::test::addEngineRows(); }
     void everyCellKindAndValue()
     {

@@ -604,6 +604,18 @@ void TestDesigner::propertyPanelEditsAndUndo()
     QCOMPARE(stack->currentWidget()->objectName(), QStringLiteral("pagePage"));
     control<QDoubleSpinBox>(w.designer.get(), "spnMarginLeft")->setValue(20);
     QCOMPARE(model.report().page.leftMargin, 20.0);
+
+    // The orientation box shows the page's orientation, also after an undo.
+    auto* orientation = control<QComboBox>(w.designer.get(), "cmbOrientation");
+    QCOMPARE(model.report().page.orientation, QPageLayout::Portrait);
+    QCOMPARE(orientation->currentText(), QStringLiteral("纵向"));
+    orientation->setCurrentIndex(orientation->findText(QStringLiteral("横向")));
+    QCOMPARE(model.report().page.orientation, QPageLayout::Landscape);
+    control<QAction>(w.designer.get(), "actUndo")->trigger();
+    QCOMPARE(model.report().page.orientation, QPageLayout::Portrait);
+    QCOMPARE(orientation->currentText(), QStringLiteral("纵向"));
+    control<QAction>(w.designer.get(), "actRedo")->trigger();
+    QCOMPARE(orientation->currentText(), QStringLiteral("横向"));
 }
 
 void TestDesigner::fieldsInsertedByDoubleClickAndDrop()
@@ -1159,8 +1171,9 @@ void TestDesigner::unknownReferencesMarkedAndReportedBeforePreview()
         QVERIFY2(m_dialogs->last().text.contains(QStringLiteral("主数据：[客户记录.\"姓名\"]")),
                  qPrintable(m_dialogs->last().text));
         QCOMPARE(m_dialogs->last().icon, QMessageBox::Warning);
-        QTest::qWait(50);
+        QCoreApplication::processEvents();
         QVERIFY(!previewed);
+        QVERIFY(!QApplication::activeModalWidget());
     }
 
     // Typed with Chinese quotation marks, the field is known: no question, its value printed.
@@ -1474,6 +1487,7 @@ void TestDesigner::previewPrintsTheRangeAndCopiesChosen()
                                  {QStringLiteral("戊"), QStringLiteral("5")}},
                                 0);
     open(w);
+    QCOMPARE(control<QComboBox>(w.designer.get(), "cmbOrientation")->currentText(), QStringLiteral("横向"));
     const QString pdf = m_dir->filePath(QStringLiteral("二至三页两份.pdf"));
     int pages = -1;
     QPageLayout::Orientation orientation = QPageLayout::Portrait;

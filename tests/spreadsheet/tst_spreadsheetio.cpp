@@ -462,6 +462,10 @@ void TestSpreadsheetIo::csvEdgeCases_data()
         << QList<QStringList>{{QStringLiteral("名称;备注;x"), QStringLiteral("y")},
                               {QStringLiteral("甲;a"), QStringLiteral("b")},
                               {QStringLiteral("乙;c"), QStringLiteral("d")}};
+    QTest::newRow("one column, no final newline")
+        << QByteArray("名称\n甲") << QList<QStringList>{{QStringLiteral("名称")}, {QStringLiteral("甲")}};
+    QTest::newRow("last line ends in a separator, no final newline")
+        << QByteArray("a,b\nc,") << QList<QStringList>{{"a", "b"}, {"c", ""}};
     QTest::newRow("one column") << QByteArray("名称\n甲\n")
                                 << QList<QStringList>{{QStringLiteral("名称")}, {QStringLiteral("甲")}};
 }

@@ -279,6 +279,7 @@ private slots:
     void compoundFileReaderFindsTheStream_data();
     void compoundFileReaderFindsTheStream();
     void compoundFileReaderRefusesDamage();
+    void compoundFileReaderStopsAtTheLastSector();
     void longTextsReadBackWhole();
     void overlongTextIsCutWithAMark();
 };
@@ -1065,6 +1066,44 @@ void TestXls::compoundFileReaderRefusesDamage()
     // Without its last sectors (directory and FAT) the file has nothing to find.
     const bool opened = reader.open(file.left(file.size() - 1024), &reason);
     QVERIFY(!opened || reader.stream(QStringLiteral("Workbook")).isEmpty());
+}
+
+void TestXls::compoundFileReaderStopsAtTheLastSector()
+{
+    // A 4096-byte stream fills sectors 0-7; the directory is sector 8, the allocation table 9.
+    constexpr qsizetype kSector = 512;
+    const auto at = [](quint32 index) { return kSector + static_cast<qsizetype>(index) * kSector; };
+    const auto opens = [](const QByteArray& file, QString* reason) {
+        CompoundFileReader reader;
+        return reader.open(file, reason) && reader.streamSize(QStringLiteral("Workbook")) == 4096;
+    };
+    QString reason;
+
+    // The allocation table in the file's last sector is read; one sector short, it lies past the
+    // end. The bytes cut off stay in the buffer's memory, so only the bound tells the two apart.
+    QByteArray tableLast = buildCompoundFile(QStringLiteral("Workbook"), QByteArray(4096, 'w'));
+    QCOMPARE(u32At(tableLast, 0x4C), 9u);
+    QVERIFY2(opens(QByteArray(tableLast.constData(), tableLast.size()), &reason), qPrintable(reason));
+    tableLast.chop(kSector);
+    reason.clear();
+    QVERIFY(!opens(tableLast, &reason));
+    QVERIFY2(reason.contains(QStringLiteral("分配表")), qPrintable(reason));
+
+    // The same for the directory: the table moves to sector 0, the directory to the last sector.
+    QByteArray directoryLast = buildCompoundFile(QStringLiteral("Workbook"), QByteArray(4096, 'w'));
+    QByteArray table = directoryLast.mid(at(9), kSector);
+    qToLittleEndian<quint32>(cfb::kFatSector, table.data());
+    qToLittleEndian<quint32>(cfb::kEndOfChain, table.data() + 9 * 4);
+    const QByteArray directory = directoryLast.mid(at(8), kSector);
+    std::memcpy(directoryLast.data() + at(0), table.constData(), kSector);
+    std::memcpy(directoryLast.data() + at(9), directory.constData(), kSector);
+    qToLittleEndian<quint32>(0, directoryLast.data() + 0x4C);
+    qToLittleEndian<quint32>(9, directoryLast.data() + 0x30);
+    QVERIFY2(opens(QByteArray(directoryLast.constData(), directoryLast.size()), &reason), qPrintable(reason));
+    directoryLast.chop(kSector);
+    reason.clear();
+    QVERIFY(!opens(directoryLast, &reason));
+    QVERIFY2(reason.contains(QStringLiteral("目录")), qPrintable(reason));
 }
 
 void TestXls::longTextsReadBackWhole()

@@ -3,6 +3,7 @@
 #include "data/apphome.h"
 #include "data/connection.h"
 #include "data/schemainstaller.h"
+#include "users/permissions.h"
 
 #include <QAtomicInteger>
 #include <QCoreApplication>
@@ -125,6 +126,8 @@ void dropServerDatabase(const PgServer& server, const QString& name)
 
 TestDatabase::TestDatabase(const QString& engine, bool withDataModule) : m_engine(engine)
 {
+    // Nobody is logged in yet: every right granted, whatever an earlier case decided.
+    setCurrentPermissions(Permissions());
     try {
         if (isServer()) {
             m_server = PgServer::fromEnvironment();

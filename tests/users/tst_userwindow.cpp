@@ -61,6 +61,22 @@ StoredUser stored(const QString& name)
     return u;
 }
 
+// Logs the user in as the login does: the name, and the row that tells the user apart.
+void logIn(const QString& name)
+{
+    Query q(data().conn());
+    data().setCurrentUserName(name);
+    data().setCurrentUserKey(findUser(q, name)->key);
+}
+
+QStringList items(const QComboBox* box)
+{
+    QStringList out;
+    for (int i = 0; i < box->count(); ++i)
+        out << box->itemText(i);
+    return out;
+}
+
 int usersNamed(const QString& name)
 {
     Query q(data().conn());
@@ -379,9 +395,9 @@ private slots:
         UserWindow w;
         w.select(QStringLiteral("甲"));
         QCOMPARE(w.groups()->count(), 3);
-        QCOMPARE(w.groups()->itemText(0), QStringLiteral("No"));
+        QCOMPARE(w.groups()->itemText(0), QString()); // no group; the box lists the stored groups
         QCOMPARE(w.groups()->itemText(1), QStringLiteral("系统管理员组"));
-        QCOMPARE(w.groups()->currentIndex(), -1);
+        QCOMPARE(w.groups()->currentIndex(), 0); // no group: the empty entry
 
         w.press("ToolButton2");
         w.groups()->setCurrentIndex(w.groups()->findText(QStringLiteral("查询组")));
@@ -391,7 +407,7 @@ private slots:
         w.select(QStringLiteral("甲"));
         QCOMPARE(w.groups()->currentText(), QStringLiteral("查询组"));
 
-        // "No" takes the group away.
+        // The empty entry takes the group away.
         w.press("ToolButton2");
         w.groups()->setCurrentIndex(0);
         w.press("btnPost");
@@ -409,8 +425,8 @@ private slots:
     void nobodyIsLockedOut()
     {
         ZU_TEST_DATABASE(db);
-        db.dataModule().setCurrentUserName(QStringLiteral("Admin"));
         addUser(QStringLiteral("甲"));
+        logIn(QStringLiteral("Admin"));
         ScriptedDialogs dialogs;
         UserWindow w;
         DataSet& users = db.dataModule().qryUser();
@@ -437,7 +453,7 @@ private slots:
         QCOMPARE(users.recordCount(), 1);
 
         // The last user stays, whoever is logged in.
-        db.dataModule().setCurrentUserName(QStringLiteral("另一位"));
+        db.dataModule().setCurrentUserKey(QVariant());
         dialogs.clear();
         w.press("ToolButton3");
         QCOMPARE(dialogs.shown().size(), 1);
@@ -493,14 +509,191 @@ private slots:
         QVERIFY(!nameNeedsCheck(false, QStringLiteral("a"), QStringLiteral("a")));
         QVERIFY(nameNeedsCheck(false, QStringLiteral("A"), QStringLiteral("a")));
 
-        QVERIFY(!deleteRefusal(1, QStringLiteral("a"), QStringLiteral("b")).isEmpty());
-        QVERIFY(!deleteRefusal(2, QStringLiteral("a"), QStringLiteral("a")).isEmpty());
-        QVERIFY(deleteRefusal(2, QStringLiteral("a"), QStringLiteral("b")).isEmpty());
-        QVERIFY(deleteRefusal(2, QStringLiteral("a"), QStringLiteral("A")).isEmpty());
-
-        QCOMPARE(groupToStore(0, QStringLiteral("No")), QString());
+        QCOMPARE(groupToStore(0, QString()), QString());
         QCOMPARE(groupToStore(-1, QString()), QString());
         QCOMPARE(groupToStore(2, QStringLiteral("查询组")), QStringLiteral("查询组"));
+    }
+
+    void deletingYourselfUnderANewNameIsRefused_data() { zu::test::addEngineRows(); }
+    void deletingYourselfUnderANewNameIsRefused()
+    {
+        ZU_TEST_DATABASE(db);
+        addUser(QStringLiteral("clerk3"), item("管理员及权限管理"));
+        logIn(QStringLiteral("clerk3"));
+        ScriptedDialogs dialogs;
+        UserWindow w;
+        w.select(QStringLiteral("clerk3"));
+        w.press("ToolButton2");
+        w.edit("edtUserName")->setText(QStringLiteral("clerk3b"));
+        w.press("btnPost");
+        QVERIFY(stored(QStringLiteral("clerk3b")).found);
+        dialogs.clear();
+        w.select(QStringLiteral("clerk3b"));
+        dialogs.answer(QMessageBox::Ok);
+        w.press("ToolButton3");
+        QCOMPARE(dialogs.messages(), QStringList{QStringLiteral("不能删除当前登录的用户！")});
+        QVERIFY(stored(QStringLiteral("clerk3b")).found);
+        // Another user of the same rights may go.
+        w.select(QStringLiteral("Admin"));
+        dialogs.answer(QMessageBox::Ok);
+        w.press("ToolButton3");
+        QCOMPARE(usersNamed(QStringLiteral("Admin")), 0);
+    }
+
+    void theLastAdministratorKeepsTheUserWindow_data() { zu::test::addEngineRows(); }
+    void theLastAdministratorKeepsTheUserWindow()
+    {
+        ZU_TEST_DATABASE(db);
+        addUser(QStringLiteral("甲"), item("客户管理"));
+        logIn(QStringLiteral("甲"));
+        ScriptedDialogs dialogs;
+        UserWindow w;
+        const QString adminRights = stored(QStringLiteral("Admin")).qxList;
+        const QString refusal = QStringLiteral(
+            "至少要保留一个拥有“管理员及权限管理”权限的用户，否则将没有人能够管理用户和权限！");
+
+        // By untick: refused, nothing stored.
+        w.select(QStringLiteral("Admin"));
+        w.press("ToolButton2");
+        w.check(QStringLiteral("管理员及权限管理"), Qt::Unchecked);
+        w.press("btnPost");
+        QCOMPARE(dialogs.messages(), QStringList{refusal});
+        QCOMPARE(dialogs.last().icon, QMessageBox::Warning);
+        QCOMPARE(stored(QStringLiteral("Admin")).qxList, adminRights);
+
+        // By deletion: refused.
+        dialogs.clear();
+        w.select(QStringLiteral("Admin"));
+        w.press("ToolButton3");
+        QCOMPARE(dialogs.messages(), QStringList{refusal});
+        QCOMPARE(usersNamed(QStringLiteral("Admin")), 1);
+
+        // Once another user holds the right, Admin may lose it.
+        dialogs.clear();
+        w.select(QStringLiteral("甲"));
+        w.press("ToolButton2");
+        w.check(QStringLiteral("管理员及权限管理"));
+        w.press("btnPost");
+        QVERIFY(stored(QStringLiteral("甲")).qxList.contains(item("管理员及权限管理")));
+        w.select(QStringLiteral("Admin"));
+        w.press("ToolButton2");
+        w.check(QStringLiteral("管理员及权限管理"), Qt::Unchecked);
+        w.press("btnPost");
+        QVERIFY(!stored(QStringLiteral("Admin")).qxList.contains(item("管理员及权限管理")));
+        QCOMPARE(dialogs.messages(),
+                 (QStringList{QStringLiteral("操作成功！"), QStringLiteral("操作成功！")}));
+    }
+
+    void delActsOnlyOnTheListWhileBrowsing()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        addUser(QStringLiteral("甲"));
+        ScriptedDialogs dialogs;
+        UserWindow w;
+        w.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w.window));
+        w.select(QStringLiteral("甲"));
+
+        // Adding a user: Del in the tree or a box deletes nobody.
+        w.press("ToolButton1");
+        QVERIFY(!control<QAction>(&w.window, "N3")->isEnabled());
+        w.tree()->setFocus();
+        QTest::keyClick(w.tree(), Qt::Key_Delete);
+        w.edit("edtUserName")->setFocus();
+        QTest::keyClick(w.edit("edtUserName"), Qt::Key_Delete);
+        // The menu's Add leaves the list on: Del there deletes nobody either.
+        w.press("ToolButton11");
+        w.menu("N1");
+        w.grid()->view()->setFocus();
+        QTest::keyClick(w.grid()->view(), Qt::Key_Delete);
+        QVERIFY(dialogs.shown().isEmpty());
+        QCOMPARE(usersNamed(QStringLiteral("甲")), 1);
+
+        // Browsing: Del in a box is the box's own; in the list it asks to delete the user.
+        w.press("ToolButton11");
+        w.select(QStringLiteral("甲"));
+        w.edit("edtUserName")->setFocus();
+        QTest::keyClick(w.edit("edtUserName"), Qt::Key_Delete);
+        QVERIFY(dialogs.shown().isEmpty());
+        w.grid()->view()->setFocus();
+        dialogs.answer(QMessageBox::Ok);
+        QTest::keyClick(w.grid()->view(), Qt::Key_Delete);
+        QCOMPARE(dialogs.messages(), QStringList{QStringLiteral("您确定要删除嘛？")});
+        QCOMPARE(usersNamed(QStringLiteral("甲")), 0);
+    }
+
+    void leavingWithUnsavedTicksAsksFirst()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        addUser(QStringLiteral("甲"), item("客户管理"));
+        ScriptedDialogs dialogs;
+        const QString question = QStringLiteral("用户或权限的修改尚未保存，确定要关闭窗口吗？");
+        {
+            // Nothing changed: it closes without a word.
+            UserWindow w;
+            w.select(QStringLiteral("甲"));
+            w.press("ToolButton8");
+            QVERIFY(!w.window.isVisible());
+            QVERIFY(dialogs.shown().isEmpty());
+        }
+        UserWindow w;
+        w.select(QStringLiteral("甲"));
+        w.check(QStringLiteral("回访管理"));
+        dialogs.answer(QMessageBox::No);
+        w.press("ToolButton8");
+        QCOMPARE(dialogs.messages(), QStringList{question});
+        QVERIFY(w.window.isVisible());
+        QCOMPARE(w.state(QStringLiteral("回访管理")), Qt::Checked); // the ticks are still there
+        // Saved, the window closes without asking.
+        w.press("ToolButton2");
+        w.press("btnPost");
+        QVERIFY(stored(QStringLiteral("甲")).qxList.contains(item("回访管理")));
+        dialogs.clear();
+        w.press("ToolButton8");
+        QVERIFY(dialogs.shown().isEmpty());
+        QVERIFY(!w.window.isVisible());
+
+        // A user being added, closed with Esc: asked, and Yes leaves.
+        UserWindow adding;
+        adding.press("ToolButton1");
+        dialogs.answer(QMessageBox::Yes);
+        QTest::keyClick(&adding.window, Qt::Key_Escape);
+        QCOMPARE(dialogs.messages(), QStringList{question});
+        QVERIFY(!adding.window.isVisible());
+    }
+
+    void groupBoxListsTheGroupsAndGivesTheirRights()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        data().T().exec(QStringLiteral("insert into T_user (UserName, qxList, type) values (?, ?, ?)"),
+                        {QStringLiteral("维修组"), item("维修记录"), QStringLiteral("权限组")});
+        addUser(QStringLiteral("甲"), item("客户管理"));
+        ScriptedDialogs dialogs;
+        UserWindow w;
+        w.select(QStringLiteral("甲"));
+        QCOMPARE(items(w.groups()),
+                 (QStringList{QString(), QStringLiteral("系统管理员组"), QStringLiteral("维修组")}));
+
+        w.press("ToolButton1");
+        QCOMPARE(items(w.groups()),
+                 (QStringList{QString(), QStringLiteral("系统管理员组"), QStringLiteral("维修组")}));
+        w.edit("edtUserName")->setText(QStringLiteral("乙"));
+        const int group = w.groups()->findText(QStringLiteral("维修组"));
+        w.groups()->setCurrentIndex(group);
+        emit w.groups()->activated(group);
+        QCOMPARE(w.state(QStringLiteral("维修记录")), Qt::Checked);
+        QCOMPARE(w.state(QStringLiteral("客户管理")), Qt::Unchecked);
+        // The ticks can still be changed before saving.
+        w.check(QStringLiteral("用户提醒"));
+        w.press("btnPost");
+        const StoredUser saved = stored(QStringLiteral("乙"));
+        QCOMPARE(saved.qxGroup, QStringLiteral("维修组"));
+        QVERIFY(saved.qxList.contains(item("维修记录")));
+        QVERIFY(saved.qxList.contains(item("用户提醒")));
+        QVERIFY(!saved.qxList.contains(item("客户管理")));
     }
 };
 

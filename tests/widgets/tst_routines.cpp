@@ -2,6 +2,7 @@
 #include "data/errors.h"
 #include "support/scripteddialogs.h"
 #include "support/testdatabase.h"
+#include "widgets/dateedit.h"
 #include "widgets/formroutines.h"
 #include "widgets/guard.h"
 
@@ -141,6 +142,34 @@ private slots:
         QCOMPARE(dialogs.messages(), QStringList{QStringLiteral("请输入客户名称！")});
         QCOMPARE(dialogs.last().title, QStringLiteral("系统提示"));
         QCOMPARE(QApplication::focusWidget(), b);
+    }
+
+    void typingADigitIntoAnEmptyDateBoxStartsFromToday()
+    {
+        NullableDateEdit box;
+        box.setValue(QVariant());
+        QVERIFY(box.isEmpty());
+        QCOMPARE(box.value(), QVariant(QMetaType::fromType<QDateTime>()));
+        QTest::keyClick(&box, Qt::Key_2);
+        QVERIFY(!box.isEmpty());
+        QCOMPARE(box.date().month(), QDate::currentDate().month());
+        QCOMPARE(box.date().day(), QDate::currentDate().day());
+
+        // A key that types nothing leaves an empty box empty.
+        box.clear();
+        QTest::keyClick(&box, Qt::Key_Shift);
+        QVERIFY(box.isEmpty());
+    }
+
+    void typingADigitIntoAFilledDateBoxEditsItsDate()
+    {
+        NullableDateEdit box;
+        box.setValue(QDate(2020, 5, 16));
+        box.setSelectedSection(QDateTimeEdit::DaySection);
+        QTest::keyClick(&box, Qt::Key_1);
+        QTest::keyClick(&box, Qt::Key_2);
+        QCOMPARE(box.date(), QDate(2020, 5, 12));
+        QCOMPARE(box.value(), QVariant(QDate(2020, 5, 12).startOfDay()));
     }
 
     void guardShowsErrorsAndSwallowsSilentAborts()

@@ -13,6 +13,7 @@
 #include "data/datamodule.h"
 #include "data/errors.h"
 #include "spreadsheet/sheetreaderprocess.h"
+#include "users/permissions.h"
 #include "widgets/dialogs.h"
 #include "widgets/formroutines.h"
 #include "widgets/guard.h"
@@ -231,6 +232,7 @@ void TfrmImport::setImporting(bool importing)
 
 void TfrmImport::Btn_StartClick()
 {
+    requirePermission(Operation::ImportCustomers);
     // A change still open in the grid is stored first.
     if (QWidget* editor = ui->DBGridEh1->indexWidget(ui->DBGridEh1->currentIndex()))
         emit m_picker->commitData(editor);

@@ -311,10 +311,21 @@ private slots:
         for (int i = 0; i < combo->count(); ++i)
             offered << combo->itemText(i);
         QCOMPARE(offered, QStringList{QString()} + kSheetTitles);
+        QCOMPARE(combo->currentText(), QString()); // nothing paired yet
         combo->setCurrentIndex(combo->findText(QStringLiteral("单价")));
         QCOMPARE(pairing().value(QStringLiteral("Price")), QStringLiteral("单价"));
         QVERIFY(control<QPushButton>(&w.window, "Btn_Start")->isEnabled());
         QCOMPARE(dialogs.shown().size(), 1);
+
+        // Opened on a row already paired, the pick list shows that title, chosen from the list.
+        const QModelIndex paired = model->index(0, 1);
+        grid->setCurrentIndex(paired);
+        grid->edit(paired);
+        combo = qobject_cast<QComboBox*>(grid->indexWidget(paired));
+        QVERIFY(combo);
+        QCOMPARE(combo->currentText(), QStringLiteral("客户名称"));
+        QCOMPARE(combo->currentIndex(), kSheetTitles.indexOf(QStringLiteral("客户名称")) + 1);
+        QCOMPARE(pairing().value(QStringLiteral("CustName")), QStringLiteral("客户名称"));
     }
 
     void titlesMatchInAnyLetterCase()
