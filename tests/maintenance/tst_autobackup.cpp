@@ -5,11 +5,14 @@
 #include "maintenance/backupfiles.h"
 #include "support/testdatabase.h"
 
+#include <csignal>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QtTest>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace zu;
 using zu::test::TestHome;
@@ -289,6 +292,49 @@ private slots:
         QVERIFY(!QFileInfo::exists(inProgress));
         QVERIFY(QFileInfo::exists(mine.path()));
         QCOMPARE(filesIn(folder), (QStringList{QFileInfo(mine.path()).fileName(), autoName("2024-03-05")}));
+    }
+
+    void aKillWhileWritingLeavesTheEarlierBackup()
+    {
+        TestHome home;
+        const QString folder = home.path();
+        home.write(QStringLiteral("nightly.db"), "yesterday");
+        const QString target = home.file(QStringLiteral("nightly.db"));
+        // A job killed in the middle of its backup, for both ways a backup is put in place: over the
+        // job's earlier file, and beside the day's first.
+        for (const bool replacing : {true, false}) {
+            const pid_t child = ::fork();
+            QVERIFY(child >= 0);
+            if (child == 0) {
+                const BackupWriter killedMidway = [](const QString& path) {
+                    QFile f(path);
+                    if (f.open(QIODevice::WriteOnly)) {
+                        f.write("half");
+                        f.flush();
+                    }
+                    ::raise(SIGKILL);
+                };
+                try {
+                    if (replacing)
+                        writeBackupReplacing(target, killedMidway);
+                    else
+                        writeNewBackup(folder, QStringLiteral("nightly"), kMorning, QStringLiteral(".db"),
+                                       killedMidway);
+                } catch (...) {
+                }
+                ::_exit(1);
+            }
+            int status = 0;
+            QCOMPARE(::waitpid(child, &status, 0), child);
+            QVERIFY2(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL, replacing ? "replacing" : "beside");
+            QCOMPARE(contentOf(target), QByteArray("yesterday"));
+            const QStringList left =
+                QDir(folder).entryList({QStringLiteral(".zu-backup-*")}, QDir::Files | QDir::Hidden);
+            QCOMPARE(left.size(), 1);
+            // The next start clears the half-written file away; the earlier backup stays.
+            QCOMPARE(removeAbandonedBackups(folder), left);
+            QCOMPARE(filesIn(folder), QStringList{QStringLiteral("nightly.db")});
+        }
     }
 
     void placingNeverLeavesTheTargetMissing()
