@@ -21,7 +21,7 @@ echo "package: built $deb, $(du -k "$deb" | cut -f1) KiB"
 echo "package: $(dpkg-deb --field "$deb" Depends)"
 echo "package: recommends $(dpkg-deb --field "$deb" Recommends)"
 
-"${sudo_cmd[@]}" apt-get install -y -qq "./$deb"
+"${sudo_cmd[@]}" apt-get install -y -qq -o Dpkg::Use-Pty=0 "./$deb"
 dpkg-query -W -f='package: installed ${Package} ${Version}\n' zu
 for f in /usr/bin/zu /usr/bin/zu-conntool /usr/bin/zu-sheetreader /usr/share/zu/帮助文件.html \
   /usr/share/applications/cn.zu.Service.desktop /usr/share/metainfo/cn.zu.Service.metainfo.xml \
@@ -36,9 +36,10 @@ appstreamcli validate --no-net /usr/share/metainfo/cn.zu.Service.metainfo.xml
 # A user who has never started the program.
 fresh=$(mktemp -d)
 trap 'rm -rf "$fresh"' EXIT
+mkdir -m 700 "$fresh/runtime"
 run_as_fresh_user() {
   env -u ZU_HOME HOME="$fresh" XDG_DATA_HOME="$fresh/data" XDG_CONFIG_HOME="$fresh/config" \
-    XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-/tmp}" QT_QPA_PLATFORM=offscreen "$@"
+    XDG_RUNTIME_DIR="$fresh/runtime" QT_QPA_PLATFORM=offscreen "$@"
 }
 cd /
 run_as_fresh_user timeout 120 zu --quit-after-start
@@ -49,7 +50,7 @@ echo "package: the installed program started on a fresh data folder $data: $(cd 
 run_as_fresh_user timeout 120 zu-conntool backup
 run_as_fresh_user timeout 120 zu-conntool check
 
-"${sudo_cmd[@]}" apt-get purge -y -qq zu
+"${sudo_cmd[@]}" apt-get purge -y -qq -o Dpkg::Use-Pty=0 zu
 if dpkg-query -W -f='${Status}' zu 2>/dev/null | grep -q 'install ok installed' || [ -e /usr/bin/zu ]; then
   echo "package: zu is still installed" >&2
   exit 1
