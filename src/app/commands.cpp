@@ -12,6 +12,7 @@
 #include "journals/tfrmcelladd.h"
 #include "journals/tfrmcomplainadd.h"
 #include "journals/tfrmjournalqry.h"
+#include "journals/tfrmmachinehistory.h"
 #include "journals/tfrmserviceadd.h"
 #include "maintenance/import/tfrmimport.h"
 #include "maintenance/tfrmbackup.h"
@@ -75,6 +76,9 @@ CustomerWindowCommands customerWindowCommands()
     c.chooseColumns = &chooseColumns;
     c.exportList = &ExportGridToXls;
     c.printWorkOrder = [](QWidget* parent) { previewReport(parent, QString::fromUtf8(kWorkOrderReport)); };
+    c.machineHistory = [](QWidget* parent, const QString& goodsCode) {
+        showMachineHistory(parent, goodsCode, Operation::OpenCustomerWindow);
+    };
     return c;
 }
 

@@ -99,6 +99,9 @@ TfrmCustom::TfrmCustom(QWidget* parent) : QWidget(parent), ui(std::make_unique<U
             ToolButton2Click();
     });
 
+    m_historyAction = new QAction(QStringLiteral("机器档案"), this);
+    m_historyAction->setObjectName(QStringLiteral("actMachineHistory"));
+    bind(m_historyAction, [this] { showMachineHistory(nullptr); });
     connect(ui->dgCustom, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         QMenu menu(this);
         menu.addActions({ui->N22, ui->N23, ui->N34});
@@ -106,6 +109,8 @@ TfrmCustom::TfrmCustom(QWidget* parent) : QWidget(parent), ui(std::make_unique<U
         menu.addActions({ui->N29, ui->Excel1});
         menu.addSeparator();
         menu.addActions({ui->N11, ui->ing1});
+        menu.addSeparator();
+        menu.addAction(m_historyAction);
         menu.exec(ui->dgCustom->mapToGlobal(at));
     });
     connect(ui->tvCuston, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
@@ -249,6 +254,12 @@ void TfrmCustom::wireDetailTabs()
             menu.addActions({t->addItem, t->editItem, t->delItem});
             menu.addSeparator();
             menu.addActions({t->chooserItem, t->saveItem});
+            menu.addSeparator();
+            // Service records name their unit; visits and complaints are about the customer's.
+            QAction* history = menu.addAction(QStringLiteral("机器档案"));
+            history->setEnabled(m_historyAction->isEnabled());
+            const DataSet* services = t->list == &zu::data().qryServiceCust() ? t->list : nullptr;
+            bind(history, [this, services] { showMachineHistory(services); });
             menu.exec(t->grid->mapToGlobal(at));
         });
     }
@@ -262,8 +273,22 @@ void TfrmCustom::setCommands(CustomerWindowCommands commands)
 
 // A command is offered when the program provides it and the logged-in user may use it; a
 // command the user may not use is greyed, its menu item and key included.
+void TfrmCustom::showMachineHistory(const DataSet* serviceRecords)
+{
+    if (!m_commands.machineHistory)
+        return;
+    QString code;
+    if (serviceRecords && serviceRecords->isOpen() && serviceRecords->currentRow() >= 0)
+        code = serviceRecords->fieldText(QStringLiteral("GoodsCode")).trimmed();
+    const DataSet& customers = zu::data().qryCustom();
+    if (code.isEmpty() && customers.isOpen() && customers.currentRow() >= 0)
+        code = customers.fieldText(QStringLiteral("GoodsCode"));
+    m_commands.machineHistory(this, code);
+}
+
 void TfrmCustom::updateCommands()
 {
+    m_historyAction->setEnabled(bool(m_commands.machineHistory));
     const bool canExport = bool(m_commands.exportList) && mayUse(Operation::ExportList);
     const bool canChoose = bool(m_commands.chooseColumns);
     const bool canChange = mayUse(Operation::ChangeCustomers);

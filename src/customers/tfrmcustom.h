@@ -26,6 +26,8 @@ struct CustomerWindowCommands
     std::function<void(QWidget* parent, DataSet& list, ListGrid* grid, const QString& title)> exportList;
     std::function<void(QWidget* parent, const QString& layoutName, const QString& caller)> chooseColumns;
     std::function<void(QWidget* parent)> printWorkOrder;
+    // The history of the machine with a body code ("机器档案").
+    std::function<void(QWidget* parent, const QString& goodsCode)> machineHistory;
 };
 
 // The customer register: the category tree, the customer list and the service records, return
@@ -67,6 +69,7 @@ private:
     void ToolButton3Click();
     void openCategoryEditor();
     void exportCustomers();
+    void showMachineHistory(const DataSet* serviceRecords);
     void detailAdd(const DetailTab& tab);
     void detailEdit(const DetailTab& tab);
     void detailDelete(const DetailTab& tab);
@@ -79,6 +82,7 @@ private:
     std::unique_ptr<Ui::TfrmCustom> ui;
     std::vector<DetailTab> m_tabs;
     CustomerWindowCommands m_commands;
+    QAction* m_historyAction = nullptr;
 };
 
 } // namespace zu

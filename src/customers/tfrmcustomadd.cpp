@@ -1,6 +1,7 @@
 #include "tfrmcustomadd.h"
 
 #include "customeredits.h"
+#include "duplicatecustomers.h"
 #include "tfrmcousttree.h"
 #include "ui_tfrmcustomadd.h"
 
@@ -141,6 +142,8 @@ void TfrmCustomAdd::btnInsertClick()
                     ui->edtIDCode->text(), QStringLiteral("客户编号重复，请您重新录入！"));
         CheckUnique(zu::data().qryTemp(), QStringLiteral("Custname"), QStringLiteral("T_Cust"),
                     ui->edtCustName->text(), QStringLiteral("客户名称相同，请您重新录入！"));
+        if (!confirmNotDuplicate())
+            return;
         writeRecord(customers, collectValues(), true);
     } else {
         if (customers.currentRow() < 0)
@@ -156,6 +159,19 @@ void TfrmCustomAdd::btnInsertClick()
         updateCustomer(customers, collectValues(), FOldIDCode);
     }
     accept();
+}
+
+bool TfrmCustomAdd::confirmNotDuplicate()
+{
+    const DuplicateCustomers duplicates =
+        findDuplicateCustomers(zu::data().conn(), {.name = ui->edtCustName->text(),
+                                                   .address = ui->edtAddress->text(),
+                                                   .phone = ui->edtPhone->text(),
+                                                   .mobile = ui->edtMobile->text()});
+    // No is the default: a hurried Enter must not file the same customer twice.
+    return duplicates.isEmpty() ||
+           dialogs().message(this, QStringLiteral("系统提示"), duplicates.question(), QMessageBox::Question,
+                             QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }
 
 void TfrmCustomAdd::chooseCategory()

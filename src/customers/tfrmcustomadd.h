@@ -32,6 +32,8 @@ private:
     void FormCreate();
     void FormShow();
     void btnInsertClick();
+    // Asks before adding a customer that looks like one already there; false: stay in the editor.
+    bool confirmNotDuplicate();
     void chooseCategory();
     // The values of every box by column and the saving user.
     QVariantMap collectValues() const;

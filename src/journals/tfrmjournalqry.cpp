@@ -1,6 +1,8 @@
 #include "tfrmjournalqry.h"
 
 #include "journallist.h"
+#include "machinehistory.h"
+#include "tfrmmachinehistory.h"
 #include "ui_tfrmjournalqry.h"
 
 #include "columns/columnlayout.h"
@@ -68,11 +70,16 @@ TfrmJournalqry::TfrmJournalqry(QWidget* parent, const JournalListKind& kind)
             m_commands.chooseColumns(this, m_kind.layout, m_kind.chooserTag);
     });
     connect(ui->btnClose, &QToolButton::clicked, this, &QDialog::accept);
+    m_historyAction = new QAction(QStringLiteral("机器档案"), this);
+    m_historyAction->setObjectName(QStringLiteral("actMachineHistory"));
+    onSignal(m_historyAction, &QAction::triggered, this, [this] { showHistory(); });
     connect(ui->grid, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         QMenu menu(this);
         menu.addActions({ui->actAdd, ui->actUpdate, ui->actDelete, ui->actExport});
         menu.addSeparator();
         menu.addActions({ui->actChooseColumns, ui->actSaveColumns});
+        menu.addSeparator();
+        menu.addAction(m_historyAction);
         menu.exec(ui->grid->mapToGlobal(at));
     });
     updateCommands();
@@ -94,6 +101,21 @@ void TfrmJournalqry::setCommands(JournalListCommands commands)
 {
     m_commands = std::move(commands);
     updateCommands();
+}
+
+void TfrmJournalqry::showHistory()
+{
+    DataSet& records = list();
+    if (!records.isOpen() || records.currentRow() < 0)
+        return;
+    const QString own = records.fieldIndex(QStringLiteral("GoodsCode")) >= 0
+                            ? records.fieldText(QStringLiteral("GoodsCode"))
+                            : QString();
+    const Operation opener = &m_kind == &JournalListKind::service() ? Operation::OpenServices
+                             : &m_kind == &JournalListKind::call()  ? Operation::OpenCalls
+                                                                    : Operation::OpenComplaints;
+    showMachineHistory(
+        this, machineCodeOf(zu::data().conn(), own, records.fieldText(QStringLiteral("CustCode"))), opener);
 }
 
 void TfrmJournalqry::updateCommands()

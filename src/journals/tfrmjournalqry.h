@@ -8,6 +8,8 @@ namespace Ui {
 class TfrmJournalqry;
 }
 
+class QAction;
+
 namespace zu {
 
 class DataSet;
@@ -47,11 +49,13 @@ private:
     void deleteRecord();
     void edit(bool isAdd);
     void exportList();
+    void showHistory();
     void updateCommands();
 
     std::unique_ptr<Ui::TfrmJournalqry> ui;
     const JournalListKind& m_kind;
     JournalListCommands m_commands;
+    QAction* m_historyAction = nullptr; // "机器档案" of the current record
 };
 
 class TfrmServerqry final : public TfrmJournalqry

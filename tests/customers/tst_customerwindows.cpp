@@ -11,6 +11,7 @@
 #include "widgets/dateedit.h"
 #include "widgets/mdichild.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -239,6 +240,86 @@ private slots:
         QCOMPARE(w.window->dgCustom()->footerText(0), QStringLiteral("共 2 条"));
     }
 
+    void addAsksAboutALookalike_data() { zu::test::addEngineRows(); }
+    void addAsksAboutALookalike()
+    {
+        ZU_TEST_DATABASE(db);
+        TfrmData& d = db.dataModule();
+        zu::test::addCustomer(QStringLiteral("张三"), QStringLiteral("KH0001"),
+                              {{QStringLiteral("Phone"), QStringLiteral("0571-88886666")}});
+        ScriptedDialogs dialogs;
+        CustomerWindow w;
+        DataSet& customers = d.qryCustom();
+        const QString question = QStringLiteral("已有相同电话的客户：张三 (KH0001)，仍然保存吗？");
+
+        TfrmCustomAdd editor(w.window);
+        editor.FIsAdd = true;
+        editor.show();
+        fill(&editor, "edtIDCode", QStringLiteral("KH0002"));
+        fill(&editor, "edtCustName", QStringLiteral("张三（新）"));
+        fill(&editor, "edtPhone", QStringLiteral("0571 8888 6666"));
+        fill(&editor, "edtAddress", QStringLiteral("西湖路"));
+
+        // No: nothing is saved, everything typed stays.
+        dialogs.answer(QMessageBox::No);
+        press(&editor, "btnInsert");
+        QCOMPARE(dialogs.messages(), QStringList{question});
+        QCOMPARE(dialogs.last().buttons, QMessageBox::Yes | QMessageBox::No);
+        QVERIFY(editor.isVisible());
+        QCOMPARE(control<QLineEdit>(&editor, "edtPhone")->text(), QStringLiteral("0571 8888 6666"));
+        QCOMPARE(control<QLineEdit>(&editor, "edtCustName")->text(), QStringLiteral("张三（新）"));
+        QCOMPARE(count(QStringLiteral("select count(*) from T_Cust")), 1);
+
+        // A different number saves without a question.
+        fill(&editor, "edtPhone", QStringLiteral("0571 8888 6667"));
+        dialogs.clear();
+        press(&editor, "btnInsert");
+        QVERIFY(dialogs.messages().isEmpty());
+        QVERIFY(!editor.isVisible());
+        QCOMPARE(count(QStringLiteral("select count(*) from T_Cust")), 2);
+
+        // Yes saves the lookalike.
+        TfrmCustomAdd second(w.window);
+        second.FIsAdd = true;
+        second.show();
+        fill(&second, "edtIDCode", QStringLiteral("KH0003"));
+        fill(&second, "edtCustName", QStringLiteral("张三丰"));
+        fill(&second, "edtMobile", QStringLiteral("057188886666"));
+        dialogs.answer(QMessageBox::Yes);
+        press(&second, "btnInsert");
+        QCOMPARE(dialogs.messages(),
+                 QStringList{QStringLiteral("已有相同手机的客户：张三 (KH0001)，仍然保存吗？")});
+        QVERIFY(!second.isVisible());
+        QCOMPARE(count(QStringLiteral("select count(*) from T_Cust where IDCode = ? and Mobile = ?"),
+                       {QStringLiteral("KH0003"), QStringLiteral("057188886666")}),
+                 1);
+        QCOMPARE(customers.recordCount(), 3);
+    }
+
+    void editDoesNotAskAboutLookalikes_data() { zu::test::addEngineRows(); }
+    void editDoesNotAskAboutLookalikes()
+    {
+        ZU_TEST_DATABASE(db);
+        TfrmData& d = db.dataModule();
+        zu::test::addCustomer(QStringLiteral("张三"), QStringLiteral("KH0001"),
+                              {{QStringLiteral("Phone"), QStringLiteral("88886666")}});
+        zu::test::addCustomer(QStringLiteral("李四"), QStringLiteral("KH0002"),
+                              {{QStringLiteral("Phone"), QStringLiteral("88886666")}});
+        ScriptedDialogs dialogs;
+        CustomerWindow w;
+        QVERIFY(d.qryCustom().locate(QStringLiteral("IDCode"), QStringLiteral("KH0002")));
+        TfrmCustomAdd editor(w.window);
+        editor.FIsAdd = false;
+        editor.show();
+        fill(&editor, "edtAddress", QStringLiteral("新地址"));
+        press(&editor, "btnInsert");
+        QVERIFY(dialogs.messages().isEmpty());
+        QVERIFY(!editor.isVisible());
+        QCOMPARE(count(QStringLiteral("select count(*) from T_Cust where Address = ?"),
+                       {QStringLiteral("新地址")}),
+                 1);
+    }
+
     void editKeepsEverythingAndMovesTheRecords_data() { zu::test::addEngineRows(); }
     void editKeepsEverythingAndMovesTheRecords()
     {
@@ -369,6 +450,31 @@ private slots:
         d.reconnect();
         QCOMPARE(count(QStringLiteral("select count(*) from T_Cust where Remark = ?"), {QStringLiteral("x")}),
                  1);
+    }
+
+    void machineHistoryOfTheCurrentCustomer()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        zu::test::addCustomer(QStringLiteral("甲"), QStringLiteral("A"),
+                              {{QStringLiteral("GoodsCode"), QStringLiteral("SN-A")}});
+        zu::test::addCustomer(QStringLiteral("乙"), QStringLiteral("B"),
+                              {{QStringLiteral("GoodsCode"), QStringLiteral("SN-B")}});
+        ScriptedDialogs dialogs;
+        CustomerWindow w;
+        auto* history = w.window->findChild<QAction*>(QStringLiteral("actMachineHistory"));
+        QVERIFY(history);
+        QVERIFY(!history->isEnabled()); // nothing to open it with yet
+        QStringList asked;
+        CustomerWindowCommands commands;
+        commands.machineHistory = [&asked](QWidget*, const QString& code) { asked << code; };
+        w.window->setCommands(commands);
+        QVERIFY(history->isEnabled());
+        QVERIFY(data().qryCustom().locate(QStringLiteral("IDCode"), QStringLiteral("B")));
+        history->trigger();
+        QVERIFY(data().qryCustom().locate(QStringLiteral("IDCode"), QStringLiteral("A")));
+        history->trigger();
+        QCOMPARE(asked, (QStringList{QStringLiteral("SN-B"), QStringLiteral("SN-A")}));
     }
 
     void emptyListsDoNothing()

@@ -5,6 +5,7 @@
 #include "journals/tfrmcelladd.h"
 #include "journals/tfrmcomplainadd.h"
 #include "journals/tfrmjournalqry.h"
+#include "journals/tfrmmachinehistory.h"
 #include "journals/tfrmserviceadd.h"
 #include "support/records.h"
 #include "support/scripteddialogs.h"
@@ -15,11 +16,13 @@
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTimeEdit>
 #include <QToolButton>
 #include <QtTest>
@@ -173,6 +176,80 @@ private slots:
         // ... and 修改 opens nothing.
         press(&window, "btnupdate");
         QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    // "机器档案" of a journal row: the service record's own body code, else its customer's.
+    void machineHistoryFromTheLists_data() { zu::test::addEngineRows(); }
+    void machineHistoryFromTheLists()
+    {
+        ZU_TEST_DATABASE(db);
+        zu::test::addCustomer(QStringLiteral("张三"), QStringLiteral("KH0001"),
+                              {{QStringLiteral("GoodsCode"), QStringLiteral("SN-1")},
+                               {QStringLiteral("EmptionDate"), QDate(2022, 1, 5).startOfDay()}});
+        zu::test::addCustomer(QStringLiteral("李四"), QStringLiteral("KH0002"));
+        zu::test::addJournal(QStringLiteral("T_service"), QStringLiteral("KH0002"), QStringLiteral("李四"),
+                             {{QStringLiteral("GoodsCode"), QStringLiteral("SN-1")},
+                              {QStringLiteral("serviceDate"), QDate(2024, 2, 2).startOfDay()}});
+        zu::test::addJournal(QStringLiteral("T_call"), QStringLiteral("KH0001"), QStringLiteral("张三"),
+                             {{QStringLiteral("callDate"), QDate(2023, 3, 3).startOfDay()}});
+        zu::test::addJournal(QStringLiteral("T_call"), QStringLiteral("KH0002"), QStringLiteral("李四"),
+                             {{QStringLiteral("callDate"), QDate(2023, 4, 4).startOfDay()}});
+        ScriptedDialogs dialogs;
+        auto historyOf = [](TfrmJournalqry& window) {
+            QStringList rows;
+            whenModal<TfrmMachineHistory>([&rows](TfrmMachineHistory* history) {
+                auto* grid = control<QTableWidget>(history, "dgHistory");
+                for (int r = 0; r < grid->rowCount(); ++r)
+                    rows << grid->item(r, 0)->text() + QLatin1Char(' ') + grid->item(r, 1)->text() +
+                                QLatin1Char(' ') + grid->item(r, 2)->text();
+                rows << control<QLabel>(history, "lblSummary")->text();
+                history->accept();
+            });
+            window.findChild<QAction*>(QStringLiteral("actMachineHistory"))->trigger();
+            return rows;
+        };
+        const QStringList whole{
+            QStringLiteral("2024-02-02 维修 KH0002"), QStringLiteral("2023-03-03 回访 KH0001"),
+            QStringLiteral("2022-01-05 购买 KH0001"), QStringLiteral("机身编码 SN-1：共 3 条记录，2 位客户")};
+        {
+            TfrmServerqry services;
+            services.show();
+            services.list().setCurrentRow(0);
+            QCOMPARE(historyOf(services), whole);
+        }
+        TfrmCellqry calls;
+        calls.show();
+        QVERIFY(calls.list().locate(QStringLiteral("CustCode"), QStringLiteral("KH0001")));
+        QCOMPARE(historyOf(calls), whole);
+        // 李四 bought nothing with a body code: told so, no window.
+        QVERIFY(calls.list().locate(QStringLiteral("CustCode"), QStringLiteral("KH0002")));
+        calls.findChild<QAction*>(QStringLiteral("actMachineHistory"))->trigger();
+        QCOMPARE(dialogs.last().text, QStringLiteral("这条记录没有机身编码，无法查看机器档案。"));
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    // The history is written to a spreadsheet file like the lists.
+    void machineHistoryExport()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        zu::test::addCustomer(QStringLiteral("张三"), QStringLiteral("KH0001"),
+                              {{QStringLiteral("GoodsCode"), QStringLiteral("SN-1")}});
+        ScriptedDialogs dialogs;
+        TfrmMachineHistory empty(nullptr, QStringLiteral("NONE"));
+        QCOMPARE(control<QLabel>(&empty, "lblSummary")->text(), QStringLiteral("机身编码 NONE：没有记录"));
+        QVERIFY(!control<QPushButton>(&empty, "btnExport")->isEnabled());
+
+        TfrmMachineHistory window(nullptr, QStringLiteral("SN-1"));
+        QVERIFY(control<QPushButton>(&window, "btnExport")->isEnabled());
+        const QString path = db.home().file(QStringLiteral("档案.xls"));
+        dialogs.answerFile(path);
+        dialogs.answer(QMessageBox::Cancel);
+        press(&window, "btnExport");
+        QVERIFY(QFileInfo(path).size() > 0);
+        QCOMPARE(dialogs.last().text,
+                 QStringLiteral("文件") + path + QStringLiteral("已建立，是否打开文件？"));
+        QVERIFY(dialogs.shown().first().text.startsWith(QStringLiteral("机器档案SN-1"))); // proposed name
     }
 
     void addFromTheListWindow_data() { zu::test::addEngineRows(); }

@@ -73,6 +73,7 @@ SheetImport::SheetImport(Connection& connection, const QString& table, const QLi
         if (const QString problem = CustomerImportRules::pairingProblem(pairs); !problem.isEmpty())
             throw CommandError(problem);
         m_rules.emplace(connection, options.userName);
+        m_duplicates.emplace(connection);
         for (const QString& field : CustomerImportRules::filledColumns()) {
             const bool paired = std::any_of(m_targets.cbegin(), m_targets.cend(), [&field](const Target& t) {
                 return t.field.compare(field, Qt::CaseInsensitive) == 0;
@@ -121,7 +122,10 @@ void SheetImport::importNext()
     QString reason;
     QString note;
     if (convert(record, &values, &reason) && applyRules(values, &reason, &note) &&
-        checkLengths(values, &reason) && insert(values, &reason)) {
+        checkLengths(values, &reason) && checkDuplicates(values, &reason, &note) && insert(values, &reason)) {
+        // Later rows are compared with this one too.
+        if (m_duplicates)
+            m_duplicates->add(customerOf(values), textOf(values, QLatin1String("IDCode")));
         ++m_succeeded;
         if (!note.isEmpty())
             m_notes.push_back({m_records.label(record), note, false});
@@ -178,6 +182,39 @@ bool SheetImport::checkLengths(const QVariantList& values, QString* reason) cons
             return false;
         }
     }
+    return true;
+}
+
+QString SheetImport::textOf(const QVariantList& values, QLatin1String field) const
+{
+    for (qsizetype i = 0; i < m_targets.size(); ++i)
+        if (m_targets[i].field.compare(field, Qt::CaseInsensitive) == 0)
+            return values[i].toString();
+    return {};
+}
+
+NewCustomer SheetImport::customerOf(const QVariantList& values) const
+{
+    return {.name = textOf(values, QLatin1String("CustName")),
+            .address = textOf(values, QLatin1String("Address")),
+            .phone = textOf(values, QLatin1String("Phone")),
+            .mobile = textOf(values, QLatin1String("Mobile"))};
+}
+
+bool SheetImport::checkDuplicates(const QVariantList& values, QString* reason, QString* note) const
+{
+    if (!m_duplicates)
+        return true;
+    const DuplicateCustomers duplicates = m_duplicates->find(customerOf(values));
+    if (duplicates.isEmpty())
+        return true;
+    const QString which = duplicates.description().replace(QLatin1Char('\n'), QStringLiteral("；"));
+    if (m_options.skipDuplicates) {
+        *reason = QStringLiteral("可能重复，已跳过") + inBrackets(which);
+        return false;
+    }
+    const QString warning = QStringLiteral("可能重复") + inBrackets(which);
+    *note = note->isEmpty() ? warning : *note + QStringLiteral("；") + warning;
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include "importvalue.h"
 #include "sheetrecords.h"
 
+#include "customers/duplicatecustomers.h"
 #include "data/sqldialect.h"
 
 #include <QList>
@@ -43,6 +44,9 @@ public:
         QString keyField; // a target column whose values must be unique: a refusal names the value
         QString userName; // the logged-in user, who enters the records
         bool dryRun = false;
+        // Customers that look like one already there (same phone or mobile, or the same name
+        // and address) are left out instead of imported with a warning.
+        bool skipDuplicates = false;
     };
 
     SheetImport(Connection& connection, const QString& table, const QList<ImportPair>& pairs,
@@ -78,6 +82,9 @@ private:
     bool convert(const SheetRecord& record, QVariantList* values, QString* reason) const;
     bool applyRules(QVariantList& values, QString* reason, QString* note) const;
     bool checkLengths(const QVariantList& values, QString* reason) const;
+    QString textOf(const QVariantList& values, QLatin1String field) const;
+    NewCustomer customerOf(const QVariantList& values) const;
+    bool checkDuplicates(const QVariantList& values, QString* reason, QString* note) const;
     bool insert(const QVariantList& values, QString* reason);
     void execInsert(const QVariantList& values);
     QString keyTaken(const QVariantList& values) const;
@@ -91,7 +98,8 @@ private:
     QList<Target> m_targets;
     std::optional<CustomerImportRules> m_rules;
     CustomerImportRules::Columns m_ruleColumns;
-    QSqlQuery m_insert; // prepared once for all rows
+    std::optional<DuplicateCustomerIndex> m_duplicates; // customers only
+    QSqlQuery m_insert;                                 // prepared once for all rows
     bool m_outerTransaction = false;
     int m_position = 0;
     int m_succeeded = 0;

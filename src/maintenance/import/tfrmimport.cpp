@@ -128,6 +128,7 @@ void TfrmImport::reject()
 
 void TfrmImport::FormShow()
 {
+    ui->chkSkipDuplicates->setVisible(CustomerImportRules::appliesTo(FTableName));
     const QString path =
         dialogs().openFileName(this, QStringLiteral("Excel文件导入到数据库"), QString(), kFilter);
     if (path.isEmpty()) {
@@ -228,6 +229,7 @@ void TfrmImport::setImporting(bool importing)
     ui->DBGridEh1->setEnabled(!importing);
     ui->btnOpenFile->setEnabled(!importing && !m_imported);
     ui->cmbSheet->setEnabled(!importing && !m_imported);
+    ui->chkSkipDuplicates->setEnabled(!importing && !m_imported);
 }
 
 void TfrmImport::Btn_StartClick()
@@ -252,7 +254,9 @@ void TfrmImport::Btn_StartClick()
         return;
     }
     SheetImport import(d.conn(), FTableName, pairs, *m_records,
-                       {.keyField = customers ? kCustomerKey : QString(), .userName = d.CurrentUserName()});
+                       {.keyField = customers ? kCustomerKey : QString(),
+                        .userName = d.CurrentUserName(),
+                        .skipDuplicates = ui->chkSkipDuplicates->isChecked()});
     ui->Btn_Start->setEnabled(false);
     ui->lstFailures->clear();
     showFailures();

@@ -14,6 +14,7 @@
 #include "support/uitest.h"
 #include "widgets/mdichild.h"
 
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QFile>
@@ -728,6 +729,109 @@ private slots:
                 QStringLiteral(
                     "第 3 行：已导入，但有 2 个客户类别都叫“冰箱”（02、0301），这位客户没有归入任何类别"),
                 QStringLiteral("第 5 行：客户名称不能为空")}));
+    }
+
+    // Customers that look like one already there are imported with a warning, or left out.
+    void lookalikeCustomers_data()
+    {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<bool>("skip");
+        for (const char* engine : {"sqlite", "postgres"}) {
+            QTest::addRow("%s, warned", engine) << QString::fromLatin1(engine) << false;
+            QTest::addRow("%s, skipped", engine) << QString::fromLatin1(engine) << true;
+        }
+    }
+    void lookalikeCustomers()
+    {
+        QFETCH(QString, engine);
+        QFETCH(bool, skip);
+        zu::test::TestDatabase db(engine);
+        if (db.skipped())
+            QSKIP("PostgreSQL is not available");
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        zu::test::addCustomer(QStringLiteral("张三"), QStringLiteral("KH0001"),
+                              {{QStringLiteral("Phone"), QStringLiteral("0571-88886666")},
+                               {QStringLiteral("Address"), QStringLiteral("西湖路1号")}});
+        SheetData sheet;
+        QVERIFY(sheetOf({{QStringLiteral("客户名称"), QStringLiteral("客户编码"), QStringLiteral("客户地址"),
+                          QStringLiteral("客户电话"), QStringLiteral("客户手机")},
+                         {QStringLiteral("甲"), QStringLiteral("A"), QString(),
+                          QStringLiteral("0571 8888 6666"), QString()},
+                         {QStringLiteral("乙"), QStringLiteral("B"), QString(),
+                          QStringLiteral("0571 8888 6667"), QString()},
+                         {QStringLiteral("张 三"), QStringLiteral("C"), QStringLiteral("西湖路 1号"),
+                          QString(), QString()},
+                         {QStringLiteral("丁"), QStringLiteral("D"), QString(), QString(),
+                          QStringLiteral("057188886667")}},
+                        &sheet));
+        const SheetRecords records(sheet);
+        auto pair = [](const char* title, const char* field) {
+            return ImportPair{QString::fromUtf8(title), QString::fromLatin1(field), QString::fromUtf8(title)};
+        };
+        SheetImport import(data().conn(), QStringLiteral("T_Cust"),
+                           {pair("客户名称", "CustName"), pair("客户编码", "IDCode"),
+                            pair("客户地址", "Address"), pair("客户电话", "Phone"),
+                            pair("客户手机", "Mobile")},
+                           records, {.userName = QStringLiteral("张经理"), .skipDuplicates = skip});
+        while (!import.atEnd())
+            import.importNext();
+        QStringList notes;
+        for (const ImportNote& note : import.notes())
+            notes << note.text();
+        const QString zhang = QStringLiteral("张三 (KH0001)");
+        if (skip) {
+            // 丁's mobile is 乙's phone, imported a row earlier.
+            QCOMPARE(
+                notes,
+                (QStringList{
+                    QStringLiteral("第 2 行：可能重复，已跳过（已有相同电话的客户：%1）").arg(zhang),
+                    QStringLiteral("第 4 行：可能重复，已跳过（已有相同名称和地址的客户：%1）").arg(zhang),
+                    QStringLiteral("第 5 行：可能重复，已跳过（已有相同手机的客户：乙 (B)）")}));
+            QCOMPARE(import.succeeded(), 1);
+            QCOMPARE(import.failed(), 3);
+            QCOMPARE(zu::test::column(QStringLiteral("select IDCode from T_Cust order by CusttityID")),
+                     (QStringList{QStringLiteral("KH0001"), QStringLiteral("B")}));
+        } else {
+            QCOMPARE(
+                notes,
+                (QStringList{
+                    QStringLiteral("第 2 行：已导入，但可能重复（已有相同电话的客户：%1）").arg(zhang),
+                    QStringLiteral("第 4 行：已导入，但可能重复（已有相同名称和地址的客户：%1）").arg(zhang),
+                    QStringLiteral("第 5 行：已导入，但可能重复（已有相同手机的客户：乙 (B)）")}));
+            QCOMPARE(import.succeeded(), 4);
+            QCOMPARE(count(QStringLiteral("select count(*) from T_Cust")), 5);
+        }
+    }
+
+    // The window offers the choice for customers, and passes it on.
+    void windowSkipsLookalikesWhenAsked()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        ScriptedDialogs dialogs;
+        ImportWindow first(dialogs, fixture(QStringLiteral("writeexcel.xls")));
+        auto* skip = control<QCheckBox>(&first.window, "chkSkipDuplicates");
+        QVERIFY(skip->isVisible());
+        QVERIFY(!skip->isChecked());
+        first.start();
+        const int imported = count(QStringLiteral("select count(*) from T_Cust"));
+        QVERIFY(imported > 0);
+        QVERIFY(!skip->isEnabled()); // the choice is made for an import that is done
+
+        // The same file again, names and addresses and numbers now all there: every customer with
+        // a number, or a name and an address, is left out.
+        ImportWindow again(dialogs, fixture(QStringLiteral("writeexcel.xls")));
+        control<QCheckBox>(&again.window, "chkSkipDuplicates")->setChecked(true);
+        again.start();
+        const QStringList failures = again.failures();
+        QVERIFY(!failures.isEmpty());
+        for (const QString& f : failures)
+            QVERIFY2(f.contains(QStringLiteral("已跳过")) || f.contains(QStringLiteral("客户名称不能为空")) ||
+                         f.contains(QStringLiteral("已经存在")),
+                     qPrintable(f));
+        QVERIFY(std::any_of(failures.cbegin(), failures.cend(),
+                            [](const QString& f) { return f.contains(QStringLiteral("已跳过")); }));
+        QCOMPARE(count(QStringLiteral("select count(*) from T_Cust")), imported);
     }
 
     // A category code and a 制单人 given by the sheet stay as given.

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "machinehistory.h"
+
+#include "users/permissions.h"
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+class QTableWidget;
+
+namespace zu {
+
+// The history of one machine by its body code: purchase, service records, return visits and
+// complaints, newest first, across its owners.
+class TfrmMachineHistory final : public QDialog
+{
+    Q_OBJECT
+public:
+    TfrmMachineHistory(QWidget* parent, const QString& goodsCode);
+
+    QString goodsCode() const { return m_code; }
+    const QList<MachineEvent>& history() const { return m_history; }
+
+private:
+    void load();
+    void exportList();
+
+    QString m_code;
+    QList<MachineEvent> m_history;
+    QLabel* m_summary = nullptr;
+    QTableWidget* m_grid = nullptr;
+    QPushButton* m_export = nullptr;
+};
+
+// Opens the history of a machine from a list whose window `opener` allows; a row without a body
+// code is told to the user.
+void showMachineHistory(QWidget* parent, const QString& goodsCode, Operation opener);
+
+} // namespace zu
