@@ -1,5 +1,6 @@
-// Opens the customer list of a large database into the shared data set and re-queries the detail
-// lists of one customer; prints times and resident memory.
+// Opens the customer list of a large database into the shared data set, re-queries the detail
+// lists of one customer and reads the current customer again as a click does; prints times and
+// resident memory.
 //
 //   zu-bench [--customers N] [--keep DIR]
 //
@@ -55,6 +56,17 @@ int main(int argc, char* argv[])
         detailMax = qMax(detailMax, ms);
     }
 
+    // A click on the current customer reads it and its three detail lists again.
+    double clickTotal = 0, clickMax = 0;
+    for (int i = 0; i < probes; ++i) {
+        module.qryCustom().setCurrentRow((i * 7919) % module.qryCustom().recordCount());
+        t.restart();
+        module.qryCustom().reloadCurrentRow();
+        const double ms = t.nsecsElapsed() / 1e6;
+        clickTotal += ms;
+        clickMax = qMax(clickMax, ms);
+    }
+
     // Scrolling through the whole list, as a grid or an export would.
     t.restart();
     const int n = module.qryCustom().recordCount();
@@ -68,6 +80,9 @@ int main(int argc, char* argv[])
     std::printf(
         "detail re-query (3 lists):      mean %.2f ms, max %.2f ms over %d customers (target < 20 ms)\n",
         detailTotal / probes, detailMax, probes);
+    std::printf(
+        "click on the current customer:  mean %.2f ms, max %.2f ms over %d customers (target < 20 ms)\n",
+        clickTotal / probes, clickMax, probes);
     std::printf("read every row once:            %.1f ms\n", walkMs);
     std::printf("resident memory:                %.1f MB (%.1f MB before the data module; target < 150 MB)\n",
                 after / 1024.0, before / 1024.0);

@@ -30,9 +30,12 @@ const QString kConnToolProgram = QStringLiteral("zu-conntool");
 
 void offerConnectionTool(const TfrmData& dataModule)
 {
-    const QString question = dataModule.reconfigurationQuestion();
+    QString question = dataModule.reconfigurationQuestion();
     if (question.isEmpty())
         return;
+    // What went wrong first (no tables of this program, a newer database, the server's refusal).
+    if (!dataModule.connectionFailureCause().isEmpty())
+        question = dataModule.connectionFailureCause() + QStringLiteral("\n\n") + question;
     if (dialogs().askYesNo(nullptr, QStringLiteral("失败"), question, QMessageBox::Information))
         dialogs().startDetached(siblingProgram(kConnToolProgram),
                                 {QStringLiteral("--home"), dataModule.homeDir()});
@@ -85,6 +88,9 @@ bool EntrySequence::start()
     splash->setStatus(QStringLiteral("正在检查自动备份..."));
     backUpAutomatically();
     splash.reset();
+    if (!m_data->startupWarning().isEmpty())
+        dialogs().message(nullptr, QStringLiteral("警告"), m_data->startupWarning(), QMessageBox::Warning,
+                          QMessageBox::Ok, QMessageBox::Ok);
 
     m_login = std::make_unique<TfrmLogin>(m_main.get());
     m_loginShown = true;

@@ -1,5 +1,7 @@
 #include "softinfo.h"
 
+#include "data/dataset.h"
+#include "data/errors.h"
 #include "data/query.h"
 
 #include <QStringList>
@@ -25,22 +27,33 @@ QString readVersion(Query& query)
     return version;
 }
 
-CompanyInfo readCompanyInfo(Query& query)
+CompanyInfo readCompanyInfo(Query& query, CompanyInfoRow* row)
 {
     query.open(QStringLiteral("select * from t_SoftInfo order by id"));
     CompanyInfo info;
-    if (!query.eof())
+    if (row)
+        *row = {};
+    if (!query.eof()) {
         for (const auto& [column, member] : kColumns)
             info.*member = query.asString(QString::fromLatin1(column));
+        if (row)
+            *row = {query.value(QStringLiteral("id")), query.value(QString::fromLatin1(kRowVersionColumn))};
+    }
     query.close();
     return info;
 }
 
-void storeCompanyInfo(Query& query, const CompanyInfo& info)
+void storeCompanyInfo(Query& query, const CompanyInfo& info, const CompanyInfoRow* row)
 {
     query.open(QStringLiteral("select id from t_SoftInfo order by id"));
-    const QVariant key = query.eof() ? QVariant() : query.value(0);
+    const QVariant first = query.eof() ? QVariant() : query.value(0);
     query.close();
+    if (row && row->key.isValid() && !first.isValid())
+        throw DbError(QStringLiteral("公司信息已被其他用户删除，没有保存。"), DbFailure::DeletedElsewhere);
+    if (row && !row->key.isValid() && first.isValid())
+        throw DbError(QStringLiteral("公司信息刚被其他用户填写，您的修改没有保存。请关闭后重新打开再修改。"),
+                      DbFailure::ChangedElsewhere);
+    const QVariant key = row ? row->key : first;
     QStringList columns;
     QVariantList values;
     for (const auto& [column, member] : kColumns) {
@@ -49,9 +62,16 @@ void storeCompanyInfo(Query& query, const CompanyInfo& info)
     }
     if (key.isValid()) {
         values << key;
-        query.exec(QStringLiteral("update t_SoftInfo set %1 = ? where id = ?")
-                       .arg(columns.join(QStringLiteral(" = ?, "))),
-                   values);
+        QString sql = QStringLiteral("update t_SoftInfo set %1 = ? where id = ?")
+                          .arg(columns.join(QStringLiteral(" = ?, ")));
+        if (row) {
+            sql += QStringLiteral(" and %1 = ?").arg(QLatin1String(kRowVersionColumn));
+            values << row->version;
+        }
+        if (query.exec(sql, values) == 0)
+            throw DbError(
+                QStringLiteral("公司信息已被其他用户修改，您的修改没有保存。请关闭后重新打开再修改。"),
+                DbFailure::ChangedElsewhere);
     } else {
         query.exec(QStringLiteral("insert into t_SoftInfo (%1) values (?, ?, ?, ?, ?, ?)")
                        .arg(columns.join(QLatin1Char(','))),

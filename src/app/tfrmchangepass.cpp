@@ -67,7 +67,7 @@ void TfrmChangePass::Btn_OKClick()
         tell(QStringLiteral("密码错误"), QStringLiteral("当前用户已不存在，无法修改密码。"));
         return;
     }
-    storePassword(user, key, hashPassword(ui->Edit_newpass->text()));
+    storePassword(user, *found, hashPassword(ui->Edit_newpass->text()));
     tell(QStringLiteral("成功"), QStringLiteral("修改密码成功!"));
     accept();
 }

@@ -34,7 +34,7 @@ void TfrmCoInFo::FormCreate()
     setWindowTitle(QStringLiteral("公司信息修改"));
     ui->btnPost->setText(QStringLiteral("保存&S"));
     ui->btnClose->setText(QStringLiteral("关闭&C"));
-    const CompanyInfo info = readCompanyInfo(zu::data().F());
+    const CompanyInfo info = readCompanyInfo(zu::data().F(), &m_row);
     for (const auto& [edit, member] : fields())
         edit->setText(info.*member);
 }
@@ -44,7 +44,9 @@ void TfrmCoInFo::btnPostClick()
     CompanyInfo info;
     for (const auto& [edit, member] : fields())
         info.*member = edit->text();
-    storeCompanyInfo(zu::data().F(), info);
+    storeCompanyInfo(zu::data().F(), info, &m_row);
+    // A second save in the same dialog writes over what this one stored.
+    readCompanyInfo(zu::data().F(), &m_row);
     dialogs().message(this, QStringLiteral("提示"), QStringLiteral("设置成功！"), QMessageBox::Question,
                       QMessageBox::Ok, QMessageBox::Ok);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "softinfo.h"
+
 #include <memory>
 #include <QDialog>
 
@@ -10,8 +12,6 @@ class TfrmCoInFo;
 }
 
 namespace zu {
-
-struct CompanyInfo;
 
 // Edits the company information kept in t_SoftInfo.
 class TfrmCoInFo final : public QDialog
@@ -27,6 +27,7 @@ private:
     QList<QPair<QLineEdit*, QString CompanyInfo::*>> fields() const;
 
     std::unique_ptr<Ui::TfrmCoInFo> ui;
+    CompanyInfoRow m_row; // the row the boxes were filled from
 };
 
 } // namespace zu

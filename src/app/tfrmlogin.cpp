@@ -89,9 +89,14 @@ void TfrmLogin::Btn_okClick()
         return;
     }
     if (check.needsRehash && key.isValid()) {
-        // A password kept as plain text by an older release is stored as a hash from now on.
-        Query update(d.conn());
-        storePassword(update, key, hashPassword(typed));
+        // A password kept as plain text by an older release is stored as a hash from now on;
+        // when that cannot be done now, the next login does it.
+        try {
+            Query update(d.conn());
+            storePassword(update, *found, hashPassword(typed));
+        } catch (const DbError& e) {
+            qWarning("%s", qPrintable(e.text()));
+        }
     }
     d.setCurrentUserName(userName);
     d.setCurrentUserKey(key);

@@ -225,12 +225,23 @@ void TfrmMain::FormShow()
     setWindowTitle(QStringLiteral("zu电器售后服务管理软件") + version);
 
     m_panels[0]->setText(QStringLiteral("当前登录用户:") + d.CurrentUserName());
-    m_panels[1]->setText(d.dialect().statusText(d.conn().settings()));
+    showDatabaseStatus();
+    connect(&d, &TfrmData::serverReachableChanged, this, [this] { showDatabaseStatus(); });
     m_panels[2]->setText(QStringLiteral("当前版本号") + version);
 
     if (m_openCustomers && mayUse(Operation::OpenCustomerWindow))
         m_openCustomers();
     checkReminders();
+}
+
+void TfrmMain::showDatabaseStatus()
+{
+    TfrmData& d = zu::data();
+    const QString where = d.dialect().statusText(d.conn().settings());
+    const bool reachable = d.serverReachable();
+    m_panels[1]->setText(
+        reachable ? where : QStringLiteral("无法连接数据库服务器，下一次操作时将重新连接（%1）").arg(where));
+    m_panels[1]->setStyleSheet(reachable ? QString() : QStringLiteral("QLabel { color: red; }"));
 }
 
 void TfrmMain::checkReminders()

@@ -55,6 +55,7 @@ protected:
 private:
     void FormShow();
     void checkReminders();
+    void showDatabaseStatus();
     void Timer1Timer();
     void updateEnabling();
     static std::optional<Right> rightOfCommand(const QString& name);

@@ -57,6 +57,10 @@ ListGrid::ListGrid(QWidget* parent)
         if (index.isValid())
             emit doubleClicked();
     });
+    connect(m_view, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
+        if (index.isValid())
+            emit clicked();
+    });
 }
 
 ListGrid::~ListGrid() = default;

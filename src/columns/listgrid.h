@@ -53,6 +53,8 @@ public:
 signals:
     // A row was double-clicked.
     void doubleClicked();
+    // A cell was clicked (also the current row's).
+    void clicked();
 
 private:
     void followDataSet(int row);

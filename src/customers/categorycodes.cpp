@@ -2,6 +2,7 @@
 
 #include "data/connection.h"
 #include "data/datamodule.h"
+#include "data/dataset.h"
 #include "data/errors.h"
 #include "data/query.h"
 #include "data/sqldialect.h"
@@ -65,14 +66,22 @@ const QString kCategoriesSql = QStringLiteral("select * from T_Dict_cate where t
 
 } // namespace
 
-QList<CodedName> readCategories(Query& query, const QString& kind)
+QList<CategoryRow> readCategoryRows(Query& query, const QString& kind)
 {
     query.open(kCategoriesSql, {kind});
-    QList<CodedName> rows;
+    QList<CategoryRow> rows;
     for (; !query.eof(); query.next())
-        rows.append(
-            {query.asString(QStringLiteral("code")).trimmed(), query.asString(QStringLiteral("name"))});
+        rows.append({query.asString(QStringLiteral("code")).trimmed(), query.asString(QStringLiteral("name")),
+                     query.value(QString::fromLatin1(kRowVersionColumn))});
     query.close();
+    return rows;
+}
+
+QList<CodedName> readCategories(Query& query, const QString& kind)
+{
+    QList<CodedName> rows;
+    for (const CategoryRow& row : readCategoryRows(query, kind))
+        rows.append({row.code, row.name});
     return rows;
 }
 
@@ -92,10 +101,36 @@ void addCategory(Query& query, const QString& kind, const QString& code, const Q
                {name, code, kind});
 }
 
-void renameCategory(Query& query, const QString& kind, const QString& code, const QString& name)
+namespace {
+
+bool categoryExists(Query& query, const QString& kind, const QString& code)
 {
-    query.exec(QStringLiteral("update T_Dict_cate set name = ? where TableName = ? and code = ?"),
-               {name, kind, code});
+    query.open(QStringLiteral("select count(*) from T_Dict_cate where TableName = ? and code = ?"),
+               {kind, code});
+    const bool exists = query.value(0).toInt() > 0;
+    query.close();
+    return exists;
+}
+
+} // namespace
+
+void renameCategory(Query& query, const QString& kind, const QString& code, const QString& name,
+                    const QVariant& seenVersion)
+{
+    QString sql = QStringLiteral("update T_Dict_cate set name = ? where TableName = ? and code = ?");
+    QVariantList values{name, kind, code};
+    if (seenVersion.isValid()) {
+        sql += QStringLiteral(" and %1 = ?").arg(QLatin1String(kRowVersionColumn));
+        values << seenVersion;
+    }
+    if (query.exec(sql, values) != 0)
+        return;
+    if (categoryExists(query, kind, code))
+        throw DbError(
+            QStringLiteral(
+                "该类别已被其他用户修改，您的修改没有保存。类别树已显示最新内容，请取消后重新编辑。"),
+            DbFailure::ChangedElsewhere);
+    throw DbError(QStringLiteral("该类别已被其他用户删除，您的修改没有保存。"), DbFailure::DeletedElsewhere);
 }
 
 QString proposeCategoryCode(Query& query, const QString& kind, const QString& selectedCode, bool child)
@@ -137,20 +172,38 @@ QString proposeCategoryCode(const QString& kind, const QString& selectedCode, bo
     return proposeCategoryCode(data().F(), kind, selectedCode, child);
 }
 
-int deleteCategorySubtree(Query& query, const QString& kind, const QString& code)
+int deleteCategorySubtree(Query& query, const QString& kind, const QString& code, const QVariant& seenVersion)
 {
     const QString top = code.trimmed();
     if (top.isEmpty())
         throw CommandError(QStringLiteral("根节点不能删除，请重新选择！"));
     const SqlDialect& dialect = query.connection().dialect();
-    return query.exec(QStringLiteral("delete from T_Dict_cate where tableName = ? and %1")
-                          .arg(dialect.likeCondition(QStringLiteral("code"))),
-                      {kind, likePrefix(top)});
+    TransactionGuard tx(query.connection());
+    int removed = 0;
+    if (seenVersion.isValid()) {
+        // The category itself first, as it was shown: the statement decides, not an earlier look.
+        removed =
+            query.exec(QStringLiteral("delete from T_Dict_cate where tableName = ? and code = ? and %1 = ?")
+                           .arg(QLatin1String(kRowVersionColumn)),
+                       {kind, top, seenVersion});
+        if (removed == 0) {
+            if (categoryExists(query, kind, top))
+                throw DbError(QStringLiteral(
+                                  "该类别已被其他用户修改，没有删除。类别树已显示最新内容，请确认后再删除。"),
+                              DbFailure::ChangedElsewhere);
+            throw DbError(QStringLiteral("该类别已被其他用户删除。"), DbFailure::DeletedElsewhere);
+        }
+    }
+    removed += query.exec(QStringLiteral("delete from T_Dict_cate where tableName = ? and %1")
+                              .arg(dialect.likeCondition(QStringLiteral("code"))),
+                          {kind, likePrefix(top)});
+    tx.commit();
+    return removed;
 }
 
-int deleteCategorySubtree(const QString& kind, const QString& code)
+int deleteCategorySubtree(const QString& kind, const QString& code, const QVariant& seenVersion)
 {
-    return deleteCategorySubtree(data().F(), kind, code);
+    return deleteCategorySubtree(data().F(), kind, code, seenVersion);
 }
 
 } // namespace zu

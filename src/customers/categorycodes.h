@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QVariant>
 
 namespace zu {
 
@@ -36,6 +37,15 @@ struct CodedName
     bool operator==(const CodedName&) const = default;
 };
 
+// A category as a tree shows it, with the version of its row (RowVersion).
+struct CategoryRow
+{
+    QString code; // trimmed
+    QString name; // as stored
+    QVariant version;
+};
+QList<CategoryRow> readCategoryRows(Query& query, const QString& kind);
+
 // The categories of `kind` in code order.
 QList<CodedName> readCategories(Query& query, const QString& kind);
 QList<CodedName> readCategories(const QString& kind); // on the data module's scratch query F
@@ -43,9 +53,12 @@ QList<CodedName> readCategories(const QString& kind); // on the data module's sc
 // The names of the categories of `kind` in code order, for a drop-down box (FillComboFromSql).
 Statement categoryListStatement(const QString& kind);
 
-// Stores a new category, or gives an existing one another name.
+// Stores a new category, or gives an existing one another name. With the version the category
+// was shown with, a category someone else changed meanwhile is not renamed; a category that is
+// gone is never renamed (DbError: ChangedElsewhere, DeletedElsewhere).
 void addCategory(Query& query, const QString& kind, const QString& code, const QString& name);
-void renameCategory(Query& query, const QString& kind, const QString& code, const QString& name);
+void renameCategory(Query& query, const QString& kind, const QString& code, const QString& name,
+                    const QVariant& seenVersion = {});
 
 // The code of a new category of `kind` beside (child false) or under (child true) the category
 // `selectedCode`; an empty code stands for the root. Throws CommandError when the parent already
@@ -54,8 +67,10 @@ QString proposeCategoryCode(Query& query, const QString& kind, const QString& se
 QString proposeCategoryCode(const QString& kind, const QString& selectedCode, bool child);
 
 // Deletes the category `code` of `kind` with all its descendants; returns the number of rows
-// removed. Customers filed under them are left as they are.
-int deleteCategorySubtree(Query& query, const QString& kind, const QString& code);
-int deleteCategorySubtree(const QString& kind, const QString& code);
+// removed. Customers filed under them are left as they are. With the version the category was
+// shown with, nothing is deleted when someone else changed or deleted it meanwhile (DbError).
+int deleteCategorySubtree(Query& query, const QString& kind, const QString& code,
+                          const QVariant& seenVersion = {});
+int deleteCategorySubtree(const QString& kind, const QString& code, const QVariant& seenVersion = {});
 
 } // namespace zu

@@ -2,6 +2,7 @@
 
 #include "data/connection.h"
 #include "data/dataset.h"
+#include "data/errors.h"
 #include "data/query.h"
 #include "data/writerecord.h"
 
@@ -13,22 +14,27 @@ bool customerCodeTaken(Query& query, const QString& code)
     return !query.isEmpty();
 }
 
-void updateCustomer(DataSet& customers, const QVariantMap& values, const QString& oldCode)
+void updateCustomer(DataSet& customers, const QVariantMap& values, const QString& oldCode,
+                    const RowStamp& seen)
 {
     Connection& connection = customers.connection();
     const QString newCode = values.value(QStringLiteral("IDCode")).toString();
     try {
         TransactionGuard tx(connection);
-        writeRecord(customers, values, false);
+        writeRecord(customers, values, false, seen);
         Query q(connection);
         for (const char* table : {"T_Service", "T_Call", "T_Complain"})
             q.exec(QStringLiteral("update %1 set CustCode = ? where CustCode = ?").arg(QLatin1String(table)),
                    {newCode, oldCode});
         tx.commit();
     } catch (...) {
-        // Rolled back: the list shows the stored row again; the user sees the database's text.
+        // Rolled back: the list shows the stored row again; the user is told why.
         customers.cancel();
-        customers.refresh();
+        try {
+            customers.refresh();
+        } catch (const DbError&) {
+            // The first failure is the one to report.
+        }
         throw;
     }
     customers.refresh();
@@ -38,12 +44,21 @@ void deleteCustomer(DataSet& customers)
 {
     Connection& connection = customers.connection();
     const QString code = customers.fieldText(QStringLiteral("IDCode"));
-    TransactionGuard tx(connection);
-    Query q(connection);
-    if (!code.isEmpty())
-        q.exec(QStringLiteral("delete from T_service where CustCode = ?"), {code});
-    customers.deleteCurrent();
-    tx.commit();
+    try {
+        TransactionGuard tx(connection);
+        Query q(connection);
+        if (!code.isEmpty())
+            q.exec(QStringLiteral("delete from T_service where CustCode = ?"), {code});
+        customers.deleteCurrent();
+        tx.commit();
+    } catch (...) {
+        // Nothing was deleted: a row the list let go of comes back.
+        try {
+            customers.refresh();
+        } catch (const DbError&) {
+        }
+        throw;
+    }
 }
 
 } // namespace zu

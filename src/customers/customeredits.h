@@ -1,11 +1,12 @@
 #pragma once
 
+#include "data/dataset.h"
+
 #include <QString>
 #include <QVariantMap>
 
 namespace zu {
 
-class DataSet;
 class Query;
 
 // How the customer editor and the customer window change and delete customers.
@@ -18,7 +19,9 @@ bool customerCodeTaken(Query& query, const QString& code);
 // transaction. On a failure everything is rolled back, the list shows the stored row again and
 // the error is rethrown. Afterwards the list is read again, so its detail lists show the
 // records under the (possibly new) code.
-void updateCustomer(DataSet& customers, const QVariantMap& values, const QString& oldCode);
+// Only the row `seen` names is written, and only while it is the version the editor showed.
+void updateCustomer(DataSet& customers, const QVariantMap& values, const QString& oldCode,
+                    const RowStamp& seen = {});
 
 // Deletes the current customer of `customers` and, first, the customer's service records, in
 // one transaction. Return visits and complaints stay.

@@ -1,5 +1,6 @@
 #include "dicttree.h"
 
+#include "data/datamodule.h"
 #include "widgets/icons.h"
 
 #include <QTreeWidget>
@@ -55,7 +56,7 @@ QTreeWidgetItem* CodeTreeBuilder::add(const QString& code, const QString& text)
 void LoadDictTree(QTreeWidget* tree, const QString& kind, const QString& rootText)
 {
     const RepaintSuspended suspended(tree);
-    const QList<CodedName> categories = readCategories(kind);
+    const QList<CategoryRow> categories = readCategoryRows(data().F(), kind);
 
     tree->clear();
     auto* root = new QTreeWidgetItem(tree, QStringList{rootText});
@@ -64,10 +65,12 @@ void LoadDictTree(QTreeWidget* tree, const QString& kind, const QString& rootTex
 
     CodeTreeBuilder builder(root);
     const QIcon nodeIcon = treeNodeIcon();
-    for (const CodedName& category : categories)
+    for (const CategoryRow& category : categories)
         if (QTreeWidgetItem* item =
-                builder.add(category.code, categoryNodeText(category.code, category.name)))
+                builder.add(category.code, categoryNodeText(category.code, category.name))) {
             item->setIcon(0, nodeIcon);
+            item->setData(0, kCategoryVersionRole, category.version);
+        }
     root->setExpanded(true);
 }
 

@@ -5,6 +5,7 @@
 #include <array>
 #include <QIcon>
 #include <QString>
+#include <Qt>
 
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -47,6 +48,9 @@ private:
     std::array<QTreeWidgetItem*, kMaxCodeLength / 2 + 1> m_latest{};
     std::array<QString, kMaxCodeLength / 2 + 1> m_latestCode;
 };
+
+// The version of a category's row, kept with its node (empty for the root).
+inline constexpr int kCategoryVersionRole = Qt::UserRole + 1;
 
 // Fills `tree` with the categories of `kind` under one root node captioned `rootText`; the
 // root ends up selected and expanded one level. Runs on the data module's scratch query F.

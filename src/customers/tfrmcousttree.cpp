@@ -6,6 +6,7 @@
 #include "ui_tfrmcousttree.h"
 
 #include "data/datamodule.h"
+#include "data/errors.h"
 #include "users/permissions.h"
 #include "widgets/dialogs.h"
 #include "widgets/formroutines.h"
@@ -102,6 +103,16 @@ void TfrmCoustTree::tvBasicClick()
         return;
     ui->edtcode->setText(codeFromNodeText(node->text(0)));
     ui->edtName->setText(nameFromNodeText(node->text(0)));
+    m_shownVersion = node->data(0, kCategoryVersionRole);
+}
+
+void TfrmCoustTree::reloadTreeKeepingInput()
+{
+    // After a refused change: the tree shows the stored categories, the boxes what was typed.
+    const QSignalBlocker block(ui->tvBasic);
+    const bool enabled = ui->tvBasic->isEnabled();
+    LoadDictTree(ui->tvBasic, kind(), kind());
+    ui->tvBasic->setEnabled(enabled);
 }
 
 void TfrmCoustTree::setEditing(bool editing)
@@ -153,10 +164,15 @@ void TfrmCoustTree::TB_SaveClick()
     requirePermission(Operation::ManageCategories);
     Query& f = zu::data().F();
     const QString name = ui->edtName->text().trimmed();
-    if (FAdding)
-        addCategory(f, kind(), ui->edtcode->text().trimmed(), name);
-    else
-        renameCategory(f, kind(), ui->edtcode->text(), name);
+    try {
+        if (FAdding)
+            addCategory(f, kind(), ui->edtcode->text().trimmed(), name);
+        else
+            renameCategory(f, kind(), ui->edtcode->text(), name, m_shownVersion);
+    } catch (const DbError&) {
+        reloadTreeKeepingInput();
+        throw;
+    }
     setEditing(false);
     ui->edtName->setEnabled(false);
     btnRefreshClick();
@@ -190,8 +206,14 @@ void TfrmCoustTree::TB_DelClick()
         this, QStringLiteral("提示"),
         QStringLiteral("如果您选择的是父节点，其子节点也将会删除，点击确定继续！"), QMessageBox::Information,
         QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);
-    if (answer == QMessageBox::Ok)
-        deleteCategorySubtree(kind(), ui->edtcode->text().trimmed());
+    if (answer == QMessageBox::Ok) {
+        try {
+            deleteCategorySubtree(kind(), ui->edtcode->text().trimmed(), m_shownVersion);
+        } catch (const DbError&) {
+            btnRefreshClick();
+            throw;
+        }
+    }
     btnRefreshClick();
     notifyChanged();
 }

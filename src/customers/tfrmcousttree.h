@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <QDialog>
+#include <QVariant>
 
 namespace Ui {
 class TfrmCoustTree;
@@ -45,6 +46,8 @@ private:
     bool FAddChild = false;
     QString FBaseCode;
     std::function<void(const QString&, const QString&)> m_target;
+    QVariant m_shownVersion; // of the category the boxes were filled from
+    void reloadTreeKeepingInput();
 };
 
 } // namespace zu

@@ -98,6 +98,12 @@ TfrmCustom::TfrmCustom(QWidget* parent) : QWidget(parent), ui(std::make_unique<U
         if (mayUse(Operation::ChangeCustomers))
             ToolButton2Click();
     });
+    onSignal(ui->dgCustom, &ListGrid::clicked, this, [this] { dgCustomCellClick(); });
+    // Another window changed the categories (the category editor, the data initialization).
+    onSignal(&zu::data(), &TfrmData::tableChanged, this, [this](const QString& table) {
+        if (table.compare(QLatin1String("T_Dict_cate"), Qt::CaseInsensitive) == 0)
+            RefreshCategoryTree();
+    });
 
     m_historyAction = new QAction(QStringLiteral("机器档案"), this);
     m_historyAction->setObjectName(QStringLiteral("actMachineHistory"));
@@ -360,6 +366,13 @@ void TfrmCustom::tvCustonClick()
     DataSet& customers = zu::data().qryCustom();
     openCustomersOfCategory(customers, node ? codeFromNodeText(node->text(0)) : QString());
     LoadGridColumns(ui->dgCustom, &customers, QStringLiteral("T_CUST_Show"));
+}
+
+void TfrmCustom::dgCustomCellClick()
+{
+    // Even the current row: the customer and its three detail lists are read again, so that
+    // they show what other windows and workstations stored meanwhile.
+    zu::data().qryCustom().reloadCurrentRow();
 }
 
 void TfrmCustom::refreshCustomers()

@@ -63,6 +63,7 @@ private:
 
     void FormShow();
     void tvCustonClick();
+    void dgCustomCellClick();
     void btnInsertClick();
     void ToolButton2Click();
     void ToolButton1Click();

@@ -156,7 +156,7 @@ void TfrmCustomAdd::btnInsertClick()
                 return;
             }
         }
-        updateCustomer(customers, collectValues(), FOldIDCode);
+        updateCustomer(customers, collectValues(), FOldIDCode, m_fields.stamp());
     }
     accept();
 }

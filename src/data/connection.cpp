@@ -1,6 +1,7 @@
 #include "connection.h"
 
-#include "errors.h"
+#include "errortext.h"
+#include "statementinfo.h"
 
 #include <QAtomicInteger>
 #include <QFileInfo>
@@ -53,26 +54,46 @@ bool isBusyError(const QSqlError& error)
            error.databaseText().contains(QLatin1String("database is locked"));
 }
 
+QString notSavedText(bool reopened)
+{
+    return reopened ? QStringLiteral("与数据库服务器的连接曾经中断，刚才的操作没有完成，修改没有保存。"
+                                     "连接已经恢复，请再试一次。")
+                    : QStringLiteral("与数据库服务器的连接已中断，刚才的操作没有完成，修改没有保存。"
+                                     "请检查网络和数据库服务器，稍后再试。");
+}
+
+QString unreachableText()
+{
+    return QStringLiteral("无法连接数据库服务器，请检查网络和数据库服务器，稍后再试。");
+}
+
 } // namespace
 
 QString sqlErrorText(const QSqlError& error)
 {
+    if (const QString refusal = restoreRefusalText(error); !refusal.isEmpty())
+        return refusal;
     const QString db = error.databaseText().trimmed();
     const QString drv = error.driverText().trimmed();
-    if (isBusyError(error)) {
-        QStringList files;
-        {
-            OpenFiles& r = openFiles();
-            const QMutexLocker lock(&r.mutex);
-            files = r.files.keys();
-        }
-        for (const QString& file : std::as_const(files))
-            if (restoreRunning(file))
-                return QStringLiteral("数据库正在由另一台电脑恢复，刚才的操作没有保存，请稍后再试。");
-    }
     if (db.isEmpty())
         return drv.isEmpty() ? QStringLiteral("未知的数据库错误") : drv;
     return db;
+}
+
+QString restoreRefusalText(const QSqlError& error)
+{
+    if (!isBusyError(error))
+        return {};
+    QStringList files;
+    {
+        OpenFiles& r = openFiles();
+        const QMutexLocker lock(&r.mutex);
+        files = r.files.keys();
+    }
+    for (const QString& file : std::as_const(files))
+        if (restoreRunning(file))
+            return QStringLiteral("数据库正在由另一台电脑恢复，刚才的操作没有保存，请稍后再试。");
+    return {};
 }
 
 QString restoreLockPath(const QString& databaseFile)
@@ -110,7 +131,8 @@ void ConnectionSettings::splitServer(const QString& server, QString* host, int* 
 }
 
 Connection::Connection(const SqlDialect& dialect, ConnectionSettings settings)
-    : m_dialect(dialect), m_settings(std::move(settings)), m_name(nextConnectionName())
+    : m_dialect(dialect), m_settings(std::move(settings)), m_name(nextConnectionName()),
+      m_events(std::make_unique<ConnectionEvents>())
 {
     QSqlDatabase::addDatabase(m_dialect.qtDriver, m_name);
 }
@@ -156,7 +178,8 @@ bool Connection::openEmbedded()
     QUrl url = QUrl::fromLocalFile(file.absoluteFilePath());
     url.setQuery(m_settings.createIfMissing ? QStringLiteral("mode=rwc") : QStringLiteral("mode=rw"));
     db.setDatabaseName(url.toString(QUrl::FullyEncoded));
-    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
+    db.setConnectOptions(
+        QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(qMax(0, m_settings.busyTimeoutMs)));
     if (!db.open()) {
         m_lastError = sqlErrorText(db.lastError());
         return false;
@@ -217,24 +240,176 @@ void Connection::close()
     }
 }
 
+bool Connection::execute(QSqlQuery& q, const QString& sql, const QVariantList& bindValues) const
+{
+    q = QSqlQuery(database());
+    q.setForwardOnly(m_dialect.forwardOnlyResults);
+    // Statements without values run as they are (DDL cannot be prepared on every engine).
+    if (bindValues.isEmpty())
+        return q.exec(sql);
+    if (!q.prepare(sql))
+        return false;
+    for (const QVariant& v : bindValues)
+        q.addBindValue(m_dialect.toDb(v));
+    return q.exec();
+}
+
+DbError Connection::failure(const QSqlError& error, const QString& sql, const QVariantList& bindValues) const
+{
+    return DbError(userErrorText(error, m_dialect.kind, database(), sql, bindValues),
+                   classifySqlError(error, m_dialect.kind));
+}
+
+bool Connection::connectionLost(const QSqlError& error)
+{
+    if (m_dialect.kind != DatabaseKind::Server)
+        return false;
+    if (classifySqlError(error, m_dialect.kind) == DbFailure::ConnectionLost)
+        return true;
+    if (m_inTransaction)
+        return false; // a failed statement spoils the transaction: no probe can tell more
+    QSqlQuery probe(database());
+    return !probe.exec(QStringLiteral("select 1"));
+}
+
+bool Connection::reopen()
+{
+    close();
+    const bool ok = open();
+    setReachable(ok);
+    return ok;
+}
+
+void Connection::setReachable(bool reachable)
+{
+    if (reachable == m_reachable)
+        return;
+    m_reachable = reachable;
+    emit m_events->serverReachableChanged(reachable);
+}
+
+QSqlQuery Connection::run(const QString& sql, const QVariantList& bindValues)
+{
+    const bool server = m_dialect.kind == DatabaseKind::Server;
+    if (m_transactionBroken)
+        throw DbError(notSavedText(m_reachable), DbFailure::ConnectionLost);
+    // The server was gone at the last command: this one tries to reach it once.
+    if (server && !m_reachable && !m_inTransaction && !reopen())
+        throw DbError(unreachableText() + databaseTextInBrackets(m_lastError), DbFailure::ConnectionLost);
+    QSqlQuery q;
+    if (execute(q, sql, bindValues))
+        return q;
+    const QSqlError error = q.lastError();
+    if (!connectionLost(error))
+        throw failure(error, sql, bindValues);
+    q = QSqlQuery();
+    const bool reopened = reopen();
+    if (m_inTransaction) {
+        // The transaction died with the connection: nothing of it was stored.
+        m_transactionBroken = true;
+        throw DbError(notSavedText(reopened), DbFailure::ConnectionLost);
+    }
+    if (!isReadOnlyStatement(sql))
+        throw DbError(notSavedText(reopened) + databaseTextInBrackets(sqlErrorText(error)),
+                      DbFailure::ConnectionLost);
+    if (!reopened)
+        throw DbError(unreachableText() + databaseTextInBrackets(m_lastError), DbFailure::ConnectionLost);
+    if (execute(q, sql, bindValues))
+        return q;
+    throw failure(q.lastError(), sql, bindValues);
+}
+
+void Connection::noteWritten(const QString& table, const QObject* source)
+{
+    if (table.isEmpty())
+        return;
+    if (m_inTransaction)
+        m_pending.append({table, source});
+    else
+        tell({{table, source}});
+}
+
+void Connection::beginBatch()
+{
+    ++m_batchDepth;
+}
+
+void Connection::endBatch()
+{
+    if (m_batchDepth == 0 || --m_batchDepth > 0)
+        return;
+    tell(std::exchange(m_batched, {}));
+}
+
+void Connection::tell(const QList<QPair<QString, const QObject*>>& changes)
+{
+    if (m_batchDepth > 0) {
+        m_batched += changes;
+        return;
+    }
+    QList<QPair<QString, const QObject*>> told;
+    for (const auto& change : changes) {
+        bool seen = false;
+        for (const auto& t : std::as_const(told))
+            seen = seen ||
+                   (t.second == change.second && t.first.compare(change.first, Qt::CaseInsensitive) == 0);
+        if (seen)
+            continue;
+        told.append(change);
+        emit m_events->tableChanged(change.first, change.second);
+    }
+}
+
 void Connection::begin()
 {
-    QSqlDatabase db = database();
-    if (!db.transaction())
-        throw DbError(sqlErrorText(db.lastError()));
+    const bool server = m_dialect.kind == DatabaseKind::Server;
+    if (server && !m_reachable && !reopen())
+        throw DbError(unreachableText() + databaseTextInBrackets(m_lastError), DbFailure::ConnectionLost);
+    if (!database().transaction()) {
+        const QSqlError error = database().lastError();
+        // Nothing is written yet: a lost connection is opened again and the transaction begun there.
+        const bool again = connectionLost(error) && reopen() && database().transaction();
+        if (!again) {
+            if (server && !m_reachable)
+                throw DbError(unreachableText() + databaseTextInBrackets(m_lastError),
+                              DbFailure::ConnectionLost);
+            throw failure(error, QStringLiteral("begin"), {});
+        }
+    }
+    m_inTransaction = true;
+    m_transactionBroken = false;
+    m_pending.clear();
 }
 
 void Connection::commit()
 {
+    if (m_transactionBroken)
+        throw DbError(notSavedText(m_reachable), DbFailure::ConnectionLost);
     QSqlDatabase db = database();
-    if (!db.commit())
-        throw DbError(sqlErrorText(db.lastError()));
+    if (!db.commit()) {
+        const QSqlError error = db.lastError();
+        if (m_dialect.kind == DatabaseKind::Server &&
+            classifySqlError(error, m_dialect.kind) == DbFailure::ConnectionLost) {
+            m_transactionBroken = true;
+            throw DbError(notSavedText(reopen()), DbFailure::ConnectionLost);
+        }
+        throw failure(error, QStringLiteral("commit"), {});
+    }
+    m_inTransaction = false;
+    tell(std::exchange(m_pending, {}));
 }
 
 void Connection::rollback()
 {
     database().rollback();
+    m_inTransaction = false;
+    m_transactionBroken = false;
     ++m_rollbacks;
+    // Lists that showed what the transaction wrote read the stored rows again.
+    QList<QPair<QString, const QObject*>> undone = std::exchange(m_pending, {});
+    for (auto& change : undone)
+        change.second = nullptr;
+    tell(undone);
 }
 
 TransactionGuard::TransactionGuard(Connection& connection) : m_connection(connection)

@@ -2,7 +2,10 @@
 
 #include "apphome.h"
 #include "errors.h"
+#include "errortext.h"
+#include "schemainstaller.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace zu {
@@ -50,6 +53,14 @@ TfrmData::TfrmData(const QString& homeDir, Opener opener, StatusSink status)
     else
         connectEmbedded();
     createDataSets();
+    connect(&m_conn->events(), &ConnectionEvents::tableChanged, this, &TfrmData::listsChanged);
+    connect(&m_conn->events(), &ConnectionEvents::serverReachableChanged, this,
+            &TfrmData::serverReachableChanged);
+}
+
+bool TfrmData::serverReachable() const
+{
+    return m_conn->serverReachable();
 }
 
 TfrmData::~TfrmData()
@@ -82,16 +93,25 @@ void TfrmData::connectServer()
     const QString server = m_configIni.readString(QStringLiteral("DBConn"), QStringLiteral("Server"));
     m_isInternet = m_configIni.readInteger(QStringLiteral("config"), QStringLiteral("IsInternet"), -1);
     m_conn = std::make_unique<Connection>(SqlDialect::postgres(), serverSettingsFromIni(m_configIni));
-    if (attempt()) {
-        m_connectOK = true;
-        return;
-    }
-    if (m_isInternet == 1 && attempt()) {
+    const QString question = QStringLiteral("连接数据库失败,是否要重新配置数据库?");
+    bool connected = attempt();
+    if (!connected && m_isInternet == 1 && attempt()) {
         m_configIni.writeString(QStringLiteral("DBConn"), QStringLiteral("Server"), server);
-        m_connectOK = true;
+        connected = true;
+    }
+    if (!connected) {
+        m_failureCause = QStringLiteral("无法连接数据库服务器 %1 上的数据库 %2。")
+                             .arg(m_conn->settings().host, m_conn->settings().database) +
+                         databaseTextInBrackets(m_conn->lastError());
+        fail(question);
         return;
     }
-    fail(QStringLiteral("连接数据库失败,是否要重新配置数据库?"));
+    if (!usableSchema()) {
+        fail(question);
+        return;
+    }
+    checkWritable();
+    m_connectOK = true;
 }
 
 void TfrmData::connectEmbedded()
@@ -99,14 +119,53 @@ void TfrmData::connectEmbedded()
     ConnectionSettings s;
     s.filePath = homePath(QLatin1String(kEmbeddedDatabaseFile));
     m_conn = std::make_unique<Connection>(SqlDialect::sqlite(), s);
-    if (attempt()) {
+    if (attempt() && usableSchema()) {
+        checkWritable();
         m_connectOK = true;
         return;
     }
+    if (m_failureCause.isEmpty())
+        m_failureCause = QStringLiteral("无法打开数据库文件 %1。").arg(QDir::toNativeSeparators(s.filePath)) +
+                         databaseTextInBrackets(m_conn->lastError());
     m_failedText = QStringLiteral("连接数据库失败...");
     if (m_status)
         m_status(m_failedText);
     fail(QStringLiteral("连接数据库失败,要重新配置数据库吗?"));
+}
+
+bool TfrmData::usableSchema()
+{
+    try {
+        SchemaInstaller schema(*m_conn);
+        m_failureCause = schema.refusal();
+        if (!m_failureCause.isEmpty()) {
+            m_conn->close();
+            return false;
+        }
+        // An older database of this program is brought up to date as it is opened.
+        m_upgradeSteps = schema.upgrade();
+        return true;
+    } catch (const DbError& e) {
+        m_failureCause = QStringLiteral("数据库不能升级到本程序的版本：%1").arg(e.text());
+    } catch (const CommandError& e) {
+        m_failureCause = e.text();
+    }
+    m_conn->close();
+    return false;
+}
+
+void TfrmData::checkWritable()
+{
+    // A read-only database is said at once, not at the first save that fails.
+    try {
+        TransactionGuard probe(*m_conn);
+        Query(*m_conn).exec(QStringLiteral("update zu_schema set version = version where 1 = 0"));
+    } catch (const DbError& e) {
+        if (e.failure() == DbFailure::ReadOnly)
+            m_startupWarning = QStringLiteral("数据库是只读的，可以查看数据，但不能保存任何修改。"
+                                              "请检查数据库文件及其文件夹的写入权限。") +
+                               QStringLiteral("\n") + m_conn->dialect().statusText(m_conn->settings());
+    }
 }
 
 void TfrmData::fail(const QString& reconfigurationQuestion)
@@ -114,6 +173,22 @@ void TfrmData::fail(const QString& reconfigurationQuestion)
     // The program's shell asks the question; the data module only reports.
     m_reconfigurationQuestion = reconfigurationQuestion;
     m_quitRequested = true;
+}
+
+void TfrmData::listsChanged(const QString& table, const QObject* source)
+{
+    for (DataSet* list : dataSets()) {
+        if (list == source || !list->isOpen() || list->state() != DataSet::State::Browse ||
+            list->tableName().compare(table, Qt::CaseInsensitive) != 0)
+            continue;
+        try {
+            list->refresh();
+        } catch (const std::exception& e) {
+            // The list's next use reports it; a notice cannot.
+            qWarning("%s", e.what());
+        }
+    }
+    emit tableChanged(table);
 }
 
 void TfrmData::createDataSets()
@@ -165,7 +240,10 @@ void TfrmData::reconnect()
     closeDataSets();
     m_conn->close();
     if (!m_conn->open())
-        throw DbError(m_conn->lastError());
+        throw DbError(QStringLiteral("无法重新打开数据库。") + databaseTextInBrackets(m_conn->lastError()));
+    // A restored backup may come from an older release.
+    if (!usableSchema())
+        throw DbError(m_failureCause, DbFailure::SchemaMismatch);
 }
 
 } // namespace zu

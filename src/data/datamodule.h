@@ -35,6 +35,15 @@ public:
     bool quitRequested() const { return m_quitRequested; }
     int IsInternet() const { return m_isInternet; }
     QString connectionFailedText() const { return m_failedText; }
+    // After a failed connection: what went wrong, in words for the user (no tables of this
+    // program, a newer database, the server's refusal, ...).
+    QString connectionFailureCause() const { return m_failureCause; }
+    // Said at start-up before anything is saved: the database cannot be written (read-only).
+    QString startupWarning() const { return m_startupWarning; }
+    // Schema steps that were taken when an older database was opened.
+    int upgradeSteps() const { return m_upgradeSteps; }
+    // False while the database server cannot be reached.
+    bool serverReachable() const;
     // After a failed connection: the yes/no question the program asks before it ends, whether
     // the user wants to set up the database connection again (empty when connected).
     QString reconfigurationQuestion() const { return m_reconfigurationQuestion; }
@@ -79,18 +88,30 @@ public:
     Query& T() { return *m_T; }
     Query& Qry_Backup() { return *m_qryBackup; }
 
+signals:
+    // A write to `table` (as its statement spells it) was committed, and every open shared list
+    // of that table has been read again; windows that show the table otherwise refresh now.
+    void tableChanged(const QString& table);
+    void serverReachableChanged(bool reachable);
+
 private:
     void connectServer();
     void connectEmbedded();
     bool attempt();
     void fail(const QString& reconfigurationQuestion);
     void createDataSets();
+    bool usableSchema();
+    void checkWritable();
+    void listsChanged(const QString& table, const QObject* source);
 
     QString m_home;
     Opener m_opener;
     StatusSink m_status;
     QString m_failedText;
     QString m_reconfigurationQuestion;
+    QString m_failureCause;
+    QString m_startupWarning;
+    int m_upgradeSteps = 0;
     bool m_connectOK = false;
     bool m_quitRequested = false;
     int m_isInternet = -1;

@@ -14,21 +14,15 @@ namespace {
 
 QSqlQuery runSelect(Connection& connection, const QString& sql, const QVariantList& bindValues)
 {
-    QSqlQuery q(connection.database());
-    q.setForwardOnly(connection.dialect().forwardOnlyResults);
-    if (bindValues.isEmpty()) {
-        if (!q.exec(sql))
-            throw DbError(sqlErrorText(q.lastError()));
-        return q;
-    }
-    if (!q.prepare(sql))
-        throw DbError(sqlErrorText(q.lastError()));
-    for (const QVariant& v : bindValues)
-        q.addBindValue(connection.dialect().toDb(v));
-    if (!q.exec())
-        throw DbError(sqlErrorText(q.lastError()));
-    return q;
+    return connection.run(sql, bindValues);
 }
+
+const QString kChangedText =
+    QStringLiteral("这条记录已被其他用户修改，您的修改没有保存。列表已显示最新内容，请重新打开后再修改。");
+const QString kDeletedText = QStringLiteral("这条记录已被其他用户删除，您的修改没有保存。");
+const QString kChangedBeforeDeleteText =
+    QStringLiteral("这条记录已被其他用户修改，没有删除。列表已显示最新内容，请确认后再删除。");
+const QString kDeletedBeforeDeleteText = QStringLiteral("这条记录已被其他用户删除。");
 
 } // namespace
 
@@ -54,6 +48,8 @@ void DataSet::loadFields()
         m_fields.push_back({n, types.value(n.toLower(), ColumnType::Text)});
         if (n.compare(m_keyField, Qt::CaseInsensitive) == 0)
             m_keyPosition = i;
+        if (n.compare(QLatin1String(kRowVersionColumn), Qt::CaseInsensitive) == 0)
+            m_versionPosition = i;
     }
     if (m_keyPosition < 0)
         throw DbError(QStringLiteral("表 %1 没有键字段 %2").arg(m_table, m_keyField));
@@ -75,10 +71,11 @@ void DataSet::openKeys()
     while (q.next())
         keys.push_back(q.value(0).toLongLong());
     if (q.lastError().isValid())
-        throw DbError(sqlErrorText(q.lastError()));
+        throw m_connection.failure(q.lastError(), q.lastQuery(), m_bindValues);
     m_keys = std::move(keys);
     m_pages.clear();
     m_pageUse.clear();
+    m_gone.clear();
 }
 
 void DataSet::open(const QString& where, const QVariantList& bindValues, const QString& orderBy)
@@ -128,6 +125,24 @@ void DataSet::refresh()
     const int found = key.isValid() ? static_cast<int>(m_keys.indexOf(key.toLongLong())) : -1;
     const int row = found >= 0 ? found : qMin(oldRow, recordCount() - 1);
     setCurrent(m_keys.isEmpty() ? -1 : qMax(row, 0), true);
+}
+
+void DataSet::reloadCurrentRow()
+{
+    if (m_state != State::Browse || m_current < 0)
+        return;
+    const int at = m_current;
+    dropPageOf(at);
+    m_gone.clear();
+    row(at); // fetched again now, so that a deleted row is known
+    if (m_gone.contains(m_keys[at])) {
+        removeRow(at);
+        return;
+    }
+    const int first = at / kPageSize * kPageSize;
+    const int last = qMin(first + kPageSize, recordCount()) - 1;
+    emit dataChanged(index(first, 0), index(last, columnCount() - 1));
+    emit currentRowChanged(m_current);
 }
 
 void DataSet::close()
@@ -293,6 +308,13 @@ QString DataSet::fieldText(const QString& name) const
     return field(name).toString();
 }
 
+RowStamp DataSet::stamp() const
+{
+    if (m_current < 0)
+        return {};
+    return {currentKey(), m_versionPosition >= 0 ? field(m_versionPosition) : QVariant()};
+}
+
 QVariant DataSet::key(int row) const
 {
     if (row < 0 || row >= recordCount())
@@ -353,9 +375,16 @@ void DataSet::fetchPage(int page) const
         for (int c = 0; c < fieldCount(); ++c)
             r[c] = dialect.fromDb(q.value(c), m_fields[c].type);
     }
-    // A row another program deleted meanwhile keeps its key and shows empty cells.
-    for (auto it = slot.constBegin(); it != slot.constEnd(); ++it)
-        rows[it.value()][m_keyPosition] = it.key();
+    if (q.lastError().isValid())
+        throw m_connection.failure(q.lastError(), q.lastQuery(), keys);
+    // A row another program deleted meanwhile keeps its key and shows empty cells until the
+    // list is read again.
+    for (auto it = slot.constBegin(); it != slot.constEnd(); ++it) {
+        Row& r = rows[it.value()];
+        if (r[m_keyPosition].isNull() && !m_gone.contains(it.key()))
+            m_gone.append(it.key());
+        r[m_keyPosition] = it.key();
+    }
     m_pages.insert(page, std::move(rows));
     m_pageUse.push_back(page);
     while (m_pageUse.size() > kMaxCachedPages)
@@ -412,8 +441,25 @@ void DataSet::edit()
     const Row* r = row(m_current);
     m_buffer = r ? *r : Row(fieldCount());
     m_modified = QVector<bool>(fieldCount(), false);
+    m_expectedVersion = m_versionPosition >= 0 ? m_buffer.value(m_versionPosition) : QVariant();
     m_state = State::Edit;
     emit stateChanged(m_state);
+}
+
+void DataSet::edit(const RowStamp& seen)
+{
+    if (!seen.key.isValid()) {
+        edit();
+        return;
+    }
+    requireBrowse("修改");
+    if (m_state != State::Browse)
+        cancel();
+    if (currentKey() != seen.key && !locateKey(seen.key))
+        throw DbError(kDeletedText, DbFailure::DeletedElsewhere);
+    edit();
+    if (m_versionPosition >= 0)
+        m_expectedVersion = seen.version;
 }
 
 void DataSet::setField(const QString& name, const QVariant& value)
@@ -421,7 +467,7 @@ void DataSet::setField(const QString& name, const QVariant& value)
     if (m_state != State::Edit && m_state != State::Insert)
         throw DbError(QStringLiteral("数据集 %1 不在编辑状态").arg(m_name));
     const int i = requireField(name);
-    if (i == m_keyPosition)
+    if (i == m_keyPosition || i == m_versionPosition)
         return; // assigned by the database
     m_buffer[i] = value;
     m_modified[i] = true;
@@ -458,9 +504,16 @@ void DataSet::post()
         }
         QSqlQuery q = runSelect(m_connection, sql, values);
         if (!q.next())
-            throw DbError(sqlErrorText(q.lastError()));
+            throw m_connection.failure(q.lastError(), sql, values);
         const qint64 newKey = q.value(0).toLongLong();
+        // The embedded engine hands the new key over before the statement has ended, and stores
+        // the row only when it ends: a failure there (a full disk) means nothing was stored.
+        while (q.next()) {
+        }
+        if (q.lastError().isValid())
+            throw m_connection.failure(q.lastError(), sql, values);
         q.finish();
+        m_connection.noteWritten(m_table, this);
         m_state = State::Browse;
         m_buffer.clear();
         const int at = recordCount();
@@ -479,11 +532,18 @@ void DataSet::post()
         for (const QString& n : names)
             sets << quoted(n) + QStringLiteral(" = ?");
         values << m_keys[m_current];
-        QSqlQuery q = runSelect(m_connection,
-                                QStringLiteral("update %1 set %2 where %3 = ?")
-                                    .arg(m_table, sets.join(QLatin1Char(',')), m_keyField),
-                                values);
+        QString sql = QStringLiteral("update %1 set %2 where %3 = ?")
+                          .arg(m_table, sets.join(QLatin1Char(',')), m_keyField);
+        if (m_versionPosition >= 0) {
+            sql += QStringLiteral(" and %1 = ?").arg(QLatin1String(kRowVersionColumn));
+            values << m_expectedVersion;
+        }
+        QSqlQuery q = runSelect(m_connection, sql, values);
+        const int affected = q.numRowsAffected();
         q.finish();
+        if (affected == 0)
+            refuseStale(m_current, false);
+        m_connection.noteWritten(m_table, this);
     }
     m_state = State::Browse;
     m_buffer.clear();
@@ -517,11 +577,24 @@ void DataSet::deleteCurrent()
         return;
     if (m_state == State::Edit)
         cancel();
-    QSqlQuery q =
-        runSelect(m_connection, QStringLiteral("delete from %1 where %2 = ?").arg(m_table, m_keyField),
-                  {m_keys[m_current]});
+    QString sql = QStringLiteral("delete from %1 where %2 = ?").arg(m_table, m_keyField);
+    QVariantList values{m_keys[m_current]};
+    if (m_versionPosition >= 0) {
+        // The version of the row as the list shows it.
+        sql += QStringLiteral(" and %1 = ?").arg(QLatin1String(kRowVersionColumn));
+        values << value(m_current, m_versionPosition);
+    }
+    QSqlQuery q = runSelect(m_connection, sql, values);
+    const int affected = q.numRowsAffected();
     q.finish();
-    const int at = m_current;
+    if (affected == 0)
+        refuseStale(m_current, true);
+    m_connection.noteWritten(m_table, this);
+    removeRow(m_current);
+}
+
+void DataSet::removeRow(int at)
+{
     invalidateFrom(at);
     beginRemoveRows({}, at, at);
     m_keys.removeAt(at);
@@ -529,6 +602,41 @@ void DataSet::deleteCurrent()
     endRemoveRows();
     m_eof = m_keys.isEmpty();
     setCurrent(m_keys.isEmpty() ? -1 : qMin(at, recordCount() - 1), true);
+}
+
+void DataSet::dropPageOf(int row)
+{
+    const int page = row / kPageSize;
+    m_pages.remove(page);
+    m_pageUse.removeOne(page);
+}
+
+bool DataSet::storedRowExists(const QVariant& key)
+{
+    QSqlQuery q = runSelect(
+        m_connection, QStringLiteral("select count(*) from %1 where %2 = ?").arg(m_table, m_keyField), {key});
+    return q.next() && q.value(0).toLongLong() > 0;
+}
+
+void DataSet::refuseStale(int row, bool deleting)
+{
+    // Nothing was written: the pending change is dropped and the list shows the stored row.
+    const QVariant rowKey = key(row);
+    if (m_state != State::Browse) {
+        m_state = State::Browse;
+        m_buffer.clear();
+        emit stateChanged(m_state);
+    }
+    const bool exists = storedRowExists(rowKey);
+    dropPageOf(row);
+    if (exists) {
+        emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+        if (row == m_current)
+            emit currentRowChanged(m_current);
+        throw DbError(deleting ? kChangedBeforeDeleteText : kChangedText, DbFailure::ChangedElsewhere);
+    }
+    removeRow(row);
+    throw DbError(deleting ? kDeletedBeforeDeleteText : kDeletedText, DbFailure::DeletedElsewhere);
 }
 
 int DataSet::rowCount(const QModelIndex& parent) const

@@ -13,9 +13,26 @@ namespace zu {
 
 class Connection;
 
+// Which row an editor showed, and the row's version then: a save writes only while the stored
+// row is still that version.
+struct RowStamp
+{
+    QVariant key;
+    QVariant version;
+};
+
+// The name of the column that every table whose rows are changed by the program carries: the
+// row's version, counted up by the database at every change.
+inline constexpr char kRowVersionColumn[] = "RowVersion";
+
 // A shared data set: the rows of one table selected by a condition, as one model that every grid
 // showing them binds to. It keeps a current row (shared by all its views), walks like a cursor
 // (first/next/eof), and edits rows through a buffer (append or edit, set fields, post or cancel).
+//
+// Changes are optimistic: a row is updated or deleted only while its stored version is the one
+// that was read (RowVersion). A row that someone else changed or deleted meanwhile is not
+// written; the list then shows the stored row (or loses the deleted one) and a DbError with
+// DbFailure::ChangedElsewhere or DeletedElsewhere says so.
 //
 // Opening reads only the key column of the selected rows; whole rows are fetched by key in pages
 // when they are first needed and a bounded number of pages is kept, so a list of 100,000
@@ -46,6 +63,8 @@ public:
     void open(const QString& where = {}, const QVariantList& bindValues = {}, const QString& orderBy = {});
     // Runs the same selection again; the current row stays on the same record where it still exists.
     void refresh();
+    // Reads the current row again from the database (a row deleted meanwhile leaves the list).
+    void reloadCurrentRow();
     void close();
     bool isOpen() const { return m_state != State::Inactive; }
     QString whereClause() const { return m_where; }
@@ -82,11 +101,16 @@ public:
     QVariant value(int row, int position) const;
     QVariant key(int row) const;
     QVariant currentKey() const { return m_current < 0 ? QVariant() : key(m_current); }
+    // The current row and its version, as an editor notes it when it shows the row.
+    RowStamp stamp() const;
+    bool hasRowVersion() const { return m_versionPosition >= 0; }
 
     // Editing.
     State state() const { return m_state; }
     void append();
     void edit(); // with no current row this starts a new row, so that posting inserts it
+    // Edits the row the stamp names, expecting the version the stamp noted (an editor's row).
+    void edit(const RowStamp& seen);
     void setField(const QString& name, const QVariant& value);
     void post();
     void cancel();
@@ -126,6 +150,10 @@ private:
     void requireBrowse(const char* what) const;
     QString selectKeysSql() const;
     int requireField(const QString& name) const;
+    void removeRow(int at);
+    void dropPageOf(int row);
+    bool storedRowExists(const QVariant& key);
+    [[noreturn]] void refuseStale(int row, bool deleting);
 
     Connection& m_connection;
     QString m_name;
@@ -133,6 +161,7 @@ private:
     QString m_keyField;
     QVector<Field> m_fields;
     int m_keyPosition = -1;
+    int m_versionPosition = -1;
 
     QString m_where;
     QVariantList m_bindValues;
@@ -146,12 +175,14 @@ private:
     mutable QHash<int, QVector<Row>> m_pages;
     mutable QList<int> m_pageUse; // least recently used first
     mutable quint64 m_cacheRollbacks = 0;
+    mutable QList<qint64> m_gone; // keys a page fetch did not find any more
 
     State m_state = State::Inactive;
     int m_current = -1;
     bool m_eof = true;
     Row m_buffer;
     QVector<bool> m_modified;
+    QVariant m_expectedVersion;
 };
 
 } // namespace zu

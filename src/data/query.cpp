@@ -2,6 +2,7 @@
 
 #include "connection.h"
 #include "errors.h"
+#include "statementinfo.h"
 
 #include <QSqlError>
 #include <QSqlRecord>
@@ -13,21 +14,7 @@ Query::Query(Connection& connection) : m_connection(connection) {}
 void Query::prepareAndBind(const QString& sql, const QVariantList& bindValues)
 {
     close();
-    m_query = QSqlQuery(m_connection.database());
-    m_query.setForwardOnly(m_connection.dialect().forwardOnlyResults);
-    if (bindValues.isEmpty()) {
-        // Statements without values run as they are (DDL cannot be prepared on every engine).
-        if (!m_query.exec(sql))
-            throw DbError(sqlErrorText(m_query.lastError()));
-        return;
-    }
-    if (!m_query.prepare(sql))
-        throw DbError(sqlErrorText(m_query.lastError()));
-    const SqlDialect& dialect = m_connection.dialect();
-    for (const QVariant& v : bindValues)
-        m_query.addBindValue(dialect.toDb(v));
-    if (!m_query.exec())
-        throw DbError(sqlErrorText(m_query.lastError()));
+    m_query = m_connection.run(sql, bindValues);
 }
 
 void Query::open(const QString& sql, const QVariantList& bindValues)
@@ -36,6 +23,8 @@ void Query::open(const QString& sql, const QVariantList& bindValues)
     m_open = true;
     m_eof = !m_query.next();
     m_rowCount = m_eof ? 0 : 1;
+    if (m_eof && m_query.lastError().isValid())
+        throw m_connection.failure(m_query.lastError(), sql, bindValues);
 }
 
 int Query::exec(const QString& sql, const QVariantList& bindValues)
@@ -43,6 +32,8 @@ int Query::exec(const QString& sql, const QVariantList& bindValues)
     prepareAndBind(sql, bindValues);
     const int affected = m_query.numRowsAffected();
     m_query.finish();
+    if (affected != 0)
+        m_connection.noteWritten(writtenTable(sql));
     return affected;
 }
 
@@ -63,7 +54,7 @@ void Query::next()
     if (!m_eof)
         ++m_rowCount;
     else if (m_query.lastError().isValid())
-        throw DbError(sqlErrorText(m_query.lastError()));
+        throw m_connection.failure(m_query.lastError(), m_query.lastQuery(), {});
 }
 
 int Query::fieldCount() const

@@ -12,7 +12,7 @@ class Connection;
 
 // A statement on the shared connection whose result is walked row by row: the scratch queries
 // and every single look-up. Values are always bound ("?" placeholders); failures throw DbError
-// with the database's text.
+// (Connection::run). A write that changed rows is told to the program (Connection::noteWritten).
 class Query final
 {
 public:
@@ -20,7 +20,8 @@ public:
 
     // Close, set the statement, open it; positioned on the first row.
     void open(const QString& sql, const QVariantList& bindValues = {});
-    // Close, set the statement, execute it; returns the number of rows it changed.
+    // Close, set the statement, execute it; returns the number of rows it changed (-1 when the
+    // engine cannot tell).
     int exec(const QString& sql, const QVariantList& bindValues = {});
     void close();
 

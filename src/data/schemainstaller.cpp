@@ -1,6 +1,7 @@
 #include "schemainstaller.h"
 
 #include "connection.h"
+#include "dataset.h"
 #include "errors.h"
 #include "query.h"
 
@@ -11,6 +12,38 @@
 
 namespace zu {
 
+namespace {
+
+// One step from the version before to `version`, run inside the step's transaction.
+struct UpgradeStep
+{
+    int version;
+    void (*apply)(Connection& connection, Query& query);
+};
+
+void addRowVersions(Connection& connection, Query& query)
+{
+    for (const QString& table : SchemaInstaller::versionedTables()) {
+        query.exec(QStringLiteral("alter table %1 add column %2 integer not null default 1")
+                       .arg(table, QLatin1String(kRowVersionColumn)));
+        for (const QString& statement : connection.dialect().rowVersionStatements(table))
+            query.exec(statement);
+    }
+}
+
+const UpgradeStep kSteps[] = {
+    {.version = 2, .apply = &addRowVersions},
+};
+
+QString newerText(int version)
+{
+    return QStringLiteral("数据库的版本（%1）比本程序的版本（%2）新，请使用新版本的程序。")
+        .arg(version)
+        .arg(SchemaInstaller::kCurrentVersion);
+}
+
+} // namespace
+
 SchemaInstaller::SchemaInstaller(Connection& connection) : m_connection(connection) {}
 
 QStringList SchemaInstaller::tableNames()
@@ -19,6 +52,13 @@ QStringList SchemaInstaller::tableNames()
             QStringLiteral("T_complain"),  QStringLiteral("T_type"),     QStringLiteral("T_Dict_cate"),
             QStringLiteral("T_FieldShow"), QStringLiteral("T_remind"),   QStringLiteral("T_user"),
             QStringLiteral("T_popedom"),   QStringLiteral("t_SoftInfo"), QStringLiteral("t_Import")};
+}
+
+QStringList SchemaInstaller::versionedTables()
+{
+    return {QStringLiteral("T_Cust"),     QStringLiteral("T_service"), QStringLiteral("T_call"),
+            QStringLiteral("T_complain"), QStringLiteral("T_type"),    QStringLiteral("T_Dict_cate"),
+            QStringLiteral("T_user"),     QStringLiteral("t_SoftInfo")};
 }
 
 bool SchemaInstaller::isEmpty() const
@@ -65,6 +105,9 @@ void SchemaInstaller::install()
     Query q(m_connection);
     for (const QString& statement : statements)
         q.exec(statement);
+    // A new database goes through the same steps as an upgraded one, so both end up alike.
+    for (const UpgradeStep& step : kSteps)
+        step.apply(m_connection, q);
     q.exec(QStringLiteral("insert into zu_schema (version) values (?)"), {kCurrentVersion});
     tx.commit();
 }
@@ -73,12 +116,37 @@ int SchemaInstaller::upgrade()
 {
     const int from = version();
     if (from == 0)
-        throw DbError(QStringLiteral("数据库中没有本系统的版本记录，无法升级"));
+        throw DbError(QStringLiteral("数据库中没有本系统的版本记录，无法升级"), DbFailure::SchemaMismatch);
     if (from > kCurrentVersion)
-        throw DbError(
-            QStringLiteral("数据库版本 %1 比本程序 (%2) 新，请使用新版程序").arg(from).arg(kCurrentVersion));
-    // Steps from version n to n + 1 go here, each in its own transaction, when a release needs one.
-    return kCurrentVersion - from;
+        throw DbError(newerText(from), DbFailure::SchemaMismatch);
+    int taken = 0;
+    for (const UpgradeStep& step : kSteps) {
+        if (step.version <= from)
+            continue;
+        TransactionGuard tx(m_connection);
+        Query q(m_connection);
+        q.exec(m_connection.dialect().schemaLockStatement);
+        if (version() < step.version) { // another workstation may have taken it meanwhile
+            step.apply(m_connection, q);
+            q.exec(QStringLiteral("insert into zu_schema (version) values (?)"), {step.version});
+            ++taken;
+        }
+        tx.commit();
+    }
+    return taken;
+}
+
+QString SchemaInstaller::refusal() const
+{
+    if (isEmpty())
+        return QStringLiteral(
+            "数据库中没有本系统的数据表，请用连接配置工具创建数据表，或选择本系统的数据库。");
+    const int v = version();
+    if (v == 0)
+        return QStringLiteral("数据库中没有本系统的版本记录，它不是由本系统创建的数据库。");
+    if (v > kCurrentVersion)
+        return newerText(v);
+    return {};
 }
 
 void createEmbeddedDatabase(const QString& filePath)

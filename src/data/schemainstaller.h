@@ -12,7 +12,7 @@ class Connection;
 class SchemaInstaller final
 {
 public:
-    static constexpr int kCurrentVersion = 1;
+    static constexpr int kCurrentVersion = 2;
 
     explicit SchemaInstaller(Connection& connection);
 
@@ -26,10 +26,16 @@ public:
     // Creates schema and content in one transaction; throws DbError.
     void install();
     // Brings an older schema up to kCurrentVersion, one step per transaction; returns the
-    // number of steps taken.
+    // number of steps taken. Throws DbError (DbFailure::SchemaMismatch) for a database without
+    // a version or newer than the program.
     int upgrade();
+    // Why the program cannot work with this database as it is: none of its tables, no version,
+    // or a version newer than the program's; empty when it can (an older version is upgraded).
+    QString refusal() const;
 
     static QStringList tableNames();
+    // The tables whose rows carry a version (RowVersion) that every change counts up.
+    static QStringList versionedTables();
 
 private:
     Connection& m_connection;

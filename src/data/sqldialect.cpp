@@ -124,6 +124,8 @@ const SqlDialect& SqlDialect::sqlite()
         s.safetyCopyBeforeClearing = true;
         s.backupExtension = QStringLiteral(".db");
         s.statusCaption = QStringLiteral("数据库:SQLite,数据库路径");
+        // Any write takes the database's write lock for the rest of the transaction.
+        s.schemaLockStatement = QStringLiteral("update zu_schema set version = version where 1 = 0");
         return s;
     }();
     return d;
@@ -151,6 +153,7 @@ const SqlDialect& SqlDialect::postgres()
         s.safetyCopyBeforeClearing = false;
         s.backupExtension = QStringLiteral(".bak");
         s.statusCaption = QStringLiteral("数据库:PostgreSQL,服务器");
+        s.schemaLockStatement = QStringLiteral("lock table zu_schema in exclusive mode");
         return s;
     }();
     return d;
@@ -162,6 +165,26 @@ QString SqlDialect::statusText(const ConnectionSettings& settings) const
         return statusCaption + settings.filePath;
     const QString port = settings.port > 0 ? QStringLiteral(":%1").arg(settings.port) : QString();
     return statusCaption + settings.host + port + QStringLiteral(",数据库") + settings.database;
+}
+
+QStringList SqlDialect::rowVersionStatements(const QString& table) const
+{
+    const QString trigger = QStringLiteral("tr_%1_rowversion").arg(table.toLower());
+    if (kind == DatabaseKind::Embedded)
+        // Only when the statement left the version alone; the trigger's own update does not
+        // fire it again.
+        return {QStringLiteral("create trigger %1 after update on %2 for each row "
+                               "when new.RowVersion is old.RowVersion begin "
+                               "update %2 set RowVersion = old.RowVersion + 1 where rowid = new.rowid; end")
+                    .arg(trigger, table)};
+    return {QStringLiteral("create or replace function zu_next_row_version() returns trigger "
+                           "language plpgsql as $$ begin "
+                           "if new.RowVersion is not distinct from old.RowVersion then "
+                           "new.RowVersion := coalesce(old.RowVersion, 0) + 1; end if; "
+                           "return new; end $$"),
+            QStringLiteral("create trigger %1 before update on %2 for each row "
+                           "execute function zu_next_row_version()")
+                .arg(trigger, table)};
 }
 
 QString SqlDialect::quote(const QString& name) const

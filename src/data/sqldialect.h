@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 class QSqlDatabase;
@@ -67,6 +68,13 @@ public:
     bool safetyCopyBeforeClearing; // the data initialization first copies the database
     QString backupExtension;       // proposed backup file extension
     QString statusCaption;         // "数据库:..." text of the main window's status bar
+    // First statement of a schema upgrade's transaction: a second workstation upgrading at the
+    // same time waits for the first and then finds the step done.
+    QString schemaLockStatement;
+
+    // The statements that make the database count a table's row version up at every change of
+    // a row (whoever changes it), once the table has the column RowVersion.
+    QStringList rowVersionStatements(const QString& table) const;
 
     // The main window's status-bar text about the database: the caption, then the database
     // file, or the server and the database.

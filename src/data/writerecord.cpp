@@ -4,12 +4,12 @@
 
 namespace zu {
 
-void writeRecord(DataSet& target, const QVariantMap& values, bool append)
+void writeRecord(DataSet& target, const QVariantMap& values, bool append, const RowStamp& seen)
 {
     if (append)
         target.append();
     else
-        target.edit();
+        target.edit(seen);
     try {
         for (auto it = values.constBegin(); it != values.constEnd(); ++it)
             target.setField(it.key(), it.value());

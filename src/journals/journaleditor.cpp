@@ -134,7 +134,7 @@ void JournalEditor::save()
         writeRecord(list, m_fields.collect(), true);
     } else if (list.currentRow() >= 0) {
         // Without a current record there is nothing to change.
-        writeRecord(list, m_fields.collect(), false);
+        writeRecord(list, m_fields.collect(), false, m_fields.stamp());
     }
     accept();
 }

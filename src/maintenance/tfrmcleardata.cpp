@@ -6,7 +6,6 @@
 #include "listsreopener.h"
 #include "ui_tfrmcleardata.h"
 
-#include "customers/tfrmcustom.h"
 #include "data/datamodule.h"
 #include "data/errors.h"
 #include "users/checktree.h"
@@ -98,8 +97,6 @@ void TfrmClearData::btnPostClick()
         d.reconnect();
         lists.reopen();
     }
-    if (TfrmCustom* customers = TfrmCustom::instance())
-        customers->RefreshCategoryTree();
     dialogs().message(this, QStringLiteral("提示"), clearDataDoneText(QDir::toNativeSeparators(m_safetyCopy)),
                       QMessageBox::Question, QMessageBox::Ok, QMessageBox::Ok);
 }

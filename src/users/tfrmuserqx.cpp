@@ -14,6 +14,7 @@
 #include "widgets/icons.h"
 
 #include <QMenu>
+#include <QScopeGuard>
 
 namespace zu {
 
@@ -165,9 +166,10 @@ void TfrmUserQx::showCurrentUser()
 
 void TfrmUserQx::UserNameChange()
 {
-    if (!hasCurrentUser())
+    if (m_keepInput || !hasCurrentUser())
         return;
     DataSet& users = zu::data().qryUser();
+    m_shownUser = users.stamp();
     ui->UserName->setText(users.fieldText(QStringLiteral("UserName")));
     setTreeFromRights(ui->RzCheckTree1, users.fieldText(QStringLiteral("qxList")));
     m_shownRights = checkedNamesList(ui->RzCheckTree1, kRightsFirstNode);
@@ -288,10 +290,13 @@ void TfrmUserQx::btnPostClick()
     const QString group = groupToStore(ui->cmbQxGroup->currentIndex(), ui->cmbQxGroup->currentText());
 
     DataSet& users = d.qryUser();
+    // A user someone else changed or deleted meanwhile is not written; the boxes keep the input.
+    m_keepInput = true;
+    const auto keepNoMore = qScopeGuard([this] { m_keepInput = false; });
     if (FIsAdd)
         users.append();
     else
-        users.edit();
+        users.edit(m_shownUser);
     try {
         users.setField(QStringLiteral("UserName"), name);
         if (password)
@@ -307,7 +312,8 @@ void TfrmUserQx::btnPostClick()
         users.cancel();
         throw;
     }
-    m_shownRights = checkedNamesList(ui->RzCheckTree1, kRightsFirstNode);
+    m_keepInput = false;
+    UserNameChange(); // the saved user as stored now, with its new version
     tell(QStringLiteral("操作成功！"));
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/dataset.h"
+
 #include <memory>
 #include <QDialog>
 #include <QMessageBox>
@@ -52,7 +54,9 @@ private:
     void tell(const QString& text, QMessageBox::Icon icon = QMessageBox::Question);
 
     std::unique_ptr<Ui::TfrmUserQx> ui;
-    QString m_shownRights; // the tree's ticks as last shown or saved
+    QString m_shownRights;    // the tree's ticks as last shown or saved
+    RowStamp m_shownUser;     // the user the boxes and the tree were filled from
+    bool m_keepInput = false; // while saving: the boxes keep what the user typed
 };
 
 } // namespace zu

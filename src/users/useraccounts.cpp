@@ -4,6 +4,7 @@
 #include "permissions.h"
 
 #include "data/dataset.h"
+#include "data/errors.h"
 #include "data/query.h"
 
 namespace zu {
@@ -32,7 +33,8 @@ std::optional<UserCredentials> firstUser(Query& query, const QString& sql, const
     std::optional<UserCredentials> user;
     if (!query.eof())
         user = UserCredentials{query.value(QStringLiteral("id")), query.asString(QStringLiteral("Password")),
-                               query.asString(QStringLiteral("qxList"))};
+                               query.asString(QStringLiteral("qxList")),
+                               query.value(QString::fromLatin1(kRowVersionColumn))};
     query.close();
     return user;
 }
@@ -104,9 +106,19 @@ std::optional<UserCredentials> findUserByKey(Query& query, const QVariant& key)
                      {key, QString::fromUtf8(kUserType)});
 }
 
-void storePassword(Query& query, const QVariant& key, const QString& stored)
+void storePassword(Query& query, const UserCredentials& user, const QString& stored)
 {
-    query.exec(QStringLiteral("update T_user set Password = ? where id = ?"), {stored, key});
+    if (query.exec(QStringLiteral("update T_user set Password = ? where id = ? and %1 = ?")
+                       .arg(QLatin1String(kRowVersionColumn)),
+                   {stored, user.key, user.version}) != 0)
+        return;
+    query.open(QStringLiteral("select count(*) from T_user where id = ?"), {user.key});
+    const bool exists = query.value(0).toInt() > 0;
+    query.close();
+    if (exists)
+        throw DbError(QStringLiteral("该用户的资料刚被其他用户修改，密码没有修改，请再试一次。"),
+                      DbFailure::ChangedElsewhere);
+    throw DbError(QStringLiteral("该用户已被其他用户删除，密码没有修改。"), DbFailure::DeletedElsewhere);
 }
 
 void openUsers(DataSet& users)

@@ -32,14 +32,16 @@ struct UserCredentials
     QVariant key;     // T_user.id
     QString password; // as stored: a hash, or plain text from an older release
     QString rights;   // the rights string
+    QVariant version; // of the row as read (RowVersion)
 };
 // The user named exactly `name`; nothing when there is none. A permission group is never a user,
 // whatever its name or password.
 std::optional<UserCredentials> findUser(Query& query, const QString& name);
 // The user with the key (T_user.id); nothing when it is gone or is a group.
 std::optional<UserCredentials> findUserByKey(Query& query, const QVariant& key);
-// Stores a new password value (a hash) for the user with the key.
-void storePassword(Query& query, const QVariant& key, const QString& stored);
+// Stores a new password value (a hash) for the user as findUser() or findUserByKey() read it. A
+// user changed or deleted since is not written: DbError (ChangedElsewhere, DeletedElsewhere).
+void storePassword(Query& query, const UserCredentials& user, const QString& stored);
 
 // The user window's two lists: the users and the permission groups, in the order they were added.
 void openUsers(DataSet& users);

@@ -75,6 +75,7 @@ void BoundFields::reset()
 
 void BoundFields::load(const DataSet& record)
 {
+    m_stamp = record.stamp();
     for (const FieldBinding& b : m_bindings) {
         QWidget* w = widget(b);
         const QVariant v = record.field(QString::fromLatin1(b.column));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/dataset.h"
+
 #include <QList>
 #include <QString>
 #include <QVariantMap>
@@ -7,8 +9,6 @@
 class QWidget;
 
 namespace zu {
-
-class DataSet;
 
 // Which control of an editor shows and writes which column, and how.
 struct FieldBinding
@@ -39,7 +39,10 @@ public:
 
     // Empty texts, "0" in number boxes, today in date boxes.
     void reset();
+    // Shows the current row of `record` and notes which row and version it was (stamp()).
     void load(const DataSet& record);
+    // The row load() showed, for the save (DataSet::edit(const RowStamp&)); empty before.
+    RowStamp stamp() const { return m_stamp; }
     // The values of every control by column. A number box that cannot be read stops the running
     // command with a message naming its field and focuses the box; nothing is lost.
     QVariantMap collect() const;
@@ -49,6 +52,7 @@ public:
 private:
     QWidget* m_form;
     QList<FieldBinding> m_bindings;
+    RowStamp m_stamp;
 };
 
 } // namespace zu

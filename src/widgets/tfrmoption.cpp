@@ -1,6 +1,7 @@
 #include "tfrmoption.h"
 
 #include "data/datamodule.h"
+#include "data/errors.h"
 #include "data/lookuplists.h"
 #include "guard.h"
 #include "lookuplistmodel.h"
@@ -116,7 +117,16 @@ void TfrmOption::edit()
 void TfrmOption::save()
 {
     ui->DBGridEh1->commitPendingEdit(); // a value still being typed goes in first
-    zu::data().qryCombo().post();
+    DataSet& values = zu::data().qryCombo();
+    try {
+        values.post();
+    } catch (const DbError&) {
+        // A value someone else changed or deleted meanwhile was dropped: the list shows the
+        // stored one. Otherwise the value stays in the grid to be corrected.
+        if (values.state() == DataSet::State::Browse)
+            setBrowsing(true);
+        throw;
+    }
     setBrowsing(true);
 }
 

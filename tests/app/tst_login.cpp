@@ -60,7 +60,13 @@ private slots:
         QVERIFY(!entry.start());
         QVERIFY(!entry.loginShown());
         QVERIFY(!entry.mainWindow()->isVisible());
-        QCOMPARE(dialogs.messages(), QStringList{QStringLiteral("连接数据库失败,要重新配置数据库吗?")});
+        // The cause first, then the question.
+        QCOMPARE(
+            dialogs.messages(),
+            QStringList{QStringLiteral("无法打开数据库文件 %1。（数据库文件不存在：%2）\n\n"
+                                       "连接数据库失败,要重新配置数据库吗?")
+                            .arg(QDir::toNativeSeparators(home.file(QStringLiteral("Database/Service.db"))),
+                                 home.file(QStringLiteral("Database/Service.db")))});
         QCOMPARE(dialogs.last().title, QStringLiteral("失败"));
         QCOMPARE(dialogs.last().buttons, QMessageBox::Yes | QMessageBox::No);
         QCOMPARE(dialogs.last().icon, QMessageBox::Information);
@@ -77,7 +83,12 @@ private slots:
         EntrySequence entry(home.path());
         QVERIFY(!entry.start());
         QVERIFY(!entry.loginShown());
-        QCOMPARE(dialogs.messages(), QStringList{QStringLiteral("连接数据库失败,是否要重新配置数据库?")});
+        QCOMPARE(dialogs.messages().size(), 1);
+        QVERIFY2(dialogs.messages().first().startsWith(
+                     QStringLiteral("无法连接数据库服务器 127.0.0.1 上的数据库 d。（")),
+                 qPrintable(dialogs.messages().first()));
+        QVERIFY(dialogs.messages().first().endsWith(
+            QStringLiteral("）\n\n连接数据库失败,是否要重新配置数据库?")));
         QCOMPARE(dialogs.shown().size(), 2);
         QCOMPARE(dialogs.shown()[1].kind, QStringLiteral("start"));
         // The tool beside the program, for the program's folder.

@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QStyle>
 #include <QtTest>
@@ -319,6 +320,40 @@ private slots:
         QVERIFY2(help.open(QIODevice::ReadOnly), qPrintable(file));
         const QString text = QString::fromUtf8(help.readAll());
         QVERIFY(text.contains(QStringLiteral("初次使用时的用户为")));
+    }
+
+    void statusBarShowsAnUnreachableServer()
+    {
+        zu::test::TestDatabase db(QStringLiteral("postgres"));
+        if (db.skipped())
+            QSKIP("no PostgreSQL server configured (ZU_TEST_PG)");
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        TfrmData& d = db.dataModule();
+        ScriptedDialogs dialogs;
+        TfrmMain main;
+        main.show();
+        const QString normal = main.statusText(1);
+        const QString name = db.serverDatabaseName();
+        auto allow = [&](bool on) {
+            QVERIFY(zu::test::serverAdminExec(
+                *db.server(), QStringLiteral("alter database %1 allow_connections %2")
+                                  .arg(name, on ? QStringLiteral("true") : QStringLiteral("false"))));
+        };
+        db.other(); // the other workstation is connected before the database closes its doors
+        allow(false);
+        const auto reopen = qScopeGuard([&] { allow(true); });
+        Query q(d.conn());
+        q.open(QStringLiteral("select pg_backend_pid()"));
+        const int pid = q.value(0).toInt();
+        q.close();
+        QVERIFY(db.otherValue(QStringLiteral("select pg_terminate_backend(?, 10000)"), {pid}).toBool());
+        QVERIFY_THROWS_EXCEPTION(DbError, d.qryCustom().open());
+        QVERIFY2(main.statusText(1).startsWith(QStringLiteral("无法连接数据库服务器")),
+                 qPrintable(main.statusText(1)));
+        QVERIFY(main.statusText(1).contains(normal));
+        allow(true);
+        d.qryCustom().open();
+        QCOMPARE(main.statusText(1), normal);
     }
 
     void companyInformationSavedTwiceLeavesOneRow()

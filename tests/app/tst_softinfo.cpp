@@ -73,6 +73,42 @@ private slots:
         QCOMPARE(column(QStringLiteral("select Version from t_SoftInfo order by id")),
                  (QStringList{QStringLiteral("1.0"), QStringLiteral("2.0")}));
     }
+
+    void detailsChangedElsewhereAreNotOverwritten_data() { zu::test::addEngineRows(); }
+    void detailsChangedElsewhereAreNotOverwritten()
+    {
+        ZU_TEST_DATABASE(db);
+        Query& f = db.dataModule().F();
+        CompanyInfoRow row;
+        CompanyInfo mine = readCompanyInfo(f, &row); // the dialog shows the details
+        mine.coName = QStringLiteral("我的公司");
+        db.otherExec(QStringLiteral("update t_SoftInfo set CoName = '别人的公司'"));
+        try {
+            storeCompanyInfo(f, mine, &row);
+            QFAIL("stored over details changed elsewhere");
+        } catch (const DbError& e) {
+            QCOMPARE(e.failure(), DbFailure::ChangedElsewhere);
+            QVERIFY(e.text().contains(QStringLiteral("没有保存")));
+        }
+        QCOMPARE(readCompanyInfo(f).coName, QStringLiteral("别人的公司"));
+        // Read again, they are stored, and a second save from the same reading is refused.
+        CompanyInfo fresh = readCompanyInfo(f, &row);
+        fresh.coName = QStringLiteral("我的公司");
+        storeCompanyInfo(f, fresh, &row);
+        QCOMPARE(readCompanyInfo(f).coName, QStringLiteral("我的公司"));
+        QVERIFY_THROWS_EXCEPTION(DbError, storeCompanyInfo(f, fresh, &row));
+
+        // The row deleted, or added, elsewhere.
+        const CompanyInfo gone = readCompanyInfo(f, &row);
+        db.otherExec(QStringLiteral("delete from t_SoftInfo"));
+        QVERIFY_THROWS_EXCEPTION(DbError, storeCompanyInfo(f, gone, &row));
+        QCOMPARE(count(QStringLiteral("select count(*) from t_SoftInfo")), 0);
+        const CompanyInfo none = readCompanyInfo(f, &row);
+        QVERIFY(!row.key.isValid());
+        db.otherExec(QStringLiteral("insert into t_SoftInfo (Version, CoName) values ('1.0', '别人的公司')"));
+        QVERIFY_THROWS_EXCEPTION(DbError, storeCompanyInfo(f, none, &row));
+        QCOMPARE(count(QStringLiteral("select count(*) from t_SoftInfo")), 1);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSoftInfo)

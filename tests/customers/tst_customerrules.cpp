@@ -231,6 +231,63 @@ private slots:
         f.open(names.sql, names.bindValues);
         QCOMPARE(f.asString(QStringLiteral("name")), QStringLiteral("家用空调"));
     }
+
+    void categoryChangedOrDeletedElsewhereIsNotOverwritten_data() { zu::test::addEngineRows(); }
+    void categoryChangedOrDeletedElsewhereIsNotOverwritten()
+    {
+        ZU_TEST_DATABASE(db);
+        const QString kind = QStringLiteral("用户类别");
+        Query& f = db.dataModule().F();
+        addCategory(QStringLiteral("01"), QStringLiteral("空调"));
+        addCategory(QStringLiteral("0101"), QStringLiteral("柜机"));
+        addCategory(QStringLiteral("02"), QStringLiteral("冰箱"));
+        auto shown = [&](const QString& code) {
+            for (const CategoryRow& row : readCategoryRows(f, kind))
+                if (row.code == code)
+                    return row.version;
+            return QVariant();
+        };
+        auto failure = [](auto&& command) {
+            try {
+                command();
+            } catch (const DbError& e) {
+                return e;
+            }
+            return DbError(QString());
+        };
+        const QVariant seen01 = shown(QStringLiteral("01"));
+        QVERIFY(seen01.isValid());
+        // Unchanged: the rename goes in, and counts the version up.
+        renameCategory(f, kind, QStringLiteral("01"), QStringLiteral("家用空调"), seen01);
+        QCOMPARE(shown(QStringLiteral("01")).toInt(), seen01.toInt() + 1);
+
+        // Renamed elsewhere meanwhile: neither renamed again nor deleted.
+        const QVariant seen = shown(QStringLiteral("01"));
+        db.otherExec(QStringLiteral("update T_Dict_cate set name = '中央空调' where code = '01'"));
+        DbError e =
+            failure([&] { renameCategory(f, kind, QStringLiteral("01"), QStringLiteral("我的名字"), seen); });
+        QCOMPARE(e.failure(), DbFailure::ChangedElsewhere);
+        QVERIFY2(e.text().startsWith(QStringLiteral("该类别已被其他用户修改，您的修改没有保存。")),
+                 qPrintable(e.text()));
+        e = failure([&] { deleteCategorySubtree(f, kind, QStringLiteral("01"), seen); });
+        QCOMPARE(e.failure(), DbFailure::ChangedElsewhere);
+        QCOMPARE(count(QStringLiteral("select count(*) from T_Dict_cate where code like '01%'")), 2);
+        QCOMPARE(readCategories(f, kind).first().name, QStringLiteral("中央空调"));
+
+        // Deleted elsewhere: nothing renamed, nothing deleted, nothing comes back.
+        const QVariant seen02 = shown(QStringLiteral("02"));
+        db.otherExec(QStringLiteral("delete from T_Dict_cate where code = '02'"));
+        e = failure([&] { renameCategory(f, kind, QStringLiteral("02"), QStringLiteral("冷柜"), seen02); });
+        QCOMPARE(e.failure(), DbFailure::DeletedElsewhere);
+        e = failure([&] { deleteCategorySubtree(f, kind, QStringLiteral("02"), seen02); });
+        QCOMPARE(e.failure(), DbFailure::DeletedElsewhere);
+        QCOMPARE(e.text(), QStringLiteral("该类别已被其他用户删除。"));
+        QCOMPARE(count(QStringLiteral("select count(*) from T_Dict_cate where code = '02'")), 0);
+
+        // As shown now, the subtree goes.
+        QCOMPARE(deleteCategorySubtree(f, kind, QStringLiteral("01"), shown(QStringLiteral("01"))), 2);
+        QCOMPARE(count(QStringLiteral("select count(*) from T_Dict_cate")), 0);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCustomerRules)

@@ -452,6 +452,76 @@ private slots:
                  1);
     }
 
+    void customerChangedOrDeletedElsewhereIsNotOverwritten_data() { zu::test::addEngineRows(); }
+    void customerChangedOrDeletedElsewhereIsNotOverwritten()
+    {
+        ZU_TEST_DATABASE(db);
+        TfrmData& d = db.dataModule();
+        addCustomer({QStringLiteral("甲"), QStringLiteral("A")});
+        addJournal("T_service", QStringLiteral("A"), QStringLiteral("甲"));
+        ScriptedDialogs dialogs;
+        CustomerWindow w;
+        d.qryCustom().first();
+        auto editWhile = [&](const QString& elsewhere) {
+            auto editor = std::make_unique<TfrmCustomAdd>(w.window);
+            editor->FIsAdd = false;
+            editor->show();
+            fill(editor.get(), "edtAddress", QStringLiteral("我填的地址"));
+            fill(editor.get(), "edtIDCode", QStringLiteral("A2"));
+            db.otherExec(elsewhere);
+            press(editor.get(), "btnInsert");
+            return editor;
+        };
+        // Changed on another workstation while the editor was open.
+        auto editor = editWhile(QStringLiteral("update T_Cust set Phone = '别人填的电话'"));
+        QCOMPARE(
+            dialogs.messages(),
+            QStringList{QStringLiteral(
+                "这条记录已被其他用户修改，您的修改没有保存。列表已显示最新内容，请重新打开后再修改。")});
+        QVERIFY(editor->isVisible());
+        QCOMPARE(control<QLineEdit>(editor.get(), "edtAddress")->text(), QStringLiteral("我填的地址"));
+        QCOMPARE(
+            count(QStringLiteral("select count(*) from T_Cust where Address is null and IDCode = 'A' and "
+                                 "Phone = '别人填的电话'")),
+            1);
+        // Nothing of the code change either.
+        QCOMPARE(count(QStringLiteral("select count(*) from T_service where CustCode = 'A'")), 1);
+        QCOMPARE(d.qryCustom().fieldText(QStringLiteral("Phone")), QStringLiteral("别人填的电话"));
+        editor.reset();
+
+        // Deleted on another workstation: nothing is written, no row comes back.
+        dialogs.clear();
+        editor = editWhile(QStringLiteral("delete from T_Cust"));
+        QCOMPARE(dialogs.messages(),
+                 QStringList{QStringLiteral("这条记录已被其他用户删除，您的修改没有保存。")});
+        QVERIFY(editor->isVisible());
+        QCOMPARE(count(QStringLiteral("select count(*) from T_Cust")), 0);
+        QCOMPARE(count(QStringLiteral("select count(*) from T_service where CustCode = 'A2'")), 0);
+        QCOMPARE(d.qryCustom().recordCount(), 0);
+        QCOMPARE(w.window->dgCustom()->footerText(0), QStringLiteral("共 0 条"));
+    }
+
+    void deleteOfACustomerChangedElsewhereIsRefused_data() { zu::test::addEngineRows(); }
+    void deleteOfACustomerChangedElsewhereIsRefused()
+    {
+        ZU_TEST_DATABASE(db);
+        TfrmData& d = db.dataModule();
+        addCustomer({QStringLiteral("甲"), QStringLiteral("A")});
+        addJournal("T_service", QStringLiteral("A"), QStringLiteral("甲"));
+        ScriptedDialogs dialogs;
+        CustomerWindow w;
+        d.qryCustom().first();
+        db.otherExec(QStringLiteral("update T_Cust set CustName = '甲（新）'"));
+        dialogs.answer(QMessageBox::Yes);
+        press(w.window, "ToolButton1");
+        QCOMPARE(dialogs.last().text,
+                 QStringLiteral("这条记录已被其他用户修改，没有删除。列表已显示最新内容，请确认后再删除。"));
+        QCOMPARE(count(QStringLiteral("select count(*) from T_Cust")), 1);
+        QCOMPARE(count(QStringLiteral("select count(*) from T_service")), 1); // rolled back with it
+        QCOMPARE(d.qryCustom().fieldText(QStringLiteral("CustName")), QStringLiteral("甲（新）"));
+        QCOMPARE(d.qryServiceCust().recordCount(), 1);
+    }
+
     void machineHistoryOfTheCurrentCustomer()
     {
         zu::test::TestDatabase db(QStringLiteral("sqlite"));

@@ -22,6 +22,7 @@
 #include <QMdiArea>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTimeEdit>
 #include <QToolButton>
@@ -70,6 +71,43 @@ QStringList names(DataSet& set)
 void press(QWidget* w, const char* name)
 {
     control<QAbstractButton>(w, name)->click();
+}
+
+// A click with the mouse on a row of a list grid (also on the current row).
+void clickRow(ListGrid* grid, int row)
+{
+    QTableView* view = grid->view();
+    const QRect cell = view->visualRect(view->model()->index(row, 0));
+    QVERIFY(cell.isValid());
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
+}
+
+// The customer window inside a client area, with the service editor as its tab's editor.
+struct CustomerWindow
+{
+    QMdiArea area;
+    TfrmCustom* window = nullptr;
+    CustomerWindow()
+    {
+        area.resize(1000, 700);
+        area.show();
+        window = ShowMdiChild(&area, TfrmCustom::reference());
+        CustomerWindowCommands commands;
+        commands.serviceEditor = [](QWidget* parent, bool isAdd) {
+            TfrmServiceAdd editor(parent);
+            editor.FCaller = QStringLiteral("frmCustom");
+            editor.FIsAdd = isAdd;
+            editor.exec();
+        };
+        window->setCommands(commands);
+    }
+};
+
+double storedFee()
+{
+    Query q(data().conn());
+    q.open(QStringLiteral("select serviceMoney from T_service"));
+    return q.value(0).toDouble();
 }
 
 } // namespace
@@ -372,6 +410,124 @@ private slots:
         QCOMPARE(d.qryServiceCust().recordCount(), 1);
         QCOMPARE(customers->dgServiceCust()->footerText(0), QStringLiteral("共 1 条"));
         QCOMPARE(d.qryServiceCust().fieldText(QStringLiteral("CustCode")), QStringLiteral("W1"));
+    }
+
+    void staleListCannotLoseAnUpdate_data() { zu::test::addEngineRows(); }
+    void staleListCannotLoseAnUpdate()
+    {
+        ZU_TEST_DATABASE(db);
+        TfrmData& d = db.dataModule();
+        d.T().exec(QStringLiteral("insert into T_Cust (CustName, IDCode) values (?, ?)"),
+                   {QStringLiteral("王芳"), QStringLiteral("W1")});
+        d.T().exec(
+            QStringLiteral("insert into T_service (CustCode, CustName, serviceMoney) values (?, ?, ?)"),
+            {QStringLiteral("W1"), QStringLiteral("王芳"), 60});
+        ScriptedDialogs dialogs;
+        CustomerWindow w;
+        QCOMPARE(d.qryServiceCust().field(QStringLiteral("serviceMoney")).toDouble(), 60.0);
+        {
+            // The service list window: the fee of that record becomes 99.
+            TfrmServerqry services(w.window);
+            services.show();
+            services.list().first();
+            whenModal<TfrmServiceAdd>([](TfrmServiceAdd* editor) {
+                control<QLineEdit>(editor, "edtserviceMoney")->setText(QStringLiteral("99"));
+                press(editor, "btn1");
+            });
+            emit services.grid()->doubleClicked();
+            QCOMPARE(storedFee(), 99.0);
+        }
+        // The same customer clicked again: its service tab shows 99.
+        clickRow(w.window->dgCustom(), 0);
+        QCOMPARE(d.qryServiceCust().field(QStringLiteral("serviceMoney")).toDouble(), 99.0);
+        // Only the remark changed from the tab: the fee stays 99.
+        whenModal<TfrmServiceAdd>([](TfrmServiceAdd* editor) {
+            QCOMPARE(control<QLineEdit>(editor, "edtserviceMoney")->text(), QStringLiteral("99.0"));
+            control<QPlainTextEdit>(editor, "edtRemark")->setPlainText(QStringLiteral("只改备注"));
+            press(editor, "btn1");
+        });
+        press(w.window, "ToolButton9");
+        QCOMPARE(storedFee(), 99.0);
+        QCOMPARE(zu::test::count(QStringLiteral("select count(*) from T_service where Remark = ?"),
+                                 {QStringLiteral("只改备注")}),
+                 1);
+        QVERIFY(dialogs.shown().isEmpty());
+    }
+
+    void clickOnTheCurrentCustomerReadsItAgain_data() { zu::test::addEngineRows(); }
+    void clickOnTheCurrentCustomerReadsItAgain()
+    {
+        ZU_TEST_DATABASE(db);
+        TfrmData& d = db.dataModule();
+        d.T().exec(QStringLiteral("insert into T_Cust (CustName, IDCode) values (?, ?)"),
+                   {QStringLiteral("王芳"), QStringLiteral("W1")});
+        d.T().exec(
+            QStringLiteral("insert into T_service (CustCode, CustName, serviceMoney) values (?, ?, ?)"),
+            {QStringLiteral("W1"), QStringLiteral("王芳"), 60});
+        CustomerWindow w;
+        QCOMPARE(d.qryServiceCust().recordCount(), 1);
+        // Another workstation changes the record, adds a return visit and moves the customer.
+        db.otherExec(QStringLiteral("update T_service set serviceMoney = 99"));
+        db.otherExec(QStringLiteral("insert into T_call (CustCode, CustName) values ('W1', '王芳')"));
+        db.otherExec(QStringLiteral("update T_Cust set Address = '新址'"));
+        clickRow(w.window->dgCustom(), 0);
+        QCOMPARE(d.qryCustom().currentRow(), 0);
+        QCOMPARE(d.qryCustom().fieldText(QStringLiteral("Address")), QStringLiteral("新址"));
+        QCOMPARE(d.qryServiceCust().field(QStringLiteral("serviceMoney")).toDouble(), 99.0);
+        QCOMPARE(d.qryCallCust().recordCount(), 1);
+        // A customer deleted elsewhere leaves the list at the click.
+        db.otherExec(QStringLiteral("delete from T_Cust"));
+        clickRow(w.window->dgCustom(), 0);
+        QCOMPARE(d.qryCustom().recordCount(), 0);
+        QCOMPARE(d.qryServiceCust().recordCount(), 0);
+    }
+
+    void recordChangedOrDeletedElsewhereIsNotSaved_data() { zu::test::addEngineRows(); }
+    void recordChangedOrDeletedElsewhereIsNotSaved()
+    {
+        ZU_TEST_DATABASE(db);
+        TfrmData& d = db.dataModule();
+        d.T().exec(QStringLiteral("insert into T_Cust (CustName, IDCode) values (?, ?)"),
+                   {QStringLiteral("王芳"), QStringLiteral("W1")});
+        d.T().exec(
+            QStringLiteral("insert into T_service (CustCode, CustName, serviceMoney) values (?, ?, ?)"),
+            {QStringLiteral("W1"), QStringLiteral("王芳"), 60});
+        ScriptedDialogs dialogs;
+        CustomerWindow w;
+        bool stillOpen = false;
+        QString keptRemark;
+        auto editAfter = [&](const QString& elsewhere) {
+            whenModal<TfrmServiceAdd>([&, elsewhere](TfrmServiceAdd* editor) {
+                control<QPlainTextEdit>(editor, "edtRemark")->setPlainText(QStringLiteral("我的备注"));
+                db.otherExec(elsewhere); // meanwhile, on another workstation
+                press(editor, "btn1");
+                stillOpen = editor->isVisible();
+                keptRemark = control<QPlainTextEdit>(editor, "edtRemark")->toPlainText();
+                editor->reject();
+            });
+            press(w.window, "ToolButton9");
+        };
+        editAfter(QStringLiteral("update T_service set serviceMoney = 80"));
+        QCOMPARE(
+            dialogs.messages(),
+            QStringList{QStringLiteral(
+                "这条记录已被其他用户修改，您的修改没有保存。列表已显示最新内容，请重新打开后再修改。")});
+        QVERIFY(stillOpen);
+        QCOMPARE(keptRemark, QStringLiteral("我的备注"));
+        QCOMPARE(storedFee(), 80.0);
+        QCOMPARE(zu::test::count(QStringLiteral("select count(*) from T_service where Remark is not null")),
+                 0);
+        QCOMPARE(d.qryServiceCust().field(QStringLiteral("serviceMoney")).toDouble(), 80.0);
+
+        dialogs.clear();
+        editAfter(QStringLiteral("delete from T_service"));
+        QCOMPARE(dialogs.messages(),
+                 QStringList{QStringLiteral("这条记录已被其他用户删除，您的修改没有保存。")});
+        QVERIFY(stillOpen);
+        QCOMPARE(keptRemark, QStringLiteral("我的备注"));
+        QCOMPARE(zu::test::count(QStringLiteral("select count(*) from T_service")), 0);
+        QCOMPARE(d.qryServiceCust().recordCount(), 0);
+        QCOMPARE(w.window->dgServiceCust()->footerText(0), QStringLiteral("共 0 条"));
     }
 
     void pickerFillsTheRightBoxes_data()

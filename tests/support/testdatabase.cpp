@@ -2,6 +2,7 @@
 
 #include "data/apphome.h"
 #include "data/connection.h"
+#include "data/query.h"
 #include "data/schemainstaller.h"
 #include "users/permissions.h"
 
@@ -106,6 +107,11 @@ template <typename F> bool withAdminConnection(const PgServer& server, QString* 
 
 } // namespace
 
+bool serverAdminExec(const PgServer& server, const QString& sql, QString* error)
+{
+    return withAdminConnection(server, error, [&](QSqlQuery& q) { return q.exec(sql); });
+}
+
 QString createServerDatabase(const PgServer& server, QString* error)
 {
     static QAtomicInteger<int> n;
@@ -174,9 +180,48 @@ TestDatabase::TestDatabase(const QString& engine, bool withDataModule) : m_engin
 
 TestDatabase::~TestDatabase()
 {
+    m_other.reset();
     m_data.reset();
     if (m_server && !m_pgDatabase.isEmpty())
         dropServerDatabase(*m_server, m_pgDatabase);
+}
+
+ConnectionSettings TestDatabase::settings() const
+{
+    ConnectionSettings s;
+    if (m_server) {
+        s.host = m_server->host;
+        s.port = m_server->port;
+        s.database = m_pgDatabase;
+        s.user = m_server->user;
+        s.password = m_server->password;
+    } else {
+        s.filePath = m_home.file(QLatin1String(kEmbeddedDatabaseFile));
+    }
+    return s;
+}
+
+Connection& TestDatabase::other()
+{
+    if (!m_other) {
+        m_other = std::make_unique<Connection>(isServer() ? SqlDialect::postgres() : SqlDialect::sqlite(),
+                                               settings());
+        if (!m_other->open())
+            qFatal("the other workstation cannot connect: %s", qPrintable(m_other->lastError()));
+    }
+    return *m_other;
+}
+
+int TestDatabase::otherExec(const QString& sql, const QVariantList& values)
+{
+    return Query(other()).exec(sql, values);
+}
+
+QVariant TestDatabase::otherValue(const QString& sql, const QVariantList& values)
+{
+    Query q(other());
+    q.open(sql, values);
+    return q.value(0);
 }
 
 void TestDatabase::openDataModule()

@@ -61,6 +61,17 @@ public:
     void closeDataModule();
 
     QString serverDatabaseName() const { return m_pgDatabase; }
+    std::optional<PgServer> server() const { return m_server; }
+
+    // The settings the data module connects with.
+    ConnectionSettings settings() const;
+    // Another workstation: a second connection of its own to the same database (opened on first
+    // use, kept until the database goes).
+    Connection& other();
+    // Runs a statement on the other workstation; returns the rows it changed.
+    int otherExec(const QString& sql, const QVariantList& values = {});
+    // The first column of the first row of a select on the other workstation.
+    QVariant otherValue(const QString& sql, const QVariantList& values = {});
 
 private:
     QString m_engine;
@@ -68,9 +79,13 @@ private:
     std::optional<PgServer> m_server;
     QString m_pgDatabase;
     std::unique_ptr<TfrmData> m_data;
+    std::unique_ptr<Connection> m_other;
     QString m_error;
     bool m_skipped = false;
 };
+
+// Runs one statement on the server's maintenance database (create, alter or drop a database).
+bool serverAdminExec(const PgServer& server, const QString& sql, QString* error = nullptr);
 
 // Creates an empty database on the test server and returns its name; dropDatabase removes it.
 QString createServerDatabase(const PgServer& server, QString* error);

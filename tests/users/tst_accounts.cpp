@@ -13,6 +13,7 @@
 #include <QtTest>
 
 using namespace zu;
+using zu::test::count;
 using zu::test::insertRow;
 
 namespace {
@@ -86,9 +87,37 @@ private slots:
         Query& q = db.dataModule().qryTemp();
         addAccount(QStringLiteral("张三"), kUserType, QStringLiteral("old"));
         addAccount(QStringLiteral("李四"), kUserType, QStringLiteral("old"));
-        storePassword(q, findUser(q, QStringLiteral("张三"))->key, QStringLiteral("new"));
+        storePassword(q, *findUser(q, QStringLiteral("张三")), QStringLiteral("new"));
         QCOMPARE(findUser(q, QStringLiteral("张三"))->password, QStringLiteral("new"));
         QCOMPARE(findUser(q, QStringLiteral("李四"))->password, QStringLiteral("old"));
+    }
+
+    void passwordOfAUserChangedElsewhereIsNotStored_data() { zu::test::addEngineRows(); }
+    void passwordOfAUserChangedElsewhereIsNotStored()
+    {
+        ZU_TEST_DATABASE(db);
+        Query& q = db.dataModule().qryTemp();
+        addAccount(QStringLiteral("张三"), kUserType, QStringLiteral("old"));
+        const UserCredentials read = *findUser(q, QStringLiteral("张三"));
+        // The user window of another workstation changes the user meanwhile.
+        db.otherExec(QStringLiteral("update T_user set Remark = '改过' where UserName = '张三'"));
+        try {
+            storePassword(q, read, QStringLiteral("new"));
+            QFAIL("stored over a changed user");
+        } catch (const DbError& e) {
+            QCOMPARE(e.failure(), DbFailure::ChangedElsewhere);
+            QCOMPARE(e.text(), QStringLiteral("该用户的资料刚被其他用户修改，密码没有修改，请再试一次。"));
+        }
+        QCOMPARE(findUser(q, QStringLiteral("张三"))->password, QStringLiteral("old"));
+        const UserCredentials again = *findUser(q, QStringLiteral("张三"));
+        db.otherExec(QStringLiteral("delete from T_user where UserName = '张三'"));
+        try {
+            storePassword(q, again, QStringLiteral("new"));
+            QFAIL("stored for a deleted user");
+        } catch (const DbError& e) {
+            QCOMPARE(e.failure(), DbFailure::DeletedElsewhere);
+        }
+        QCOMPARE(count(QStringLiteral("select count(*) from T_user where UserName = '张三'")), 0);
     }
 
     void catalogueRowsInCodeOrder_data() { zu::test::addEngineRows(); }

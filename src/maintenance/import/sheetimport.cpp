@@ -37,7 +37,7 @@ QString ImportNote::text() const
 
 SheetImport::SheetImport(Connection& connection, const QString& table, const QList<ImportPair>& pairs,
                          const SheetRecords& records, const Options& options)
-    : m_connection(connection), m_records(records), m_table(table), m_options(options)
+    : m_connection(connection), m_changes(connection), m_records(records), m_table(table), m_options(options)
 {
     requirePlainName(table, QStringLiteral("目标表"));
     const SqlDialect& dialect = connection.dialect();
@@ -266,6 +266,7 @@ void SheetImport::execInsert(const QVariantList& values)
     m_insert.finish();
     if (!done)
         throw DbError(sqlErrorText(error));
+    m_connection.noteWritten(m_table);
 }
 
 // The text naming a key value that another row already holds; empty when the key is free.

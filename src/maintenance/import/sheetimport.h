@@ -6,6 +6,7 @@
 #include "sheetrecords.h"
 
 #include "customers/duplicatecustomers.h"
+#include "data/connection.h"
 #include "data/sqldialect.h"
 
 #include <QList>
@@ -16,8 +17,6 @@
 #include <optional>
 
 namespace zu {
-
-class Connection;
 
 // A row the user should look at after an import: one that was not imported, and why, or one that
 // was imported with something to know.
@@ -91,6 +90,7 @@ private:
     void savepoint(const QString& statement);
 
     Connection& m_connection;
+    ChangeBatch m_changes; // the program's lists are told once, when the import ends
     const SheetRecords& m_records;
     QString m_table;
     Options m_options;

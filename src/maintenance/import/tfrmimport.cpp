@@ -9,7 +9,6 @@
 #include "ui_tfrmimport.h"
 
 #include "columns/columnlayout.h"
-#include "customers/tfrmcustom.h"
 #include "data/datamodule.h"
 #include "data/errors.h"
 #include "spreadsheet/sheetreaderprocess.h"
@@ -338,8 +337,10 @@ void TfrmImport::saveFailures()
 void TfrmImport::Btn_ExitClick()
 {
     clearPairing(zu::data().F(), FTableName);
-    if (TfrmCustom* customers = TfrmCustom::instance())
-        customers->refreshCustomers();
+    // Every customer again in the customer window's list (the window itself is not needed: it
+    // shows the shared list).
+    if (DataSet& customers = zu::data().qryCustom(); customers.isOpen())
+        customers.open();
     accept();
 }
 
