@@ -6,6 +6,7 @@
 
 #include "data/datamodule.h"
 #include "data/errors.h"
+#include "data/schemainstaller.h"
 
 namespace zu {
 
@@ -59,6 +60,9 @@ RestoreOutcome restoreDatabase(TfrmData& dataModule, const QString& file, const 
     }
     if (!c.open())
         throw DbError(c.lastError());
+    // A backup of an earlier release is brought up to this release's schema, as at a start.
+    if (outcome.restored)
+        SchemaInstaller(c).upgrade();
     lists.reopen();
     return outcome;
 }

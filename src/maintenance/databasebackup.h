@@ -29,7 +29,8 @@ struct RestoreOutcome
 
 // Restores the backup `file` into the data module's database after a safety copy into
 // `safetyFolder`. The shared lists are closed meanwhile and opened again afterwards, on the
-// restored data. Throws DbError only when the connection cannot be opened again.
+// restored data, a backup of an earlier release upgraded to this release's schema. Throws DbError
+// when the connection cannot be opened again or the restored data cannot be upgraded.
 RestoreOutcome restoreDatabase(TfrmData& dataModule, const QString& file, const QString& safetyFolder,
                                const QDateTime& now, const std::function<void()>& waiting = {});
 

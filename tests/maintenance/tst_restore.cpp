@@ -3,6 +3,7 @@
 #include "data/datamodule.h"
 #include "data/errors.h"
 #include "data/query.h"
+#include "data/schemainstaller.h"
 #include "maintenance/backupnames.h"
 #include "maintenance/databasebackup.h"
 #include "maintenance/embeddedbackup.h"
@@ -208,6 +209,29 @@ private slots:
         // Written to as usual afterwards.
         addCustomer(d.conn(), QStringLiteral("丁"));
         QCOMPARE(customers(d.conn()).size(), 3);
+    }
+
+    void aBackupOfAnEarlierReleaseIsBroughtUpToDate()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        TfrmData& d = db.dataModule();
+        const QString folder = db.home().file(QStringLiteral("Backup"));
+        QVERIFY(QDir().mkpath(folder));
+        const QString earlier = QDir(folder).filePath(QStringLiteral("Assets_bak2024-01-02.db"));
+        QVERIFY(QFile::copy(QFINDTESTDATA("../data/fixtures/release-1.0.db"), earlier));
+        QFile(earlier).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QCOMPARE(SchemaInstaller(d.conn()).version(), SchemaInstaller::kCurrentVersion);
+        QCOMPARE(restoreFault(d.conn(), earlier), QString());
+
+        const RestoreOutcome outcome = restoreDatabase(d, earlier, folder, kNow);
+        QVERIFY2(outcome.restored, qPrintable(outcome.failure));
+        // Upgraded at once, not only at the next start: the program writes to it as to its own.
+        QCOMPARE(SchemaInstaller(d.conn()).version(), SchemaInstaller::kCurrentVersion);
+        QCOMPARE(SchemaInstaller(d.conn()).upgrade(), 0);
+        const int before = customers(d.conn()).size();
+        addCustomer(d.conn(), QStringLiteral("戊"));
+        QCOMPARE(customers(d.conn()).size(), before + 1);
     }
 
     void aForeignFileIsRefused_data() { zu::test::addEngineRows(); }
