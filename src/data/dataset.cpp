@@ -115,8 +115,8 @@ void DataSet::refresh()
     try {
         openKeys();
     } catch (...) {
-        m_keys.clear();
-        m_current = -1;
+        // The rows read before stay listed: once the server is back, the user goes on with them
+        // (an editor's kept input is saved to its row) instead of finding an empty list.
         endResetModel();
         throw;
     }

@@ -342,11 +342,7 @@ private slots:
         db.other(); // the other workstation is connected before the database closes its doors
         allow(false);
         const auto reopen = qScopeGuard([&] { allow(true); });
-        Query q(d.conn());
-        q.open(QStringLiteral("select pg_backend_pid()"));
-        const int pid = q.value(0).toInt();
-        q.close();
-        QVERIFY(db.otherValue(QStringLiteral("select pg_terminate_backend(?, 10000)"), {pid}).toBool());
+        db.endProgramsConnection();
         QVERIFY_THROWS_EXCEPTION(DbError, d.qryCustom().open());
         QVERIFY2(main.statusText(1).startsWith(QStringLiteral("无法连接数据库服务器")),
                  qPrintable(main.statusText(1)));

@@ -501,6 +501,108 @@ private slots:
         QCOMPARE(w.window->dgCustom()->footerText(0), QStringLiteral("共 0 条"));
     }
 
+    void newCustomerOnAFullDiskStaysInTheEditor_data() { zu::test::addEngineRows(); }
+    void newCustomerOnAFullDiskStaysInTheEditor()
+    {
+        ZU_TEST_DATABASE(db);
+        TfrmData& d = db.dataModule();
+        addCustomer({QStringLiteral("甲"), QStringLiteral("A")});
+        ScriptedDialogs dialogs;
+        CustomerWindow w;
+        QCOMPARE(w.window->dgCustom()->footerText(0), QStringLiteral("共 1 条"));
+        db.fillDisk(QStringLiteral("T_Cust"));
+        TfrmCustomAdd editor(w.window);
+        editor.FIsAdd = true;
+        editor.show();
+        fill(&editor, "edtIDCode", QStringLiteral("B"));
+        fill(&editor, "edtCustName", QStringLiteral("乙"));
+        const QString remark(20000, QLatin1Char('x')); // needs pages of its own
+        control<QPlainTextEdit>(&editor, "edtRemark")->setPlainText(remark);
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            dialogs.clear();
+            press(&editor, "btnInsert");
+            QCOMPARE(dialogs.messages().size(), 1);
+            QVERIFY2(dialogs.messages().first().startsWith(QStringLiteral("磁盘空间已满，数据没有保存")),
+                     qPrintable(dialogs.messages().first()));
+            // Nothing is shown as saved: no extra row, no extra count, the input still there.
+            QVERIFY(editor.isVisible());
+            QCOMPARE(control<QLineEdit>(&editor, "edtCustName")->text(), QStringLiteral("乙"));
+            QCOMPARE(control<QPlainTextEdit>(&editor, "edtRemark")->toPlainText(), remark);
+            QCOMPARE(d.qryCustom().recordCount(), 1);
+            QCOMPARE(listed(d.qryCustom()), QStringList{QStringLiteral("甲")});
+            QCOMPARE(w.window->dgCustom()->footerText(0), QStringLiteral("共 1 条"));
+            QCOMPARE(db.otherValue(QStringLiteral("select count(*) from T_Cust")).toInt(), 1);
+        }
+
+        // Room again: the same input goes in.
+        db.diskFreed(QStringLiteral("T_Cust"));
+        dialogs.clear();
+        press(&editor, "btnInsert");
+        QVERIFY(dialogs.messages().isEmpty());
+        QVERIFY(!editor.isVisible());
+        QCOMPARE(db.otherValue(QStringLiteral("select count(*) from T_Cust where IDCode = 'B' and CustName = "
+                                              "'乙'"))
+                     .toInt(),
+                 1);
+        QCOMPARE(d.qryCustom().recordCount(), 2);
+        QCOMPARE(w.window->dgCustom()->footerText(0), QStringLiteral("共 2 条"));
+    }
+
+    void lostServerConnectionKeepsTheEditorsInput()
+    {
+        zu::test::TestDatabase db(QStringLiteral("postgres"));
+        if (db.skipped())
+            QSKIP("no PostgreSQL server configured (ZU_TEST_PG)");
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        TfrmData& d = db.dataModule();
+        addCustomer({QStringLiteral("甲"), QStringLiteral("A")});
+        ScriptedDialogs dialogs;
+        CustomerWindow w;
+
+        // Refreshing after the drop: the list is read on a new connection, no message.
+        db.endProgramsConnection();
+        db.otherExec(QStringLiteral("update T_Cust set Phone = '别人填的电话'"));
+        press(w.window, "shuaxin");
+        QVERIFY(dialogs.messages().isEmpty());
+        QCOMPARE(d.qryCustom().recordCount(), 1);
+        QCOMPARE(d.qryCustom().fieldText(QStringLiteral("Phone")), QStringLiteral("别人填的电话"));
+        QCOMPARE(w.window->dgCustom()->footerText(0), QStringLiteral("共 1 条"));
+
+        // A save while the server cannot be reached is said not to be saved; the input stays for a
+        // second try once the server is back.
+        TfrmCustomAdd editor(w.window);
+        editor.FIsAdd = false;
+        editor.show();
+        fill(&editor, "edtAddress", QStringLiteral("我填的地址"));
+        const QString name = db.serverDatabaseName();
+        auto allow = [&](bool on) {
+            QVERIFY(zu::test::serverAdminExec(
+                *db.server(), QStringLiteral("alter database %1 allow_connections %2")
+                                  .arg(name, on ? QStringLiteral("true") : QStringLiteral("false"))));
+        };
+        allow(false);
+        const auto reopen = qScopeGuard([&] { allow(true); });
+        db.endProgramsConnection();
+        press(&editor, "btnInsert");
+        QCOMPARE(dialogs.messages().size(), 1);
+        QVERIFY2(dialogs.messages().first().startsWith(QStringLiteral("无法连接数据库服务器")),
+                 qPrintable(dialogs.messages().first()));
+        QVERIFY(editor.isVisible());
+        QCOMPARE(control<QLineEdit>(&editor, "edtAddress")->text(), QStringLiteral("我填的地址"));
+        QCOMPARE(
+            db.otherValue(QStringLiteral("select count(*) from T_Cust where Address is not null")).toInt(),
+            0);
+
+        allow(true);
+        dialogs.clear();
+        press(&editor, "btnInsert");
+        QVERIFY2(dialogs.messages().isEmpty(), qPrintable(dialogs.messages().join(QLatin1Char('|'))));
+        QVERIFY(!editor.isVisible());
+        QCOMPARE(db.otherValue(QStringLiteral("select Address from T_Cust")).toString(),
+                 QStringLiteral("我填的地址"));
+        QCOMPARE(d.qryCustom().fieldText(QStringLiteral("Address")), QStringLiteral("我填的地址"));
+    }
+
     void deleteOfACustomerChangedElsewhereIsRefused_data() { zu::test::addEngineRows(); }
     void deleteOfACustomerChangedElsewhereIsRefused()
     {

@@ -307,23 +307,7 @@ private slots:
         DataSet& customers = d.qryCustom();
         customers.open();
         const RowStamp seen = customers.stamp();
-        // The disk fills up: the server refuses every commit that writes T_Cust, the embedded
-        // database cannot grow.
-        if (db.isServer()) {
-            db.otherExec(
-                QStringLiteral("create function zu_full() returns trigger language plpgsql as $$ begin "
-                               "raise exception 'could not extend file: No space left on device' using "
-                               "errcode = 'disk_full'; "
-                               "end $$"));
-            db.otherExec(
-                QStringLiteral("create constraint trigger zu_full after insert or update on T_Cust "
-                               "deferrable initially deferred for each row execute function zu_full()"));
-        } else {
-            Query q(d.conn());
-            q.open(QStringLiteral("pragma page_count"));
-            const int pages = q.value(0).toInt();
-            q.open(QStringLiteral("pragma max_page_count = %1").arg(pages));
-        }
+        db.fillDisk(QStringLiteral("T_Cust"));
         const QString remark(20000, QLatin1Char('x')); // needs pages of its own
         DbError e = failureOf([&] {
             writeRecord(customers,

@@ -34,15 +34,6 @@ QVariantMap customer(const QString& name, const QString& code)
 }
 
 // The program's connection to the server is ended, as a server restart or a network drop ends it.
-void endProgramsConnection(TestDatabase& db)
-{
-    Query q(db.dataModule().conn());
-    q.open(QStringLiteral("select pg_backend_pid()"));
-    const int pid = q.value(0).toInt();
-    q.close();
-    QVERIFY(db.otherValue(QStringLiteral("select pg_terminate_backend(?, 10000)"), {pid}).toBool());
-}
-
 // Row counts of every table of the program, through a connection of its own.
 QMap<QString, int> rowCounts(Connection& c)
 {
@@ -197,7 +188,7 @@ private slots:
         QSignalSpy reachable(&d, &TfrmData::serverReachableChanged);
 
         // A read after the drop is run again on a new connection: the user notices nothing.
-        endProgramsConnection(db);
+        db.endProgramsConnection();
         customers.refresh();
         QCOMPARE(customers.recordCount(), 1);
         QCOMPARE(customers.fieldText(QStringLiteral("CustName")), QStringLiteral("张三"));
@@ -205,7 +196,7 @@ private slots:
 
         // A write cut off is reported as not saved, never as saved.
         const RowStamp seen = customers.stamp();
-        endProgramsConnection(db);
+        db.endProgramsConnection();
         DbError e = failureOf([&] {
             writeRecord(customers, {{QStringLiteral("Address"), QStringLiteral("新址")}}, false, seen);
         });
@@ -227,7 +218,7 @@ private slots:
         e = failureOf([&] {
             TransactionGuard tx(d.conn());
             Query(d.conn()).exec(QStringLiteral("update T_Cust set Phone = ?"), {QStringLiteral("1")});
-            endProgramsConnection(db);
+            db.endProgramsConnection();
             Query(d.conn()).exec(QStringLiteral("update T_Cust set Zipcode = ?"), {QStringLiteral("2")});
             tx.commit();
         });
@@ -238,7 +229,7 @@ private slots:
                                          "not null"))
                 .toInt(),
             0);
-        endProgramsConnection(db);
+        db.endProgramsConnection();
         {
             TransactionGuard tx(d.conn());
             Query(d.conn()).exec(QStringLiteral("update T_Cust set Zipcode = ?"), {QStringLiteral("3")});
@@ -255,7 +246,7 @@ private slots:
             zu::test::serverAdminExec(*db.server(),
                                       QStringLiteral("alter database %1 allow_connections true").arg(name));
         });
-        endProgramsConnection(db);
+        db.endProgramsConnection();
         e = failureOf([&] { customers.refresh(); });
         QCOMPARE(e.failure(), DbFailure::ConnectionLost);
         QVERIFY2(

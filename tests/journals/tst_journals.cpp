@@ -530,6 +530,46 @@ private slots:
         QCOMPARE(w.window->dgServiceCust()->footerText(0), QStringLiteral("共 0 条"));
     }
 
+    void newRecordOnAFullDiskStaysInTheEditor_data() { zu::test::addEngineRows(); }
+    void newRecordOnAFullDiskStaysInTheEditor()
+    {
+        ZU_TEST_DATABASE(db);
+        TfrmData& d = db.dataModule();
+        d.T().exec(QStringLiteral("insert into T_Cust (CustName, IDCode) values (?, ?)"),
+                   {QStringLiteral("王芳"), QStringLiteral("W1")});
+        ScriptedDialogs dialogs;
+        CustomerWindow w;
+        db.fillDisk(QStringLiteral("T_service"));
+        const QString remark(20000, QLatin1Char('x')); // needs pages of its own
+        QStringList shown;
+        bool stillOpen = false;
+        QString keptRemark;
+        whenModal<TfrmServiceAdd>([&](TfrmServiceAdd* editor) {
+            control<QPlainTextEdit>(editor, "edtRemark")->setPlainText(remark);
+            press(editor, "btn1");
+            shown = dialogs.messages();
+            stillOpen = editor->isVisible();
+            keptRemark = control<QPlainTextEdit>(editor, "edtRemark")->toPlainText();
+            // Room again: the same input goes in.
+            db.diskFreed(QStringLiteral("T_service"));
+            dialogs.clear();
+            press(editor, "btn1");
+            if (editor->isVisible())
+                editor->reject();
+        });
+        press(w.window, "ToolButton8");
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown.first().startsWith(QStringLiteral("磁盘空间已满，数据没有保存")),
+                 qPrintable(shown.first()));
+        QVERIFY(stillOpen);
+        QCOMPARE(keptRemark, remark);
+        QVERIFY(dialogs.messages().isEmpty());
+        QCOMPARE(
+            db.otherValue(QStringLiteral("select count(*) from T_service where CustCode = 'W1'")).toInt(), 1);
+        QCOMPARE(d.qryServiceCust().recordCount(), 1);
+        QCOMPARE(w.window->dgServiceCust()->footerText(0), QStringLiteral("共 1 条"));
+    }
+
     void pickerFillsTheRightBoxes_data()
     {
         QTest::addColumn<QString>("editor");

@@ -224,6 +224,43 @@ QVariant TestDatabase::otherValue(const QString& sql, const QVariantList& values
     return q.value(0);
 }
 
+void TestDatabase::fillDisk(const QString& table)
+{
+    if (isServer()) {
+        otherExec(
+            QStringLiteral("create or replace function zu_full() returns trigger language plpgsql as $$ "
+                           "begin raise exception 'could not extend file: No space left on device' "
+                           "using errcode = 'disk_full'; end $$"));
+        otherExec(QStringLiteral("create constraint trigger zu_full after insert or update on %1 deferrable "
+                                 "initially deferred for each row execute function zu_full()")
+                      .arg(table));
+        return;
+    }
+    // The limit holds for the program's own connection.
+    Query q(dataModule().conn());
+    q.open(QStringLiteral("pragma page_count"));
+    const int pages = q.value(0).toInt();
+    q.open(QStringLiteral("pragma max_page_count = %1").arg(pages));
+}
+
+void TestDatabase::diskFreed(const QString& table)
+{
+    if (isServer()) {
+        otherExec(QStringLiteral("drop trigger zu_full on %1").arg(table));
+        return;
+    }
+    Query(dataModule().conn()).open(QStringLiteral("pragma max_page_count = 1073741823"));
+}
+
+void TestDatabase::endProgramsConnection()
+{
+    Query q(dataModule().conn());
+    q.open(QStringLiteral("select pg_backend_pid()"));
+    const int pid = q.value(0).toInt();
+    q.close();
+    QVERIFY(otherValue(QStringLiteral("select pg_terminate_backend(?, 10000)"), {pid}).toBool());
+}
+
 void TestDatabase::openDataModule()
 {
     m_data.reset();

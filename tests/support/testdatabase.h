@@ -73,6 +73,13 @@ public:
     // The first column of the first row of a select on the other workstation.
     QVariant otherValue(const QString& sql, const QVariantList& values = {});
 
+    // The disk fills up: the server refuses every commit that writes `table`; the embedded
+    // database cannot grow (a row that needs pages of its own fails). Until diskFreed().
+    void fillDisk(const QString& table);
+    void diskFreed(const QString& table);
+    // The server ends the data module's connection, as a server restart or a network drop does.
+    void endProgramsConnection();
+
 private:
     QString m_engine;
     TestHome m_home;

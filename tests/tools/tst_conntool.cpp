@@ -1,5 +1,6 @@
 #include "conntoolcore.h"
 #include "data/inifile.h"
+#include "data/query.h"
 #include "data/schemainstaller.h"
 #include "support/scripteddialogs.h"
 #include "support/testdatabase.h"
@@ -112,6 +113,50 @@ private slots:
         o = upgrade(home.path());
         QVERIFY2(o.ok, qPrintable(o.message));
         QVERIFY(o.message.contains(QStringLiteral("无需升级")));
+    }
+
+    void upgradeBringsAReleaseDatabaseUpToDate()
+    {
+        // A database made by the previous release's connection tool.
+        TestHome home;
+        const QString file = home.file(QStringLiteral("Database/Service.db"));
+        QVERIFY(QDir().mkpath(QFileInfo(file).absolutePath()));
+        QVERIFY(QFile::copy(QFINDTESTDATA("../data/fixtures/release-1.0.db"), file));
+        QFile(file).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        const auto customers = [&file] {
+            ConnectionSettings s;
+            s.filePath = file;
+            Connection c(SqlDialect::sqlite(), s);
+            if (!c.open())
+                return -1;
+            Query q(c);
+            q.open(QStringLiteral("select count(*) from T_Cust"));
+            return q.value(0).toInt();
+        };
+        const int before = customers();
+        QVERIFY(before > 0);
+
+        Outcome o = check(home.path());
+        QVERIFY(!o.ok);
+        QVERIFY2(o.message.contains(QStringLiteral("需要升级")), qPrintable(o.message));
+        o = upgrade(home.path());
+        QVERIFY2(o.ok, qPrintable(o.message));
+        QVERIFY2(
+            o.message.contains(QStringLiteral("数据库已升级到版本 %1").arg(SchemaInstaller::kCurrentVersion)),
+            qPrintable(o.message));
+        o = check(home.path());
+        QVERIFY2(o.ok, qPrintable(o.message));
+        QCOMPARE(customers(), before);
+        {
+            ConnectionSettings s;
+            s.filePath = file;
+            Connection c(SqlDialect::sqlite(), s);
+            QVERIFY(c.open());
+            Query q(c);
+            q.open(QStringLiteral("pragma integrity_check"));
+            QCOMPARE(q.value(0).toString(), QStringLiteral("ok"));
+        }
+        QVERIFY(upgrade(home.path()).message.contains(QStringLiteral("无需升级")));
     }
 
     void serverCreatesSchemaInAnEmptyDatabaseOnly()
