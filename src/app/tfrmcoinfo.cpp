@@ -34,6 +34,12 @@ void TfrmCoInFo::FormCreate()
     setWindowTitle(QStringLiteral("公司信息修改"));
     ui->btnPost->setText(QStringLiteral("保存&S"));
     ui->btnClose->setText(QStringLiteral("关闭&C"));
+    limitToColumns(QStringLiteral("t_SoftInfo"), {{ui->edtCoName, QStringLiteral("CoName")},
+                                                  {ui->edtContact, QStringLiteral("Contact")},
+                                                  {ui->edtAddress, QStringLiteral("Address")},
+                                                  {ui->edtPhone, QStringLiteral("Phone")},
+                                                  {ui->edtFax, QStringLiteral("Fax")},
+                                                  {ui->edtEmail, QStringLiteral("Email")}});
     const CompanyInfo info = readCompanyInfo(zu::data().F(), &m_row);
     for (const auto& [edit, member] : fields())
         edit->setText(info.*member);

@@ -4,6 +4,7 @@
 #include "ui_tfrmlogin.h"
 
 #include "data/datamodule.h"
+#include "data/errors.h"
 #include "users/passwords.h"
 #include "users/useraccounts.h"
 #include "widgets/dialogs.h"
@@ -60,14 +61,28 @@ void TfrmLogin::warn(const QString& text)
                       QMessageBox::Ok);
 }
 
+void TfrmLogin::rememberPosition(int position)
+{
+    // A settings file that cannot be written stops no login: the user is told once.
+    try {
+        zu::data().ConfigIni().writeInteger(QStringLiteral("login"), QStringLiteral("Username"), position);
+    } catch (const CommandError& e) {
+        if (m_positionWarned)
+            return;
+        m_positionWarned = true;
+        dialogs().message(this, QStringLiteral("警告"),
+                          QStringLiteral("无法记住本次选择的用户，下次启动时请重新选择。\n%1").arg(e.text()),
+                          QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok);
+    }
+}
+
 void TfrmLogin::Btn_okClick()
 {
     TfrmData& d = zu::data();
     const QString userName = ui->Combo_User->currentIndex() >= 0 ? ui->Combo_User->currentText() : QString();
     Query user(d.conn());
     const std::optional<UserCredentials> found = findUser(user, userName);
-    d.ConfigIni().writeInteger(QStringLiteral("login"), QStringLiteral("Username"),
-                               ui->Combo_User->currentIndex());
+    rememberPosition(ui->Combo_User->currentIndex());
     const QVariant key = found ? found->key : QVariant();
     const QString stored = found ? found->password : QString();
     d.setCurrentUserRights(found ? found->rights : QString());

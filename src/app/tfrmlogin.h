@@ -30,10 +30,12 @@ private:
     void FormShow();
     void Btn_okClick();
     void warn(const QString& text);
+    void rememberPosition(int position);
 
     std::unique_ptr<Ui::TfrmLogin> ui;
     TfrmMain* m_mainWindow;
     bool m_loginOK = false;
+    bool m_positionWarned = false;
 };
 
 } // namespace zu

@@ -95,13 +95,15 @@ Statement categoryListStatement(const QString& kind)
     return {kCategoriesSql, {kind}};
 }
 
-void addCategory(Query& query, const QString& kind, const QString& code, const QString& name)
-{
-    query.exec(QStringLiteral("insert into T_Dict_cate (name, code, tableName) values (?, ?, ?)"),
-               {name, code, kind});
-}
-
 namespace {
+
+const QString kCustomerCategories = QStringLiteral("用户类别");
+
+void requireName(const QString& name)
+{
+    if (name.trimmed().isEmpty())
+        throw CommandError(kEmptyCategoryNameText);
+}
 
 bool categoryExists(Query& query, const QString& kind, const QString& code)
 {
@@ -114,23 +116,51 @@ bool categoryExists(Query& query, const QString& kind, const QString& code)
 
 } // namespace
 
-void renameCategory(Query& query, const QString& kind, const QString& code, const QString& name,
-                    const QVariant& seenVersion)
+const QString kEmptyCategoryNameText = QStringLiteral("类别名称不能为空，请您重新录入！");
+
+void addCategory(Query& query, const QString& kind, const QString& code, const QString& name)
 {
+    requireName(name);
+    const QString c = code.trimmed();
+    if (CodeLevel(kLevelPattern, c) < 0 || !isDecimal(c))
+        throw CommandError(QStringLiteral("类别编码“%1”无效，没有保存。").arg(c));
+    TransactionGuard tx(query.connection());
+    if (categoryExists(query, kind, c))
+        throw CommandError(
+            QStringLiteral("类别编码“%1”已被其他类别使用（可能是别的工作站刚刚新增的），请刷新后重新新增。")
+                .arg(c));
+    query.exec(QStringLiteral("insert into T_Dict_cate (name, code, tableName) values (?, ?, ?)"),
+               {name, c, kind});
+    tx.commit();
+}
+
+int renameCategory(Query& query, const QString& kind, const QString& code, const QString& name,
+                   const QVariant& seenVersion)
+{
+    requireName(name);
+    TransactionGuard tx(query.connection());
     QString sql = QStringLiteral("update T_Dict_cate set name = ? where TableName = ? and code = ?");
     QVariantList values{name, kind, code};
     if (seenVersion.isValid()) {
         sql += QStringLiteral(" and %1 = ?").arg(QLatin1String(kRowVersionColumn));
         values << seenVersion;
     }
-    if (query.exec(sql, values) != 0)
-        return;
-    if (categoryExists(query, kind, code))
-        throw DbError(
-            QStringLiteral(
-                "该类别已被其他用户修改，您的修改没有保存。类别树已显示最新内容，请取消后重新编辑。"),
-            DbFailure::ChangedElsewhere);
-    throw DbError(QStringLiteral("该类别已被其他用户删除，您的修改没有保存。"), DbFailure::DeletedElsewhere);
+    if (query.exec(sql, values) == 0) {
+        if (categoryExists(query, kind, code))
+            throw DbError(
+                QStringLiteral(
+                    "该类别已被其他用户修改，您的修改没有保存。类别树已显示最新内容，请取消后重新编辑。"),
+                DbFailure::ChangedElsewhere);
+        throw DbError(QStringLiteral("该类别已被其他用户删除，您的修改没有保存。"),
+                      DbFailure::DeletedElsewhere);
+    }
+    // The customers filed under the category carry its name.
+    int customers = 0;
+    if (kind == kCustomerCategories)
+        customers =
+            query.exec(QStringLiteral("update T_Cust set classCode = ? where TypeCode = ?"), {name, code});
+    tx.commit();
+    return customers;
 }
 
 QString proposeCategoryCode(Query& query, const QString& kind, const QString& selectedCode, bool child)
@@ -172,6 +202,22 @@ QString proposeCategoryCode(const QString& kind, const QString& selectedCode, bo
     return proposeCategoryCode(data().F(), kind, selectedCode, child);
 }
 
+QString categoryHoldsCustomersText(int customers)
+{
+    return QStringLiteral("该类别（包括其下级类别）中还有 %1 位客户，不能删除！请先把这些客户改到其他类别。")
+        .arg(customers);
+}
+
+int customersInSubtree(Query& query, const QString& code)
+{
+    query.open(QStringLiteral("select count(*) from T_Cust where ") +
+                   query.connection().dialect().likeCondition(QStringLiteral("TypeCode")),
+               {likePrefix(code.trimmed())});
+    const int n = query.value(0).toInt();
+    query.close();
+    return n;
+}
+
 int deleteCategorySubtree(Query& query, const QString& kind, const QString& code, const QVariant& seenVersion)
 {
     const QString top = code.trimmed();
@@ -179,6 +225,11 @@ int deleteCategorySubtree(Query& query, const QString& kind, const QString& code
         throw CommandError(QStringLiteral("根节点不能删除，请重新选择！"));
     const SqlDialect& dialect = query.connection().dialect();
     TransactionGuard tx(query.connection());
+    // A category holding customers stays: they would be left under no category, and a category
+    // given the freed code later would take them over.
+    if (kind == kCustomerCategories)
+        if (const int customers = customersInSubtree(query, top); customers > 0)
+            throw CommandError(categoryHoldsCustomersText(customers));
     int removed = 0;
     if (seenVersion.isValid()) {
         // The category itself first, as it was shown: the statement decides, not an earlier look.

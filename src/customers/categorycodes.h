@@ -53,12 +53,17 @@ QList<CodedName> readCategories(const QString& kind); // on the data module's sc
 // The names of the categories of `kind` in code order, for a drop-down box (FillComboFromSql).
 Statement categoryListStatement(const QString& kind);
 
-// Stores a new category, or gives an existing one another name. With the version the category
-// was shown with, a category someone else changed meanwhile is not renamed; a category that is
-// gone is never renamed (DbError: ChangedElsewhere, DeletedElsewhere).
+// Stores a new category. Throws CommandError for an empty name (kEmptyCategoryNameText), a code
+// of no level and a code another category of the kind has.
 void addCategory(Query& query, const QString& kind, const QString& code, const QString& name);
-void renameCategory(Query& query, const QString& kind, const QString& code, const QString& name,
-                    const QVariant& seenVersion = {});
+extern const QString kEmptyCategoryNameText;
+// Gives a category another name and, for customer categories, the customers filed under it
+// (TypeCode) that name as their classCode, in one transaction; returns the number of customers
+// changed. Throws CommandError for an empty name. With the version the category was shown with,
+// a category someone else changed meanwhile is not renamed; a category that is gone is never
+// renamed (DbError: ChangedElsewhere, DeletedElsewhere).
+int renameCategory(Query& query, const QString& kind, const QString& code, const QString& name,
+                   const QVariant& seenVersion = {});
 
 // The code of a new category of `kind` beside (child false) or under (child true) the category
 // `selectedCode`; an empty code stands for the root. Throws CommandError when the parent already
@@ -66,9 +71,15 @@ void renameCategory(Query& query, const QString& kind, const QString& code, cons
 QString proposeCategoryCode(Query& query, const QString& kind, const QString& selectedCode, bool child);
 QString proposeCategoryCode(const QString& kind, const QString& selectedCode, bool child);
 
+// The customers filed under the category `code` or one of its descendants.
+int customersInSubtree(Query& query, const QString& code);
+// Why a category holding customers is not deleted.
+QString categoryHoldsCustomersText(int customers);
+
 // Deletes the category `code` of `kind` with all its descendants; returns the number of rows
-// removed. Customers filed under them are left as they are. With the version the category was
-// shown with, nothing is deleted when someone else changed or deleted it meanwhile (DbError).
+// removed. A customer category whose subtree holds customers is not deleted: CommandError says
+// how many customers it holds. With the version the category was shown with, nothing is deleted
+// when someone else changed or deleted it meanwhile (DbError).
 int deleteCategorySubtree(Query& query, const QString& kind, const QString& code,
                           const QVariant& seenVersion = {});
 int deleteCategorySubtree(const QString& kind, const QString& code, const QVariant& seenVersion = {});

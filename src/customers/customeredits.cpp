@@ -5,6 +5,7 @@
 #include "data/errors.h"
 #include "data/query.h"
 #include "data/writerecord.h"
+#include "journalrecords.h"
 
 namespace zu {
 
@@ -46,10 +47,13 @@ void deleteCustomer(DataSet& customers)
     const QString code = customers.fieldText(QStringLiteral("IDCode"));
     try {
         TransactionGuard tx(connection);
+        // The customer first: a record added meanwhile on another workstation then either waits
+        // for this deletion (and finds no customer) or is in place before the records go.
+        customers.deleteCurrent();
         Query q(connection);
         if (!code.isEmpty())
-            q.exec(QStringLiteral("delete from T_service where CustCode = ?"), {code});
-        customers.deleteCurrent();
+            for (const QString& table : journalTables())
+                q.exec(QStringLiteral("delete from %1 where CustCode = ?").arg(table), {code});
         tx.commit();
     } catch (...) {
         // Nothing was deleted: a row the list let go of comes back.

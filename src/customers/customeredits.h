@@ -23,8 +23,9 @@ bool customerCodeTaken(Query& query, const QString& code);
 void updateCustomer(DataSet& customers, const QVariantMap& values, const QString& oldCode,
                     const RowStamp& seen = {});
 
-// Deletes the current customer of `customers` and, first, the customer's service records, in
-// one transaction. Return visits and complaints stay.
+// Deletes the current customer of `customers` with all the customer's service records, return
+// visits and complaints, in one transaction. On a failure nothing is deleted, the list shows
+// the customer again and the error is rethrown.
 void deleteCustomer(DataSet& customers);
 
 } // namespace zu

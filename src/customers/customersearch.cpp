@@ -15,6 +15,10 @@ CustomerSearch::Condition CustomerSearch::condition(const SqlDialect& dialect) c
         c.where += QStringLiteral(" and ") + dialect.likeCondition(t.column);
         c.bindValues << likeContains(t.text);
     }
+    if (!categoryCode.isEmpty()) {
+        c.where += QStringLiteral(" and ") + dialect.likeCondition(QStringLiteral("TypeCode"));
+        c.bindValues << likePrefix(categoryCode);
+    }
     for (const Range& r : ranges) {
         c.where += QStringLiteral(" and %1 > ? and %1 < ?").arg(r.column);
         c.bindValues << r.from.addDays(-1).startOfDay() << r.to.addDays(1).startOfDay();

@@ -26,6 +26,8 @@ struct CustomerSearch
     };
     QList<Text> texts;   // an empty text is no condition
     QList<Range> ranges; // ticked ranges only
+    // A chosen category: its customers and those of its descendants, by code (empty: none).
+    QString categoryCode;
 
     struct Condition
     {

@@ -56,6 +56,9 @@ TfrmCoustTree::TfrmCoustTree(QWidget* parent) : QDialog(parent), ui(std::make_un
     ui->tvBasic->setContextMenuPolicy(Qt::NoContextMenu); // the dialog's own menu everywhere
 
     ArrangeTabOrder(this, true);
+    guarded(this, [this] {
+        limitToColumns(QStringLiteral("T_Dict_cate"), {{ui->edtName, QStringLiteral("name")}});
+    });
     setWindowTitle(QStringLiteral("基本信息设置"));
     // Choosing a category is for everyone; adding, renaming and deleting take the right to manage
     // categories, whichever window opened the editor.
@@ -121,6 +124,10 @@ void TfrmCoustTree::setEditing(bool editing)
     ui->TB_Add->setEnabled(!editing && may);
     ui->TB_Edit->setEnabled(!editing && may);
     ui->TB_Del->setEnabled(!editing && may);
+    // Reloading or choosing now would leave the boxes showing one category and the pending
+    // addition or name change another.
+    ui->btnRefresh->setEnabled(!editing);
+    ui->tbSelect->setEnabled(!editing);
     ui->TB_Save->setEnabled(editing);
     ui->TB_Cancel->setEnabled(editing);
     ui->tvBasic->setEnabled(!editing);
@@ -162,13 +169,22 @@ void TfrmCoustTree::TB_EditClick()
 void TfrmCoustTree::TB_SaveClick()
 {
     requirePermission(Operation::ManageCategories);
-    Query& f = zu::data().F();
+    TfrmData& d = zu::data();
     const QString name = ui->edtName->text().trimmed();
+    if (name.isEmpty()) {
+        info(kEmptyCategoryNameText);
+        ui->edtName->setFocus();
+        return;
+    }
     try {
-        if (FAdding)
-            addCategory(f, kind(), ui->edtcode->text().trimmed(), name);
-        else
-            renameCategory(f, kind(), ui->edtcode->text(), name, m_shownVersion);
+        if (FAdding) {
+            addCategory(d.F(), kind(), ui->edtcode->text().trimmed(), name);
+        } else {
+            // The customers of the category now carry the new name: a list showing them reads it.
+            if (renameCategory(d.F(), kind(), ui->edtcode->text(), name, m_shownVersion) > 0 &&
+                d.qryCustom().isOpen())
+                d.qryCustom().refresh();
+        }
     } catch (const DbError&) {
         reloadTreeKeepingInput();
         throw;
@@ -202,6 +218,10 @@ void TfrmCoustTree::TB_DelClick()
         info(QStringLiteral("根节点不能删除，请重新选择！"));
         return;
     }
+    if (const int customers = customersInSubtree(zu::data().F(), ui->edtcode->text()); customers > 0) {
+        info(categoryHoldsCustomersText(customers));
+        return;
+    }
     const auto answer = dialogs().message(
         this, QStringLiteral("提示"),
         QStringLiteral("如果您选择的是父节点，其子节点也将会删除，点击确定继续！"), QMessageBox::Information,
@@ -220,13 +240,17 @@ void TfrmCoustTree::TB_DelClick()
 
 void TfrmCoustTree::tbSelectClick()
 {
-    if (ui->edtcode->text().isEmpty()) {
+    // The category chosen is the selected node as stored, never what the boxes were left showing
+    // by an abandoned addition, nor a typed name no category has.
+    const QTreeWidgetItem* node = ui->tvBasic->currentItem();
+    const QString code = node ? codeFromNodeText(node->text(0)) : QString();
+    if (code.isEmpty() || ui->TB_Save->isEnabled()) {
         dialogs().message(this, QString(), QStringLiteral("请您选择有效的用户类别！"), QMessageBox::NoIcon,
                           QMessageBox::Ok, QMessageBox::Ok);
         return;
     }
     if (m_target)
-        m_target(ui->edtName->text(), ui->edtcode->text());
+        m_target(nameFromNodeText(node->text(0)), code);
     accept();
 }
 

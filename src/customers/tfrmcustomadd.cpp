@@ -100,6 +100,8 @@ TfrmCustomAdd::~TfrmCustomAdd() = default;
 void TfrmCustomAdd::FormCreate()
 {
     ArrangeTabOrder(this, true);
+    TfrmData& d = zu::data();
+    m_fields.limitLengths(d.dialect().columnWidths(d.conn().database(), QStringLiteral("T_Cust")));
     m_fields.reset();
     for (const auto& [combo, list] : kLists)
         FillComboFromSql(findChild<QComboBox*>(QString::fromLatin1(combo)),

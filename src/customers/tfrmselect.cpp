@@ -35,7 +35,11 @@ void TfrmSelect::FormCreate()
         e->clear();
     ui->Remarks->clear();
     TfrmData& d = zu::data();
+    // The categories by name, each with its code: a chosen category is searched by its code.
     FillComboFromSql(ui->cmbclassCode, categoryListStatement(QStringLiteral("用户类别")), 0, QString());
+    const QList<CodedName> categories = readCategories(d.F(), QStringLiteral("用户类别"));
+    for (int i = 0; i < categories.size() && i + 1 < ui->cmbclassCode->count(); ++i)
+        ui->cmbclassCode->setItemData(i + 1, categories[i].code);
     FillComboFromSql(ui->cmbOrderCode, lookupListStatement(d.dialect(), QStringLiteral("开单批号")), 0,
                      QString());
     FillComboFromSql(ui->cmbBusinessMen, lookupListStatement(d.dialect(), QStringLiteral("业务员")), 0,
@@ -71,12 +75,21 @@ CustomerSearch TfrmSelect::conditions() const
                {QStringLiteral("address"), ui->edtAddress->text()},
                {QStringLiteral("phone"), ui->edtPhone->text()},
                {QStringLiteral("Mobile"), ui->edtMobile->text()},
-               {QStringLiteral("classCode"), ui->cmbclassCode->currentText()},
                {QStringLiteral("Goodsunit"), ui->cmbGoodsunit->currentText()},
                {QStringLiteral("OrderCode"), ui->cmbOrderCode->currentText()},
                {QStringLiteral("Voucherid"), ui->edtVoucherid->text()},
                {QStringLiteral("BusinessMen"), ui->cmbBusinessMen->currentText()},
                {QStringLiteral("Remark"), ui->Remarks->toPlainText()}};
+    // A category of the list is searched with its descendants by code; a typed text that names
+    // none is looked for in the customers' category names.
+    const QString category = ui->cmbclassCode->currentText();
+    int chosen = ui->cmbclassCode->currentIndex();
+    if (chosen < 0 || ui->cmbclassCode->itemText(chosen) != category)
+        chosen = ui->cmbclassCode->findText(category, Qt::MatchExactly);
+    if (!category.isEmpty() && chosen > 0)
+        s.categoryCode = ui->cmbclassCode->itemData(chosen).toString();
+    else
+        s.texts.insert(5, {QStringLiteral("classCode"), category});
     if (ui->goumai->isChecked())
         s.ranges << CustomerSearch::Range{QStringLiteral("EmptionDate"), ui->goumaiA->date(),
                                           ui->goumaiB->date()};

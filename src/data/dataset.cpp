@@ -1,5 +1,7 @@
 #include "dataset.h"
 
+#include "columnfit.h"
+#include "columnlabels.h"
 #include "connection.h"
 #include "errors.h"
 
@@ -43,9 +45,10 @@ void DataSet::loadFields()
     const QSqlRecord record = q.record();
     const QHash<QString, ColumnType> types =
         m_connection.dialect().columnTypes(m_connection.database(), m_table);
+    const QHash<QString, int> widths = m_connection.dialect().columnWidths(m_connection.database(), m_table);
     for (int i = 0; i < record.count(); ++i) {
         const QString n = record.fieldName(i);
-        m_fields.push_back({n, types.value(n.toLower(), ColumnType::Text)});
+        m_fields.push_back({n, types.value(n.toLower(), ColumnType::Text), widths.value(n.toLower(), -1)});
         if (n.compare(m_keyField, Qt::CaseInsensitive) == 0)
             m_keyPosition = i;
         if (n.compare(QLatin1String(kRowVersionColumn), Qt::CaseInsensitive) == 0)
@@ -287,6 +290,11 @@ ColumnType DataSet::fieldType(int position) const
     return position >= 0 && position < fieldCount() ? m_fields[position].type : ColumnType::Text;
 }
 
+int DataSet::fieldWidth(int position) const
+{
+    return position >= 0 && position < fieldCount() ? m_fields[position].width : -1;
+}
+
 QVariant DataSet::field(const QString& name) const
 {
     return field(requireField(name));
@@ -475,10 +483,25 @@ void DataSet::setField(const QString& name, const QVariant& value)
         emit dataChanged(index(m_current, i), index(m_current, i));
 }
 
+// A value that does not fit its column is refused before the database sees it: the embedded
+// engine would keep an over-long text and turn a too large number into another one.
+void DataSet::requireFit() const
+{
+    for (int i = 0; i < fieldCount(); ++i) {
+        if (!m_modified[i])
+            continue;
+        const QString problem = columnFitProblem(columnLabel(m_table, m_fields[i].name), m_buffer[i],
+                                                 m_fields[i].type, m_fields[i].width);
+        if (!problem.isEmpty())
+            throw CommandError(problem + QStringLiteral("，没有保存。"));
+    }
+}
+
 void DataSet::post()
 {
     if (m_state != State::Edit && m_state != State::Insert)
         return;
+    requireFit();
     QStringList names;
     QVariantList values;
     for (int i = 0; i < fieldCount(); ++i) {

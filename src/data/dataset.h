@@ -95,6 +95,8 @@ public:
     QString fieldName(int position) const;
     int fieldIndex(const QString& name) const; // letter case ignored; -1 when there is none
     ColumnType fieldType(int position) const;
+    // The most characters a text field holds (-1: no limit).
+    int fieldWidth(int position) const;
     QVariant field(const QString& name) const;
     QVariant field(int position) const;
     QString fieldText(const QString& name) const;
@@ -137,6 +139,7 @@ private:
     {
         QString name;
         ColumnType type;
+        int width;
     };
     using Row = QVector<QVariant>;
 
@@ -150,6 +153,7 @@ private:
     void requireBrowse(const char* what) const;
     QString selectKeysSql() const;
     int requireField(const QString& name) const;
+    void requireFit() const;
     void removeRow(int at);
     void dropPageOf(int row);
     bool storedRowExists(const QVariant& key);

@@ -110,6 +110,9 @@ int IniFile::readInteger(const QString& section, const QString& key, int default
 
 void IniFile::writeString(const QString& section, const QString& key, const QString& value)
 {
+    // Another program (the connection tool, a second instance) may have changed the file since it
+    // was read: only this key is to change.
+    reload();
     const QString entry = key + QLatin1Char('=') + value;
     const int s = findSection(section);
     if (s < 0) {
@@ -140,10 +143,14 @@ void IniFile::writeInteger(const QString& section, const QString& key, int value
 
 void IniFile::save() const
 {
+    const bool created = !QFileInfo::exists(m_path);
     QSaveFile file(m_path);
     if (!file.open(QIODevice::WriteOnly)) {
         throw CommandError(QStringLiteral("无法写入配置文件 %1：%2").arg(m_path, file.errorString()));
     }
+    // A new file is its owner's before the password is written into it, not only after.
+    if (created)
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     file.write((m_lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
     if (!file.commit())
         throw CommandError(QStringLiteral("无法写入配置文件 %1：%2").arg(m_path, file.errorString()));

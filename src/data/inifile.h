@@ -6,8 +6,9 @@
 namespace zu {
 
 // The settings file Config.ini: sections in brackets and key=value lines, UTF-8. Section and key
-// names compare without regard to letter case. Every write goes to the file at once; lines the
-// program does not know (comments, other keys) are kept as they were.
+// names compare without regard to letter case. Every write re-reads the file and goes to it at
+// once, so that only the written key changes; lines the program does not know (comments, other
+// keys) are kept as they were. A file the program creates is readable by its owner only.
 class IniFile final
 {
 public:

@@ -4,6 +4,7 @@
 #include "dataset.h"
 #include "errors.h"
 #include "query.h"
+#include "sqldialect.h"
 
 #include <QDir>
 #include <QFile>
@@ -31,8 +32,78 @@ void addRowVersions(Connection& connection, Query& query)
     }
 }
 
+// Indexes of the checks and searches that release 1.0 lacked: the duplicate-code check (the
+// unique index is partial, so a plain comparison with a bound code cannot use it), phone and
+// mobile. The journals' customer codes had theirs in most databases already.
+const char* const kSearchIndexes[] = {
+    "create index if not exists ix_cust_idcode on T_Cust (IDCode)",
+    "create index if not exists ix_cust_phone on T_Cust (Phone)",
+    "create index if not exists ix_cust_mobile on T_Cust (Mobile)",
+    "create index if not exists ix_service_custcode on T_service (CustCode)",
+    "create index if not exists ix_call_custcode on T_call (CustCode)",
+    "create index if not exists ix_complain_custcode on T_complain (CustCode)",
+};
+
+QStringList dateColumnsOf(const Connection& connection, const QString& table)
+{
+    QStringList columns;
+    const QHash<QString, ColumnType> types = connection.dialect().columnTypes(connection.database(), table);
+    for (auto it = types.cbegin(); it != types.cend(); ++it)
+        if (it.value() == ColumnType::DateTime)
+            columns << it.key();
+    columns.sort();
+    return columns;
+}
+
+// Rewrites every date of the embedded database that is not in the stored text form. Values that
+// are no date are left as they are.
+void normaliseStoredDates(Connection& connection)
+{
+    const SqlDialect& dialect = connection.dialect();
+    if (!dialect.storesDatesAsText)
+        return;
+    Query read(connection);
+    Query write(connection);
+    for (const QString& table : SchemaInstaller::tableNames()) {
+        for (const QString& column : dateColumnsOf(connection, table)) {
+            const QString c = dialect.quote(column);
+            read.open(QStringLiteral("select rowid, %1 from %2 where typeof(%1) = 'text'").arg(c, table));
+            QList<QPair<qint64, QVariant>> updates;
+            for (; !read.eof(); read.next()) {
+                const QString text = read.value(1).toString();
+                if (isCanonicalDateTimeText(text))
+                    continue;
+                if (text.trimmed().isEmpty()) {
+                    updates.append({read.value(0).toLongLong(), QVariant(QMetaType::fromType<QString>())});
+                    continue;
+                }
+                if (const QString canonical = canonicalDateTimeText(text); !canonical.isEmpty())
+                    updates.append({read.value(0).toLongLong(), canonical});
+            }
+            read.close();
+            for (const auto& [rowid, value] : std::as_const(updates))
+                write.exec(QStringLiteral("update %1 set %2 = ? where rowid = ?").arg(table, c),
+                           {value, rowid});
+        }
+    }
+}
+
+// One stored form for every date (the rows there are, and triggers for every later write), and
+// the indexes of the checks and searches.
+void keepOneDateFormAndIndexSearches(Connection& connection, Query& query)
+{
+    normaliseStoredDates(connection);
+    for (const QString& table : SchemaInstaller::tableNames())
+        for (const QString& statement :
+             connection.dialect().dateTriggerStatements(table, dateColumnsOf(connection, table)))
+            query.exec(statement);
+    for (const char* statement : kSearchIndexes)
+        query.exec(QLatin1String(statement));
+}
+
 const UpgradeStep kSteps[] = {
     {.version = 2, .apply = &addRowVersions},
+    {.version = 3, .apply = &keepOneDateFormAndIndexSearches},
 };
 
 QString newerText(int version)
@@ -112,7 +183,7 @@ void SchemaInstaller::install()
     tx.commit();
 }
 
-int SchemaInstaller::upgrade()
+int SchemaInstaller::upgrade(int target)
 {
     const int from = version();
     if (from == 0)
@@ -121,7 +192,7 @@ int SchemaInstaller::upgrade()
         throw DbError(newerText(from), DbFailure::SchemaMismatch);
     int taken = 0;
     for (const UpgradeStep& step : kSteps) {
-        if (step.version <= from)
+        if (step.version <= from || step.version > target)
             continue;
         TransactionGuard tx(m_connection);
         Query q(m_connection);

@@ -12,7 +12,7 @@ class Connection;
 class SchemaInstaller final
 {
 public:
-    static constexpr int kCurrentVersion = 2;
+    static constexpr int kCurrentVersion = 3;
 
     explicit SchemaInstaller(Connection& connection);
 
@@ -25,10 +25,10 @@ public:
 
     // Creates schema and content in one transaction; throws DbError.
     void install();
-    // Brings an older schema up to kCurrentVersion, one step per transaction; returns the
-    // number of steps taken. Throws DbError (DbFailure::SchemaMismatch) for a database without
-    // a version or newer than the program.
-    int upgrade();
+    // Brings an older schema up to `target` (a version of this program; its own by default), one
+    // step per transaction; returns the number of steps taken. Throws DbError
+    // (DbFailure::SchemaMismatch) for a database without a version or newer than the program.
+    int upgrade(int target = kCurrentVersion);
     // Why the program cannot work with this database as it is: none of its tables, no version,
     // or a version newer than the program's; empty when it can (an older version is upgraded).
     QString refusal() const;

@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QHash>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlField>
 #include <QSqlQuery>
@@ -82,6 +83,17 @@ QDateTime parseCanonical(QStringView t)
     return time.isValid() ? QDateTime(date, time) : QDateTime();
 }
 
+// Year first with "-", "/", "." or 年月日 between the parts, then optionally a time of day after a
+// blank or a "T" (seconds, fractions and a zone are allowed; the zone is not applied: the
+// program's times are the dealer's local times).
+const QRegularExpression& yearFirstDate()
+{
+    static const QRegularExpression pattern(QStringLiteral(
+        "^(\\d{4})\\s*[-/.年]\\s*(\\d{1,2})\\s*[-/.月]\\s*(\\d{1,2})\\s*日?"
+        "(?:(?:\\s+|T)(\\d{1,2}):(\\d{2})(?::(\\d{2})(?:[.,]\\d+)?)?\\s*(?:Z|[+-]\\d{2}:?\\d{2})?)?$"));
+    return pattern;
+}
+
 QDateTime parseDateTime(const QString& text)
 {
     const QString t = text.trimmed();
@@ -89,15 +101,32 @@ QDateTime parseDateTime(const QString& text)
         return {};
     if (const QDateTime fast = parseCanonical(t); fast.isValid())
         return fast;
-    for (const auto& format :
-         {QStringLiteral("yyyy-MM-dd HH:mm:ss"), QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"),
-          QStringLiteral("yyyy-MM-ddTHH:mm:ss"), QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"),
-          QStringLiteral("yyyy-MM-dd HH:mm"), QStringLiteral("yyyy-MM-dd")}) {
-        const QDateTime dt = QDateTime::fromString(t, format);
-        if (dt.isValid())
-            return dt;
-    }
-    return QDateTime::fromString(t, Qt::ISODate);
+    const QRegularExpressionMatch m = yearFirstDate().match(t);
+    if (!m.hasMatch())
+        return {};
+    const QDate date(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+    if (!date.isValid())
+        return {};
+    if (m.captured(4).isEmpty())
+        return date.startOfDay();
+    const QTime time(m.captured(4).toInt(), m.captured(5).toInt(), m.captured(6).toInt());
+    return time.isValid() ? QDateTime(date, time) : QDateTime();
+}
+
+const QString kCanonicalGlob =
+    QStringLiteral("[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9] [0-9][0-9]:[0-9][0-9]:[0-9][0-9]");
+
+// The stored form of a date column's value, in SQL, for the embedded engine: an empty text
+// becomes no date, a year-first text the engine reads becomes its canonical text; anything
+// else stays as it is (the upgrade step reads further forms than the engine does).
+QString sqliteCanonicalExpression(const QString& column)
+{
+    return QStringLiteral("case when typeof(%1) <> 'text' or %1 glob '%2' then %1 "
+                          "when trim(%1) = '' then null "
+                          "when trim(%1) glob '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]*' "
+                          "then coalesce(datetime(substr(replace(trim(%1), 'T', ' '), 1, 19)), %1) "
+                          "else %1 end")
+        .arg(column, kCanonicalGlob);
 }
 
 } // namespace
@@ -115,9 +144,11 @@ const SqlDialect& SqlDialect::sqlite()
         s.lengthFunction = QStringLiteral("length");
         s.likeOperator = QStringLiteral("like");
         s.textEqualsPattern = QStringLiteral("%1 = ? collate nocase");
+        s.shareLockClause = QString(); // a write transaction locks the whole database
         s.identifierOpen = QStringLiteral("[");
         s.identifierClose = QStringLiteral("]");
         s.foldsNamesToLower = false;
+        s.storesDatesAsText = true;
         s.forwardOnlyResults = true;
         s.backupMethod = BackupMethod::SqliteVacuumInto;
         s.restoreMethod = RestoreMethod::SqliteOnlineCopy;
@@ -144,9 +175,11 @@ const SqlDialect& SqlDialect::postgres()
         s.lengthFunction = QStringLiteral("length");
         s.likeOperator = QStringLiteral("ilike");
         s.textEqualsPattern = QStringLiteral("lower(%1) = lower(?)");
+        s.shareLockClause = QStringLiteral(" for share");
         s.identifierOpen = QStringLiteral("\"");
         s.identifierClose = QStringLiteral("\"");
         s.foldsNamesToLower = true;
+        s.storesDatesAsText = false;
         s.forwardOnlyResults = false;
         s.backupMethod = BackupMethod::PgDump;
         s.restoreMethod = RestoreMethod::PgRestore;
@@ -199,6 +232,8 @@ QString SqlDialect::textEquals(const QString& column) const
 
 QString SqlDialect::likeCondition(const QString& column) const
 {
+    if (kind == DatabaseKind::Server)
+        return QStringLiteral("cast(%1 as text) %2 ? escape '!'").arg(column, likeOperator);
     return QStringLiteral("%1 %2 ? escape '!'").arg(column, likeOperator);
 }
 
@@ -267,6 +302,66 @@ QHash<QString, ColumnType> SqlDialect::columnTypes(const QSqlDatabase& db, const
     for (int i = 0; i < record.count(); ++i)
         types.insert(record.fieldName(i).toLower(), fromMetaType(record.field(i).metaType()));
     return types;
+}
+
+QHash<QString, int> SqlDialect::columnWidths(const QSqlDatabase& db, const QString& table) const
+{
+    QHash<QString, int> widths;
+    if (kind == DatabaseKind::Embedded) {
+        static const QRegularExpression declared(QStringLiteral("^\\s*(?:n?varchar|n?char|character varying)"
+                                                                "\\s*\\(\\s*(\\d+)\\s*\\)"),
+                                                 QRegularExpression::CaseInsensitiveOption);
+        QSqlQuery q(db);
+        q.exec(QStringLiteral("pragma table_info(%1)").arg(quote(table)));
+        while (q.next())
+            if (const QRegularExpressionMatch m = declared.match(q.value(2).toString()); m.hasMatch())
+                widths.insert(q.value(1).toString().toLower(), m.captured(1).toInt());
+        return widths;
+    }
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("select column_name, character_maximum_length from information_schema.columns "
+                             "where table_schema = current_schema() and table_name = ? "
+                             "and character_maximum_length is not null"));
+    q.addBindValue(table.toLower());
+    q.exec();
+    while (q.next())
+        widths.insert(q.value(0).toString().toLower(), q.value(1).toInt());
+    return widths;
+}
+
+QStringList SqlDialect::dateTriggerStatements(const QString& table, const QStringList& dateColumns) const
+{
+    if (!storesDatesAsText || dateColumns.isEmpty())
+        return {};
+    QStringList whenNew, sets;
+    for (const QString& c : dateColumns) {
+        const QString n = QStringLiteral("new.") + quote(c);
+        whenNew << QStringLiteral("(typeof(%1) = 'text' and %1 not glob '%2')").arg(n, kCanonicalGlob);
+        sets << quote(c) + QStringLiteral(" = ") + sqliteCanonicalExpression(quote(c));
+    }
+    const QString when = whenNew.join(QStringLiteral(" or "));
+    const QString body = QStringLiteral("update %1 set %2 where rowid = new.rowid")
+                             .arg(quote(table), sets.join(QStringLiteral(", ")));
+    QStringList quoted;
+    for (const QString& c : dateColumns)
+        quoted << quote(c);
+    const QString name = QStringLiteral("zu_dates_") + table.toLower();
+    return {QStringLiteral("create trigger if not exists %1_insert after insert on %2 when %3 begin %4; end")
+                .arg(name, quote(table), when, body),
+            QStringLiteral(
+                "create trigger if not exists %1_update after update of %2 on %3 when %4 begin %5; end")
+                .arg(name, quoted.join(QStringLiteral(", ")), quote(table), when, body)};
+}
+
+QString canonicalDateTimeText(const QString& text)
+{
+    const QDateTime dt = parseDateTime(text);
+    return dt.isValid() ? dt.toString(kSqliteDateTimeFormat) : QString();
+}
+
+bool isCanonicalDateTimeText(QStringView text)
+{
+    return text.size() == 19 && parseCanonical(text).isValid();
 }
 
 QString likeEscape(const QString& text)

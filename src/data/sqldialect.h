@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -57,9 +58,13 @@ public:
     QString lengthFunction;    // character length of a text
     QString likeOperator;      // case-insensitive pattern match
     QString textEqualsPattern; // case-insensitive equality, %1 = column
+    QString shareLockClause;   // appended to a select: the rows read stay as they are until commit
     QString identifierOpen;    // quoting of names that are keywords, e.g. [table]
     QString identifierClose;
     bool foldsNamesToLower; // unquoted names are stored in lower case
+    // Dates and times are kept as text "yyyy-MM-dd HH:mm:ss"; the database itself does not
+    // keep them in one form, so triggers do (dateTriggerStatements()).
+    bool storesDatesAsText;
     // Results are read row by row while walking. The server's driver then allows only one open
     // result per connection, so there it reads each result whole.
     bool forwardOnlyResults;
@@ -85,6 +90,7 @@ public:
     // "column = ?" ignoring letter case (layout names, user names).
     QString textEquals(const QString& column) const;
     // "column like ? escape ..." ignoring letter case; bind likePrefix()/likeContains() values.
+    // The column is compared as text whatever its type (a date, a number).
     QString likeCondition(const QString& column) const;
     // A Boolean column compared with a constant.
     QString booleanEquals(const QString& column, bool value) const;
@@ -96,12 +102,27 @@ public:
 
     // Column types of a table, by lower-case column name.
     QHash<QString, ColumnType> columnTypes(const QSqlDatabase& db, const QString& table) const;
+    // The declared widths of a table's limited text columns (varchar(n)), by lower-case column
+    // name; the same on both engines, since both schemas declare the same widths. The embedded
+    // engine does not enforce them itself: the program does.
+    QHash<QString, int> columnWidths(const QSqlDatabase& db, const QString& table) const;
+
+    // Statements that keep every date and time column of `table` in the stored text form,
+    // whatever program writes it (empty where the engine keeps dates itself).
+    QStringList dateTriggerStatements(const QString& table, const QStringList& dateColumns) const;
 
     bool operator==(const SqlDialect& other) const { return this == &other; }
 
 private:
     SqlDialect() = default;
 };
+
+// A date (and time) in text as older releases, other programs or scripts wrote it, in the stored
+// form "yyyy-MM-dd HH:mm:ss": "2026-12-10", "2026-12-10T08:30:00", "2026/12/10 8:30",
+// "2026年12月10日". Empty when the text is no date.
+QString canonicalDateTimeText(const QString& text);
+// Whether a text is in the stored form already.
+bool isCanonicalDateTimeText(QStringView text);
 
 // Pattern text for likeCondition(): "%" and "_" typed by the user match themselves.
 QString likeEscape(const QString& text);

@@ -1,10 +1,11 @@
 #include "journaleditor.h"
 
+#include "customers/journalrecords.h"
 #include "customers/tfrmcustname.h"
 #include "data/datamodule.h"
 #include "data/errors.h"
 #include "data/lookuplists.h"
-#include "data/writerecord.h"
+#include "widgets/dialogs.h"
 #include "widgets/formroutines.h"
 #include "widgets/guard.h"
 
@@ -61,6 +62,9 @@ void JournalEditor::initialise()
     onSignal(picker, &QAbstractButton::clicked, this, [this] { pickCustomer(); });
     guarded(this, [this] {
         ArrangeTabOrder(this, true);
+        TfrmData& d = zu::data();
+        m_fields.limitLengths(
+            d.dialect().columnWidths(d.conn().database(), (d.*m_kind.listData)().tableName()));
         m_fields.reset();
         fillLists();
     });
@@ -120,6 +124,18 @@ void JournalEditor::FormShow()
         m_fields.load(target());
 }
 
+void JournalEditor::requireCustomer()
+{
+    const QString code = codeBox()->text();
+    if (customerExists(zu::data().qryTemp(), code))
+        return;
+    dialogs().message(this, QStringLiteral("系统提示"), unknownCustomerText(code), QMessageBox::Question,
+                      QMessageBox::Ok, QMessageBox::Ok);
+    if (!codeBox()->isReadOnly())
+        codeBox()->setFocus(Qt::OtherFocusReason);
+    abortSilently();
+}
+
 void JournalEditor::save()
 {
     requirePermission(m_kind.change);
@@ -129,12 +145,17 @@ void JournalEditor::save()
         if (m_kind.nameRequired)
             RequireText(nameBox()->isEnabled() ? nameBox() : nullptr, nameBox()->text(),
                         QStringLiteral("客户名称不能为空，请您重新录入！"));
+        // A record is kept only under an existing customer.
+        const QVariantMap values = m_fields.collect();
+        requireCustomer();
         if (!list.isOpen())
             list.open();
-        writeRecord(list, m_fields.collect(), true);
+        writeJournalRecord(list, values, true);
     } else if (list.currentRow() >= 0) {
         // Without a current record there is nothing to change.
-        writeRecord(list, m_fields.collect(), false, m_fields.stamp());
+        const QVariantMap values = m_fields.collect();
+        requireCustomer();
+        writeJournalRecord(list, values, false, m_fields.stamp());
     }
     accept();
 }

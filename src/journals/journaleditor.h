@@ -64,6 +64,7 @@ private:
     DataSet& target() const;
     void FormShow();
     void save();
+    void requireCustomer();
     void pickCustomer();
     void fixCustomerBoxes(bool coloured);
 

@@ -76,6 +76,7 @@ TfrmUserQx::~TfrmUserQx() = default;
 void TfrmUserQx::FormCreate()
 {
     ArrangeTabOrder(this, true);
+    limitToColumns(QStringLiteral("T_user"), {{ui->edtUserName, QStringLiteral("UserName")}});
     setWindowTitle(QStringLiteral("操作员及权限管理"));
     LoadPopedomTree(ui->RzCheckTree1, kCatalogue, kCatalogue);
 

@@ -1,11 +1,13 @@
 #include "fieldbinding.h"
 
+#include "data/columnfit.h"
 #include "data/dataset.h"
 #include "data/errors.h"
 #include "data/numbertext.h"
 #include "dateedit.h"
 #include "dialogs.h"
 
+#include <cmath>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -20,12 +22,38 @@ template <typename T> T* as(QWidget* w)
     return static_cast<T*>(w);
 }
 
-[[noreturn]] void refuse(QLineEdit* box, const QString& text)
+QString outOfRange(const QString& label, const QString& text)
+{
+    return QStringLiteral("“%1”中的“%2”超出了范围，只能填 %3 至 %4 之间的整数，请您重新录入！")
+        .arg(label, text.trimmed())
+        .arg(kIntegerColumnMin)
+        .arg(kIntegerColumnMax);
+}
+
+[[noreturn]] void refuse(QWidget* box, const QString& text)
 {
     dialogs().message(box->window(), QStringLiteral("系统提示"), text, QMessageBox::Question, QMessageBox::Ok,
                       QMessageBox::Ok);
     box->setFocus();
     abortSilently();
+}
+
+QLineEdit* textLine(QWidget* w, FieldBinding::Box box)
+{
+    if (box == FieldBinding::Box::Combo)
+        return as<QComboBox>(w)->lineEdit();
+    return box == FieldBinding::Box::Text ? as<QLineEdit>(w) : nullptr;
+}
+
+// A text the box cannot show as a time ("下午三点") is shown as it is, in place of the earliest
+// time, and kept while the box stays there.
+QTime parseTimeText(const QString& text)
+{
+    const QString t = text.trimmed();
+    for (const char* format : {"HH:mm:ss", "H:mm:ss", "HH:mm", "H:mm", "h:mm:ss AP", "h:mm AP"})
+        if (const QTime time = QTime::fromString(t, QString::fromLatin1(format)); time.isValid())
+            return time;
+    return {};
 }
 
 } // namespace
@@ -43,10 +71,27 @@ QWidget* BoundFields::widget(const FieldBinding& b) const
     return w;
 }
 
+void BoundFields::limitLengths(const QHash<QString, int>& widths)
+{
+    m_widths.clear();
+    for (const FieldBinding& b : m_bindings) {
+        const int width = widths.value(QString::fromLatin1(b.column).toLower(), -1);
+        QLineEdit* line = textLine(widget(b), b.box);
+        if (width <= 0 || !line)
+            continue;
+        m_widths.insert(QString::fromLatin1(b.column).toLower(), width);
+        line->setMaxLength(width);
+    }
+}
+
 void BoundFields::reset()
 {
+    m_loadedTimes.clear();
     for (const FieldBinding& b : m_bindings) {
         QWidget* w = widget(b);
+        if (QLineEdit* line = textLine(w, b.box);
+            line && m_widths.contains(QString::fromLatin1(b.column).toLower()))
+            line->setMaxLength(m_widths.value(QString::fromLatin1(b.column).toLower()));
         switch (b.box) {
         case FieldBinding::Box::Text:
             as<QLineEdit>(w)->clear();
@@ -67,6 +112,7 @@ void BoundFields::reset()
             as<NullableDateEdit>(w)->setDate(QDate::currentDate());
             break;
         case FieldBinding::Box::Time:
+            as<QTimeEdit>(w)->setSpecialValueText(QString());
             as<QTimeEdit>(w)->setTime(QTime::currentTime());
             break;
         }
@@ -79,6 +125,13 @@ void BoundFields::load(const DataSet& record)
     for (const FieldBinding& b : m_bindings) {
         QWidget* w = widget(b);
         const QVariant v = record.field(QString::fromLatin1(b.column));
+        // A stored text longer than its column (written before the limit was kept) is shown whole,
+        // never cut short unseen; saving then asks the user to shorten it.
+        if (QLineEdit* line = textLine(w, b.box)) {
+            const int width = m_widths.value(QString::fromLatin1(b.column).toLower(), -1);
+            if (width > 0)
+                line->setMaxLength(qMax(width, int(v.toString().size())));
+        }
         switch (b.box) {
         case FieldBinding::Box::Text:
             as<QLineEdit>(w)->setText(v.toString());
@@ -99,15 +152,14 @@ void BoundFields::load(const DataSet& record)
             as<NullableDateEdit>(w)->setValue(v);
             break;
         case FieldBinding::Box::Time: {
-            const QString text = v.toString().trimmed();
-            QTime t;
-            for (const char* format : {"HH:mm:ss", "H:mm:ss", "HH:mm", "H:mm", "h:mm:ss AP", "h:mm AP"}) {
-                t = QTime::fromString(text, QString::fromLatin1(format));
-                if (t.isValid())
-                    break;
-            }
-            if (t.isValid())
-                as<QTimeEdit>(w)->setTime(t);
+            auto* box = as<QTimeEdit>(w);
+            const QString text = v.toString();
+            if (text.trimmed().isEmpty())
+                break; // the box shows the current time, as for a new record
+            const QTime t = parseTimeText(text);
+            box->setSpecialValueText(t.isValid() ? QString() : text);
+            box->setTime(t.isValid() ? t : box->minimumTime());
+            m_loadedTimes.insert(QString::fromLatin1(b.column), {text, box->time()});
             break;
         }
         }
@@ -121,6 +173,14 @@ QVariantMap BoundFields::collect() const
         QWidget* w = widget(b);
         const QString column = QString::fromLatin1(b.column);
         const QString label = QString::fromUtf8(b.label);
+        if (QLineEdit* line = textLine(w, b.box)) {
+            const int width = m_widths.value(column.toLower(), -1);
+            if (width > 0 && line->text().size() > width)
+                refuse(w, QStringLiteral("“%1”最多可以有 %2 个字，现在有 %3 个字，请您删减后再保存！")
+                              .arg(label)
+                              .arg(width)
+                              .arg(line->text().size()));
+        }
         switch (b.box) {
         case FieldBinding::Box::Text:
             values.insert(column, as<QLineEdit>(w)->text());
@@ -133,10 +193,12 @@ QVariantMap BoundFields::collect() const
             break;
         case FieldBinding::Box::Integer: {
             auto* box = as<QLineEdit>(w);
-            const std::optional<int> n = parseIntegerText(box->text());
-            if (!n)
+            const std::optional<double> d = parseDecimalText(box->text());
+            if (!d || *d != std::floor(*d))
                 refuse(box, QStringLiteral("“%1”中的“%2”不是整数，请您重新录入！").arg(label, box->text()));
-            values.insert(column, *n);
+            if (!fitsIntegerColumn(*d))
+                refuse(box, outOfRange(label, box->text()));
+            values.insert(column, static_cast<int>(*d));
             break;
         }
         case FieldBinding::Box::Decimal: {
@@ -145,15 +207,27 @@ QVariantMap BoundFields::collect() const
             if (!d)
                 refuse(box,
                        QStringLiteral("“%1”中的“%2”不是有效的数值，请您重新录入！").arg(label, box->text()));
-            values.insert(column, b.wholeNumberColumn ? QVariant(qRound(*d)) : QVariant(*d));
+            if (!b.wholeNumberColumn) {
+                values.insert(column, *d);
+                break;
+            }
+            const double whole = std::round(*d);
+            if (!fitsIntegerColumn(whole))
+                refuse(box, outOfRange(label, box->text()));
+            values.insert(column, static_cast<int>(whole));
             break;
         }
         case FieldBinding::Box::Date:
             values.insert(column, as<NullableDateEdit>(w)->value());
             break;
-        case FieldBinding::Box::Time:
-            values.insert(column, as<QTimeEdit>(w)->text());
+        case FieldBinding::Box::Time: {
+            auto* box = as<QTimeEdit>(w);
+            const auto loaded = m_loadedTimes.constFind(column);
+            values.insert(column, loaded != m_loadedTimes.cend() && loaded->shown == box->time()
+                                      ? loaded->text
+                                      : box->text());
             break;
+        }
         }
     }
     return values;

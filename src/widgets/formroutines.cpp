@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QTabWidget>
 #include <QWidget>
 
@@ -26,6 +27,10 @@ void FillComboFromSql(QComboBox* combo, const QString& sql, const QVariantList& 
     for (; !f.eof(); f.next())
         items << f.value(1).toString().trimmed();
     f.close();
+    // However long a value of the list, the box keeps the width its form gives it; the list that
+    // drops down shows long values whole up to the screen's width.
+    combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    combo->setMinimumContentsLength(qMax(combo->minimumContentsLength(), 8));
     combo->addItems(items);
     combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
 }
@@ -33,6 +38,15 @@ void FillComboFromSql(QComboBox* combo, const QString& sql, const QVariantList& 
 void FillComboFromSql(QComboBox* combo, const Statement& statement, int index, const QString& firstItem)
 {
     FillComboFromSql(combo, statement.sql, statement.bindValues, index, firstItem);
+}
+
+void limitToColumns(const QString& table, const QList<QPair<QLineEdit*, QString>>& boxes)
+{
+    TfrmData& d = data();
+    const QHash<QString, int> widths = d.dialect().columnWidths(d.conn().database(), table);
+    for (const auto& [box, column] : boxes)
+        if (const int width = widths.value(column.toLower(), -1); width > 0)
+            box->setMaxLength(width);
 }
 
 void CheckUnique(Query& query, const QString& column, const QString& table, const QVariant& value,

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <QVariantList>
 
 class QComboBox;
+class QLineEdit;
 class QWidget;
 
 namespace zu {
@@ -24,6 +27,10 @@ void CheckUnique(Query& query, const QString& column, const QString& table, cons
 
 // Stops the running action with `message` ("系统提示") and focuses `control` when `value` is empty.
 void RequireText(QWidget* control, const QString& value, const QString& message);
+
+// Limits text boxes to the widths of the columns they write (pairs of box and column of
+// `table`); a column without a width leaves its box as it is.
+void limitToColumns(const QString& table, const QList<QPair<QLineEdit*, QString>>& boxes);
 
 // Gives the container's input controls a tab order that follows their position on screen: top
 // to bottom, then left to right; with `recursive` the controls inside panels follow one another.

@@ -249,6 +249,29 @@ private slots:
         QCOMPARE(control<QComboBox>(&again, "Combo_User")->currentText(), QStringLiteral("王五"));
     }
 
+    // The last-user position cannot be written: the user is warned once and logs in all the same.
+    void unwritableSettingsDoNotBlockTheLogin()
+    {
+        TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        TfrmData& d = db.dataModule();
+        addUser(d, QStringLiteral("王五"), hashPassword(QStringLiteral("pw")));
+        QVERIFY(QDir(db.home().path()).mkdir(QStringLiteral("Config.ini"))); // no file can be written there
+        ScriptedDialogs dialogs;
+        TfrmLogin login(nullptr);
+        login.show();
+        tryLogin(login, QStringLiteral("王五"), QStringLiteral("wrong"));
+        QCOMPARE(dialogs.messages().size(), 2);
+        QCOMPARE(dialogs.shown().first().title, QStringLiteral("警告"));
+        QCOMPARE(dialogs.shown().first().icon, QMessageBox::Warning);
+        QVERIFY(dialogs.messages().first().startsWith(QStringLiteral("无法记住本次选择的用户")));
+        QCOMPARE(dialogs.messages().last(), QStringLiteral("密码错误，请重新输入密码！"));
+        tryLogin(login, QStringLiteral("王五"), QStringLiteral("pw"));
+        QCOMPARE(dialogs.messages().size(), 2); // warned once
+        QVERIFY(login.LoginOK());
+        QCOMPARE(d.CurrentUserName(), QStringLiteral("王五"));
+    }
+
     void plainTextPasswordIsReplacedByAHash()
     {
         TestDatabase db(QStringLiteral("sqlite"));

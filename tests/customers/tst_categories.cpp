@@ -232,7 +232,7 @@ private slots:
                           {QStringLiteral("0201"), QStringLiteral("别的乙一"), other}});
         data().T().exec(
             QStringLiteral("insert into T_Cust (CustName, IDCode, TypeCode, classCode) values (?, ?, ?, ?)"),
-            {QStringLiteral("张三"), QStringLiteral("K001"), QStringLiteral("0201"), QStringLiteral("乙一")});
+            {QStringLiteral("张三"), QStringLiteral("K001"), QStringLiteral("0102"), QStringLiteral("甲二")});
 
         QCOMPARE(deleteCategorySubtree(kCustomerKind, QStringLiteral(" 02 ")), 3);
         QCOMPARE(codesOfKind(kCustomerKind),
@@ -242,8 +242,8 @@ private slots:
         Query& q = data().T();
         q.open(QStringLiteral("select TypeCode, classCode from T_Cust where IDCode = ?"),
                {QStringLiteral("K001")});
-        QCOMPARE(q.value(0).toString(), QStringLiteral("0201"));
-        QCOMPARE(q.value(1).toString(), QStringLiteral("乙一"));
+        QCOMPARE(q.value(0).toString(), QStringLiteral("0102"));
+        QCOMPARE(q.value(1).toString(), QStringLiteral("甲二"));
         q.close();
 
         // "%" and "_" in a code are no wildcards.

@@ -4,6 +4,7 @@
 #include "customers/categorycodes.h"
 #include "customers/customeredits.h"
 #include "customers/customersearch.h"
+#include "customers/journalrecords.h"
 #include "data/datamodule.h"
 #include "data/errors.h"
 #include "data/query.h"
@@ -105,23 +106,42 @@ private slots:
         QCOMPARE(customers.state(), DataSet::State::Browse);
     }
 
-    void deletionTakesTheServiceRecordsOnly_data() { zu::test::addEngineRows(); }
-    void deletionTakesTheServiceRecordsOnly()
+    // One workstation deletes a customer: its service records, return visits and complaints go
+    // with it, as the other workstation sees; a new customer given the code later starts without
+    // any record.
+    void deletionTakesAllTheCustomersRecords_data() { zu::test::addEngineRows(); }
+    void deletionTakesAllTheCustomersRecords()
     {
         ZU_TEST_DATABASE(db);
-        DataSet& customers = db.dataModule().qryCustom();
+        TfrmData& d = db.dataModule();
+        DataSet& customers = d.qryCustom();
         addCustomer(QStringLiteral("甲"), QStringLiteral("A"));
         addCustomer(QStringLiteral("乙"), QStringLiteral("B"));
+        addJournalsOf(QStringLiteral("A"));
         addJournalsOf(QStringLiteral("A"));
         addJournalsOf(QStringLiteral("B"));
         customers.open();
         QVERIFY(customers.locate(QStringLiteral("IDCode"), QStringLiteral("A")));
         deleteCustomer(customers);
         QCOMPARE(names(customers), QStringList{QStringLiteral("乙")});
-        QCOMPARE(journalsOf("T_service", QStringLiteral("A")), 0);
-        QCOMPARE(journalsOf("T_call", QStringLiteral("A")), 1);
-        QCOMPARE(journalsOf("T_complain", QStringLiteral("A")), 1);
-        QCOMPARE(journalsOf("T_service", QStringLiteral("B")), 1);
+
+        Connection other(d.dialect(), d.conn().settings());
+        QVERIFY(other.open());
+        Query q(other);
+        for (const char* table : {"T_service", "T_call", "T_complain"}) {
+            q.open(QStringLiteral("select count(*) from %1 where CustCode = ?").arg(QLatin1String(table)),
+                   {QStringLiteral("A")});
+            QCOMPARE(q.value(0).toInt(), 0);
+            q.open(QStringLiteral("select count(*) from %1 where CustCode = ?").arg(QLatin1String(table)),
+                   {QStringLiteral("B")});
+            QCOMPARE(q.value(0).toInt(), 1);
+        }
+
+        addCustomer(QStringLiteral("丙"), QStringLiteral("A"));
+        customers.refresh();
+        QVERIFY(customers.locate(QStringLiteral("IDCode"), QStringLiteral("A")));
+        for (DataSet* detail : {&d.qryServiceCust(), &d.qryCallCust(), &d.qryComplainCust()})
+            QVERIFY2(detail->isOpen() && detail->isEmpty(), qPrintable(detail->name()));
     }
 
     void customerWithoutCodeTakesNoServiceRecords_data() { zu::test::addEngineRows(); }
@@ -137,8 +157,8 @@ private slots:
         QCOMPARE(journalsOf("T_service", QStringLiteral("")), 1);
     }
 
-    void failedDeletionKeepsTheServiceRecords_data() { zu::test::addEngineRows(); }
-    void failedDeletionKeepsTheServiceRecords()
+    void failedDeletionKeepsEverything_data() { zu::test::addEngineRows(); }
+    void failedDeletionKeepsEverything()
     {
         ZU_TEST_DATABASE(db);
         TfrmData& d = db.dataModule();
@@ -146,11 +166,61 @@ private slots:
         addJournalsOf(QStringLiteral("A"));
         d.qryCustom().open();
         d.qryCustom().first();
-        // The customer row cannot be deleted once its table is gone; the records deleted before
-        // it come back with the rollback.
-        d.T().exec(QStringLiteral("alter table T_Cust rename to T_Cust_away"));
+        // The complaints cannot be deleted once their table is gone; the customer and the records
+        // deleted before them come back with the rollback, and the list shows the customer again.
+        d.T().exec(QStringLiteral("alter table T_complain rename to T_complain_away"));
         QVERIFY_THROWS_EXCEPTION(DbError, deleteCustomer(d.qryCustom()));
+        QCOMPARE(count(QStringLiteral("select count(*) from T_Cust")), 1);
         QCOMPARE(journalsOf("T_service", QStringLiteral("A")), 1);
+        QCOMPARE(journalsOf("T_call", QStringLiteral("A")), 1);
+        QCOMPARE(names(d.qryCustom()), QStringList{QStringLiteral("甲")});
+    }
+
+    // A record is written only under the code of an existing customer, also when another
+    // workstation deleted the customer after the list was read.
+    void journalRecordsNeedTheirCustomer_data() { zu::test::addEngineRows(); }
+    void journalRecordsNeedTheirCustomer()
+    {
+        ZU_TEST_DATABASE(db);
+        TfrmData& d = db.dataModule();
+        addCustomer(QStringLiteral("甲"), QStringLiteral("A"));
+        addCustomer(QStringLiteral("乙"), QStringLiteral("B"));
+        DataSet& list = d.qryCall();
+        list.open();
+        auto record = [](const char* code) {
+            return QVariantMap{{QStringLiteral("CustCode"), QString::fromLatin1(code)},
+                               {QStringLiteral("CustName"), QStringLiteral("某")},
+                               {QStringLiteral("callMen"), QStringLiteral("张")}};
+        };
+        writeJournalRecord(list, record("A"), true);
+        QCOMPARE(journalsOf("T_call", QStringLiteral("A")), 1);
+
+        for (const char* unknown : {"X", "a", "A ", ""}) {
+            try {
+                writeJournalRecord(list, record(unknown), true);
+                QFAIL(unknown);
+            } catch (const CommandError& e) {
+                QCOMPARE(e.text(), unknownCustomerText(QString::fromLatin1(unknown)));
+            }
+        }
+        QCOMPARE(count(QStringLiteral("select count(*) from T_call")), 1);
+        QCOMPARE(list.recordCount(), 1);
+        QCOMPARE(list.state(), DataSet::State::Browse);
+
+        // A changed record may not move to an unknown code either.
+        list.first();
+        QVERIFY_THROWS_EXCEPTION(CommandError, writeJournalRecord(list, record("X"), false));
+        QCOMPARE(journalsOf("T_call", QStringLiteral("A")), 1);
+        writeJournalRecord(list, record("B"), false);
+        QCOMPARE(journalsOf("T_call", QStringLiteral("B")), 1);
+
+        // The other workstation deletes customer B: no record is added under its code.
+        Connection other(d.dialect(), d.conn().settings());
+        QVERIFY(other.open());
+        Query(other).exec(QStringLiteral("delete from T_Cust where IDCode = ?"), {QStringLiteral("B")});
+        QVERIFY_THROWS_EXCEPTION(CommandError, writeJournalRecord(list, record("B"), true));
+        QCOMPARE(journalsOf("T_call", QStringLiteral("B")), 1);
+        QCOMPARE(list.recordCount(), 1);
     }
 
     void takenCodes_data() { zu::test::addEngineRows(); }
@@ -230,6 +300,139 @@ private slots:
         const Statement names = categoryListStatement(kind);
         f.open(names.sql, names.bindValues);
         QCOMPARE(f.asString(QStringLiteral("name")), QStringLiteral("家用空调"));
+    }
+
+    // Renaming a category gives its customers the new name in the same step; the customers of
+    // its descendants keep theirs.
+    void renamingCarriesTheNameToTheCustomers_data() { zu::test::addEngineRows(); }
+    void renamingCarriesTheNameToTheCustomers()
+    {
+        ZU_TEST_DATABASE(db);
+        TfrmData& d = db.dataModule();
+        const QString kind = QStringLiteral("用户类别");
+        addCategory(QStringLiteral("01"), QStringLiteral("空调"), kind);
+        addCategory(QStringLiteral("0101"), QStringLiteral("壁挂"), kind);
+        addCustomer(QStringLiteral("甲"), QStringLiteral("A"),
+                    {{QStringLiteral("TypeCode"), QStringLiteral("01")},
+                     {QStringLiteral("classCode"), QStringLiteral("空调")}});
+        addCustomer(QStringLiteral("乙"), QStringLiteral("B"),
+                    {{QStringLiteral("TypeCode"), QStringLiteral("0101")},
+                     {QStringLiteral("classCode"), QStringLiteral("壁挂")}});
+        addCustomer(QStringLiteral("丙"), QStringLiteral("C"),
+                    {{QStringLiteral("classCode"), QStringLiteral("空调")}});
+        QCOMPARE(renameCategory(d.F(), kind, QStringLiteral("01"), QStringLiteral("家用空调")), 1);
+        const QString classOf = QStringLiteral("select classCode from T_Cust where IDCode = ?");
+        QCOMPARE(zu::test::column(classOf, {QStringLiteral("A")}), QStringList{QStringLiteral("家用空调")});
+        QCOMPARE(zu::test::column(classOf, {QStringLiteral("B")}), QStringList{QStringLiteral("壁挂")});
+        QCOMPARE(zu::test::column(classOf, {QStringLiteral("C")}), QStringList{QStringLiteral("空调")});
+
+        // An empty name is refused; so is the name of a category another workstation deleted.
+        QVERIFY_THROWS_EXCEPTION(CommandError,
+                                 renameCategory(d.F(), kind, QStringLiteral("01"), QStringLiteral(" ")));
+        QVERIFY_THROWS_EXCEPTION(CommandError, addCategory(d.F(), kind, QStringLiteral("02"), QString()));
+        Connection other(d.dialect(), d.conn().settings());
+        QVERIFY(other.open());
+        Query(other).exec(QStringLiteral("delete from T_Dict_cate where code = ?"), {QStringLiteral("0101")});
+        QVERIFY_THROWS_EXCEPTION(DbError,
+                                 renameCategory(d.F(), kind, QStringLiteral("0101"), QStringLiteral("挂机")));
+        QCOMPARE(zu::test::column(classOf, {QStringLiteral("B")}), QStringList{QStringLiteral("壁挂")});
+        // A code that another category has is not given twice.
+        QVERIFY_THROWS_EXCEPTION(CommandError,
+                                 addCategory(d.F(), kind, QStringLiteral("01"), QStringLiteral("又一个")));
+        QVERIFY_THROWS_EXCEPTION(CommandError, addCategory(d.F(), kind, QString(), QStringLiteral("无编码")));
+        QCOMPARE(count(QStringLiteral("select count(*) from T_Dict_cate where tableName = ?"), {kind}), 1);
+    }
+
+    // A category whose subtree holds customers stays, with a message saying how many.
+    void categoryWithCustomersIsNotDeleted_data() { zu::test::addEngineRows(); }
+    void categoryWithCustomersIsNotDeleted()
+    {
+        ZU_TEST_DATABASE(db);
+        TfrmData& d = db.dataModule();
+        const QString kind = QStringLiteral("用户类别");
+        for (const auto& [code, name] :
+             {std::pair{"01", "空调"}, std::pair{"0101", "壁挂"}, std::pair{"010101", "小"},
+              std::pair{"0102", "柜机"}, std::pair{"02", "冰箱"}, std::pair{"0201", "双门"}})
+            addCategory(QLatin1String(code), QString::fromUtf8(name), kind);
+        addCustomer(QStringLiteral("甲"), QStringLiteral("A"),
+                    {{QStringLiteral("TypeCode"), QStringLiteral("010101")}});
+        addCustomer(QStringLiteral("乙"), QStringLiteral("B"),
+                    {{QStringLiteral("TypeCode"), QStringLiteral("0101")}});
+        QCOMPARE(customersInSubtree(d.F(), QStringLiteral("01")), 2);
+        QCOMPARE(customersInSubtree(d.F(), QStringLiteral("010101")), 1);
+        QCOMPARE(customersInSubtree(d.F(), QStringLiteral("0102")), 0);
+        try {
+            deleteCategorySubtree(d.F(), kind, QStringLiteral("01"));
+            QFAIL("a category holding customers was deleted");
+        } catch (const CommandError& e) {
+            QCOMPARE(e.text(), categoryHoldsCustomersText(2));
+            QVERIFY(e.text().contains(QStringLiteral("2 位客户")));
+        }
+        QVERIFY_THROWS_EXCEPTION(CommandError, deleteCategorySubtree(d.F(), kind, QStringLiteral("010101")));
+        QCOMPARE(count(QStringLiteral("select count(*) from T_Dict_cate where tableName = ?"), {kind}), 6);
+        // Empty branches go, with their descendants.
+        QCOMPARE(deleteCategorySubtree(d.F(), kind, QStringLiteral("0102")), 1);
+        QCOMPARE(deleteCategorySubtree(d.F(), kind, QStringLiteral("02")), 2);
+        QCOMPARE(
+            zu::test::column(QStringLiteral("select code from T_Dict_cate where tableName = ? order by code"),
+                             {kind}),
+            (QStringList{QStringLiteral("01"), QStringLiteral("0101"), QStringLiteral("010101")}));
+    }
+
+    // The search's category: the chosen one and its descendants by code, not every category
+    // whose name contains the chosen name.
+    void searchedCategoryIsItsSubtree_data() { zu::test::addEngineRows(); }
+    void searchedCategoryIsItsSubtree()
+    {
+        ZU_TEST_DATABASE(db);
+        DataSet& customers = db.dataModule().qryCustom();
+        auto add = [](const char* name, const char* code, const char* className) {
+            addCustomer(QString::fromUtf8(name), QString::fromUtf8(name),
+                        {{QStringLiteral("TypeCode"), QLatin1String(code)},
+                         {QStringLiteral("classCode"), QString::fromUtf8(className)}});
+        };
+        add("一号", "0101", "门店1");
+        add("一号分店", "010101", "门店1分店");
+        add("十号", "0110", "门店10");
+        add("百号", "011001", "门店100");
+        add("二号", "0201", "门店1"); // another branch that happens to have the same name
+        CustomerSearch search;
+        search.categoryCode = QStringLiteral("0101");
+        CustomerSearch::Condition c = search.condition(db.dataModule().dialect());
+        customers.open(c.where, c.bindValues);
+        QStringList found = names(customers);
+        found.sort();
+        QCOMPARE(found, (QStringList{QStringLiteral("一号"), QStringLiteral("一号分店")}));
+
+        search.categoryCode = QStringLiteral("01");
+        search.texts = {{QStringLiteral("CustName"), QStringLiteral("号")}};
+        c = search.condition(db.dataModule().dialect());
+        customers.open(c.where, c.bindValues);
+        QCOMPARE(customers.recordCount(), 4);
+    }
+
+    // Purchase dates written as a date only (by a script, an older release) on the boundaries of
+    // the search's range: the range keeps its one-day margins and nothing beyond.
+    void searchedDateRangeWithDateOnlyValues_data() { zu::test::addEngineRows(); }
+    void searchedDateRangeWithDateOnlyValues()
+    {
+        ZU_TEST_DATABASE(db);
+        DataSet& customers = db.dataModule().qryCustom();
+        Query q(db.dataModule().conn());
+        for (const auto& [name, date] :
+             {std::pair{"before", "2026-11-30"}, std::pair{"before, evening", "2026-11-30T18:00:00"},
+              std::pair{"first", "2026-12-01"}, std::pair{"last", "2026-12-10"},
+              std::pair{"after", "2026-12-11"}})
+            q.exec(QStringLiteral("insert into T_Cust (CustName, IDCode, EmptionDate) values (?, ?, ?)"),
+                   {QString::fromLatin1(name), QString::fromLatin1(name), QString::fromLatin1(date)});
+        CustomerSearch search;
+        search.ranges = {{QStringLiteral("EmptionDate"), QDate(2026, 12, 1), QDate(2026, 12, 10)}};
+        const CustomerSearch::Condition c = search.condition(db.dataModule().dialect());
+        customers.open(c.where, c.bindValues);
+        QStringList found = names(customers);
+        found.sort();
+        QCOMPARE(found, (QStringList{QStringLiteral("before, evening"), QStringLiteral("first"),
+                                     QStringLiteral("last")}));
     }
 
     void categoryChangedOrDeletedElsewhereIsNotOverwritten_data() { zu::test::addEngineRows(); }

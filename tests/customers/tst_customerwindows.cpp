@@ -20,6 +20,7 @@
 #include <QMdiArea>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableView>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -409,8 +410,8 @@ private slots:
         QCOMPARE(d.qryCustom().state(), DataSet::State::Browse);
     }
 
-    void deleteRemovesServiceRecordsOnly_data() { zu::test::addEngineRows(); }
-    void deleteRemovesServiceRecordsOnly()
+    void deleteRemovesAllTheCustomersRecords_data() { zu::test::addEngineRows(); }
+    void deleteRemovesAllTheCustomersRecords()
     {
         ZU_TEST_DATABASE(db);
         TfrmData& d = db.dataModule();
@@ -438,10 +439,10 @@ private slots:
             0);
         QCOMPARE(
             count(QStringLiteral("select count(*) from T_call where CustCode = ?"), {QStringLiteral("A")}),
-            1);
+            0);
         QCOMPARE(count(QStringLiteral("select count(*) from T_complain where CustCode = ?"),
                        {QStringLiteral("A")}),
-                 1);
+                 0);
         // The neighbour is current and its records show.
         QCOMPARE(d.qryCustom().fieldText(QStringLiteral("CustName")), QStringLiteral("乙"));
         QCOMPARE(d.qryServiceCust().recordCount(), 1);
@@ -450,6 +451,116 @@ private slots:
         d.reconnect();
         QCOMPARE(count(QStringLiteral("select count(*) from T_Cust where Remark = ?"), {QStringLiteral("x")}),
                  1);
+    }
+
+    // The editor's boxes take what their columns keep: numbers within the range of an integer
+    // column, texts up to the column's width; a refusal names the field and keeps the input.
+    void editorKeepsValuesWithinTheirColumns_data() { zu::test::addEngineRows(); }
+    void editorKeepsValuesWithinTheirColumns()
+    {
+        ZU_TEST_DATABASE(db);
+        ScriptedDialogs dialogs;
+        CustomerWindow w;
+        TfrmCustomAdd editor(w.window);
+        editor.FIsAdd = true;
+        editor.show();
+        fill(&editor, "edtIDCode", QStringLiteral("K1"));
+        fill(&editor, "edtCustName", QStringLiteral("张三"));
+        for (const auto& [box, label, text] : {std::tuple{"edtvalue4", "数值项1", "99999999999"},
+                                               std::tuple{"edtvalue3", "数值项3", "3000000000"},
+                                               std::tuple{"edtvalue1", "数值项2", "-2147483649"},
+                                               std::tuple{"edtvalue2", "数值项4", "2147483647.6"},
+                                               std::tuple{"edtNumber", "台数", "3000000000"},
+                                               std::tuple{"edtGiftNumberA", "赠品数量A", "-2147483649"}}) {
+            const QString before = control<QLineEdit>(&editor, box)->text();
+            fill(&editor, box, QLatin1String(text));
+            press(&editor, "btnInsert");
+            QCOMPARE(
+                dialogs.last().text,
+                QStringLiteral(
+                    "“%1”中的“%2”超出了范围，只能填 -2147483648 至 2147483647 之间的整数，请您重新录入！")
+                    .arg(QString::fromUtf8(label), QLatin1String(text)));
+            QCOMPARE(control<QLineEdit>(&editor, box)->text(), QLatin1String(text)); // the input stays
+            QVERIFY(editor.isVisible());
+            fill(&editor, box, before);
+        }
+        QCOMPARE(count(QStringLiteral("select count(*) from T_Cust")), 0);
+
+        QCOMPARE(control<QLineEdit>(&editor, "edtAddress")->maxLength(), 255);
+        QCOMPARE(control<QLineEdit>(&editor, "edtIDCode")->maxLength(), 50);
+        QCOMPARE(control<QLineEdit>(&editor, "edtChar3")->maxLength(), 50);
+        QCOMPARE(control<QComboBox>(&editor, "cmbInstall")->lineEdit()->maxLength(), 50);
+        QCOMPARE(control<QComboBox>(&editor, "cmbGoodsunit")->lineEdit()->maxLength(), 255);
+        fill(&editor, "edtAddress", QString(300, QChar(0x8def)));
+        fill(&editor, "edtvalue4", QStringLiteral("2147483647"));
+        fill(&editor, "edtvalue1", QStringLiteral("-2147483648"));
+        fill(&editor, "edtNumber", QStringLiteral("2147483647"));
+        press(&editor, "btnInsert");
+        QVERIFY(!editor.isVisible());
+        Query q(db.dataModule().conn());
+        q.open(QStringLiteral("select intD, intA, Number, Address from T_Cust"));
+        QCOMPARE(q.value(0).toLongLong(), 2147483647LL);
+        QCOMPARE(q.value(1).toLongLong(), -2147483648LL);
+        QCOMPARE(q.value(2).toLongLong(), 2147483647LL);
+        QCOMPARE(q.value(3).toString(), QString(255, QChar(0x8def)));
+    }
+
+    // A text stored before the limits were kept, longer than its column: the editor shows it
+    // whole and asks for it to be shortened, rather than cutting it short unseen.
+    void editorShowsAnOverlongStoredTextWhole()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        const QString address(300, QChar(0x8def));
+        db.dataModule().T().exec(
+            QStringLiteral("insert into T_Cust (CustName, IDCode, Address) values (?, ?, ?)"),
+            {QStringLiteral("甲"), QStringLiteral("A"), address});
+        ScriptedDialogs dialogs;
+        CustomerWindow w;
+        TfrmCustomAdd editor(w.window);
+        editor.FIsAdd = false;
+        editor.show();
+        QCOMPARE(control<QLineEdit>(&editor, "edtAddress")->text(), address);
+        press(&editor, "btnInsert");
+        QCOMPARE(dialogs.last().text,
+                 QStringLiteral("“地址”最多可以有 255 个字，现在有 300 个字，请您删减后再保存！"));
+        QVERIFY(editor.isVisible());
+        fill(&editor, "edtAddress", QStringLiteral("短地址"));
+        press(&editor, "btnInsert");
+        QVERIFY(!editor.isVisible());
+        QCOMPARE(count(QStringLiteral("select count(*) from T_Cust where Address = ?"),
+                       {QStringLiteral("短地址")}),
+                 1);
+    }
+
+    // A very long value in a lookup list does not make the editor wider.
+    void longLookupValuesDoNotWidenTheEditor_data() { zu::test::addEngineRows(); }
+    void longLookupValuesDoNotWidenTheEditor()
+    {
+        ZU_TEST_DATABASE(db);
+        TfrmData& d = db.dataModule();
+        const QString table = d.dialect().quote(QStringLiteral("table"));
+        // The width the editor asks for, and the width it takes when shown.
+        auto widthsOfEditor = [] {
+            TfrmCustomAdd editor;
+            editor.show();
+            editor.adjustSize();
+            return std::pair{editor.sizeHint().width(), editor.frameGeometry().width()};
+        };
+        const auto usual = widthsOfEditor();
+        // The longest a server column keeps; the embedded engine was once given far longer ones.
+        const QString longest = db.isServer() ? QString(255, QChar(0x578b)) : QString(10000, QChar(0x578b));
+        d.T().exec(QStringLiteral("insert into T_type (caption, %1) values (?, ?)").arg(table),
+                   {longest, QStringLiteral("型号")});
+        d.T().exec(QStringLiteral("insert into T_type (caption, %1) values (?, ?)").arg(table),
+                   {longest, QStringLiteral("业务员")});
+        const auto withLongValues = widthsOfEditor();
+        QCOMPARE(withLongValues, usual);
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        QVERIFY2(withLongValues.second <= screen->availableGeometry().width(),
+                 qPrintable(QStringLiteral("%1 > %2")
+                                .arg(withLongValues.second)
+                                .arg(screen->availableGeometry().width())));
     }
 
     void customerChangedOrDeletedElsewhereIsNotOverwritten_data() { zu::test::addEngineRows(); }
@@ -792,6 +903,138 @@ private slots:
         press(&customerEditor, "btnSelectType");
         QCOMPARE(control<QLineEdit>(&customerEditor, "edttype")->text(), QStringLiteral("空调"));
         QCOMPARE(control<QLineEdit>(&customerEditor, "edtTypeCode")->text(), QStringLiteral("01"));
+    }
+
+    // While an addition or a name change is pending, nothing reloads the tree under it; an empty
+    // name is refused; a category with customers stays; in selection mode only a stored category
+    // is chosen, with its stored name.
+    void categoryEditorKeepsBoxesAndTreeTogether_data() { zu::test::addEngineRows(); }
+    void categoryEditorKeepsBoxesAndTreeTogether()
+    {
+        ZU_TEST_DATABASE(db);
+        addCategory(QStringLiteral("01"), QStringLiteral("空调"));
+        addCategory(QStringLiteral("02"), QStringLiteral("冰箱"));
+        addCategory(QStringLiteral("0201"), QStringLiteral("双门"));
+        zu::test::addCustomer(QStringLiteral("张三"), QStringLiteral("K1"),
+                              {{QStringLiteral("TypeCode"), QStringLiteral("0201")},
+                               {QStringLiteral("classCode"), QStringLiteral("双门")}});
+        ScriptedDialogs dialogs;
+        CustomerWindow w;
+        TfrmCoustTree editor(w.window);
+        editor.FManage = true;
+        editor.show();
+        auto* tree = control<QTreeWidget>(&editor, "tvBasic");
+        auto* name = control<QLineEdit>(&editor, "edtName");
+        auto click = [tree](const QString& text) {
+            QTreeWidgetItem* node = text.isEmpty() ? tree->topLevelItem(0) : findNode(tree, text);
+            tree->setCurrentItem(node);
+            emit tree->itemClicked(node, 0);
+        };
+        auto* refresh = control<QToolButton>(&editor, "btnRefresh");
+
+        click(QStringLiteral("01-空调"));
+        press(&editor, "TB_Add");
+        QVERIFY(!refresh->isEnabled());
+        name->setText(QStringLiteral("   "));
+        press(&editor, "TB_Save");
+        QCOMPARE(dialogs.last().text, QStringLiteral("类别名称不能为空，请您重新录入！"));
+        QVERIFY(control<QToolButton>(&editor, "TB_Save")->isEnabled()); // still adding
+        QCOMPARE(count(QStringLiteral("select count(*) from T_Dict_cate")), 3);
+        press(&editor, "TB_Cancel");
+        QVERIFY(refresh->isEnabled());
+
+        // A rename reaches the customers filed under the category, and the list showing them.
+        w.window->show();
+        zu::data().qryCustom().open();
+        click(QStringLiteral("0201-双门"));
+        press(&editor, "TB_Edit");
+        QVERIFY(!refresh->isEnabled());
+        name->setText(QStringLiteral("对开门"));
+        press(&editor, "TB_Save");
+        QCOMPARE(zu::data().qryCustom().fieldText(QStringLiteral("classCode")), QStringLiteral("对开门"));
+
+        // Deleting a branch with customers is refused before the question; nothing goes.
+        dialogs.clear();
+        click(QStringLiteral("02-冰箱"));
+        press(&editor, "TB_Del");
+        QCOMPARE(dialogs.messages(),
+                 QStringList{QStringLiteral(
+                     "该类别（包括其下级类别）中还有 1 位客户，不能删除！请先把这些客户改到其他类别。")});
+        QCOMPARE(count(QStringLiteral("select count(*) from T_Dict_cate")), 3);
+    }
+
+    void categoryChoiceIsAStoredCategory()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        addCategory(QStringLiteral("01"), QStringLiteral("空调"));
+        ScriptedDialogs dialogs;
+        TfrmCustomAdd customerEditor;
+        customerEditor.show();
+        bool chooserShown = false;
+        whenModal<TfrmCoustTree>([&](TfrmCoustTree* chooser) {
+            chooserShown = true;
+            auto* tree = control<QTreeWidget>(chooser, "tvBasic");
+            // 新增 then 取消 leaves the proposed code in the box and the root selected: the root is
+            // still no category.
+            press(chooser, "TB_Add");
+            QVERIFY(!control<QToolButton>(chooser, "tbSelect")->isEnabled());
+            press(chooser, "TB_Cancel");
+            QCOMPARE(control<QLineEdit>(chooser, "edtcode")->text(), QStringLiteral("02"));
+            press(chooser, "tbSelect");
+            QCOMPARE(dialogs.last().text, QStringLiteral("请您选择有效的用户类别！"));
+            QVERIFY(chooser->isVisible());
+            // A name typed over the selected category's is not what the customer is filed under.
+            QTreeWidgetItem* node = findNode(tree, QStringLiteral("01-空调"));
+            tree->setCurrentItem(node);
+            emit tree->itemClicked(node, 0);
+            control<QLineEdit>(chooser, "edtName")->setText(QStringLiteral("没有这个类别"));
+            press(chooser, "tbSelect");
+        });
+        press(&customerEditor, "btnSelectType");
+        QVERIFY(chooserShown);
+        QCOMPARE(control<QLineEdit>(&customerEditor, "edttype")->text(), QStringLiteral("空调"));
+        QCOMPARE(control<QLineEdit>(&customerEditor, "edtTypeCode")->text(), QStringLiteral("01"));
+    }
+
+    // A category chosen in the search's list selects it and its descendants by code; a name typed
+    // that no category has is looked for in the customers' category names.
+    void searchByChosenCategory_data() { zu::test::addEngineRows(); }
+    void searchByChosenCategory()
+    {
+        ZU_TEST_DATABASE(db);
+        addCategory(QStringLiteral("01"), QStringLiteral("门店1"));
+        addCategory(QStringLiteral("0101"), QStringLiteral("门店1分店"));
+        addCategory(QStringLiteral("10"), QStringLiteral("门店10"));
+        addCategory(QStringLiteral("11"), QStringLiteral("门店1")); // another store of the same name
+        addCustomer(
+            {QStringLiteral("甲"), QStringLiteral("1"), QStringLiteral("01"), QStringLiteral("门店1")});
+        addCustomer(
+            {QStringLiteral("乙"), QStringLiteral("2"), QStringLiteral("0101"), QStringLiteral("门店1分店")});
+        addCustomer(
+            {QStringLiteral("丙"), QStringLiteral("3"), QStringLiteral("10"), QStringLiteral("门店10")});
+        addCustomer(
+            {QStringLiteral("丁"), QStringLiteral("4"), QStringLiteral("11"), QStringLiteral("门店1")});
+        ScriptedDialogs dialogs;
+        CustomerWindow w;
+        auto search = [&](std::function<void(QComboBox*)> choose) {
+            TfrmSelect dialog(w.window);
+            dialog.show();
+            choose(control<QComboBox>(&dialog, "cmbclassCode"));
+            press(&dialog, "BitBtn1");
+            QStringList names = listed(db.dataModule().qryCustom());
+            names.sort();
+            return names;
+        };
+        QCOMPARE(search([](QComboBox* box) { box->setCurrentIndex(1); }), // the first 门店1, code 01
+                 (QStringList{QStringLiteral("乙"), QStringLiteral("甲")}));
+        QCOMPARE(search([](QComboBox* box) { box->setCurrentIndex(box->count() - 1); }), // the second, 11
+                 QStringList{QStringLiteral("丁")});
+        QCOMPARE(search([](QComboBox* box) { box->setEditText(QStringLiteral("门店10")); }),
+                 QStringList{QStringLiteral("丙")});
+        QCOMPARE(search([](QComboBox* box) { box->setEditText(QStringLiteral("分店")); }),
+                 QStringList{QStringLiteral("乙")});
+        QVERIFY(dialogs.shown().isEmpty());
     }
 
     void searchJoinsEveryCondition_data() { zu::test::addEngineRows(); }

@@ -1,5 +1,6 @@
 #include "data/apphome.h"
 #include "data/dataset.h"
+#include "data/query.h"
 #include "data/schemainstaller.h"
 #include "data/writerecord.h"
 #include "support/records.h"
@@ -90,17 +91,22 @@ private slots:
         QVERIFY2(db.ok(), qPrintable(db.error()));
         DataSet& services = db.dataModule().qryservice();
         services.open();
+        // A statement of the program's that the server refuses as too long (a data set refuses
+        // such a value itself, before the server sees it).
         const DbError e = failureOf([&] {
-            writeRecord(services,
-                        {{QStringLiteral("CustCode"), QString(60, QLatin1Char('9'))},
-                         {QStringLiteral("Remark"), QStringLiteral("备注")}},
-                        true);
+            Query(db.dataModule().conn())
+                .exec(QStringLiteral("insert into T_service (CustCode, Remark) values (?, ?)"),
+                      {QString(60, QLatin1Char('9')), QStringLiteral("备注")});
         });
         QCOMPARE(e.failure(), DbFailure::TooLong);
         QVERIFY2(e.text().startsWith(
                      QStringLiteral("“客户编号”的内容太长（最多 50 个字，现有 60 个字），没有保存。")),
                  qPrintable(e.text()));
         QVERIFY2(e.text().contains(QStringLiteral("value too long")), qPrintable(e.text()));
+        QVERIFY_THROWS_EXCEPTION(
+            CommandError,
+            writeRecord(services, {{QStringLiteral("CustCode"), QString(60, QLatin1Char('9'))}}, true));
+        QCOMPARE(services.recordCount(), 0);
         // At the limit it is stored.
         writeRecord(services, {{QStringLiteral("CustCode"), QString(50, QLatin1Char('9'))}}, true);
         QCOMPARE(services.recordCount(), 1);
@@ -427,7 +433,14 @@ private slots:
             QCOMPARE(columnsOf(c, table), columnsOf(model, table));
         q.open(QStringLiteral("select min(RowVersion), max(RowVersion) from T_Cust"));
         QCOMPARE(q.value(0).toInt(), 1);
-        QCOMPARE(q.value(1).toInt(), 1);
+        if (fresh.isServer()) {
+            QCOMPARE(q.value(1).toInt(), 1);
+        } else {
+            // The upgrade rewrote this customer's purchase date into the stored form: a change
+            // the version counts like any other.
+            q.open(QStringLiteral("select RowVersion from T_Cust where IDCode = 'KH0002'"));
+            QVERIFY(q.value(0).toInt() > 1);
+        }
         q.exec(QStringLiteral("update T_Cust set Address = ?"), {QStringLiteral("新址")});
         q.open(QStringLiteral("select min(RowVersion) from T_Cust"));
         QCOMPARE(q.value(0).toInt(), 2);

@@ -2,6 +2,7 @@
 #include "data/inifile.h"
 #include "support/testdatabase.h"
 
+#include <QFile>
 #include <QtTest>
 
 using namespace zu;
@@ -73,6 +74,28 @@ private slots:
         QVERIFY(ini.exists());
         QCOMPARE(QString::fromUtf8(home.read(QStringLiteral("Config.ini"))),
                  QStringLiteral("[login]\nUsername=0\n"));
+    }
+
+    // Another program changed the file after it was read: a write changes only its own key and
+    // keeps the other program's change.
+    void writeKeepsChangesMadeMeanwhile()
+    {
+        TestHome home;
+        home.write(QStringLiteral("Config.ini"), "[DBConn]\nServer=old\n[login]\nUsername=1\n");
+        IniFile program(home.file(QStringLiteral("Config.ini")));
+        IniFile tool(home.file(QStringLiteral("Config.ini")));
+        tool.writeString(QStringLiteral("DBConn"), QStringLiteral("Server"), QStringLiteral("new"));
+        tool.writeString(QStringLiteral("DBConn"), QStringLiteral("Password"), QStringLiteral("pw"));
+        program.writeInteger(QStringLiteral("login"), QStringLiteral("Username"), 4);
+        const IniFile result(home.file(QStringLiteral("Config.ini")));
+        QCOMPARE(result.readString(QStringLiteral("DBConn"), QStringLiteral("Server")),
+                 QStringLiteral("new"));
+        QCOMPARE(result.readString(QStringLiteral("DBConn"), QStringLiteral("Password")),
+                 QStringLiteral("pw"));
+        QCOMPARE(result.readInteger(QStringLiteral("login"), QStringLiteral("Username"), 0), 4);
+        // The program's own reads see the file as written.
+        QCOMPARE(program.readString(QStringLiteral("DBConn"), QStringLiteral("Server")),
+                 QStringLiteral("new"));
     }
 
     void unwritableFileIsReported()

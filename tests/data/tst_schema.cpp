@@ -1,10 +1,93 @@
+#include "data/query.h"
 #include "data/schemainstaller.h"
 #include "support/testdatabase.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QtTest>
 
 using namespace zu;
+
+namespace {
+
+QString fixture(const char* name)
+{
+    return QStringLiteral(ZU_FIXTURES_DIR "/") + QLatin1String(name);
+}
+
+QStringList rowsOf(Connection& c, const QString& sql)
+{
+    QStringList rows;
+    Query q(c);
+    for (q.open(sql); !q.eof(); q.next())
+        rows << q.value(0).toString().simplified();
+    return rows;
+}
+
+// Everything that makes a schema: tables and their columns, indexes, triggers, functions and
+// constraints, in a stable order; the rows are left out.
+QStringList schemaOf(Connection& c, bool server)
+{
+    if (!server)
+        return rowsOf(c, QStringLiteral("select type || ' ' || name || ' on ' || tbl_name || ': ' || "
+                                        "coalesce(sql, '') from sqlite_master "
+                                        "where name not like 'sqlite!_%' escape '!' order by type, name"));
+    return rowsOf(c, QStringLiteral(
+                         "select table_name || '.' || column_name || ' ' || data_type || ' ' || "
+                         "coalesce(character_maximum_length::text, '') || ' ' || is_nullable || ' ' || "
+                         "coalesce(column_default, '') || ' ' || is_identity "
+                         "from information_schema.columns where table_schema = current_schema() "
+                         "order by table_name, ordinal_position")) +
+           rowsOf(c, QStringLiteral("select indexname || ': ' || indexdef from pg_indexes "
+                                    "where schemaname = current_schema() order by indexname")) +
+           rowsOf(c, QStringLiteral(
+                         "select trigger_name || ' ' || action_timing || ' ' || event_manipulation || "
+                         "' on ' || event_object_table || ': ' || action_statement "
+                         "from information_schema.triggers where trigger_schema = current_schema() "
+                         "order by 1")) +
+           rowsOf(c,
+                  QStringLiteral("select p.proname || ': ' || p.prosrc from pg_proc p join pg_namespace n "
+                                 "on n.oid = p.pronamespace where n.nspname = current_schema() order by 1")) +
+           rowsOf(c, QStringLiteral(
+                         "select r.relname || '.' || c.conname || ': ' || pg_get_constraintdef(c.oid) "
+                         "from pg_constraint c join pg_class r on r.oid = c.conrelid "
+                         "join pg_namespace n on n.oid = c.connamespace "
+                         "where n.nspname = current_schema() order by 1"));
+}
+
+// A database as release 1.0's connection tool left it, on the engine of `fresh`; its connection
+// is opened on `settings`-like terms by the caller. Returns an error text, empty on success.
+QString makeRelease10Database(zu::test::TestDatabase& fresh, const QString& name,
+                              ConnectionSettings* settings)
+{
+    *settings = fresh.settings();
+    if (!fresh.isServer()) {
+        settings->filePath = fresh.home().file(name + QStringLiteral(".db"));
+        if (!QFile::copy(fixture("release-1.0.db"), settings->filePath))
+            return QStringLiteral("fixture not copied");
+        QFile::setPermissions(settings->filePath, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        return {};
+    }
+    QString error;
+    settings->database = zu::test::createServerDatabase(*fresh.server(), &error);
+    if (settings->database.isEmpty())
+        return error;
+    Connection c(SqlDialect::postgres(), *settings);
+    if (!c.open())
+        return c.lastError();
+    Query q(c);
+    for (const char* script : {"release-1.0-postgresql.sql", "release-1.0-content.sql"}) {
+        QFile f(fixture(script));
+        if (!f.open(QIODevice::ReadOnly))
+            return QStringLiteral("fixture %1 not read").arg(QLatin1String(script));
+        for (const QString& statement : splitSqlScript(QString::fromUtf8(f.readAll())))
+            q.exec(statement);
+    }
+    q.exec(QStringLiteral("insert into zu_schema (version) values (1)"));
+    return {};
+}
+
+} // namespace
 
 class TestSchema final : public QObject
 {
@@ -26,6 +109,41 @@ private slots:
             for (const QString& p : present)
                 found = found || p.compare(table, Qt::CaseInsensitive) == 0;
             QVERIFY2(found, qPrintable(table));
+        }
+    }
+
+    // A new database and one of release 1.0 brought up to date, directly or through the version
+    // before, end with the same schema.
+    void upgradedDatabaseEqualsANewOne_data() { zu::test::addEngineRows(); }
+    void upgradedDatabaseEqualsANewOne()
+    {
+        ZU_TEST_DATABASE(db);
+        const QStringList fresh = schemaOf(db.dataModule().conn(), db.isServer());
+        QVERIFY(!fresh.isEmpty());
+        QStringList dropLater;
+        auto dropAll = qScopeGuard([&] {
+            for (const QString& name : std::as_const(dropLater))
+                zu::test::dropServerDatabase(*db.server(), name);
+        });
+        for (const int through : {SchemaInstaller::kCurrentVersion, 2}) {
+            ConnectionSettings settings;
+            const QString error = makeRelease10Database(db, QStringLiteral("old%1").arg(through), &settings);
+            QVERIFY2(error.isEmpty(), qPrintable(error));
+            if (db.isServer())
+                dropLater << settings.database;
+            Connection c(db.dataModule().dialect(), settings);
+            QVERIFY2(c.open(), qPrintable(c.lastError()));
+            SchemaInstaller installer(c);
+            QCOMPARE(installer.version(), 1);
+            QVERIFY(schemaOf(c, db.isServer()) != fresh);
+            if (through < SchemaInstaller::kCurrentVersion) {
+                QCOMPARE(installer.upgrade(through), through - 1);
+                QCOMPARE(installer.version(), through);
+                QVERIFY(schemaOf(c, db.isServer()) != fresh);
+            }
+            installer.upgrade();
+            QCOMPARE(installer.version(), SchemaInstaller::kCurrentVersion);
+            QCOMPARE(schemaOf(c, db.isServer()), fresh);
         }
     }
 

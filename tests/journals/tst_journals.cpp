@@ -313,6 +313,15 @@ private slots:
             control<QComboBox>(editor, "cmbcomplainType")->setEditText(QStringLiteral("一级"));
             auto* time = control<QTimeEdit>(editor, "RzDateTimeEdit1");
             time->setTime(QTime(14, 5, 9));
+            // A complaint belongs to a customer of the register.
+            press(editor, "btnAdd");
+            QCOMPARE(dialogs.last().text,
+                     QStringLiteral("客户编号“K1”没有对应的客户，请您重新录入或选择客户！"));
+            QCOMPARE(dialogs.last().title, QStringLiteral("系统提示"));
+            QVERIFY(editor->isVisible());
+            QCOMPARE(zu::test::count(QStringLiteral("select count(*) from T_complain")), 0);
+            data().T().exec(QStringLiteral("insert into T_Cust (CustName, IDCode) values (?, ?)"),
+                            {QStringLiteral("新登记的客户"), QStringLiteral("K1")});
             press(editor, "btnAdd");
         });
         press(&window, "btnAdd");
@@ -330,6 +339,8 @@ private slots:
     {
         ZU_TEST_DATABASE(db);
         TfrmData& d = db.dataModule();
+        d.T().exec(QStringLiteral("insert into T_Cust (CustName, IDCode) values (?, ?)"),
+                   {QStringLiteral("甲"), QStringLiteral("A")});
         d.T().exec(QStringLiteral("insert into T_service (CustCode, CustName, serviceDate, rehabDate, Numbe, "
                                   "Price) values (?, ?, ?, ?, ?, ?)"),
                    {QStringLiteral("A"), QStringLiteral("甲"), QDate(2023, 3, 4).startOfDay(),
@@ -628,6 +639,7 @@ private slots:
         ScriptedDialogs dialogs;
         TfrmCellqry window;
         window.show();
+        db.dataModule().T().exec(QStringLiteral("insert into T_Cust (CustName, IDCode) values ('K', 'K')"));
         db.dataModule().T().exec(QStringLiteral("drop table T_call"));
         TfrmCellAdd editor(&window);
         editor.FCaller = QStringLiteral("frmCell");
@@ -642,6 +654,89 @@ private slots:
         QCOMPARE(control<QPlainTextEdit>(&editor, "edtcallRemark")->toPlainText(),
                  QStringLiteral("要保留的内容"));
         QCOMPARE(window.list().state(), DataSet::State::Browse);
+    }
+
+    // A stored time of a complaint that the time box cannot show is kept while the box is not
+    // changed; a time the user sets is stored as the box shows it.
+    void complaintTimeIsKeptUnlessChanged_data() { zu::test::addEngineRows(); }
+    void complaintTimeIsKeptUnlessChanged()
+    {
+        ZU_TEST_DATABASE(db);
+        TfrmData& d = db.dataModule();
+        d.T().exec(QStringLiteral("insert into T_Cust (CustName, IDCode) values ('甲', 'A')"));
+        for (const char* time : {"下午三点", "9:05"})
+            d.T().exec(
+                QStringLiteral("insert into T_complain (CustCode, CustName, complainDate, complainTime) "
+                               "values (?, ?, ?, ?)"),
+                {QStringLiteral("A"), QStringLiteral("甲"), QDate(2026, 11, 30).startOfDay(),
+                 QString::fromUtf8(time)});
+        ScriptedDialogs dialogs;
+        TfrmComplainqry window;
+        window.show();
+        DataSet& list = window.list();
+        auto edit = [&](int row, std::function<void(QTimeEdit*)> change) {
+            list.setCurrentRow(row);
+            QString shown;
+            whenModal<TfrmComplainAdd>([&](TfrmComplainAdd* editor) {
+                auto* box = control<QTimeEdit>(editor, "RzDateTimeEdit1");
+                shown = box->text();
+                change(box);
+                press(editor, "btnAdd");
+            });
+            emit window.grid()->doubleClicked();
+            return shown;
+        };
+        const QString stored = QStringLiteral("select complainTime from T_complain order by id");
+
+        QCOMPARE(edit(0, [](QTimeEdit*) {}), QStringLiteral("下午三点")); // shown as it is
+        QCOMPARE(edit(1, [](QTimeEdit*) {}), QStringLiteral("09:05:00"));
+        QCOMPARE(zu::test::column(stored), (QStringList{QStringLiteral("下午三点"), QStringLiteral("9:05")}));
+
+        edit(0, [](QTimeEdit* box) { box->setTime(QTime(15, 0)); });
+        edit(1, [](QTimeEdit* box) { box->setTime(QTime(9, 6)); });
+        QCOMPARE(zu::test::column(stored),
+                 (QStringList{QStringLiteral("15:00:00"), QStringLiteral("09:06:00")}));
+        QVERIFY(dialogs.shown().isEmpty());
+    }
+
+    // Numbers and texts the columns cannot keep are refused in the editor, naming the field.
+    void editorRefusesWhatTheColumnsCannotKeep_data() { zu::test::addEngineRows(); }
+    void editorRefusesWhatTheColumnsCannotKeep()
+    {
+        ZU_TEST_DATABASE(db);
+        db.dataModule().T().exec(QStringLiteral("insert into T_Cust (CustName, IDCode) values ('甲', 'A')"));
+        ScriptedDialogs dialogs;
+        TfrmServerqry window;
+        window.show();
+        TfrmServiceAdd editor(&window);
+        editor.FCaller = QStringLiteral("frmService");
+        editor.show();
+        control<QLineEdit>(&editor, "edtCustCode")->setText(QStringLiteral("A"));
+        control<QLineEdit>(&editor, "edtCustname")->setText(QStringLiteral("甲"));
+        auto* number = control<QLineEdit>(&editor, "edtNumbe");
+        for (const char* beyond : {"2147483648", "-2147483649", "99999999999"}) {
+            number->setText(QLatin1String(beyond));
+            press(&editor, "btn1");
+            QCOMPARE(dialogs.last().text, QStringLiteral("“故障数量”中的“%1”超出了范围，只能填 -2147483648 "
+                                                         "至 2147483647 之间的整数，请您重新录入！")
+                                              .arg(QLatin1String(beyond)));
+            QVERIFY(editor.isVisible());
+        }
+        QCOMPARE(zu::test::count(QStringLiteral("select count(*) from T_service")), 0);
+        // The text boxes take as much as their columns.
+        auto* orderNumber = control<QLineEdit>(&editor, "edtservicedeCode");
+        QCOMPARE(orderNumber->maxLength(), 255);
+        QCOMPARE(control<QLineEdit>(&editor, "edtCustCode")->maxLength(), 50);
+        QCOMPARE(control<QComboBox>(&editor, "cmbservicedeMen")->lineEdit()->maxLength(), 255);
+        orderNumber->setText(QString(300, QLatin1Char('8')));
+        QCOMPARE(orderNumber->text().size(), 255);
+        number->setText(QStringLiteral("-2147483648"));
+        press(&editor, "btn1");
+        QVERIFY(!editor.isVisible());
+        QCOMPARE(zu::test::column(QStringLiteral("select Numbe from T_service")),
+                 QStringList{QStringLiteral("-2147483648")});
+        QCOMPARE(zu::test::column(QStringLiteral("select servicedeCode from T_service")),
+                 QStringList{QString(255, QLatin1Char('8'))});
     }
 };
 

@@ -1,5 +1,7 @@
 -- Schema of the embedded database (SQLite). Names are matched without regard to letter case.
--- Dates are stored as text 'yyyy-MM-dd HH:mm:ss'; Booleans as 0/1.
+-- Dates are stored as text 'yyyy-MM-dd HH:mm:ss' (triggers made by the program keep them so); Booleans as 0/1.
+-- The schema of release 1.0: later changes are the numbered upgrade steps (schemainstaller.cpp),
+-- which a new database goes through as well.
 
 create table T_Cust (
     CusttityID integer primary key autoincrement,

@@ -1,5 +1,6 @@
 #include "sheetimport.h"
 
+#include "customers/journalrecords.h"
 #include "data/connection.h"
 #include "data/errors.h"
 #include "data/query.h"
@@ -44,15 +45,9 @@ SheetImport::SheetImport(Connection& connection, const QString& table, const QLi
     const QHash<QString, ColumnType> types = dialect.columnTypes(connection.database(), table);
     if (types.isEmpty())
         throw CommandError(QStringLiteral("数据库中没有表“%1”").arg(table));
-    QSqlRecord record = connection.database().record(table);
-    if (record.isEmpty())
-        record = connection.database().record(table.toLower());
-    auto lengthOf = [&record](const QString& field) {
-        for (int i = 0; i < record.count(); ++i)
-            if (record.fieldName(i).compare(field, Qt::CaseInsensitive) == 0)
-                return record.field(i).length() > 0 ? record.field(i).length() : -1;
-        return -1;
-    };
+    // The same widths on both engines: the embedded one would keep a longer text.
+    const QHash<QString, int> widths = dialect.columnWidths(connection.database(), table);
+    auto lengthOf = [&widths](const QString& field) { return widths.value(field.toLower(), -1); };
     auto typeOf = [&](const QString& field, const QString& fieldName) {
         requirePlainName(field, QStringLiteral("目标列"));
         const auto type = types.constFind(field.toLower());
@@ -91,6 +86,16 @@ SheetImport::SheetImport(Connection& connection, const QString& table, const QLi
         for (int i = 0; i < records.count(); ++i)
             texts << records.cellText(i, t.column - 1);
         t.dateOrder = dateOrderOf(texts);
+    }
+
+    if (isJournalTable(table)) {
+        const auto code = std::find_if(m_targets.cbegin(), m_targets.cend(), [](const Target& t) {
+            return t.field.compare(QLatin1String("CustCode"), Qt::CaseInsensitive) == 0;
+        });
+        if (code == m_targets.cend())
+            throw CommandError(QStringLiteral(
+                "“客户编号”没有配对：每条记录都属于一位客户，请先为“客户编号”选择 Excel 的列。"));
+        m_customerCode = code - m_targets.cbegin();
     }
 
     QStringList columns, marks, fields;
@@ -161,6 +166,16 @@ bool SheetImport::convert(const SheetRecord& record, QVariantList* values, QStri
 
 bool SheetImport::applyRules(QVariantList& values, QString* reason, QString* note) const
 {
+    if (m_customerCode >= 0) {
+        // A journal record is kept only under an existing customer.
+        const QString code = values[m_customerCode].toString();
+        Query q(m_connection);
+        if (code.isEmpty() || !customerExists(q, code)) {
+            *reason = code.isEmpty() ? QStringLiteral("客户编号不能为空")
+                                     : QStringLiteral("客户编号“%1”没有对应的客户").arg(code);
+            return false;
+        }
+    }
     if (!m_rules)
         return true;
     *reason = m_rules->complete(m_ruleColumns.in(values), note);

@@ -34,7 +34,8 @@ struct ImportNote
 // its own: a record is either inserted whole or, when a cell does not convert, a rule refuses it
 // or the database does, not at all, with the reason in Chinese (the database's own text in
 // brackets). Target columns not paired keep the table's defaults. Customers (T_Cust) follow
-// CustomerImportRules. A dry run does all of it inside one transaction that is rolled back.
+// CustomerImportRules; a journal record needs the code of an existing customer. A dry run does all of it
+// inside one transaction that is rolled back.
 class SheetImport final
 {
 public:
@@ -99,6 +100,7 @@ private:
     std::optional<CustomerImportRules> m_rules;
     CustomerImportRules::Columns m_ruleColumns;
     std::optional<DuplicateCustomerIndex> m_duplicates; // customers only
+    qsizetype m_customerCode = -1;                      // of a journal record: must name an existing customer
     QSqlQuery m_insert;                                 // prepared once for all rows
     bool m_outerTransaction = false;
     int m_position = 0;
