@@ -6,7 +6,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 HOME_DIR := $(BUILD_DIR)/bin
 
-.PHONY: all deps configure build run test bench format format-check layers-check clean
+.PHONY: all deps configure build run test bench format format-check layers-check clean package package-check
 
 all: build
 
@@ -32,6 +32,15 @@ format:
 
 format-check:
 	@bash scripts/check-format.sh
+
+# The Debian package, from the tree that is already built: $(BUILD_DIR)/zu_<version>_<arch>.deb
+package: build
+	@cmake -S . -B $(BUILD_DIR) -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
+	@cd $(BUILD_DIR) && cpack -G DEB
+
+# Installs the package, starts the installed program on a fresh data folder and removes it again.
+package-check: package
+	@bash scripts/check-package.sh $(BUILD_DIR)
 
 # Fails when a core library or core test links a widget library, or a window file holds SQL text.
 layers-check: configure

@@ -14,6 +14,10 @@ packages=(
   clang-format
   xvfb xauth poppler-utils
   libreoffice-calc-nogui
+  # Desktop fit and the Debian package: the icon theme the command icons are copied from, the SVG
+  # plug-in that draws them, Chinese input through fcitx5, the checks of the desktop entry and the
+  # AppStream data, dpkg-shlibdeps for the package's dependencies.
+  breeze-icon-theme libqt6svg6 fcitx5-frontend-qt6 desktop-file-utils appstream dpkg-dev
 )
 
 missing=()

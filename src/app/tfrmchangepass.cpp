@@ -8,16 +8,15 @@
 #include "widgets/dialogs.h"
 #include "widgets/formroutines.h"
 #include "widgets/guard.h"
-
-#include <QStyle>
+#include "widgets/icons.h"
 
 namespace zu {
 
 TfrmChangePass::TfrmChangePass(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TfrmChangePass>())
 {
     ui->setupUi(this);
-    ui->Btn_OK->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
-    ui->Btn_Exit->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
+    ui->Btn_OK->setIcon(commandIcon(CommandIcon::Ok));
+    ui->Btn_Exit->setIcon(commandIcon(CommandIcon::Cancel));
     ArrangeTabOrder(this, true);
     setWindowTitle(QStringLiteral("修改我的登录密码"));
     ui->Edit_oldpass->clear();

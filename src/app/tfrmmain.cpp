@@ -12,12 +12,12 @@
 #include "users/permissions.h"
 #include "widgets/dialogs.h"
 #include "widgets/guard.h"
+#include "widgets/icons.h"
 
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QStatusBar>
-#include <QStyle>
 #include <QToolButton>
 
 namespace zu {
@@ -41,31 +41,38 @@ const QStringList kOwnCommands{QStringLiteral("N25"), QStringLiteral("N32"), QSt
 struct IconChoice
 {
     const char* action;
-    const char* theme;
-    QStyle::StandardPixmap fallback;
+    CommandIcon icon;
 };
 
 const IconChoice kIcons[] = {
-    {"actCustM", "x-office-address-book", QStyle::SP_DirHomeIcon},
-    {"actService", "preferences-system", QStyle::SP_FileDialogDetailedView},
-    {"actCall", "call-start", QStyle::SP_DialogYesButton},
-    {"actcomplain", "dialog-warning", QStyle::SP_MessageBoxWarning},
-    {"actType", "folder", QStyle::SP_DirIcon},
-    {"actche", "view-list-details", QStyle::SP_FileDialogListView},
-    {"actpopedom", "system-users", QStyle::SP_DirLinkIcon},
-    {"actpassword", "dialog-password", QStyle::SP_DialogApplyButton},
-    {"actdatabase", "drive-harddisk", QStyle::SP_DriveHDIcon},
-    {"actremind", "appointment-soon", QStyle::SP_MessageBoxInformation},
-    {"actexport", "x-office-spreadsheet", QStyle::SP_DialogSaveButton},
-    {"actCustsheet", "document-print-preview", QStyle::SP_FileDialogContentsView},
-    {"actcensus", "document-print", QStyle::SP_FileDialogInfoView},
-    {"actEnvelope", "mail-message", QStyle::SP_FileIcon},
-    {"actlabel", "document-print", QStyle::SP_FileLinkIcon},
-    {"actLead", "document-import", QStyle::SP_ArrowDown},
-    {"N12", "application-exit", QStyle::SP_DialogCloseButton},
-    {"N26", "help-contents", QStyle::SP_DialogHelpButton},
-    {"helpTxT", "help-contents", QStyle::SP_DialogHelpButton},
-    {"N31", "help-about", QStyle::SP_MessageBoxInformation},
+    {"actCustM", CommandIcon::Customers},
+    {"actService", CommandIcon::Service},
+    {"actCall", CommandIcon::Call},
+    {"actcomplain", CommandIcon::Complaint},
+    {"actType", CommandIcon::Categories},
+    {"actche", CommandIcon::Lookups},
+    {"actpopedom", CommandIcon::Users},
+    {"actpassword", CommandIcon::Password},
+    {"actdatabase", CommandIcon::Backup},
+    {"actremind", CommandIcon::Reminders},
+    {"actexport", CommandIcon::Spreadsheet},
+    {"actCustsheet", CommandIcon::CustomerReport},
+    {"actcensus", CommandIcon::ListReport},
+    {"actEnvelope", CommandIcon::Envelope},
+    {"actlabel", CommandIcon::Label},
+    {"actLead", CommandIcon::Import},
+    {"N25", CommandIcon::Template},
+    {"N32", CommandIcon::Template},
+    {"N33", CommandIcon::Template},
+    {"N34", CommandIcon::Template},
+    {"N35", CommandIcon::Template},
+    {"N27", CommandIcon::ClearData},
+    {"N12", CommandIcon::Exit},
+    {"N26", CommandIcon::Help},
+    {"helpTxT", CommandIcon::Help},
+    {"N41", CommandIcon::WebSite},
+    {"N31", CommandIcon::About},
+    {"N40", CommandIcon::Company},
 };
 
 } // namespace
@@ -139,7 +146,7 @@ void TfrmMain::setupIcons()
 {
     for (const IconChoice& c : kIcons)
         if (QAction* a = action(QString::fromLatin1(c.action)))
-            a->setIcon(QIcon::fromTheme(QString::fromLatin1(c.theme), style()->standardIcon(c.fallback)));
+            a->setIcon(commandIcon(c.icon));
 }
 
 void TfrmMain::linkMenuItem(const QString& item, const QString& actionName)
@@ -263,7 +270,7 @@ void TfrmMain::Timer1Timer()
 
 void TfrmMain::openHelp()
 {
-    dialogs().openExternally(zu::data().homePath(QStringLiteral("帮助文件.html")));
+    dialogs().openExternally(homeOrShippedFile(zu::data().homeDir(), QStringLiteral("帮助文件.html")));
 }
 
 void TfrmMain::openWebSite()

@@ -1,31 +1,21 @@
 #include "dicttree.h"
 
 #include "data/datamodule.h"
+#include "widgets/icons.h"
 
-#include <QApplication>
-#include <QStyle>
 #include <QTreeWidget>
 
 namespace zu {
 
-namespace {
-
-QIcon themedIcon(const char* name, QStyle::StandardPixmap fallback)
-{
-    return QIcon::fromTheme(QString::fromLatin1(name), QApplication::style()->standardIcon(fallback));
-}
-
-} // namespace
-
 QIcon treeRootIcon()
 {
-    return themedIcon("user-home", QStyle::SP_DirHomeIcon);
+    return commandIcon(CommandIcon::TreeRoot);
 }
 
 QIcon treeNodeIcon()
 {
-    const QIcon closed = themedIcon("folder", QStyle::SP_DirClosedIcon);
-    const QIcon open = themedIcon("folder-open", QStyle::SP_DirOpenIcon);
+    const QIcon closed = commandIcon(CommandIcon::Folder);
+    const QIcon open = commandIcon(CommandIcon::FolderOpen);
     QIcon icon;
     for (const QSize& size : {QSize(16, 16), QSize(22, 22), QSize(32, 32)}) {
         icon.addPixmap(closed.pixmap(size), QIcon::Normal);

@@ -15,6 +15,7 @@
 #include "users/permissions.h"
 #include "widgets/dialogs.h"
 #include "widgets/guard.h"
+#include "widgets/icons.h"
 
 #include <QMenu>
 #include <QTableView>
@@ -124,10 +125,39 @@ TfrmCustom::TfrmCustom(QWidget* parent) : QWidget(parent), ui(std::make_unique<U
         menu.exec(ui->tvCuston->viewport()->mapToGlobal(at));
     });
     wireDetailTabs();
+    setCommandIcons();
     updateCommands();
 }
 
 TfrmCustom::~TfrmCustom() = default;
+
+void TfrmCustom::setCommandIcons()
+{
+    const QList<QPair<QAbstractButton*, CommandIcon>> buttons{
+        {ui->btnInsert, CommandIcon::Add},           {ui->ToolButton2, CommandIcon::Edit},
+        {ui->ToolButton1, CommandIcon::Delete},      {ui->ToolButton3, CommandIcon::Find},
+        {ui->ToolButton4, CommandIcon::Spreadsheet}, {ui->shuaxin, CommandIcon::Refresh},
+        {ui->ToolButton7, CommandIcon::Close}};
+    for (const auto& [button, icon] : buttons)
+        button->setIcon(commandIcon(icon));
+    const QList<QPair<QAction*, CommandIcon>> items{
+        {ui->N22, CommandIcon::Add},     {ui->N23, CommandIcon::Edit},
+        {ui->N34, CommandIcon::Delete},  {ui->Excel1, CommandIcon::Spreadsheet},
+        {ui->N11, CommandIcon::Columns}, {ui->N10, CommandIcon::Categories},
+        {ui->N1, CommandIcon::Refresh}};
+    for (const auto& [item, icon] : items)
+        item->setIcon(commandIcon(icon));
+    for (const DetailTab& tab : m_tabs) {
+        for (const auto& [button, icon] :
+             {std::pair{tab.add, CommandIcon::Add}, std::pair{tab.edit, CommandIcon::Edit},
+              std::pair{tab.del, CommandIcon::Delete}, std::pair{tab.exportButton, CommandIcon::Spreadsheet}})
+            button->setIcon(commandIcon(icon));
+        for (const auto& [item, icon] :
+             {std::pair{tab.addItem, CommandIcon::Add}, std::pair{tab.editItem, CommandIcon::Edit},
+              std::pair{tab.delItem, CommandIcon::Delete}, std::pair{tab.chooserItem, CommandIcon::Columns}})
+            item->setIcon(commandIcon(icon));
+    }
+}
 
 void TfrmCustom::bind(QAbstractButton* button, std::function<void()> body)
 {

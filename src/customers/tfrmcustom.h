@@ -75,6 +75,7 @@ private:
     void detailEdit(const DetailTab& tab);
     void detailDelete(const DetailTab& tab);
     void wireDetailTabs();
+    void setCommandIcons();
     void updateCommands();
     void bind(QAbstractButton* button, std::function<void()> body);
     void bind(QAction* action, std::function<void()> body);

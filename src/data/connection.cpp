@@ -5,6 +5,9 @@
 
 #include <QAtomicInteger>
 #include <QFileInfo>
+#include <QHash>
+#include <QLockFile>
+#include <QMutex>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
@@ -17,6 +20,38 @@ QString nextConnectionName()
 {
     static QAtomicInteger<int> counter;
     return QStringLiteral("zu-connection-%1").arg(counter.fetchAndAddRelaxed(1) + 1);
+}
+
+// The embedded database files this program has open, with the number of connections to each.
+struct OpenFiles
+{
+    QMutex mutex;
+    QHash<QString, int> files;
+};
+
+OpenFiles& openFiles()
+{
+    static OpenFiles registry;
+    return registry;
+}
+
+void noteOpenFile(const QString& file, int change)
+{
+    OpenFiles& r = openFiles();
+    const QMutexLocker lock(&r.mutex);
+    const int n = r.files.value(file) + change;
+    if (n > 0)
+        r.files.insert(file, n);
+    else
+        r.files.remove(file);
+}
+
+bool isBusyError(const QSqlError& error)
+{
+    // SQLITE_BUSY (5) and its extended codes, SQLITE_LOCKED (6)
+    const int code = error.nativeErrorCode().toInt();
+    return (code & 0xff) == 5 || (code & 0xff) == 6 ||
+           error.databaseText().contains(QLatin1String("database is locked"));
 }
 
 QString notSavedText(bool reopened)
@@ -36,11 +71,48 @@ QString unreachableText()
 
 QString sqlErrorText(const QSqlError& error)
 {
+    if (const QString refusal = restoreRefusalText(error); !refusal.isEmpty())
+        return refusal;
     const QString db = error.databaseText().trimmed();
     const QString drv = error.driverText().trimmed();
     if (db.isEmpty())
         return drv.isEmpty() ? QStringLiteral("未知的数据库错误") : drv;
     return db;
+}
+
+QString restoreRefusalText(const QSqlError& error)
+{
+    if (!isBusyError(error))
+        return {};
+    QStringList files;
+    {
+        OpenFiles& r = openFiles();
+        const QMutexLocker lock(&r.mutex);
+        files = r.files.keys();
+    }
+    for (const QString& file : std::as_const(files))
+        if (restoreRunning(file))
+            return QStringLiteral("数据库正在由另一台电脑恢复，刚才的操作没有保存，请稍后再试。");
+    return {};
+}
+
+QString restoreLockPath(const QString& databaseFile)
+{
+    return databaseFile + QStringLiteral(".restoring");
+}
+
+bool restoreRunning(const QString& databaseFile)
+{
+    const QString path = restoreLockPath(databaseFile);
+    if (!QFileInfo::exists(path))
+        return false;
+    QLockFile probe(path);
+    probe.setStaleLockTime(0);
+    if (probe.tryLock(0)) {
+        probe.unlock(); // nobody held it: a lock left by a program that was killed, now gone
+        return false;
+    }
+    return probe.error() == QLockFile::LockFailedError;
 }
 
 void ConnectionSettings::splitServer(const QString& server, QString* host, int* port)
@@ -67,11 +139,7 @@ Connection::Connection(const SqlDialect& dialect, ConnectionSettings settings)
 
 Connection::~Connection()
 {
-    {
-        QSqlDatabase db = QSqlDatabase::database(m_name, false);
-        if (db.isOpen())
-            db.close();
-    }
+    close();
     QSqlDatabase::removeDatabase(m_name);
 }
 
@@ -119,6 +187,7 @@ bool Connection::openEmbedded()
     QSqlQuery q(db);
     if (m_settings.createIfMissing) {
         q.exec(QStringLiteral("pragma journal_mode=wal"));
+        noteOpenFile(m_openFile = file.absoluteFilePath(), 1);
         return true;
     }
     // A damaged file or a file of another kind fails here, not at the first real statement.
@@ -135,6 +204,7 @@ bool Connection::openEmbedded()
     q.finish();
     q.exec(QStringLiteral("pragma journal_mode=wal"));
     q.exec(QStringLiteral("pragma synchronous=normal"));
+    noteOpenFile(m_openFile = file.absoluteFilePath(), 1);
     return true;
 }
 
@@ -159,9 +229,15 @@ bool Connection::openServer()
 
 void Connection::close()
 {
-    QSqlDatabase db = database();
-    if (db.isOpen())
-        db.close();
+    {
+        QSqlDatabase db = database();
+        if (db.isOpen())
+            db.close();
+    }
+    if (!m_openFile.isEmpty()) {
+        noteOpenFile(m_openFile, -1);
+        m_openFile.clear();
+    }
 }
 
 bool Connection::execute(QSqlQuery& q, const QString& sql, const QVariantList& bindValues) const

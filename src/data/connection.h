@@ -18,6 +18,15 @@ namespace zu {
 
 // The database's own text of an error.
 QString sqlErrorText(const QSqlError& error);
+// What the user is told when a write waited in vain because another program is copying a backup
+// into an embedded database open here; empty for every other error.
+QString restoreRefusalText(const QSqlError& error);
+
+// The lock file that a program holds while it copies a backup into the embedded database file
+// `databaseFile`.
+QString restoreLockPath(const QString& databaseFile);
+// True while a living program holds that lock (one that was killed holds it no longer).
+bool restoreRunning(const QString& databaseFile);
 
 struct ConnectionSettings
 {
@@ -114,6 +123,7 @@ private:
     ConnectionSettings m_settings;
     QString m_name;
     QString m_lastError;
+    QString m_openFile; // the embedded database file while open
     quint64 m_rollbacks = 0;
     bool m_inTransaction = false;
     bool m_transactionBroken = false;

@@ -139,6 +139,9 @@ QString databaseTextInBrackets(const QString& text)
 QString userErrorText(const QSqlError& error, DatabaseKind kind, const QSqlDatabase& db, const QString& sql,
                       const QVariantList& bindValues)
 {
+    // A restore by another program is said alone: the database's own text would only confuse.
+    if (const QString refusal = restoreRefusalText(error); !refusal.isEmpty())
+        return refusal;
     const QString own = databaseTextInBrackets(sqlErrorText(error));
     switch (classifySqlError(error, kind)) {
     case DbFailure::DiskFull:

@@ -151,7 +151,7 @@ const SqlDialect& SqlDialect::sqlite()
         s.storesDatesAsText = true;
         s.forwardOnlyResults = true;
         s.backupMethod = BackupMethod::SqliteVacuumInto;
-        s.restoreMethod = RestoreMethod::ReplaceDatabaseFile;
+        s.restoreMethod = RestoreMethod::SqliteOnlineCopy;
         s.safetyCopyBeforeClearing = true;
         s.backupExtension = QStringLiteral(".db");
         s.statusCaption = QStringLiteral("数据库:SQLite,数据库路径");
@@ -182,7 +182,7 @@ const SqlDialect& SqlDialect::postgres()
         s.storesDatesAsText = false;
         s.forwardOnlyResults = false;
         s.backupMethod = BackupMethod::PgDump;
-        s.restoreMethod = RestoreMethod::None;
+        s.restoreMethod = RestoreMethod::PgRestore;
         s.safetyCopyBeforeClearing = false;
         s.backupExtension = QStringLiteral(".bak");
         s.statusCaption = QStringLiteral("数据库:PostgreSQL,服务器");

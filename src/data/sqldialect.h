@@ -35,8 +35,8 @@ enum class BackupMethod
 
 enum class RestoreMethod
 {
-    ReplaceDatabaseFile, // a checked backup file takes the live database file's place
-    None,                // the server's administrator restores; the program offers nothing
+    SqliteOnlineCopy, // a checked backup file is copied into the live database under its own lock
+    PgRestore,        // pg_restore of a pg_dump file, in one transaction
 };
 
 struct ConnectionSettings;

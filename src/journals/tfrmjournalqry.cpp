@@ -14,9 +14,9 @@
 #include "widgets/dialogs.h"
 #include "widgets/formroutines.h"
 #include "widgets/guard.h"
+#include "widgets/icons.h"
 
 #include <QMenu>
-#include <QStyle>
 
 namespace zu {
 
@@ -42,14 +42,13 @@ TfrmJournalqry::TfrmJournalqry(QWidget* parent, const JournalListKind& kind)
     else
         resize(800, 600);
 
-    const QList<QPair<QToolButton*, QStyle::StandardPixmap>> icons{
-        {ui->btnAdd, QStyle::SP_FileIcon},
-        {ui->btnupdate, QStyle::SP_FileDialogDetailedView},
-        {ui->btnDel, QStyle::SP_TrashIcon},
-        {ui->btndaochu, QStyle::SP_DialogSaveButton},
-        {ui->btnClose, QStyle::SP_DialogCloseButton}};
+    const QList<QPair<QToolButton*, CommandIcon>> icons{{ui->btnAdd, CommandIcon::Add},
+                                                        {ui->btnupdate, CommandIcon::Edit},
+                                                        {ui->btnDel, CommandIcon::Delete},
+                                                        {ui->btndaochu, CommandIcon::Spreadsheet},
+                                                        {ui->btnClose, CommandIcon::Close}};
     for (const auto& [button, icon] : icons)
-        button->setIcon(style()->standardIcon(icon));
+        button->setIcon(commandIcon(icon));
 
     onSignal(ui->btnAdd, &QToolButton::clicked, this, [this] { edit(true); });
     onSignal(ui->actAdd, &QAction::triggered, this, [this] { edit(true); });

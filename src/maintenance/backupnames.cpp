@@ -4,7 +4,6 @@
 #include "data/inifile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 namespace zu {
@@ -16,9 +15,14 @@ const QString kFolderKey = QStringLiteral("DirectoryList");
 
 } // namespace
 
+QString embeddedBackupStem(const QDate& day)
+{
+    return QStringLiteral("Assets_bak") + day.toString(QStringLiteral("yyyy-MM-dd"));
+}
+
 QString embeddedBackupName(const QDate& day, const QString& extension)
 {
-    return QStringLiteral("Assets_bak") + day.toString(QStringLiteral("yyyy-MM-dd")) + extension;
+    return embeddedBackupStem(day) + extension;
 }
 
 QString serverBackupName(const QString& database, const QDate& day, const QString& extension)
@@ -48,27 +52,6 @@ QString backupFolder(const IniFile& ini, const QString& homeDir)
 void rememberBackupFolder(IniFile& ini, const QString& folder)
 {
     ini.writeString(kSection, kFolderKey, QDir::cleanPath(folder));
-}
-
-QStringList backupFiles(const QString& folder, const QString& extension)
-{
-    QDir dir(folder);
-    dir.setNameFilters({QLatin1Char('*') + extension});
-    dir.setFilter(QDir::Files);
-    dir.setSorting(QDir::Name | QDir::IgnoreCase);
-    return dir.entryList();
-}
-
-void putBackupInPlace(const QString& partial, const QString& target)
-{
-    if (QFileInfo::exists(target) && !QFile::remove(target)) {
-        QFile::remove(partial);
-        throw CommandError(QStringLiteral("无法替换文件 %1").arg(target));
-    }
-    if (!QFile::rename(partial, target)) {
-        QFile::remove(partial);
-        throw CommandError(QStringLiteral("无法写入文件 %1").arg(target));
-    }
 }
 
 } // namespace zu

@@ -13,6 +13,8 @@ class IniFile;
 
 // "Assets_bak" + yyyy-mm-dd + extension: the backup of the embedded database of that day.
 QString embeddedBackupName(const QDate& day, const QString& extension);
+// The same without the extension: the stem that a second backup of the day extends.
+QString embeddedBackupStem(const QDate& day);
 // database + "-" + yyyy-mm-dd + extension: the proposed name of a server backup.
 QString serverBackupName(const QString& database, const QDate& day, const QString& extension);
 // A copy the program makes on its own before it replaces or clears data: `what` + date and
@@ -20,6 +22,7 @@ QString serverBackupName(const QString& database, const QDate& day, const QStrin
 QString safetyCopyName(const QString& what, const QDateTime& when, const QString& extension);
 
 inline constexpr const char* kBeforeRestore = "Assets_before_restore_";
+inline constexpr const char* kAutomaticBackup = "Assets_auto";
 inline constexpr const char* kBeforeClearing = "Assets_before_clearing_";
 
 // The backup folder: [config] DirectoryList when set, else Backup/ in the program's folder.
@@ -27,13 +30,5 @@ inline constexpr const char* kBeforeClearing = "Assets_before_clearing_";
 QString backupFolder(const IniFile& ini, const QString& homeDir);
 // Remembers a folder the user picked as the backup folder.
 void rememberBackupFolder(IniFile& ini, const QString& folder);
-
-// Moves a finished backup, written under the name `partial`, to `target`, replacing what is
-// there; on failure `partial` is removed and CommandError names the target.
-void putBackupInPlace(const QString& partial, const QString& target);
-
-// The names of the files in `folder` whose name ends in `extension` (letter case ignored),
-// sorted by name.
-QStringList backupFiles(const QString& folder, const QString& extension);
 
 } // namespace zu

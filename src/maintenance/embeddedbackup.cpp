@@ -4,18 +4,19 @@
 #include "data/connection.h"
 #include "data/errors.h"
 #include "data/query.h"
-#include "data/routines.h"
 #include "data/schemainstaller.h"
 
 #include <QAtomicInteger>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSet>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QTemporaryFile>
 #include <QUrl>
+#include <sqlite3.h>
 
 namespace zu {
 
@@ -54,28 +55,93 @@ QString faultOf(QSqlDatabase& db)
     return {};
 }
 
+// A connection of SQLite's own, for its online copy (Qt's driver does not offer it).
+class SqliteFile final
+{
+public:
+    SqliteFile(const QString& path, int flags)
+    {
+        const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, flags, nullptr);
+        if (rc != SQLITE_OK) {
+            const QString why =
+                m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString::fromUtf8(sqlite3_errstr(rc));
+            sqlite3_close_v2(m_db);
+            throw DbError(QStringLiteral("无法打开数据库 %1：%2").arg(QDir::toNativeSeparators(path), why));
+        }
+        sqlite3_busy_timeout(m_db, 10000);
+    }
+    ~SqliteFile() { sqlite3_close_v2(m_db); }
+    SqliteFile(const SqliteFile&) = delete;
+    SqliteFile& operator=(const SqliteFile&) = delete;
+    sqlite3* handle() const { return m_db; }
+    QString error() const { return QString::fromUtf8(sqlite3_errmsg(m_db)); }
+
+private:
+    sqlite3* m_db = nullptr;
+};
+
+// SQLite's online copy of one database into another; finishing it before the last step undoes
+// everything written into the destination.
+class OnlineCopy final
+{
+public:
+    OnlineCopy(const SqliteFile& to, const SqliteFile& from) : m_to(to)
+    {
+        m_copy = sqlite3_backup_init(to.handle(), "main", from.handle(), "main");
+        if (!m_copy)
+            throw DbError(to.error());
+    }
+    ~OnlineCopy() { sqlite3_backup_finish(m_copy); }
+    OnlineCopy(const OnlineCopy&) = delete;
+    OnlineCopy& operator=(const OnlineCopy&) = delete;
+
+    // Copies `pages` pages (-1: all that are left); true when everything is copied.
+    bool step(int pages)
+    {
+        const int rc = sqlite3_backup_step(m_copy, pages);
+        if (rc == SQLITE_DONE)
+            return true;
+        if (rc == SQLITE_OK)
+            return false;
+        if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
+            throw CommandError(QStringLiteral("数据库正忙（其他电脑正在保存数据），请稍后再试。"));
+        throw DbError(QString::fromUtf8(sqlite3_errstr(rc)) + QStringLiteral("：") + m_to.error());
+    }
+    void finish()
+    {
+        const int rc = sqlite3_backup_finish(m_copy);
+        m_copy = nullptr;
+        if (rc != SQLITE_OK)
+            throw DbError(m_to.error());
+    }
+
+private:
+    const SqliteFile& m_to;
+    sqlite3_backup* m_copy = nullptr;
+};
+
+void copyWhole(const QString& from, const QString& to)
+{
+    const SqliteFile source(from, SQLITE_OPEN_READWRITE);
+    const SqliteFile target(to, SQLITE_OPEN_READWRITE);
+    OnlineCopy copy(target, source);
+    while (!copy.step(-1)) {
+    }
+    copy.finish();
+}
+
 } // namespace
+
+BackupWriter embeddedBackupWriter(Connection& connection)
+{
+    return [&connection](const QString& path) {
+        Query(connection).exec(QStringLiteral("vacuum into ?"), {path});
+    };
+}
 
 void copyEmbeddedDatabase(Connection& connection, const QString& target)
 {
-    const QFileInfo info(target);
-    // VACUUM INTO writes only a file that does not exist: a fresh name beside the target.
-    QString partial;
-    {
-        QTemporaryFile reserve(info.absolutePath() + QStringLiteral("/.zu-backup-XXXXXX"));
-        if (!reserve.open())
-            throw CommandError(
-                QStringLiteral("无法写入文件夹 %1：%2").arg(info.absolutePath(), reserve.errorString()));
-        partial = reserve.fileName();
-    }
-    QFile::remove(partial);
-    try {
-        Query(connection).exec(QStringLiteral("vacuum into ?"), {partial});
-    } catch (...) {
-        QFile::remove(partial);
-        throw;
-    }
-    putBackupInPlace(partial, target);
+    writeBackupReplacing(target, embeddedBackupWriter(connection));
 }
 
 QString embeddedDatabaseFault(const QString& file)
@@ -101,12 +167,35 @@ QString embeddedDatabaseFault(const QString& file)
     return fault;
 }
 
-void replaceDatabaseFile(const QString& source, const QString& live)
+QString restoreEmbeddedDatabase(const QString& live, const QString& source, const QString& safetyFolder,
+                                const QDateTime& now, const std::function<void()>& whileLocked)
 {
-    CopyFile(source, live);
-    // A log left beside the file belongs to the old database and would be replayed into the new.
-    for (const char* suffix : {"-wal", "-shm", "-journal"})
-        QFile::remove(live + QLatin1String(suffix));
+    if (const QString fault = embeddedDatabaseFault(source); !fault.isEmpty())
+        throw CommandError(fault);
+    QLockFile restoring(restoreLockPath(live));
+    restoring.setStaleLockTime(0);
+    if (!restoring.tryLock(3000))
+        throw CommandError(restoring.error() == QLockFile::LockFailedError
+                               ? QStringLiteral("另一台电脑正在恢复这个数据库，请稍后再试。")
+                               : QStringLiteral("无法在 %1 旁建立锁文件")
+                                     .arg(QDir::toNativeSeparators(QFileInfo(live).absolutePath())));
+
+    const SqliteFile target(live, SQLITE_OPEN_READWRITE);
+    const SqliteFile backup(source, SQLITE_OPEN_READONLY);
+    OnlineCopy copy(target, backup);
+    // The first page takes the database's write lock, held until the copy is finished or undone:
+    // from here on no other program's write lands in between.
+    if (copy.step(1))
+        throw CommandError(QStringLiteral("备份文件不完整：%1").arg(QDir::toNativeSeparators(source)));
+    const QString safety =
+        writeNewBackup(safetyFolder, safetyCopyName(QLatin1String(kBeforeRestore), now, QString()), now,
+                       QStringLiteral(".db"), [&live](const QString& path) { copyWhole(live, path); });
+    if (whileLocked)
+        whileLocked();
+    while (!copy.step(-1)) {
+    }
+    copy.finish();
+    return safety;
 }
 
 } // namespace zu

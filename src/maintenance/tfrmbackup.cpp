@@ -1,8 +1,8 @@
 #include "tfrmbackup.h"
 
+#include "backupfiles.h"
 #include "backupnames.h"
-#include "embeddedbackup.h"
-#include "listsreopener.h"
+#include "databasebackup.h"
 #include "serverbackup.h"
 #include "ui_tfrmbackup.h"
 
@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QHeaderView>
 
 namespace zu {
 
@@ -58,11 +59,6 @@ BackupMethod backupMethod()
     return zu::data().dialect().backupMethod;
 }
 
-bool canRestore()
-{
-    return zu::data().dialect().restoreMethod != RestoreMethod::None;
-}
-
 } // namespace
 
 TfrmBackUP::TfrmBackUP(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TfrmBackUP>())
@@ -70,6 +66,10 @@ TfrmBackUP::TfrmBackUP(QWidget* parent) : QDialog(parent), ui(std::make_unique<U
     ui->setupUi(this);
     onFirstShow(this, [this] { FormShow(); });
     ui->pbBackup->hide();
+    ui->FileListBox1->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    ui->FileListBox1->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    ui->FileListBox1->header()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
+    ui->FileListBox1->header()->setStretchLastSection(false);
     ArrangeTabOrder(this, true);
     setWindowTitle(QStringLiteral("数据库备份与恢复"));
     onSignal(ui->Btn_Back, &QPushButton::clicked, this, [this] { Btn_BackClick(); });
@@ -85,11 +85,6 @@ TfrmBackUP::~TfrmBackUP() = default;
 
 void TfrmBackUP::FormShow()
 {
-    if (!canRestore()) {
-        ui->Label2->hide();
-        ui->Btn_Store->hide();
-        setWindowTitle(QStringLiteral("数据库备份"));
-    }
     if (backupMethod() != BackupMethod::PgDump) {
         // The file copy names its backup itself.
         ui->Label3->setEnabled(false);
@@ -102,7 +97,20 @@ void TfrmBackUP::FormShow()
     m_database = d.ConfigIni().readString(QStringLiteral("DBConn"), QStringLiteral("Database"));
     if (m_database.isEmpty())
         m_database = d.conn().settings().database;
-    ui->Edit_Name->setText(serverBackupName(m_database, QDate::currentDate(), d.dialect().backupExtension));
+    proposeServerName();
+}
+
+void TfrmBackUP::proposeServerName()
+{
+    // The day's name, or with the time when a backup of the day is there: none is overwritten
+    // unless the user types its name.
+    const QDateTime now = QDateTime::currentDateTime();
+    const QString extension = zu::data().dialect().backupExtension;
+    QString name = serverBackupName(m_database, now.date(), extension);
+    if (QFileInfo::exists(inFolder(m_folder, name)))
+        name = serverBackupName(m_database, now.date(), QString()) + QLatin1Char('_') +
+               now.toString(QStringLiteral("HHmmss")) + extension;
+    ui->Edit_Name->setText(name);
 }
 
 void TfrmBackUP::tell(const QString& title, const QString& text, QMessageBox::Icon icon)
@@ -126,15 +134,21 @@ void TfrmBackUP::setFolder(const QString& folder)
 void TfrmBackUP::refreshFileList()
 {
     ui->FileListBox1->clear();
-    ui->FileListBox1->addItems(backupFiles(m_folder, zu::data().dialect().backupExtension));
+    for (const BackupFileInfo& file : backupFileInfos(m_folder, zu::data().dialect().backupExtension)) {
+        auto* item = new QTreeWidgetItem(ui->FileListBox1);
+        item->setText(0, file.name);
+        item->setText(1, file.written.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+        item->setText(2, fileSizeText(file.size));
+        item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
+    }
 }
 
 QString TfrmBackUP::selectedFile() const
 {
-    const QListWidgetItem* item = ui->FileListBox1->currentItem();
+    const QTreeWidgetItem* item = ui->FileListBox1->currentItem();
     if (!item || !item->isSelected())
         return {};
-    return inFolder(m_folder, item->text());
+    return inFolder(m_folder, item->text(0));
 }
 
 void TfrmBackUP::btnFolderClick()
@@ -172,22 +186,26 @@ void TfrmBackUP::Btn_BackClick()
 void TfrmBackUP::backupEmbedded()
 {
     TfrmData& d = zu::data();
-    const QString target =
-        inFolder(m_folder, embeddedBackupName(QDate::currentDate(), d.dialect().backupExtension));
-    bool done = false;
+    const QDateTime now = QDateTime::currentDateTime();
+    QString target;
+    QString failure;
     {
         const BusyIndicator busy(ui->pbBackup);
         try {
-            copyEmbeddedDatabase(d.conn(), target);
-            done = true;
-        } catch (const DbError&) {
-        } catch (const CommandError&) {
+            // A second backup of the day goes beside the first, never over it.
+            target = QDir::toNativeSeparators(writeNewBackup(m_folder, embeddedBackupStem(now.date()), now,
+                                                             d.dialect().backupExtension,
+                                                             databaseBackupWriter(d.conn())));
+        } catch (const DbError& e) {
+            failure = e.text();
+        } catch (const CommandError& e) {
+            failure = e.text();
         }
     }
-    if (done)
-        tell(QStringLiteral("成功"), QStringLiteral("备份成功,文件备份在:") + target);
+    if (target.isEmpty())
+        tell(QStringLiteral("警告"), QStringLiteral("备份失败!\n") + failure);
     else
-        tell(QStringLiteral("警告"), QStringLiteral("备份失败!"));
+        tell(QStringLiteral("成功"), QStringLiteral("备份成功,文件备份在:") + target);
     refreshFileList();
 }
 
@@ -198,7 +216,7 @@ void TfrmBackUP::backupServer()
         return;
     }
     TfrmData& d = zu::data();
-    bool done = false;
+    QString failure;
     QString path;
     {
         const BusyIndicator busy(ui->pbBackup);
@@ -206,26 +224,24 @@ void TfrmBackUP::backupServer()
         m_database = d.ConfigIni().readString(QStringLiteral("DBConn"), QStringLiteral("Database"));
         if (m_database.isEmpty())
             m_database = d.conn().settings().database;
-        const QString database = m_database;
         path = inFolder(m_folder, ui->Edit_Name->text());
         try {
-            dumpServerDatabase(d.conn().settings(), database, path, keepPainting);
-            done = true;
-        } catch (const CommandError&) {
+            dumpServerDatabase(d.conn().settings(), m_database, path, keepPainting);
+        } catch (const CommandError& e) {
+            failure = e.text();
         }
     }
-    if (done)
+    if (failure.isEmpty())
         tell(QStringLiteral("成功"), QStringLiteral("数据库备份成功！文件备份在") + path);
     else
-        plainMessage(QStringLiteral("备份失败！"));
+        plainMessage(QStringLiteral("备份失败！\n") + failure);
     refreshFileList();
+    proposeServerName();
 }
 
 void TfrmBackUP::Btn_StoreClick()
 {
     requirePermission(Operation::BackupRestore);
-    if (!canRestore())
-        return;
     requireFolder();
     const QString source = selectedFile();
     if (source.isEmpty()) {
@@ -242,7 +258,13 @@ void TfrmBackUP::Btn_StoreClick()
 
 void TfrmBackUP::restoreFrom(const QString& source)
 {
-    if (const QString fault = embeddedDatabaseFault(source); !fault.isEmpty()) {
+    TfrmData& d = zu::data();
+    QString fault;
+    {
+        const BusyIndicator busy(ui->pbBackup);
+        fault = restoreFault(d.conn(), source);
+    }
+    if (!fault.isEmpty()) {
         tell(QStringLiteral("警告"), QStringLiteral("数据恢复失败!\n") + fault);
         return;
     }
@@ -253,47 +275,16 @@ void TfrmBackUP::restoreFrom(const QString& source)
                           QMessageBox::Cancel) != QMessageBox::Ok)
         return;
 
-    TfrmData& d = zu::data();
-    Connection& c = d.conn();
-    const QString live = c.settings().filePath;
-    const QString safety =
-        inFolder(m_folder, safetyCopyName(QString::fromLatin1(kBeforeRestore), QDateTime::currentDateTime(),
-                                          d.dialect().backupExtension));
-    bool restored = false;
-    QString failure;
+    RestoreOutcome outcome;
     {
         const BusyIndicator busy(ui->pbBackup);
-        try {
-            copyEmbeddedDatabase(c, safety);
-        } catch (const DbError& e) {
-            throw CommandError(QStringLiteral("数据恢复失败!\n无法保存当前数据的安全备份：") + e.text());
-        } catch (const CommandError& e) {
-            throw CommandError(QStringLiteral("数据恢复失败!\n无法保存当前数据的安全备份：") + e.text());
-        }
-        ListsReopener lists(d);
-        d.closeDataSets();
-        c.close();
-        try {
-            replaceDatabaseFile(source, live);
-            restored = true;
-        } catch (const CommandError& e) {
-            failure = e.text();
-        }
-        if (restored && !c.open()) {
-            // The checked file would not open after all: the data of before comes back.
-            failure = c.lastError();
-            restored = false;
-            replaceDatabaseFile(safety, live);
-        }
-        if (!c.open())
-            throw DbError(c.lastError());
-        lists.reopen();
+        outcome = restoreDatabase(d, source, m_folder, QDateTime::currentDateTime(), keepPainting);
     }
-    if (restored)
-        tell(QStringLiteral("警告"), QStringLiteral("数据恢复成功!\n恢复前的数据已保存在:") + safety);
+    if (outcome.restored)
+        tell(QStringLiteral("警告"), QStringLiteral("数据恢复成功!\n恢复前的数据已保存在:") +
+                                         QDir::toNativeSeparators(outcome.safetyCopy));
     else
-        tell(QStringLiteral("警告"), failure.isEmpty() ? QStringLiteral("数据恢复失败!")
-                                                       : QStringLiteral("数据恢复失败!\n") + failure);
+        tell(QStringLiteral("警告"), QStringLiteral("数据恢复失败!\n") + outcome.failure);
 }
 
 } // namespace zu

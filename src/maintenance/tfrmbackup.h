@@ -27,6 +27,7 @@ private:
     void Btn_BackClick();
     void backupEmbedded();
     void backupServer();
+    void proposeServerName();
     void Btn_StoreClick();
     void restoreFrom(const QString& source);
     void btnFolderClick();

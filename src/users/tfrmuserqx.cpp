@@ -11,10 +11,10 @@
 #include "widgets/dialogs.h"
 #include "widgets/formroutines.h"
 #include "widgets/guard.h"
+#include "widgets/icons.h"
 
 #include <QMenu>
 #include <QScopeGuard>
-#include <QStyle>
 
 namespace zu {
 
@@ -37,12 +37,12 @@ TfrmUserQx::TfrmUserQx(QWidget* parent) : QDialog(parent), ui(std::make_unique<U
     ui->Splitter1->setStretchFactor(0, 3);
     ui->Splitter1->setStretchFactor(1, 2);
     ui->dgUser->setHasFooter(false);
-    ui->ToolButton1->setIcon(style()->standardIcon(QStyle::SP_FileDialogNewFolder));
-    ui->ToolButton2->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
-    ui->ToolButton3->setIcon(style()->standardIcon(QStyle::SP_TrashIcon));
-    ui->btnPost->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
-    ui->ToolButton11->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
-    ui->ToolButton8->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    ui->ToolButton1->setIcon(commandIcon(CommandIcon::AddUser));
+    ui->ToolButton2->setIcon(commandIcon(CommandIcon::Edit));
+    ui->ToolButton3->setIcon(commandIcon(CommandIcon::Delete));
+    ui->btnPost->setIcon(commandIcon(CommandIcon::Save));
+    ui->ToolButton11->setIcon(commandIcon(CommandIcon::Cancel));
+    ui->ToolButton8->setIcon(commandIcon(CommandIcon::Close));
     // The pop-up menu's Add and Edit keys work anywhere in the window; Del only in the users list,
     // so that it never deletes a user while a box or the tree has the focus.
     addActions({ui->N1, ui->N2});

@@ -1,5 +1,7 @@
 #include "dialogs.h"
 
+#include <cstdio>
+
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
@@ -73,6 +75,23 @@ Dialogs* g_installed = nullptr;
 } // namespace
 
 Dialogs::~Dialogs() = default;
+
+QMessageBox::StandardButton UnattendedDialogs::message(QWidget*, const QString& title, const QString& text,
+                                                       QMessageBox::Icon icon,
+                                                       QMessageBox::StandardButtons buttons,
+                                                       QMessageBox::StandardButton defaultButton)
+{
+    if (icon != QMessageBox::Information && icon != QMessageBox::NoIcon)
+        ++m_troubles;
+    std::fprintf(stderr, "%s\n", qPrintable(title + QStringLiteral("：") + text));
+    if (defaultButton != QMessageBox::NoButton)
+        return defaultButton;
+    // The most careful answer there is.
+    for (const QMessageBox::StandardButton b : {QMessageBox::Cancel, QMessageBox::No, QMessageBox::Ok})
+        if (buttons.testFlag(b))
+            return b;
+    return QMessageBox::NoButton;
+}
 
 void Dialogs::inform(QWidget* parent, const QString& title, const QString& text, QMessageBox::Icon icon)
 {

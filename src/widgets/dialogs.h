@@ -36,6 +36,28 @@ public:
                   QMessageBox::Icon icon = QMessageBox::Question);
 };
 
+// Dialogs for a start without anyone at the screen (the start-up check of an installation):
+// every message goes to the error output and is answered with its default button, no file is
+// chosen, nothing is opened or started.
+class UnattendedDialogs final : public Dialogs
+{
+public:
+    QMessageBox::StandardButton message(QWidget* parent, const QString& title, const QString& text,
+                                        QMessageBox::Icon icon, QMessageBox::StandardButtons buttons,
+                                        QMessageBox::StandardButton defaultButton) override;
+    QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    QString openFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    QString existingFolder(QWidget*, const QString&, const QString&) override { return {}; }
+    bool openExternally(const QString&) override { return false; }
+    bool startDetached(const QString&, const QStringList&) override { return false; }
+
+    // Messages with a warning or error icon, or asking a question.
+    int troubles() const { return m_troubles; }
+
+private:
+    int m_troubles = 0;
+};
+
 // The dialogs in force: the desktop's own unless a test installed others.
 Dialogs& dialogs();
 

@@ -9,6 +9,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -90,8 +91,51 @@ private slots:
             QStringLiteral("）\n\n连接数据库失败,是否要重新配置数据库?")));
         QCOMPARE(dialogs.shown().size(), 2);
         QCOMPARE(dialogs.shown()[1].kind, QStringLiteral("start"));
-        QCOMPARE(dialogs.shown()[1].title, home.file(QStringLiteral("zu-conntool")));
+        // The tool beside the program, for the program's folder.
+        QCOMPARE(dialogs.shown()[1].title,
+                 QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("zu-conntool")));
         QCOMPARE(dialogs.shown()[1].text, QStringLiteral("--home ") + home.path());
+    }
+
+    void firstStartOfAnInstalledProgram()
+    {
+        zu::test::TestHome root;
+        ScriptedDialogs dialogs;
+        const QString home = root.file(QStringLiteral("share/zu"));
+        EntrySequence entry(ProgramHome{home, HomeOrigin::UserData});
+        entry.setStartOnly(true);
+        QVERIFY(!entry.start());
+        QVERIFY(entry.loginShown());
+        QCOMPARE(dialogs.shown().size(), 0);
+        QVERIFY(!entry.mainWindow()->isVisible());
+        // The folder set up from what ships with the program, and the day's backup made.
+        QVERIFY(QFileInfo(home + QStringLiteral("/Database/Service.db")).size() > 0);
+        QVERIFY(QFileInfo::exists(home + QStringLiteral("/Reports/客户列表.fr3")));
+        QCOMPARE(
+            QDir(home + QStringLiteral("/Backup")).entryList(QDir::Files),
+            QStringList{QStringLiteral("Assets_auto%1.db").arg(QDate::currentDate().toString(Qt::ISODate))});
+    }
+
+    void aFailedAutomaticBackupIsReported()
+    {
+        TestDatabase db(QStringLiteral("sqlite"), false);
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        db.home().write(QStringLiteral("blocked"), "a file where the backup folder should be");
+        db.home().write(QStringLiteral("Config.ini"), QStringLiteral("[config]\nDirectoryList=%1\n")
+                                                          .arg(db.home().file(QStringLiteral("blocked/备份")))
+                                                          .toUtf8());
+        ScriptedDialogs dialogs;
+        EntrySequence entry(db.home().path());
+        entry.setStartOnly(true);
+        QVERIFY(!entry.start());
+        // Said, and the program starts all the same.
+        QVERIFY(entry.loginShown());
+        QCOMPARE(dialogs.shown().size(), 1);
+        QCOMPARE(dialogs.last().title, QStringLiteral("警告"));
+        QCOMPARE(dialogs.last().icon, QMessageBox::Warning);
+        QVERIFY2(dialogs.last().text.startsWith(QStringLiteral("今天的自动备份没有完成")),
+                 qPrintable(dialogs.last().text));
+        QVERIFY(dialogs.last().text.contains(QStringLiteral("blocked")));
     }
 
     void correctLoginShowsTheMainWindow()

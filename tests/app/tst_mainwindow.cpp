@@ -4,9 +4,11 @@
 #include "data/routines.h"
 #include "support/scripteddialogs.h"
 #include "support/testdatabase.h"
+#include "widgets/icons.h"
 #include "widgets/mdichild.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
@@ -14,6 +16,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QtTest>
 
 using namespace zu;
@@ -197,6 +200,43 @@ private slots:
             QVERIFY2(main.findChild<QWidget*>(QString::fromLatin1(button)), button);
     }
 
+    void oneIconSetThroughout()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        TfrmMain main;
+        auto image = [](const QIcon& icon) { return icon.pixmap(QSize(22, 22)).toImage(); };
+        // Every command of the menus and the tool bar shows an icon.
+        for (QAction* a : main.findChildren<QAction*>()) {
+            if (a->isSeparator() || a->menu() || a->objectName().isEmpty())
+                continue;
+            QVERIFY2(!a->icon().isNull() && !image(a->icon()).isNull(), qPrintable(a->objectName()));
+        }
+        // The same command looks the same in the menu and on the tool bar...
+        QCOMPARE(image(main.action(QStringLiteral("E1"))->icon()),
+                 image(main.action(QStringLiteral("actexport"))->icon()));
+        QCOMPARE(image(main.action(QStringLiteral("helpTxT"))->icon()),
+                 image(main.action(QStringLiteral("N26"))->icon()));
+        QCOMPARE(image(main.action(QStringLiteral("helpTxT"))->icon()),
+                 image(commandIcon(CommandIcon::Help)));
+        // ... and each button of the tool bar differently from the others.
+        QList<QImage> toolBar;
+        for (const char* name : {"actCustM", "actCall", "actcomplain", "actService", "helpTxT"}) {
+            const QImage i = image(main.action(QString::fromLatin1(name))->icon());
+            QVERIFY2(!toolBar.contains(i), name);
+            toolBar << i;
+        }
+        // None is one of the style's stock pictures (a folder, a disc, a warning sign, a red cross).
+        for (const QStyle::StandardPixmap stock :
+             {QStyle::SP_DirIcon, QStyle::SP_DriveHDIcon, QStyle::SP_MessageBoxWarning,
+              QStyle::SP_DialogCloseButton, QStyle::SP_DialogHelpButton})
+            QVERIFY(!toolBar.contains(image(main.style()->standardIcon(stock))));
+        // The program's own icon, drawn and in every size the desktop asks for.
+        const QIcon own = programIcon();
+        for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
+            QCOMPARE(own.pixmap(QSize(size, size)).size(), QSize(size, size));
+    }
+
     void reminderTimerFiresOnceWhenDue_data()
     {
         QTest::addColumn<QString>("chetrues");
@@ -252,12 +292,17 @@ private slots:
         QVERIFY2(db.ok(), qPrintable(db.error()));
         ScriptedDialogs dialogs;
         TfrmMain main;
+        // The help file that ships with the program (beside the executable where it was built)...
         main.action(QStringLiteral("N26"))->trigger();
         QCOMPARE(dialogs.last().kind, QStringLiteral("open-externally"));
-        QCOMPARE(dialogs.last().text, db.home().file(QStringLiteral("帮助文件.html")));
+        QCOMPARE(dialogs.last().text,
+                 QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("帮助文件.html")));
+        // ... unless the program's folder holds one of its own.
+        db.home().write(QStringLiteral("帮助文件.html"), "<html>本店的说明</html>");
         main.findChild<QWidget*>(QStringLiteral("helpTxTButton"));
         main.action(QStringLiteral("helpTxT"))->trigger();
         QCOMPARE(dialogs.shown().size(), 2);
+        QCOMPARE(dialogs.last().text, db.home().file(QStringLiteral("帮助文件.html")));
 
         main.action(QStringLiteral("N41"))->trigger();
         QCOMPARE(dialogs.last().kind, QStringLiteral("message")); // no address set yet

@@ -1,7 +1,10 @@
 #include "data/apphome.h"
 #include "data/datamodule.h"
+#include "data/errors.h"
+#include "data/query.h"
 #include "support/testdatabase.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QtTest>
 
@@ -215,7 +218,91 @@ private slots:
                  QStringLiteral("/tmp/x"));
         QCOMPARE(resolveHomeDir({QStringLiteral("zu")}), QStringLiteral("/tmp/from-env"));
         qunsetenv("ZU_HOME");
+        // Run where it was built: the folder of the executable.
+        QVERIFY(!isInstalledProgramDir(QCoreApplication::applicationDirPath()));
         QCOMPARE(resolveHomeDir({QStringLiteral("zu")}), QCoreApplication::applicationDirPath());
+    }
+
+    void homeOfAnInstalledProgram()
+    {
+        zu::test::TestHome root;
+        root.write(QStringLiteral("usr/share/zu/帮助文件.html"), "<html/>");
+        QVERIFY(QDir().mkpath(root.file(QStringLiteral("usr/bin"))));
+        QVERIFY(isInstalledProgramDir(root.file(QStringLiteral("usr/bin"))));
+        QVERIFY(!isInstalledProgramDir(root.path()));
+
+        HomeSources s;
+        s.arguments = {QStringLiteral("zu")};
+        s.programDir = root.file(QStringLiteral("usr/bin"));
+        s.installed = true;
+        s.systemSettings = root.file(QStringLiteral("etc/zu/zu.conf"));
+        s.userDataDir = root.file(QStringLiteral("home/li/.local/share/zu"));
+
+        // No system settings file: the user's own folder.
+        ProgramHome h = chooseHome(s);
+        QCOMPARE(h.dir, s.userDataDir);
+        QCOMPARE(h.origin, HomeOrigin::UserData);
+        QVERIFY(h.setUpOnStart());
+        // A settings file without the key, with the key commented out: the same.
+        root.write(QStringLiteral("etc/zu/zu.conf"), "# [zu]\n# Home=/srv/zu\n");
+        QCOMPARE(chooseHome(s).dir, s.userDataDir);
+        root.write(QStringLiteral("etc/zu/zu.conf"), "[zu]\nHome=  \n");
+        QCOMPARE(chooseHome(s).origin, HomeOrigin::UserData);
+        // A folder shared by several users.
+        root.write(QStringLiteral("etc/zu/zu.conf"), "# shared\n[ZU]\nhome = /srv/zu/\n");
+        h = chooseHome(s);
+        QCOMPARE(h.dir, QStringLiteral("/srv/zu"));
+        QCOMPARE(h.origin, HomeOrigin::Shared);
+        QVERIFY(h.setUpOnStart());
+        // --home and ZU_HOME still win, and such a folder is taken as it is.
+        s.environment = QStringLiteral("/tmp/from-env");
+        h = chooseHome(s);
+        QCOMPARE(h.dir, QStringLiteral("/tmp/from-env"));
+        QCOMPARE(h.origin, HomeOrigin::Named);
+        QVERIFY(!h.setUpOnStart());
+        s.arguments << QStringLiteral("--home=/tmp/named");
+        QCOMPARE(chooseHome(s).dir, QStringLiteral("/tmp/named"));
+        // Where it was built, neither the settings file nor the user's folder count.
+        s.arguments = {QStringLiteral("zu")};
+        s.environment.clear();
+        s.installed = false;
+        h = chooseHome(s);
+        QCOMPARE(h.dir, s.programDir);
+        QCOMPARE(h.origin, HomeOrigin::BesideProgram);
+        QVERIFY(!h.setUpOnStart());
+    }
+
+    void firstStartOfAnInstalledProgram()
+    {
+        zu::test::TestHome root;
+        const ProgramHome user{root.file(QStringLiteral("data/zu")), HomeOrigin::UserData};
+        setUpProgramHome(user);
+        const QString database = homeFile(user.dir, QLatin1String(kEmbeddedDatabaseFile));
+        QVERIFY(QFileInfo(database).size() > 0);
+        {
+            TfrmData module(user.dir);
+            QVERIFY(module.ConnectOK());
+            Query(module.conn()).exec(QStringLiteral("insert into T_Cust (CustName) values ('留下')"));
+        }
+        // The next start finds it and leaves it.
+        setUpProgramHome(user);
+        {
+            TfrmData module(user.dir);
+            Query q(module.conn());
+            q.open(QStringLiteral("select count(*) from T_Cust where CustName = '留下'"));
+            QCOMPARE(q.value(0).toInt(), 1);
+        }
+        // A folder set to use the database server gets no embedded database.
+        root.write(QStringLiteral("server/sql.dat"), QByteArray());
+        setUpProgramHome({root.file(QStringLiteral("server")), HomeOrigin::Shared});
+        QVERIFY(!QFileInfo::exists(root.file(QStringLiteral("server/Database"))));
+        // A folder named on the command line is the user's business.
+        setUpProgramHome({root.file(QStringLiteral("named")), HomeOrigin::Named});
+        QVERIFY(!QFileInfo::exists(root.file(QStringLiteral("named"))));
+        // One that cannot be made is said so.
+        root.write(QStringLiteral("file"), "x");
+        QVERIFY_THROWS_EXCEPTION(
+            CommandError, setUpProgramHome({root.file(QStringLiteral("file/zu")), HomeOrigin::UserData}));
     }
 };
 

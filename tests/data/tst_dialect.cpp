@@ -229,8 +229,8 @@ private slots:
         QCOMPARE(lite.backupMethod, BackupMethod::SqliteVacuumInto);
         QCOMPARE(pg.backupMethod, BackupMethod::PgDump);
         // The server's backups are restored by its administrator, not by the program.
-        QCOMPARE(lite.restoreMethod, RestoreMethod::ReplaceDatabaseFile);
-        QCOMPARE(pg.restoreMethod, RestoreMethod::None);
+        QCOMPARE(lite.restoreMethod, RestoreMethod::SqliteOnlineCopy);
+        QCOMPARE(pg.restoreMethod, RestoreMethod::PgRestore);
         QVERIFY(lite.safetyCopyBeforeClearing);
         QVERIFY(!pg.safetyCopyBeforeClearing);
     }

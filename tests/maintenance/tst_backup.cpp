@@ -1,8 +1,10 @@
 #include "data/apphome.h"
 #include "data/datamodule.h"
 #include "data/query.h"
+#include "maintenance/backupfiles.h"
 #include "maintenance/backupnames.h"
 #include "maintenance/embeddedbackup.h"
+#include "maintenance/serverbackup.h"
 #include "maintenance/tfrmbackup.h"
 #include "support/records.h"
 #include "support/scripteddialogs.h"
@@ -13,12 +15,12 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTreeWidget>
 #include <QtTest>
 
 using namespace zu;
@@ -88,17 +90,17 @@ struct BackupWindow
 {
     TfrmBackUP window;
     BackupWindow() { window.show(); }
-    QListWidget* files() { return control<QListWidget>(&window, "FileListBox1"); }
-    QStringList listed()
+    QTreeWidget* files() { return control<QTreeWidget>(&window, "FileListBox1"); }
+    QStringList listed(int column = 0)
     {
         QStringList out;
-        for (int i = 0; i < files()->count(); ++i)
-            out << files()->item(i)->text();
+        for (int i = 0; i < files()->topLevelItemCount(); ++i)
+            out << files()->topLevelItem(i)->text(column);
         return out;
     }
     void choose(const QString& name)
     {
-        const auto found = files()->findItems(name, Qt::MatchExactly);
+        const auto found = files()->findItems(name, Qt::MatchExactly, 0);
         QVERIFY2(found.size() == 1, qPrintable(name));
         files()->setCurrentItem(found.first());
     }
@@ -198,12 +200,30 @@ private slots:
                      QStringList{QStringLiteral("0")});
         }
 
-        // A second backup on the same day replaces the first.
+        // Each file with the time it was written and its size.
+        const QFileInfo written(target);
+        QCOMPARE(w.listed(1),
+                 QStringList{written.lastModified().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))});
+        QCOMPARE(w.listed(2), QStringList{fileSizeText(written.size())});
+        QVERIFY(w.listed(2).first().endsWith(QStringLiteral(" KB")));
+
+        // A second backup on the same day goes beside the first, which stays as it was.
         addCustomer(QStringLiteral("后来"));
         w.press("Btn_Back");
         QCOMPARE(dialogs.messages().size(), 2);
-        QCOMPARE(w.listed().size(), 1);
-        FileConnection again(target);
+        QCOMPARE(w.listed().size(), 2);
+        const QString second = w.listed().at(1);
+        QVERIFY2(second.startsWith(QStringLiteral("Assets_bak") + today() + QLatin1Char('_')),
+                 qPrintable(second));
+        QCOMPARE(dialogs.messages().last(),
+                 QStringLiteral("备份成功,文件备份在:") +
+                     QDir::toNativeSeparators(w.window.folder() + QLatin1Char('/') + second));
+        {
+            FileConnection first(target);
+            QCOMPARE(first.column(QStringLiteral("select count(*) from T_Cust")),
+                     QStringList{QStringLiteral("201")});
+        }
+        FileConnection again(w.window.folder() + QLatin1Char('/') + second);
         QCOMPARE(again.column(QStringLiteral("select count(*) from T_Cust")),
                  QStringList{QStringLiteral("202")});
     }
@@ -221,7 +241,12 @@ private slots:
         w.press("btnFolder");
         QVERIFY(QDir(folder).removeRecursively());
         w.press("Btn_Back");
-        QCOMPARE(dialogs.messages(), QStringList{QStringLiteral("备份失败!")});
+        QCOMPARE(dialogs.messages().size(), 1);
+        // Said why, with the folder named.
+        QVERIFY2(dialogs.last().text.startsWith(QStringLiteral("备份失败!\n")),
+                 qPrintable(dialogs.last().text));
+        QVERIFY2(dialogs.last().text.contains(QDir::toNativeSeparators(folder)),
+                 qPrintable(dialogs.last().text));
         QCOMPARE(dialogs.last().title, QStringLiteral("警告"));
         QCOMPARE(dialogs.last().icon, QMessageBox::Information);
         QVERIFY(!QFileInfo::exists(folder));
@@ -416,22 +441,21 @@ private slots:
         QCOMPARE(db.home().read(QLatin1String(kEmbeddedDatabaseFile)), liveBefore);
     }
 
-    void serverBackupThroughPgDump()
+    void serverBackupAndRestoreThroughPgDump()
     {
         zu::test::TestDatabase db(QStringLiteral("postgres"));
         if (db.skipped())
             QSKIP("no PostgreSQL server configured (ZU_TEST_PG)");
         QVERIFY2(db.ok(), qPrintable(db.error()));
-        const QString pgBin = qEnvironmentVariable("ZU_TEST_PG_BIN");
-        if (!pgBin.isEmpty())
-            qputenv("PATH", (pgBin + QLatin1Char(':') + qEnvironmentVariable("PATH")).toLocal8Bit());
+        TfrmData& d = db.dataModule();
         addCustomer(QStringLiteral("服务器客户"));
 
         ScriptedDialogs dialogs;
         BackupWindow w;
-        QCOMPARE(w.window.windowTitle(), QStringLiteral("数据库备份"));
-        QVERIFY(control<QPushButton>(&w.window, "Btn_Store")->isHidden());
-        QVERIFY(control<QLabel>(&w.window, "Label2")->isHidden());
+        // Restore is offered on the server too.
+        QCOMPARE(w.window.windowTitle(), QStringLiteral("数据库备份与恢复"));
+        QVERIFY(!control<QPushButton>(&w.window, "Btn_Store")->isHidden());
+        QVERIFY(!control<QLabel>(&w.window, "Label2")->isHidden());
         auto* name = control<QLineEdit>(&w.window, "Edit_Name");
         QVERIFY(!name->isHidden());
         const QString proposed =
@@ -443,7 +467,7 @@ private slots:
         QCOMPARE(dialogs.messages(), QStringList{QStringLiteral("文件名不得为空！")});
         QCOMPARE(dialogs.last().title, QStringLiteral("错误"));
 
-        // An older file of that name is replaced.
+        // An older file of the name the user gives is replaced.
         db.home().write(QStringLiteral("Backup/") + proposed, "old");
         dialogs.clear();
         name->setText(proposed);
@@ -452,23 +476,80 @@ private slots:
         QCOMPARE(dialogs.messages(), QStringList{QStringLiteral("数据库备份成功！文件备份在") + path});
         QCOMPARE(dialogs.last().title, QStringLiteral("成功"));
         QVERIFY(w.listed().contains(proposed));
+        QVERIFY(QFileInfo(path).size() > 1000);
+        // The next name proposed is a new one: a second backup of the day keeps the first.
+        QVERIFY2(
+            name->text().startsWith(db.serverDatabaseName() + QLatin1Char('-') + today() + QLatin1Char('_')),
+            qPrintable(name->text()));
 
         QProcess list;
-        list.start(pgBin.isEmpty() ? QStringLiteral("pg_restore") : pgBin + QStringLiteral("/pg_restore"),
-                   {QStringLiteral("--list"), path});
+        list.start(pgClientProgram(QStringLiteral("pg_restore")), {QStringLiteral("--list"), path});
         QVERIFY(list.waitForFinished(30000));
         QCOMPARE(list.exitCode(), 0);
         const QString contents = QString::fromUtf8(list.readAllStandardOutput());
         QVERIFY2(contents.contains(QStringLiteral("TABLE DATA public t_cust")), qPrintable(contents));
-        QVERIFY(contents.contains(QStringLiteral("TABLE DATA public t_user")));
 
-        // A backup the tool cannot write fails with the plain message; the good one is kept.
+        // A backup that fails says why: a folder that is not there, pg_dump's own words.
         dialogs.clear();
         name->setText(QStringLiteral("no-such-folder/x.bak"));
         w.press("Btn_Back");
-        QCOMPARE(dialogs.messages(), QStringList{QStringLiteral("备份失败！")});
+        QCOMPARE(dialogs.messages().size(), 1);
+        QVERIFY2(dialogs.last().text.startsWith(QStringLiteral("备份失败！\n无法写入文件夹")),
+                 qPrintable(dialogs.last().text));
+        QVERIFY(dialogs.last().text.contains(QStringLiteral("no-such-folder")));
         QCOMPARE(dialogs.last().icon, QMessageBox::NoIcon);
+        d.ConfigIni().writeString(QStringLiteral("DBConn"), QStringLiteral("Database"),
+                                  QStringLiteral("no_such_db"));
+        dialogs.clear();
+        name->setText(proposed);
+        w.press("Btn_Back");
+        QCOMPARE(dialogs.messages().size(), 1);
+        QVERIFY2(dialogs.last().text.startsWith(QStringLiteral("备份失败！\npg_dump")),
+                 qPrintable(dialogs.last().text));
+        QVERIFY(dialogs.last().text.contains(QStringLiteral("no_such_db")));
+        d.ConfigIni().writeString(QStringLiteral("DBConn"), QStringLiteral("Database"),
+                                  db.serverDatabaseName());
+        // The good one is kept.
         QVERIFY(QFileInfo(path).size() > 1000);
+
+        // Restore: changed data, then the backup brought back after the same question.
+        addCustomer(QStringLiteral("备份之后"));
+        d.qryCustom().open();
+        dialogs.clear();
+        w.choose(proposed);
+        dialogs.answer(QMessageBox::Cancel);
+        w.press("Btn_Store");
+        QCOMPARE(dialogs.shown().size(), 1);
+        QCOMPARE(dialogs.last().buttons, QMessageBox::Ok | QMessageBox::Cancel);
+        QCOMPARE(customers().size(), 2);
+
+        dialogs.clear();
+        w.choose(proposed);
+        dialogs.answer(QMessageBox::Ok);
+        w.press("Btn_Store");
+        QCOMPARE(dialogs.messages().size(), 2);
+        const QStringList safety = w.listed().filter(QString::fromLatin1(kBeforeRestore));
+        QCOMPARE(safety.size(), 1);
+        QCOMPARE(dialogs.messages().last(),
+                 QStringLiteral("数据恢复成功!\n恢复前的数据已保存在:") +
+                     QDir::toNativeSeparators(w.window.folder() + QLatin1Char('/') + safety.first()));
+        QCOMPARE(customers(), QStringList{QStringLiteral("服务器客户")});
+        QVERIFY(d.qryCustom().isOpen());
+        QCOMPARE(d.qryCustom().recordCount(), 1);
+        addCustomer(QStringLiteral("恢复之后"));
+        QCOMPARE(customers().size(), 2);
+
+        // A file that is no backup of this program is refused before anything happens.
+        db.home().write(QStringLiteral("Backup/foreign.bak"), QByteArray("不是备份\n").repeated(40));
+        dialogs.answerFile(w.window.folder());
+        w.press("btnFolder");
+        dialogs.clear();
+        w.choose(QStringLiteral("foreign.bak"));
+        w.press("Btn_Store");
+        QCOMPARE(dialogs.shown().size(), 1);
+        QVERIFY2(dialogs.last().text.startsWith(QStringLiteral("数据恢复失败!\n不是数据库备份文件")),
+                 qPrintable(dialogs.last().text));
+        QCOMPARE(customers().size(), 2);
     }
 };
 

@@ -22,6 +22,31 @@ QString connToolProgram()
     return qEnvironmentVariable("ZU_CONNTOOL");
 }
 
+struct Run
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Run runConnTool(const QStringList& arguments)
+{
+    QProcess p;
+    p.start(connToolProgram(), arguments);
+    Run r;
+    if (!p.waitForFinished(120000))
+        return r;
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
+    r.err = QString::fromLocal8Bit(p.readAllStandardError()).trimmed();
+    return r;
+}
+
+QString today()
+{
+    return QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
+}
+
 } // namespace
 
 class TestConnTool final : public QObject
@@ -206,6 +231,84 @@ private slots:
         QVERIFY(p.waitForFinished(30000));
         QCOMPARE(p.exitCode(), 1);
         QVERIFY(!QFileInfo::exists(home.file(QStringLiteral("sql.dat"))));
+    }
+
+    void backupForAScheduledJob_data() { zu::test::addEngineRows(); }
+    void backupForAScheduledJob()
+    {
+        ZU_TEST_DATABASE(db);
+        db.closeDataModule();
+        const QString home = db.home().path();
+        const QString extension = db.isServer() ? QStringLiteral(".bak") : QStringLiteral(".db");
+        const QString folder = db.home().file(QStringLiteral("Backup"));
+
+        // Into the backup folder as the day's automatic backup, then a second one beside it.
+        Run r = runConnTool({QStringLiteral("backup"), QStringLiteral("--home"), home});
+        QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+        const QString first = QDir(folder).filePath(QStringLiteral("Assets_auto") + today() + extension);
+        QCOMPARE(r.out, QStringLiteral("备份已写入：") + QDir::toNativeSeparators(first));
+        QVERIFY(QFileInfo(first).size() > 1000);
+        const QDateTime firstWritten = QFileInfo(first).lastModified();
+        r = runConnTool({QStringLiteral("backup"), QStringLiteral("--home"), home});
+        QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+        QStringList files = QDir(folder).entryList({QLatin1Char('*') + extension}, QDir::Files, QDir::Name);
+        QCOMPARE(files.size(), 2);
+        QVERIFY2(files.at(1).startsWith(QStringLiteral("Assets_auto") + today() + QLatin1Char('_')),
+                 qPrintable(files.join(QLatin1Char(' '))));
+        QCOMPARE(QFileInfo(first).lastModified(), firstWritten);
+        QVERIFY(r.out.contains(files.at(1)));
+
+        // Into a file named by the job, replacing the job's earlier one.
+        const QString named = db.home().file(QStringLiteral("nightly") + extension);
+        db.home().write(QStringLiteral("nightly") + extension, "yesterday");
+        r = runConnTool(
+            {QStringLiteral("backup"), QStringLiteral("--to"), named, QStringLiteral("--home"), home});
+        QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+        QCOMPARE(r.out, QStringLiteral("备份已写入：") + QDir::toNativeSeparators(named));
+        QVERIFY(QFileInfo(named).size() > 1000);
+
+        // Failing targets: a folder that is not there, a folder in the file's place. Non-zero, the
+        // reason on the error output, nothing else changed.
+        const QString missing = db.home().file(QStringLiteral("no-such-folder/x") + extension);
+        r = runConnTool(
+            {QStringLiteral("backup"), QStringLiteral("--to"), missing, QStringLiteral("--home"), home});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY(r.out.isEmpty());
+        QVERIFY2(r.err.startsWith(QStringLiteral("无法写入文件夹")), qPrintable(r.err));
+        QVERIFY2(r.err.contains(QStringLiteral("no-such-folder")), qPrintable(r.err));
+        QVERIFY(QDir().mkpath(db.home().file(QStringLiteral("a-folder"))));
+        r = runConnTool({QStringLiteral("backup"), QStringLiteral("--to"),
+                         db.home().file(QStringLiteral("a-folder")), QStringLiteral("--home"), home});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.startsWith(QStringLiteral("无法写入文件")) &&
+                     r.err.contains(QStringLiteral("a-folder")),
+                 qPrintable(r.err));
+        QVERIFY(QFileInfo(db.home().file(QStringLiteral("a-folder"))).isDir());
+        QCOMPARE(QDir(db.home().file(QStringLiteral("a-folder")))
+                     .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList());
+        QCOMPARE(
+            QDir(db.home().path()).entryList({QStringLiteral(".zu-backup-*")}, QDir::Files | QDir::Hidden),
+            QStringList());
+
+        // A database that cannot be reached: the engine's own words.
+        if (db.isServer()) {
+            IniFile ini(db.home().file(QStringLiteral("Config.ini")));
+            ini.writeString(QStringLiteral("DBConn"), QStringLiteral("Database"),
+                            QStringLiteral("no_such_db"));
+            r = runConnTool({QStringLiteral("backup"), QStringLiteral("--home"), home});
+            QCOMPARE(r.exitCode, 1);
+            QVERIFY2(r.err.startsWith(QStringLiteral("pg_dump")) &&
+                         r.err.contains(QStringLiteral("no_such_db")),
+                     qPrintable(r.err));
+        } else {
+            QVERIFY(QFile::remove(db.home().file(QStringLiteral("Database/Service.db"))));
+            r = runConnTool({QStringLiteral("backup"), QStringLiteral("--home"), home});
+            QCOMPARE(r.exitCode, 1);
+            QVERIFY2(r.err.contains(QStringLiteral("数据库文件不存在")), qPrintable(r.err));
+        }
+        files = QDir(folder).entryList({QLatin1Char('*') + extension}, QDir::Files, QDir::Name);
+        QCOMPARE(files.size(), 2);
     }
 };
 

@@ -6,6 +6,10 @@
 #include "data/errors.h"
 #include "data/inifile.h"
 #include "data/schemainstaller.h"
+#include "maintenance/autobackup.h"
+#include "maintenance/backupnames.h"
+#include "maintenance/databasebackup.h"
+#include "maintenance/serverbackup.h"
 #include "report/shippedtemplates.h"
 
 #include <cstdio>
@@ -187,6 +191,37 @@ Outcome upgrade(const QString& home)
     });
 }
 
+Outcome backup(const QString& home, const QString& to, const QDateTime& now)
+{
+    const Target t = currentTarget(home);
+    return guardedOutcome([&] {
+        const SqlDialect& dialect = t.server ? SqlDialect::postgres() : SqlDialect::sqlite();
+        Connection c(dialect, t.settings);
+        // pg_dump connects by itself and says what is wrong in its own words.
+        if (!t.server && !c.open())
+            return failure(QStringLiteral("无法连接%1：%2").arg(t.describe(), c.lastError()));
+        const BackupWriter write =
+            t.server ? serverBackupWriter(t.settings, t.settings.database) : databaseBackupWriter(c);
+        if (!to.isEmpty()) {
+            const QString target = QFileInfo(to).absoluteFilePath();
+            writeBackupReplacing(target, write);
+            return success(QStringLiteral("备份已写入：%1").arg(QDir::toNativeSeparators(target)));
+        }
+        const IniFile ini(homeFile(home, QLatin1String(kConfigFile)));
+        const QString folder = backupFolder(ini, home);
+        const AutomaticBackup done = runAutomaticBackup(folder, now, dialect.backupExtension,
+                                                        readAutomaticBackupSettings(ini).rule, write, true);
+        QString message = QStringLiteral("备份已写入：%1").arg(QDir::toNativeSeparators(done.written));
+        if (!done.removed.isEmpty())
+            message += QStringLiteral("\n按保留规则删除了较早的自动备份：") +
+                       done.removed.join(QStringLiteral("、"));
+        if (!done.abandoned.isEmpty())
+            message += QStringLiteral("\n删除了中断的备份留下的临时文件：") +
+                       done.abandoned.join(QStringLiteral("、"));
+        return success(message);
+    });
+}
+
 QString usage()
 {
     return QStringLiteral(
@@ -199,6 +234,12 @@ QString usage()
         "  zu-conntool embedded [--home DIR]  改回使用内置数据库\n"
         "  zu-conntool check [--home DIR]   按程序的方式连接并报告问题\n"
         "  zu-conntool upgrade [--home DIR] 将数据库升级到本版本\n"
+        "  zu-conntool backup [--to FILE] [--home DIR]\n"
+        "                                   备份数据库（内置数据库或数据库服务器，后者用 "
+        "pg_dump），供计划任务使用；\n"
+        "                                   不带 --to "
+        "时作为自动备份写入备份文件夹并按保留规则删除较早的自动备份；\n"
+        "                                   成功时输出备份文件的位置，失败时输出原因并以非零退出码结束\n"
         "  zu-conntool import FILE [--sheet N] [--dry-run] [--user NAME] [--home DIR]\n"
         "                                   从电子表格文件导入客户，配对与规则同“导入客户信息”窗口；\n"
         "                                   --sheet N 读第 N 个工作表（默认：保存时显示的工作表），\n"
@@ -222,9 +263,11 @@ int runCommandLine(const QStringList& arguments)
     const QCommandLineOption create(QStringLiteral("create"), QStringLiteral("创建数据表"));
     const QCommandLineOption sheet(QStringLiteral("sheet"), QStringLiteral("工作表"), QStringLiteral("N"));
     const QCommandLineOption dryRun(QStringLiteral("dry-run"), QStringLiteral("只检查不保存"));
-    parser.addOptions({home, server, database, user, password, create, sheet, dryRun});
-    parser.addPositionalArgument(QStringLiteral("command"),
-                                 QStringLiteral("init | server | embedded | check | upgrade | import"));
+    const QCommandLineOption to(QStringLiteral("to"), QStringLiteral("备份文件"), QStringLiteral("FILE"));
+    parser.addOptions({home, server, database, user, password, create, sheet, dryRun, to});
+    parser.addPositionalArgument(
+        QStringLiteral("command"),
+        QStringLiteral("init | server | embedded | check | upgrade | backup | import"));
 
     auto print = [](FILE* stream, const QString& text) {
         std::fputs((text + QLatin1Char('\n')).toLocal8Bit().constData(), stream);
@@ -272,6 +315,8 @@ int runCommandLine(const QStringList& arguments)
         outcome = check(homeDir);
     else if (command == QLatin1String("upgrade"))
         outcome = upgrade(homeDir);
+    else if (command == QLatin1String("backup"))
+        outcome = backup(homeDir, parser.value(to), QDateTime::currentDateTime());
     else {
         print(stderr, QStringLiteral("未知的命令：%1\n").arg(command) + usage());
         return 2;

@@ -2,6 +2,7 @@
 
 #include "data/connection.h"
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -40,6 +41,11 @@ Outcome check(const QString& home);
 
 // Upgrades the database in place to this release's schema.
 Outcome upgrade(const QString& home);
+
+// Backs the database up (either engine), for a scheduled job. Without `to`: an automatic backup
+// into the backup folder, beside any of the same day, and the rotation of the automatic backups;
+// with `to`: into that file, which is replaced only once the new backup is complete.
+Outcome backup(const QString& home, const QString& to, const QDateTime& now);
 
 // Runs the command line (without the program name); returns the exit code and prints.
 int runCommandLine(const QStringList& arguments);

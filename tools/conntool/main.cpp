@@ -2,6 +2,7 @@
 #include "conntoolcore.h"
 
 #include "data/apphome.h"
+#include "widgets/icons.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -19,6 +20,7 @@ int main(int argc, char* argv[])
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zu软件连接配置"));
+    QApplication::setWindowIcon(zu::programIcon());
     QTranslator qtTranslator;
     if (qtTranslator.load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTranslator);
