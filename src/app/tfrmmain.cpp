@@ -66,6 +66,7 @@ const IconChoice kIcons[] = {
     {"actpassword", CommandIcon::Password},
     {"actdatabase", CommandIcon::Backup},
     {"actremind", CommandIcon::Reminders},
+    {"actRemindCenter", CommandIcon::Reminders},
     {"actexport", CommandIcon::Spreadsheet},
     {"actCustsheet", CommandIcon::CustomerReport},
     {"actcensus", CommandIcon::ListReport},
@@ -169,6 +170,7 @@ void TfrmMain::setupQuickFind()
     m_quickFindOnBar = ui->ToolBar1->addWidget(m_quickFind);
     m_quickFindKey = new QAction(QStringLiteral("快速查找"), this);
     m_quickFindKey->setObjectName(QStringLiteral("actQuickFind"));
+    m_quickFindKey->setIcon(commandIcon(CommandIcon::Find));
     m_quickFindKey->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     m_quickFindKey->setShortcutContext(Qt::ApplicationShortcut);
     addAction(m_quickFindKey);
