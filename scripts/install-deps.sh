@@ -12,6 +12,7 @@ packages=(
   libfreexl-dev libxlsxwriter-dev liborcus-dev
   libzint-dev zbar-tools
   clang-format
+  unicode-data bzip2
   xvfb xauth poppler-utils
   libreoffice-calc-nogui
   # Desktop fit and the Debian package: the icon theme the command icons are copied from, the SVG

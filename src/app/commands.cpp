@@ -8,6 +8,7 @@
 #include "customers/tfrmcousttree.h"
 #include "customers/tfrmcustom.h"
 #include "data/datamodule.h"
+#include "data/errors.h"
 #include "journals/journallist.h"
 #include "journals/tfrmcelladd.h"
 #include "journals/tfrmcomplainadd.h"
@@ -19,7 +20,9 @@
 #include "maintenance/tfrmcleardata.h"
 #include "output/gridexport.h"
 #include "output/reports/reportcommands.h"
+#include "output/tableprint.h"
 #include "reminders/tfrmremind.h"
+#include "reminders/tfrmremindcenter.h"
 #include "users/permissions.h"
 #include "users/tfrmuserqx.h"
 #include "widgets/mdichild.h"
@@ -89,6 +92,43 @@ TfrmCustom* openCustomerWindow(TfrmMain& main)
     return window;
 }
 
+// The customer window on one customer: every customer is listed again so that it is found.
+void showCustomer(TfrmMain& main, qint64 customerId)
+{
+    requirePermission(Operation::OpenCustomerWindow);
+    TfrmCustom* window = openCustomerWindow(main);
+    window->refreshCustomers();
+    if (!zu::data().qryCustom().locateKey(customerId))
+        throw CommandError(QStringLiteral("没有找到这个客户，可能已被删除"));
+}
+
+// The return-visit editor for the customer of a return call, with the call's date and subject
+// filled in; the visit is written through the return-visit list.
+bool returnVisitFor(QWidget* parent, const Reminder& reminder)
+{
+    requirePermission(Operation::ChangeCalls);
+    TfrmCellAdd editor(parent);
+    editor.FCaller = TfrmCellAdd::editorKind().listCaller;
+    editor.FIsAdd = true;
+    editor.presetCustomer(reminder.customerCode, reminder.customerName);
+    editor.presetRemark(reminder.subject.isEmpty() ? QStringLiteral("维修后回访")
+                                                   : QStringLiteral("维修后回访：") + reminder.subject);
+    return editor.exec() == QDialog::Accepted;
+}
+
+void openReminderCenter(TfrmMain* main)
+{
+    requirePermission(Operation::Reminders);
+    showModal<TfrmRemindCenter>(main, [main](TfrmRemindCenter& window) {
+        RemindCenterCommands c;
+        c.openCustomer = [main](QWidget*, qint64 customerId) { showCustomer(*main, customerId); };
+        c.returnVisit = &returnVisitFor;
+        c.exportList = &ExportTableToXls;
+        c.printList = &PreviewTable;
+        window.setCommands(std::move(c));
+    });
+}
+
 // The customer list of the customer window, which is opened first when it is not open. A user who
 // may not open the customer window exports the list with its columns all the same, through a grid
 // that is never shown.
@@ -135,8 +175,10 @@ void installCommands(TfrmMain& main)
 {
     TfrmMain* m = &main;
     main.setCustomerWindow([m] { openCustomerWindow(*m); });
+    main.setCustomerShown([m](qint64 id) { openCustomerWindow(*m)->showCustomer(id); });
     main.setReminderWindow([m] { openReminders(m); });
     main.setCommand(QStringLiteral("actremind"), [m] { openReminders(m); });
+    main.setCommand(QStringLiteral("actRemindCenter"), [m] { openReminderCenter(m); });
     main.setCommand(QStringLiteral("actche"), [m] { showModal<TfrmOption>(m, [](TfrmOption&) {}); });
     main.setCommand(QStringLiteral("actCustM"), [m] { openCustomerWindow(*m); });
     main.setCommand(QStringLiteral("actService"), [m] { openJournalList<TfrmServerqry>(m); });

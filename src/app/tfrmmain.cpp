@@ -6,8 +6,10 @@
 #include "tfrmcoinfo.h"
 #include "ui_tfrmmain.h"
 
+#include "customers/quickfindbox.h"
 #include "data/apphome.h"
 #include "data/datamodule.h"
+#include "reminders/remindercentre.h"
 #include "reminders/remindersettings.h"
 #include "users/permissions.h"
 #include "widgets/dialogs.h"
@@ -33,10 +35,19 @@ const QStringList kActionNames{
     QStringLiteral("actLead")};
 
 // Commands of their own, not governed by permissions.
-const QStringList kOwnCommands{QStringLiteral("N25"), QStringLiteral("N32"), QStringLiteral("N33"),
-                               QStringLiteral("N34"), QStringLiteral("N35"), QStringLiteral("N27"),
-                               QStringLiteral("N12"), QStringLiteral("N40"), QStringLiteral("N26"),
-                               QStringLiteral("N41"), QStringLiteral("N31"), QStringLiteral("helpTxT")};
+const QStringList kOwnCommands{QStringLiteral("N25"),
+                               QStringLiteral("N32"),
+                               QStringLiteral("N33"),
+                               QStringLiteral("N34"),
+                               QStringLiteral("N35"),
+                               QStringLiteral("N27"),
+                               QStringLiteral("N12"),
+                               QStringLiteral("N40"),
+                               QStringLiteral("N26"),
+                               QStringLiteral("N41"),
+                               QStringLiteral("N31"),
+                               QStringLiteral("helpTxT"),
+                               QStringLiteral("actRemindCenter")};
 
 struct IconChoice
 {
@@ -55,6 +66,7 @@ const IconChoice kIcons[] = {
     {"actpassword", CommandIcon::Password},
     {"actdatabase", CommandIcon::Backup},
     {"actremind", CommandIcon::Reminders},
+    {"actRemindCenter", CommandIcon::Reminders},
     {"actexport", CommandIcon::Spreadsheet},
     {"actCustsheet", CommandIcon::CustomerReport},
     {"actcensus", CommandIcon::ListReport},
@@ -106,6 +118,8 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<U
         }
     }
 
+    setupQuickFind();
+
     linkMenuItem(QStringLiteral("E1"), QStringLiteral("actexport"));
     linkMenuItem(QStringLiteral("N20"), QStringLiteral("actCustsheet"));
     linkMenuItem(QStringLiteral("N21"), QStringLiteral("actcensus"));
@@ -149,6 +163,40 @@ void TfrmMain::setupIcons()
             a->setIcon(commandIcon(c.icon));
 }
 
+void TfrmMain::setupQuickFind()
+{
+    ui->ToolBar1->addSeparator();
+    m_quickFind = new QuickFindBox(ui->ToolBar1);
+    m_quickFindOnBar = ui->ToolBar1->addWidget(m_quickFind);
+    m_quickFindKey = new QAction(QStringLiteral("快速查找"), this);
+    m_quickFindKey->setObjectName(QStringLiteral("actQuickFind"));
+    m_quickFindKey->setIcon(commandIcon(CommandIcon::Find));
+    m_quickFindKey->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    m_quickFindKey->setShortcutContext(Qt::ApplicationShortcut);
+    addAction(m_quickFindKey);
+    onSignal(m_quickFindKey, &QAction::triggered, this, [this] { focusQuickFind(); });
+    onSignal(m_quickFind, &QuickFindBox::customerChosen, this, [this](qint64 id) {
+        requirePermission(Operation::OpenCustomerWindow);
+        if (m_showCustomer)
+            m_showCustomer(id);
+    });
+}
+
+void TfrmMain::focusQuickFind()
+{
+    if (!m_quickFindKey->isEnabled())
+        return;
+    activateWindow();
+    m_quickFind->setFocus(Qt::ShortcutFocusReason);
+    m_quickFind->selectAll();
+}
+
+void TfrmMain::setCustomerShown(std::function<void(qint64)> show)
+{
+    m_showCustomer = std::move(show);
+    updateEnabling();
+}
+
 void TfrmMain::linkMenuItem(const QString& item, const QString& actionName)
 {
     QAction* menuItem = action(item);
@@ -187,6 +235,8 @@ std::optional<Right> TfrmMain::rightOfCommand(const QString& name)
 {
     if (name.compare(QLatin1String("N27"), Qt::CaseInsensitive) == 0)
         return requiredRight(Operation::InitialiseData);
+    if (name.compare(QLatin1String("actRemindCenter"), Qt::CaseInsensitive) == 0)
+        return requiredRight(Operation::Reminders);
     return rightOfAction(name);
 }
 
@@ -198,6 +248,9 @@ void TfrmMain::updateEnabling()
         action(name)->setEnabled(m_commands.contains(name.toLower()) &&
                                  (!right || permissions.allows(*right)));
     }
+    const bool mayFind = m_showCustomer && mayUse(Operation::OpenCustomerWindow);
+    m_quickFindOnBar->setVisible(mayFind);
+    m_quickFindKey->setEnabled(mayFind);
 }
 
 void TfrmMain::ApplyUserRights()
@@ -252,7 +305,8 @@ void TfrmMain::checkReminders()
     TfrmData& d = zu::data();
     const ReminderSettings settings = readReminderSettings(d.qryTemp());
     openDueCustomers(d.qryRemind(), settings.day);
-    if (d.qryRemind().isEmpty())
+    // Overdue reminders of the reminder centre pop the window up as well: it tells their number.
+    if (d.qryRemind().isEmpty() && ReminderCentre(d.conn(), QDate::currentDate()).counts().overdue == 0)
         return;
     if (settings.popUp())
         m_timer1.start();

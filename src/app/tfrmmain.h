@@ -18,6 +18,8 @@ class TfrmMain;
 
 namespace zu {
 
+class QuickFindBox;
+
 // The main window: the menu bar, tool bar and named actions that open every other window, the
 // client area holding the customer window, and the status bar.
 class TfrmMain final : public QMainWindow
@@ -43,6 +45,11 @@ public:
     void setReminderWindow(std::function<void()> open) { m_openReminders = std::move(open); }
     // Opens the customer window (or brings the open one forward).
     void setCustomerWindow(std::function<void()> open) { m_openCustomers = std::move(open); }
+    // Shows a customer quick find chose, by its key, in the customer window.
+    void setCustomerShown(std::function<void(qint64)> show);
+
+    // The quick find box of the tool bar, offered to users who may open the customer window.
+    QuickFindBox* quickFindBox() const { return m_quickFind; }
 
     QString statusText(int panel) const;
 
@@ -63,6 +70,8 @@ private:
     void openWebSite();
     void linkMenuItem(const QString& item, const QString& action);
     void setupIcons();
+    void setupQuickFind();
+    void focusQuickFind();
 
     std::unique_ptr<Ui::TfrmMain> ui;
     QTimer m_timer1;
@@ -70,6 +79,10 @@ private:
     QHash<QString, std::function<void()>> m_commands; // by lower-case action name
     std::function<void()> m_openReminders;
     std::function<void()> m_openCustomers;
+    std::function<void(qint64)> m_showCustomer;
+    QuickFindBox* m_quickFind = nullptr;
+    QAction* m_quickFindOnBar = nullptr; // the box's place on the tool bar
+    QAction* m_quickFindKey = nullptr;   // Ctrl+F from any window of the program
 };
 
 // Opens a modal dialog the way every command does: created, shown, destroyed when it closes.

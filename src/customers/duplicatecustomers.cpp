@@ -61,15 +61,6 @@ QString nameAddressKey(const QString& name, const QString& address)
 
 } // namespace
 
-QString phoneDigits(const QString& number)
-{
-    QString digits;
-    for (const QChar c : number)
-        if (c.isDigit())
-            digits += QChar(QLatin1Char(static_cast<char>('0' + c.digitValue())));
-    return digits;
-}
-
 QString DuplicateCustomers::description() const
 {
     QStringList lines;

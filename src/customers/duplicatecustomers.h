@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/findcolumns.h"
+
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -38,8 +40,6 @@ struct NewCustomer
     QString phone;
     QString mobile;
 };
-
-QString phoneDigits(const QString& number);
 
 DuplicateCustomers findDuplicateCustomers(Connection& connection, const NewCustomer& customer);
 

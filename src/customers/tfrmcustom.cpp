@@ -19,6 +19,7 @@
 
 #include <QMenu>
 #include <QTableView>
+#include <utility>
 
 namespace zu {
 
@@ -351,6 +352,26 @@ void TfrmCustom::FormShow()
         LoadGridColumns(tab.grid, tab.list, tab.loadLayout);
     LoadGridColumns(ui->dgCustom, &d.qryCustom(), kCustomerLayout);
     d.qryCustom().open();
+    m_shown = true;
+    if (const std::optional<qint64> id = std::exchange(m_customerToShow, std::nullopt))
+        showCustomer(*id);
+}
+
+void TfrmCustom::showCustomer(qint64 id)
+{
+    if (!m_shown) {
+        m_customerToShow = id;
+        return;
+    }
+    DataSet& customers = zu::data().qryCustom();
+    if (!customers.isOpen() || !customers.locateKey(id)) {
+        refreshCustomers();
+        if (!customers.locateKey(id)) {
+            dialogs().inform(this, QStringLiteral("提示"), QStringLiteral("该客户已被删除。"));
+            return;
+        }
+    }
+    ui->dgCustom->setFocus();
 }
 
 void TfrmCustom::RefreshCategoryTree()

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <QPointer>
 #include <QWidget>
 
@@ -49,6 +50,9 @@ public:
     void RefreshCategoryTree();
     // Shows every customer again ("刷新&R"); the tree keeps its selection.
     void refreshCustomers();
+    // Makes the customer with the key the current one, with its service records, return visits
+    // and complaints below; every customer is listed again when the list does not hold it.
+    void showCustomer(qint64 id);
 
     ListGrid* dgCustom() const;
     ListGrid* dgServiceCust() const;
@@ -84,6 +88,8 @@ private:
     std::vector<DetailTab> m_tabs;
     CustomerWindowCommands m_commands;
     QAction* m_historyAction = nullptr;
+    bool m_shown = false;
+    std::optional<qint64> m_customerToShow; // chosen before the window was first shown
 };
 
 } // namespace zu

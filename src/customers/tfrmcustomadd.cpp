@@ -8,6 +8,7 @@
 #include "data/datamodule.h"
 #include "data/dataset.h"
 #include "data/errors.h"
+#include "data/findcolumns.h"
 #include "data/lookuplists.h"
 #include "data/routines.h"
 #include "data/writerecord.h"
@@ -127,6 +128,7 @@ QVariantMap TfrmCustomAdd::collectValues() const
 {
     QVariantMap values = m_fields.collect();
     values.insert(QStringLiteral("exeMen"), zu::data().CurrentUserName());
+    addFindColumns(values);
     return values;
 }
 

@@ -3,13 +3,16 @@
 #include "connection.h"
 #include "dataset.h"
 #include "errors.h"
+#include "findcolumns.h"
 #include "query.h"
 #include "sqldialect.h"
 
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 
 namespace zu {
 
@@ -101,9 +104,86 @@ void keepOneDateFormAndIndexSearches(Connection& connection, Query& query)
         query.exec(QLatin1String(statement));
 }
 
+// The index quick find looks for any part of FindText with: the engine's own kind of index for
+// that when it can make one, a plain index otherwise (a server without the extension, or a user
+// who may not add it), which still narrows the rows read.
+void createFindTextIndex(Connection& connection)
+{
+    const SqlDialect& dialect = connection.dialect();
+    Query q(connection);
+    if (!dialect.containsIndex.isEmpty()) {
+        // Savepoints cannot be prepared on every engine; these statements hold no value.
+        QSqlQuery plain(connection.database());
+        plain.exec(QStringLiteral("savepoint zu_find_index"));
+        if (plain.exec(dialect.containsIndexPrerequisite) && plain.exec(dialect.containsIndex)) {
+            plain.exec(QStringLiteral("release savepoint zu_find_index"));
+            return;
+        }
+        plain.exec(QStringLiteral("rollback to savepoint zu_find_index"));
+    }
+    q.exec(QStringLiteral("create index ix_cust_findtext on T_Cust (FindText)"));
+}
+
+// Quick find: the pinyin initials and the text it searches, kept beside every customer and
+// filled for those already there; indexes on what it looks up by beginning.
+void addQuickFind(Connection& connection, Query& q)
+{
+    const SqlDialect& dialect = connection.dialect();
+    q.exec(
+        QStringLiteral("alter table T_Cust add NameInitials varchar(%1)").arg(FindColumns::kInitialsLength));
+    q.exec(QStringLiteral("alter table T_Cust add FindText text"));
+    for (const QString& statement : dialect.quickFindIndexes())
+        q.exec(statement);
+    createFindTextIndex(connection);
+    fillFindColumns(connection);
+}
+
+// The reminder centre: which kinds of reminder are on (in the reminder settings), the
+// maintenance plans per model, and the done and put-off marks of single reminders. Passed dates
+// count as overdue from the day each kind was switched on, so an old database does not wake up
+// to years of overdue reminders.
+void addReminderCentre(Connection& connection, Query& query)
+{
+    const SqlDialect& d = connection.dialect();
+    const QString key = d.serialKeyType;
+    const QString timestamp = d.dateTimeType;
+    for (const char* column :
+         {"RemindOn", "PlanOn", "CallOn", "CallDays", "WarrantyOn", "WarrantyMonths", "WarrantyDays"})
+        query.exec(QStringLiteral("alter table T_remind add column %1 integer").arg(QLatin1String(column)));
+    for (const char* column : {"RemindSince", "PlanSince", "CallSince", "WarrantySince"})
+        query.exec(
+            QStringLiteral("alter table T_remind add column %1 %2").arg(QLatin1String(column), timestamp));
+    const QVariant today = d.toDb(QDate::currentDate());
+    query.exec(QStringLiteral("update T_remind set RemindOn = 1, PlanOn = 1, CallOn = 1, CallDays = 3, "
+                              "WarrantyOn = 1, WarrantyMonths = 12, WarrantyDays = 30, RemindSince = ?, "
+                              "PlanSince = ?, CallSince = ?, WarrantySince = ?"),
+               {today, today, today, today});
+    query.exec(QStringLiteral("create table T_plan (id %1, Goodsunit varchar(255), hitchName varchar(255), "
+                              "Months integer)")
+                   .arg(key));
+    query.exec(QStringLiteral("create index ix_plan_goodsunit on T_plan (Goodsunit)"));
+    query.exec(QStringLiteral("create table T_remindstate (id %1, Kind varchar(20) not null, "
+                              "SourceId integer not null, PlanId integer not null, DueDate %2 not null, "
+                              "State varchar(10) not null, SnoozeUntil %2, ByUser varchar(50), AtTime %2)")
+                   .arg(key, timestamp));
+    query.exec(QStringLiteral("create unique index ux_remindstate on T_remindstate (Kind, SourceId, PlanId, "
+                              "DueDate)"));
+    // The reminders are computed from these: a model's customers, warranties by purchase date, the
+    // last service of a kind per customer.
+    query.exec(QStringLiteral("create index if not exists ix_cust_goodsunit on T_Cust (Goodsunit)"));
+    query.exec(QStringLiteral("create index if not exists ix_cust_emptiondate on T_Cust (EmptionDate)"));
+    query.exec(QStringLiteral("create index if not exists ix_service_kind on T_service (CustCode, hitchName, "
+                              "serviceDate)"));
+    for (const QString table : {QStringLiteral("T_plan"), QStringLiteral("T_remindstate")})
+        for (const QString& statement : d.dateTriggerStatements(table, dateColumnsOf(connection, table)))
+            query.exec(statement);
+}
+
 const UpgradeStep kSteps[] = {
     {.version = 2, .apply = &addRowVersions},
     {.version = 3, .apply = &keepOneDateFormAndIndexSearches},
+    {.version = 4, .apply = &addQuickFind},
+    {.version = 5, .apply = &addReminderCentre},
 };
 
 QString newerText(int version)

@@ -12,7 +12,7 @@ class Connection;
 class SchemaInstaller final
 {
 public:
-    static constexpr int kCurrentVersion = 3;
+    static constexpr int kCurrentVersion = 5;
 
     explicit SchemaInstaller(Connection& connection);
 

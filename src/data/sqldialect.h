@@ -73,6 +73,13 @@ public:
     bool safetyCopyBeforeClearing; // the data initialization first copies the database
     QString backupExtension;       // proposed backup file extension
     QString statusCaption;         // "数据库:..." text of the main window's status bar
+    // Text compared by its bytes (code points), whatever the database's language: what a range
+    // of beginnings needs to use an index. Appended to a column.
+    QString byteOrder;
+    // The index that finds a text anywhere in a column, and what the engine needs before it;
+    // empty where the engine has none (a plain index serves).
+    QString containsIndexPrerequisite;
+    QString containsIndex;
     // First statement of a schema upgrade's transaction: a second workstation upgrading at the
     // same time waits for the first and then finds the step done.
     QString schemaLockStatement;
@@ -92,8 +99,31 @@ public:
     // "column like ? escape ..." ignoring letter case; bind likePrefix()/likeContains() values.
     // The column is compared as text whatever its type (a date, a number).
     QString likeCondition(const QString& column) const;
+    // "column >= ? and column < ?" in byte order: bind prefixBounds() values.
+    QString prefixCondition(const QString& column) const;
+    // The indexes quick find looks customers up with, by beginning, on both tables.
+    QStringList quickFindIndexes() const;
     // A Boolean column compared with a constant.
     QString booleanEquals(const QString& column, bool value) const;
+
+    // Calendar arithmetic in statements. Each takes expressions (column names, "?", other results)
+    // and gives an expression of a date without time of day, which compares with dateParameter
+    // and with other such dates.
+    QString serialKeyType;    // column type of a key the database numbers itself
+    QString dateTimeType;     // column type of a date and time
+    QString dateParameter;    // "?" bound to dateValue()
+    QString greatestFunction; // largest of its arguments
+    // Ends a subquery that the engine is to keep as it is: without it, it copies a column's
+    // expression into every place of the outer query that names the column.
+    QString keptSubquery;
+    QVariant dateValue(const QDate& date) const;
+    QString dateOf(const QString& dateTime) const;
+    QString addDays(const QString& date, const QString& days) const;
+    // Whole months later; a day past the target month's end becomes its last day (Jan 31 plus one
+    // month is Feb 28, or Feb 29 in a leap year).
+    QString addMonths(const QString& date, const QString& months) const;
+    // The months from one date's month to another's, the days ignored: an integer expression.
+    QString monthsBetween(const QString& from, const QString& to) const;
 
     // A value as this engine stores it (dates become canonical text in the embedded database).
     QVariant toDb(const QVariant& value) const;
@@ -128,6 +158,8 @@ bool isCanonicalDateTimeText(QStringView text);
 QString likeEscape(const QString& text);
 QString likePrefix(const QString& text);
 QString likeContains(const QString& text);
+// The two bounds of the texts that begin with `prefix`, for prefixCondition().
+QVariantList prefixBounds(const QString& prefix);
 
 // Conditions and bounds of the date filters and the reminder rule: same text for both engines,
 // the dialect converts the bound values.

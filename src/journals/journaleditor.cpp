@@ -70,6 +70,12 @@ void JournalEditor::initialise()
     });
 }
 
+void JournalEditor::presetCustomer(const QString& code, const QString& name)
+{
+    codeBox()->setText(code);
+    nameBox()->setText(name);
+}
+
 bool JournalEditor::fromCustomerWindow() const
 {
     return FCaller == kCustomerWindow;

@@ -47,6 +47,8 @@ public:
 
     ~JournalEditor() override;
     const JournalEditorKind& kind() const { return m_kind; }
+    // A new record for this customer, set before the editor is shown (from a reminder).
+    void presetCustomer(const QString& code, const QString& name);
 
 protected:
     JournalEditor(QWidget* parent, const JournalEditorKind& kind);

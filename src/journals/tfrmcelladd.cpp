@@ -44,6 +44,11 @@ TfrmCellAdd::TfrmCellAdd(QWidget* parent)
 
 TfrmCellAdd::~TfrmCellAdd() = default;
 
+void TfrmCellAdd::presetRemark(const QString& text)
+{
+    ui->edtcallRemark->setPlainText(text);
+}
+
 void TfrmCellAdd::fillLists()
 {
     fillFromLookupList(this, "cmbcallMen", QStringLiteral("业务员"));

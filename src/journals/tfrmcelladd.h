@@ -17,6 +17,8 @@ public:
     ~TfrmCellAdd() override;
 
     static const JournalEditorKind& editorKind();
+    // What the visit is about, set before the editor is shown.
+    void presetRemark(const QString& text);
 
 protected:
     void fillLists() override;

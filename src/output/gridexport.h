@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class QAbstractItemModel;
 class QWidget;
 
 namespace zu {
@@ -18,6 +19,10 @@ struct ListSheetLayout;
 // with a CommandError naming the file and the reason. Cancelling the save dialog ends it
 // without a message.
 void ExportGridToXls(QWidget* parent, DataSet& list, ListGrid* grid, const QString& proposedName);
+
+// Saves a table that is no shared data set (a computed list) the same way: its titles and the
+// texts it shows, in the order it shows its rows.
+void ExportTableToXls(QWidget* parent, const QAbstractItemModel& table, const QString& proposedName);
 
 // The proposed file name of an export: the prefix followed by today's date, "客户信息2024-03-05".
 QString exportProposedName(const QString& prefix);

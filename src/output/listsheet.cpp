@@ -333,4 +333,29 @@ QString exportFileName(const QString& chosen)
     return name + QLatin1String(".xls");
 }
 
+int writeTableSheet(StreamingSheetWriter& writer, const QList<QStringList>& rows, const QStringList& titles)
+{
+    int row = 0;
+    const auto startSheet = [&] {
+        if (!writer.startSheet(QStringLiteral("Sheet%1").arg(writer.sheetCount() + 1)))
+            return false;
+        for (int c = 0; c < titles.size(); ++c)
+            if (!writer.writeText(0, c, titles[c], CellStyle::Bold))
+                return false;
+        row = 1;
+        return true;
+    };
+    if (!startSheet())
+        return -1;
+    for (const QStringList& texts : rows) {
+        if (row >= writer.maxRows() && !startSheet())
+            return -1;
+        for (int c = 0; c < texts.size(); ++c)
+            if (!texts[c].isEmpty() && !writer.writeText(row, c, texts[c]))
+                return -1;
+        ++row;
+    }
+    return int(rows.size());
+}
+
 } // namespace zu

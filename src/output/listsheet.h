@@ -29,6 +29,11 @@ struct ListSheetLayout
 // writer refused a cell (its error() says why). A database error throws DbError.
 int writeListSheet(StreamingSheetWriter& writer, const DataSet& list, const ListSheetLayout& layout);
 
+// Writes a table as the user sees it: the titles in bold, then every row's display texts, in
+// further sheets when the rows do not fit one. Returns the number of rows written, or -1 when the
+// writer refused a cell (its error() says why).
+int writeTableSheet(StreamingSheetWriter& writer, const QList<QStringList>& rows, const QStringList& titles);
+
 // The file an export writes for the name chosen in the save dialog: blanks around the path and
 // around its last part removed and
 // ".xls" appended unless the text ".xls" occurs in it (letter case counts). Empty for a name

@@ -1,5 +1,6 @@
 #include "tfrmremind.h"
 
+#include "remindercentre.h"
 #include "remindersettings.h"
 #include "ui_tfrmremind.h"
 
@@ -70,6 +71,10 @@ void TfrmRemind::FormShow()
     ui->se1->setText(QString::number(settings.day)); // stores the day count (below 1 becomes 1)
     openDueCustomers(d.qryRemind(), ui->se1->text().toInt());
     reloadColumns();
+    const int overdue = ReminderCentre(d.conn(), QDate::currentDate()).counts().overdue;
+    ui->lblOverdue->setText(overdue > 0
+                                ? QStringLiteral("另有 %1 条提醒已逾期，请在“提醒中心”处理。").arg(overdue)
+                                : QStringLiteral("没有逾期的提醒。"));
     m_loading = true;
     ui->cb1->setChecked(settings.popUp());
     m_loading = false;

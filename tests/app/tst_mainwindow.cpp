@@ -1,7 +1,11 @@
+#include "app/commands.h"
 #include "app/entrysequence.h"
 #include "app/tfrmcoinfo.h"
 #include "app/tfrmmain.h"
+#include "customers/quickfindbox.h"
+#include "customers/tfrmcustom.h"
 #include "data/routines.h"
+#include "support/records.h"
 #include "support/scripteddialogs.h"
 #include "support/testdatabase.h"
 #include "widgets/icons.h"
@@ -11,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -110,6 +115,60 @@ private slots:
         QVERIFY(!main.Timer1().isActive());
         // The window's title was set before the failing step.
         QCOMPARE(main.windowTitle(), QStringLiteral("zu电器售后服务管理软件1.0"));
+    }
+
+    // Ctrl+F from the customer window reaches the tool bar's box; what is typed offers the
+    // customers, Enter shows the first in the customer window with its records, opening the
+    // window when it is closed.
+    void quickFindShowsTheCustomer_data() { zu::test::addEngineRows(); }
+    void quickFindShowsTheCustomer()
+    {
+        ZU_TEST_DATABASE(db);
+        TfrmData& d = db.dataModule();
+        d.setCurrentUserRights(QStringLiteral("'客户管理',"));
+        zu::test::addCustomer(QStringLiteral("张三"), QStringLiteral("KH0001"),
+                              {{QStringLiteral("Phone"), QStringLiteral("0571-88886666")}});
+        zu::test::addCustomer(QStringLiteral("李四"), QStringLiteral("KH0002"),
+                              {{QStringLiteral("Mobile"), QStringLiteral("13912345678")}});
+        zu::test::addJournal(QStringLiteral("T_service"), QStringLiteral("KH0002"), QStringLiteral("李四"),
+                             {{QStringLiteral("GoodsCode"), QStringLiteral("SN-77")}});
+        ScriptedDialogs dialogs;
+        TfrmMain main;
+        installCommands(main);
+        main.ApplyUserRights();
+        main.resize(1000, 700);
+        main.show();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        QuickFindBox* box = main.quickFindBox();
+        QVERIFY(box->isVisible());
+        QVERIFY(TfrmCustom::instance());
+
+        QTest::keyClick(TfrmCustom::instance(), Qt::Key_F, Qt::ControlModifier);
+        QTRY_VERIFY(box->hasFocus());
+        QTest::keyClicks(box, "ls");
+        QCOMPARE(box->offered(), QStringList{QStringLiteral("李四  KH0002  13912345678")});
+        QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(d.qryCustom().fieldText(QStringLiteral("IDCode")), QStringLiteral("KH0002"));
+        QCOMPARE(d.qryServiceCust().recordCount(), 1);
+        QCOMPARE(d.qryServiceCust().fieldText(QStringLiteral("GoodsCode")), QStringLiteral("SN-77"));
+
+        // The window closed: choosing opens it again on the customer.
+        qobject_cast<QMdiSubWindow*>(TfrmCustom::instance()->parentWidget())->close();
+        QTRY_VERIFY(!TfrmCustom::instance());
+        box->clear();
+        QTest::keyClicks(box, "8888");
+        QCOMPARE(box->offered().size(), 1);
+        box->choose(0);
+        QVERIFY(TfrmCustom::instance());
+        QCOMPARE(d.qryCustom().fieldText(QStringLiteral("IDCode")), QStringLiteral("KH0001"));
+        QCOMPARE(d.qryServiceCust().recordCount(), 0);
+        QVERIFY2(dialogs.messages().isEmpty(), qPrintable(dialogs.messages().join(QLatin1Char('\n'))));
+
+        // A user who may not open the customer window is not offered quick find.
+        d.setCurrentUserRights(QStringLiteral("'修改密码',"));
+        main.ApplyUserRights();
+        QTRY_VERIFY(!box->isVisible()); // the tool bar lays itself out again first
+        QVERIFY(!main.action(QStringLiteral("actQuickFind"))->isEnabled());
     }
 
     void userWithoutRights()
@@ -284,6 +343,31 @@ private slots:
         QCoreApplication::processEvents();
         QCOMPARE(due.count(), fires ? 1 : 0);
         QCOMPARE(opened, fires ? 1 : 0);
+    }
+
+    // Overdue reminders of the reminder centre pop the reminder window up as well, when its kind is on.
+    void reminderTimerFiresForOverdueReminders_data()
+    {
+        QTest::addColumn<bool>("kindOn");
+        QTest::newRow("customer dates on") << true;
+        QTest::newRow("customer dates off") << false;
+    }
+    void reminderTimerFiresForOverdueReminders()
+    {
+        QFETCH(bool, kindOn);
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        TfrmData& d = db.dataModule();
+        d.F().exec(QStringLiteral("update T_remind set RemindOn = ?, RemindSince = ?"),
+                   {int(kindOn), QDate::currentDate().addDays(-10).startOfDay()});
+        addDueCustomer(d, -1); // yesterday: overdue, not due
+        ScriptedDialogs dialogs;
+        TfrmMain main;
+        main.setReminderWindow([] {});
+        main.show();
+        QCOMPARE(d.qryRemind().recordCount(), 0);
+        QCOMPARE(main.Timer1().isActive(), kindOn);
+        main.Timer1().stop();
     }
 
     void helpAndWebSite()

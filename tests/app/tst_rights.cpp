@@ -9,10 +9,14 @@
 #include "customers/tfrmcustom.h"
 #include "customers/tfrmcustomadd.h"
 #include "data/datamodule.h"
+#include "data/query.h"
+#include "journals/tfrmcelladd.h"
 #include "journals/tfrmjournalqry.h"
 #include "journals/tfrmserviceadd.h"
 #include "output/gridexport.h"
+#include "reminders/reminderlistmodel.h"
 #include "reminders/tfrmremind.h"
+#include "reminders/tfrmremindcenter.h"
 #include "support/records.h"
 #include "support/scripteddialogs.h"
 #include "support/testdatabase.h"
@@ -24,6 +28,7 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QPlainTextEdit>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QToolBar>
@@ -163,6 +168,74 @@ private slots:
         main.show();
         QCOMPARE(TfrmCustom::instance() != nullptr, granted);
         QCOMPARE(main.mdiArea()->subWindowList().size(), granted ? 1 : 0);
+    }
+
+    // The reminder centre takes the reminder right; its return call opens the return-visit editor for
+    // the customer, and the visit saved marks the call done. A double click shows the customer.
+    void reminderCentreThroughTheShell()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        const QDate today = QDate::currentDate();
+        Query(data().conn())
+            .exec(
+                QStringLiteral("update T_remind set RemindOn = 0, PlanOn = 0, WarrantyOn = 0, CallSince = ?"),
+                {today.addDays(-10).startOfDay()});
+        zu::test::addCustomer(QStringLiteral("甲"), QStringLiteral("K1"));
+        zu::test::addCustomer(QStringLiteral("乙"), QStringLiteral("K2"));
+        zu::test::addJournal(QStringLiteral("T_service"), QStringLiteral("K2"), QStringLiteral("乙"),
+                             {{QStringLiteral("serviceDate"), today.addDays(-3).startOfDay()},
+                              {QStringLiteral("hitchName"), QStringLiteral("漏水")}});
+        ScriptedDialogs dialogs;
+        TfrmMain main;
+        installCommands(main);
+        logInWith(everythingBut({QStringLiteral("用户提醒")}));
+        main.ApplyUserRights();
+        QVERIFY(!main.action(QStringLiteral("actRemindCenter"))->isEnabled());
+        logInWith(kEverything);
+        main.ApplyUserRights();
+        QVERIFY(main.action(QStringLiteral("actRemindCenter"))->isEnabled());
+        main.show();
+
+        QString code, remark;
+        QObject watch;
+        whenModal<TfrmRemindCenter>(
+            [&](TfrmRemindCenter* centre) {
+                centre->dgRemind()->setCurrentIndex(centre->shownList().index(0, 0));
+                whenModal<TfrmCellAdd>([&](TfrmCellAdd* editor) {
+                    code = control<QLineEdit>(editor, "edtCustCode")->text();
+                    remark = control<QPlainTextEdit>(editor, "edtcallRemark")->toPlainText();
+                    control<QAbstractButton>(editor, "btnAdd")->click();
+                });
+                control<QAbstractButton>(centre, "btnDone")->click();
+                centre->reject();
+            },
+            &watch);
+        main.action(QStringLiteral("actRemindCenter"))->trigger();
+        QCOMPARE(code, QStringLiteral("K2"));
+        QCOMPARE(remark, QStringLiteral("维修后回访：漏水"));
+        QCOMPARE(zu::test::column(QStringLiteral("select CustCode from T_call")), QStringList{"K2"});
+        QCOMPARE(zu::test::column(QStringLiteral("select State from T_remindstate where Kind = 'call'")),
+                 QStringList{"done"});
+
+        // The customer of a reminder, shown in the customer window.
+        Query(data().conn())
+            .exec(QStringLiteral("update T_remind set RemindOn = 1, RemindSince = ?"), {today.startOfDay()});
+        Query(data().conn())
+            .exec(QStringLiteral("update T_Cust set remind = ? where IDCode = ?"),
+                  {today.startOfDay(), QStringLiteral("K2")});
+        zu::test::addCustomer(QStringLiteral("丙"), QStringLiteral("K3"));
+        whenModal<TfrmRemindCenter>(
+            [&](TfrmRemindCenter* centre) {
+                QTableView* view = centre->dgRemind();
+                view->setCurrentIndex(centre->shownList().index(0, ReminderListModel::NameColumn));
+                emit view->doubleClicked(view->currentIndex());
+            },
+            &watch);
+        main.action(QStringLiteral("actRemindCenter"))->trigger();
+        QVERIFY(TfrmCustom::instance());
+        QCOMPARE(data().qryCustom().fieldText(QStringLiteral("IDCode")), QStringLiteral("K2"));
+        QVERIFY(!QApplication::activeModalWidget());
     }
 
     void exportWithoutTheCustomerWindowsRightShowsNoCustomerWindow()

@@ -1,4 +1,5 @@
 #include "columns/listgrid.h"
+#include "customers/quickfind.h"
 #include "customers/tfrmcousttree.h"
 #include "customers/tfrmcustname.h"
 #include "customers/tfrmcustom.h"
@@ -295,6 +296,45 @@ private slots:
                        {QStringLiteral("KH0003"), QStringLiteral("057188886666")}),
                  1);
         QCOMPARE(customers.recordCount(), 3);
+    }
+
+    // A customer the editor adds or renames is found by quick find at once, by its new name's
+    // initials and numbers; the old name finds it no more.
+    void quickFindFollowsTheEditor_data() { zu::test::addEngineRows(); }
+    void quickFindFollowsTheEditor()
+    {
+        ZU_TEST_DATABASE(db);
+        TfrmData& d = db.dataModule();
+        ScriptedDialogs dialogs;
+        CustomerWindow w;
+        auto found = [&d](const char* typed) {
+            QStringList names;
+            for (const QuickFindHit& hit : quickFind(d.conn(), QString::fromUtf8(typed)))
+                names << hit.name;
+            return names;
+        };
+        TfrmCustomAdd editor(w.window);
+        editor.FIsAdd = true;
+        editor.show();
+        fill(&editor, "edtIDCode", QStringLiteral("KH0009"));
+        fill(&editor, "edtCustName", QStringLiteral("张三丰"));
+        fill(&editor, "edtMobile", QStringLiteral("139-0000-1111"));
+        press(&editor, "btnInsert");
+        QVERIFY(!editor.isVisible());
+        QCOMPARE(found("zsf"), QStringList{QStringLiteral("张三丰")});
+        QCOMPARE(found("00001111"), QStringList{QStringLiteral("张三丰")});
+
+        QVERIFY(d.qryCustom().locate(QStringLiteral("IDCode"), QStringLiteral("KH0009")));
+        TfrmCustomAdd rename(w.window);
+        rename.FIsAdd = false;
+        rename.show();
+        fill(&rename, "edtCustName", QStringLiteral("李四"));
+        press(&rename, "btnInsert");
+        QVERIFY(!rename.isVisible());
+        QCOMPARE(found("ls"), QStringList{QStringLiteral("李四")});
+        QVERIFY(found("zsf").isEmpty());
+        QVERIFY(found("三丰").isEmpty());
+        QVERIFY(dialogs.messages().isEmpty());
     }
 
     void editDoesNotAskAboutLookalikes_data() { zu::test::addEngineRows(); }

@@ -1,6 +1,7 @@
 #include "records.h"
 
 #include "data/datamodule.h"
+#include "data/findcolumns.h"
 #include "data/query.h"
 
 namespace zu::test {
@@ -26,6 +27,8 @@ void addCustomer(const QString& name, const QString& code, const QVariantMap& co
     QVariantMap row = columns;
     row.insert(QStringLiteral("CustName"), name);
     row.insert(QStringLiteral("IDCode"), code.isNull() ? name : code);
+    // As the program writes every customer: with the columns quick find looks into.
+    addFindColumns(row);
     insertRow(QStringLiteral("T_Cust"), row);
 }
 

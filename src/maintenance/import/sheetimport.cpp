@@ -3,6 +3,7 @@
 #include "customers/journalrecords.h"
 #include "data/connection.h"
 #include "data/errors.h"
+#include "data/findcolumns.h"
 #include "data/query.h"
 
 #include <QRegularExpression>
@@ -75,6 +76,15 @@ SheetImport::SheetImport(Connection& connection, const QString& table, const QLi
             });
             if (!paired)
                 m_targets.push_back({field, QString(), field, 0, typeOf(field, field), lengthOf(field)});
+        }
+        // Quick find's columns are written with every customer, whatever the pairing says.
+        for (const QString field : {QStringLiteral("NameInitials"), QStringLiteral("FindText")}) {
+            m_targets.erase(std::remove_if(m_targets.begin(), m_targets.end(),
+                                           [&field](const Target& t) {
+                                               return t.field.compare(field, Qt::CaseInsensitive) == 0;
+                                           }),
+                            m_targets.end());
+            m_targets.push_back({field, QString(), field, 0, typeOf(field, field), lengthOf(field)});
         }
     }
     // A date such as 3/5/2024 is read in the order the other dates of its column show.
@@ -179,7 +189,25 @@ bool SheetImport::applyRules(QVariantList& values, QString* reason, QString* not
     if (!m_rules)
         return true;
     *reason = m_rules->complete(m_ruleColumns.in(values), note);
-    return reason->isEmpty();
+    if (!reason->isEmpty())
+        return false;
+    setFindColumns(values);
+    return true;
+}
+
+void SheetImport::setFindColumns(QVariantList& values) const
+{
+    const FindColumns columns = findColumnsOf({.name = textOf(values, QLatin1String("CustName")),
+                                               .phone = textOf(values, QLatin1String("Phone")),
+                                               .mobile = textOf(values, QLatin1String("Mobile")),
+                                               .code = textOf(values, QLatin1String("IDCode")),
+                                               .goodsCode = textOf(values, QLatin1String("GoodsCode"))});
+    for (qsizetype i = 0; i < m_targets.size(); ++i) {
+        if (m_targets[i].field == QLatin1String("NameInitials"))
+            values[i] = columns.nameInitials;
+        else if (m_targets[i].field == QLatin1String("FindText"))
+            values[i] = columns.findText;
+    }
 }
 
 bool SheetImport::checkLengths(const QVariantList& values, QString* reason) const

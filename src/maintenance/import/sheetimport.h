@@ -81,6 +81,7 @@ private:
 
     bool convert(const SheetRecord& record, QVariantList* values, QString* reason) const;
     bool applyRules(QVariantList& values, QString* reason, QString* note) const;
+    void setFindColumns(QVariantList& values) const;
     bool checkLengths(const QVariantList& values, QString* reason) const;
     QString textOf(const QVariantList& values, QLatin1String field) const;
     NewCustomer customerOf(const QVariantList& values) const;

@@ -1,4 +1,5 @@
 #include "columns/listgrid.h"
+#include "customers/quickfind.h"
 #include "customers/tfrmcustom.h"
 #include "maintenance/import/importmapping.h"
 #include "maintenance/import/importvalue.h"
@@ -832,6 +833,38 @@ private slots:
             QCOMPARE(import.succeeded(), 4);
             QCOMPARE(count(QStringLiteral("select count(*) from T_Cust")), 5);
         }
+    }
+
+    // Imported customers are found by quick find like those typed in: initials, numbers.
+    void importedCustomersAreFoundQuickly_data() { zu::test::addEngineRows(); }
+    void importedCustomersAreFoundQuickly()
+    {
+        ZU_TEST_DATABASE(db);
+        SheetData sheet;
+        QVERIFY(sheetOf({{QStringLiteral("客户名称"), QStringLiteral("客户编码"), QStringLiteral("客户电话")},
+                         {QStringLiteral("张三丰"), QStringLiteral("A"), QStringLiteral("0571-1234 5678")},
+                         {QStringLiteral("Tom Lee"), QStringLiteral("B"), QString()}},
+                        &sheet));
+        const SheetRecords records(sheet);
+        auto pair = [](const char* title, const char* field) {
+            return ImportPair{QString::fromUtf8(title), QString::fromLatin1(field), QString::fromUtf8(title)};
+        };
+        SheetImport import(
+            data().conn(), QStringLiteral("T_Cust"),
+            {pair("客户名称", "CustName"), pair("客户编码", "IDCode"), pair("客户电话", "Phone")}, records,
+            {.userName = QStringLiteral("张经理")});
+        while (!import.atEnd())
+            import.importNext();
+        QCOMPARE(import.succeeded(), 2);
+        auto codes = [](const char* typed) {
+            QStringList found;
+            for (const QuickFindHit& hit : quickFind(data().conn(), QString::fromUtf8(typed)))
+                found << hit.code;
+            return found;
+        };
+        QCOMPARE(codes("zsf"), QStringList{QStringLiteral("A")});
+        QCOMPARE(codes("12345678"), QStringList{QStringLiteral("A")});
+        QCOMPARE(codes("tl"), QStringList{QStringLiteral("B")});
     }
 
     // The window offers the choice for customers, and passes it on.

@@ -1,0 +1,213 @@
+// Quick find on a large register: builds a database of the release before quick find with
+// N customers and M service records, times the upgrade that adds and fills quick find's columns,
+// then times keystrokes (each prefix of what a clerk types) and prints their median and worst.
+//
+//   zu-bench-quickfind [--engine sqlite|postgres] [--customers 1000000] [--services 3000000]
+//
+// PostgreSQL: run under scripts/with-test-postgres.sh (ZU_TEST_PG=host:port:user:password).
+
+#include "benchdata.h"
+#include "customers/quickfind.h"
+#include "data/connection.h"
+#include "data/errors.h"
+#include "data/findcolumns.h"
+#include "data/pinyininitials.h"
+#include "data/query.h"
+#include "data/schemainstaller.h"
+#include "data/sqldialect.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+using namespace zu;
+
+namespace {
+
+const QString kSurnames =
+    QStringLiteral("张王李赵刘陈杨黄吴周徐孙马朱胡郭何高林罗郑梁谢宋唐许韩冯邓曹彭曾肖田董袁潘"
+                   "于蒋蔡余杜叶程苏魏吕丁任沈姚卢姜崔钟谭陆汪范金石廖贾夏韦付方白邹孟熊秦邱江尹"
+                   "薛闫段雷侯龙史陶黎贺顾毛郝龚邵万钱严覃武戴莫孔向汤单");
+const QString kGiven =
+    QStringLiteral("伟芳娜秀英敏静丽强磊军洋勇艳杰娟涛明超秀兰霞平刚桂英华建国红梅小龙飞云海波"
+                   "宁玉兰春燕晓东德志长行乐");
+
+void run(QSqlQuery& q, const QString& sql)
+{
+    if (!q.exec(sql))
+        qFatal("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
+}
+
+// Customers with Chinese names of one or two given characters, numbers and body codes, and
+// service records of their machines (one in five of another machine), made by the database itself.
+void fillRegister(Connection& c, bool server, int customers, int services)
+{
+    const QString n = QString::number(customers);
+    auto rowsOf = [server](int count) {
+        const QString last = QString::number(count);
+        return server ? QStringLiteral("generate_series(1::bigint, ") + last + QStringLiteral(") as g(x)")
+                      : QStringLiteral(
+                            "(with recursive g(x) as (select 1 union all select x + 1 from g where x < ") +
+                            last + QStringLiteral(") select x from g) as g");
+    };
+    auto pad = [server](const QString& value, int width) {
+        const QString w = QString::number(width);
+        return server
+                   ? QStringLiteral("lpad((") + value + QStringLiteral(")::text, ") + w +
+                         QStringLiteral(", '0')")
+                   : QStringLiteral("printf('%0") + w + QStringLiteral("d', ") + value + QStringLiteral(")");
+    };
+    auto body = [&pad](const QString& number) {
+        return QStringLiteral("'SN' || ") +
+               pad(QStringLiteral("(") + number + QStringLiteral(") * 7919 % 1000000007"), 10);
+    };
+    const QString surnames = QString::number(kSurnames.size());
+    const QString given = QString::number(kGiven.size());
+    const QString name =
+        QStringLiteral("substr(?, 1 + (x * 7919) % ") + surnames +
+        QStringLiteral(", 1) || substr(?, 1 + (x * 104729) % ") + given +
+        QStringLiteral(", 1) || case when x % 3 = 0 then '' else substr(?, 1 + (x * 15485863) % ") + given +
+        QStringLiteral(", 1) end");
+    QSqlQuery q(c.database());
+    TransactionGuard tx(c);
+    const QString customersSql =
+        QStringLiteral(
+            "insert into T_Cust (CustName, IDCode, Address, Phone, Mobile, GoodsCode, Remark) select ") +
+        name + QStringLiteral(", 'KH' || ") + pad(QStringLiteral("x"), 7) +
+        QStringLiteral(", '杭州市西湖区文三路' || (x % 997) || '号', '0571-' || ") +
+        pad(QStringLiteral("(x * 104729) % 100000000"), 8) + QStringLiteral(", '13' || ") +
+        pad(QStringLiteral("(x * 15485863) % 1000000000"), 9) + QStringLiteral(", ") +
+        body(QStringLiteral("x")) + QStringLiteral(", '购于总店，送货上门，已安装调试' from ") +
+        rowsOf(customers);
+    if (!q.prepare(customersSql))
+        qFatal("%s", qPrintable(q.lastError().text()));
+    q.addBindValue(kSurnames);
+    q.addBindValue(kGiven);
+    q.addBindValue(kGiven);
+    if (!q.exec())
+        qFatal("%s: %s", qPrintable(customersSql), qPrintable(q.lastError().text()));
+    const QString owner = QStringLiteral("(1 + (x * 2654435761) % ") + n + QStringLiteral(")");
+    run(q, QStringLiteral("insert into T_service (CustCode, GoodsCode, hitchName) select 'KH' || ") +
+               pad(owner, 7) + QStringLiteral(", case when x % 5 = 0 then ") +
+               body(n + QStringLiteral(" + x")) + QStringLiteral(" else ") + body(owner) +
+               QStringLiteral(" end, '不制冷' from ") + rowsOf(services));
+    tx.commit();
+}
+
+// The database as the release before quick find left it.
+void makeOldSchema(Connection& c)
+{
+    SchemaInstaller(c).install();
+    QSqlQuery q(c.database());
+    for (const QString& index : c.dialect().quickFindIndexes())
+        run(q, QStringLiteral("drop index %1").arg(index.section(QLatin1Char(' '), 2, 2)));
+    run(q, QStringLiteral("drop index ix_cust_findtext"));
+    run(q, QStringLiteral("alter table T_Cust drop column NameInitials"));
+    run(q, QStringLiteral("alter table T_Cust drop column FindText"));
+    run(q, QStringLiteral("delete from zu_schema"));
+    run(q, QStringLiteral("insert into zu_schema (version) values (%1)")
+               .arg(SchemaInstaller::kCurrentVersion - 1));
+}
+
+struct Timing
+{
+    double median = 0;
+    double worst = 0;
+    QString worstText;
+};
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const QString engine = zu::bench::optionValue(args, QStringLiteral("engine"), QStringLiteral("sqlite"));
+    const int customers = zu::bench::optionValue(args, QStringLiteral("customers"), 1000000);
+    const int services = zu::bench::optionValue(args, QStringLiteral("services"), 3000000);
+
+    QTemporaryDir dir;
+    ConnectionSettings settings;
+    const bool server = engine == QLatin1String("postgres");
+    if (server) {
+        const QStringList parts = qEnvironmentVariable("ZU_TEST_PG").split(QLatin1Char(':'));
+        if (parts.size() < 4)
+            qFatal("run under scripts/with-test-postgres.sh");
+        settings.host = parts[0];
+        settings.port = parts[1].toInt();
+        settings.user = parts[2];
+        settings.password = parts.mid(3).join(QLatin1Char(':'));
+        settings.database = QStringLiteral("postgres");
+    } else {
+        settings.filePath = dir.filePath(QStringLiteral("Service.db"));
+        settings.createIfMissing = true;
+    }
+    Connection c(server ? SqlDialect::postgres() : SqlDialect::sqlite(), settings);
+    if (!c.open())
+        qFatal("cannot connect: %s", qPrintable(c.lastError()));
+
+    QElapsedTimer t;
+    t.start();
+    makeOldSchema(c);
+    fillRegister(c, server, customers, services);
+    std::printf("%s: %d customers, %d service records written in %.1f s\n", qPrintable(engine), customers,
+                services, t.elapsed() / 1000.0);
+
+    t.restart();
+    SchemaInstaller installer(c);
+    const int steps = installer.upgrade();
+    std::printf("upgrade (%d step: quick find's columns filled for every customer, indexes): %.1f s\n", steps,
+                t.elapsed() / 1000.0);
+    if (server) {
+        QSqlQuery q(c.database());
+        run(q, QStringLiteral("analyze"));
+    }
+
+    // What clerks type, one keystroke after another: a number from its start and its last
+    // digits, a name, initials, codes, and texts that find nothing.
+    QStringList typed;
+    {
+        Query q(c);
+        for (int k = 0; k < 20; ++k) {
+            const int id = 1 + int((qint64(k) * 48271 + 11) % customers);
+            q.open(QStringLiteral(
+                       "select CustName, IDCode, Phone, Mobile, GoodsCode from T_Cust where CusttityID = ?"),
+                   {id});
+            const QString name = q.value(0).toString();
+            typed << q.value(2).toString() << q.value(3).toString().right(4) << name
+                  << pinyinInitials(name).value(0) << q.value(1).toString() << q.value(4).toString();
+        }
+    }
+    typed << QStringLiteral("98765x") << QStringLiteral("无此客户") << QStringLiteral("qqqqq")
+          << QStringLiteral("SNX");
+    QList<double> times;
+    Timing timing;
+    int found = 0;
+    quickFind(c, QStringLiteral("张")); // the first statement of each kind is prepared once
+    for (const QString& text : std::as_const(typed)) {
+        for (qsizetype n = 1; n <= text.size(); ++n) {
+            const QString keystroke = text.left(n);
+            t.restart();
+            found += int(quickFind(c, keystroke).size());
+            const double ms = t.nsecsElapsed() / 1e6;
+            times << ms;
+            if (ms > timing.worst) {
+                timing.worst = ms;
+                timing.worstText = keystroke;
+            }
+        }
+    }
+    std::sort(times.begin(), times.end());
+    timing.median = times[times.size() / 2];
+    const double p95 = times[int(times.size() * 0.95)];
+    std::printf(
+        "quick find: %lld keystrokes, median %.1f ms, 95%% %.1f ms, worst %.1f ms (\"%s\"); %d customers "
+        "offered in all\n",
+        qlonglong(times.size()), timing.median, p95, timing.worst, qPrintable(timing.worstText), found);
+    return 0;
+}

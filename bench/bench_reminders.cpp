@@ -1,0 +1,125 @@
+// Opens the reminder centre on a large database with every kind of reminder on: the counts of the
+// four filters and today's list, as the centre's window reads them when it opens; then each kind
+// alone. Prints times.
+//
+//   zu-bench-reminders [--customers N] [--services-per-customer N] [--keep DIR] [--since-days N]
+//
+// The generated customers are spread out as a dealer's are: 20 models bought over five years, two
+// of them with a maintenance plan (every 6 and every 12 months); three customers in ten with a
+// reminder date within a year either side of today; one service record in ten of a plan's kind.
+// The kinds count passed dates as overdue from N days ago (30).
+
+#include "benchdata.h"
+#include "data/apphome.h"
+#include "data/datamodule.h"
+#include "data/query.h"
+#include "reminders/remindercentre.h"
+
+#include <cstdio>
+#include <ctime>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+using namespace zu;
+
+namespace {
+
+double cpuMs()
+{
+    return std::clock() * 1000.0 / CLOCKS_PER_SEC;
+}
+
+struct Opening
+{
+    double ms;
+    double cpu;
+    ReminderCounts counts;
+    qsizetype todayRows;
+};
+
+Opening openCentre(Connection& c)
+{
+    QElapsedTimer t;
+    t.start();
+    const double cpu = cpuMs();
+    const ReminderCentre centre(c, QDate::currentDate());
+    Opening o{0, 0, centre.counts(), centre.list(ReminderFilter::Today).size()};
+    o.ms = t.nsecsElapsed() / 1e6;
+    o.cpu = cpuMs() - cpu;
+    return o;
+}
+
+void switchKinds(Query& q, bool customerDate, bool maintenance, bool returnCall, bool warrantyEnd)
+{
+    q.exec(QStringLiteral("update T_remind set RemindOn = ?, PlanOn = ?, CallOn = ?, WarrantyOn = ?"),
+           {int(customerDate), int(maintenance), int(returnCall), int(warrantyEnd)});
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const int customers = zu::bench::optionValue(args, QStringLiteral("customers"), 1000000);
+    const int services = zu::bench::optionValue(args, QStringLiteral("services-per-customer"), 3);
+    const zu::bench::BenchHome benchHome(zu::bench::optionValue(args, QStringLiteral("keep")), customers,
+                                         services);
+
+    TfrmData module(benchHome.path());
+    if (!module.ConnectOK())
+        qFatal("cannot connect");
+    Connection& c = module.conn();
+    Query q(c);
+    q.open(QStringLiteral("select count(*) from T_plan"));
+    if (q.value(0).toInt() == 0) { // spread the generated rows out, once
+        QElapsedTimer spreading;
+        spreading.start();
+        TransactionGuard tx(c);
+        q.exec(QStringLiteral(
+            "update T_Cust set Goodsunit = 'M' || (CusttityID % 20), EmptionDate = "
+            "datetime(date('now', 'localtime', printf('-%d days', (CusttityID * 37) % 1826))), "
+            "remind = case when CusttityID % 10 < 3 then datetime(date('now', 'localtime', "
+            "printf('%+d days', (CusttityID * 7919) % 731 - 365))) end"));
+        q.exec(QStringLiteral(
+            "update T_service set hitchName = case when id % 10 = 0 then '滤芯更换' when id % 10 = 1 "
+            "then '清洗' else '维修' end"));
+        q.exec(QStringLiteral("insert into T_plan (Goodsunit, hitchName, Months) values (?, ?, ?)"),
+               {QStringLiteral("M0"), QStringLiteral("滤芯更换"), 6});
+        q.exec(QStringLiteral("insert into T_plan (Goodsunit, hitchName, Months) values (?, ?, ?)"),
+               {QStringLiteral("M1"), QStringLiteral("清洗"), 12});
+        tx.commit();
+        std::printf("spread the rows out in %.1f s\n", spreading.nsecsElapsed() / 1e9);
+    }
+    const int sinceDays = zu::bench::optionValue(args, QStringLiteral("since-days"), 30);
+    const QDateTime since = QDate::currentDate().addDays(-sinceDays).startOfDay();
+    q.exec(QStringLiteral(
+               "update T_remind set RemindSince = ?, PlanSince = ?, CallSince = ?, WarrantySince = ?"),
+           {since, since, since, since});
+    q.open(QStringLiteral("select (select count(*) from T_Cust), (select count(*) from T_service)"));
+    std::printf("customers %d, service records %d\n", q.value(0).toInt(), q.value(1).toInt());
+    q.close();
+
+    switchKinds(q, true, true, true, true);
+    openCentre(c); // the first opening also reads the file into the cache
+    const Opening all = openCentre(c);
+    std::printf(
+        "open, every kind on:        %8.1f ms, processor %8.1f ms (target < 500 ms)  today %d, overdue %d, "
+        "week %d, all %d\n",
+        all.ms, all.cpu, all.counts.today, all.counts.overdue, all.counts.thisWeek, all.counts.all);
+    const struct
+    {
+        const char* name;
+        bool kinds[4];
+    } alone[] = {{"customer dates alone:", {true, false, false, false}},
+                 {"maintenance plans alone:", {false, true, false, false}},
+                 {"return calls alone:", {false, false, true, false}},
+                 {"warranty ends alone:", {false, false, false, true}}};
+    for (const auto& a : alone) {
+        switchKinds(q, a.kinds[0], a.kinds[1], a.kinds[2], a.kinds[3]);
+        const Opening o = openCentre(c);
+        std::printf("%-27s %8.1f ms, processor %8.1f ms  all %d\n", a.name, o.ms, o.cpu, o.counts.all);
+    }
+    switchKinds(q, true, true, true, true);
+    return 0;
+}

@@ -1,0 +1,219 @@
+#include "quickfind.h"
+
+#include "data/connection.h"
+#include "data/findcolumns.h"
+#include "data/query.h"
+#include "data/sqldialect.h"
+
+#include <QHash>
+#include <QStringList>
+
+#include <algorithm>
+
+namespace zu {
+
+namespace {
+
+const QString kCustomerColumns =
+    QStringLiteral("CusttityID, CustName, IDCode, Phone, Mobile, GoodsCode, NameInitials");
+
+bool isPhoneLike(const QString& text)
+{
+    bool digit = false;
+    for (const QChar c : text) {
+        if (c.isDigit())
+            digit = true;
+        else if (!c.isSpace() && !QStringLiteral("-+()（）.").contains(c))
+            return false;
+    }
+    return digit;
+}
+
+bool isLatinLetters(const QString& text)
+{
+    return !text.isEmpty() && std::all_of(text.cbegin(), text.cend(), [](QChar c) {
+        return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+    });
+}
+
+QString withoutBlanks(const QString& text)
+{
+    QString out;
+    for (const QChar c : text)
+        if (!c.isSpace())
+            out += c;
+    return out;
+}
+
+// The candidates gathered so far, each with its best rank.
+class Candidates final
+{
+public:
+    void add(const Query& q, QuickFindHit::Rank rank)
+    {
+        const qint64 id = q.value(0).toLongLong();
+        if (const auto it = m_index.constFind(id); it != m_index.constEnd()) {
+            QuickFindHit& hit = m_hits[it.value()];
+            hit.rank = std::min(hit.rank, rank);
+            return;
+        }
+        m_index.insert(id, m_hits.size());
+        m_hits.push_back({.id = id,
+                          .name = q.value(1).toString(),
+                          .code = q.value(2).toString(),
+                          .phone = q.value(3).toString(),
+                          .mobile = q.value(4).toString(),
+                          .goodsCode = q.value(5).toString(),
+                          .rank = rank});
+    }
+
+    int beforeContained() const
+    {
+        return int(std::count_if(m_hits.cbegin(), m_hits.cend(),
+                                 [](const QuickFindHit& h) { return h.rank != QuickFindHit::Contained; }));
+    }
+
+    QList<QuickFindHit> best(int limit)
+    {
+        std::stable_sort(m_hits.begin(), m_hits.end(), [](const QuickFindHit& a, const QuickFindHit& b) {
+            if (a.rank != b.rank)
+                return a.rank < b.rank;
+            if (a.code != b.code)
+                return a.code < b.code;
+            return a.id < b.id;
+        });
+        return m_hits.mid(0, limit);
+    }
+
+private:
+    QList<QuickFindHit> m_hits;
+    QHash<qint64, qsizetype> m_index;
+};
+
+class Finder final
+{
+public:
+    Finder(Connection& connection, int limit) : m_connection(connection), m_q(connection), m_limit(limit) {}
+
+    // Customers whose column begins with `text`: those where it is the whole value rank first.
+    // NameInitials holds the most common spelling first; the others are found in FindText.
+    void byBeginning(const QString& column, const QString& text)
+    {
+        const SqlDialect& dialect = m_connection.dialect();
+        m_q.open(QStringLiteral("select %1 from T_Cust where %2 order by %3%4 limit %5")
+                     .arg(kCustomerColumns, dialect.prefixCondition(column), column, dialect.byteOrder)
+                     .arg(m_limit),
+                 prefixBounds(text));
+        const int valueColumn = m_q.fieldIndex(column);
+        for (; !m_q.eof(); m_q.next()) {
+            QString value = m_q.value(valueColumn).toString();
+            if (column == QLatin1String("NameInitials"))
+                value = value.section(QLatin1Char(' '), 0, 0);
+            add(value == text ? QuickFindHit::Exact : QuickFindHit::Beginning);
+        }
+    }
+
+    // Customers with a service record whose body code begins with `text`.
+    void byServiceBodyCode(const QString& text)
+    {
+        const SqlDialect& dialect = m_connection.dialect();
+        m_q.open(
+            QStringLiteral("select CustCode, GoodsCode from T_service where %1 order by GoodsCode%2 limit %3")
+                .arg(dialect.prefixCondition(QStringLiteral("GoodsCode")), dialect.byteOrder)
+                .arg(m_limit),
+            prefixBounds(text));
+        QHash<QString, bool> exactByCode; // a customer with many records of the machine is read once
+        for (; !m_q.eof(); m_q.next())
+            exactByCode[m_q.value(0).toString()] |= m_q.value(1).toString() == text;
+        exactByCode.remove(QString());
+        for (auto it = exactByCode.cbegin(); it != exactByCode.cend(); ++it) {
+            const QString& code = it.key();
+            const bool exact = it.value();
+            m_q.open(QStringLiteral("select %1 from T_Cust where IDCode = ?").arg(kCustomerColumns), {code});
+            for (; !m_q.eof(); m_q.next())
+                add(exact ? QuickFindHit::Exact : QuickFindHit::Beginning);
+        }
+    }
+
+    // Customers whose FindText holds `text` anywhere. A part of it that is the text, or begins
+    // with it, ranks as such: a number typed without its separators, a code in other letter case,
+    // initials of a less common reading.
+    void byContained(const QString& text, int wanted)
+    {
+        // The scan reads the one column (an index holding it, where the engine has one); the
+        // customers' own columns are read afterwards for the few found.
+        m_q.open(QStringLiteral("select CusttityID, FindText from T_Cust where %1 limit %2")
+                     .arg(m_connection.dialect().likeCondition(QStringLiteral("FindText")))
+                     .arg(wanted),
+                 {likeContains(text)});
+        QHash<qint64, QuickFindHit::Rank> ranks;
+        for (; !m_q.eof(); m_q.next()) {
+            QuickFindHit::Rank rank = QuickFindHit::Contained;
+            for (const QString& part : m_q.value(1).toString().split(FindColumns::kSeparator))
+                if (part.startsWith(text))
+                    rank = std::min(rank, part == text ? QuickFindHit::Exact : QuickFindHit::Beginning);
+            ranks.insert(m_q.value(0).toLongLong(), rank);
+        }
+        if (ranks.isEmpty())
+            return;
+        QVariantList ids;
+        for (auto it = ranks.cbegin(); it != ranks.cend(); ++it)
+            ids << it.key();
+        m_q.open(
+            QStringLiteral("select %1 from T_Cust where CusttityID in (%2)")
+                .arg(kCustomerColumns, QStringList(ids.size(), QStringLiteral("?")).join(QLatin1Char(','))),
+            ids);
+        for (; !m_q.eof(); m_q.next())
+            add(ranks.value(m_q.value(0).toLongLong()));
+    }
+
+    Candidates& candidates() { return m_candidates; }
+
+private:
+    void add(QuickFindHit::Rank rank) { m_candidates.add(m_q, rank); }
+
+    Connection& m_connection;
+    Query m_q;
+    int m_limit;
+    Candidates m_candidates;
+};
+
+} // namespace
+
+QString QuickFindHit::text() const
+{
+    QStringList parts{name, code};
+    for (const QString& more : {phone, mobile, goodsCode})
+        if (!more.trimmed().isEmpty())
+            parts << more;
+    return parts.join(QStringLiteral("  "));
+}
+
+QList<QuickFindHit> quickFind(Connection& connection, const QString& typed, int limit)
+{
+    const QString text = typed.trimmed();
+    if (text.isEmpty() || limit <= 0)
+        return {};
+    Finder finder(connection, limit);
+    const QString digits = isPhoneLike(text) ? phoneDigits(text) : QString();
+
+    for (const char* column : {"IDCode", "GoodsCode", "CustName", "Phone", "Mobile"})
+        finder.byBeginning(QLatin1String(column), text);
+    if (!digits.isEmpty() && digits != text)
+        for (const char* column : {"Phone", "Mobile"})
+            finder.byBeginning(QLatin1String(column), digits);
+    if (isLatinLetters(text))
+        finder.byBeginning(QStringLiteral("NameInitials"), text.toLower());
+    finder.byServiceBodyCode(text);
+
+    // What holds the text elsewhere only counts when the better matches leave room.
+    const int room = limit - finder.candidates().beforeContained();
+    if (room > 0) {
+        const QString searched = digits.isEmpty() ? withoutBlanks(text).toCaseFolded() : digits;
+        // Those already found are among the rows read at most once each: `limit` rows leave room.
+        finder.byContained(searched, limit);
+    }
+    return finder.candidates().best(limit);
+}
+
+} // namespace zu

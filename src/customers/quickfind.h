@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+namespace zu {
+
+class Connection;
+
+// One customer quick find offers, and how well it matched.
+struct QuickFindHit
+{
+    enum Rank
+    {
+        Exact,     // a code, a number, the name or the initials are the text typed
+        Beginning, // one of them begins with it
+        Contained, // the name or a number holds it somewhere
+    };
+
+    qint64 id = 0; // CusttityID
+    QString name;
+    QString code;
+    QString phone;
+    QString mobile;
+    QString goodsCode;
+    Rank rank = Contained;
+
+    // The line of the drop-down: "张三  KH0001  0571-88886666  13800138000  SN123".
+    QString text() const;
+};
+
+// Finds the customers a clerk means by what was typed into the quick find box: by telephone or
+// mobile (any part of the digits), name (any part), customer code, body code (the customer's or
+// one of its service records'), or the pinyin initials of the name. At most `limit` customers,
+// exact matches first, then those that begin with the text, then those that hold it; in each of
+// these by code. Every lookup goes through an index or one scan of a single column, so a
+// keystroke stays quick on large registers.
+QList<QuickFindHit> quickFind(Connection& connection, const QString& typed, int limit = 20);
+
+} // namespace zu

@@ -1,0 +1,576 @@
+#include "remindercentre.h"
+
+#include "data/connection.h"
+#include "data/errors.h"
+#include "data/query.h"
+
+namespace zu {
+
+namespace {
+
+struct KindName
+{
+    ReminderKind kind;
+    const char* key;
+    const char* caption;
+};
+
+const KindName kKindNames[] = {
+    {.kind = ReminderKind::CustomerDate, .key = "remind", .caption = "用户提醒"},
+    {.kind = ReminderKind::Maintenance, .key = "plan", .caption = "定期保养"},
+    {.kind = ReminderKind::ReturnCall, .key = "call", .caption = "维修回访"},
+    {.kind = ReminderKind::WarrantyEnd, .key = "warranty", .caption = "保修到期"},
+};
+
+const KindName& nameOf(ReminderKind kind)
+{
+    for (const KindName& n : kKindNames)
+        if (n.kind == kind)
+            return n;
+    Q_UNREACHABLE();
+}
+
+const QString kDone = QStringLiteral("done");
+const QString kSnoozed = QStringLiteral("snoozed");
+
+// The columns every kind's select gives, in this order.
+const QString kColumns =
+    QStringLiteral("Kind, SourceId, PlanId, CustId, CustCode, CustName, Phone, Mobile, Subject, DueDate");
+
+// A subquery kept as it is, so that a correlated look-up runs once for each row.
+QString kept(const Connection& connection)
+{
+    return connection.dialect().keptSubquery;
+}
+
+// Statement text with its bound values, written left to right.
+struct SqlText
+{
+    QString text;
+    QVariantList values;
+
+    SqlText& add(const QString& part)
+    {
+        text += part;
+        return *this;
+    }
+    SqlText& bind(const QString& part, const QVariant& value)
+    {
+        text += part;
+        values << value;
+        return *this;
+    }
+};
+
+void customerDateSelect(SqlText& s, const Connection& c, const ReminderKindSettings& k, const QDate& today)
+{
+    const SqlDialect& d = c.dialect();
+    s.add(
+        QStringLiteral("select 'remind' as Kind, c.CusttityID as SourceId, 0 as PlanId, c.CusttityID as "
+                       "CustId, c.IDCode as CustCode, c.CustName as CustName, c.Phone as Phone, c.Mobile as "
+                       "Mobile, '' as Subject, %1 as DueDate from T_Cust c where c.remind >= ?")
+            .arg(d.dateOf(QStringLiteral("c.remind"))));
+    s.values << d.toDb(k.customerDateSince.startOfDay());
+    // Up to and including midnight of the horizon's last day, as the reminder window counts.
+    s.bind(QStringLiteral(" and c.remind <= ?"),
+           d.toDb(today.addDays(k.horizon(ReminderKind::CustomerDate)).startOfDay()));
+}
+
+void warrantySelect(SqlText& s, const Connection& c, const ReminderKindSettings& k, const QDate& today)
+{
+    const SqlDialect& d = c.dialect();
+    const QDate first = k.warrantyEndSince;
+    const QDate last = today.addDays(k.horizon(ReminderKind::WarrantyEnd));
+    // The purchase dates whose warranty can end in the range, a few days wider for the month
+    // ends, narrow the rows through the index on the purchase date before the exact test.
+    s.bind(
+        QStringLiteral("select 'warranty' as Kind, w.CustId as SourceId, 0 as PlanId, w.CustId, w.CustCode, "
+                       "w.CustName, w.Phone, w.Mobile, '' as Subject, w.DueDate from (select b.*, %1 as "
+                       "DueDate from (select c.CusttityID as CustId, c.IDCode as CustCode, c.CustName as "
+                       "CustName, c.Phone as Phone, c.Mobile as Mobile, %2 as Bought, cast(? as integer) as "
+                       "Months from T_Cust c where c.EmptionDate >= ?")
+            .arg(d.addMonths(QStringLiteral("b.Bought"), QStringLiteral("b.Months")),
+                 d.dateOf(QStringLiteral("c.EmptionDate"))),
+        k.warrantyMonths);
+    s.values << d.toDb(first.addMonths(-k.warrantyMonths).addDays(-4).startOfDay());
+    s.bind(QStringLiteral(" and c.EmptionDate < ?"),
+           d.toDb(last.addMonths(-k.warrantyMonths).addDays(5).startOfDay()));
+    s.add(QStringLiteral(") b%1) w where w.DueDate >= %2").arg(kept(c), d.dateParameter));
+    s.values << d.dateValue(first);
+    s.bind(QStringLiteral(" and w.DueDate <= %1").arg(d.dateParameter), d.dateValue(last));
+}
+
+void returnCallSelect(SqlText& s, const Connection& c, const ReminderKindSettings& k, const QDate& today)
+{
+    const SqlDialect& d = c.dialect();
+    const int after = k.callAfterDays;
+    // A service on day s is called back on s + after: the range of service days is exact.
+    s.bind(
+        QStringLiteral("select 'call' as Kind, s.id as SourceId, 0 as PlanId, c.CusttityID as CustId, "
+                       "c.IDCode as CustCode, c.CustName as CustName, c.Phone as Phone, c.Mobile as Mobile, "
+                       "s.hitchName as Subject, %1 as DueDate from T_service s join T_Cust c on c.IDCode = "
+                       "s.CustCode and c.IDCode <> '' where s.serviceDate >= ?")
+            .arg(d.addDays(d.dateOf(QStringLiteral("s.serviceDate")), QStringLiteral("cast(? as integer)"))),
+        after);
+    s.values << d.toDb(k.returnCallSince.addDays(-after).startOfDay());
+    s.bind(QStringLiteral(" and s.serviceDate < ?"),
+           d.toDb(today.addDays(k.horizon(ReminderKind::ReturnCall) - after + 1).startOfDay()));
+}
+
+// The plan's next date: from the latest of the purchase date, the last service of the plan's
+// kind and the last date marked done, every so many months, the first such date on or after the
+// day the kind was switched on (the dates before it are not told).
+void maintenanceSelect(SqlText& s, const Connection& c, const ReminderKindSettings& k, const QDate& today,
+                       const std::optional<std::pair<qint64, qint64>>& only = std::nullopt)
+{
+    const SqlDialect& d = c.dialect();
+    const QString earliest = QStringLiteral("'0001-01-01'"); // stands for "no date" in the largest of three
+    const QString latest = QStringLiteral("nullif(%1(coalesce(k.Bought, %2), coalesce(k.Serviced, %2), "
+                                          "coalesce(k.Done, %2)), %2)")
+                               .arg(d.greatestFunction, earliest);
+    s.add(QStringLiteral(
+              "select 'plan' as Kind, q.CustId as SourceId, q.PlanId, q.CustId, q.CustCode, q.CustName, "
+              "q.Phone, q.Mobile, q.Subject, q.DueDate from (select o.*, case when o.First >= o.Since then "
+              "o.First else o.Second end as DueDate from (select n.*, %1 as First, %2 as Second from "
+              "(select m.*, case when "
+              "m.Gap <= 0 then 1 else (m.Gap + m.Months - 1) / m.Months end as Steps from (select "
+              "b.*, %3 as Gap from (select k.*, %4 as Base from (select c.CusttityID as CustId, "
+              "c.IDCode as CustCode, c.CustName as CustName, c.Phone as Phone, c.Mobile as Mobile, "
+              "p.id as PlanId, p.hitchName as Subject, p.Months as Months, %5 as Bought, ")
+              .arg(d.addMonths(QStringLiteral("n.Base"), QStringLiteral("n.Steps * n.Months")),
+                   d.addMonths(QStringLiteral("n.Base"), QStringLiteral("(n.Steps + 1) * n.Months")),
+                   d.monthsBetween(QStringLiteral("b.Base"), QStringLiteral("b.Since")), latest,
+                   d.dateOf(QStringLiteral("c.EmptionDate"))));
+    s.add(QStringLiteral("%1 as Serviced, ")
+              .arg(d.dateOf(QStringLiteral("(select max(s.serviceDate) from T_service s where s.CustCode = "
+                                           "c.IDCode and s.hitchName = p.hitchName)"))));
+    s.add(QStringLiteral("%1 as Done, ")
+              .arg(d.dateOf(QStringLiteral("(select max(st.DueDate) from T_remindstate st where st.Kind = "
+                                           "'plan' and st.SourceId = c.CusttityID and st.PlanId = p.id and "
+                                           "st.State = 'done')"))));
+    s.bind(QStringLiteral(
+               "%1 as Since from T_Cust c join T_plan p on p.Goodsunit = c.Goodsunit where p.Months > 0 "
+               "and c.Goodsunit <> ''")
+               .arg(d.dateParameter),
+           d.dateValue(k.maintenanceSince));
+    if (only) {
+        s.bind(QStringLiteral(" and c.CusttityID = ?"), only->first);
+        s.bind(QStringLiteral(" and p.id = ?"), only->second);
+    }
+    // Each level that names a column of the one below more than once is kept as it is.
+    s.add(QStringLiteral("%1) k%1) b where b.Base is not null%1) m%1) n%1) o%1) q").arg(kept(c)));
+    s.bind(QStringLiteral(" where q.DueDate <= %1").arg(d.dateParameter),
+           d.dateValue(today.addDays(k.horizon(ReminderKind::Maintenance))));
+}
+
+Reminder reminderOf(const Query& q)
+{
+    Reminder r;
+    r.kind = reminderKindOfKey(q.asString(QStringLiteral("Kind"))).value_or(ReminderKind::CustomerDate);
+    r.sourceId = q.value(QStringLiteral("SourceId")).toLongLong();
+    r.planId = q.value(QStringLiteral("PlanId")).toLongLong();
+    r.customerId = q.value(QStringLiteral("CustId")).toLongLong();
+    r.customerCode = q.asString(QStringLiteral("CustCode"));
+    r.customerName = q.asString(QStringLiteral("CustName"));
+    r.phone = q.asString(QStringLiteral("Phone"));
+    r.mobile = q.asString(QStringLiteral("Mobile"));
+    r.subject = q.asString(QStringLiteral("Subject"));
+    r.dueDate = q.asDateTime(QStringLiteral("DueDate")).date();
+    const QString state = q.asString(QStringLiteral("State"));
+    r.markedBy = q.asString(QStringLiteral("ByUser"));
+    r.markedAt = q.asDateTime(QStringLiteral("AtTime"));
+    if (state == kSnoozed)
+        r.snoozedUntil = q.asDateTime(QStringLiteral("SnoozeUntil")).date();
+    return r;
+}
+
+ReminderState stateOf(const Reminder& r, const QString& stored, const QDate& today)
+{
+    if (stored == kDone)
+        return ReminderState::Done;
+    if (stored == kSnoozed && r.snoozedUntil > today)
+        return ReminderState::Snoozed;
+    return r.shownDate() < today ? ReminderState::Overdue : ReminderState::Due;
+}
+
+int atLeastOne(int days)
+{
+    return days < 1 ? 1 : days;
+}
+
+} // namespace
+
+bool ReminderKindSettings::isOn(ReminderKind kind) const
+{
+    switch (kind) {
+    case ReminderKind::CustomerDate:
+        return customerDate;
+    case ReminderKind::Maintenance:
+        return maintenance;
+    case ReminderKind::ReturnCall:
+        return returnCall;
+    case ReminderKind::WarrantyEnd:
+        return warrantyEnd;
+    }
+    Q_UNREACHABLE();
+}
+
+QDate ReminderKindSettings::since(ReminderKind kind) const
+{
+    switch (kind) {
+    case ReminderKind::CustomerDate:
+        return customerDateSince;
+    case ReminderKind::Maintenance:
+        return maintenanceSince;
+    case ReminderKind::ReturnCall:
+        return returnCallSince;
+    case ReminderKind::WarrantyEnd:
+        return warrantyEndSince;
+    }
+    Q_UNREACHABLE();
+}
+
+int ReminderKindSettings::horizon(ReminderKind kind) const
+{
+    return atLeastOne(kind == ReminderKind::WarrantyEnd ? warrantyDays : horizonDays);
+}
+
+ReminderKindSettings readReminderKindSettings(Query& query)
+{
+    query.open(QStringLiteral("select * from T_remind order by id"));
+    ReminderKindSettings s;
+    if (!query.eof()) {
+        // A switch or count the settings row does not hold keeps its default.
+        const auto flag = [&query](const char* column, bool fallback) {
+            const QVariant v = query.value(QLatin1String(column));
+            return v.isNull() ? fallback : v.toInt() != 0;
+        };
+        const auto number = [&query](const char* column, int fallback) {
+            const QVariant v = query.value(QLatin1String(column));
+            return v.isNull() ? fallback : v.toInt();
+        };
+        const auto date = [&query](const char* column) {
+            return query.asDateTime(QLatin1String(column)).date();
+        };
+        s.customerDate = flag("RemindOn", s.customerDate);
+        s.maintenance = flag("PlanOn", s.maintenance);
+        s.returnCall = flag("CallOn", s.returnCall);
+        s.warrantyEnd = flag("WarrantyOn", s.warrantyEnd);
+        s.horizonDays = number("Day", s.horizonDays);
+        s.callAfterDays = number("CallDays", s.callAfterDays);
+        s.warrantyMonths = number("WarrantyMonths", s.warrantyMonths);
+        s.warrantyDays = number("WarrantyDays", s.warrantyDays);
+        s.customerDateSince = date("RemindSince");
+        s.maintenanceSince = date("PlanSince");
+        s.returnCallSince = date("CallSince");
+        s.warrantyEndSince = date("WarrantySince");
+    }
+    query.close();
+    return s;
+}
+
+void storeReminderKindSettings(Query& query, ReminderKindSettings s, const QDate& today)
+{
+    const ReminderKindSettings before = readReminderKindSettings(query);
+    const auto since = [&](ReminderKind kind) {
+        const QDate kept = before.since(kind);
+        return (before.isOn(kind) || !s.isOn(kind)) && kept.isValid() ? kept : today;
+    };
+    const SqlDialect& d = query.connection().dialect();
+    const int changed = query.exec(
+        QStringLiteral("update T_remind set RemindOn = ?, PlanOn = ?, CallOn = ?, WarrantyOn = ?, %1 = ?, "
+                       "CallDays = ?, WarrantyMonths = ?, WarrantyDays = ?, RemindSince = ?, PlanSince = ?, "
+                       "CallSince = ?, WarrantySince = ? where %2 = 1")
+            .arg(d.quote(QStringLiteral("Day")), d.quote(QStringLiteral("id"))),
+        {int(s.customerDate), int(s.maintenance), int(s.returnCall), int(s.warrantyEnd),
+         atLeastOne(s.horizonDays), atLeastOne(s.callAfterDays), atLeastOne(s.warrantyMonths),
+         atLeastOne(s.warrantyDays), d.toDb(since(ReminderKind::CustomerDate).startOfDay()),
+         d.toDb(since(ReminderKind::Maintenance).startOfDay()),
+         d.toDb(since(ReminderKind::ReturnCall).startOfDay()),
+         d.toDb(since(ReminderKind::WarrantyEnd).startOfDay())});
+    if (changed != 1)
+        throw CommandError(QStringLiteral("没有找到提醒设置，设置没有保存"));
+}
+
+int ReminderCounts::of(ReminderFilter filter) const
+{
+    switch (filter) {
+    case ReminderFilter::Today:
+        return today;
+    case ReminderFilter::Overdue:
+        return overdue;
+    case ReminderFilter::ThisWeek:
+        return thisWeek;
+    case ReminderFilter::All:
+        return all;
+    }
+    Q_UNREACHABLE();
+}
+
+QString reminderStateCaption(ReminderState state)
+{
+    switch (state) {
+    case ReminderState::Due:
+        return QStringLiteral("待办");
+    case ReminderState::Overdue:
+        return QStringLiteral("逾期");
+    case ReminderState::Done:
+        return QStringLiteral("已完成");
+    case ReminderState::Snoozed:
+        return QStringLiteral("已推迟");
+    }
+    Q_UNREACHABLE();
+}
+
+ReminderCentre::ReminderCentre(Connection& connection, const QDate& today)
+    : m_connection(connection), m_today(today)
+{
+    Query q(connection);
+    m_settings = readReminderKindSettings(q);
+    // Without a day a kind was switched on, nothing before today is overdue.
+    for (QDate* since : {&m_settings.customerDateSince, &m_settings.maintenanceSince,
+                         &m_settings.returnCallSince, &m_settings.warrantyEndSince})
+        if (!since->isValid())
+            *since = today;
+}
+
+Statement ReminderCentre::reminders(const QString& where, const QVariantList& values,
+                                    const QString& select) const
+{
+    const SqlDialect& d = m_connection.dialect();
+    SqlText s;
+    const auto branch =
+        [&](void (*build)(SqlText&, const Connection&, const ReminderKindSettings&, const QDate&)) {
+            if (!s.text.isEmpty())
+                s.add(QStringLiteral(" union all "));
+            build(s, m_connection, m_settings, m_today);
+        };
+    if (m_settings.customerDate)
+        branch(&customerDateSelect);
+    if (m_settings.maintenance)
+        branch([](SqlText& t, const Connection& c, const ReminderKindSettings& k, const QDate& today) {
+            maintenanceSelect(t, c, k, today);
+        });
+    if (m_settings.returnCall)
+        branch(&returnCallSelect);
+    if (m_settings.warrantyEnd)
+        branch(&warrantySelect);
+    if (s.text.isEmpty()) // every kind switched off
+        s.add(QStringLiteral(
+                  "select %1 from (select '' as Kind, 0 as SourceId, 0 as PlanId, 0 as CustId, '' as "
+                  "CustCode, '' as CustName, '' as Phone, '' as Mobile, '' as Subject, %2 as DueDate) "
+                  "e where 1 = 0")
+                  .arg(kColumns, d.dateOf(QStringLiteral("null"))));
+    // The shown date: the day it was put off to, otherwise the day it is due.
+    const QString shown = QStringLiteral("case when st.State = '%1' then %2 else r.DueDate end")
+                              .arg(kSnoozed, d.dateOf(QStringLiteral("st.SnoozeUntil")));
+    Statement out;
+    out.sql =
+        QStringLiteral("select %1 from (select r.*, st.State as State, st.SnoozeUntil as SnoozeUntil, "
+                       "st.ByUser as ByUser, st.AtTime as AtTime, %2 as Shown from (%3) r left join "
+                       "T_remindstate st on st.Kind = r.Kind and st.SourceId = r.SourceId and st.PlanId = "
+                       "r.PlanId and %4 = r.DueDate%5) x")
+            .arg(select, shown, s.text, d.dateOf(QStringLiteral("st.DueDate")), kept(m_connection));
+    out.bindValues = s.values;
+    if (!where.isEmpty())
+        out.sql += QStringLiteral(" where ") + where;
+    out.bindValues += values;
+    return out;
+}
+
+namespace {
+
+// The condition of a filter on the reminders' select, and its values.
+struct FilterCondition
+{
+    QString text;
+    QVariantList values;
+};
+
+FilterCondition filterCondition(const SqlDialect& d, ReminderFilter filter, const QDate& today)
+{
+    const QString p = d.dateParameter;
+    const QString open = QStringLiteral("(x.State is null or x.State <> '%1')").arg(kDone);
+    switch (filter) {
+    case ReminderFilter::Today:
+        return {QStringLiteral("%1 and x.Shown = %2").arg(open, p), {d.dateValue(today)}};
+    case ReminderFilter::Overdue:
+        return {QStringLiteral("%1 and x.Shown < %2").arg(open, p), {d.dateValue(today)}};
+    case ReminderFilter::ThisWeek: {
+        const QDate monday = today.addDays(1 - today.dayOfWeek());
+        return {QStringLiteral("%1 and x.Shown >= %2 and x.Shown <= %2").arg(open, p),
+                {d.dateValue(monday), d.dateValue(monday.addDays(6))}};
+    }
+    case ReminderFilter::All:
+        return {};
+    }
+    Q_UNREACHABLE();
+}
+
+} // namespace
+
+ReminderCounts ReminderCentre::counts() const
+{
+    const SqlDialect& d = m_connection.dialect();
+    QStringList sums;
+    QVariantList values;
+    for (const ReminderFilter f :
+         {ReminderFilter::Today, ReminderFilter::Overdue, ReminderFilter::ThisWeek}) {
+        const FilterCondition c = filterCondition(d, f, m_today);
+        sums << QStringLiteral("sum(case when %1 then 1 else 0 end)").arg(c.text);
+        values += c.values;
+    }
+    sums << QStringLiteral("count(*)");
+    // The select's own values come first in the text.
+    Statement st = reminders({}, {}, sums.join(QStringLiteral(", ")));
+    // The sums stand before the subquery: their values go first.
+    st.bindValues = values + st.bindValues;
+    Query q(m_connection);
+    q.open(st.sql, st.bindValues);
+    ReminderCounts out;
+    out.today = q.value(0).toInt();
+    out.overdue = q.value(1).toInt();
+    out.thisWeek = q.value(2).toInt();
+    out.all = q.value(3).toInt();
+    return out;
+}
+
+QList<Reminder> ReminderCentre::list(ReminderFilter filter) const
+{
+    const FilterCondition c = filterCondition(m_connection.dialect(), filter, m_today);
+    Statement st = reminders(c.text, c.values, QStringLiteral("x.*"));
+    st.sql += QStringLiteral(" order by x.Shown, x.Kind, x.CustName, x.SourceId, x.PlanId");
+    Query q(m_connection);
+    QList<Reminder> out;
+    for (q.open(st.sql, st.bindValues); !q.eof(); q.next()) {
+        Reminder r = reminderOf(q);
+        r.state = stateOf(r, q.asString(QStringLiteral("State")), m_today);
+        out << r;
+    }
+    return out;
+}
+
+QDate ReminderCentre::nextMaintenance(qint64 customerId, qint64 planId) const
+{
+    SqlText s;
+    maintenanceSelect(s, m_connection, m_settings, m_today.addYears(100), std::pair{customerId, planId});
+    Query q(m_connection);
+    q.open(s.text, s.values);
+    return q.eof() ? QDate() : q.asDateTime(QStringLiteral("DueDate")).date();
+}
+
+void ReminderCentre::markDone(const Reminder& reminder, const QString& user)
+{
+    mark(reminder, kDone, {}, user);
+}
+
+void ReminderCentre::snooze(const Reminder& reminder, const QDate& until, const QString& user)
+{
+    if (!until.isValid() || until <= m_today)
+        throw CommandError(QStringLiteral("推迟到的日期必须晚于今天"));
+    mark(reminder, kSnoozed, until, user);
+}
+
+void ReminderCentre::mark(const Reminder& reminder, const QString& state, const QDate& until,
+                          const QString& user)
+{
+    const SqlDialect& d = m_connection.dialect();
+    const QString changed = QStringLiteral("这条提醒已被其他人处理过，请刷新后再试");
+    const QString key = QStringLiteral("Kind = ? and SourceId = ? and PlanId = ? and %1 = %2")
+                            .arg(d.dateOf(QStringLiteral("DueDate")), d.dateParameter);
+    const QVariantList keyValues{reminderKindKey(reminder.kind), reminder.sourceId, reminder.planId,
+                                 d.dateValue(reminder.dueDate)};
+    TransactionGuard tx(m_connection);
+    Query q(m_connection);
+    // The mark it had when read must still be there: nobody else changed it meanwhile.
+    const bool hadMark = reminder.state == ReminderState::Done || reminder.snoozedUntil.isValid();
+    if (hadMark) {
+        const QString readState = reminder.state == ReminderState::Done ? kDone : kSnoozed;
+        if (q.exec(QStringLiteral("delete from T_remindstate where %1 and State = ?").arg(key),
+                   keyValues + QVariantList{readState}) != 1)
+            throw CommandError(changed);
+    } else {
+        q.open(QStringLiteral("select count(*) from T_remindstate where %1").arg(key), keyValues);
+        const bool markedMeanwhile = q.value(0).toInt() > 0;
+        q.close();
+        if (markedMeanwhile)
+            throw CommandError(changed);
+    }
+    int inserted = 0;
+    try {
+        inserted =
+            q.exec(QStringLiteral("insert into T_remindstate (Kind, SourceId, PlanId, DueDate, State, "
+                                  "SnoozeUntil, ByUser, AtTime) values (?, ?, ?, ?, ?, ?, ?, ?)"),
+                   {reminderKindKey(reminder.kind), reminder.sourceId, reminder.planId,
+                    d.toDb(reminder.dueDate.startOfDay()), state,
+                    until.isValid() ? d.toDb(until.startOfDay()) : QVariant(QMetaType::fromType<QString>()),
+                    user, d.toDb(QDateTime::currentDateTime())});
+    } catch (const DbError&) {
+        throw CommandError(changed); // another workstation marked it at the same moment
+    }
+    if (inserted != 1)
+        throw CommandError(changed);
+    tx.commit();
+}
+
+QList<MaintenancePlan> readMaintenancePlans(Query& query)
+{
+    QList<MaintenancePlan> plans;
+    for (query.open(QStringLiteral("select * from T_plan order by Goodsunit, hitchName, id")); !query.eof();
+         query.next())
+        plans << MaintenancePlan{.id = query.value(QStringLiteral("id")).toLongLong(),
+                                 .model = query.asString(QStringLiteral("Goodsunit")),
+                                 .serviceKind = query.asString(QStringLiteral("hitchName")),
+                                 .months = query.asInteger(QStringLiteral("Months"))};
+    query.close();
+    return plans;
+}
+
+qint64 addMaintenancePlan(Query& query, const MaintenancePlan& plan)
+{
+    if (plan.model.trimmed().isEmpty() || plan.serviceKind.trimmed().isEmpty())
+        throw CommandError(QStringLiteral("保养计划需要型号和保养项目"));
+    if (plan.months < 1)
+        throw CommandError(QStringLiteral("保养间隔至少为1个月"));
+    query.open(
+        QStringLiteral("insert into T_plan (Goodsunit, hitchName, Months) values (?, ?, ?) returning id"),
+        {plan.model.trimmed(), plan.serviceKind.trimmed(), plan.months});
+    const qint64 id = query.value(0).toLongLong();
+    query.close();
+    if (id <= 0)
+        throw CommandError(QStringLiteral("保养计划没有保存"));
+    return id;
+}
+
+void removeMaintenancePlan(Query& query, qint64 id)
+{
+    if (query.exec(QStringLiteral("delete from T_plan where id = ?"), {id}) != 1)
+        throw CommandError(QStringLiteral("这个保养计划已不存在，可能已被其他人删除"));
+}
+
+const QList<ReminderKind>& allReminderKinds()
+{
+    static const QList<ReminderKind> kinds{ReminderKind::CustomerDate, ReminderKind::Maintenance,
+                                           ReminderKind::ReturnCall, ReminderKind::WarrantyEnd};
+    return kinds;
+}
+
+QString reminderKindKey(ReminderKind kind)
+{
+    return QString::fromLatin1(nameOf(kind).key);
+}
+
+std::optional<ReminderKind> reminderKindOfKey(const QString& key)
+{
+    for (const KindName& n : kKindNames)
+        if (key == QLatin1String(n.key))
+            return n.kind;
+    return std::nullopt;
+}
+
+QString reminderKindCaption(ReminderKind kind)
+{
+    return QString::fromUtf8(nameOf(kind).caption);
+}
+
+} // namespace zu

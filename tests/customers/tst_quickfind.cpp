@@ -1,0 +1,288 @@
+// Quick find: which customers a few typed characters find, in which order, and the pinyin
+// initials and search text kept beside every customer.
+
+#include "customers/quickfind.h"
+#include "data/connection.h"
+#include "data/datamodule.h"
+#include "data/findcolumns.h"
+#include "data/pinyininitials.h"
+#include "data/query.h"
+#include "data/schemainstaller.h"
+#include "support/records.h"
+#include "support/testdatabase.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace zu;
+using zu::test::addCustomer;
+
+namespace {
+
+// The schema version whose upgrade step adds quick find's columns.
+constexpr int kQuickFindVersion = 4;
+
+QStringList codesFound(const QString& typed, int limit = 20)
+{
+    QStringList codes;
+    for (const QuickFindHit& hit : quickFind(zu::data().conn(), typed, limit))
+        codes << hit.code;
+    return codes;
+}
+
+QList<QuickFindHit::Rank> ranksFound(const QString& typed)
+{
+    QList<QuickFindHit::Rank> ranks;
+    for (const QuickFindHit& hit : quickFind(zu::data().conn(), typed))
+        ranks << hit.rank;
+    return ranks;
+}
+
+void addPhoneBook()
+{
+    addCustomer(QStringLiteral("张三"), QStringLiteral("KH0001"),
+                {{QStringLiteral("Phone"), QStringLiteral("0571-8888 6666")},
+                 {QStringLiteral("Mobile"), QStringLiteral("13800138000")},
+                 {QStringLiteral("GoodsCode"), QStringLiteral("SN-A100")}});
+    addCustomer(QStringLiteral("张三丰"), QStringLiteral("KH0002"),
+                {{QStringLiteral("Phone"), QStringLiteral("02166667777")},
+                 {QStringLiteral("GoodsCode"), QStringLiteral("SN-B200")}});
+    addCustomer(QStringLiteral("李四"), QStringLiteral("KH0003"),
+                {{QStringLiteral("Mobile"), QStringLiteral("139 1234 5678")}});
+}
+
+} // namespace
+
+class TestQuickFind final : public QObject
+{
+    Q_OBJECT
+private slots:
+    // Initials of every reading, most common first; Latin words by their first letter.
+    void initials()
+    {
+        QCOMPARE(pinyinInitials(QStringLiteral("张三")), QStringList{QStringLiteral("zs")});
+        QCOMPARE(pinyinInitials(QStringLiteral("张三丰")), QStringList{QStringLiteral("zsf")});
+        // 单: dān, shàn, chán; 曾: céng, zēng.
+        QCOMPARE(readingInitials(U'单'), QStringLiteral("dcs"));
+        QCOMPARE(pinyinInitials(QStringLiteral("单田芳")),
+                 (QStringList{QStringLiteral("dtf"), QStringLiteral("ctf"), QStringLiteral("stf")}));
+        QCOMPARE(pinyinInitials(QStringLiteral("曾单")),
+                 (QStringList{QStringLiteral("cd"), QStringLiteral("zd"), QStringLiteral("cc"),
+                              QStringLiteral("zc"), QStringLiteral("cs"), QStringLiteral("zs")}));
+        QCOMPARE(pinyinInitials(QStringLiteral("Tom Lee")), QStringList{QStringLiteral("tl")});
+        // 号 is hào, and xiāo in the great dictionary.
+        QCOMPARE(pinyinInitials(QStringLiteral("ABC电器 3号店")),
+                 (QStringList{QStringLiteral("adq3hd"), QStringLiteral("adq3xd")}));
+        QCOMPARE(pinyinInitials(QStringLiteral("（）、-")), QStringList());
+        QCOMPARE(readingInitials(U'A'), QString());
+        // Many polyphonic characters: the spellings stop at the limit, the common one first.
+        const QStringList many = pinyinInitials(QStringLiteral("行行行行行行"), 16);
+        QCOMPARE(many.size(), 16);
+        QCOMPARE(many.first(), QStringLiteral("xxxxxx"));
+    }
+
+    void findColumnsOfACustomer()
+    {
+        const FindColumns c = findColumnsOf({.name = QStringLiteral("单 Tom"),
+                                             .phone = QStringLiteral("0571-8888 6666"),
+                                             .mobile = QString(),
+                                             .code = QStringLiteral("KH01"),
+                                             .goodsCode = QStringLiteral("SN-A")});
+        QCOMPARE(c.nameInitials, QStringLiteral("dt ct st"));
+        QCOMPARE(c.findText, QStringLiteral("单tom|057188886666||kh01|sn-a|dt|ct|st"));
+        // The column holds whole spellings only, up to its size.
+        QString longName;
+        for (int i = 0; i < 60; ++i)
+            longName += QStringLiteral("行");
+        const QString initials =
+            findColumnsOf({.name = longName, .phone = {}, .mobile = {}, .code = {}, .goodsCode = {}})
+                .nameInitials;
+        QVERIFY(initials.size() <= FindColumns::kInitialsLength);
+        QVERIFY(initials.size() > FindColumns::kInitialsLength - 61);
+        for (const QString& spelling : initials.split(QLatin1Char(' ')))
+            QCOMPARE(spelling.size(), 60);
+    }
+
+    void everyKindOfMatch_data() { zu::test::addEngineRows(); }
+    void everyKindOfMatch()
+    {
+        ZU_TEST_DATABASE(db);
+        addPhoneBook();
+        zu::test::addJournal(QStringLiteral("T_service"), QStringLiteral("KH0003"), QStringLiteral("李四"),
+                             {{QStringLiteral("GoodsCode"), QStringLiteral("SN-C300")}});
+        // Any part of a number, with or without its separators.
+        QCOMPARE(codesFound(QStringLiteral("88886666")), QStringList{QStringLiteral("KH0001")});
+        QCOMPARE(codesFound(QStringLiteral("0571-8888")), QStringList{QStringLiteral("KH0001")});
+        QCOMPARE(codesFound(QStringLiteral("5678")), QStringList{QStringLiteral("KH0003")});
+        QCOMPARE(codesFound(QStringLiteral("13912345678")), QStringList{QStringLiteral("KH0003")});
+        // Any part of the name.
+        QCOMPARE(codesFound(QStringLiteral("三")),
+                 (QStringList{QStringLiteral("KH0001"), QStringLiteral("KH0002")}));
+        QCOMPARE(codesFound(QStringLiteral("三丰")), QStringList{QStringLiteral("KH0002")});
+        QCOMPARE(codesFound(QStringLiteral("四")), QStringList{QStringLiteral("KH0003")});
+        // The customer code, in any letter case.
+        QCOMPARE(codesFound(QStringLiteral("KH0002")), QStringList{QStringLiteral("KH0002")});
+        QCOMPARE(codesFound(QStringLiteral("kh0002")), QStringList{QStringLiteral("KH0002")});
+        // The body code of the customer and of a service record.
+        QCOMPARE(codesFound(QStringLiteral("SN-B200")), QStringList{QStringLiteral("KH0002")});
+        QCOMPARE(codesFound(QStringLiteral("SN-C3")), QStringList{QStringLiteral("KH0003")});
+        // Pinyin initials.
+        QCOMPARE(codesFound(QStringLiteral("zs")),
+                 (QStringList{QStringLiteral("KH0001"), QStringLiteral("KH0002")}));
+        QCOMPARE(codesFound(QStringLiteral("zsf")), QStringList{QStringLiteral("KH0002")});
+        QCOMPARE(codesFound(QStringLiteral("ZSF")), QStringList{QStringLiteral("KH0002")});
+        QCOMPARE(codesFound(QStringLiteral("ls")), QStringList{QStringLiteral("KH0003")});
+        // Nothing, and nothing typed.
+        QVERIFY(codesFound(QStringLiteral("王")).isEmpty());
+        QVERIFY(codesFound(QStringLiteral("zx")).isEmpty());
+        QVERIFY(codesFound(QStringLiteral("  ")).isEmpty());
+        QVERIFY(codesFound(QStringLiteral("%")).isEmpty());
+        QVERIFY(codesFound(QStringLiteral("_")).isEmpty());
+    }
+
+    // Every reading of a polyphonic character finds the name; names without Chinese too.
+    void polyphonicAndLatinNames_data() { zu::test::addEngineRows(); }
+    void polyphonicAndLatinNames()
+    {
+        ZU_TEST_DATABASE(db);
+        addCustomer(QStringLiteral("单田芳"), QStringLiteral("A1"));
+        addCustomer(QStringLiteral("曾小明"), QStringLiteral("A2"));
+        addCustomer(QStringLiteral("Tom Lee"), QStringLiteral("A3"));
+        addCustomer(QStringLiteral("ABC电器"), QStringLiteral("A4"));
+        for (const char* typed : {"dtf", "stf", "ctf", "st"})
+            QCOMPARE(codesFound(QString::fromLatin1(typed)), QStringList{QStringLiteral("A1")});
+        for (const char* typed : {"zxm", "cxm"})
+            QCOMPARE(codesFound(QString::fromLatin1(typed)), QStringList{QStringLiteral("A2")});
+        QCOMPARE(codesFound(QStringLiteral("tl")), QStringList{QStringLiteral("A3")});
+        QCOMPARE(codesFound(QStringLiteral("tom")), QStringList{QStringLiteral("A3")});
+        QCOMPARE(codesFound(QStringLiteral("tom lee")), QStringList{QStringLiteral("A3")});
+        QCOMPARE(codesFound(QStringLiteral("adq")), QStringList{QStringLiteral("A4")});
+        QCOMPARE(codesFound(QStringLiteral("abc")), QStringList{QStringLiteral("A4")});
+        QVERIFY(codesFound(QStringLiteral("xtf")).isEmpty());
+    }
+
+    // Exact codes and numbers first, then beginnings, then the rest; by code within each.
+    void bestMatchesFirst_data() { zu::test::addEngineRows(); }
+    void bestMatchesFirst()
+    {
+        ZU_TEST_DATABASE(db);
+        addCustomer(QStringLiteral("甲"), QStringLiteral("C3"),
+                    {{QStringLiteral("Phone"), QStringLiteral("99123")}});
+        addCustomer(QStringLiteral("乙"), QStringLiteral("C2"),
+                    {{QStringLiteral("Mobile"), QStringLiteral("12399")}});
+        addCustomer(QStringLiteral("丙"), QStringLiteral("123"));
+        addCustomer(QStringLiteral("丁"), QStringLiteral("C1"),
+                    {{QStringLiteral("GoodsCode"), QStringLiteral("9123")}});
+        addCustomer(QStringLiteral("戊"), QStringLiteral("C0"),
+                    {{QStringLiteral("Phone"), QStringLiteral("123")}});
+        QCOMPARE(codesFound(QStringLiteral("123")),
+                 (QStringList{QStringLiteral("123"), QStringLiteral("C0"), QStringLiteral("C2"),
+                              QStringLiteral("C1"), QStringLiteral("C3")}));
+        QCOMPARE(ranksFound(QStringLiteral("123")),
+                 (QList{QuickFindHit::Exact, QuickFindHit::Exact, QuickFindHit::Beginning,
+                        QuickFindHit::Contained, QuickFindHit::Contained}));
+        // A number typed with other separators is the same number.
+        QCOMPARE(ranksFound(QStringLiteral("1-2-3")).first(), QuickFindHit::Exact);
+        // One letter more and the exact ones only begin with it.
+        QCOMPARE(codesFound(QStringLiteral("12")).mid(0, 3),
+                 (QStringList{QStringLiteral("123"), QStringLiteral("C0"), QStringLiteral("C2")}));
+        QCOMPARE(ranksFound(QStringLiteral("12")).first(), QuickFindHit::Beginning);
+    }
+
+    // Twenty customers at most: the best ones, exact before beginning before contained.
+    void twentyAtMost_data() { zu::test::addEngineRows(); }
+    void twentyAtMost()
+    {
+        ZU_TEST_DATABASE(db);
+        for (int i = 0; i < 25; ++i)
+            addCustomer(
+                QStringLiteral("客户%1").arg(i), QStringLiteral("X%1").arg(i, 2, 10, QLatin1Char('0')),
+                {{QStringLiteral("Phone"), QStringLiteral("0571%1").arg(i, 4, 10, QLatin1Char('0'))}});
+        addCustomer(QStringLiteral("号码正好"), QStringLiteral("Z9"),
+                    {{QStringLiteral("Phone"), QStringLiteral("0571")}});
+        QCOMPARE(quickFind(zu::data().conn(), QStringLiteral("0571")).size(), 20);
+        QCOMPARE(codesFound(QStringLiteral("0571")).first(), QStringLiteral("Z9"));
+        QCOMPARE(quickFind(zu::data().conn(), QStringLiteral("0571"), 5).size(), 5);
+        QCOMPARE(quickFind(zu::data().conn(), QStringLiteral("0571"), 26).size(), 26);
+        QCOMPARE(quickFind(zu::data().conn(), QStringLiteral("0571"), 27).size(), 26);
+        // Contained matches fill what the better ones leave: 客户1x found by "户1".
+        QCOMPARE(codesFound(QStringLiteral("户1")),
+                 (QStringList{QStringLiteral("X01"), QStringLiteral("X10"), QStringLiteral("X11"),
+                              QStringLiteral("X12"), QStringLiteral("X13"), QStringLiteral("X14"),
+                              QStringLiteral("X15"), QStringLiteral("X16"), QStringLiteral("X17"),
+                              QStringLiteral("X18"), QStringLiteral("X19")}));
+    }
+
+    // The drop-down's line names the customer, its code and what there is of numbers and codes.
+    void hitText()
+    {
+        const QuickFindHit hit{.id = 1,
+                               .name = QStringLiteral("张三"),
+                               .code = QStringLiteral("KH1"),
+                               .phone = QStringLiteral("0571-1"),
+                               .mobile = QString(),
+                               .goodsCode = QStringLiteral("SN1")};
+        QCOMPARE(hit.text(), QStringLiteral("张三  KH1  0571-1  SN1"));
+    }
+
+    // The database file release 1.0 made: upgraded, its customers are found by initials,
+    // numbers and body codes.
+    void releaseOneDatabaseUpgraded()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("Service.db"));
+        QVERIFY(QFile::copy(QString::fromUtf8(ZU_DATA_FIXTURES "/release-1.0.db"), file));
+        QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
+        ConnectionSettings settings;
+        settings.filePath = file;
+        Connection c(SqlDialect::sqlite(), settings);
+        QVERIFY2(c.open(), qPrintable(c.lastError()));
+        QCOMPARE(SchemaInstaller(c).upgrade(), SchemaInstaller::kCurrentVersion - 1);
+        auto codes = [&c](const char* typed) {
+            QStringList found;
+            for (const QuickFindHit& hit : quickFind(c, QString::fromUtf8(typed)))
+                found << hit.code;
+            return found;
+        };
+        QCOMPARE(codes("ljg"), QStringList{QStringLiteral("KH0001")});
+        QCOMPARE(codes("zxl"), QStringList{QStringLiteral("KH0002")});
+        QCOMPARE(codes("65001234"), QStringList{QStringLiteral("KH0001")});
+        QCOMPARE(codes("SN2024"), QStringList{QStringLiteral("KH0001")});
+        QCOMPARE(codes("芳"), QStringList{QStringLiteral("KH0003")});
+    }
+
+    // A database of the release before: the upgrade adds the columns and fills them for every
+    // customer, so quick find finds them by their initials.
+    void upgradeFillsTheInitials_data() { zu::test::addEngineRows(); }
+    void upgradeFillsTheInitials()
+    {
+        ZU_TEST_DATABASE(db);
+        Query q(zu::data().conn());
+        for (const QString& index : zu::data().dialect().quickFindIndexes())
+            q.exec(QStringLiteral("drop index %1").arg(index.section(QLatin1Char(' '), 2, 2)));
+        q.exec(QStringLiteral("drop index ix_cust_findtext"));
+        q.exec(QStringLiteral("alter table T_Cust drop column NameInitials"));
+        q.exec(QStringLiteral("alter table T_Cust drop column FindText"));
+        q.exec(QStringLiteral("delete from zu_schema"));
+        q.exec(QStringLiteral("insert into zu_schema (version) values (?)"), {kQuickFindVersion - 1});
+        for (const char* name : {"张三", "单田芳", "Tom Lee"})
+            q.exec(QStringLiteral("insert into T_Cust (CustName, IDCode, Phone) values (?, ?, ?)"),
+                   {QString::fromUtf8(name), QString::fromUtf8(name), QStringLiteral("0571-1234")});
+
+        SchemaInstaller installer(zu::data().conn());
+        QCOMPARE(installer.version(), kQuickFindVersion - 1);
+        QCOMPARE(installer.upgrade(kQuickFindVersion), 1);
+        QCOMPARE(installer.version(), kQuickFindVersion);
+        QCOMPARE(installer.upgrade(kQuickFindVersion), 0);
+        QCOMPARE(codesFound(QStringLiteral("zs")), QStringList{QStringLiteral("张三")});
+        QCOMPARE(codesFound(QStringLiteral("stf")), QStringList{QStringLiteral("单田芳")});
+        QCOMPARE(codesFound(QStringLiteral("tl")), QStringList{QStringLiteral("Tom Lee")});
+        QCOMPARE(codesFound(QStringLiteral("05711234")).size(), 3);
+        q.open(QStringLiteral("select NameInitials from T_Cust where IDCode = ?"),
+               {QStringLiteral("单田芳")});
+        QCOMPARE(q.value(0).toString(), QStringLiteral("dtf ctf stf"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestQuickFind)
+#include "tst_quickfind.moc"

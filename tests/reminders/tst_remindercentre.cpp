@@ -1,0 +1,424 @@
+// The reminder centre without any window: each kind of reminder at the edges of its days, the
+// done and put-off marks, two workstations marking the same reminder, the maintenance plans.
+
+#include "data/connection.h"
+#include "data/datamodule.h"
+#include "data/errors.h"
+#include "data/query.h"
+#include "reminders/remindercentre.h"
+#include "support/records.h"
+#include "support/testdatabase.h"
+
+#include <QtTest>
+
+using namespace zu;
+using zu::test::addCustomer;
+using zu::test::addJournal;
+using zu::test::insertRow;
+
+namespace {
+
+const QString kUser = QStringLiteral("张三");
+
+QDateTime at(int y, int m, int d, int hour = 0)
+{
+    return QDateTime(QDate(y, m, d), QTime(hour, 0));
+}
+
+// The settings of every test: each kind on or off, all overdue from `since`.
+void setKinds(const QDate& since, bool customerDate, bool maintenance, bool returnCall, bool warrantyEnd)
+{
+    Query q(data().conn());
+    q.exec(QStringLiteral(
+               "update T_remind set RemindOn = ?, PlanOn = ?, CallOn = ?, WarrantyOn = ?, RemindSince = ?, "
+               "PlanSince = ?, CallSince = ?, WarrantySince = ?"),
+           {int(customerDate), int(maintenance), int(returnCall), int(warrantyEnd), since.startOfDay(),
+            since.startOfDay(), since.startOfDay(), since.startOfDay()});
+}
+
+void setCounts(int horizonDays, int callAfterDays, int warrantyMonths, int warrantyDays)
+{
+    Query q(data().conn());
+    q.exec(QStringLiteral("update T_remind set %1 = ?, CallDays = ?, WarrantyMonths = ?, WarrantyDays = ?")
+               .arg(data().conn().dialect().quote(QStringLiteral("Day"))),
+           {horizonDays, callAfterDays, warrantyMonths, warrantyDays});
+}
+
+qint64 customerId(const QString& code)
+{
+    return zu::test::count(QStringLiteral("select CusttityID from T_Cust where IDCode = ?"), {code});
+}
+
+qint64 addPlan(const QString& model, const QString& kind, int months)
+{
+    Query q(data().conn());
+    return addMaintenancePlan(q, {.model = model, .serviceKind = kind, .months = months});
+}
+
+// "name@yyyy-MM-dd" of each reminder of a filter, in the list's order.
+QStringList shown(const ReminderCentre& centre, ReminderFilter filter)
+{
+    QStringList out;
+    for (const Reminder& r : centre.list(filter))
+        out << r.customerName + QLatin1Char('@') + r.shownDate().toString(Qt::ISODate);
+    return out;
+}
+
+std::optional<Reminder> find(const ReminderCentre& centre, const QString& name,
+                             ReminderFilter filter = ReminderFilter::All)
+{
+    for (const Reminder& r : centre.list(filter))
+        if (r.customerName == name)
+            return r;
+    return std::nullopt;
+}
+
+// The counts agree with the lists they count.
+void checkCounts(const ReminderCentre& centre)
+{
+    const ReminderCounts c = centre.counts();
+    for (const ReminderFilter f :
+         {ReminderFilter::Today, ReminderFilter::Overdue, ReminderFilter::ThisWeek, ReminderFilter::All})
+        QCOMPARE(c.of(f), centre.list(f).size());
+}
+
+} // namespace
+
+class TestReminderCentre final : public QObject
+{
+    Q_OBJECT
+private slots:
+    void calendarArithmetic_data() { zu::test::addEngineRows(); }
+    void calendarArithmetic()
+    {
+        ZU_TEST_DATABASE(db);
+        const SqlDialect& d = data().conn().dialect();
+        Query q(data().conn());
+        const auto addMonthsTo = [&](const QDate& from, int n) {
+            // The engine names the months twice on one side: both placeholders take the count.
+            const QString expr = d.addMonths(QStringLiteral("x.d"), QStringLiteral("x.n"));
+            q.open(QStringLiteral("select %1 from (select %2 as d, cast(? as integer) as n) x")
+                       .arg(expr, d.dateParameter),
+                   {d.dateValue(from), n});
+            return d.fromDb(q.value(0), ColumnType::DateTime).toDateTime().date();
+        };
+        QCOMPARE(addMonthsTo(QDate(2024, 1, 31), 1), QDate(2024, 2, 29)); // leap year
+        QCOMPARE(addMonthsTo(QDate(2023, 1, 31), 1), QDate(2023, 2, 28));
+        QCOMPARE(addMonthsTo(QDate(2024, 2, 29), 12), QDate(2025, 2, 28));
+        QCOMPARE(addMonthsTo(QDate(2024, 2, 29), 48), QDate(2028, 2, 29));
+        QCOMPARE(addMonthsTo(QDate(2024, 3, 31), -1), QDate(2024, 2, 29));
+        QCOMPARE(addMonthsTo(QDate(2024, 12, 31), 2), QDate(2025, 2, 28));
+        QCOMPARE(addMonthsTo(QDate(2024, 8, 31), 1), QDate(2024, 9, 30));
+        QCOMPARE(addMonthsTo(QDate(2024, 5, 15), 1), QDate(2024, 6, 15));
+        QCOMPARE(addMonthsTo(QDate(2024, 11, 30), 3), QDate(2025, 2, 28));
+        QCOMPARE(addMonthsTo(QDate(2024, 1, 1), 0), QDate(2024, 1, 1));
+
+        q.open(QStringLiteral("select %1, %2 from (select %3 as a, %3 as b, cast(? as integer) as n) x")
+                   .arg(d.addDays(QStringLiteral("x.a"), QStringLiteral("x.n")),
+                        d.monthsBetween(QStringLiteral("x.a"), QStringLiteral("x.b")), d.dateParameter),
+               {d.dateValue(QDate(2024, 2, 28)), d.dateValue(QDate(2024, 11, 1)), 2});
+        QCOMPARE(d.fromDb(q.value(0), ColumnType::DateTime).toDateTime().date(), QDate(2024, 3, 1));
+        QCOMPARE(q.value(1).toInt(), 9);
+    }
+
+    void customerDateAtDayEdges_data() { zu::test::addEngineRows(); }
+    void customerDateAtDayEdges()
+    {
+        ZU_TEST_DATABASE(db);
+        const QDate today(2024, 3, 13); // a Wednesday; the week is 11 to 17 March
+        setKinds(today.addDays(-30), true, false, false, false);
+        setCounts(7, 3, 12, 30);
+        const auto remindOn = [](const char* name, const QVariant& when) {
+            addCustomer(QString::fromUtf8(name), {}, {{QStringLiteral("remind"), when}});
+        };
+        remindOn("今天", today.startOfDay());
+        remindOn("今天下午", QDateTime(today, QTime(15, 30)));
+        remindOn("第七天", today.addDays(7).startOfDay());
+        remindOn("第七天下午", QDateTime(today.addDays(7), QTime(15, 0))); // after the horizon's midnight
+        remindOn("第八天", today.addDays(8).startOfDay());
+        remindOn("昨天", today.addDays(-1).startOfDay());
+        remindOn("启用那天", today.addDays(-30).startOfDay());
+        remindOn("启用之前", today.addDays(-31).startOfDay());
+        remindOn("本周日", today.addDays(4).startOfDay());
+        remindOn("没有日期", QVariant());
+        ReminderCentre centre(data().conn(), today);
+        QCOMPARE(shown(centre, ReminderFilter::Today),
+                 (QStringList{"今天@2024-03-13", "今天下午@2024-03-13"}));
+        QCOMPARE(shown(centre, ReminderFilter::Overdue),
+                 (QStringList{"启用那天@2024-02-12", "昨天@2024-03-12"}));
+        QCOMPARE(
+            shown(centre, ReminderFilter::ThisWeek),
+            (QStringList{"昨天@2024-03-12", "今天@2024-03-13", "今天下午@2024-03-13", "本周日@2024-03-17"}));
+        QCOMPARE(shown(centre, ReminderFilter::All),
+                 (QStringList{"启用那天@2024-02-12", "昨天@2024-03-12", "今天@2024-03-13",
+                              "今天下午@2024-03-13", "本周日@2024-03-17", "第七天@2024-03-20"}));
+        const Reminder overdue = *find(centre, QStringLiteral("昨天"));
+        QCOMPARE(overdue.state, ReminderState::Overdue);
+        QCOMPARE(overdue.kind, ReminderKind::CustomerDate);
+        QCOMPARE(find(centre, QStringLiteral("今天"))->state, ReminderState::Due);
+        QCOMPARE(find(centre, QStringLiteral("今天"))->customerId, customerId(QStringLiteral("今天")));
+        checkCounts(centre);
+
+        // Switched off, the kind tells nothing.
+        setKinds(today.addDays(-30), false, false, false, false);
+        ReminderCentre off(data().conn(), today);
+        QCOMPARE(off.counts().all, 0);
+        QVERIFY(off.list(ReminderFilter::All).isEmpty());
+    }
+
+    void returnCallAtDayEdges_data() { zu::test::addEngineRows(); }
+    void returnCallAtDayEdges()
+    {
+        ZU_TEST_DATABASE(db);
+        const QDate today(2024, 3, 1);
+        setKinds(QDate(2024, 2, 20), false, false, true, false);
+        setCounts(7, 3, 12, 30);
+        addCustomer(QStringLiteral("王五"), QStringLiteral("C1"));
+        const auto service = [](const QDateTime& when, const char* fault,
+                                const QString& code = QStringLiteral("C1")) {
+            addJournal(QStringLiteral("T_service"), code, QStringLiteral("王五"),
+                       {{QStringLiteral("serviceDate"), when},
+                        {QStringLiteral("hitchName"), QString::fromUtf8(fault)}});
+        };
+        service(at(2024, 2, 27, 16), "今天回访"); // + 3 days = today
+        service(at(2024, 2, 26), "昨天该回访");   // overdue
+        service(at(2024, 3, 5), "第七天回访");    // + 3 = 8 March, the horizon's last day
+        service(at(2024, 3, 6), "第八天回访");    // past the horizon
+        service(at(2024, 2, 17), "启用那天");     // + 3 = 20 February, the day calls were switched on
+        service(at(2024, 2, 16), "启用之前");     // before it: not told
+        service(at(2024, 2, 27), "没有这个客户", QStringLiteral("C9")); // no such customer
+        ReminderCentre centre(data().conn(), today);
+        QStringList subjects;
+        for (const Reminder& r : centre.list(ReminderFilter::All))
+            subjects << r.subject + QLatin1Char('@') + r.dueDate.toString(Qt::ISODate);
+        QCOMPARE(subjects, (QStringList{"启用那天@2024-02-20", "昨天该回访@2024-02-29", "今天回访@2024-03-01",
+                                        "第七天回访@2024-03-08"}));
+        const QList<Reminder> due = centre.list(ReminderFilter::Today);
+        QCOMPARE(due.size(), 1);
+        QCOMPARE(due[0].kind, ReminderKind::ReturnCall);
+        QCOMPARE(due[0].customerCode, QStringLiteral("C1"));
+        QCOMPARE(due[0].sourceId,
+                 qint64(zu::test::count(QStringLiteral("select id from T_service where hitchName = ?"),
+                                        {QStringLiteral("今天回访")})));
+        QCOMPARE(centre.list(ReminderFilter::Overdue).size(), 2);
+        checkCounts(centre);
+    }
+
+    void warrantyEndAtDayEdges_data() { zu::test::addEngineRows(); }
+    void warrantyEndAtDayEdges()
+    {
+        ZU_TEST_DATABASE(db);
+        const QDate today(2024, 3, 1);
+        setKinds(QDate(2024, 2, 25), false, false, false, true);
+        setCounts(7, 3, 12, 30);
+        const auto bought = [](const char* name, const QDate& when) {
+            addCustomer(QString::fromUtf8(name), {}, {{QStringLiteral("EmptionDate"), when.startOfDay()}});
+        };
+        bought("今天到期", QDate(2023, 3, 1));
+        bought("第三十天", QDate(2023, 3, 31));  // ends 31 March, the horizon's last day
+        bought("第三十一天", QDate(2023, 4, 1)); // past it
+        bought("昨天到期", QDate(2023, 2, 28));  // ended 28 February 2024: overdue
+        bought("闰日买的", QDate(2020, 2, 29));  // with four years: 29 February 2024
+        bought("启用之前", QDate(2023, 2, 24));
+        ReminderCentre centre(data().conn(), today);
+        QCOMPARE(shown(centre, ReminderFilter::All),
+                 (QStringList{"昨天到期@2024-02-28", "今天到期@2024-03-01", "第三十天@2024-03-31"}));
+        setCounts(7, 3, 48, 30);
+        ReminderCentre fourYears(data().conn(), today);
+        QCOMPARE(shown(fourYears, ReminderFilter::Overdue), QStringList{"闰日买的@2024-02-29"});
+        checkCounts(centre);
+    }
+
+    void maintenancePlanAtMonthEnds_data() { zu::test::addEngineRows(); }
+    void maintenancePlanAtMonthEnds()
+    {
+        ZU_TEST_DATABASE(db);
+        setKinds(QDate(2024, 2, 1), false, true, false, false);
+        setCounts(31, 3, 12, 30);
+        addPlan(QStringLiteral("净水器A"), QStringLiteral("滤芯更换"), 1);
+        addPlan(QStringLiteral("空调B"), QStringLiteral("清洗"), 12);
+        const auto bought = [](const char* name, const char* model, const QDate& when) {
+            addCustomer(
+                QString::fromUtf8(name), {},
+                {{QStringLiteral("Goodsunit"), QString::fromUtf8(model)},
+                 {QStringLiteral("EmptionDate"), when.isValid() ? QVariant(when.startOfDay()) : QVariant()}});
+        };
+        bought("一月底", "净水器A", QDate(2024, 1, 31)); // + 1 month: 29 February (leap year)
+        bought("闰日", "空调B", QDate(2023, 2, 28));     // + 12 months: 28 February 2024
+        bought("别的型号", "电视C", QDate(2024, 1, 31));
+        bought("没有购买日期", "净水器A", QDate());
+        ReminderCentre centre(data().conn(), QDate(2024, 2, 20));
+        QCOMPARE(shown(centre, ReminderFilter::All), (QStringList{"闰日@2024-02-28", "一月底@2024-02-29"}));
+        QCOMPARE(find(centre, QStringLiteral("一月底"))->subject, QStringLiteral("滤芯更换"));
+
+        // A purchase long before the kind was switched on: the first date of the rhythm on or after that day.
+        const qint64 heater = addPlan(QStringLiteral("热水器D"), QStringLiteral("除垢"), 6);
+        bought("老客户", "热水器D", QDate(2020, 3, 15));    // 15 March and 15 September each year
+        bought("老客户月初", "热水器D", QDate(2020, 2, 1)); // 1 February: exactly the day switched on
+        ReminderCentre later(data().conn(), QDate(2024, 2, 20));
+        QCOMPARE(later.nextMaintenance(customerId(QStringLiteral("老客户")), heater), QDate(2024, 3, 15));
+        QCOMPARE(find(later, QStringLiteral("老客户"))->planId, heater);
+        QCOMPARE(find(later, QStringLiteral("老客户月初"))->dueDate, QDate(2024, 2, 1));
+        QCOMPARE(find(later, QStringLiteral("老客户月初"))->state, ReminderState::Overdue);
+        checkCounts(later);
+    }
+
+    void maintenanceFollowsTheServiceRecorded_data() { zu::test::addEngineRows(); }
+    void maintenanceFollowsTheServiceRecorded()
+    {
+        ZU_TEST_DATABASE(db);
+        setKinds(QDate(2024, 1, 1), false, true, false, false);
+        setCounts(30, 3, 12, 30);
+        const qint64 plan = addPlan(QStringLiteral("净水器A"), QStringLiteral("滤芯更换"), 6);
+        addCustomer(QStringLiteral("赵六"), QStringLiteral("C6"),
+                    {{QStringLiteral("Goodsunit"), QStringLiteral("净水器A")},
+                     {QStringLiteral("EmptionDate"), at(2024, 1, 10)}});
+        const qint64 customer = customerId(QStringLiteral("C6"));
+        const QDate today(2024, 7, 1);
+        QCOMPARE(ReminderCentre(data().conn(), today).nextMaintenance(customer, plan), QDate(2024, 7, 10));
+        QCOMPARE(ReminderCentre(data().conn(), today).list(ReminderFilter::All).size(), 1);
+
+        // A service of another kind changes nothing; one of the plan's kind starts the months again.
+        const auto service = [](const QDateTime& when, const char* kind) {
+            addJournal(QStringLiteral("T_service"), QStringLiteral("C6"), QStringLiteral("赵六"),
+                       {{QStringLiteral("serviceDate"), when},
+                        {QStringLiteral("hitchName"), QString::fromUtf8(kind)}});
+        };
+        service(at(2024, 6, 28, 9), "不制冷");
+        QCOMPARE(ReminderCentre(data().conn(), today).nextMaintenance(customer, plan), QDate(2024, 7, 10));
+        service(at(2024, 6, 30, 14), "滤芯更换");
+        ReminderCentre afterService(data().conn(), today);
+        QCOMPARE(afterService.nextMaintenance(customer, plan), QDate(2024, 12, 30));
+        QVERIFY(afterService.list(ReminderFilter::All).isEmpty());
+        // An older service of the kind does not count back.
+        service(at(2024, 3, 1), "滤芯更换");
+        QCOMPARE(ReminderCentre(data().conn(), today).nextMaintenance(customer, plan), QDate(2024, 12, 30));
+
+        // Marked done without a service: the next date follows from the date that was due.
+        ReminderCentre december(data().conn(), QDate(2025, 1, 5));
+        const Reminder due = *find(december, QStringLiteral("赵六"), ReminderFilter::Overdue);
+        QCOMPARE(due.dueDate, QDate(2024, 12, 30));
+        december.markDone(due, kUser);
+        ReminderCentre afterDone(data().conn(), QDate(2025, 1, 5));
+        QCOMPARE(afterDone.nextMaintenance(customer, plan), QDate(2025, 6, 30));
+        QVERIFY(afterDone.list(ReminderFilter::All).isEmpty());
+    }
+
+    void doneAndSnoozedTransitions_data() { zu::test::addEngineRows(); }
+    void doneAndSnoozedTransitions()
+    {
+        ZU_TEST_DATABASE(db);
+        const QDate today(2024, 3, 13);
+        setKinds(QDate(2024, 3, 1), true, false, false, false);
+        setCounts(7, 3, 12, 30);
+        addCustomer(QStringLiteral("完成"), {}, {{QStringLiteral("remind"), today.startOfDay()}});
+        addCustomer(QStringLiteral("推迟"), {}, {{QStringLiteral("remind"), today.startOfDay()}});
+        addCustomer(QStringLiteral("逾期"), {}, {{QStringLiteral("remind"), today.addDays(-2).startOfDay()}});
+        ReminderCentre centre(data().conn(), today);
+        centre.markDone(*find(centre, QStringLiteral("完成")), kUser);
+        QVERIFY_THROWS_EXCEPTION(CommandError,
+                                 centre.snooze(*find(centre, QStringLiteral("推迟")), today, kUser));
+        centre.snooze(*find(centre, QStringLiteral("推迟")), today.addDays(2), kUser);
+        centre.markDone(*find(centre, QStringLiteral("逾期")), kUser);
+
+        ReminderCentre now(data().conn(), today);
+        QVERIFY(now.list(ReminderFilter::Today).isEmpty());
+        QVERIFY(now.list(ReminderFilter::Overdue).isEmpty());
+        const Reminder done = *find(now, QStringLiteral("完成"));
+        QCOMPARE(done.state, ReminderState::Done);
+        QCOMPARE(done.markedBy, kUser);
+        QVERIFY(done.markedAt.isValid());
+        const Reminder snoozed = *find(now, QStringLiteral("推迟"));
+        QCOMPARE(snoozed.state, ReminderState::Snoozed);
+        QCOMPARE(snoozed.shownDate(), today.addDays(2));
+        QCOMPARE(shown(now, ReminderFilter::ThisWeek), QStringList{"推迟@2024-03-15"});
+        QCOMPARE(find(now, QStringLiteral("逾期"))->state, ReminderState::Done);
+        checkCounts(now);
+
+        // The day it was put off to, it is due again; the day after, overdue.
+        ReminderCentre thatDay(data().conn(), today.addDays(2));
+        QCOMPARE(shown(thatDay, ReminderFilter::Today), QStringList{"推迟@2024-03-15"});
+        QCOMPARE(find(thatDay, QStringLiteral("推迟"))->state, ReminderState::Due);
+        ReminderCentre dayAfter(data().conn(), today.addDays(3));
+        QCOMPARE(shown(dayAfter, ReminderFilter::Overdue), QStringList{"推迟@2024-03-15"});
+        QCOMPARE(find(dayAfter, QStringLiteral("推迟"))->state, ReminderState::Overdue);
+        // Put off again, then done.
+        dayAfter.snooze(*find(dayAfter, QStringLiteral("推迟")), today.addDays(5), kUser);
+        ReminderCentre again(data().conn(), today.addDays(3));
+        again.markDone(*find(again, QStringLiteral("推迟")), kUser);
+        QCOMPARE(zu::test::count(QStringLiteral("select count(*) from T_remindstate")), 3);
+        QCOMPARE(find(ReminderCentre(data().conn(), today.addDays(3)), QStringLiteral("推迟"))->state,
+                 ReminderState::Done);
+
+        // A new reminder date is a new reminder: the old mark does not carry over.
+        Query(data().conn())
+            .exec(QStringLiteral("update T_Cust set remind = ? where CustName = ?"),
+                  {today.addDays(1).startOfDay(), QStringLiteral("完成")});
+        QCOMPARE(find(ReminderCentre(data().conn(), today), QStringLiteral("完成"))->state,
+                 ReminderState::Due);
+    }
+
+    void twoWorkstationsMarkTheSameReminder_data() { zu::test::addEngineRows(); }
+    void twoWorkstationsMarkTheSameReminder()
+    {
+        ZU_TEST_DATABASE(db);
+        const QDate today(2024, 3, 13);
+        setKinds(QDate(2024, 3, 1), true, false, false, false);
+        addCustomer(QStringLiteral("共用"), {}, {{QStringLiteral("remind"), today.startOfDay()}});
+        Connection other(data().conn().dialect(), data().conn().settings());
+        QVERIFY2(other.open(), qPrintable(other.lastError()));
+        ReminderCentre here(data().conn(), today);
+        ReminderCentre there(other, today);
+        const Reminder readHere = *find(here, QStringLiteral("共用"));
+        const Reminder readThere = *find(there, QStringLiteral("共用"));
+        there.snooze(readThere, today.addDays(1), QStringLiteral("李四"));
+        QVERIFY_THROWS_EXCEPTION(CommandError, here.markDone(readHere, kUser));
+        const Reminder snoozed = *find(here, QStringLiteral("共用"));
+        QCOMPARE(snoozed.markedBy, QStringLiteral("李四"));
+        QVERIFY_THROWS_EXCEPTION(CommandError, there.markDone(readThere, QStringLiteral("李四")));
+        here.markDone(snoozed, kUser);
+        QCOMPARE(find(there, QStringLiteral("共用"))->state, ReminderState::Done);
+        QCOMPARE(zu::test::count(QStringLiteral("select count(*) from T_remindstate")), 1);
+    }
+
+    void settingsSwitchKindsOnFromToday_data() { zu::test::addEngineRows(); }
+    void settingsSwitchKindsOnFromToday()
+    {
+        ZU_TEST_DATABASE(db);
+        Query& q = data().qryTemp();
+        ReminderKindSettings s = readReminderKindSettings(q);
+        QVERIFY(s.customerDate && s.maintenance && s.returnCall && s.warrantyEnd);
+        QCOMPARE(s.horizonDays, 7);
+        QCOMPARE(s.callAfterDays, 3);
+        QCOMPARE(s.warrantyMonths, 12);
+        QCOMPARE(s.warrantyDays, 30);
+        QCOMPARE(s.returnCallSince, QDate::currentDate());
+
+        setKinds(QDate(2024, 1, 1), true, true, false, true);
+        s = readReminderKindSettings(q);
+        s.returnCall = true;
+        s.callAfterDays = 0; // below one becomes one
+        s.warrantyMonths = 24;
+        storeReminderKindSettings(q, s, QDate(2024, 5, 6));
+        const ReminderKindSettings stored = readReminderKindSettings(q);
+        QVERIFY(stored.returnCall);
+        QCOMPARE(stored.returnCallSince, QDate(2024, 5, 6));  // switched on today
+        QCOMPARE(stored.maintenanceSince, QDate(2024, 1, 1)); // on before: kept
+        QCOMPARE(stored.callAfterDays, 1);
+        QCOMPARE(stored.warrantyMonths, 24);
+
+        QVERIFY_THROWS_EXCEPTION(CommandError, addPlan(QStringLiteral("净水器"), QStringLiteral("滤芯"), 0));
+        QVERIFY_THROWS_EXCEPTION(CommandError, addPlan(QStringLiteral(" "), QStringLiteral("滤芯"), 6));
+        const qint64 id = addPlan(QStringLiteral("净水器"), QStringLiteral("滤芯"), 6);
+        const QList<MaintenancePlan> plans = readMaintenancePlans(q);
+        QCOMPARE(plans.size(), 1);
+        QCOMPARE(plans[0].id, id);
+        QCOMPARE(plans[0].months, 6);
+        removeMaintenancePlan(q, id);
+        QVERIFY_THROWS_EXCEPTION(CommandError, removeMaintenancePlan(q, id));
+        QVERIFY(readMaintenancePlans(q).isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestReminderCentre)
+#include "tst_remindercentre.moc"
