@@ -8,6 +8,7 @@
 #include <QtTest>
 
 using namespace zu;
+using zu::test::failureOf;
 using zu::test::TestDatabase;
 
 namespace {
@@ -107,17 +108,6 @@ qint64 storedVersion(TestDatabase& db, const Prepared& p)
     return db
         .otherValue(QStringLiteral("select RowVersion from %1 where %2 = ?").arg(p.t.table, p.t.key), {p.key})
         .toLongLong();
-}
-
-// The failure of a command, or Other with an empty text when it succeeds.
-template <typename F> DbError failureOf(F&& command)
-{
-    try {
-        command();
-    } catch (const DbError& e) {
-        return e;
-    }
-    return DbError(QString(), DbFailure::Other);
 }
 
 } // namespace

@@ -14,20 +14,11 @@
 #include <QtTest>
 
 using namespace zu;
+using zu::test::failureOf;
 using zu::test::TestDatabase;
 using zu::test::TestHome;
 
 namespace {
-
-template <typename F> DbError failureOf(F&& command)
-{
-    try {
-        command();
-    } catch (const DbError& e) {
-        return e;
-    }
-    return DbError(QString(), DbFailure::Other);
-}
 
 QVariantMap customer(const QString& name, const QString& code)
 {

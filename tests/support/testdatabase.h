@@ -98,6 +98,17 @@ bool serverAdminExec(const PgServer& server, const QString& sql, QString* error 
 QString createServerDatabase(const PgServer& server, QString* error);
 void dropServerDatabase(const PgServer& server, const QString& name);
 
+// The failure of a command, or Other with an empty text when it succeeds.
+template <typename F> DbError failureOf(F&& command)
+{
+    try {
+        command();
+    } catch (const DbError& e) {
+        return e;
+    }
+    return DbError(QString(), DbFailure::Other);
+}
+
 } // namespace zu::test
 
 // Opens a fresh database of the row's engine as `db`, skipping or failing the test as configured.
