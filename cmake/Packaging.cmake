@@ -33,7 +33,7 @@ install(FILES ${CMAKE_SOURCE_DIR}/desktop/zu.conf DESTINATION /etc/zu)
 
 # The .deb: built from the tree that is already built (make package), its dependencies the Debian
 # packages the program uses: the libraries it links (found by dpkg-shlibdeps) and the plug-ins and
-# data it loads at run time.
+# data it loads at run time (the charts library named as well, though dpkg-shlibdeps finds it).
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME zu)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -48,7 +48,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6sql6-sqlite, libqt6sql6-psql, libqt6svg6, qt6-qpa-plugins, qt6-translations-l10n, fonts-wqy-microhei")
+    "libqt6sql6-sqlite, libqt6sql6-psql, libqt6svg6, libqt6charts6, qt6-qpa-plugins, qt6-translations-l10n, fonts-wqy-microhei")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "postgresql-client, fcitx5-frontend-qt6")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_SOURCE_DIR}/desktop/conffiles)
 include(CPack)

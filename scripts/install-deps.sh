@@ -7,6 +7,9 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql
   qt6-translations-l10n fonts-wqy-microhei
+  # The statistics window's charts; Debian's Qt Charts CMake files need Qt OpenGL's, which
+  # qt6-charts-dev does not pull in.
+  qt6-charts-dev libqt6opengl6-dev
   libsqlite3-dev sqlite3
   postgresql postgresql-client
   libfreexl-dev libxlsxwriter-dev liborcus-dev

@@ -179,11 +179,57 @@ void addReminderCentre(Connection& connection, Query& query)
             query.exec(statement);
 }
 
+// The statistics window: its right in the permission catalogue, under the reports beside the
+// other report commands, granted to every user and group that holds the reports; and the index
+// that finds the earlier services of a unit (repeat visits).
+void addStatistics(Connection& connection, Query& query)
+{
+    const QString rights = QStringLiteral("用户权限");
+    const QString name = QStringLiteral("统计分析");
+    const QString action = QStringLiteral("actStatistics");
+    const QString reports = QStringLiteral("报表中心");
+    query.open(QStringLiteral("select count(*) from T_popedom where tablename = ? and qxName = ?"),
+               {rights, action});
+    const bool catalogued = query.value(0).toInt() > 0;
+    query.close();
+    if (!catalogued) {
+        // Under the reports when the catalogue has them, else under its first entry.
+        query.open(QStringLiteral("select code from T_popedom where tablename = ? and name = ? order by code"),
+                   {rights, reports});
+        QString parent = query.eof() ? QString() : query.value(0).toString().trimmed();
+        query.close();
+        if (parent.isEmpty()) {
+            query.open(QStringLiteral("select min(code) from T_popedom where tablename = ?"), {rights});
+            parent = query.value(0).toString().trimmed();
+            query.close();
+        }
+        int last = 0;
+        query.open(QStringLiteral("select code from T_popedom where tablename = ?"), {rights});
+        for (; !query.eof(); query.next()) {
+            const QString code = query.value(0).toString().trimmed();
+            if (code.size() == parent.size() + 2 && code.startsWith(parent))
+                last = std::max(last, code.right(2).toInt());
+        }
+        query.close();
+        const QString code = parent + QStringLiteral("%1").arg(last + 1, 2, 10, QLatin1Char('0'));
+        if (query.exec(QStringLiteral("insert into T_popedom (tablename, code, name, qxName) values (?, ?, ?, ?)"),
+                       {rights, code, name, action}) != 1)
+            throw DbError(QStringLiteral("统计分析权限没有写入权限目录"), DbFailure::Other);
+    }
+    const QString granted = QLatin1Char('\'') + name + QStringLiteral("',");
+    query.exec(QStringLiteral("update T_user set qxList = qxList || ? where qxList like ? and qxList not like ?"),
+               {granted, QStringLiteral("%'") + reports + QStringLiteral("',%"),
+                QLatin1Char('%') + granted + QLatin1Char('%')});
+    query.exec(QStringLiteral("create index if not exists ix_service_goodscode on T_service (GoodsCode, "
+                              "serviceDate)"));
+}
+
 const UpgradeStep kSteps[] = {
     {.version = 2, .apply = &addRowVersions},
     {.version = 3, .apply = &keepOneDateFormAndIndexSearches},
     {.version = 4, .apply = &addQuickFind},
     {.version = 5, .apply = &addReminderCentre},
+    {.version = 6, .apply = &addStatistics},
 };
 
 QString newerText(int version)

@@ -310,6 +310,21 @@ QString SqlDialect::addMonths(const QString& date, const QString& months) const
         .arg(date, months);
 }
 
+QString SqlDialect::monthTextOf(const QString& dateTime) const
+{
+    // The stored text form begins with the date.
+    if (kind == DatabaseKind::Embedded)
+        return QStringLiteral("substr(%1, 1, 7)").arg(dateTime);
+    return QStringLiteral("to_char(%1, 'YYYY-MM')").arg(dateTime);
+}
+
+QString SqlDialect::dayTextOf(const QString& dateTime) const
+{
+    if (kind == DatabaseKind::Embedded)
+        return QStringLiteral("substr(%1, 1, 10)").arg(dateTime);
+    return QStringLiteral("to_char(%1, 'YYYY-MM-DD')").arg(dateTime);
+}
+
 QString SqlDialect::monthsBetween(const QString& from, const QString& to) const
 {
     if (kind == DatabaseKind::Embedded)

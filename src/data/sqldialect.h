@@ -124,6 +124,9 @@ public:
     QString addMonths(const QString& date, const QString& months) const;
     // The months from one date's month to another's, the days ignored: an integer expression.
     QString monthsBetween(const QString& from, const QString& to) const;
+    // The month ("yyyy-MM") and the day ("yyyy-MM-dd") of a date and time, as text to group by.
+    QString monthTextOf(const QString& dateTime) const;
+    QString dayTextOf(const QString& dateTime) const;
 
     // A value as this engine stores it (dates become canonical text in the embedded database).
     QVariant toDb(const QVariant& value) const;

@@ -101,6 +101,7 @@ const RightName kRightNames[] = {
     {.right = Right::Envelope, .action = "actEnvelope", .caption = "当前用户信封打印"},
     {.right = Right::Label, .action = "actlabel", .caption = "当前用户标签打印"},
     {.right = Right::Import, .action = "actLead", .caption = "导入客户信息"},
+    {.right = Right::Statistics, .action = "actStatistics", .caption = "统计分析"},
 };
 
 const RightName& nameOf(Right right)
@@ -188,6 +189,8 @@ Right requiredRight(Operation operation)
         return Right::Envelope;
     case Operation::PrintLabel:
         return Right::Label;
+    case Operation::ViewStatistics:
+        return Right::Statistics;
     }
     Q_UNREACHABLE();
 }

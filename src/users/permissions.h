@@ -50,7 +50,7 @@ QList<ActionRight> decideRights(const QList<CatalogueRight>& catalogue, const QS
 QList<ActionRight> evaluateRights(Query& query, const QString& rights);
 QList<ActionRight> evaluateRights(const QString& rights); // on the data module's scratch query F
 
-// The sixteen rights: each is named by the main-window action it governs.
+// The rights: each is named by the main-window action it governs.
 enum class Right
 {
     Customers,     // actCustM     客户管理
@@ -69,6 +69,7 @@ enum class Right
     Envelope,      // actEnvelope  当前用户信封打印
     Label,         // actlabel     当前用户标签打印
     Import,        // actLead      导入客户信息
+    Statistics,    // actStatistics 统计分析
 };
 
 const QList<Right>& allRights();
@@ -102,6 +103,7 @@ enum class Operation
     PrintCustomerList,
     PrintEnvelope,
     PrintLabel,
+    ViewStatistics,     // the statistics window
 };
 
 Right requiredRight(Operation operation);

@@ -1,5 +1,6 @@
 #include "data/query.h"
 #include "data/schemainstaller.h"
+#include "support/records.h"
 #include "support/testdatabase.h"
 
 #include <QFile>
@@ -176,7 +177,8 @@ private slots:
         QStringList expected{"actCustM",    "actService",  "actCall",    "actcomplain",
                              "actType",     "actche",      "actpopedom", "actpassword",
                              "actdatabase", "actremind",   "actexport",  "actCustsheet",
-                             "actcensus",   "actEnvelope", "actlabel",   "actLead"};
+                             "actcensus",   "actEnvelope", "actlabel",   "actLead",
+                             "actStatistics"};
         expected.sort();
         QCOMPARE(actions, expected);
 
@@ -282,7 +284,7 @@ private slots:
         ZU_TEST_DATABASE(db);
         Connection& c = db.dataModule().conn();
         Query q(c);
-        const int before = SchemaInstaller::kCurrentVersion - 1;
+        const int before = 4;
         for (const char* statement :
              {"drop table T_plan", "drop table T_remindstate", "drop index ix_cust_goodsunit",
               "drop index ix_cust_emptiondate", "drop index ix_service_kind"})
@@ -298,9 +300,9 @@ private slots:
 
         SchemaInstaller installer(c);
         QCOMPARE(installer.version(), before);
-        QCOMPARE(installer.upgrade(), 1);
-        QCOMPARE(installer.version(), SchemaInstaller::kCurrentVersion);
-        QCOMPARE(installer.upgrade(), 0);
+        QCOMPARE(installer.upgrade(before + 1), 1);
+        QCOMPARE(installer.version(), before + 1);
+        QCOMPARE(installer.upgrade(before + 1), 0);
         q.open(QStringLiteral("select * from T_remind"));
         QCOMPARE(q.asInteger(QStringLiteral("Day")), 7);
         QCOMPARE(q.asInteger(QStringLiteral("CallDays")), 3);
@@ -312,6 +314,64 @@ private slots:
         QCOMPARE(q.value(0).toInt(), 0);
         q.open(QStringLiteral("select CustName from T_Cust"));
         QCOMPARE(q.asString(QStringLiteral("CustName")), QStringLiteral("老客户"));
+    }
+
+    // The statistics right: catalogued under the reports once, granted to whoever holds the
+    // reports (users and groups), to nobody else; a new database's administrator has it.
+    void upgradeGrantsTheStatisticsRight_data() { zu::test::addEngineRows(); }
+    void upgradeGrantsTheStatisticsRight()
+    {
+        ZU_TEST_DATABASE(db);
+        Connection& c = db.dataModule().conn();
+        Query q(c);
+        auto rightsOf = [&q](const QString& user) {
+            q.open(QStringLiteral("select qxList from T_user where UserName = ?"), {user});
+            const QString rights = q.value(0).toString();
+            q.close();
+            return rights;
+        };
+        const QString item = QStringLiteral("'统计分析',");
+        QVERIFY(rightsOf(QStringLiteral("Admin")).contains(item));
+        QVERIFY(rightsOf(QStringLiteral("系统管理员组")).contains(item));
+
+        const int before = SchemaInstaller::kCurrentVersion - 1;
+        q.exec(QStringLiteral("delete from T_popedom where qxName = ?"), {QStringLiteral("actStatistics")});
+        q.exec(QStringLiteral("drop index ix_service_goodscode"));
+        q.exec(QStringLiteral("update T_user set qxList = ?"),
+               {QStringLiteral("'系统设置','修改密码','报表中心','导出Excel',")});
+        const QString insert = QStringLiteral(
+            "insert into T_user (UserName, Password, Remark, ckList, djList, qxList, qxGroup, type) "
+            "values (?, '', '', '', '', ?, '', ?)");
+        q.exec(insert, {QStringLiteral("只看客户"), QStringLiteral("'基础信息','客户管理',"), QStringLiteral("用户")});
+        q.exec(insert, {QStringLiteral("报表组"), QStringLiteral("'报表中心','导出Excel',"), QStringLiteral("权限组")});
+        q.exec(insert, {QStringLiteral("报表中心管理员"), QStringLiteral("'报表中心管理员',"), QStringLiteral("用户")});
+        q.exec(insert, {QStringLiteral("空权限"), QString(), QStringLiteral("用户")});
+        q.exec(QStringLiteral("delete from zu_schema"));
+        q.exec(QStringLiteral("insert into zu_schema (version) values (?)"), {before});
+
+        SchemaInstaller installer(c);
+        QCOMPARE(installer.upgrade(), 1);
+        QCOMPARE(installer.version(), SchemaInstaller::kCurrentVersion);
+        QCOMPARE(rightsOf(QStringLiteral("Admin")), QStringLiteral("'系统设置','修改密码','报表中心','导出Excel','统计分析',"));
+        QCOMPARE(rightsOf(QStringLiteral("报表组")), QStringLiteral("'报表中心','导出Excel','统计分析',"));
+        QCOMPARE(rightsOf(QStringLiteral("只看客户")), QStringLiteral("'基础信息','客户管理',"));
+        QCOMPARE(rightsOf(QStringLiteral("报表中心管理员")), QStringLiteral("'报表中心管理员',"));
+        QCOMPARE(rightsOf(QStringLiteral("空权限")), QString());
+        q.open(QStringLiteral("select code, name from T_popedom where qxName = ?"), {QStringLiteral("actStatistics")});
+        QCOMPARE(q.value(0).toString(), QStringLiteral("010306"));
+        QCOMPARE(q.value(1).toString(), QStringLiteral("统计分析"));
+        q.next();
+        QVERIFY(q.eof());
+        q.close();
+
+        // Taken again (a second workstation's step), it grants and catalogues nothing twice.
+        q.exec(QStringLiteral("delete from zu_schema"));
+        q.exec(QStringLiteral("insert into zu_schema (version) values (?)"), {before});
+        QCOMPARE(installer.upgrade(), 1);
+        QCOMPARE(rightsOf(QStringLiteral("报表组")), QStringLiteral("'报表中心','导出Excel','统计分析',"));
+        QCOMPARE(zu::test::count(QStringLiteral("select count(*) from T_popedom where qxName = ?"),
+                                 {QStringLiteral("actStatistics")}),
+                 1);
     }
 
     void embeddedDatabaseIsNeverOverwritten()

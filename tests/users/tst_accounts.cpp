@@ -208,10 +208,11 @@ private slots:
             {Operation::PrintCustomerList, Right::CustomerList},
             {Operation::PrintEnvelope, Right::Envelope},
             {Operation::PrintLabel, Right::Label},
+            {Operation::ViewStatistics, Right::Statistics},
         };
         for (const auto& [operation, right] : table)
             QCOMPARE(requiredRight(operation), right);
-        QCOMPARE(allRights().size(), 16);
+        QCOMPARE(allRights().size(), 17);
         for (Right right : allRights())
             QCOMPARE(rightOfAction(actionName(right).toUpper()), std::optional<Right>(right));
         QCOMPARE(rightOfAction(QStringLiteral("N27")), std::nullopt);
