@@ -23,6 +23,7 @@
 #include "output/tableprint.h"
 #include "reminders/tfrmremind.h"
 #include "reminders/tfrmremindcenter.h"
+#include "statistics/tfrmstatistics.h"
 #include "users/permissions.h"
 #include "users/tfrmuserqx.h"
 #include "widgets/mdichild.h"
@@ -124,7 +125,21 @@ void openReminderCenter(TfrmMain* main)
         c.openCustomer = [main](QWidget*, qint64 customerId) { showCustomer(*main, customerId); };
         c.returnVisit = &returnVisitFor;
         c.exportList = &ExportTableToXls;
-        c.printList = &PreviewTable;
+        c.printList = [](QWidget* parent, const QAbstractItemModel& table, const QString& title) {
+            PreviewTable(parent, table, title);
+        };
+        window.setCommands(std::move(c));
+    });
+}
+
+void openStatistics(TfrmMain* main)
+{
+    requirePermission(Operation::ViewStatistics);
+    showModal<TfrmStatistics>(main, [](TfrmStatistics& window) {
+        StatisticsCommands c;
+        c.exportList = &ExportTableToXls;
+        c.printList = [](QWidget* parent, const QAbstractItemModel& table, const QString& title,
+                         const QImage& chart) { PreviewTable(parent, table, title, chart); };
         window.setCommands(std::move(c));
     });
 }
@@ -179,6 +194,7 @@ void installCommands(TfrmMain& main)
     main.setReminderWindow([m] { openReminders(m); });
     main.setCommand(QStringLiteral("actremind"), [m] { openReminders(m); });
     main.setCommand(QStringLiteral("actRemindCenter"), [m] { openReminderCenter(m); });
+    main.setCommand(QStringLiteral("actStatistics"), [m] { openStatistics(m); });
     main.setCommand(QStringLiteral("actche"), [m] { showModal<TfrmOption>(m, [](TfrmOption&) {}); });
     main.setCommand(QStringLiteral("actCustM"), [m] { openCustomerWindow(*m); });
     main.setCommand(QStringLiteral("actService"), [m] { openJournalList<TfrmServerqry>(m); });

@@ -27,12 +27,12 @@ namespace zu {
 namespace {
 
 const QStringList kActionNames{
-    QStringLiteral("actCustM"),    QStringLiteral("actService"),  QStringLiteral("actCall"),
-    QStringLiteral("actcomplain"), QStringLiteral("actType"),     QStringLiteral("actche"),
-    QStringLiteral("actpopedom"),  QStringLiteral("actpassword"), QStringLiteral("actdatabase"),
-    QStringLiteral("actremind"),   QStringLiteral("actexport"),   QStringLiteral("actCustsheet"),
-    QStringLiteral("actcensus"),   QStringLiteral("actEnvelope"), QStringLiteral("actlabel"),
-    QStringLiteral("actLead")};
+    QStringLiteral("actCustM"),    QStringLiteral("actService"),   QStringLiteral("actCall"),
+    QStringLiteral("actcomplain"), QStringLiteral("actType"),      QStringLiteral("actche"),
+    QStringLiteral("actpopedom"),  QStringLiteral("actpassword"),  QStringLiteral("actdatabase"),
+    QStringLiteral("actremind"),   QStringLiteral("actexport"),    QStringLiteral("actCustsheet"),
+    QStringLiteral("actcensus"),   QStringLiteral("actEnvelope"),  QStringLiteral("actlabel"),
+    QStringLiteral("actLead"),     QStringLiteral("actStatistics")};
 
 // Commands of their own, not governed by permissions.
 const QStringList kOwnCommands{QStringLiteral("N25"),
@@ -73,6 +73,7 @@ const IconChoice kIcons[] = {
     {"actEnvelope", CommandIcon::Envelope},
     {"actlabel", CommandIcon::Label},
     {"actLead", CommandIcon::Import},
+    {"actStatistics", CommandIcon::Statistics},
     {"N25", CommandIcon::Template},
     {"N32", CommandIcon::Template},
     {"N33", CommandIcon::Template},

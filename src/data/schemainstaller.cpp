@@ -194,8 +194,9 @@ void addStatistics(Connection& connection, Query& query)
     query.close();
     if (!catalogued) {
         // Under the reports when the catalogue has them, else under its first entry.
-        query.open(QStringLiteral("select code from T_popedom where tablename = ? and name = ? order by code"),
-                   {rights, reports});
+        query.open(
+            QStringLiteral("select code from T_popedom where tablename = ? and name = ? order by code"),
+            {rights, reports});
         QString parent = query.eof() ? QString() : query.value(0).toString().trimmed();
         query.close();
         if (parent.isEmpty()) {
@@ -212,23 +213,23 @@ void addStatistics(Connection& connection, Query& query)
         }
         query.close();
         const QString code = parent + QStringLiteral("%1").arg(last + 1, 2, 10, QLatin1Char('0'));
-        if (query.exec(QStringLiteral("insert into T_popedom (tablename, code, name, qxName) values (?, ?, ?, ?)"),
-                       {rights, code, name, action}) != 1)
+        if (query.exec(
+                QStringLiteral("insert into T_popedom (tablename, code, name, qxName) values (?, ?, ?, ?)"),
+                {rights, code, name, action}) != 1)
             throw DbError(QStringLiteral("统计分析权限没有写入权限目录"), DbFailure::Other);
     }
     const QString granted = QLatin1Char('\'') + name + QStringLiteral("',");
-    query.exec(QStringLiteral("update T_user set qxList = qxList || ? where qxList like ? and qxList not like ?"),
-               {granted, QStringLiteral("%'") + reports + QStringLiteral("',%"),
-                QLatin1Char('%') + granted + QLatin1Char('%')});
+    query.exec(
+        QStringLiteral("update T_user set qxList = qxList || ? where qxList like ? and qxList not like ?"),
+        {granted, QStringLiteral("%'") + reports + QStringLiteral("',%"),
+         QLatin1Char('%') + granted + QLatin1Char('%')});
     query.exec(QStringLiteral("create index if not exists ix_service_goodscode on T_service (GoodsCode, "
                               "serviceDate)"));
 }
 
 const UpgradeStep kSteps[] = {
-    {.version = 2, .apply = &addRowVersions},
-    {.version = 3, .apply = &keepOneDateFormAndIndexSearches},
-    {.version = 4, .apply = &addQuickFind},
-    {.version = 5, .apply = &addReminderCentre},
+    {.version = 2, .apply = &addRowVersions}, {.version = 3, .apply = &keepOneDateFormAndIndexSearches},
+    {.version = 4, .apply = &addQuickFind},   {.version = 5, .apply = &addReminderCentre},
     {.version = 6, .apply = &addStatistics},
 };
 

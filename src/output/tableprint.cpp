@@ -7,13 +7,30 @@
 #include <QPrinter>
 #include <QPrintPreviewDialog>
 #include <QTextDocument>
+#include <QUrl>
 
 namespace zu {
 
-void fillTableDocument(QTextDocument& document, const QAbstractItemModel& table, const QString& title)
+namespace {
+
+const QUrl kPictureUrl(QStringLiteral("zu-picture:chart"));
+
+} // namespace
+
+void fillTableDocument(QTextDocument& document, const QAbstractItemModel& table, const QString& title,
+                       const QImage& picture)
 {
-    QString html = QStringLiteral("<h3>%1</h3><table border=\"1\" cellspacing=\"0\" cellpadding=\"3\"><tr>")
-                       .arg(title.toHtmlEscaped());
+    QString html = QStringLiteral("<h3>%1</h3>").arg(title.toHtmlEscaped());
+    if (!picture.isNull()) {
+        document.addResource(QTextDocument::ImageResource, kPictureUrl, picture);
+        // As wide as a landscape page's text, the picture's proportions kept.
+        const int width = 680;
+        html += QStringLiteral("<p><img src=\"%1\" width=\"%2\" height=\"%3\"></p>")
+                    .arg(kPictureUrl.toString())
+                    .arg(width)
+                    .arg(width * picture.height() / std::max(1, picture.width()));
+    }
+    html += QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\"><tr>");
     for (int c = 0; c < table.columnCount(); ++c)
         html +=
             QStringLiteral("<th>%1</th>").arg(table.headerData(c, Qt::Horizontal).toString().toHtmlEscaped());
@@ -28,21 +45,28 @@ void fillTableDocument(QTextDocument& document, const QAbstractItemModel& table,
     document.setHtml(html);
 }
 
-void PreviewTable(QWidget* parent, const QAbstractItemModel& table, const QString& title)
+void printTable(QPrinter& printer, const QAbstractItemModel& table, const QString& title,
+                const QImage& picture)
+{
+    QTextDocument document;
+    fillTableDocument(document, table, title, picture);
+    document.print(&printer);
+}
+
+void PreviewTable(QWidget* parent, const QAbstractItemModel& table, const QString& title,
+                  const QImage& picture)
 {
     if (table.rowCount() == 0) {
         dialogs().inform(parent, QStringLiteral("提示"), QStringLiteral("没有数据,不能打印!"),
                          QMessageBox::Information);
         abortSilently();
     }
-    QTextDocument document;
-    fillTableDocument(document, table, title);
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageOrientation(QPageLayout::Landscape);
     QPrintPreviewDialog preview(&printer, parent);
     preview.setWindowTitle(title);
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
-                     [&document](QPrinter* target) { document.print(target); });
+                     [&](QPrinter* target) { printTable(*target, table, title, picture); });
     preview.exec();
 }
 

@@ -157,7 +157,8 @@ FigureTable Statistics::servicesByDay(const QDate& month) const
 }
 
 // Rows per value of a column, largest first (equal counts by their text).
-FigureTable Statistics::ranked(const QString& table, const QString& dateColumn, const QString& groupColumn) const
+FigureTable Statistics::ranked(const QString& table, const QString& dateColumn,
+                               const QString& groupColumn) const
 {
     FigureTable f;
     f.barColumns = {1};
@@ -177,7 +178,8 @@ FigureTable Statistics::ranked(const QString& table, const QString& dateColumn, 
 
 FigureTable Statistics::topModels() const
 {
-    FigureTable f = ranked(QStringLiteral("T_service"), QStringLiteral("serviceDate"), QStringLiteral("Goodsunit"));
+    FigureTable f =
+        ranked(QStringLiteral("T_service"), QStringLiteral("serviceDate"), QStringLiteral("Goodsunit"));
     f.title = QStringLiteral("维修最多的型号");
     f.columns = QStringList{QStringLiteral("型号"), kCount};
     keepTopGroups(f);
@@ -186,7 +188,8 @@ FigureTable Statistics::topModels() const
 
 FigureTable Statistics::topFaults() const
 {
-    FigureTable f = ranked(QStringLiteral("T_service"), QStringLiteral("serviceDate"), QStringLiteral("hitchName"));
+    FigureTable f =
+        ranked(QStringLiteral("T_service"), QStringLiteral("serviceDate"), QStringLiteral("hitchName"));
     f.title = QStringLiteral("最多的故障原因");
     f.columns = QStringList{QStringLiteral("故障原因"), kCount};
     keepTopGroups(f);
@@ -202,7 +205,8 @@ FigureTable Statistics::perStaff(const QString& groupColumn) const
     if (!m_period.isValid())
         return f;
     const SqlDialect& d = m_connection.dialect();
-    const DateRange range = inclusiveDateRange(QStringLiteral("s.serviceDate"), m_period.first, m_period.last);
+    const DateRange range =
+        inclusiveDateRange(QStringLiteral("s.serviceDate"), m_period.first, m_period.last);
     const QString serviceDay = d.dateOf(QStringLiteral("s.serviceDate"));
     // An earlier service of the same unit 1 to 30 calendar days before; the index on body code
     // and date finds it.
@@ -240,7 +244,8 @@ FigureTable Statistics::byDepartment() const
 
 FigureTable Statistics::complaintsByLevel() const
 {
-    FigureTable f = ranked(QStringLiteral("T_complain"), QStringLiteral("complainDate"), QStringLiteral("complainType"));
+    FigureTable f =
+        ranked(QStringLiteral("T_complain"), QStringLiteral("complainDate"), QStringLiteral("complainType"));
     f.title = QStringLiteral("投诉级别");
     f.columns = QStringList{QStringLiteral("投诉级别"), QStringLiteral("投诉次数")};
     keepTopGroups(f);
@@ -259,7 +264,8 @@ FigureTable Statistics::complaintsByMonth() const
 
 FigureTable Statistics::callsByOutcome() const
 {
-    FigureTable f = ranked(QStringLiteral("T_call"), QStringLiteral("callDate"), QStringLiteral("callRemarkhandle"));
+    FigureTable f =
+        ranked(QStringLiteral("T_call"), QStringLiteral("callDate"), QStringLiteral("callRemarkhandle"));
     f.title = QStringLiteral("回访结果");
     f.columns = QStringList{QStringLiteral("处理结果"), QStringLiteral("回访次数")};
     keepTopGroups(f);
@@ -288,7 +294,8 @@ FigureTable Statistics::salesByCategory(const QString& categoryCode) const
     const QString code = categoryCode.trimmed();
     FigureTable f;
     f.title = QStringLiteral("类别销售");
-    f.columns = QStringList{QStringLiteral("客户类别"), QStringLiteral("新增客户"), QStringLiteral("销售数量")};
+    f.columns =
+        QStringList{QStringLiteral("客户类别"), QStringLiteral("新增客户"), QStringLiteral("销售数量")};
     f.barColumns = {1, 2};
     if (!m_period.isValid())
         return f;
@@ -303,11 +310,12 @@ FigureTable Statistics::salesByCategory(const QString& categoryCode) const
     }
     // The code of each customer's category cut to the level below `code`.
     Query q(m_connection);
-    q.open(QStringLiteral("select g, count(*), coalesce(sum(n), 0) from (select substr(coalesce(TypeCode, ''), "
-                          "1, cast(? as integer)) as g, Number as n from T_Cust where %1) t group by g "
-                          "order by g%2")
-               .arg(where, d.byteOrder),
-           values);
+    q.open(
+        QStringLiteral("select g, count(*), coalesce(sum(n), 0) from (select substr(coalesce(TypeCode, ''), "
+                       "1, cast(? as integer)) as g, Number as n from T_Cust where %1) t group by g "
+                       "order by g%2")
+            .arg(where, d.byteOrder),
+        values);
     QList<QPair<QString, QVariantList>> groups;
     for (; !q.eof(); q.next())
         groups.append({q.value(0).toString().trimmed(), numbersOf(q, 2)});

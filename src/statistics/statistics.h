@@ -16,11 +16,11 @@ class Connection;
 struct FigureTable
 {
     QString title;
-    QStringList columns;       // column titles, the group's first
-    QList<QVariantList> rows;  // the group's label (text), then a number per column
-    QList<int> barColumns;     // columns drawn as bars
-    int lineColumn = -1;       // a column drawn as a line on an axis of its own (fees)
-    QList<int> moneyColumns;   // columns shown with two decimals
+    QStringList columns;      // column titles, the group's first
+    QList<QVariantList> rows; // the group's label (text), then a number per column
+    QList<int> barColumns;    // columns drawn as bars
+    int lineColumn = -1;      // a column drawn as a line on an axis of its own (fees)
+    QList<int> moneyColumns;  // columns shown with two decimals
 
     QStringList labels() const;
     QVariant value(const QString& label, int column) const; // invalid when there is no such row

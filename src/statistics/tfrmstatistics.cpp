@@ -226,7 +226,8 @@ QImage TfrmStatistics::chartImage() const
 QString TfrmStatistics::viewTitle() const
 {
     const StatisticsPeriod p = period();
-    return figure().title + p.first.toString(Qt::ISODate) + QStringLiteral("至") + p.last.toString(Qt::ISODate);
+    return figure().title + p.first.toString(Qt::ISODate) + QStringLiteral("至") +
+           p.last.toString(Qt::ISODate);
 }
 
 } // namespace zu

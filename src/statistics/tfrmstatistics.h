@@ -23,7 +23,8 @@ class FigureModel;
 // What the statistics window asks of other parts of the program; empty commands stay disabled.
 struct StatisticsCommands
 {
-    std::function<void(QWidget* parent, const QAbstractItemModel& table, const QString& proposedName)> exportList;
+    std::function<void(QWidget* parent, const QAbstractItemModel& table, const QString& proposedName)>
+        exportList;
     std::function<void(QWidget* parent, const QAbstractItemModel& table, const QString& title,
                        const QImage& chart)>
         printList;

@@ -103,7 +103,7 @@ enum class Operation
     PrintCustomerList,
     PrintEnvelope,
     PrintLabel,
-    ViewStatistics,     // the statistics window
+    ViewStatistics, // the statistics window
 };
 
 Right requiredRight(Operation operation);

@@ -27,6 +27,7 @@ constexpr IconName kNames[] = {
     {CommandIcon::Spreadsheet, "spreadsheet"},
     {CommandIcon::CustomerReport, "customer-report"},
     {CommandIcon::ListReport, "list-report"},
+    {CommandIcon::Statistics, "statistics"},
     {CommandIcon::Envelope, "envelope"},
     {CommandIcon::Label, "label"},
     {CommandIcon::Import, "import"},

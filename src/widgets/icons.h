@@ -26,6 +26,7 @@ enum class CommandIcon
     Spreadsheet,
     CustomerReport,
     ListReport,
+    Statistics,
     Envelope,
     Label,
     Import,

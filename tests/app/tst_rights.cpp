@@ -17,21 +17,25 @@
 #include "reminders/reminderlistmodel.h"
 #include "reminders/tfrmremind.h"
 #include "reminders/tfrmremindcenter.h"
+#include "statistics/tfrmstatistics.h"
 #include "support/records.h"
 #include "support/scripteddialogs.h"
 #include "support/testdatabase.h"
 #include "support/uitest.h"
 #include "users/permissions.h"
+#include "users/tfrmuserqx.h"
 #include "widgets/mdichild.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QToolBar>
+#include <QTreeWidget>
 #include <QtTest>
 
 using namespace zu;
@@ -56,7 +60,8 @@ const QStringList kEverything{QStringLiteral("客户管理"),         QStringLit
                               QStringLiteral("修改密码"),         QStringLiteral("管理员及权限管理"),
                               QStringLiteral("导入客户信息"),     QStringLiteral("数据备份及还原"),
                               QStringLiteral("当前客户详细报表"), QStringLiteral("当前用户统计列表"),
-                              QStringLiteral("当前用户信封打印"), QStringLiteral("当前用户标签打印")};
+                              QStringLiteral("当前用户信封打印"), QStringLiteral("当前用户标签打印"),
+                              QStringLiteral("统计分析")};
 
 QStringList everythingBut(const QStringList& missing)
 {
@@ -147,6 +152,45 @@ private slots:
         // Commands no right governs stay.
         for (const char* own : {"N12", "N26", "N31", "N40", "N41", "N25", "N34"})
             QVERIFY2(main.action(QString::fromLatin1(own))->isEnabled(), own);
+    }
+
+    // The statistics window has a right of its own, offered by the rights window under the reports;
+    // the reports' other rights do not open it.
+    void statisticsThroughTheShell()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        ScriptedDialogs dialogs;
+        TfrmMain main;
+        installCommands(main);
+        QAction* statistics = main.action(QStringLiteral("actStatistics"));
+        QVERIFY(main.findChild<QMenu*>(QStringLiteral("mnuReport"))->actions().contains(statistics));
+        QVERIFY(!statistics->icon().isNull());
+        logInWith(everythingBut({QStringLiteral("统计分析")}) << QStringLiteral("报表中心"));
+        main.ApplyUserRights();
+        QVERIFY(!statistics->isEnabled());
+        logInWith({QStringLiteral("统计分析")});
+        main.ApplyUserRights();
+        QVERIFY(statistics->isEnabled());
+        main.show();
+        QString title;
+        QObject watch;
+        whenModal<TfrmStatistics>(
+            [&](TfrmStatistics* window) {
+                title = window->windowTitle();
+                window->reject();
+            },
+            &watch);
+        statistics->trigger();
+        QCOMPARE(title, QStringLiteral("统计分析"));
+        QVERIFY(dialogs.messages().isEmpty());
+
+        TfrmUserQx rights;
+        rights.show();
+        const auto found = control<QTreeWidget>(&rights, "RzCheckTree1")
+                               ->findItems(QStringLiteral("统计分析"), Qt::MatchExactly | Qt::MatchRecursive);
+        QCOMPARE(found.size(), 1);
+        QCOMPARE(found.first()->parent()->text(0), QStringLiteral("报表中心"));
     }
 
     void customerWindowOpensAtStartOnlyWithItsRight_data()

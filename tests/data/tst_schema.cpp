@@ -174,11 +174,10 @@ private slots:
             QVERIFY2(rights.contains(item), qPrintable(item));
         }
         actions.sort();
-        QStringList expected{"actCustM",    "actService",  "actCall",    "actcomplain",
-                             "actType",     "actche",      "actpopedom", "actpassword",
-                             "actdatabase", "actremind",   "actexport",  "actCustsheet",
-                             "actcensus",   "actEnvelope", "actlabel",   "actLead",
-                             "actStatistics"};
+        QStringList expected{"actCustM",  "actService",   "actCall",     "actcomplain", "actType",
+                             "actche",    "actpopedom",   "actpassword", "actdatabase", "actremind",
+                             "actexport", "actCustsheet", "actcensus",   "actEnvelope", "actlabel",
+                             "actLead",   "actStatistics"};
         expected.sort();
         QCOMPARE(actions, expected);
 
@@ -342,9 +341,12 @@ private slots:
         const QString insert = QStringLiteral(
             "insert into T_user (UserName, Password, Remark, ckList, djList, qxList, qxGroup, type) "
             "values (?, '', '', '', '', ?, '', ?)");
-        q.exec(insert, {QStringLiteral("只看客户"), QStringLiteral("'基础信息','客户管理',"), QStringLiteral("用户")});
-        q.exec(insert, {QStringLiteral("报表组"), QStringLiteral("'报表中心','导出Excel',"), QStringLiteral("权限组")});
-        q.exec(insert, {QStringLiteral("报表中心管理员"), QStringLiteral("'报表中心管理员',"), QStringLiteral("用户")});
+        q.exec(insert, {QStringLiteral("只看客户"), QStringLiteral("'基础信息','客户管理',"),
+                        QStringLiteral("用户")});
+        q.exec(insert, {QStringLiteral("报表组"), QStringLiteral("'报表中心','导出Excel',"),
+                        QStringLiteral("权限组")});
+        q.exec(insert, {QStringLiteral("报表中心管理员"), QStringLiteral("'报表中心管理员',"),
+                        QStringLiteral("用户")});
         q.exec(insert, {QStringLiteral("空权限"), QString(), QStringLiteral("用户")});
         q.exec(QStringLiteral("delete from zu_schema"));
         q.exec(QStringLiteral("insert into zu_schema (version) values (?)"), {before});
@@ -352,12 +354,14 @@ private slots:
         SchemaInstaller installer(c);
         QCOMPARE(installer.upgrade(), 1);
         QCOMPARE(installer.version(), SchemaInstaller::kCurrentVersion);
-        QCOMPARE(rightsOf(QStringLiteral("Admin")), QStringLiteral("'系统设置','修改密码','报表中心','导出Excel','统计分析',"));
+        QCOMPARE(rightsOf(QStringLiteral("Admin")),
+                 QStringLiteral("'系统设置','修改密码','报表中心','导出Excel','统计分析',"));
         QCOMPARE(rightsOf(QStringLiteral("报表组")), QStringLiteral("'报表中心','导出Excel','统计分析',"));
         QCOMPARE(rightsOf(QStringLiteral("只看客户")), QStringLiteral("'基础信息','客户管理',"));
         QCOMPARE(rightsOf(QStringLiteral("报表中心管理员")), QStringLiteral("'报表中心管理员',"));
         QCOMPARE(rightsOf(QStringLiteral("空权限")), QString());
-        q.open(QStringLiteral("select code, name from T_popedom where qxName = ?"), {QStringLiteral("actStatistics")});
+        q.open(QStringLiteral("select code, name from T_popedom where qxName = ?"),
+               {QStringLiteral("actStatistics")});
         QCOMPARE(q.value(0).toString(), QStringLiteral("010306"));
         QCOMPARE(q.value(1).toString(), QStringLiteral("统计分析"));
         q.next();

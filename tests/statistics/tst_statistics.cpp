@@ -71,7 +71,8 @@ private slots:
                  (StatisticsPeriod{QDate(2024, 1, 1), QDate(2024, 12, 31)}));
         QCOMPARE(periodOf(PeriodKind::Custom, leapDay, QDate(2024, 5, 3), QDate(2024, 1, 9)),
                  (StatisticsPeriod{QDate(2024, 1, 9), QDate(2024, 5, 3)}));
-        QCOMPARE(periodOf(PeriodKind::Custom, leapDay, leapDay, leapDay).months(), QList<QDate>{QDate(2024, 2, 1)});
+        QCOMPARE(periodOf(PeriodKind::Custom, leapDay, leapDay, leapDay).months(),
+                 QList<QDate>{QDate(2024, 2, 1)});
         QCOMPARE((StatisticsPeriod{QDate(2023, 12, 31), QDate(2024, 2, 1)}).months(),
                  (QList<QDate>{QDate(2023, 12, 1), QDate(2024, 1, 1), QDate(2024, 2, 1)}));
     }
@@ -120,9 +121,11 @@ private slots:
         for (int model = 1; model <= 12; ++model)
             for (int n = 0; n < 13 - model; ++n)
                 addService(at(2024, 1 + n % 3, 1 + model),
-                           {{QStringLiteral("Goodsunit"), QStringLiteral("KFR-%1").arg(model, 2, 10, QLatin1Char('0'))},
-                            {QStringLiteral("hitchName"),
-                             model == 1 ? QStringLiteral("不制冷") : model == 2 ? QString() : QStringLiteral("漏水")}});
+                           {{QStringLiteral("Goodsunit"),
+                             QStringLiteral("KFR-%1").arg(model, 2, 10, QLatin1Char('0'))},
+                            {QStringLiteral("hitchName"), model == 1   ? QStringLiteral("不制冷")
+                                                          : model == 2 ? QString()
+                                                                       : QStringLiteral("漏水")}});
         addService(at(2024, 4, 1, 0, 0, 0), {{QStringLiteral("Goodsunit"), QStringLiteral("KFR-12")}});
         // Equal counts go in the order of the text: a tie for the tenth place is decided the same
         // way on both engines.
@@ -154,8 +157,8 @@ private slots:
     void engineersDepartmentsAndRepeatVisits()
     {
         ZU_TEST_DATABASE(db);
-        auto service = [](const QDateTime& when, const QString& body, const QString& engineer, const QString& dept,
-                          const QVariant& fee) {
+        auto service = [](const QDateTime& when, const QString& body, const QString& engineer,
+                          const QString& dept, const QVariant& fee) {
             addService(when, {{QStringLiteral("GoodsCode"), body},
                               {QStringLiteral("servicedeMen"), engineer},
                               {QStringLiteral("servicedepartment"), dept},
@@ -165,19 +168,19 @@ private slots:
         const QString deptA = QStringLiteral("安装一部"), deptB = QStringLiteral("安装二部");
         const QVariant none;
         service(at(2024, 1, 1, 10), QStringLiteral("SN1"), a, deptA, 100.0);
-        service(at(2024, 1, 31, 8), QStringLiteral("SN1"), b, deptA, 50.0);      // 30 days: repeat
-        service(at(2024, 3, 2, 9), QStringLiteral("SN1"), c, deptB, 20.0);       // 31 days: none
+        service(at(2024, 1, 31, 8), QStringLiteral("SN1"), b, deptA, 50.0); // 30 days: repeat
+        service(at(2024, 3, 2, 9), QStringLiteral("SN1"), c, deptB, 20.0);  // 31 days: none
         service(at(2024, 2, 10, 9), QStringLiteral("SN2"), a, deptA, 0.0);
-        service(at(2024, 2, 10, 15), QStringLiteral("SN2"), a, deptA, none);     // same day: none
+        service(at(2024, 2, 10, 15), QStringLiteral("SN2"), a, deptA, none); // same day: none
         service(at(2024, 2, 1), QString(), b, deptB, none);
-        service(at(2024, 2, 5), QString(), b, deptB, none);                      // no body code
+        service(at(2024, 2, 5), QString(), b, deptB, none); // no body code
         service(at(2023, 12, 20), QStringLiteral("SN3"), QStringLiteral("丁"), deptB, 500.0);
-        service(at(2024, 1, 10), QStringLiteral("SN3"), a, deptA, 30.0);         // 21 days: repeat
+        service(at(2024, 1, 10), QStringLiteral("SN3"), a, deptA, 30.0); // 21 days: repeat
         service(at(2024, 1, 1, 0, 0, 0), QStringLiteral("SN4"), c, deptB, none);
         service(at(2024, 2, 1, 23, 59, 59), QStringLiteral("SN4"), c, deptB, none); // 31 days: none
         service(at(2024, 3, 1, 23, 59, 59), QStringLiteral("SN5"), b, deptA, none);
         service(at(2024, 3, 2, 0, 0, 0), QStringLiteral("SN5"), b, QString(), none); // 1 day: repeat
-        service(at(2024, 4, 5), QStringLiteral("SN5"), b, deptA, 900.0);         // after the period
+        service(at(2024, 4, 5), QStringLiteral("SN5"), b, deptA, 900.0);             // after the period
         const Statistics s(db.dataModule().conn(), kFirstQuarter);
         const FigureTable engineers = s.byEngineer();
         QCOMPARE(engineers.columns, (QStringList{"工程师", "维修次数", "维修费用", "返修次数"}));
@@ -228,7 +231,8 @@ private slots:
         addCategory(QStringLiteral("010102"), QStringLiteral("柜机"));
         addCategory(QStringLiteral("0102"), QStringLiteral("冰箱"));
         addCategory(QStringLiteral("0110"), QStringLiteral("空调配件"));
-        auto customer = [](const QString& name, const QVariant& type, const QDateTime& bought, const QVariant& units) {
+        auto customer = [](const QString& name, const QVariant& type, const QDateTime& bought,
+                           const QVariant& units) {
             addCustomer(name, name,
                         {{QStringLiteral("TypeCode"), type},
                          {QStringLiteral("EmptionDate"), bought},
@@ -246,8 +250,9 @@ private slots:
                     {row("2024-01", {1, 2}), row("2024-02", {1, 1}), row("2024-03", {1, 0})});
         compareRows(s.salesByMonth(QString()),
                     {row("2024-01", {2, 3}), row("2024-02", {3, 13}), row("2024-03", {1, 0})});
-        compareRows(s.salesByCategory(QStringLiteral("0101")),
-                    {row("0101-空调（本级）", {1, 2}), row("010101-挂机", {1, 1}), row("010102-柜机", {1, 0})});
+        compareRows(
+            s.salesByCategory(QStringLiteral("0101")),
+            {row("0101-空调（本级）", {1, 2}), row("010101-挂机", {1, 1}), row("010102-柜机", {1, 0})});
         compareRows(s.salesByCategory(QString()), {row("（未分类）", {1, 1}), row("01-家电", {5, 15})});
         compareRows(s.salesByCategory(QStringLiteral("0110")), {row("0110-空调配件（本级）", {1, 7})});
     }
