@@ -60,6 +60,10 @@ int main(int argc, char* argv[])
     fill(module.conn(), today);
 
     TfrmStatistics window;
+    StatisticsCommands commands; // the buttons as the program shows them; not pressed here
+    commands.exportList = [](QWidget*, const QAbstractItemModel&, const QString&) {};
+    commands.printList = [](QWidget*, const QAbstractItemModel&, const QString&, const QImage&) {};
+    window.setCommands(commands);
     window.resize(1100, 720);
     window.setToday(today);
     window.show();

@@ -34,9 +34,6 @@ QValueAxis* valueAxis(double top, bool whole)
 
 void fillChart(QChart& chart, const FigureTable& figure)
 {
-    chart.removeAllSeries();
-    for (QAbstractAxis* axis : chart.axes())
-        chart.removeAxis(axis);
     chart.setTitle(figure.title);
     chart.legend()->setAlignment(Qt::AlignBottom);
 

@@ -32,7 +32,6 @@ TfrmStatistics::TfrmStatistics(QWidget* parent)
     m_chartView->setMinimumHeight(260);
     ui->layChart->addWidget(m_chartView);
     ui->dgFigures->setModel(m_model);
-    ui->dgFigures->horizontalHeader()->setStretchLastSection(true);
     ui->dgFigures->verticalHeader()->hide();
     ui->splView->setStretchFactor(0, 3);
     ui->splView->setStretchFactor(1, 2);
@@ -188,7 +187,12 @@ void TfrmStatistics::refresh()
     FigureTable figure = compute(view);
     if (sales && ui->cmbCategory->currentIndex() > 0)
         figure.title += QStringLiteral("（%1）").arg(ui->cmbCategory->currentText());
-    fillChart(*m_chart, figure);
+    // A chart of its own for each figure: nothing of the previous view's axes stays behind.
+    auto* chart = new QChart;
+    fillChart(*chart, figure);
+    m_chartView->setChart(chart);
+    delete m_chart;
+    m_chart = chart;
     m_model->setFigure(std::move(figure));
     ui->dgFigures->resizeColumnsToContents();
     ui->lblPeriod->setText(QStringLiteral("统计期间：") + period().text());

@@ -224,7 +224,9 @@ private slots:
 
         // A view without rows is neither written nor printed.
         dialogs.clear();
-        control<QRadioButton>(&w, "rbLastMonth")->click();
+        control<QRadioButton>(&w, "rbCustom")->click();
+        control<QDateEdit>(&w, "dtpFrom")->setDate(QDate(2030, 1, 1));
+        control<QDateEdit>(&w, "dtpTo")->setDate(QDate(2030, 1, 31));
         w.showView(StatisticsView::Engineers);
         QCOMPARE(w.table().rowCount(), 0);
         control<QPushButton>(&w, "btnExport")->click();
