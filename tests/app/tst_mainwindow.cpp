@@ -29,10 +29,10 @@ using zu::test::ScriptedDialogs;
 
 namespace {
 
-const QStringList kGoverned{"actCustM",    "actService",  "actCall",    "actcomplain",
-                            "actType",     "actche",      "actpopedom", "actpassword",
-                            "actdatabase", "actremind",   "actexport",  "actCustsheet",
-                            "actcensus",   "actEnvelope", "actlabel",   "actLead"};
+const QStringList kGoverned{"actCustM",  "actService",   "actCall",     "actcomplain", "actType",
+                            "actche",    "actpopedom",   "actpassword", "actdatabase", "actremind",
+                            "actexport", "actCustsheet", "actcensus",   "actEnvelope", "actlabel",
+                            "actLead",   "actStatistics"};
 
 void addDueCustomer(TfrmData& d, int inDays)
 {
