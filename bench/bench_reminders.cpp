@@ -1,8 +1,12 @@
 // Opens the reminder centre on a large database with every kind of reminder on: the counts of the
-// four filters and today's list, as the centre's window reads them when it opens; then each kind
-// alone. Prints times.
+// four filters and the first page of today's list, as the centre's window reads them when it
+// opens; then each kind alone. Prints times.
 //
-//   zu-bench-reminders [--customers N] [--services-per-customer N] [--keep DIR] [--since-days N]
+//   zu-bench-reminders [--engine sqlite|postgres] [--customers N] [--services-per-customer N]
+//                      [--keep DIR] [--since-days N]
+//
+// PostgreSQL: run under scripts/with-test-postgres.sh (ZU_TEST_PG=host:port:user:password); the
+// database is filled once by the server itself and kept (a second run reuses it).
 //
 // The generated customers are spread out as a dealer's are: 20 models bought over five years, two
 // of them with a maintenance plan (every 6 and every 12 months); three customers in ten with a
@@ -11,12 +15,15 @@
 
 #include "benchdata.h"
 #include "data/apphome.h"
+#include "data/connection.h"
 #include "data/datamodule.h"
 #include "data/query.h"
+#include "data/schemainstaller.h"
 #include "reminders/remindercentre.h"
 
 #include <cstdio>
 #include <ctime>
+#include <memory>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
@@ -43,7 +50,8 @@ Opening openCentre(Connection& c)
     t.start();
     const double cpu = cpuMs();
     const ReminderCentre centre(c, QDate::currentDate());
-    Opening o{0, 0, centre.counts(), centre.list(ReminderFilter::Today).size()};
+    // The window reads the counts and the first page of today's list (500 rows, the list model's page).
+    Opening o{0, 0, centre.counts(), centre.list(ReminderFilter::Today, 0, 500).size()};
     o.ms = t.nsecsElapsed() / 1e6;
     o.cpu = cpuMs() - cpu;
     return o;
@@ -55,6 +63,32 @@ void switchKinds(Query& q, bool customerDate, bool maintenance, bool returnCall,
            {int(customerDate), int(maintenance), int(returnCall), int(warrantyEnd)});
 }
 
+// The same spread as the embedded database's, written by the server: customers KH0 to KH(N-1),
+// service records of customers picked across the register over the last three years.
+void fillServer(Connection& c, int customers, int services)
+{
+    TransactionGuard tx(c);
+    Query q(c);
+    q.exec(
+        QStringLiteral(
+            "insert into T_Cust (CustName, IDCode, Phone, Mobile, Goodsunit, EmptionDate, remind) select "
+            "'客户' || x, 'KH' || x, '010-6' || lpad(x::text, 7, '0'), '139' || lpad(x::text, 8, '0'), "
+            "'M' || (x % 20), current_date - ((x * 37) % 1826)::int, case when x % 10 < 3 then "
+            "current_date + ((x * 7919) % 731 - 365)::int end from generate_series(0::bigint, ? - 1) g(x)"),
+        {customers});
+    q.exec(
+        QStringLiteral(
+            "insert into T_service (CustCode, CustName, serviceDate, hitchName) select 'KH' || o, '客户' || "
+            "o, current_date - ((x * 104729) % 1095)::int, case when x % 10 = 0 then '滤芯更换' when x % "
+            "10 = 1 then '清洗' else '维修' end from (select x, (x * 2654435761) % ? as o from "
+            "generate_series(1::bigint, ?) g(x)) s"),
+        {customers, services});
+    q.exec(QStringLiteral("insert into T_plan (Goodsunit, hitchName, Months) values ('M0', '滤芯更换', 6), "
+                          "('M1', '清洗', 12)"));
+    tx.commit();
+    q.exec(QStringLiteral("analyze"));
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -63,13 +97,43 @@ int main(int argc, char* argv[])
     const QStringList args = app.arguments();
     const int customers = zu::bench::optionValue(args, QStringLiteral("customers"), 1000000);
     const int services = zu::bench::optionValue(args, QStringLiteral("services-per-customer"), 3);
-    const zu::bench::BenchHome benchHome(zu::bench::optionValue(args, QStringLiteral("keep")), customers,
-                                         services);
-
-    TfrmData module(benchHome.path());
-    if (!module.ConnectOK())
-        qFatal("cannot connect");
-    Connection& c = module.conn();
+    const bool server =
+        zu::bench::optionValue(args, QStringLiteral("engine"), QStringLiteral("sqlite")) == "postgres";
+    std::unique_ptr<zu::bench::BenchHome> benchHome;
+    std::unique_ptr<TfrmData> module;
+    std::unique_ptr<Connection> serverConnection;
+    if (server) {
+        const QStringList parts = qEnvironmentVariable("ZU_TEST_PG").split(QLatin1Char(':'));
+        if (parts.size() < 4)
+            qFatal("run under scripts/with-test-postgres.sh");
+        ConnectionSettings settings;
+        settings.host = parts[0];
+        settings.port = parts[1].toInt();
+        settings.user = parts[2];
+        settings.password = parts.mid(3).join(QLatin1Char(':'));
+        settings.database = QStringLiteral("postgres");
+        serverConnection = std::make_unique<Connection>(SqlDialect::postgres(), settings);
+        if (!serverConnection->open())
+            qFatal("cannot connect: %s", qPrintable(serverConnection->lastError()));
+        SchemaInstaller installer(*serverConnection);
+        if (installer.isEmpty()) {
+            QElapsedTimer filling;
+            filling.start();
+            installer.install();
+            fillServer(*serverConnection, customers, customers * services);
+            std::printf("built the server's database in %.1f s\n", filling.nsecsElapsed() / 1e9);
+        } else if (installer.version() < SchemaInstaller::kCurrentVersion) {
+            installer.upgrade();
+            Query(*serverConnection).exec(QStringLiteral("analyze"));
+        }
+    } else {
+        benchHome = std::make_unique<zu::bench::BenchHome>(
+            zu::bench::optionValue(args, QStringLiteral("keep")), customers, services);
+        module = std::make_unique<TfrmData>(benchHome->path());
+        if (!module->ConnectOK())
+            qFatal("cannot connect");
+    }
+    Connection& c = server ? *serverConnection : module->conn();
     Query q(c);
     q.open(QStringLiteral("select count(*) from T_plan"));
     if (q.value(0).toInt() == 0) { // spread the generated rows out, once

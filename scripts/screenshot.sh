@@ -22,6 +22,9 @@ cp build/bin/zu build/bin/zu-conntool build/bin/zu-sheetreader "$home"/
 cp build/bin/*.html "$home"/ 2>/dev/null || true
 "$home/zu-conntool" init --home "$home" >/dev/null
 sqlite3 "$home/Database/Service.db" < scripts/sample-data.sql
+if [ -n "${ZU_SHOT_CENTRE:-}" ]; then
+  sqlite3 "$home/Database/Service.db" < scripts/sample-reminders.sql
+fi
 printf '[login]\nUsername=0\n' > "$home/Config.ini"
 
 display=:${ZU_DISPLAY:-77}
@@ -53,6 +56,23 @@ xdotool key --clearmodifiers Escape
 sleep 1
 import -window root "$out"
 echo "$out"
+if [ -n "${ZU_SHOT_CENTRE:-}" ]; then
+  # 基础信息 → 提醒中心: the reminder centre on today's reminders, then on all of them.
+  xdotool mousemove 111 8 click 1
+  sleep 0.5
+  xdotool key Down Down Down Down Down Down Return
+  sleep 2.5
+  import -window root "${ZU_SHOT_CENTRE}"
+  echo "${ZU_SHOT_CENTRE}"
+  if [ -n "${ZU_SHOT_CENTRE_ALL:-}" ]; then
+    xdotool key --clearmodifiers alt+a 2>/dev/null || true
+    sleep 1
+    import -window root "${ZU_SHOT_CENTRE_ALL}"
+    echo "${ZU_SHOT_CENTRE_ALL}"
+  fi
+  xdotool key --clearmodifiers Escape
+  sleep 1
+fi
 if [ -n "${ZU_SHOT_EDITOR:-}" ]; then
   # The customer editor, opened on the first customer.
   xdotool mousemove 84 98 click 1

@@ -224,6 +224,8 @@ bool Connection::openServer()
     }
     QSqlQuery q(db);
     q.exec(QStringLiteral("set client_min_messages to warning"));
+    // Compiling a statement costs more than the register's statements take to run.
+    q.exec(QStringLiteral("set jit = off"));
     return true;
 }
 

@@ -174,7 +174,7 @@ void addReminderCentre(Connection& connection, Query& query)
     query.exec(QStringLiteral("create index if not exists ix_cust_emptiondate on T_Cust (EmptionDate)"));
     query.exec(QStringLiteral("create index if not exists ix_service_kind on T_service (CustCode, hitchName, "
                               "serviceDate)"));
-    for (const QString table : {QStringLiteral("T_plan"), QStringLiteral("T_remindstate")})
+    for (const QString& table : {QStringLiteral("T_plan"), QStringLiteral("T_remindstate")})
         for (const QString& statement : d.dateTriggerStatements(table, dateColumnsOf(connection, table)))
             query.exec(statement);
 }
@@ -227,10 +227,23 @@ void addStatistics(Connection& connection, Query& query)
                               "serviceDate)"));
 }
 
+// The reminder centre tells a reminder not done for a limited number of days after it was due;
+// the put-off marks are looked up by the day they were put off to.
+void boundOverdueReminders(Connection&, Query& query)
+{
+    query.exec(QStringLiteral("alter table T_remind add column OverdueDays integer"));
+    query.exec(QStringLiteral("update T_remind set OverdueDays = 90"));
+    query.exec(
+        QStringLiteral("create index ix_remindstate_snooze on T_remindstate (Kind, State, SnoozeUntil)"));
+}
+
 const UpgradeStep kSteps[] = {
-    {.version = 2, .apply = &addRowVersions}, {.version = 3, .apply = &keepOneDateFormAndIndexSearches},
-    {.version = 4, .apply = &addQuickFind},   {.version = 5, .apply = &addReminderCentre},
+    {.version = 2, .apply = &addRowVersions},
+    {.version = 3, .apply = &keepOneDateFormAndIndexSearches},
+    {.version = 4, .apply = &addQuickFind},
+    {.version = 5, .apply = &addReminderCentre},
     {.version = 6, .apply = &addStatistics},
+    {.version = 7, .apply = &boundOverdueReminders},
 };
 
 QString newerText(int version)

@@ -109,9 +109,11 @@ public:
     // Calendar arithmetic in statements. Each takes expressions (column names, "?", other results)
     // and gives an expression of a date without time of day, which compares with dateParameter
     // and with other such dates.
-    QString serialKeyType;    // column type of a key the database numbers itself
-    QString dateTimeType;     // column type of a date and time
-    QString dateParameter;    // "?" bound to dateValue()
+    QString serialKeyType; // column type of a key the database numbers itself
+    QString dateTimeType;  // column type of a date and time
+    QString dateParameter; // "?" bound to dateValue()
+    // "?" bound to toDb() of a date and time, compared with a date-time column through its index.
+    QString dateTimeParameter;
     QString greatestFunction; // largest of its arguments
     // Ends a subquery that the engine is to keep as it is: without it, it copies a column's
     // expression into every place of the outer query that names the column.

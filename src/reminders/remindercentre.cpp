@@ -4,6 +4,8 @@
 #include "data/errors.h"
 #include "data/query.h"
 
+#include <functional>
+
 namespace zu {
 
 namespace {
@@ -62,65 +64,163 @@ struct SqlText
     }
 };
 
-void customerDateSelect(SqlText& s, const Connection& c, const ReminderKindSettings& k, const QDate& today)
+// Which reminders of a kind a select gives: those due within [from, to]; with `snoozed`, instead
+// those put off to a day within [snoozedFrom, snoozedTo] whose due date lies outside [from, to]
+// (the rest of the window). Both within the kind's window.
+struct Pick
+{
+    QDate from;
+    QDate to;
+    bool snoozed = false;
+    QDate snoozedFrom;
+    QDate snoozedTo;
+};
+
+Pick dueIn(const QDate& from, const QDate& to)
+{
+    return {.from = from, .to = to, .snoozed = false, .snoozedFrom = {}, .snoozedTo = {}};
+}
+
+// The due dates a kind tells: from the look-back's first day to the horizon's last day.
+struct Window
+{
+    QDate first;
+    QDate last;
+};
+
+// The rows a select starts from: the records (narrowed to the due dates wanted through an
+// index), or the put-off marks of the kind, joined to their records.
+void drive(SqlText& s, const Connection& c, const QString& kind, const QString& tables, const QString& key,
+           const Pick& pick, const std::function<void(SqlText&, const QDate&, const QDate&)>& narrow,
+           const Window& w)
 {
     const SqlDialect& d = c.dialect();
+    if (!pick.snoozed) {
+        s.add(QStringLiteral(" from %1 where ").arg(tables));
+        narrow(s, std::max(pick.from, w.first), std::min(pick.to, w.last));
+        return;
+    }
     s.add(
-        QStringLiteral("select 'remind' as Kind, c.CusttityID as SourceId, 0 as PlanId, c.CusttityID as "
-                       "CustId, c.IDCode as CustCode, c.CustName as CustName, c.Phone as Phone, c.Mobile as "
-                       "Mobile, '' as Subject, %1 as DueDate from T_Cust c where c.remind >= ?")
-            .arg(d.dateOf(QStringLiteral("c.remind"))));
-    s.values << d.toDb(k.customerDateSince.startOfDay());
-    // Up to and including midnight of the horizon's last day, as the reminder window counts.
-    s.bind(QStringLiteral(" and c.remind <= ?"),
-           d.toDb(today.addDays(k.horizon(ReminderKind::CustomerDate)).startOfDay()));
+        QStringLiteral(" from T_remindstate z, %1 where %2 = z.SourceId and z.Kind = '%3' and z.State = '%4'")
+            .arg(tables, key, kind, kSnoozed));
+    s.bind(QStringLiteral(" and z.SnoozeUntil >= %1").arg(d.dateTimeParameter),
+           d.toDb(pick.snoozedFrom.startOfDay()));
+    s.bind(QStringLiteral(" and z.SnoozeUntil < %1 and ").arg(d.dateTimeParameter),
+           d.toDb(pick.snoozedTo.addDays(1).startOfDay()));
+    narrow(s, w.first, w.last);
 }
 
-void warrantySelect(SqlText& s, const Connection& c, const ReminderKindSettings& k, const QDate& today)
+// Closes a select whose subquery `w` gives DueDate (and MarkedDue when driven by the marks).
+void keepDue(SqlText& s, const Connection& c, const QString& alias, const Pick& pick, const Window& w)
 {
     const SqlDialect& d = c.dialect();
-    const QDate first = k.warrantyEndSince;
-    const QDate last = today.addDays(k.horizon(ReminderKind::WarrantyEnd));
-    // The purchase dates whose warranty can end in the range, a few days wider for the month
-    // ends, narrow the rows through the index on the purchase date before the exact test.
-    s.bind(
-        QStringLiteral("select 'warranty' as Kind, w.CustId as SourceId, 0 as PlanId, w.CustId, w.CustCode, "
-                       "w.CustName, w.Phone, w.Mobile, '' as Subject, w.DueDate from (select b.*, %1 as "
-                       "DueDate from (select c.CusttityID as CustId, c.IDCode as CustCode, c.CustName as "
-                       "CustName, c.Phone as Phone, c.Mobile as Mobile, %2 as Bought, cast(? as integer) as "
-                       "Months from T_Cust c where c.EmptionDate >= ?")
-            .arg(d.addMonths(QStringLiteral("b.Bought"), QStringLiteral("b.Months")),
-                 d.dateOf(QStringLiteral("c.EmptionDate"))),
-        k.warrantyMonths);
-    s.values << d.toDb(first.addMonths(-k.warrantyMonths).addDays(-4).startOfDay());
-    s.bind(QStringLiteral(" and c.EmptionDate < ?"),
-           d.toDb(last.addMonths(-k.warrantyMonths).addDays(5).startOfDay()));
-    s.add(QStringLiteral(") b%1) w where w.DueDate >= %2").arg(kept(c), d.dateParameter));
-    s.values << d.dateValue(first);
-    s.bind(QStringLiteral(" and w.DueDate <= %1").arg(d.dateParameter), d.dateValue(last));
+    const QDate first = pick.snoozed ? w.first : std::max(pick.from, w.first);
+    const QDate last = pick.snoozed ? w.last : std::min(pick.to, w.last);
+    s.bind(QStringLiteral(" where %1.DueDate >= %2").arg(alias, d.dateParameter), d.dateValue(first));
+    s.bind(QStringLiteral(" and %1.DueDate <= %2").arg(alias, d.dateParameter), d.dateValue(last));
+    if (pick.snoozed) {
+        // The mark belongs to the date now due, and the rows due within [from, to] came already.
+        s.add(QStringLiteral(" and %1.MarkedDue = %1.DueDate").arg(alias));
+        s.bind(QStringLiteral(" and (%1.DueDate < %2").arg(alias, d.dateParameter), d.dateValue(pick.from));
+        s.bind(QStringLiteral(" or %1.DueDate > %2)").arg(alias, d.dateParameter), d.dateValue(pick.to));
+    }
 }
 
-void returnCallSelect(SqlText& s, const Connection& c, const ReminderKindSettings& k, const QDate& today)
+QString markedDue(const Connection& c, const Pick& pick)
+{
+    return pick.snoozed
+               ? QStringLiteral(", %1 as MarkedDue").arg(c.dialect().dateOf(QStringLiteral("z.DueDate")))
+               : QString();
+}
+
+void customerDateSelect(SqlText& s, const Connection& c, const ReminderKindSettings& k, const Window& w,
+                        const Pick& pick)
+{
+    const SqlDialect& d = c.dialect();
+    s.add(QStringLiteral(
+              "select 'remind' as Kind, r.SourceId, 0 as PlanId, r.SourceId as CustId, r.CustCode, "
+              "r.CustName, r.Phone, r.Mobile, '' as Subject, r.DueDate from (select c.CusttityID as "
+              "SourceId, c.IDCode as CustCode, c.CustName as CustName, c.Phone as Phone, c.Mobile as "
+              "Mobile, %1 as DueDate%2")
+              .arg(d.dateOf(QStringLiteral("c.remind")), markedDue(c, pick)));
+    const QDate last = w.last;
+    drive(
+        s, c, QStringLiteral("remind"), QStringLiteral("T_Cust c"), QStringLiteral("c.CusttityID"), pick,
+        [&d, last](SqlText& t, const QDate& from, const QDate& to) {
+            t.bind(QStringLiteral("c.remind >= %1").arg(d.dateTimeParameter), d.toDb(from.startOfDay()));
+            t.bind(QStringLiteral(" and c.remind < %1").arg(d.dateTimeParameter),
+                   d.toDb(to.addDays(1).startOfDay()));
+            // Up to and including midnight of the horizon's last day, as the reminder window counts.
+            t.bind(QStringLiteral(" and c.remind <= %1").arg(d.dateTimeParameter), d.toDb(last.startOfDay()));
+        },
+        w);
+    s.add(QStringLiteral("%1) r").arg(kept(c)));
+    keepDue(s, c, QStringLiteral("r"), pick, w);
+    Q_UNUSED(k);
+}
+
+void warrantySelect(SqlText& s, const Connection& c, const ReminderKindSettings& k, const Window& w,
+                    const Pick& pick)
+{
+    const SqlDialect& d = c.dialect();
+    const int months = k.warrantyMonths;
+    s.add(QStringLiteral(
+              "select 'warranty' as Kind, r.SourceId, 0 as PlanId, r.SourceId as CustId, "
+              "r.CustCode, r.CustName, r.Phone, r.Mobile, '' as Subject, r.DueDate from (select b.*, "
+              "%1 as DueDate from (select c.CusttityID as SourceId, c.IDCode as CustCode, c.CustName "
+              "as CustName, c.Phone as Phone, c.Mobile as Mobile, %2 as Bought%3")
+              .arg(d.addMonths(QStringLiteral("b.Bought"), QStringLiteral("b.Months")),
+                   d.dateOf(QStringLiteral("c.EmptionDate")), markedDue(c, pick)));
+    s.bind(QStringLiteral(", cast(? as integer) as Months"), months);
+    // The purchase dates whose warranty can end in the range, a few days wider for the month
+    // ends, narrow the rows through the index on the purchase date; the due date is exact.
+    drive(
+        s, c, QStringLiteral("warranty"), QStringLiteral("T_Cust c"), QStringLiteral("c.CusttityID"), pick,
+        [&d, months](SqlText& t, const QDate& from, const QDate& to) {
+            t.bind(QStringLiteral("c.EmptionDate >= %1").arg(d.dateTimeParameter),
+                   d.toDb(from.addMonths(-months).addDays(-4).startOfDay()));
+            t.bind(QStringLiteral(" and c.EmptionDate < %1").arg(d.dateTimeParameter),
+                   d.toDb(to.addMonths(-months).addDays(5).startOfDay()));
+        },
+        w);
+    s.add(QStringLiteral("%1) b%1) r").arg(kept(c)));
+    keepDue(s, c, QStringLiteral("r"), pick, w);
+}
+
+void returnCallSelect(SqlText& s, const Connection& c, const ReminderKindSettings& k, const Window& w,
+                      const Pick& pick)
 {
     const SqlDialect& d = c.dialect();
     const int after = k.callAfterDays;
-    // A service on day s is called back on s + after: the range of service days is exact.
     s.bind(
-        QStringLiteral("select 'call' as Kind, s.id as SourceId, 0 as PlanId, c.CusttityID as CustId, "
-                       "c.IDCode as CustCode, c.CustName as CustName, c.Phone as Phone, c.Mobile as Mobile, "
-                       "s.hitchName as Subject, %1 as DueDate from T_service s join T_Cust c on c.IDCode = "
-                       "s.CustCode and c.IDCode <> '' where s.serviceDate >= ?")
-            .arg(d.addDays(d.dateOf(QStringLiteral("s.serviceDate")), QStringLiteral("cast(? as integer)"))),
+        QStringLiteral(
+            "select 'call' as Kind, r.SourceId, 0 as PlanId, r.CustId, r.CustCode, r.CustName, "
+            "r.Phone, r.Mobile, r.Subject, r.DueDate from (select s.id as SourceId, c.CusttityID as "
+            "CustId, c.IDCode as CustCode, c.CustName as CustName, c.Phone as Phone, c.Mobile as "
+            "Mobile, s.hitchName as Subject, %1 as DueDate%2")
+            .arg(d.addDays(d.dateOf(QStringLiteral("s.serviceDate")), QStringLiteral("cast(? as integer)")),
+                 markedDue(c, pick)),
         after);
-    s.values << d.toDb(k.returnCallSince.addDays(-after).startOfDay());
-    s.bind(QStringLiteral(" and s.serviceDate < ?"),
-           d.toDb(today.addDays(k.horizon(ReminderKind::ReturnCall) - after + 1).startOfDay()));
+    // A service on day s is called back on s + after: the range of service days is exact.
+    drive(
+        s, c, QStringLiteral("call"),
+        QStringLiteral("T_service s join T_Cust c on c.IDCode = s.CustCode and c.IDCode <> ''"),
+        QStringLiteral("s.id"), pick,
+        [&d, after](SqlText& t, const QDate& from, const QDate& to) {
+            t.bind(QStringLiteral("s.serviceDate >= %1").arg(d.dateTimeParameter),
+                   d.toDb(from.addDays(-after).startOfDay()));
+            t.bind(QStringLiteral(" and s.serviceDate < %1").arg(d.dateTimeParameter),
+                   d.toDb(to.addDays(1 - after).startOfDay()));
+        },
+        w);
+    s.add(QStringLiteral("%1) r").arg(kept(c)));
+    keepDue(s, c, QStringLiteral("r"), pick, w);
 }
 
 // The plan's next date: from the latest of the purchase date, the last service of the plan's
 // kind and the last date marked done, every so many months, the first such date on or after the
-// day the kind was switched on (the dates before it are not told).
-void maintenanceSelect(SqlText& s, const Connection& c, const ReminderKindSettings& k, const QDate& today,
+// window's first day (the dates before it are not told).
+void maintenanceSelect(SqlText& s, const Connection& c, const Window& w, const Pick& pick,
                        const std::optional<std::pair<qint64, qint64>>& only = std::nullopt)
 {
     const SqlDialect& d = c.dialect();
@@ -144,23 +244,33 @@ void maintenanceSelect(SqlText& s, const Connection& c, const ReminderKindSettin
     s.add(QStringLiteral("%1 as Serviced, ")
               .arg(d.dateOf(QStringLiteral("(select max(s.serviceDate) from T_service s where s.CustCode = "
                                            "c.IDCode and s.hitchName = p.hitchName)"))));
-    s.add(QStringLiteral("%1 as Done, ")
+    s.add(QStringLiteral("%1 as Done%2, ")
               .arg(d.dateOf(QStringLiteral("(select max(st.DueDate) from T_remindstate st where st.Kind = "
                                            "'plan' and st.SourceId = c.CusttityID and st.PlanId = p.id and "
-                                           "st.State = 'done')"))));
-    s.bind(QStringLiteral(
-               "%1 as Since from T_Cust c join T_plan p on p.Goodsunit = c.Goodsunit where p.Months > 0 "
-               "and c.Goodsunit <> ''")
-               .arg(d.dateParameter),
-           d.dateValue(k.maintenanceSince));
+                                           "st.State = 'done')")),
+                   markedDue(c, pick)));
+    s.bind(QStringLiteral("%1 as Since").arg(d.dateParameter), d.dateValue(w.first));
+    // Every customer of a model with a plan: the next date follows from each one's own records.
+    const QString tables = QStringLiteral("T_Cust c join T_plan p on p.Goodsunit = c.Goodsunit");
+    if (pick.snoozed) {
+        s.add(QStringLiteral(" from T_remindstate z, %1 where c.CusttityID = z.SourceId and p.id = z.PlanId "
+                             "and z.Kind = 'plan' and z.State = '%2'")
+                  .arg(tables, kSnoozed));
+        s.bind(QStringLiteral(" and z.SnoozeUntil >= %1").arg(d.dateTimeParameter),
+               d.toDb(pick.snoozedFrom.startOfDay()));
+        s.bind(QStringLiteral(" and z.SnoozeUntil < %1 and").arg(d.dateTimeParameter),
+               d.toDb(pick.snoozedTo.addDays(1).startOfDay()));
+    } else {
+        s.add(QStringLiteral(" from %1 where").arg(tables));
+    }
+    s.add(QStringLiteral(" p.Months > 0 and c.Goodsunit <> ''"));
     if (only) {
         s.bind(QStringLiteral(" and c.CusttityID = ?"), only->first);
         s.bind(QStringLiteral(" and p.id = ?"), only->second);
     }
     // Each level that names a column of the one below more than once is kept as it is.
     s.add(QStringLiteral("%1) k%1) b where b.Base is not null%1) m%1) n%1) o%1) q").arg(kept(c)));
-    s.bind(QStringLiteral(" where q.DueDate <= %1").arg(d.dateParameter),
-           d.dateValue(today.addDays(k.horizon(ReminderKind::Maintenance))));
+    keepDue(s, c, QStringLiteral("q"), pick, w);
 }
 
 Reminder reminderOf(const Query& q)
@@ -260,6 +370,7 @@ ReminderKindSettings readReminderKindSettings(Query& query)
         s.callAfterDays = number("CallDays", s.callAfterDays);
         s.warrantyMonths = number("WarrantyMonths", s.warrantyMonths);
         s.warrantyDays = number("WarrantyDays", s.warrantyDays);
+        s.overdueDays = number("OverdueDays", s.overdueDays);
         s.customerDateSince = date("RemindSince");
         s.maintenanceSince = date("PlanSince");
         s.returnCallSince = date("CallSince");
@@ -278,13 +389,15 @@ void storeReminderKindSettings(Query& query, ReminderKindSettings s, const QDate
     };
     const SqlDialect& d = query.connection().dialect();
     const int changed = query.exec(
-        QStringLiteral("update T_remind set RemindOn = ?, PlanOn = ?, CallOn = ?, WarrantyOn = ?, %1 = ?, "
-                       "CallDays = ?, WarrantyMonths = ?, WarrantyDays = ?, RemindSince = ?, PlanSince = ?, "
-                       "CallSince = ?, WarrantySince = ? where %2 = 1")
+        QStringLiteral(
+            "update T_remind set RemindOn = ?, PlanOn = ?, CallOn = ?, WarrantyOn = ?, %1 = ?, "
+            "CallDays = ?, WarrantyMonths = ?, WarrantyDays = ?, OverdueDays = ?, RemindSince = ?, "
+            "PlanSince = ?, CallSince = ?, WarrantySince = ? where %2 = 1")
             .arg(d.quote(QStringLiteral("Day")), d.quote(QStringLiteral("id"))),
         {int(s.customerDate), int(s.maintenance), int(s.returnCall), int(s.warrantyEnd),
          atLeastOne(s.horizonDays), atLeastOne(s.callAfterDays), atLeastOne(s.warrantyMonths),
-         atLeastOne(s.warrantyDays), d.toDb(since(ReminderKind::CustomerDate).startOfDay()),
+         atLeastOne(s.warrantyDays), atLeastOne(s.overdueDays),
+         d.toDb(since(ReminderKind::CustomerDate).startOfDay()),
          d.toDb(since(ReminderKind::Maintenance).startOfDay()),
          d.toDb(since(ReminderKind::ReturnCall).startOfDay()),
          d.toDb(since(ReminderKind::WarrantyEnd).startOfDay())});
@@ -334,27 +447,67 @@ ReminderCentre::ReminderCentre(Connection& connection, const QDate& today)
             *since = today;
 }
 
-Statement ReminderCentre::reminders(const QString& where, const QVariantList& values,
-                                    const QString& select) const
+QDate ReminderKindSettings::firstDay(ReminderKind kind, const QDate& today) const
 {
-    const SqlDialect& d = m_connection.dialect();
+    return std::max(since(kind), today.addDays(-atLeastOne(overdueDays)));
+}
+
+namespace {
+
+const QDate kEarliest(1900, 1, 1);
+const QDate kLatest(9999, 12, 31);
+
+// The picks of a filter: the reminders due on its days, and those put off to its days.
+QList<Pick> picksOf(ReminderFilter filter, const QDate& today)
+{
+    const auto both = [](const QDate& from, const QDate& to) {
+        return QList<Pick>{dueIn(from, to),
+                           {.from = from, .to = to, .snoozed = true, .snoozedFrom = from, .snoozedTo = to}};
+    };
+    switch (filter) {
+    case ReminderFilter::Today:
+        return both(today, today);
+    case ReminderFilter::Overdue:
+        return both(kEarliest, today.addDays(-1));
+    case ReminderFilter::ThisWeek: {
+        const QDate monday = today.addDays(1 - today.dayOfWeek());
+        return both(monday, monday.addDays(6));
+    }
+    case ReminderFilter::All:
+        break;
+    }
+    return {dueIn(kEarliest, kLatest)};
+}
+
+} // namespace
+
+// Every kind switched on, the reminders of the picks, each with its mark: the select list
+// `select` over them as x.
+Statement remindersOf(const Connection& connection, const ReminderKindSettings& settings, const QDate& today,
+                      const QList<Pick>& picks, const QString& select)
+{
+    const SqlDialect& d = connection.dialect();
     SqlText s;
-    const auto branch =
-        [&](void (*build)(SqlText&, const Connection&, const ReminderKindSettings&, const QDate&)) {
+    const auto window = [&](ReminderKind kind) {
+        return Window{.first = settings.firstDay(kind, today), .last = today.addDays(settings.horizon(kind))};
+    };
+    for (const Pick& pick : picks) {
+        const auto branch = [&](ReminderKind kind, auto build) {
+            if (!settings.isOn(kind))
+                return;
             if (!s.text.isEmpty())
                 s.add(QStringLiteral(" union all "));
-            build(s, m_connection, m_settings, m_today);
+            build(window(kind));
         };
-    if (m_settings.customerDate)
-        branch(&customerDateSelect);
-    if (m_settings.maintenance)
-        branch([](SqlText& t, const Connection& c, const ReminderKindSettings& k, const QDate& today) {
-            maintenanceSelect(t, c, k, today);
-        });
-    if (m_settings.returnCall)
-        branch(&returnCallSelect);
-    if (m_settings.warrantyEnd)
-        branch(&warrantySelect);
+        branch(ReminderKind::CustomerDate,
+               [&](const Window& w) { customerDateSelect(s, connection, settings, w, pick); });
+        branch(ReminderKind::Maintenance,
+               [&](const Window& w) { maintenanceSelect(s, connection, w, pick); });
+        branch(ReminderKind::ReturnCall,
+               [&](const Window& w) { returnCallSelect(s, connection, settings, w, pick); });
+        branch(ReminderKind::WarrantyEnd,
+               [&](const Window& w) { warrantySelect(s, connection, settings, w, pick); });
+    }
     if (s.text.isEmpty()) // every kind switched off
         s.add(QStringLiteral(
                   "select %1 from (select '' as Kind, 0 as SourceId, 0 as PlanId, 0 as CustId, '' as "
@@ -364,18 +517,13 @@ Statement ReminderCentre::reminders(const QString& where, const QVariantList& va
     // The shown date: the day it was put off to, otherwise the day it is due.
     const QString shown = QStringLiteral("case when st.State = '%1' then %2 else r.DueDate end")
                               .arg(kSnoozed, d.dateOf(QStringLiteral("st.SnoozeUntil")));
-    Statement out;
-    out.sql =
-        QStringLiteral("select %1 from (select r.*, st.State as State, st.SnoozeUntil as SnoozeUntil, "
-                       "st.ByUser as ByUser, st.AtTime as AtTime, %2 as Shown from (%3) r left join "
-                       "T_remindstate st on st.Kind = r.Kind and st.SourceId = r.SourceId and st.PlanId = "
-                       "r.PlanId and %4 = r.DueDate%5) x")
-            .arg(select, shown, s.text, d.dateOf(QStringLiteral("st.DueDate")), kept(m_connection));
-    out.bindValues = s.values;
-    if (!where.isEmpty())
-        out.sql += QStringLiteral(" where ") + where;
-    out.bindValues += values;
-    return out;
+    return {
+        .sql = QStringLiteral("select %1 from (select r.*, st.State as State, st.SnoozeUntil as SnoozeUntil, "
+                              "st.ByUser as ByUser, st.AtTime as AtTime, %2 as Shown from (%3) r left join "
+                              "T_remindstate st on st.Kind = r.Kind and st.SourceId = r.SourceId and "
+                              "st.PlanId = r.PlanId and %4 = r.DueDate%5) x")
+                   .arg(select, shown, s.text, d.dateOf(QStringLiteral("st.DueDate")), kept(connection)),
+        .bindValues = s.values};
 }
 
 namespace {
@@ -411,35 +559,44 @@ FilterCondition filterCondition(const SqlDialect& d, ReminderFilter filter, cons
 
 ReminderCounts ReminderCentre::counts() const
 {
-    const SqlDialect& d = m_connection.dialect();
-    QStringList sums;
-    QVariantList values;
-    for (const ReminderFilter f :
-         {ReminderFilter::Today, ReminderFilter::Overdue, ReminderFilter::ThisWeek}) {
-        const FilterCondition c = filterCondition(d, f, m_today);
-        sums << QStringLiteral("sum(case when %1 then 1 else 0 end)").arg(c.text);
-        values += c.values;
-    }
-    sums << QStringLiteral("count(*)");
-    // The select's own values come first in the text.
-    Statement st = reminders({}, {}, sums.join(QStringLiteral(", ")));
-    // The sums stand before the subquery: their values go first.
-    st.bindValues = values + st.bindValues;
+    // The reminders of the whole window counted by the day they show under, done or open: a few
+    // rows, summed here for each filter.
+    Statement st =
+        remindersOf(m_connection, m_settings, m_today, picksOf(ReminderFilter::All, m_today),
+                    QStringLiteral("x.Shown as Shown, case when x.State = '%1' then 1 else 0 end as "
+                                   "Done, count(*) as N")
+                        .arg(kDone));
+    st.sql += QStringLiteral(" group by x.Shown, case when x.State = '%1' then 1 else 0 end").arg(kDone);
     Query q(m_connection);
-    q.open(st.sql, st.bindValues);
     ReminderCounts out;
-    out.today = q.value(0).toInt();
-    out.overdue = q.value(1).toInt();
-    out.thisWeek = q.value(2).toInt();
-    out.all = q.value(3).toInt();
+    const QDate monday = m_today.addDays(1 - m_today.dayOfWeek());
+    for (q.open(st.sql, st.bindValues); !q.eof(); q.next()) {
+        const QDate shown = q.asDateTime(QStringLiteral("Shown")).date();
+        const bool done = q.value(QStringLiteral("Done")).toInt() != 0;
+        const int n = q.value(QStringLiteral("N")).toInt();
+        out.all += n;
+        if (done)
+            continue;
+        out.today += shown == m_today ? n : 0;
+        out.overdue += shown < m_today ? n : 0;
+        out.thisWeek += shown >= monday && shown <= monday.addDays(6) ? n : 0;
+    }
     return out;
 }
 
-QList<Reminder> ReminderCentre::list(ReminderFilter filter) const
+QList<Reminder> ReminderCentre::list(ReminderFilter filter, int offset, int limit) const
 {
     const FilterCondition c = filterCondition(m_connection.dialect(), filter, m_today);
-    Statement st = reminders(c.text, c.values, QStringLiteral("x.*"));
+    Statement st =
+        remindersOf(m_connection, m_settings, m_today, picksOf(filter, m_today), QStringLiteral("x.*"));
+    if (!c.text.isEmpty())
+        st.sql += QStringLiteral(" where ") + c.text;
+    st.bindValues += c.values;
     st.sql += QStringLiteral(" order by x.Shown, x.Kind, x.CustName, x.SourceId, x.PlanId");
+    if (limit >= 0) {
+        st.sql += QStringLiteral(" limit ? offset ?");
+        st.bindValues << limit << offset;
+    }
     Query q(m_connection);
     QList<Reminder> out;
     for (q.open(st.sql, st.bindValues); !q.eof(); q.next()) {
@@ -453,7 +610,9 @@ QList<Reminder> ReminderCentre::list(ReminderFilter filter) const
 QDate ReminderCentre::nextMaintenance(qint64 customerId, qint64 planId) const
 {
     SqlText s;
-    maintenanceSelect(s, m_connection, m_settings, m_today.addYears(100), std::pair{customerId, planId});
+    maintenanceSelect(s, m_connection,
+                      {.first = m_settings.firstDay(ReminderKind::Maintenance, m_today), .last = kLatest},
+                      dueIn(kEarliest, kLatest), std::pair{customerId, planId});
     Query q(m_connection);
     q.open(s.text, s.values);
     return q.eof() ? QDate() : q.asDateTime(QStringLiteral("DueDate")).date();
@@ -471,15 +630,40 @@ void ReminderCentre::snooze(const Reminder& reminder, const QDate& until, const 
     mark(reminder, kSnoozed, until, user);
 }
 
+namespace {
+
+const QString kChanged = QStringLiteral("这条提醒已被其他人处理过，请刷新后再试");
+
+// The mark of one reminder: its kind, source record, plan and due date.
+Statement markKey(const SqlDialect& d, const Reminder& reminder)
+{
+    return {.sql = QStringLiteral("Kind = ? and SourceId = ? and PlanId = ? and %1 = %2")
+                       .arg(d.dateOf(QStringLiteral("DueDate")), d.dateParameter),
+            .bindValues = {reminderKindKey(reminder.kind), reminder.sourceId, reminder.planId,
+                           d.dateValue(reminder.dueDate)}};
+}
+
+} // namespace
+
+void ReminderCentre::reopen(const Reminder& reminder)
+{
+    if (reminder.state != ReminderState::Done)
+        throw CommandError(QStringLiteral("只有已完成的提醒可以重新打开"));
+    const Statement key = markKey(m_connection.dialect(), reminder);
+    Query q(m_connection);
+    if (q.exec(QStringLiteral("delete from T_remindstate where %1 and State = ?").arg(key.sql),
+               key.bindValues + QVariantList{kDone}) != 1)
+        throw CommandError(kChanged);
+}
+
 void ReminderCentre::mark(const Reminder& reminder, const QString& state, const QDate& until,
                           const QString& user)
 {
     const SqlDialect& d = m_connection.dialect();
-    const QString changed = QStringLiteral("这条提醒已被其他人处理过，请刷新后再试");
-    const QString key = QStringLiteral("Kind = ? and SourceId = ? and PlanId = ? and %1 = %2")
-                            .arg(d.dateOf(QStringLiteral("DueDate")), d.dateParameter);
-    const QVariantList keyValues{reminderKindKey(reminder.kind), reminder.sourceId, reminder.planId,
-                                 d.dateValue(reminder.dueDate)};
+    const QString changed = kChanged;
+    const Statement markedKey = markKey(d, reminder);
+    const QString& key = markedKey.sql;
+    const QVariantList& keyValues = markedKey.bindValues;
     TransactionGuard tx(m_connection);
     Query q(m_connection);
     // The mark it had when read must still be there: nobody else changed it meanwhile.

@@ -38,6 +38,7 @@ struct ReminderKindSettings
     int callAfterDays = 3;   // a return call this many days after the service
     int warrantyMonths = 12; // a warranty lasts this long from the purchase date
     int warrantyDays = 30;   // the end of a warranty is told this many days ahead
+    int overdueDays = 90;    // a reminder not done is told this many days after it was due
     // Passed dates count as overdue from the day their kind was switched on.
     QDate customerDateSince;
     QDate maintenanceSince;
@@ -47,6 +48,9 @@ struct ReminderKindSettings
     bool isOn(ReminderKind kind) const;
     QDate since(ReminderKind kind) const;
     int horizon(ReminderKind kind) const;
+    // The first due date told on `today`: the day the kind was switched on, or the first day of
+    // the overdue days, whichever is later.
+    QDate firstDay(ReminderKind kind, const QDate& today) const;
 };
 
 ReminderKindSettings readReminderKindSettings(Query& query);
@@ -113,19 +117,22 @@ public:
     QDate today() const { return m_today; }
 
     ReminderCounts counts() const;
-    QList<Reminder> list(ReminderFilter filter) const;
+    // The reminders of a filter in the list's order: `limit` of them from `offset` (all with -1).
+    QList<Reminder> list(ReminderFilter filter, int offset = 0, int limit = -1) const;
 
     // Marks a reminder as done by the user, or puts it off until a later day. Refused (CommandError)
     // when someone else marked it differently since it was read, or when the day is not later than
     // today.
     void markDone(const Reminder& reminder, const QString& user);
     void snooze(const Reminder& reminder, const QDate& until, const QString& user);
+    // Takes a done mark back: the reminder is due or overdue again as its date says (and a
+    // maintenance plan counts from its earlier dates again). Refused when it is no longer done.
+    void reopen(const Reminder& reminder);
 
     // The next date of a customer's maintenance plan (invalid when the plan does not apply).
     QDate nextMaintenance(qint64 customerId, qint64 planId) const;
 
 private:
-    Statement reminders(const QString& where, const QVariantList& values, const QString& select) const;
     void mark(const Reminder& reminder, const QString& state, const QDate& until, const QString& user);
 
     Connection& m_connection;

@@ -33,8 +33,47 @@ ReminderListModel::ReminderListModel(QObject* parent) : QAbstractTableModel(pare
 void ReminderListModel::setReminders(QList<Reminder> reminders)
 {
     beginResetModel();
+    m_read = {};
+    m_count = int(reminders.size());
     m_reminders = std::move(reminders);
     endResetModel();
+}
+
+void ReminderListModel::setSource(Reader read, int count)
+{
+    beginResetModel();
+    m_resetting = true; // a view asking for more while the list is replaced gets nothing yet
+    m_read = std::move(read);
+    m_reminders = count > 0 ? m_read(0, kPage) : QList<Reminder>();
+    // Fewer rows than counted (the records changed since): the list ends where they end.
+    m_count = m_reminders.size() < kPage ? int(m_reminders.size()) : count;
+    endResetModel();
+    m_resetting = false;
+}
+
+bool ReminderListModel::canFetchMore(const QModelIndex& parent) const
+{
+    return !parent.isValid() && !m_resetting && m_read && m_reminders.size() < m_count;
+}
+
+void ReminderListModel::fetchMore(const QModelIndex& parent)
+{
+    if (!canFetchMore(parent))
+        return;
+    QList<Reminder> page = m_read(int(m_reminders.size()), kPage);
+    if (page.size() < kPage) // fewer rows than counted: this was the last page
+        m_count = int(m_reminders.size() + page.size());
+    if (page.isEmpty())
+        return;
+    beginInsertRows({}, int(m_reminders.size()), int(m_reminders.size() + page.size() - 1));
+    m_reminders += page;
+    endInsertRows();
+}
+
+void ReminderListModel::fetchAll()
+{
+    while (canFetchMore({}))
+        fetchMore({});
 }
 
 int ReminderListModel::rowCount(const QModelIndex& parent) const

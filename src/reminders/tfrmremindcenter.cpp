@@ -5,8 +5,10 @@
 
 #include "data/datamodule.h"
 #include "data/errors.h"
+#include "data/lookuplists.h"
 #include "users/permissions.h"
 #include "widgets/dialogs.h"
+#include "widgets/formroutines.h"
 #include "widgets/guard.h"
 
 #include <QHeaderView>
@@ -30,6 +32,8 @@ TfrmRemindCenter::TfrmRemindCenter(QWidget* parent)
     ui->dgRemind->setModel(m_sorted);
     ui->dgRemind->sortByColumn(-1, Qt::AscendingOrder); // the list's own order until a title is clicked
     ui->dgRemind->horizontalHeader()->setStretchLastSection(true);
+    // The columns fit the first rows: a long list is read a page at a time.
+    ui->dgRemind->horizontalHeader()->setResizeContentsPrecision(100);
     ui->dgPlan->horizontalHeader()->setStretchLastSection(true);
     onFirstShow(this, [this] { FormShow(); });
     const std::pair<QAbstractButton*, ReminderFilter> filters[] = {{ui->btnToday, ReminderFilter::Today},
@@ -41,14 +45,19 @@ TfrmRemindCenter::TfrmRemindCenter(QWidget* parent)
     onSignal(ui->btnRefresh, &QPushButton::clicked, this, [this] { refresh(); });
     onSignal(ui->btnDone, &QPushButton::clicked, this, [this] { btnDoneClick(); });
     onSignal(ui->btnSnooze, &QPushButton::clicked, this, [this] { btnSnoozeClick(); });
+    onSignal(ui->btnReopen, &QPushButton::clicked, this, [this] { btnReopenClick(); });
     onSignal(ui->dgRemind, &QTableView::doubleClicked, this, [this] { dgRemindDblClick(); });
     onSignal(ui->btnExport, &QPushButton::clicked, this, [this] {
-        if (m_commands.exportList)
-            m_commands.exportList(this, *m_sorted, listTitle());
+        if (!m_commands.exportList)
+            return;
+        m_list->fetchAll();
+        m_commands.exportList(this, *m_sorted, listTitle());
     });
     onSignal(ui->btnPrint, &QPushButton::clicked, this, [this] {
-        if (m_commands.printList)
-            m_commands.printList(this, *m_sorted, listTitle());
+        if (!m_commands.printList)
+            return;
+        m_list->fetchAll();
+        m_commands.printList(this, *m_sorted, listTitle());
     });
     onSignal(ui->btnSaveSettings, &QPushButton::clicked, this, [this] { btnSaveSettingsClick(); });
     onSignal(ui->btnPlanAdd, &QPushButton::clicked, this, [this] { btnPlanAddClick(); });
@@ -98,27 +107,30 @@ void TfrmRemindCenter::FormShow()
 
 void TfrmRemindCenter::refresh()
 {
-    const ReminderCentre centre(zu::data().conn(), m_today);
-    const ReminderCounts counts = centre.counts();
-    ui->btnToday->setText(QStringLiteral("今日 (%1)").arg(counts.today));
-    ui->btnOverdue->setText(QStringLiteral("逾期 (%1)").arg(counts.overdue));
-    ui->btnWeek->setText(QStringLiteral("本周 (%1)").arg(counts.thisWeek));
-    ui->btnAll->setText(QStringLiteral("全部 (%1)").arg(counts.all));
-    showList(centre);
+    m_counts = ReminderCentre(zu::data().conn(), m_today).counts();
+    ui->btnToday->setText(QStringLiteral("今日 (%1)").arg(m_counts.today));
+    ui->btnOverdue->setText(QStringLiteral("逾期 (%1)").arg(m_counts.overdue));
+    ui->btnWeek->setText(QStringLiteral("本周 (%1)").arg(m_counts.thisWeek));
+    ui->btnAll->setText(QStringLiteral("全部 (%1)").arg(m_counts.all));
+    showList();
 }
 
-void TfrmRemindCenter::showList(const ReminderCentre& centre)
+void TfrmRemindCenter::showList()
 {
-    m_list->setReminders(centre.list(m_filter));
+    // Only the first page is read now; the view asks for the next ones as it scrolls.
+    m_list->setSource(
+        [today = m_today, filter = m_filter](int offset, int limit) {
+            return ReminderCentre(zu::data().conn(), today).list(filter, offset, limit);
+        },
+        m_counts.of(m_filter));
     ui->dgRemind->resizeColumnsToContents();
 }
 
 void TfrmRemindCenter::showFilter(ReminderFilter filter)
 {
-    // The counts stay until something changes or the list is refreshed: computing them costs as
-    // much as the list.
+    // The counts stay until something changes or the list is refreshed.
     m_filter = filter;
-    showList(ReminderCentre(zu::data().conn(), m_today));
+    showList();
 }
 
 std::optional<Reminder> TfrmRemindCenter::currentReminder() const
@@ -160,6 +172,18 @@ void TfrmRemindCenter::btnSnoozeClick()
     refresh();
 }
 
+void TfrmRemindCenter::btnReopenClick()
+{
+    requirePermission(Operation::Reminders);
+    const std::optional<Reminder> reminder = currentReminder();
+    if (!reminder || reminder->state != ReminderState::Done) {
+        dialogs().inform(this, kTitle, QStringLiteral("请先选择一条已完成的提醒"), QMessageBox::Information);
+        return;
+    }
+    ReminderCentre(zu::data().conn(), m_today).reopen(*reminder);
+    refresh();
+}
+
 void TfrmRemindCenter::dgRemindDblClick()
 {
     const std::optional<Reminder> reminder = currentReminder();
@@ -184,6 +208,7 @@ void TfrmRemindCenter::loadSettings()
     ui->seCallDays->setValue(s.callAfterDays);
     ui->seWarrantyMonths->setValue(s.warrantyMonths);
     ui->seWarrantyDays->setValue(s.warrantyDays);
+    ui->seOverdueDays->setValue(s.overdueDays);
 }
 
 void TfrmRemindCenter::btnSaveSettingsClick()
@@ -198,12 +223,18 @@ void TfrmRemindCenter::btnSaveSettingsClick()
     s.callAfterDays = ui->seCallDays->value();
     s.warrantyMonths = ui->seWarrantyMonths->value();
     s.warrantyDays = ui->seWarrantyDays->value();
+    s.overdueDays = ui->seOverdueDays->value();
     storeReminderKindSettings(q, s, m_today);
     refresh();
 }
 
 void TfrmRemindCenter::loadPlans()
 {
+    // The models the customer editor offers; a model not in the list may be typed.
+    const QString typed = ui->cmbPlanModel->currentText();
+    FillComboFromSql(ui->cmbPlanModel, lookupListStatement(zu::data().dialect(), QStringLiteral("型号")), 0,
+                     QString());
+    ui->cmbPlanModel->setCurrentText(typed);
     m_plans = readMaintenancePlans(zu::data().qryTemp());
     ui->dgPlan->setRowCount(int(m_plans.size()));
     for (int r = 0; r < m_plans.size(); ++r) {
@@ -217,10 +248,10 @@ void TfrmRemindCenter::loadPlans()
 void TfrmRemindCenter::btnPlanAddClick()
 {
     requirePermission(Operation::Reminders);
-    addMaintenancePlan(zu::data().qryTemp(), {.model = ui->edtPlanModel->text(),
+    addMaintenancePlan(zu::data().qryTemp(), {.model = ui->cmbPlanModel->currentText(),
                                               .serviceKind = ui->edtPlanKind->text(),
                                               .months = ui->sePlanMonths->value()});
-    ui->edtPlanModel->clear();
+    ui->cmbPlanModel->setCurrentText(QString());
     ui->edtPlanKind->clear();
     loadPlans();
     refresh();

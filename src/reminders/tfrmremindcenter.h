@@ -55,10 +55,11 @@ private:
     void FormShow();
     void refresh();
     void showFilter(ReminderFilter filter);
-    void showList(const ReminderCentre& centre);
+    void showList();
     std::optional<Reminder> currentReminder() const;
     void btnDoneClick();
     void btnSnoozeClick();
+    void btnReopenClick();
     void dgRemindDblClick();
     void loadSettings();
     void btnSaveSettingsClick();
@@ -73,6 +74,7 @@ private:
     QSortFilterProxyModel* m_sorted;
     QDate m_today;
     ReminderFilter m_filter = ReminderFilter::Today;
+    ReminderCounts m_counts;
     QList<MaintenancePlan> m_plans;
 };
 

@@ -15,6 +15,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDateEdit>
 #include <QHeaderView>
 #include <QLabel>
@@ -276,6 +277,11 @@ private slots:
     {
         ZU_TEST_DATABASE(db);
         addReminders();
+        for (const char* model : {"空调B", "净水器A"})
+            Query(data().conn())
+                .exec(QStringLiteral("insert into T_type (caption, %1) values (?, ?)")
+                          .arg(data().conn().dialect().quote(QStringLiteral("table"))),
+                      {QString::fromUtf8(model), QStringLiteral("型号")});
         zu::test::ScriptedDialogs dialogs;
         Window w;
         auto* calls = control<QCheckBox>(&w.window, "cbCallOn");
@@ -290,7 +296,12 @@ private slots:
         addCustomer(QStringLiteral("戊净水器"), QStringLiteral("C5"),
                     {{QStringLiteral("Goodsunit"), QStringLiteral("净水器A")},
                      {QStringLiteral("EmptionDate"), kToday.addMonths(-6).startOfDay()}});
-        control<QLineEdit>(&w.window, "edtPlanModel")->setText(QStringLiteral("净水器A"));
+        // The model is one of the lookup list's, as the customer editor offers them.
+        auto* model = control<QComboBox>(&w.window, "cmbPlanModel");
+        QVERIFY(model->isEditable());
+        QCOMPARE(model->findText(QStringLiteral("空调B")), model->findText(QStringLiteral("净水器A")) - 1);
+        QVERIFY(model->findText(QStringLiteral("空调B")) >= 0);
+        model->setCurrentIndex(model->findText(QStringLiteral("净水器A")));
         control<QLineEdit>(&w.window, "edtPlanKind")->setText(QStringLiteral("滤芯更换"));
         control<QSpinBox>(&w.window, "sePlanMonths")->setValue(6);
         w.push("btnPlanAdd")->click();
@@ -298,7 +309,7 @@ private slots:
         QCOMPARE(plans->rowCount(), 1);
         QCOMPARE(plans->item(0, 2)->text(), QStringLiteral("每6个月"));
         QCOMPARE(w.button("btnToday")->text(), QStringLiteral("今日 (3)"));
-        QVERIFY(control<QLineEdit>(&w.window, "edtPlanModel")->text().isEmpty());
+        QVERIFY(model->currentText().isEmpty());
 
         w.push("btnPlanAdd")->click(); // without a model
         QCOMPARE(dialogs.messages().last(), QStringLiteral("保养计划需要型号和保养项目"));
@@ -310,6 +321,96 @@ private slots:
         w.push("btnPlanDelete")->click();
         QCOMPARE(plans->rowCount(), 0);
         QCOMPARE(w.button("btnToday")->text(), QStringLiteral("今日 (2)"));
+
+        // A model that is not in the list may be typed.
+        model->setCurrentText(QStringLiteral("热水器X"));
+        control<QLineEdit>(&w.window, "edtPlanKind")->setText(QStringLiteral("除垢"));
+        w.push("btnPlanAdd")->click();
+        QCOMPARE(plans->rowCount(), 1);
+        QCOMPARE(plans->item(0, 0)->text(), QStringLiteral("热水器X"));
+
+        // The overdue days: stored, below one stored as one.
+        auto* overdueDays = control<QSpinBox>(&w.window, "seOverdueDays");
+        QCOMPARE(overdueDays->value(), 90);
+        overdueDays->setValue(2);
+        w.push("btnSaveSettings")->click();
+        QCOMPARE(zu::test::count(QStringLiteral("select OverdueDays from T_remind")), 2);
+        QCOMPARE(w.button("btnOverdue")->text(), QStringLiteral("逾期 (0)")); // 丙 was due three days ago
+        overdueDays->setValue(3);
+        w.push("btnSaveSettings")->click();
+        QCOMPARE(w.button("btnOverdue")->text(), QStringLiteral("逾期 (1)"));
+    }
+
+    void doneReminderIsReopened_data() { zu::test::addEngineRows(); }
+    void doneReminderIsReopened()
+    {
+        ZU_TEST_DATABASE(db);
+        addReminders();
+        zu::test::ScriptedDialogs dialogs;
+        Window w;
+        selectRow(w.window, QStringLiteral("甲今天"));
+        w.push("btnReopen")->click(); // not done: nothing to reopen
+        QCOMPARE(dialogs.messages(), QStringList{"请先选择一条已完成的提醒"});
+        w.push("btnDone")->click();
+        QCOMPARE(w.button("btnToday")->text(), QStringLiteral("今日 (2)"));
+        w.button("btnAll")->click();
+        selectRow(w.window, QStringLiteral("甲今天"));
+        QCOMPARE(w.window.reminderAt(w.window.dgRemind()->currentIndex().row()).state, ReminderState::Done);
+        w.push("btnReopen")->click();
+        QCOMPARE(w.button("btnToday")->text(), QStringLiteral("今日 (3)"));
+        selectRow(w.window, QStringLiteral("甲今天"));
+        QCOMPARE(w.window.shownList()
+                     .index(w.window.dgRemind()->currentIndex().row(), ReminderListModel::StateColumn)
+                     .data()
+                     .toString(),
+                 QStringLiteral("待办"));
+        QCOMPARE(zu::test::count(QStringLiteral("select count(*) from T_remindstate")), 0);
+    }
+
+    // A long list is read a page at a time as the view asks; export and print read the rest.
+    void longListIsReadByPages()
+    {
+        ReminderListModel list;
+        // (No model tester here: it reads every page as soon as rows come in.)
+        const int total = 2 * ReminderListModel::kPage + 7;
+        QList<int> asked;
+        int present = total; // rows the records still give
+        list.setSource(
+            [&](int offset, int limit) {
+                asked << offset;
+                QList<Reminder> page;
+                for (int i = offset; i < std::min(offset + limit, present); ++i) {
+                    Reminder r;
+                    r.customerName = QString::number(i);
+                    page << r;
+                }
+                return page;
+            },
+            total);
+        QCOMPARE(list.rowCount(), ReminderListModel::kPage);
+        QVERIFY(list.canFetchMore({}));
+        list.fetchMore({});
+        QCOMPARE(list.rowCount(), 2 * ReminderListModel::kPage);
+        list.fetchAll();
+        QCOMPARE(list.rowCount(), total);
+        QVERIFY(!list.canFetchMore({}));
+        QCOMPARE(list.index(total - 1, ReminderListModel::NameColumn).data().toString(),
+                 QString::number(total - 1));
+        QCOMPARE(asked, (QList<int>{0, ReminderListModel::kPage, 2 * ReminderListModel::kPage}));
+
+        // Fewer rows than counted (deleted meanwhile): the list ends where they end.
+        present = ReminderListModel::kPage + 3;
+        list.setSource(
+            [&](int offset, int limit) {
+                QList<Reminder> page;
+                for (int i = offset; i < std::min(offset + limit, present); ++i)
+                    page << Reminder{};
+                return page;
+            },
+            total);
+        list.fetchAll();
+        QCOMPARE(list.rowCount(), present);
+        QVERIFY(!list.canFetchMore({}));
     }
 
     // The printed list: its title, the column titles and every row's texts as they are, markup too.

@@ -44,6 +44,11 @@ void setCounts(int horizonDays, int callAfterDays, int warrantyMonths, int warra
            {horizonDays, callAfterDays, warrantyMonths, warrantyDays});
 }
 
+void setOverdueDays(int days)
+{
+    Query(data().conn()).exec(QStringLiteral("update T_remind set OverdueDays = ?"), {days});
+}
+
 qint64 customerId(const QString& code)
 {
     return zu::test::count(QStringLiteral("select CusttityID from T_Cust where IDCode = ?"), {code});
@@ -304,6 +309,154 @@ private slots:
         QVERIFY(afterDone.list(ReminderFilter::All).isEmpty());
     }
 
+    // An open reminder is told for so many days after it was due: the look-back's first day is
+    // told, the day before it not; the day the kind was switched on still limits it.
+    void overdueDaysAtDayEdges_data() { zu::test::addEngineRows(); }
+    void overdueDaysAtDayEdges()
+    {
+        ZU_TEST_DATABASE(db);
+        const QDate today(2024, 3, 1); // 10 days back is 20 February, in a leap year
+        setKinds(QDate(2023, 1, 1), true, true, true, true);
+        setCounts(7, 3, 12, 30);
+        setOverdueDays(10);
+        const auto customer = [](const char* name, const QString& code, const QVariantMap& values) {
+            addCustomer(QString::fromUtf8(name), code, values);
+        };
+        customer("提醒第十天", QStringLiteral("R1"),
+                 {{QStringLiteral("remind"), QDateTime(QDate(2024, 2, 20), QTime(9, 0))}});
+        customer("提醒第十一天", QStringLiteral("R2"),
+                 {{QStringLiteral("remind"), QDate(2024, 2, 19).startOfDay()}});
+        customer("提醒昨天", QStringLiteral("R3"),
+                 {{QStringLiteral("remind"), QDate(2024, 2, 29).startOfDay()}});
+        customer("保修第十天", QStringLiteral("W1"),
+                 {{QStringLiteral("EmptionDate"), QDate(2023, 2, 20).startOfDay()}});
+        customer("保修第十一天", QStringLiteral("W2"),
+                 {{QStringLiteral("EmptionDate"), QDate(2023, 2, 19).startOfDay()}});
+        customer("回访客户", QStringLiteral("S1"), {});
+        const auto service = [](const QDate& when, const char* fault) {
+            addJournal(QStringLiteral("T_service"), QStringLiteral("S1"), QStringLiteral("回访客户"),
+                       {{QStringLiteral("serviceDate"), QDateTime(when, QTime(17, 0))},
+                        {QStringLiteral("hitchName"), QString::fromUtf8(fault)}});
+        };
+        service(QDate(2024, 2, 17), "回访第十天");   // called back on 20 February
+        service(QDate(2024, 2, 16), "回访第十一天"); // on 19 February: no longer told
+        // Monthly plans: due on the look-back's first day, and one day before it (the next
+        // month's date is told instead, within the horizon of 31 days set below).
+        addPlan(QStringLiteral("净水器A"), QStringLiteral("滤芯更换"), 1);
+        customer("保养第十天", QStringLiteral("P1"),
+                 {{QStringLiteral("Goodsunit"), QStringLiteral("净水器A")},
+                  {QStringLiteral("EmptionDate"), QDate(2024, 1, 20).startOfDay()}});
+        customer("保养第十一天", QStringLiteral("P2"),
+                 {{QStringLiteral("Goodsunit"), QStringLiteral("净水器A")},
+                  {QStringLiteral("EmptionDate"), QDate(2024, 1, 19).startOfDay()}});
+
+        ReminderCentre centre(data().conn(), today);
+        QStringList overdue;
+        for (const Reminder& r : centre.list(ReminderFilter::Overdue))
+            overdue << reminderKindKey(r.kind) + QLatin1Char('@') + r.customerCode + QLatin1Char('@') +
+                           r.dueDate.toString(Qt::ISODate);
+        overdue.sort();
+        QCOMPARE(overdue, (QStringList{"call@S1@2024-02-20", "plan@P1@2024-02-20", "remind@R1@2024-02-20",
+                                       "remind@R3@2024-02-29", "warranty@W1@2024-02-20"}));
+        checkCounts(centre);
+
+        setCounts(31, 3, 12, 30);
+        ReminderCentre wider(data().conn(), today);
+        // The plan due the day before the look-back is told with its next date.
+        QCOMPARE(find(wider, QStringLiteral("保养第十一天"))->dueDate, QDate(2024, 3, 19));
+        QCOMPARE(find(wider, QStringLiteral("保养第十天"))->dueDate, QDate(2024, 2, 20));
+        checkCounts(wider);
+
+        // A day later the first day has passed too.
+        ReminderCentre tomorrow(data().conn(), today.addDays(1));
+        QVERIFY(!find(tomorrow, QStringLiteral("提醒第十天")));
+        QCOMPARE(find(tomorrow, QStringLiteral("提醒昨天"))->state, ReminderState::Overdue);
+
+        // Switched on later than the look-back's first day: that day limits.
+        setKinds(QDate(2024, 2, 29), true, false, false, false);
+        ReminderCentre since(data().conn(), today);
+        QCOMPARE(shown(since, ReminderFilter::Overdue), QStringList{"提醒昨天@2024-02-29"});
+    }
+
+    // A reminder put off shows under the day it was put off to, whichever day it is due.
+    void snoozedShowsUnderItsDay_data() { zu::test::addEngineRows(); }
+    void snoozedShowsUnderItsDay()
+    {
+        ZU_TEST_DATABASE(db);
+        const QDate today(2024, 3, 13);
+        setKinds(QDate(2024, 3, 1), true, false, false, false);
+        setCounts(7, 3, 12, 30);
+        addCustomer(QStringLiteral("下周"), {}, {{QStringLiteral("remind"), today.addDays(6).startOfDay()}});
+        ReminderCentre centre(data().conn(), today);
+        centre.snooze(*find(centre, QStringLiteral("下周")), today.addDays(1), kUser); // earlier than due
+        ReminderCentre tomorrow(data().conn(), today.addDays(1));
+        QCOMPARE(shown(tomorrow, ReminderFilter::Today), QStringList{"下周@2024-03-14"});
+        checkCounts(tomorrow);
+        ReminderCentre later(data().conn(), today.addDays(3));
+        QCOMPARE(shown(later, ReminderFilter::Overdue), QStringList{"下周@2024-03-14"});
+        QVERIFY(shown(later, ReminderFilter::Today).isEmpty());
+        checkCounts(later);
+    }
+
+    // Reopening takes the done mark back; the reminder is as its date makes it again.
+    void reopenTakesTheDoneMarkBack_data() { zu::test::addEngineRows(); }
+    void reopenTakesTheDoneMarkBack()
+    {
+        ZU_TEST_DATABASE(db);
+        const QDate today(2024, 7, 1);
+        setKinds(QDate(2024, 1, 1), true, false, false, false);
+        setCounts(30, 3, 12, 30);
+        addCustomer(QStringLiteral("昨天"), {}, {{QStringLiteral("remind"), today.addDays(-1).startOfDay()}});
+        addCustomer(QStringLiteral("今天"), {}, {{QStringLiteral("remind"), today.startOfDay()}});
+        ReminderCentre centre(data().conn(), today);
+        QVERIFY_THROWS_EXCEPTION(CommandError, centre.reopen(*find(centre, QStringLiteral("昨天"))));
+        centre.markDone(*find(centre, QStringLiteral("昨天")), kUser);
+        centre.markDone(*find(centre, QStringLiteral("今天")), kUser);
+        ReminderCentre done(data().conn(), today);
+        QCOMPARE(done.counts().overdue, 0);
+        QCOMPARE(done.counts().today, 0);
+
+        // Another workstation reopens it first: this one is refused.
+        Connection other(data().conn().dialect(), data().conn().settings());
+        QVERIFY2(other.open(), qPrintable(other.lastError()));
+        const Reminder read = *find(done, QStringLiteral("昨天"));
+        ReminderCentre there(other, today);
+        there.reopen(*find(there, QStringLiteral("昨天")));
+        QVERIFY_THROWS_EXCEPTION(CommandError, done.reopen(read));
+
+        done.reopen(*find(done, QStringLiteral("今天")));
+        ReminderCentre reopened(data().conn(), today);
+        QCOMPARE(shown(reopened, ReminderFilter::Overdue), QStringList{"昨天@2024-06-30"});
+        QCOMPARE(shown(reopened, ReminderFilter::Today), QStringList{"今天@2024-07-01"});
+        QCOMPARE(find(reopened, QStringLiteral("今天"))->state, ReminderState::Due);
+        QVERIFY(find(reopened, QStringLiteral("今天"))->markedBy.isEmpty());
+        QCOMPARE(zu::test::count(QStringLiteral("select count(*) from T_remindstate")), 0);
+        checkCounts(reopened);
+    }
+
+    // Pages of a list in its order make up the whole list.
+    void listIsReadInPages_data() { zu::test::addEngineRows(); }
+    void listIsReadInPages()
+    {
+        ZU_TEST_DATABASE(db);
+        const QDate today(2024, 3, 13);
+        setKinds(QDate(2024, 3, 1), true, false, false, false);
+        for (int i = 0; i < 7; ++i)
+            addCustomer(QStringLiteral("客户%1").arg(i), {},
+                        {{QStringLiteral("remind"), today.addDays(i % 3 - 1).startOfDay()}});
+        ReminderCentre centre(data().conn(), today);
+        const QList<Reminder> all = centre.list(ReminderFilter::All);
+        QCOMPARE(all.size(), 7);
+        QStringList paged;
+        for (int offset = 0; offset < 9; offset += 3)
+            for (const Reminder& r : centre.list(ReminderFilter::All, offset, 3))
+                paged << r.customerName;
+        QStringList whole;
+        for (const Reminder& r : all)
+            whole << r.customerName;
+        QCOMPARE(paged, whole);
+    }
+
     void doneAndSnoozedTransitions_data() { zu::test::addEngineRows(); }
     void doneAndSnoozedTransitions()
     {
@@ -392,6 +545,7 @@ private slots:
         QCOMPARE(s.callAfterDays, 3);
         QCOMPARE(s.warrantyMonths, 12);
         QCOMPARE(s.warrantyDays, 30);
+        QCOMPARE(s.overdueDays, 90);
         QCOMPARE(s.returnCallSince, QDate::currentDate());
 
         setKinds(QDate(2024, 1, 1), true, true, false, true);
@@ -399,6 +553,7 @@ private slots:
         s.returnCall = true;
         s.callAfterDays = 0; // below one becomes one
         s.warrantyMonths = 24;
+        s.overdueDays = 0;
         storeReminderKindSettings(q, s, QDate(2024, 5, 6));
         const ReminderKindSettings stored = readReminderKindSettings(q);
         QVERIFY(stored.returnCall);
@@ -406,6 +561,7 @@ private slots:
         QCOMPARE(stored.maintenanceSince, QDate(2024, 1, 1)); // on before: kept
         QCOMPARE(stored.callAfterDays, 1);
         QCOMPARE(stored.warrantyMonths, 24);
+        QCOMPARE(stored.overdueDays, 1);
 
         QVERIFY_THROWS_EXCEPTION(CommandError, addPlan(QStringLiteral("净水器"), QStringLiteral("滤芯"), 0));
         QVERIFY_THROWS_EXCEPTION(CommandError, addPlan(QStringLiteral(" "), QStringLiteral("滤芯"), 6));
