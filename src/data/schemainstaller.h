@@ -12,7 +12,7 @@ class Connection;
 class SchemaInstaller final
 {
 public:
-    static constexpr int kCurrentVersion = 5;
+    static constexpr int kCurrentVersion = 6;
 
     explicit SchemaInstaller(Connection& connection);
 

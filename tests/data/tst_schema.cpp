@@ -282,7 +282,8 @@ private slots:
         ZU_TEST_DATABASE(db);
         Connection& c = db.dataModule().conn();
         Query q(c);
-        const int before = SchemaInstaller::kCurrentVersion - 1;
+        constexpr int kReminderCentreVersion = 5;
+        const int before = kReminderCentreVersion - 1;
         for (const char* statement :
              {"drop table T_plan", "drop table T_remindstate", "drop index ix_cust_goodsunit",
               "drop index ix_cust_emptiondate", "drop index ix_service_kind"})
@@ -298,9 +299,9 @@ private slots:
 
         SchemaInstaller installer(c);
         QCOMPARE(installer.version(), before);
-        QCOMPARE(installer.upgrade(), 1);
-        QCOMPARE(installer.version(), SchemaInstaller::kCurrentVersion);
-        QCOMPARE(installer.upgrade(), 0);
+        QCOMPARE(installer.upgrade(kReminderCentreVersion), 1);
+        QCOMPARE(installer.version(), kReminderCentreVersion);
+        QCOMPARE(installer.upgrade(kReminderCentreVersion), 0);
         q.open(QStringLiteral("select * from T_remind"));
         QCOMPARE(q.asInteger(QStringLiteral("Day")), 7);
         QCOMPARE(q.asInteger(QStringLiteral("CallDays")), 3);
