@@ -71,11 +71,16 @@ void fillRegister(Connection& c, bool server, int customers, int services)
     };
     const QString surnames = QString::number(kSurnames.size());
     const QString given = QString::number(kGiven.size());
-    const QString name =
-        QStringLiteral("substr(?, 1 + (x * 7919) % ") + surnames +
-        QStringLiteral(", 1) || substr(?, 1 + (x * 104729) % ") + given +
-        QStringLiteral(", 1) || case when x % 3 = 0 then '' else substr(?, 1 + (x * 15485863) % ") + given +
-        QStringLiteral(", 1) end");
+    // One character of a bound text at a position computed from the row number (an integer, as
+    // the server's substr wants it).
+    auto pick = [](const QString& multiplier, const QString& count) {
+        return QStringLiteral("substr(cast(? as text), cast(1 + (x * ") + multiplier +
+               QStringLiteral(") % ") + count + QStringLiteral(" as integer), 1)");
+    };
+    const QString name = pick(QStringLiteral("7919"), surnames) + QStringLiteral(" || ") +
+                         pick(QStringLiteral("104729"), given) +
+                         QStringLiteral(" || case when x % 3 = 0 then '' else ") +
+                         pick(QStringLiteral("15485863"), given) + QStringLiteral(" end");
     QSqlQuery q(c.database());
     TransactionGuard tx(c);
     const QString customersSql =
