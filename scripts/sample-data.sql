@@ -9,6 +9,7 @@ insert into T_type (caption, [table]) values ('KFR-72LW', '型号');
 insert into T_type (caption, [table]) values ('安装一部', '安装部');
 insert into T_type (caption, [table]) values ('王师傅', '工程师');
 insert into T_type (caption, [table]) values ('张明', '业务员');
+insert into T_warranty (Goodsunit, Months) values ('KFR-72LW', 36);
 insert into T_Cust (CustName, IDCode, Address, Phone, Mobile, classCode, TypeCode, GoodsCode, Goodsunit, Number, Price, Money, gathering, EmptionDate, BusinessMen, remind, exeMen)
   values ('李建国', 'KH0001', '北京市朝阳区建国路88号', '010-65001234', '13901234567', '壁挂式', '0101', 'SN20240301', 'KFR-35GW', 1, 2999, 2999, 2999, date('now','-30 days') || ' 00:00:00', '张明', date('now','+3 days') || ' 00:00:00', 'Admin');
 insert into T_Cust (CustName, IDCode, Address, Phone, Mobile, classCode, TypeCode, GoodsCode, Goodsunit, Number, Price, Money, gathering, EmptionDate, BusinessMen, exeMen)

@@ -132,3 +132,21 @@ if [ -n "${ZU_SHOT_DESIGNER:-}" ]; then
   import -window root "${ZU_SHOT_DESIGNER}"
   echo "${ZU_SHOT_DESIGNER}"
 fi
+if [ -n "${ZU_SHOT_QUICKFIND:-}" ]; then
+  # Quick find (Ctrl+F) with a body code typed: the customers and the machine's history offered.
+  xdotool key --clearmodifiers ctrl+f
+  sleep 0.5
+  xdotool type --delay 150 "SN2024"
+  sleep 1.5
+  import -window root "${ZU_SHOT_QUICKFIND}"
+  echo "${ZU_SHOT_QUICKFIND}"
+  if [ -n "${ZU_SHOT_HISTORY:-}" ]; then
+    # Shift+Enter opens the history of the first machine offered.
+    xdotool key --clearmodifiers shift+Return
+    sleep 1.5
+    import -window root "${ZU_SHOT_HISTORY}"
+    echo "${ZU_SHOT_HISTORY}"
+    xdotool key --clearmodifiers Escape
+    sleep 0.5
+  fi
+fi

@@ -191,6 +191,8 @@ void installCommands(TfrmMain& main)
     TfrmMain* m = &main;
     main.setCustomerWindow([m] { openCustomerWindow(*m); });
     main.setCustomerShown([m](qint64 id) { openCustomerWindow(*m)->showCustomer(id); });
+    main.setMachineShown(
+        [m](const QString& goodsCode) { showMachineHistory(m, goodsCode, Operation::OpenCustomerWindow); });
     main.setReminderWindow([m] { openReminders(m); });
     main.setCommand(QStringLiteral("actremind"), [m] { openReminders(m); });
     main.setCommand(QStringLiteral("actRemindCenter"), [m] { openReminderCenter(m); });

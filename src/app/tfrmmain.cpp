@@ -181,6 +181,11 @@ void TfrmMain::setupQuickFind()
         if (m_showCustomer)
             m_showCustomer(id);
     });
+    onSignal(m_quickFind, &QuickFindBox::machineChosen, this, [this](const QString& goodsCode) {
+        requirePermission(Operation::OpenCustomerWindow);
+        if (m_showMachine)
+            m_showMachine(goodsCode);
+    });
 }
 
 void TfrmMain::focusQuickFind()

@@ -47,6 +47,8 @@ public:
     void setCustomerWindow(std::function<void()> open) { m_openCustomers = std::move(open); }
     // Shows a customer quick find chose, by its key, in the customer window.
     void setCustomerShown(std::function<void(qint64)> show);
+    // Opens the history of a machine quick find offered, by its body code.
+    void setMachineShown(std::function<void(const QString&)> show) { m_showMachine = std::move(show); }
 
     // The quick find box of the tool bar, offered to users who may open the customer window.
     QuickFindBox* quickFindBox() const { return m_quickFind; }
@@ -80,6 +82,7 @@ private:
     std::function<void()> m_openReminders;
     std::function<void()> m_openCustomers;
     std::function<void(qint64)> m_showCustomer;
+    std::function<void(const QString&)> m_showMachine;
     QuickFindBox* m_quickFind = nullptr;
     QAction* m_quickFindOnBar = nullptr; // the box's place on the tool bar
     QAction* m_quickFindKey = nullptr;   // Ctrl+F from any window of the program

@@ -6,6 +6,7 @@
 #include "data/sqldialect.h"
 
 #include <QHash>
+#include <QSet>
 #include <QStringList>
 
 #include <algorithm>
@@ -13,6 +14,9 @@
 namespace zu {
 
 namespace {
+
+// FindText's parts: name, phone, mobile, customer code, body code, initials (findColumnsOf).
+constexpr qsizetype kBodyCodePart = 4;
 
 const QString kCustomerColumns =
     QStringLiteral("CusttityID, CustName, IDCode, Phone, Mobile, GoodsCode, NameInitials");
@@ -49,12 +53,14 @@ QString withoutBlanks(const QString& text)
 class Candidates final
 {
 public:
-    void add(const Query& q, QuickFindHit::Rank rank)
+    void add(const Query& q, QuickFindHit::Rank rank, const QString& machineCode = {})
     {
         const qint64 id = q.value(0).toLongLong();
         if (const auto it = m_index.constFind(id); it != m_index.constEnd()) {
             QuickFindHit& hit = m_hits[it.value()];
             hit.rank = std::min(hit.rank, rank);
+            if (hit.machineCode.isEmpty())
+                hit.machineCode = machineCode;
             return;
         }
         m_index.insert(id, m_hits.size());
@@ -64,7 +70,8 @@ public:
                           .phone = q.value(3).toString(),
                           .mobile = q.value(4).toString(),
                           .goodsCode = q.value(5).toString(),
-                          .rank = rank});
+                          .rank = rank,
+                          .machineCode = machineCode});
     }
 
     int beforeContained() const
@@ -109,7 +116,8 @@ public:
             QString value = m_q.value(valueColumn).toString();
             if (column == QLatin1String("NameInitials"))
                 value = value.section(QLatin1Char(' '), 0, 0);
-            add(value == text ? QuickFindHit::Exact : QuickFindHit::Beginning);
+            const bool byMachine = column == QLatin1String("GoodsCode");
+            add(value == text ? QuickFindHit::Exact : QuickFindHit::Beginning, byMachine ? value : QString());
         }
     }
 
@@ -122,16 +130,22 @@ public:
                 .arg(dialect.prefixCondition(QStringLiteral("GoodsCode")), dialect.byteOrder)
                 .arg(m_limit),
             prefixBounds(text));
-        QHash<QString, bool> exactByCode; // a customer with many records of the machine is read once
-        for (; !m_q.eof(); m_q.next())
-            exactByCode[m_q.value(0).toString()] |= m_q.value(1).toString() == text;
-        exactByCode.remove(QString());
-        for (auto it = exactByCode.cbegin(); it != exactByCode.cend(); ++it) {
-            const QString& code = it.key();
-            const bool exact = it.value();
-            m_q.open(QStringLiteral("select %1 from T_Cust where IDCode = ?").arg(kCustomerColumns), {code});
+        // A customer with many records of the machine is read once; the body code typed whole
+        // stands for it, else the first (in order) that begins with it.
+        QHash<QString, QString> machineByCustomer;
+        for (; !m_q.eof(); m_q.next()) {
+            QString& machine = machineByCustomer[m_q.value(0).toString()];
+            const QString body = m_q.value(1).toString();
+            if (machine.isEmpty() || body == text)
+                machine = body;
+        }
+        machineByCustomer.remove(QString());
+        for (auto it = machineByCustomer.cbegin(); it != machineByCustomer.cend(); ++it) {
+            const QString& machine = it.value();
+            m_q.open(QStringLiteral("select %1 from T_Cust where IDCode = ?").arg(kCustomerColumns),
+                     {it.key()});
             for (; !m_q.eof(); m_q.next())
-                add(exact ? QuickFindHit::Exact : QuickFindHit::Beginning);
+                add(machine == text ? QuickFindHit::Exact : QuickFindHit::Beginning, machine);
         }
     }
 
@@ -147,11 +161,15 @@ public:
                      .arg(wanted),
                  {likeContains(text)});
         QHash<qint64, QuickFindHit::Rank> ranks;
+        QSet<qint64> byMachine; // the body code (in lower case) begins with the text
         for (; !m_q.eof(); m_q.next()) {
             QuickFindHit::Rank rank = QuickFindHit::Contained;
-            for (const QString& part : m_q.value(1).toString().split(FindColumns::kSeparator))
+            const QStringList parts = m_q.value(1).toString().split(FindColumns::kSeparator);
+            for (const QString& part : parts)
                 if (part.startsWith(text))
                     rank = std::min(rank, part == text ? QuickFindHit::Exact : QuickFindHit::Beginning);
+            if (parts.size() > kBodyCodePart && parts[kBodyCodePart].startsWith(text))
+                byMachine.insert(m_q.value(0).toLongLong());
             ranks.insert(m_q.value(0).toLongLong(), rank);
         }
         if (ranks.isEmpty())
@@ -163,14 +181,19 @@ public:
             QStringLiteral("select %1 from T_Cust where CusttityID in (%2)")
                 .arg(kCustomerColumns, QStringList(ids.size(), QStringLiteral("?")).join(QLatin1Char(','))),
             ids);
-        for (; !m_q.eof(); m_q.next())
-            add(ranks.value(m_q.value(0).toLongLong()));
+        for (; !m_q.eof(); m_q.next()) {
+            const qint64 id = m_q.value(0).toLongLong();
+            add(ranks.value(id), byMachine.contains(id) ? m_q.value(5).toString() : QString());
+        }
     }
 
     Candidates& candidates() { return m_candidates; }
 
 private:
-    void add(QuickFindHit::Rank rank) { m_candidates.add(m_q, rank); }
+    void add(QuickFindHit::Rank rank, const QString& machineCode = {})
+    {
+        m_candidates.add(m_q, rank, machineCode);
+    }
 
     Connection& m_connection;
     Query m_q;
@@ -187,6 +210,15 @@ QString QuickFindHit::text() const
         if (!more.trimmed().isEmpty())
             parts << more;
     return parts.join(QStringLiteral("  "));
+}
+
+QStringList machineCodesOf(const QList<QuickFindHit>& hits, int limit)
+{
+    QStringList codes;
+    for (const QuickFindHit& hit : hits)
+        if (codes.size() < limit && !hit.machineCode.isEmpty() && !codes.contains(hit.machineCode))
+            codes << hit.machineCode;
+    return codes;
 }
 
 QList<QuickFindHit> quickFind(Connection& connection, const QString& typed, int limit)

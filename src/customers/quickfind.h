@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace zu {
 
@@ -24,6 +25,9 @@ struct QuickFindHit
     QString mobile;
     QString goodsCode;
     Rank rank = Contained;
+    // The body code the customer was found by (its own or one of its service records'), empty
+    // when it was found otherwise: the machine whose history quick find offers to open.
+    QString machineCode;
 
     // The line of the drop-down: "张三  KH0001  0571-88886666  13800138000  SN123".
     QString text() const;
@@ -36,5 +40,8 @@ struct QuickFindHit
 // these by code. Every lookup goes through an index or one scan of a single column, so a
 // keystroke stays quick on large registers.
 QList<QuickFindHit> quickFind(Connection& connection, const QString& typed, int limit = 20);
+
+// The distinct body codes of `hits` (machineCode), in the order of the hits, at most `limit`.
+QStringList machineCodesOf(const QList<QuickFindHit>& hits, int limit);
 
 } // namespace zu

@@ -94,6 +94,9 @@ TfrmCustomAdd::TfrmCustomAdd(QWidget* parent)
     connect(ui->btnClose, &QPushButton::clicked, this, &QDialog::reject);
     onSignal(ui->btnSelectType, &QToolButton::clicked, this, [this] { chooseCategory(); });
     guarded(this, [this] { FormCreate(); });
+    onSignal(ui->cmbEmptionDate, &QDateEdit::dateChanged, this, &TfrmCustomAdd::showWarranty);
+    onSignal(ui->cmbGoodsunit, &QComboBox::currentTextChanged, this, &TfrmCustomAdd::showWarranty);
+    showWarranty();
 }
 
 TfrmCustomAdd::~TfrmCustomAdd() = default;
@@ -107,6 +110,13 @@ void TfrmCustomAdd::FormCreate()
     for (const auto& [combo, list] : kLists)
         FillComboFromSql(findChild<QComboBox*>(QString::fromLatin1(combo)),
                          lookupListStatement(zu::data().dialect(), QString::fromUtf8(list)), 0, QString());
+    m_warrantyTerms = WarrantyTerms::load(d.conn());
+}
+
+void TfrmCustomAdd::showWarranty()
+{
+    ui->lblWarranty->setText(warrantyLine(m_warrantyTerms, ui->cmbEmptionDate->value().toDate(),
+                                          ui->cmbGoodsunit->currentText(), QDate::currentDate()));
 }
 
 void TfrmCustomAdd::FormShow()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/warrantyterms.h"
 #include "widgets/fieldbinding.h"
 #include <QDialog>
 
@@ -35,11 +36,14 @@ private:
     // Asks before adding a customer that looks like one already there; false: stay in the editor.
     bool confirmNotDuplicate();
     void chooseCategory();
+    // The warranty end and 在保/过保 from the purchase date and the model, as they are now.
+    void showWarranty();
     // The values of every box by column and the saving user.
     QVariantMap collectValues() const;
 
     std::unique_ptr<Ui::TfrmCustomAdd> ui;
     BoundFields m_fields;
+    WarrantyTerms m_warrantyTerms;
     QString FOldIDCode;
 };
 

@@ -6,6 +6,7 @@
 #include "findcolumns.h"
 #include "query.h"
 #include "sqldialect.h"
+#include "warrantyterms.h"
 
 #include <QDate>
 #include <QDir>
@@ -237,6 +238,33 @@ void boundOverdueReminders(Connection&, Query& query)
         QStringLiteral("create index ix_remindstate_snooze on T_remindstate (Kind, State, SnoozeUntil)"));
 }
 
+// Warranty terms: the months of each model and of every model not listed (at first the months the
+// reminder centre used for all), and whether a service record's machine was under warranty on the
+// record's day, shown in both service lists. Records kept before stay without a value: the terms
+// of their day are not known, and the default months are no fact about them.
+void addWarranty(Connection& connection, Query& query)
+{
+    const SqlDialect& d = connection.dialect();
+    query.exec(
+        QStringLiteral("create table T_warranty (id %1, Goodsunit varchar(255) not null, Months integer "
+                       "not null)")
+            .arg(d.serialKeyType));
+    query.exec(QStringLiteral("create unique index ux_warranty_goodsunit on T_warranty (Goodsunit)"));
+    query.exec(
+        QStringLiteral("insert into T_warranty (Goodsunit, Months) select '', coalesce(max(WarrantyMonths), "
+                       "?) from T_remind"),
+        {WarrantyTerms::kDefaultMonths});
+    query.exec(QStringLiteral("alter table T_service add column InWarranty boolean"));
+    for (const char* layout : {"T_serviceshow", "T_Serviceshowcust"})
+        query.exec(
+            QStringLiteral("insert into T_FieldShow (ID, TableName, Name, Field, Width, show, ShowID, "
+                           "SumField, dotsize) select (select coalesce(max(ID), 0) + 1 from T_FieldShow), "
+                           "?, ?, ?, 50, %1, coalesce(max(ShowID), -1) + 1, 0, 0 from T_FieldShow where %2")
+                .arg(d.trueLiteral, d.textEquals(QStringLiteral("TableName"))),
+            {QLatin1String(layout), QStringLiteral("在保"), QStringLiteral("InWarranty"),
+             QLatin1String(layout)});
+}
+
 const UpgradeStep kSteps[] = {
     {.version = 2, .apply = &addRowVersions},
     {.version = 3, .apply = &keepOneDateFormAndIndexSearches},
@@ -244,6 +272,7 @@ const UpgradeStep kSteps[] = {
     {.version = 5, .apply = &addReminderCentre},
     {.version = 6, .apply = &addStatistics},
     {.version = 7, .apply = &boundOverdueReminders},
+    {.version = 8, .apply = &addWarranty},
 };
 
 QString newerText(int version)

@@ -152,14 +152,16 @@ void JournalEditor::save()
             RequireText(nameBox()->isEnabled() ? nameBox() : nullptr, nameBox()->text(),
                         QStringLiteral("客户名称不能为空，请您重新录入！"));
         // A record is kept only under an existing customer.
-        const QVariantMap values = m_fields.collect();
+        QVariantMap values = m_fields.collect();
+        completeValues(values);
         requireCustomer();
         if (!list.isOpen())
             list.open();
         writeJournalRecord(list, values, true);
     } else if (list.currentRow() >= 0) {
         // Without a current record there is nothing to change.
-        const QVariantMap values = m_fields.collect();
+        QVariantMap values = m_fields.collect();
+        completeValues(values);
         requireCustomer();
         writeJournalRecord(list, values, false, m_fields.stamp());
     }

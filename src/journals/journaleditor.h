@@ -57,6 +57,8 @@ protected:
     void initialise();
     // After the common part of creating: lists and editor-specific defaults.
     virtual void fillLists() = 0;
+    // Values the editor derives from the others before the record is written.
+    virtual void completeValues(QVariantMap& values) { Q_UNUSED(values); }
 
     QLineEdit* codeBox() const;
     QLineEdit* nameBox() const;

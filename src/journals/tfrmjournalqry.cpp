@@ -63,6 +63,12 @@ TfrmJournalqry::TfrmJournalqry(QWidget* parent, const JournalListKind& kind)
     onSignal(ui->btndaochu, &QToolButton::clicked, this, [this] { exportList(); });
     onSignal(ui->actExport, &QAction::triggered, this, [this] { exportList(); });
     onSignal(ui->btnSearch, &QPushButton::clicked, this, [this] { search(); });
+    // A Yes/No column (在保) is searched by what the list shows for it.
+    onSignal(ui->cmbField, &QComboBox::currentTextChanged, this, [this](const QString& title) {
+        const QString field = title.isEmpty() ? QString() : fieldOfTitle(zu::data().qryTemp(), title);
+        const bool yesNo = !field.isEmpty() && isYesNoField(list(), field);
+        ui->edtKeyword->setPlaceholderText(yesNo ? QStringLiteral("是 或 否") : QString());
+    });
     onSignal(ui->actSaveColumns, &QAction::triggered, this,
              [this] { SaveGridColumns(ui->grid, m_kind.layout); });
     onSignal(ui->actChooseColumns, &QAction::triggered, this, [this] {

@@ -4,6 +4,7 @@
 #include "data/errors.h"
 #include "output/gridexport.h"
 #include "output/listsheet.h"
+#include "output/tableprint.h"
 #include "spreadsheet/streamingsheetwriter.h"
 #include "users/permissions.h"
 #include "widgets/dialogs.h"
@@ -55,12 +56,15 @@ TfrmMachineHistory::TfrmMachineHistory(QWidget* parent, const QString& goodsCode
     m_grid->setHorizontalHeaderLabels(kColumns);
     m_grid->horizontalHeader()->setStretchLastSection(true);
     m_grid->verticalHeader()->setVisible(false);
+    m_print = new QPushButton(QStringLiteral("打印&P"), this);
+    m_print->setObjectName(QStringLiteral("btnPrint"));
     m_export = new QPushButton(QStringLiteral("导出&E"), this);
     m_export->setObjectName(QStringLiteral("btnExport"));
     auto* close = new QPushButton(QStringLiteral("关闭&C"), this);
     close->setObjectName(QStringLiteral("btnClose"));
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
+    buttons->addWidget(m_print);
     buttons->addWidget(m_export);
     buttons->addWidget(close);
     auto* layout = new QVBoxLayout(this);
@@ -69,6 +73,8 @@ TfrmMachineHistory::TfrmMachineHistory(QWidget* parent, const QString& goodsCode
     layout->addLayout(buttons);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
     onSignal(m_export, &QPushButton::clicked, this, [this] { exportList(); });
+    onSignal(m_print, &QPushButton::clicked, this,
+             [this] { PreviewTable(this, *m_grid->model(), windowTitle()); });
     guarded(this, [this] { load(); });
 }
 
@@ -88,6 +94,7 @@ void TfrmMachineHistory::load()
                                                  .arg(m_history.size())
                                                  .arg(customersOf(m_history).size()));
     m_export->setEnabled(!m_history.isEmpty() && mayUse(Operation::ExportList));
+    m_print->setEnabled(!m_history.isEmpty());
 }
 
 void TfrmMachineHistory::exportList()

@@ -31,6 +31,7 @@ private:
     QList<MachineEvent> m_history;
     QLabel* m_summary = nullptr;
     QTableWidget* m_grid = nullptr;
+    QPushButton* m_print = nullptr;
     QPushButton* m_export = nullptr;
 };
 

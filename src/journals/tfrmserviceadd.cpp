@@ -3,6 +3,10 @@
 #include "ui_tfrmserviceadd.h"
 
 #include "data/datamodule.h"
+#include "widgets/guard.h"
+
+#include <QComboBox>
+#include <QLineEdit>
 
 namespace zu {
 
@@ -49,6 +53,11 @@ TfrmServiceAdd::TfrmServiceAdd(QWidget* parent)
 {
     ui->setupUi(this);
     initialise();
+    // The warranty line follows the customer, the model and the service day as they are typed.
+    onSignal(ui->edtCustCode, &QLineEdit::textChanged, this, &TfrmServiceAdd::showWarranty);
+    onSignal(ui->cmbGoodsunit, &QComboBox::currentTextChanged, this, &TfrmServiceAdd::showWarranty);
+    onSignal(ui->cmbserviceDate, &QDateEdit::dateChanged, this, &TfrmServiceAdd::showWarranty);
+    onFirstShow(this, [this] { showWarranty(); });
 }
 
 TfrmServiceAdd::~TfrmServiceAdd() = default;
@@ -59,6 +68,22 @@ void TfrmServiceAdd::fillLists()
     fillFromLookupList(this, "cmbhitchName", QStringLiteral("故障原因"));
     fillFromLookupList(this, "cmbservicedepartment", QStringLiteral("安装部"));
     fillFromLookupList(this, "cmbservicedeMen", QStringLiteral("工程师"));
+}
+
+ServiceWarranty TfrmServiceAdd::warranty() const
+{
+    return serviceWarranty(zu::data().conn(), ui->edtCustCode->text(), ui->cmbGoodsunit->currentText(),
+                           ui->cmbserviceDate->value().toDate());
+}
+
+void TfrmServiceAdd::showWarranty()
+{
+    ui->lblInWarranty->setText(warranty().text());
+}
+
+void TfrmServiceAdd::completeValues(QVariantMap& values)
+{
+    values.insert(QStringLiteral("InWarranty"), warranty().storedValue());
 }
 
 } // namespace zu

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "journaleditor.h"
+#include "servicewarranty.h"
 
 namespace Ui {
 class TfrmServiceAdd;
@@ -20,8 +21,13 @@ public:
 
 protected:
     void fillLists() override;
+    // Whether the machine was under warranty on the service day (InWarranty).
+    void completeValues(QVariantMap& values) override;
 
 private:
+    ServiceWarranty warranty() const;
+    void showWarranty();
+
     std::unique_ptr<Ui::TfrmServiceAdd> ui;
 };
 

@@ -3,6 +3,8 @@
 #include <memory>
 #include <QDialog>
 
+class QStandardItemModel;
+
 namespace Ui {
 class TfrmOption;
 }
@@ -22,6 +24,8 @@ public:
     // The list a page edits: its caption without the blanks that pad it.
     static QString listName(const QString& pageCaption);
     QString currentList() const;
+    // The last page sets the warranty months of the models instead of a list.
+    bool onWarrantyPage() const;
 
 private:
     void openList();
@@ -31,9 +35,12 @@ private:
     void save();
     void cancel();
     void remove();
+    void loadWarranty();
+    void saveWarranty();
 
     std::unique_ptr<Ui::TfrmOption> ui;
     LookupListModel* m_model;
+    QStandardItemModel* m_warranty; // 型号, 保修月数 (empty: the months of models not listed)
 };
 
 } // namespace zu

@@ -5,9 +5,11 @@
 #include "customers/quickfindbox.h"
 #include "customers/tfrmcustom.h"
 #include "data/routines.h"
+#include "journals/tfrmmachinehistory.h"
 #include "support/records.h"
 #include "support/scripteddialogs.h"
 #include "support/testdatabase.h"
+#include "support/uitest.h"
 #include "widgets/icons.h"
 #include "widgets/mdichild.h"
 
@@ -169,6 +171,59 @@ private slots:
         main.ApplyUserRights();
         QTRY_VERIFY(!box->isVisible()); // the tool bar lays itself out again first
         QVERIFY(!main.action(QStringLiteral("actQuickFind"))->isEnabled());
+    }
+
+    // A body code typed into quick find offers its machine's history after the customers:
+    // Shift+Enter or a click on it opens the history, Enter still the first customer.
+    void quickFindOpensTheMachineHistory_data() { zu::test::addEngineRows(); }
+    void quickFindOpensTheMachineHistory()
+    {
+        ZU_TEST_DATABASE(db);
+        TfrmData& d = db.dataModule();
+        d.setCurrentUserRights(QStringLiteral("'客户管理',"));
+        zu::test::addCustomer(QStringLiteral("张三"), QStringLiteral("KH0001"),
+                              {{QStringLiteral("GoodsCode"), QStringLiteral("SN-100")}});
+        zu::test::addCustomer(QStringLiteral("李四"), QStringLiteral("KH0002"));
+        zu::test::addJournal(QStringLiteral("T_service"), QStringLiteral("KH0002"), QStringLiteral("李四"),
+                             {{QStringLiteral("GoodsCode"), QStringLiteral("SN-200")}});
+        ScriptedDialogs dialogs;
+        TfrmMain main;
+        installCommands(main);
+        main.ApplyUserRights();
+        main.show();
+        QuickFindBox* box = main.quickFindBox();
+        box->setFocus();
+        QTest::keyClicks(box, "SN-2");
+        QCOMPARE(box->offered(), (QStringList{QStringLiteral("李四  KH0002"),
+                                              QStringLiteral("机器档案：SN-200 (Shift+Enter)")}));
+        QVERIFY(box->toolTip().contains(QStringLiteral("Shift+Enter")));
+        QString opened;
+        zu::test::whenModal<TfrmMachineHistory>([&opened](TfrmMachineHistory* history) {
+            opened = history->goodsCode() + QLatin1Char(' ') + QString::number(history->history().size());
+            history->accept();
+        });
+        QTest::keyClick(box, Qt::Key_Return, Qt::ShiftModifier);
+        QCOMPARE(opened, QStringLiteral("SN-200 1"));
+
+        box->clear();
+        QTest::keyClicks(box, "sn-1");
+        QCOMPARE(box->offered().size(), 2);
+        zu::test::whenModal<TfrmMachineHistory>([&opened](TfrmMachineHistory* history) {
+            opened = history->goodsCode();
+            history->accept();
+        });
+        box->choose(1);
+        QCOMPARE(opened, QStringLiteral("SN-100"));
+        QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(d.qryCustom().fieldText(QStringLiteral("IDCode")), QStringLiteral("KH0001"));
+
+        // Found by name: no machine is offered, Shift+Enter does nothing.
+        box->clear();
+        QTest::keyClicks(box, "ls");
+        QCOMPARE(box->offered(), QStringList{QStringLiteral("李四  KH0002")});
+        QTest::keyClick(box, Qt::Key_Return, Qt::ShiftModifier);
+        QVERIFY(!QApplication::activeModalWidget());
+        QVERIFY2(dialogs.messages().isEmpty(), qPrintable(dialogs.messages().join(QLatin1Char('\n'))));
     }
 
     void userWithoutRights()

@@ -225,6 +225,35 @@ private slots:
         QCOMPARE(hit.text(), QStringLiteral("张三  KH1  0571-1  SN1"));
     }
 
+    // A customer found by a body code, its own (as typed or in other letter case) or that of one
+    // of its service records, names the machine; found by anything else, none.
+    void machineCodeOfTheHit_data() { zu::test::addEngineRows(); }
+    void machineCodeOfTheHit()
+    {
+        ZU_TEST_DATABASE(db);
+        addPhoneBook();
+        zu::test::addJournal(QStringLiteral("T_service"), QStringLiteral("KH0003"), QStringLiteral("李四"),
+                             {{QStringLiteral("GoodsCode"), QStringLiteral("SN-C300")}});
+        zu::test::addJournal(QStringLiteral("T_service"), QStringLiteral("KH0003"), QStringLiteral("李四"),
+                             {{QStringLiteral("GoodsCode"), QStringLiteral("SN-C")}});
+        auto machines = [](const char* typed) {
+            QStringList found;
+            for (const QuickFindHit& hit : quickFind(zu::data().conn(), QString::fromUtf8(typed)))
+                found << hit.code + QLatin1Char(':') + hit.machineCode;
+            found.sort();
+            return found;
+        };
+        QCOMPARE(machines("SN-A1"), QStringList{QStringLiteral("KH0001:SN-A100")});
+        QCOMPARE(machines("sn-b2"), QStringList{QStringLiteral("KH0002:SN-B200")});
+        QCOMPARE(machines("SN-C"), QStringList{QStringLiteral("KH0003:SN-C")}); // the whole code first
+        QCOMPARE(machines("SN-C3"), QStringList{QStringLiteral("KH0003:SN-C300")});
+        QCOMPARE(machines("zs"), (QStringList{QStringLiteral("KH0001:"), QStringLiteral("KH0002:")}));
+        const QList<QuickFindHit> all = quickFind(zu::data().conn(), QStringLiteral("SN-"));
+        QCOMPARE(all.size(), 3);
+        QCOMPARE(machineCodesOf(all, 2).size(), 2);
+        QCOMPARE(machineCodesOf(quickFind(zu::data().conn(), QStringLiteral("张")), 3), QStringList());
+    }
+
     // The database file release 1.0 made: upgraded, its customers are found by initials,
     // numbers and body codes.
     void releaseOneDatabaseUpgraded()

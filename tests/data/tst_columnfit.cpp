@@ -65,7 +65,7 @@ QString keyFor(ColumnType type)
     case ColumnType::DateTime:
         return QStringLiteral("2026-12-10");
     case ColumnType::Boolean:
-        return QStringLiteral("1");
+        return QStringLiteral("是"); // what the lists show for a true value
     }
     return {};
 }

@@ -7,6 +7,8 @@
 #include "journals/tfrmjournalqry.h"
 #include "journals/tfrmmachinehistory.h"
 #include "journals/tfrmserviceadd.h"
+#include "spreadsheet/spreadsheetreader.h"
+#include "support/pdftext.h"
 #include "support/records.h"
 #include "support/scripteddialogs.h"
 #include "support/testdatabase.h"
@@ -21,6 +23,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QPlainTextEdit>
+#include <QPrintPreviewDialog>
 #include <QPushButton>
 #include <QTableView>
 #include <QTableWidget>
@@ -266,13 +269,18 @@ private slots:
         QVERIFY(!QApplication::activeModalWidget());
     }
 
-    // The history is written to a spreadsheet file like the lists.
+    // The history is printed and written to a spreadsheet file like the lists.
     void machineHistoryExport()
     {
         zu::test::TestDatabase db(QStringLiteral("sqlite"));
         QVERIFY2(db.ok(), qPrintable(db.error()));
         zu::test::addCustomer(QStringLiteral("张三"), QStringLiteral("KH0001"),
-                              {{QStringLiteral("GoodsCode"), QStringLiteral("SN-1")}});
+                              {{QStringLiteral("GoodsCode"), QStringLiteral("SN-1")},
+                               {QStringLiteral("EmptionDate"), QDate(2023, 5, 6).startOfDay()}});
+        zu::test::addJournal(QStringLiteral("T_service"), QStringLiteral("KH0001"), QStringLiteral("张三"),
+                             {{QStringLiteral("GoodsCode"), QStringLiteral("SN-1")},
+                              {QStringLiteral("hitchName"), QStringLiteral("不制冷")},
+                              {QStringLiteral("serviceDate"), QDate(2024, 7, 8).startOfDay()}});
         ScriptedDialogs dialogs;
         TfrmMachineHistory empty(nullptr, QStringLiteral("NONE"));
         QCOMPARE(control<QLabel>(&empty, "lblSummary")->text(), QStringLiteral("机身编码 NONE：没有记录"));
@@ -284,10 +292,32 @@ private slots:
         dialogs.answerFile(path);
         dialogs.answer(QMessageBox::Cancel);
         press(&window, "btnExport");
-        QVERIFY(QFileInfo(path).size() > 0);
         QCOMPARE(dialogs.last().text,
                  QStringLiteral("文件") + path + QStringLiteral("已建立，是否打开文件？"));
         QVERIFY(dialogs.shown().first().text.startsWith(QStringLiteral("机器档案SN-1"))); // proposed name
+        SpreadsheetReader sheet;
+        QString error;
+        QVERIFY2(sheet.open(path, &error), qPrintable(error));
+        QCOMPARE(sheet.text(0, 0), QStringLiteral("日期"));
+        QCOMPARE(sheet.text(1, 0), QStringLiteral("2024-07-08"));
+        QCOMPARE(sheet.text(1, 1), QStringLiteral("维修"));
+        QCOMPARE(sheet.text(2, 0), QStringLiteral("2023-05-06"));
+        QCOMPARE(sheet.text(2, 3), QStringLiteral("张三"));
+
+        // Printed: the title with the body code, the column titles and every row, in order.
+        QVERIFY(!control<QPushButton>(&empty, "btnPrint")->isEnabled());
+        QTemporaryDir out;
+        QString printed;
+        zu::test::whenModal<QPrintPreviewDialog>([&](QPrintPreviewDialog* preview) {
+            printed = zu::test::printPreviewToText(preview, out.filePath(QStringLiteral("history.pdf")));
+            preview->reject();
+        });
+        press(&window, "btnPrint");
+        for (const char* expected :
+             {"机器档案 - SN-1", "客户名称", "2024-07-08", "不制冷", "2023-05-06", "购买"})
+            QVERIFY2(printed.contains(QString::fromUtf8(expected)), qPrintable(printed));
+        QVERIFY(printed.indexOf(QStringLiteral("2024-07-08")) <
+                printed.indexOf(QStringLiteral("2023-05-06")));
     }
 
     void addFromTheListWindow_data() { zu::test::addEngineRows(); }
