@@ -270,7 +270,7 @@ void DesignerModel::setObjectGeometry(int band, int object, const QRectF& geomet
         g.setHeight(std::max(g.height(), kMinimumSize));
     }
     o.geometry = clamped(band, g);
-    commit(std::move(after), {band, object, {}}, QStringLiteral("移动对象"));
+    commit(std::move(after), {band, object}, QStringLiteral("移动对象"));
 }
 
 void DesignerModel::updateObject(int band, int object, const ReportObject& changed, const QString& property)
@@ -283,7 +283,7 @@ void DesignerModel::updateObject(int band, int object, const ReportObject& chang
     o.geometry = clamped(band, changed.geometry);
     o.fontSize = std::max(1.0, o.fontSize);
     o.cells = std::max(0, o.cells);
-    commit(std::move(after), {band, object, {}}, QStringLiteral("修改对象"),
+    commit(std::move(after), {band, object}, QStringLiteral("修改对象"),
            QStringLiteral("object/%1/%2/%3").arg(band).arg(object).arg(property));
 }
 
@@ -301,7 +301,7 @@ void DesignerModel::updateBand(int band, const ReportBand& changed, const QStrin
     b.columns = std::max(1, b.columns);
     b.columnGap = std::max(0.0, b.columnGap);
     b.rowGap = std::max(0.0, b.rowGap);
-    commit(std::move(after), {band, -1, {}}, QStringLiteral("修改栏"),
+    commit(std::move(after), {band, -1}, QStringLiteral("修改栏"),
            QStringLiteral("band/%1/%2").arg(band).arg(property));
 }
 
@@ -311,7 +311,7 @@ void DesignerModel::setBandHeight(int band, double height)
         return;
     ReportTemplate after = m_report;
     after.bands[band].height = heightFor(after.bands[band], height);
-    commit(std::move(after), {band, -1, {}}, QStringLiteral("栏高"));
+    commit(std::move(after), {band, -1}, QStringLiteral("栏高"));
 }
 
 void DesignerModel::updatePage(const ReportPage& changed, const QString& property)
@@ -497,7 +497,7 @@ int DesignerModel::addBand(ReportBand::Type type, const QString& dataSet)
     while (index < after.bands.size() && printingOrder(after.bands.at(index).type) < printingOrder(type))
         ++index;
     after.bands.insert(index, band);
-    commit(std::move(after), {index, -1, {}}, QStringLiteral("添加栏"));
+    commit(std::move(after), {index, -1}, QStringLiteral("添加栏"));
     return index;
 }
 
