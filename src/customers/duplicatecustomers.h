@@ -33,12 +33,13 @@ struct DuplicateCustomers
     QString question() const;
 };
 
+// Given by the fields a check needs (designated initialisers); the others stay empty.
 struct NewCustomer
 {
-    QString name;
-    QString address;
-    QString phone;
-    QString mobile;
+    QString name = {};
+    QString address = {};
+    QString phone = {};
+    QString mobile = {};
 };
 
 DuplicateCustomers findDuplicateCustomers(Connection& connection, const NewCustomer& customer);

@@ -102,6 +102,7 @@ QList<MachineEvent> machineHistory(Connection& connection, const QString& goodsC
                               .date = q.asDateTime(QStringLiteral("callDate")),
                               .customerCode = q.asString(QStringLiteral("CustCode")),
                               .customerName = q.asString(QStringLiteral("CustName")),
+                              .model = {},
                               .person = q.asString(QStringLiteral("callMen")),
                               .detail = joined({{"", q.asString(QStringLiteral("callRemark"))},
                                                 {"处理", q.asString(QStringLiteral("callRemarkhandle"))}})});
@@ -115,6 +116,7 @@ QList<MachineEvent> machineHistory(Connection& connection, const QString& goodsC
                               .date = q.asDateTime(QStringLiteral("complainDate")),
                               .customerCode = q.asString(QStringLiteral("CustCode")),
                               .customerName = q.asString(QStringLiteral("CustName")),
+                              .model = {},
                               .person = q.asString(QStringLiteral("complainMen")),
                               .detail = joined({{"级别", q.asString(QStringLiteral("complainType"))},
                                                 {"原因", q.asString(QStringLiteral("complaincause"))},

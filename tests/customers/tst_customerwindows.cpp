@@ -36,7 +36,7 @@ namespace {
 
 struct Customer
 {
-    QString name, code, typeCode, className;
+    QString name = {}, code = {}, typeCode = {}, className = {};
     QVariant purchased = {};
 };
 

@@ -19,20 +19,11 @@ using zu::test::count;
 
 namespace {
 
-// A second workstation on the same database.
-std::unique_ptr<Connection> secondConnection(TfrmData& d)
+// What another workstation reads from the database.
+QString storedText(zu::test::TestDatabase& db, const QString& sql, const QVariantList& values)
 {
-    auto c = std::make_unique<Connection>(d.dialect(), d.conn().settings());
-    if (!c->open())
-        qFatal("second connection: %s", qPrintable(c->lastError()));
-    return c;
-}
-
-QString storedText(Connection& c, const QString& sql, const QVariantList& values)
-{
-    Query q(c);
-    q.open(sql, values);
-    return q.value(0).isNull() ? QString() : q.value(0).toString();
+    const QVariant value = db.otherValue(sql, values);
+    return value.isNull() ? QString() : value.toString();
 }
 
 // Text the user types to find a value of the type (its beginning as the list shows it).
@@ -106,19 +97,8 @@ private slots:
             QSKIP("no PostgreSQL server configured (ZU_TEST_PG)");
         QVERIFY2(embedded.ok(), qPrintable(embedded.error()));
         QVERIFY2(server.ok(), qPrintable(server.error()));
-        ConnectionSettings es;
-        es.filePath = embedded.home().file(QLatin1String(kEmbeddedDatabaseFile));
-        Connection e(SqlDialect::sqlite(), es);
-        QVERIFY2(e.open(), qPrintable(e.lastError()));
-        const zu::test::PgServer pg = *zu::test::PgServer::fromEnvironment();
-        ConnectionSettings ss;
-        ss.host = pg.host;
-        ss.port = pg.port;
-        ss.database = server.serverDatabaseName();
-        ss.user = pg.user;
-        ss.password = pg.password;
-        Connection p(SqlDialect::postgres(), ss);
-        QVERIFY2(p.open(), qPrintable(p.lastError()));
+        Connection& e = embedded.other();
+        Connection& p = server.other();
         for (const QString& table : SchemaInstaller::tableNames()) {
             const QHash<QString, int> onEmbedded = e.dialect().columnWidths(e.database(), table);
             QCOMPARE(onEmbedded, p.dialect().columnWidths(p.database(), table));
@@ -138,7 +118,6 @@ private slots:
     {
         ZU_TEST_DATABASE(db);
         TfrmData& d = db.dataModule();
-        std::unique_ptr<Connection> other = secondConnection(d);
         DataSet& customers = d.qryCustom();
         customers.open();
         const QString full(255, QChar(0x5730)); // 255 Chinese characters
@@ -147,7 +126,7 @@ private slots:
                      {QStringLiteral("IDCode"), QString(50, QLatin1Char('9'))},
                      {QStringLiteral("Address"), full}},
                     true);
-        QCOMPARE(storedText(*other, QStringLiteral("select Address from T_Cust where CustName = ?"),
+        QCOMPARE(storedText(db, QStringLiteral("select Address from T_Cust where CustName = ?"),
                             {QStringLiteral("甲")}),
                  full);
 
@@ -175,12 +154,12 @@ private slots:
             CommandError,
             writeRecord(customers, {{QStringLiteral("CharC"), QString(51, QLatin1Char('c'))}}, false));
         writeRecord(customers, {{QStringLiteral("CharC"), QString(50, QLatin1Char('c'))}}, false);
-        QCOMPARE(storedText(*other, QStringLiteral("select CharC from T_Cust where CustName = ?"),
+        QCOMPARE(storedText(db, QStringLiteral("select CharC from T_Cust where CustName = ?"),
                             {QStringLiteral("甲")}),
                  QString(50, QLatin1Char('c')));
         // A memo takes any length.
         writeRecord(customers, {{QStringLiteral("Remark"), QString(10000, QLatin1Char('r'))}}, false);
-        QCOMPARE(storedText(*other, QStringLiteral("select Remark from T_Cust where CustName = ?"),
+        QCOMPARE(storedText(db, QStringLiteral("select Remark from T_Cust where CustName = ?"),
                             {QStringLiteral("甲")})
                      .size(),
                  10000);
@@ -191,7 +170,6 @@ private slots:
     {
         ZU_TEST_DATABASE(db);
         TfrmData& d = db.dataModule();
-        std::unique_ptr<Connection> other = secondConnection(d);
         DataSet& customers = d.qryCustom();
         customers.open();
         writeRecord(customers, {{QStringLiteral("CustName"), QStringLiteral("甲")}}, true);
@@ -200,7 +178,7 @@ private slots:
              {std::pair{"intD", QVariant(2147483647LL)}, std::pair{"intA", QVariant(-2147483648LL)},
               std::pair{"Number", QVariant(2147483647.0)}}) {
             writeRecord(customers, {{QLatin1String(column), value}}, false);
-            QCOMPARE(storedText(*other, read.arg(QLatin1String(column)), {QStringLiteral("甲")}),
+            QCOMPARE(storedText(db, read.arg(QLatin1String(column)), {QStringLiteral("甲")}),
                      QString::number(value.toLongLong()));
         }
         for (const auto& [column, value, caption] :
@@ -217,10 +195,10 @@ private slots:
             }
         }
         // Nothing of the refused values reached the database.
-        QCOMPARE(storedText(*other, read.arg(QStringLiteral("intD")), {QStringLiteral("甲")}),
+        QCOMPARE(storedText(db, read.arg(QStringLiteral("intD")), {QStringLiteral("甲")}),
                  QStringLiteral("2147483647"));
-        QCOMPARE(storedText(*other, read.arg(QStringLiteral("intC")), {QStringLiteral("甲")}), QString());
-        QCOMPARE(storedText(*other, read.arg(QStringLiteral("intA")), {QStringLiteral("甲")}),
+        QCOMPARE(storedText(db, read.arg(QStringLiteral("intC")), {QStringLiteral("甲")}), QString());
+        QCOMPARE(storedText(db, read.arg(QStringLiteral("intA")), {QStringLiteral("甲")}),
                  QStringLiteral("-2147483648"));
     }
 

@@ -134,10 +134,7 @@ private slots:
 
     void secondAttemptSucceedsAndWritesServerBack()
     {
-        TestDatabase db(QStringLiteral("postgres"), false);
-        if (db.skipped())
-            QSKIP("no PostgreSQL server configured (ZU_TEST_PG)");
-        QVERIFY2(db.ok(), qPrintable(db.error()));
+        ZU_OPEN_TEST_DATABASE(db, QStringLiteral("postgres"), false);
         IniFile ini(db.home().file(QStringLiteral("Config.ini")));
         const QString server = ini.readString(QStringLiteral("DBConn"), QStringLiteral("Server"));
         ini.writeInteger(QStringLiteral("config"), QStringLiteral("IsInternet"), 1);
@@ -159,10 +156,7 @@ private slots:
 
     void serverConnectsWithHostAndPort()
     {
-        TestDatabase db(QStringLiteral("postgres"), false);
-        if (db.skipped())
-            QSKIP("no PostgreSQL server configured (ZU_TEST_PG)");
-        QVERIFY2(db.ok(), qPrintable(db.error()));
+        ZU_OPEN_TEST_DATABASE(db, QStringLiteral("postgres"), false);
         TfrmData module(db.home().path());
         QVERIFY2(module.ConnectOK(), qPrintable(module.conn().lastError()));
         QCOMPARE(module.dialect().kind, DatabaseKind::Server);
@@ -171,10 +165,7 @@ private slots:
 
     void wrongServerPasswordFails()
     {
-        TestDatabase db(QStringLiteral("postgres"), false);
-        if (db.skipped())
-            QSKIP("no PostgreSQL server configured (ZU_TEST_PG)");
-        QVERIFY2(db.ok(), qPrintable(db.error()));
+        ZU_OPEN_TEST_DATABASE(db, QStringLiteral("postgres"), false);
         IniFile ini(db.home().file(QStringLiteral("Config.ini")));
         ini.writeString(QStringLiteral("DBConn"), QStringLiteral("Password"), QStringLiteral("wrong'密码"));
         TfrmData module(db.home().path());

@@ -110,9 +110,8 @@ private slots:
         zu::test::addCustomer(QStringLiteral("张三"), QStringLiteral("K1"));
         ConnectionSettings s = db.settings();
         s.busyTimeoutMs = 50;
-        Connection waiting(db.isServer() ? SqlDialect::postgres() : SqlDialect::sqlite(), s);
-        QVERIFY(waiting.open());
-        Query w(waiting);
+        std::unique_ptr<Connection> waiting = db.connect(s);
+        Query w(*waiting);
         if (db.isServer())
             w.exec(QStringLiteral("set lock_timeout = '50ms'"));
         // The other workstation is in the middle of changing the customer.
@@ -134,10 +133,7 @@ private slots:
     void readOnlyDatabaseIsSaidAtStart()
     {
         QFETCH(QString, engine);
-        TestDatabase db(engine, false);
-        if (db.skipped())
-            QSKIP("no PostgreSQL server configured (ZU_TEST_PG)");
-        QVERIFY2(db.ok(), qPrintable(db.error()));
+        ZU_OPEN_TEST_DATABASE(db, engine, false);
         const QString file = db.home().file(QLatin1String(kEmbeddedDatabaseFile));
         if (db.isServer()) {
             QVERIFY(zu::test::serverAdminExec(
@@ -288,13 +284,7 @@ private slots:
             QString error;
             name = zu::test::createServerDatabase(*server, &error);
             QVERIFY2(!name.isEmpty(), qPrintable(error));
-            home.write(QStringLiteral("sql.dat"), QByteArray());
-            home.write(QStringLiteral("Config.ini"),
-                       QStringLiteral("[DBConn]\nServer=%1:%2\nDatabase=%3\nUser=%4\nPassword=%5\n")
-                           .arg(server->host)
-                           .arg(server->port)
-                           .arg(name, server->user, server->password)
-                           .toUtf8());
+            home.useServer(server->settings(name));
         } else {
             ConnectionSettings s;
             s.filePath = home.file(QLatin1String(kEmbeddedDatabaseFile));
@@ -317,10 +307,7 @@ private slots:
     void newerDatabaseIsRefused()
     {
         QFETCH(QString, engine);
-        TestDatabase db(engine, false);
-        if (db.skipped())
-            QSKIP("no PostgreSQL server configured (ZU_TEST_PG)");
-        QVERIFY2(db.ok(), qPrintable(db.error()));
+        ZU_OPEN_TEST_DATABASE(db, engine, false);
         db.otherExec(QStringLiteral("insert into zu_schema (version) values (?)"),
                      {SchemaInstaller::kCurrentVersion + 1});
         TfrmData module(db.home().path());
@@ -343,10 +330,7 @@ private slots:
     {
         QFETCH(QString, engine);
         // A database of this release, to compare with.
-        TestDatabase fresh(engine, false);
-        if (fresh.skipped())
-            QSKIP("no PostgreSQL server configured (ZU_TEST_PG)");
-        QVERIFY2(fresh.ok(), qPrintable(fresh.error()));
+        ZU_OPEN_TEST_DATABASE(fresh, engine, false);
 
         TestHome home;
         std::optional<zu::test::PgServer> server;
@@ -377,13 +361,7 @@ private slots:
             q.exec(QStringLiteral("insert into T_service (CustCode, serviceMoney) values ('K1', 60)"));
             q.exec(QStringLiteral(
                 "insert into T_Dict_cate (name, code, tableName) values ('门店1', '01', '用户类别')"));
-            home.write(QStringLiteral("sql.dat"), QByteArray());
-            home.write(QStringLiteral("Config.ini"),
-                       QStringLiteral("[DBConn]\nServer=%1:%2\nDatabase=%3\nUser=%4\nPassword=%5\n")
-                           .arg(s.host)
-                           .arg(s.port)
-                           .arg(name, s.user, s.password)
-                           .toUtf8());
+            home.useServer(s);
         } else {
             s.filePath = home.file(QLatin1String(kEmbeddedDatabaseFile));
             QDir().mkpath(QFileInfo(s.filePath).absolutePath());
@@ -393,7 +371,7 @@ private slots:
 
         QMap<QString, int> before;
         {
-            Connection c(fresh.isServer() ? SqlDialect::postgres() : SqlDialect::sqlite(), s);
+            Connection c(fresh.dialect(), s);
             QVERIFY(c.open());
             QCOMPARE(SchemaInstaller(c).version(), 1);
             before = rowCounts(c);
@@ -407,7 +385,7 @@ private slots:
             QVERIFY2(module.ConnectOK(), qPrintable(module.connectionFailureCause()));
             QCOMPARE(module.upgradeSteps(), SchemaInstaller::kCurrentVersion - 1);
         }
-        Connection c(fresh.isServer() ? SqlDialect::postgres() : SqlDialect::sqlite(), s);
+        Connection c(fresh.dialect(), s);
         QVERIFY(c.open());
         SchemaInstaller installer(c);
         QCOMPARE(installer.version(), SchemaInstaller::kCurrentVersion);

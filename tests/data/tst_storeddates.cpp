@@ -319,13 +319,7 @@ private slots:
             QString name;
             ~Drop() { zu::test::dropServerDatabase(server, name); }
         } drop{*server, name};
-        ConnectionSettings s;
-        s.host = server->host;
-        s.port = server->port;
-        s.database = name;
-        s.user = server->user;
-        s.password = server->password;
-        Connection c(SqlDialect::postgres(), s);
+        Connection c(SqlDialect::postgres(), server->settings(name));
         QVERIFY2(c.open(), qPrintable(c.lastError()));
         Query q(c);
         for (const char* script : {"release-1.0-postgresql.sql", "release-1.0-content.sql"}) {

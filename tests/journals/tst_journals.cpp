@@ -106,6 +106,20 @@ struct CustomerWindow
     }
 };
 
+// The customer the window tests work on.
+void addWangFang()
+{
+    zu::test::addCustomer(QStringLiteral("王芳"), QStringLiteral("W1"));
+}
+
+// The customer with one service record of a fee of 60.
+void addServicedCustomer()
+{
+    addWangFang();
+    zu::test::addJournal(QStringLiteral("T_service"), QStringLiteral("W1"), QStringLiteral("王芳"),
+                         {{QStringLiteral("serviceMoney"), 60}});
+}
+
 double storedFee()
 {
     Query q(data().conn());
@@ -418,20 +432,10 @@ private slots:
     {
         ZU_TEST_DATABASE(db);
         TfrmData& d = db.dataModule();
-        d.T().exec(QStringLiteral("insert into T_Cust (CustName, IDCode) values (?, ?)"),
-                   {QStringLiteral("王芳"), QStringLiteral("W1")});
+        addWangFang();
         ScriptedDialogs dialogs;
-        QMdiArea area;
-        area.show();
-        TfrmCustom* customers = ShowMdiChild(&area, TfrmCustom::reference());
-        CustomerWindowCommands commands;
-        commands.serviceEditor = [](QWidget* parent, bool isAdd) {
-            TfrmServiceAdd editor(parent);
-            editor.FCaller = QStringLiteral("frmCustom");
-            editor.FIsAdd = isAdd;
-            editor.exec();
-        };
-        customers->setCommands(commands);
+        CustomerWindow w;
+        TfrmCustom* customers = w.window;
         QCOMPARE(d.qryServiceCust().recordCount(), 0);
         whenModal<TfrmServiceAdd>([](TfrmServiceAdd* editor) {
             QCOMPARE(editor->windowTitle(), QStringLiteral("添加维护记录"));
@@ -458,11 +462,7 @@ private slots:
     {
         ZU_TEST_DATABASE(db);
         TfrmData& d = db.dataModule();
-        d.T().exec(QStringLiteral("insert into T_Cust (CustName, IDCode) values (?, ?)"),
-                   {QStringLiteral("王芳"), QStringLiteral("W1")});
-        d.T().exec(
-            QStringLiteral("insert into T_service (CustCode, CustName, serviceMoney) values (?, ?, ?)"),
-            {QStringLiteral("W1"), QStringLiteral("王芳"), 60});
+        addServicedCustomer();
         ScriptedDialogs dialogs;
         CustomerWindow w;
         QCOMPARE(d.qryServiceCust().field(QStringLiteral("serviceMoney")).toDouble(), 60.0);
@@ -500,11 +500,7 @@ private slots:
     {
         ZU_TEST_DATABASE(db);
         TfrmData& d = db.dataModule();
-        d.T().exec(QStringLiteral("insert into T_Cust (CustName, IDCode) values (?, ?)"),
-                   {QStringLiteral("王芳"), QStringLiteral("W1")});
-        d.T().exec(
-            QStringLiteral("insert into T_service (CustCode, CustName, serviceMoney) values (?, ?, ?)"),
-            {QStringLiteral("W1"), QStringLiteral("王芳"), 60});
+        addServicedCustomer();
         CustomerWindow w;
         QCOMPARE(d.qryServiceCust().recordCount(), 1);
         // Another workstation changes the record, adds a return visit and moves the customer.
@@ -528,11 +524,7 @@ private slots:
     {
         ZU_TEST_DATABASE(db);
         TfrmData& d = db.dataModule();
-        d.T().exec(QStringLiteral("insert into T_Cust (CustName, IDCode) values (?, ?)"),
-                   {QStringLiteral("王芳"), QStringLiteral("W1")});
-        d.T().exec(
-            QStringLiteral("insert into T_service (CustCode, CustName, serviceMoney) values (?, ?, ?)"),
-            {QStringLiteral("W1"), QStringLiteral("王芳"), 60});
+        addServicedCustomer();
         ScriptedDialogs dialogs;
         CustomerWindow w;
         bool stillOpen = false;
@@ -576,8 +568,7 @@ private slots:
     {
         ZU_TEST_DATABASE(db);
         TfrmData& d = db.dataModule();
-        d.T().exec(QStringLiteral("insert into T_Cust (CustName, IDCode) values (?, ?)"),
-                   {QStringLiteral("王芳"), QStringLiteral("W1")});
+        addWangFang();
         ScriptedDialogs dialogs;
         CustomerWindow w;
         db.fillDisk(QStringLiteral("T_service"));

@@ -30,6 +30,17 @@ std::optional<PgServer> PgServer::fromEnvironment()
     return s;
 }
 
+ConnectionSettings PgServer::settings(const QString& database) const
+{
+    ConnectionSettings s;
+    s.host = host;
+    s.port = port;
+    s.database = database;
+    s.user = user;
+    s.password = password;
+    return s;
+}
+
 bool postgresRequired()
 {
     return qEnvironmentVariable("ZU_REQUIRE_PG") == QLatin1String("1");
@@ -60,6 +71,17 @@ void TestHome::write(const QString& relative, const QByteArray& content) const
     if (!f.open(QIODevice::WriteOnly))
         qFatal("cannot write %s", qPrintable(p));
     f.write(content);
+}
+
+void TestHome::useServer(const ConnectionSettings& server) const
+{
+    write(QStringLiteral("sql.dat"), QByteArray());
+    write(QStringLiteral("Config.ini"),
+          QStringLiteral("[DBConn]\nServer=%1:%2\nDatabase=%3\nUser=%4\nPassword=%5\n")
+              .arg(server.host)
+              .arg(server.port)
+              .arg(server.database, server.user, server.password)
+              .toUtf8());
 }
 
 QByteArray TestHome::read(const QString& relative) const
@@ -147,19 +169,8 @@ TestDatabase::TestDatabase(const QString& engine, bool withDataModule) : m_engin
             m_pgDatabase = createServerDatabase(*m_server, &m_error);
             if (m_pgDatabase.isEmpty())
                 return;
-            m_home.write(QStringLiteral("sql.dat"), QByteArray());
-            m_home.write(QStringLiteral("Config.ini"),
-                         QStringLiteral("[DBConn]\nServer=%1:%2\nDatabase=%3\nUser=%4\nPassword=%5\n")
-                             .arg(m_server->host)
-                             .arg(m_server->port)
-                             .arg(m_pgDatabase, m_server->user, m_server->password)
-                             .toUtf8());
-            ConnectionSettings s;
-            s.host = m_server->host;
-            s.port = m_server->port;
-            s.database = m_pgDatabase;
-            s.user = m_server->user;
-            s.password = m_server->password;
+            const ConnectionSettings s = m_server->settings(m_pgDatabase);
+            m_home.useServer(s);
             Connection c(SqlDialect::postgres(), s);
             if (!c.open()) {
                 m_error = c.lastError();
@@ -188,27 +199,30 @@ TestDatabase::~TestDatabase()
 
 ConnectionSettings TestDatabase::settings() const
 {
+    if (m_server)
+        return m_server->settings(m_pgDatabase);
     ConnectionSettings s;
-    if (m_server) {
-        s.host = m_server->host;
-        s.port = m_server->port;
-        s.database = m_pgDatabase;
-        s.user = m_server->user;
-        s.password = m_server->password;
-    } else {
-        s.filePath = m_home.file(QLatin1String(kEmbeddedDatabaseFile));
-    }
+    s.filePath = m_home.file(QLatin1String(kEmbeddedDatabaseFile));
     return s;
+}
+
+const SqlDialect& TestDatabase::dialect() const
+{
+    return isServer() ? SqlDialect::postgres() : SqlDialect::sqlite();
+}
+
+std::unique_ptr<Connection> TestDatabase::connect(const ConnectionSettings& settings) const
+{
+    auto c = std::make_unique<Connection>(dialect(), settings);
+    if (!c->open())
+        qFatal("a workstation cannot connect: %s", qPrintable(c->lastError()));
+    return c;
 }
 
 Connection& TestDatabase::other()
 {
-    if (!m_other) {
-        m_other = std::make_unique<Connection>(isServer() ? SqlDialect::postgres() : SqlDialect::sqlite(),
-                                               settings());
-        if (!m_other->open())
-            qFatal("the other workstation cannot connect: %s", qPrintable(m_other->lastError()));
-    }
+    if (!m_other)
+        m_other = connect(settings());
     return *m_other;
 }
 

@@ -19,6 +19,8 @@ struct PgServer
     QString user;
     QString password;
     static std::optional<PgServer> fromEnvironment();
+    // The settings of a connection to one of its databases.
+    ConnectionSettings settings(const QString& database) const;
 };
 
 // True when the suite must run against PostgreSQL (ZU_REQUIRE_PG=1): a missing server fails.
@@ -36,6 +38,8 @@ public:
     QString file(const QString& relative) const;
     void write(const QString& relative, const QByteArray& content) const;
     QByteArray read(const QString& relative) const;
+    // Makes the program folder use a server database, as the connection tool records it.
+    void useServer(const ConnectionSettings& server) const;
 
 private:
     QTemporaryDir m_dir;
@@ -65,6 +69,10 @@ public:
 
     // The settings the data module connects with.
     ConnectionSettings settings() const;
+    // The engine's dialect.
+    const SqlDialect& dialect() const;
+    // A workstation connected with these settings (the database's, as a test changed them).
+    std::unique_ptr<Connection> connect(const ConnectionSettings& settings) const;
     // Another workstation: a second connection of its own to the same database (opened on first
     // use, kept until the database goes).
     Connection& other();
@@ -111,10 +119,15 @@ template <typename F> DbError failureOf(F&& command)
 
 } // namespace zu::test
 
-// Opens a fresh database of the row's engine as `db`, skipping or failing the test as configured.
-#define ZU_TEST_DATABASE(db)                                                                                 \
-    QFETCH(QString, engine);                                                                                 \
-    zu::test::TestDatabase db(engine);                                                                       \
+// Opens a fresh database of an engine as `db`, with the data module connected to it or not,
+// skipping or failing the test as configured.
+#define ZU_OPEN_TEST_DATABASE(db, engine, withDataModule)                                                    \
+    zu::test::TestDatabase db(engine, withDataModule);                                                       \
     if (db.skipped())                                                                                        \
         QSKIP("no PostgreSQL server configured (ZU_TEST_PG)");                                               \
     QVERIFY2(db.ok(), qPrintable(db.error()))
+
+// Opens a fresh database of the row's engine as `db`, with the data module connected to it.
+#define ZU_TEST_DATABASE(db)                                                                                 \
+    QFETCH(QString, engine);                                                                                 \
+    ZU_OPEN_TEST_DATABASE(db, engine, true)

@@ -27,7 +27,7 @@ struct DesignSelection
 {
     int band = -1;
     int object = -1;
-    QList<ObjectRef> others;
+    QList<ObjectRef> others = {}; // left out where one object or a band is selected
 
     bool isPage() const { return band < 0; }
     bool isBand() const { return band >= 0 && object < 0; }

@@ -800,11 +800,11 @@ private slots:
         auto pair = [](const char* title, const char* field) {
             return ImportPair{QString::fromUtf8(title), QString::fromLatin1(field), QString::fromUtf8(title)};
         };
-        SheetImport import(data().conn(), QStringLiteral("T_Cust"),
-                           {pair("客户名称", "CustName"), pair("客户编码", "IDCode"),
-                            pair("客户地址", "Address"), pair("客户电话", "Phone"),
-                            pair("客户手机", "Mobile")},
-                           records, {.userName = QStringLiteral("张经理"), .skipDuplicates = skip});
+        SheetImport import(
+            data().conn(), QStringLiteral("T_Cust"),
+            {pair("客户名称", "CustName"), pair("客户编码", "IDCode"), pair("客户地址", "Address"),
+             pair("客户电话", "Phone"), pair("客户手机", "Mobile")},
+            records, {.keyField = {}, .userName = QStringLiteral("张经理"), .skipDuplicates = skip});
         while (!import.atEnd())
             import.importNext();
         QStringList notes;
@@ -852,7 +852,7 @@ private slots:
         SheetImport import(
             data().conn(), QStringLiteral("T_Cust"),
             {pair("客户名称", "CustName"), pair("客户编码", "IDCode"), pair("客户电话", "Phone")}, records,
-            {.userName = QStringLiteral("张经理")});
+            {.keyField = {}, .userName = QStringLiteral("张经理")});
         while (!import.atEnd())
             import.importNext();
         QCOMPARE(import.succeeded(), 2);
@@ -920,7 +920,7 @@ private slots:
              {QStringLiteral("客户类别"), QStringLiteral("classCode"), QStringLiteral("客户类别")},
              {QStringLiteral("类别编号"), QStringLiteral("TypeCode"), QStringLiteral("类别编号")},
              {QStringLiteral("制单人"), QStringLiteral("exeMen"), QStringLiteral("制单人")}},
-            records, {.userName = QStringLiteral("张经理")});
+            records, {.keyField = {}, .userName = QStringLiteral("张经理")});
         while (!import.atEnd())
             import.importNext();
         Query q(data().conn());
