@@ -253,8 +253,10 @@ private slots:
         QCOMPARE(installer.upgrade(), 0);
         for (const QString& table : SchemaInstaller::tableNames()) {
             q.open(QStringLiteral("select count(*) from %1").arg(table));
-            // Both service lists gained the column 在保.
-            const int added = table == QLatin1String("T_FieldShow") ? 2 : 0;
+            // Both service lists gained the column 在保; the rights catalogue gained 统计分析.
+            const int added = table == QLatin1String("T_FieldShow") ? 2
+                              : table == QLatin1String("T_popedom") ? 1
+                                                                    : 0;
             QCOMPARE(q.value(0).toInt(), rows.value(table) + added);
         }
         q.open(QStringLiteral("pragma integrity_check"));

@@ -142,7 +142,8 @@ QString item(const char* name)
 }
 
 const QString kReports = item("报表中心") + item("导出Excel") + item("当前客户详细报表") +
-                         item("当前用户统计列表") + item("当前用户信封打印") + item("当前用户标签打印");
+                         item("当前用户统计列表") + item("当前用户信封打印") + item("当前用户标签打印") +
+                         item("统计分析");
 
 } // namespace
 
