@@ -73,6 +73,7 @@ ImportStatus importCustomers(const ImportRequest& request, FILE* out, FILE* err)
             {.keyField = QStringLiteral("IDCode"), .userName = request.userName, .dryRun = request.dryRun});
         while (!import.atEnd())
             import.importNext();
+        import.finish();
         if (request.dryRun)
             print(out, QStringLiteral("试运行：以下是导入的结果，但没有保存任何数据。"));
         print(out, QStringLiteral("导入数据完成,导入成功 %1 条,导入失败 %2 条")

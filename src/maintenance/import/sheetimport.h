@@ -30,12 +30,14 @@ struct ImportNote
     bool operator==(const ImportNote&) const = default;
 };
 
-// Inserts the records of a worksheet into a table through the pairing, each in a transaction of
-// its own: a record is either inserted whole or, when a cell does not convert, a rule refuses it
-// or the database does, not at all, with the reason in Chinese (the database's own text in
-// brackets). Target columns not paired keep the table's defaults. Customers (T_Cust) follow
-// CustomerImportRules; a journal record needs the code of an existing customer. A dry run does all of it
-// inside one transaction that is rolled back.
+// Inserts the records of a worksheet into a table through the pairing: a record is either
+// inserted whole or, when a cell does not convert, a rule refuses it or the database does, not at
+// all, with the reason in Chinese (the database's own text in brackets). Records are committed a
+// few hundred at a time, and the rest when the last one is imported or finish() is called; an
+// import destroyed before that keeps none of the records since the last commit. Target columns not
+// paired keep the table's defaults. Customers (T_Cust) follow CustomerImportRules; a journal record
+// needs the code of an existing customer. A dry run does all of it inside one transaction that is
+// rolled back.
 class SheetImport final
 {
 public:
@@ -60,6 +62,8 @@ public:
     bool atEnd() const { return m_position >= total(); }
     // Imports the next record.
     void importNext();
+    // Commits the records imported so far, as when the user stops the import.
+    void finish();
 
     int succeeded() const { return m_succeeded; }
     int failed() const { return m_failed; }
@@ -79,6 +83,7 @@ private:
         bool isKey = false;
     };
 
+    void importRecord();
     bool convert(const SheetRecord& record, QVariantList* values, QString* reason) const;
     bool applyRules(QVariantList& values, QString* reason, QString* note) const;
     void setFindColumns(QVariantList& values) const;

@@ -275,6 +275,7 @@ void TfrmImport::Btn_StartClick()
                 sincePaint.restart();
             }
         }
+        import.finish();
         ui->ProgressBar1->setValue(import.position());
     }
     const bool stopped = !import.atEnd();

@@ -1,6 +1,7 @@
 #include "columns/listgrid.h"
 #include "customers/quickfind.h"
 #include "customers/tfrmcustom.h"
+#include "data/query.h"
 #include "maintenance/import/importmapping.h"
 #include "maintenance/import/importvalue.h"
 #include "maintenance/import/mappingmodel.h"
@@ -635,6 +636,50 @@ private slots:
         QCOMPARE(
             count(QStringLiteral("select count(*) from T_Cust where exeMen = ?"), {QStringLiteral("操作员")}),
             import.succeeded());
+    }
+
+    // Another workstation sees the records a few hundred at a time while a long import runs, and
+    // all of them when it ends; an import abandoned midway keeps what was committed before.
+    void recordsCommittedInBatches_data() { zu::test::addEngineRows(); }
+    void recordsCommittedInBatches()
+    {
+        ZU_TEST_DATABASE(db);
+        const QList<ImportPair> pairs{
+            {QStringLiteral("名称"), QStringLiteral("CustName"), QStringLiteral("客户名称")},
+            {QStringLiteral("编码"), QStringLiteral("IDCode"), QStringLiteral("客户编码")}};
+        QList<QStringList> rows{{QStringLiteral("名称"), QStringLiteral("编码")}};
+        for (int i = 0; i < 1200; ++i)
+            rows << QStringList{QStringLiteral("客户%1").arg(i), QStringLiteral("B%1").arg(i)};
+        SheetData sheet;
+        QVERIFY(sheetOf(rows, &sheet));
+        const SheetRecords records(sheet);
+        auto seenElsewhere = [&db] {
+            Query q(db.other());
+            q.open(QStringLiteral("select count(*) from T_Cust"));
+            return q.value(0).toInt();
+        };
+        const SheetImport::Options options{.keyField = QStringLiteral("IDCode"), .userName = QStringLiteral("操作员")};
+        {
+            SheetImport import(data().conn(), QStringLiteral("T_cust"), pairs, records, options);
+            for (int i = 0; i < 499; ++i)
+                import.importNext();
+            QCOMPARE(seenElsewhere(), 0);
+            import.importNext();
+            QCOMPARE(seenElsewhere(), 500);
+            for (int i = 0; i < 200; ++i)
+                import.importNext();
+            QCOMPARE(seenElsewhere(), 500);
+        }
+        QCOMPARE(count(QStringLiteral("select count(*) from T_Cust")), 500);
+        {
+            data().T().exec(QStringLiteral("delete from T_Cust"));
+            SheetImport import(data().conn(), QStringLiteral("T_cust"), pairs, records, options);
+            while (!import.atEnd())
+                import.importNext();
+            QCOMPARE(import.succeeded(), 1200);
+            QCOMPARE(seenElsewhere(), 1200);
+        }
+        QCOMPARE(count(QStringLiteral("select count(*) from T_Cust")), 1200);
     }
 
     // Records of the journals go in only under the code of an existing customer.
@@ -1275,6 +1320,9 @@ private slots:
         QVERIFY(!stop->isVisible());
         const int imported = count(QStringLiteral("select count(*) from T_Cust"));
         QVERIFY(imported > 0 && imported < 20000);
+        Query other(db.other());
+        other.open(QStringLiteral("select count(*) from T_Cust"));
+        QCOMPARE(other.value(0).toInt(), imported); // committed, not only written
         QCOMPARE(dialogs.messages().last(),
                  QStringLiteral("导入已停止,导入成功 %1 条,导入失败 0 条,还有 %2 条没有导入")
                      .arg(imported)
