@@ -265,14 +265,24 @@ void addWarranty(Connection& connection, Query& query)
              QLatin1String(layout)});
 }
 
+// The reminder centre finds the customers whose reminders can fall within its days from the
+// indexes alone: by model and purchase date, by service kind and date, and the customers called
+// back after the services of a range of days.
+void indexReminderLookups(Connection&, Query& query)
+{
+    query.exec(
+        QStringLiteral("create index if not exists ix_cust_modelbought on T_Cust (Goodsunit, EmptionDate)"));
+    query.exec(QStringLiteral(
+        "create index if not exists ix_service_kinddate on T_service (hitchName, serviceDate, CustCode)"));
+    query.exec(QStringLiteral(
+        "create index if not exists ix_service_datecode on T_service (serviceDate, CustCode)"));
+}
+
 const UpgradeStep kSteps[] = {
-    {.version = 2, .apply = &addRowVersions},
-    {.version = 3, .apply = &keepOneDateFormAndIndexSearches},
-    {.version = 4, .apply = &addQuickFind},
-    {.version = 5, .apply = &addReminderCentre},
-    {.version = 6, .apply = &addStatistics},
-    {.version = 7, .apply = &boundOverdueReminders},
-    {.version = 8, .apply = &addWarranty},
+    {.version = 2, .apply = &addRowVersions}, {.version = 3, .apply = &keepOneDateFormAndIndexSearches},
+    {.version = 4, .apply = &addQuickFind},   {.version = 5, .apply = &addReminderCentre},
+    {.version = 6, .apply = &addStatistics},  {.version = 7, .apply = &boundOverdueReminders},
+    {.version = 8, .apply = &addWarranty},    {.version = 9, .apply = &indexReminderLookups},
 };
 
 QString newerText(int version)

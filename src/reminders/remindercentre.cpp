@@ -3,7 +3,9 @@
 #include "data/connection.h"
 #include "data/errors.h"
 #include "data/query.h"
+#include "data/warrantyterms.h"
 
+#include <algorithm>
 #include <functional>
 
 namespace zu {
@@ -74,11 +76,63 @@ struct Pick
     bool snoozed = false;
     QDate snoozedFrom;
     QDate snoozedTo;
+    // With the customer's code, name and numbers; without them only what a count needs (the
+    // kind, the source record and the dates), read from indexes alone where the engine can.
+    bool details = true;
 };
 
 Pick dueIn(const QDate& from, const QDate& to)
 {
-    return {.from = from, .to = to, .snoozed = false, .snoozedFrom = {}, .snoozedTo = {}};
+    return {.from = from, .to = to, .snoozed = false, .snoozedFrom = {}, .snoozedTo = {}, .details = true};
+}
+
+QString customerColumns(const Pick& pick)
+{
+    return pick.details ? QStringLiteral("c.IDCode as CustCode, c.CustName as CustName, c.Phone as Phone, "
+                                         "c.Mobile as Mobile")
+                        : QStringLiteral("'' as CustCode, '' as CustName, '' as Phone, '' as Mobile");
+}
+
+// Half-open ranges of days [first, end), sorted, overlapping ones joined.
+struct DayRange
+{
+    QDate first;
+    QDate end;
+};
+
+QList<DayRange> joined(QList<DayRange> ranges)
+{
+    std::sort(ranges.begin(), ranges.end(),
+              [](const DayRange& a, const DayRange& b) { return a.first < b.first; });
+    QList<DayRange> out;
+    for (const DayRange& r : ranges) {
+        if (!out.isEmpty() && r.first <= out.last().end)
+            out.last().end = std::max(out.last().end, r.end);
+        else
+            out << r;
+    }
+    return out;
+}
+
+// The days from which whole months `months` later can fall within [from, to] (a few days wider
+// for the month ends): for every count of months from `months` on, back to `earliest`.
+QList<DayRange> daysMonthsBefore(const QDate& from, const QDate& to, int months, const QDate& earliest)
+{
+    QList<DayRange> ranges;
+    if (from > to || months < 1 || !earliest.isValid())
+        return ranges;
+    constexpr int kMostRanges = 400;
+    for (int n = months;; n += months) {
+        const DayRange r{.first = from.addMonths(-n).addDays(-1), .end = to.addMonths(-n).addDays(5)};
+        if (r.end <= earliest)
+            break;
+        if (ranges.size() == kMostRanges) { // dates far back: one range down to them
+            ranges << DayRange{.first = earliest, .end = r.end};
+            break;
+        }
+        ranges << r;
+    }
+    return joined(ranges);
 }
 
 // The due dates a kind tells: from the look-back's first day to the horizon's last day.
@@ -137,12 +191,11 @@ void customerDateSelect(SqlText& s, const Connection& c, const ReminderKindSetti
                         const Pick& pick)
 {
     const SqlDialect& d = c.dialect();
-    s.add(QStringLiteral(
-              "select 'remind' as Kind, r.SourceId, 0 as PlanId, r.SourceId as CustId, r.CustCode, "
-              "r.CustName, r.Phone, r.Mobile, '' as Subject, r.DueDate from (select c.CusttityID as "
-              "SourceId, c.IDCode as CustCode, c.CustName as CustName, c.Phone as Phone, c.Mobile as "
-              "Mobile, %1 as DueDate%2")
-              .arg(d.dateOf(QStringLiteral("c.remind")), markedDue(c, pick)));
+    s.add(
+        QStringLiteral("select 'remind' as Kind, r.SourceId, 0 as PlanId, r.SourceId as CustId, r.CustCode, "
+                       "r.CustName, r.Phone, r.Mobile, '' as Subject, r.DueDate from (select c.CusttityID as "
+                       "SourceId, %3, %1 as DueDate%2")
+            .arg(d.dateOf(QStringLiteral("c.remind")), markedDue(c, pick), customerColumns(pick)));
     const QDate last = w.last;
     drive(
         s, c, QStringLiteral("remind"), QStringLiteral("T_Cust c"), QStringLiteral("c.CusttityID"), pick,
@@ -159,28 +212,55 @@ void customerDateSelect(SqlText& s, const Connection& c, const ReminderKindSetti
     Q_UNUSED(k);
 }
 
-void warrantySelect(SqlText& s, const Connection& c, const ReminderKindSettings& k, const Window& w,
-                    const Pick& pick)
+// What the statements are narrowed by, read from the small tables when a statement is built.
+struct Facts
+{
+    QList<MaintenancePlan> plans;
+    QDate earliest;            // the earliest purchase or service date kept
+    QList<int> warrantyMonths; // every count of warranty months a model can have
+};
+
+// Any day of `ranges`, on a date and time column: "(column >= ? and column < ? or ...)".
+void inRanges(SqlText& t, const SqlDialect& d, const QString& column, const QList<DayRange>& ranges)
+{
+    if (ranges.isEmpty()) {
+        t.add(QStringLiteral("1 = 0"));
+        return;
+    }
+    t.add(QStringLiteral("("));
+    for (qsizetype i = 0; i < ranges.size(); ++i) {
+        t.bind(QStringLiteral("%1%2 >= %3")
+                   .arg(i == 0 ? QString() : QStringLiteral(" or "), column, d.dateTimeParameter),
+               d.toDb(ranges[i].first.startOfDay()));
+        t.bind(QStringLiteral(" and %1 < %2").arg(column, d.dateTimeParameter),
+               d.toDb(ranges[i].end.startOfDay()));
+    }
+    t.add(QStringLiteral(")"));
+}
+
+void warrantySelect(SqlText& s, const Connection& c, const Facts& facts, const Window& w, const Pick& pick)
 {
     const SqlDialect& d = c.dialect();
-    const int months = k.warrantyMonths;
     s.add(QStringLiteral(
               "select 'warranty' as Kind, r.SourceId, 0 as PlanId, r.SourceId as CustId, "
               "r.CustCode, r.CustName, r.Phone, r.Mobile, '' as Subject, r.DueDate from (select b.*, "
-              "%1 as DueDate from (select c.CusttityID as SourceId, c.IDCode as CustCode, c.CustName "
-              "as CustName, c.Phone as Phone, c.Mobile as Mobile, %2 as Bought%3")
+              "%1 as DueDate from (select c.CusttityID as SourceId, %4, %2 as Bought%3, %5 as Months")
               .arg(d.addMonths(QStringLiteral("b.Bought"), QStringLiteral("b.Months")),
-                   d.dateOf(QStringLiteral("c.EmptionDate")), markedDue(c, pick)));
-    s.bind(QStringLiteral(", cast(? as integer) as Months"), months);
-    // The purchase dates whose warranty can end in the range, a few days wider for the month
-    // ends, narrow the rows through the index on the purchase date; the due date is exact.
+                   d.dateOf(QStringLiteral("c.EmptionDate")), markedDue(c, pick), customerColumns(pick),
+                   warrantyMonthsExpression(QStringLiteral("c.Goodsunit"))));
+    // The purchase dates whose warranty, of any length a model has, can end in the range, a few
+    // days wider for the month ends, narrow the rows through the index on the purchase date; the
+    // due date is exact.
+    const QList<int>& lengths = facts.warrantyMonths;
     drive(
         s, c, QStringLiteral("warranty"), QStringLiteral("T_Cust c"), QStringLiteral("c.CusttityID"), pick,
-        [&d, months](SqlText& t, const QDate& from, const QDate& to) {
-            t.bind(QStringLiteral("c.EmptionDate >= %1").arg(d.dateTimeParameter),
-                   d.toDb(from.addMonths(-months).addDays(-4).startOfDay()));
-            t.bind(QStringLiteral(" and c.EmptionDate < %1").arg(d.dateTimeParameter),
-                   d.toDb(to.addMonths(-months).addDays(5).startOfDay()));
+        [&d, &lengths](SqlText& t, const QDate& from, const QDate& to) {
+            QList<DayRange> ranges;
+            if (from <= to)
+                for (const int months : lengths)
+                    ranges << DayRange{.first = from.addMonths(-months).addDays(-4),
+                                       .end = to.addMonths(-months).addDays(5)};
+            inRanges(t, d, QStringLiteral("c.EmptionDate"), joined(ranges));
         },
         w);
     s.add(QStringLiteral("%1) b%1) r").arg(kept(c)));
@@ -193,24 +273,32 @@ void returnCallSelect(SqlText& s, const Connection& c, const ReminderKindSetting
     const SqlDialect& d = c.dialect();
     const int after = k.callAfterDays;
     s.bind(
-        QStringLiteral(
-            "select 'call' as Kind, r.SourceId, 0 as PlanId, r.CustId, r.CustCode, r.CustName, "
-            "r.Phone, r.Mobile, r.Subject, r.DueDate from (select s.id as SourceId, c.CusttityID as "
-            "CustId, c.IDCode as CustCode, c.CustName as CustName, c.Phone as Phone, c.Mobile as "
-            "Mobile, s.hitchName as Subject, %1 as DueDate%2")
+        QStringLiteral("select 'call' as Kind, r.SourceId, 0 as PlanId, r.CustId, r.CustCode, r.CustName, "
+                       "r.Phone, r.Mobile, r.Subject, r.DueDate from (select s.id as SourceId, %3, %1 as "
+                       "DueDate%2")
             .arg(d.addDays(d.dateOf(QStringLiteral("s.serviceDate")), QStringLiteral("cast(? as integer)")),
-                 markedDue(c, pick)),
+                 markedDue(c, pick),
+                 pick.details ? QStringLiteral("c.CusttityID as CustId, %1, s.hitchName as Subject")
+                                    .arg(customerColumns(pick))
+                              : QStringLiteral("0 as CustId, %1, '' as Subject").arg(customerColumns(pick))),
         after);
-    // A service on day s is called back on s + after: the range of service days is exact.
+    // A service on day s is called back on s + after: the range of service days is exact. A count
+    // only asks whether the customer is there.
+    const bool details = pick.details;
     drive(
         s, c, QStringLiteral("call"),
-        QStringLiteral("T_service s join T_Cust c on c.IDCode = s.CustCode and c.IDCode <> ''"),
+        details ? QStringLiteral("T_service s join T_Cust c on c.IDCode = s.CustCode and c.IDCode <> ''")
+                : QStringLiteral("T_service s"),
         QStringLiteral("s.id"), pick,
-        [&d, after](SqlText& t, const QDate& from, const QDate& to) {
+        [&d, after, details](SqlText& t, const QDate& from, const QDate& to) {
             t.bind(QStringLiteral("s.serviceDate >= %1").arg(d.dateTimeParameter),
                    d.toDb(from.addDays(-after).startOfDay()));
             t.bind(QStringLiteral(" and s.serviceDate < %1").arg(d.dateTimeParameter),
                    d.toDb(to.addDays(1 - after).startOfDay()));
+            if (!details)
+                t.add(QStringLiteral(
+                    " and s.CustCode <> '' and exists (select 1 from T_Cust c where c.IDCode = "
+                    "s.CustCode)"));
         },
         w);
     s.add(QStringLiteral("%1) r").arg(kept(c)));
@@ -220,7 +308,36 @@ void returnCallSelect(SqlText& s, const Connection& c, const ReminderKindSetting
 // The plan's next date: from the latest of the purchase date, the last service of the plan's
 // kind and the last date marked done, every so many months, the first such date on or after the
 // window's first day (the dates before it are not told).
-void maintenanceSelect(SqlText& s, const Connection& c, const Window& w, const Pick& pick,
+// The customers and plans whose next date can fall within [from, to]: the latest of the purchase
+// date, the last service of the plan's kind and the last date marked done lies whole months of
+// the plan before a day of the range, so one of the three does. Found through the indexes on the
+// model and purchase date and on the service kind and date; the marks are few.
+void planCandidates(SqlText& s, const SqlDialect& d, const Facts& facts, const QDate& from, const QDate& to)
+{
+    s.add(QStringLiteral("select st.SourceId as CustId, st.PlanId as PlanId from T_remindstate st where "
+                         "st.Kind = 'plan' and st.State = '%1'")
+              .arg(kDone));
+    for (const MaintenancePlan& plan : facts.plans) {
+        for (const DayRange& r : daysMonthsBefore(from, to, plan.months, facts.earliest)) {
+            const QVariant first = d.toDb(r.first.startOfDay());
+            const QVariant end = d.toDb(r.end.startOfDay());
+            s.bind(QStringLiteral(
+                       " union select c.CusttityID, p.id from T_plan p join T_Cust c on c.Goodsunit = "
+                       "p.Goodsunit where p.id = ?"),
+                   plan.id);
+            s.bind(QStringLiteral(" and c.EmptionDate >= %1").arg(d.dateTimeParameter), first);
+            s.bind(QStringLiteral(" and c.EmptionDate < %1").arg(d.dateTimeParameter), end);
+            s.bind(QStringLiteral(" union select c.CusttityID, p.id from T_plan p join T_service s on "
+                                  "s.hitchName = p.hitchName join T_Cust c on c.IDCode = s.CustCode and "
+                                  "c.Goodsunit = p.Goodsunit where p.id = ?"),
+                   plan.id);
+            s.bind(QStringLiteral(" and s.serviceDate >= %1").arg(d.dateTimeParameter), first);
+            s.bind(QStringLiteral(" and s.serviceDate < %1").arg(d.dateTimeParameter), end);
+        }
+    }
+}
+
+void maintenanceSelect(SqlText& s, const Connection& c, const Window& w, const Pick& pick, const Facts* facts,
                        const std::optional<std::pair<qint64, qint64>>& only = std::nullopt)
 {
     const SqlDialect& d = c.dialect();
@@ -260,6 +377,12 @@ void maintenanceSelect(SqlText& s, const Connection& c, const Window& w, const P
                d.toDb(pick.snoozedFrom.startOfDay()));
         s.bind(QStringLiteral(" and z.SnoozeUntil < %1 and").arg(d.dateTimeParameter),
                d.toDb(pick.snoozedTo.addDays(1).startOfDay()));
+    } else if (facts) {
+        s.add(QStringLiteral(" from ("));
+        planCandidates(s, d, *facts, std::max(pick.from, w.first), std::min(pick.to, w.last));
+        s.add(
+            QStringLiteral(") kc join T_Cust c on c.CusttityID = kc.CustId join T_plan p on p.id = kc.PlanId "
+                           "and p.Goodsunit = c.Goodsunit where"));
     } else {
         s.add(QStringLiteral(" from %1 where").arg(tables));
     }
@@ -368,7 +491,6 @@ ReminderKindSettings readReminderKindSettings(Query& query)
         s.warrantyEnd = flag("WarrantyOn", s.warrantyEnd);
         s.horizonDays = number("Day", s.horizonDays);
         s.callAfterDays = number("CallDays", s.callAfterDays);
-        s.warrantyMonths = number("WarrantyMonths", s.warrantyMonths);
         s.warrantyDays = number("WarrantyDays", s.warrantyDays);
         s.overdueDays = number("OverdueDays", s.overdueDays);
         s.customerDateSince = date("RemindSince");
@@ -389,15 +511,13 @@ void storeReminderKindSettings(Query& query, ReminderKindSettings s, const QDate
     };
     const SqlDialect& d = query.connection().dialect();
     const int changed = query.exec(
-        QStringLiteral(
-            "update T_remind set RemindOn = ?, PlanOn = ?, CallOn = ?, WarrantyOn = ?, %1 = ?, "
-            "CallDays = ?, WarrantyMonths = ?, WarrantyDays = ?, OverdueDays = ?, RemindSince = ?, "
-            "PlanSince = ?, CallSince = ?, WarrantySince = ? where %2 = 1")
+        QStringLiteral("update T_remind set RemindOn = ?, PlanOn = ?, CallOn = ?, WarrantyOn = ?, %1 = ?, "
+                       "CallDays = ?, WarrantyDays = ?, OverdueDays = ?, RemindSince = ?, PlanSince = ?, "
+                       "CallSince = ?, WarrantySince = ? where %2 = 1")
             .arg(d.quote(QStringLiteral("Day")), d.quote(QStringLiteral("id"))),
         {int(s.customerDate), int(s.maintenance), int(s.returnCall), int(s.warrantyEnd),
-         atLeastOne(s.horizonDays), atLeastOne(s.callAfterDays), atLeastOne(s.warrantyMonths),
-         atLeastOne(s.warrantyDays), atLeastOne(s.overdueDays),
-         d.toDb(since(ReminderKind::CustomerDate).startOfDay()),
+         atLeastOne(s.horizonDays), atLeastOne(s.callAfterDays), atLeastOne(s.warrantyDays),
+         atLeastOne(s.overdueDays), d.toDb(since(ReminderKind::CustomerDate).startOfDay()),
          d.toDb(since(ReminderKind::Maintenance).startOfDay()),
          d.toDb(since(ReminderKind::ReturnCall).startOfDay()),
          d.toDb(since(ReminderKind::WarrantyEnd).startOfDay())});
@@ -483,10 +603,36 @@ QList<Pick> picksOf(ReminderFilter filter, const QDate& today)
 
 // Every kind switched on, the reminders of the picks, each with its mark: the select list
 // `select` over them as x.
-Statement remindersOf(const Connection& connection, const ReminderKindSettings& settings, const QDate& today,
+Facts readFacts(Connection& connection, const ReminderKindSettings& settings)
+{
+    Facts facts;
+    Query q(connection);
+    if (settings.maintenance) {
+        facts.plans = readMaintenancePlans(q);
+        for (const char* earliest : {"select min(EmptionDate) as Earliest from T_Cust",
+                                     "select min(serviceDate) as Earliest from T_service"}) {
+            q.open(QLatin1String(earliest));
+            const QDate day = q.asDateTime(QStringLiteral("Earliest")).date();
+            if (day.isValid() && (!facts.earliest.isValid() || day < facts.earliest))
+                facts.earliest = day;
+        }
+        q.close();
+    }
+    if (settings.warrantyEnd) {
+        const WarrantyTerms terms = WarrantyTerms::load(connection);
+        facts.warrantyMonths << terms.defaultMonths();
+        for (const WarrantyTerms::ModelMonths& m : terms.listed())
+            if (!facts.warrantyMonths.contains(m.months))
+                facts.warrantyMonths << m.months;
+    }
+    return facts;
+}
+
+Statement remindersOf(Connection& connection, const ReminderKindSettings& settings, const QDate& today,
                       const QList<Pick>& picks, const QString& select)
 {
     const SqlDialect& d = connection.dialect();
+    const Facts facts = readFacts(connection, settings);
     SqlText s;
     const auto window = [&](ReminderKind kind) {
         return Window{.first = settings.firstDay(kind, today), .last = today.addDays(settings.horizon(kind))};
@@ -502,11 +648,11 @@ Statement remindersOf(const Connection& connection, const ReminderKindSettings& 
         branch(ReminderKind::CustomerDate,
                [&](const Window& w) { customerDateSelect(s, connection, settings, w, pick); });
         branch(ReminderKind::Maintenance,
-               [&](const Window& w) { maintenanceSelect(s, connection, w, pick); });
+               [&](const Window& w) { maintenanceSelect(s, connection, w, pick, &facts); });
         branch(ReminderKind::ReturnCall,
                [&](const Window& w) { returnCallSelect(s, connection, settings, w, pick); });
         branch(ReminderKind::WarrantyEnd,
-               [&](const Window& w) { warrantySelect(s, connection, settings, w, pick); });
+               [&](const Window& w) { warrantySelect(s, connection, facts, w, pick); });
     }
     if (s.text.isEmpty()) // every kind switched off
         s.add(QStringLiteral(
@@ -561,8 +707,11 @@ ReminderCounts ReminderCentre::counts() const
 {
     // The reminders of the whole window counted by the day they show under, done or open: a few
     // rows, summed here for each filter.
+    QList<Pick> picks = picksOf(ReminderFilter::All, m_today);
+    for (Pick& pick : picks)
+        pick.details = false;
     Statement st =
-        remindersOf(m_connection, m_settings, m_today, picksOf(ReminderFilter::All, m_today),
+        remindersOf(m_connection, m_settings, m_today, picks,
                     QStringLiteral("x.Shown as Shown, case when x.State = '%1' then 1 else 0 end as "
                                    "Done, count(*) as N")
                         .arg(kDone));
@@ -612,7 +761,7 @@ QDate ReminderCentre::nextMaintenance(qint64 customerId, qint64 planId) const
     SqlText s;
     maintenanceSelect(s, m_connection,
                       {.first = m_settings.firstDay(ReminderKind::Maintenance, m_today), .last = kLatest},
-                      dueIn(kEarliest, kLatest), std::pair{customerId, planId});
+                      dueIn(kEarliest, kLatest), nullptr, std::pair{customerId, planId});
     Query q(m_connection);
     q.open(s.text, s.values);
     return q.eof() ? QDate() : q.asDateTime(QStringLiteral("DueDate")).date();

@@ -34,11 +34,10 @@ struct ReminderKindSettings
     bool maintenance = true;
     bool returnCall = true;
     bool warrantyEnd = true;
-    int horizonDays = 7;     // due within this many days from today (the reminder window's day count)
-    int callAfterDays = 3;   // a return call this many days after the service
-    int warrantyMonths = 12; // a warranty lasts this long from the purchase date
-    int warrantyDays = 30;   // the end of a warranty is told this many days ahead
-    int overdueDays = 90;    // a reminder not done is told this many days after it was due
+    int horizonDays = 7;   // due within this many days from today (the reminder window's day count)
+    int callAfterDays = 3; // a return call this many days after the service
+    int warrantyDays = 30; // the end of a warranty (its months by model) is told this many days ahead
+    int overdueDays = 90;  // a reminder not done is told this many days after it was due
     // Passed dates count as overdue from the day their kind was switched on.
     QDate customerDateSince;
     QDate maintenanceSince;

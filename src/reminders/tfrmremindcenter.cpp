@@ -206,7 +206,6 @@ void TfrmRemindCenter::loadSettings()
     ui->cbCallOn->setChecked(s.returnCall);
     ui->cbWarrantyOn->setChecked(s.warrantyEnd);
     ui->seCallDays->setValue(s.callAfterDays);
-    ui->seWarrantyMonths->setValue(s.warrantyMonths);
     ui->seWarrantyDays->setValue(s.warrantyDays);
     ui->seOverdueDays->setValue(s.overdueDays);
 }
@@ -221,7 +220,6 @@ void TfrmRemindCenter::btnSaveSettingsClick()
     s.returnCall = ui->cbCallOn->isChecked();
     s.warrantyEnd = ui->cbWarrantyOn->isChecked();
     s.callAfterDays = ui->seCallDays->value();
-    s.warrantyMonths = ui->seWarrantyMonths->value();
     s.warrantyDays = ui->seWarrantyDays->value();
     s.overdueDays = ui->seOverdueDays->value();
     storeReminderKindSettings(q, s, m_today);

@@ -5,6 +5,7 @@
 #include "data/datamodule.h"
 #include "data/errors.h"
 #include "data/query.h"
+#include "data/warrantyterms.h"
 #include "reminders/remindercentre.h"
 #include "support/records.h"
 #include "support/testdatabase.h"
@@ -36,12 +37,14 @@ void setKinds(const QDate& since, bool customerDate, bool maintenance, bool retu
             since.startOfDay(), since.startOfDay(), since.startOfDay()});
 }
 
+// The warranty months are those of every model not listed in the warranty terms.
 void setCounts(int horizonDays, int callAfterDays, int warrantyMonths, int warrantyDays)
 {
     Query q(data().conn());
-    q.exec(QStringLiteral("update T_remind set %1 = ?, CallDays = ?, WarrantyMonths = ?, WarrantyDays = ?")
+    q.exec(QStringLiteral("update T_remind set %1 = ?, CallDays = ?, WarrantyDays = ?")
                .arg(data().conn().dialect().quote(QStringLiteral("Day"))),
-           {horizonDays, callAfterDays, warrantyMonths, warrantyDays});
+           {horizonDays, callAfterDays, warrantyDays});
+    WarrantyTerms(warrantyMonths).save(data().conn());
 }
 
 void setOverdueDays(int days)
@@ -76,6 +79,13 @@ std::optional<Reminder> find(const ReminderCentre& centre, const QString& name,
         if (r.customerName == name)
             return r;
     return std::nullopt;
+}
+
+// The same, whatever order the engine's collation gives reminders of one day.
+QStringList sorted(QStringList list)
+{
+    list.sort();
+    return list;
 }
 
 // The counts agree with the lists they count.
@@ -231,6 +241,94 @@ private slots:
         setCounts(7, 3, 48, 30);
         ReminderCentre fourYears(data().conn(), today);
         QCOMPARE(shown(fourYears, ReminderFilter::Overdue), QStringList{"闰日买的@2024-02-29"});
+        checkCounts(centre);
+    }
+
+    // Each model's warranty ends after its own months; models not listed after the default's.
+    void warrantyEndByModelAtDayEdges_data() { zu::test::addEngineRows(); }
+    void warrantyEndByModelAtDayEdges()
+    {
+        ZU_TEST_DATABASE(db);
+        const QDate today(2024, 3, 1);
+        setKinds(QDate(2024, 2, 25), false, false, false, true);
+        setCounts(7, 3, 12, 30);
+        WarrantyTerms terms(12);
+        terms.setMonths(QStringLiteral("空调"), 36);
+        terms.setMonths(QStringLiteral("热水器"), 24);
+        terms.save(data().conn());
+        const auto bought = [](const char* name, const char* model, const QDate& when) {
+            addCustomer(QString::fromUtf8(name), {},
+                        {{QStringLiteral("Goodsunit"), QString::fromUtf8(model)},
+                         {QStringLiteral("EmptionDate"), when.startOfDay()}});
+        };
+        bought("空调今天", "空调", QDate(2021, 3, 1));
+        bought("空调第三十天", "空调", QDate(2021, 3, 31));
+        bought("空调第三十一天", "空调", QDate(2021, 4, 1));
+        bought("空调启用那天", "空调", QDate(2021, 2, 25));
+        bought("空调启用之前", "空调", QDate(2021, 2, 24));
+        bought("空调一年前", "空调", QDate(2023, 3, 1)); // the default's months would end it today
+        bought("空调带空格", " 空调 ", QDate(2021, 3, 2));
+        bought("热水器今天", "热水器", QDate(2022, 3, 1));
+        bought("热水器第三十天", "热水器", QDate(2022, 3, 31));
+        bought("热水器第三十一天", "热水器", QDate(2022, 4, 1));
+        bought("热水器月底", "热水器", QDate(2022, 2, 28));      // 24 months: 28 February 2024
+        bought("热水器空调的日子", "热水器", QDate(2021, 3, 1)); // ended a year ago
+        bought("电视今天", "电视", QDate(2023, 3, 1));
+        bought("电视两年前", "电视", QDate(2022, 3, 1));
+        ReminderCentre centre(data().conn(), today);
+        QCOMPARE(sorted(shown(centre, ReminderFilter::All)),
+                 sorted({"空调启用那天@2024-02-25", "热水器月底@2024-02-28", "电视今天@2024-03-01",
+                         "空调今天@2024-03-01", "热水器今天@2024-03-01", "空调带空格@2024-03-02",
+                         "空调第三十天@2024-03-31", "热水器第三十天@2024-03-31"}));
+        QCOMPARE(shown(centre, ReminderFilter::Overdue),
+                 (QStringList{"空调启用那天@2024-02-25", "热水器月底@2024-02-28"}));
+        checkCounts(centre);
+
+        // The default months changed: the listed models keep theirs.
+        terms.setDefaultMonths(24);
+        terms.save(data().conn());
+        ReminderCentre longer(data().conn(), today);
+        QCOMPARE(sorted(shown(longer, ReminderFilter::Today)),
+                 sorted({"热水器今天@2024-03-01", "电视两年前@2024-03-01", "空调今天@2024-03-01"}));
+        checkCounts(longer);
+    }
+
+    // A plan's dates run on from a purchase or a service long ago: the first and the last day of
+    // the days told, the days just outside them, a month end, and a later service that moves the
+    // date out of them.
+    void maintenanceFromLongAgoAtWindowEdges_data() { zu::test::addEngineRows(); }
+    void maintenanceFromLongAgoAtWindowEdges()
+    {
+        ZU_TEST_DATABASE(db);
+        const QDate today(2024, 2, 20); // told: 1 February (switched on) to 22 March
+        setKinds(QDate(2024, 2, 1), false, true, false, false);
+        setCounts(31, 3, 12, 30);
+        addPlan(QStringLiteral("净水器A"), QStringLiteral("滤芯更换"), 6);
+        const auto bought = [](const char* name, const QString& code, const QDate& when) {
+            addCustomer(QString::fromUtf8(name), code,
+                        {{QStringLiteral("Goodsunit"), QStringLiteral("净水器A")},
+                         {QStringLiteral("EmptionDate"), when.startOfDay()}});
+        };
+        const auto service = [](const QString& code, const QDate& when, const char* kind) {
+            addJournal(QStringLiteral("T_service"), code, QStringLiteral("客户"),
+                       {{QStringLiteral("serviceDate"), QDateTime(when, QTime(10, 0))},
+                        {QStringLiteral("hitchName"), QString::fromUtf8(kind)}});
+        };
+        bought("第一天", QStringLiteral("A1"), QDate(2019, 2, 1));
+        bought("第一天之前", QStringLiteral("A2"), QDate(2019, 1, 31)); // next 31 July: too late
+        bought("最后一天", QStringLiteral("A3"), QDate(2019, 3, 22));
+        bought("最后一天之后", QStringLiteral("A4"), QDate(2019, 3, 23));
+        bought("月底", QStringLiteral("A5"), QDate(2018, 8, 31)); // 66 months: 29 February
+        bought("按维修", QStringLiteral("A6"), QDate(2010, 5, 5));
+        service(QStringLiteral("A6"), QDate(2016, 8, 30), "滤芯更换"); // 90 months: 29 February
+        service(QStringLiteral("A6"), QDate(2023, 3, 5), "清洗");      // another kind
+        bought("后来又换过", QStringLiteral("A7"), QDate(2010, 5, 5));
+        service(QStringLiteral("A7"), QDate(2016, 8, 30), "滤芯更换");
+        service(QStringLiteral("A7"), QDate(2023, 12, 10), "滤芯更换"); // next 10 June
+        ReminderCentre centre(data().conn(), today);
+        QCOMPARE(
+            sorted(shown(centre, ReminderFilter::All)),
+            sorted({"第一天@2024-02-01", "按维修@2024-02-29", "月底@2024-02-29", "最后一天@2024-03-22"}));
         checkCounts(centre);
     }
 
@@ -543,7 +641,6 @@ private slots:
         QVERIFY(s.customerDate && s.maintenance && s.returnCall && s.warrantyEnd);
         QCOMPARE(s.horizonDays, 7);
         QCOMPARE(s.callAfterDays, 3);
-        QCOMPARE(s.warrantyMonths, 12);
         QCOMPARE(s.warrantyDays, 30);
         QCOMPARE(s.overdueDays, 90);
         QCOMPARE(s.returnCallSince, QDate::currentDate());
@@ -552,7 +649,6 @@ private slots:
         s = readReminderKindSettings(q);
         s.returnCall = true;
         s.callAfterDays = 0; // below one becomes one
-        s.warrantyMonths = 24;
         s.overdueDays = 0;
         storeReminderKindSettings(q, s, QDate(2024, 5, 6));
         const ReminderKindSettings stored = readReminderKindSettings(q);
@@ -560,7 +656,6 @@ private slots:
         QCOMPARE(stored.returnCallSince, QDate(2024, 5, 6));  // switched on today
         QCOMPARE(stored.maintenanceSince, QDate(2024, 1, 1)); // on before: kept
         QCOMPARE(stored.callAfterDays, 1);
-        QCOMPARE(stored.warrantyMonths, 24);
         QCOMPARE(stored.overdueDays, 1);
 
         QVERIFY_THROWS_EXCEPTION(CommandError, addPlan(QStringLiteral("净水器"), QStringLiteral("滤芯"), 0));
