@@ -317,23 +317,27 @@ void planCandidates(SqlText& s, const SqlDialect& d, const Facts& facts, const Q
     s.add(QStringLiteral("select st.SourceId as CustId, st.PlanId as PlanId from T_remindstate st where "
                          "st.Kind = 'plan' and st.State = '%1'")
               .arg(kDone));
+    // The plan's model and kind are bound as they are kept: the engine then knows which index
+    // range each part reads, and reads the plan's customers once for all the ranges.
     for (const MaintenancePlan& plan : facts.plans) {
-        for (const DayRange& r : daysMonthsBefore(from, to, plan.months, facts.earliest)) {
-            const QVariant first = d.toDb(r.first.startOfDay());
-            const QVariant end = d.toDb(r.end.startOfDay());
-            s.bind(QStringLiteral(
-                       " union select c.CusttityID, p.id from T_plan p join T_Cust c on c.Goodsunit = "
-                       "p.Goodsunit where p.id = ?"),
-                   plan.id);
-            s.bind(QStringLiteral(" and c.EmptionDate >= %1").arg(d.dateTimeParameter), first);
-            s.bind(QStringLiteral(" and c.EmptionDate < %1").arg(d.dateTimeParameter), end);
-            s.bind(QStringLiteral(" union select c.CusttityID, p.id from T_plan p join T_service s on "
-                                  "s.hitchName = p.hitchName join T_Cust c on c.IDCode = s.CustCode and "
-                                  "c.Goodsunit = p.Goodsunit where p.id = ?"),
-                   plan.id);
-            s.bind(QStringLiteral(" and s.serviceDate >= %1").arg(d.dateTimeParameter), first);
-            s.bind(QStringLiteral(" and s.serviceDate < %1").arg(d.dateTimeParameter), end);
-        }
+        const QList<DayRange> ranges = daysMonthsBefore(from, to, plan.months, facts.earliest);
+        if (ranges.isEmpty())
+            continue;
+        s.bind(QStringLiteral(
+                   " union select c.CusttityID, cast(? as integer) from T_Cust c where c.Goodsunit = ? and "),
+               plan.id);
+        s.values << plan.model;
+        inRanges(s, d, QStringLiteral("c.EmptionDate"), ranges);
+        s.bind(
+            QStringLiteral(" union select c.CusttityID, cast(? as integer) from T_service s join T_Cust c on "
+                           "c.IDCode = s.CustCode where s.hitchName = ? and "),
+            plan.id);
+        s.values << plan.serviceKind;
+        inRanges(s, d, QStringLiteral("s.serviceDate"), ranges);
+        // Only the last service of the kind counts.
+        s.add(QStringLiteral(" and not exists (select 1 from T_service l where l.CustCode = s.CustCode and "
+                             "l.hitchName = s.hitchName and l.serviceDate > s.serviceDate)"));
+        s.bind(QStringLiteral(" and c.Goodsunit = ?"), plan.model);
     }
 }
 
