@@ -266,12 +266,9 @@ void addWarranty(Connection& connection, Query& query)
 }
 
 const UpgradeStep kSteps[] = {
-    {.version = 2, .apply = &addRowVersions},
-    {.version = 3, .apply = &keepOneDateFormAndIndexSearches},
-    {.version = 4, .apply = &addQuickFind},
-    {.version = 5, .apply = &addReminderCentre},
-    {.version = 6, .apply = &addStatistics},
-    {.version = 7, .apply = &boundOverdueReminders},
+    {.version = 2, .apply = &addRowVersions}, {.version = 3, .apply = &keepOneDateFormAndIndexSearches},
+    {.version = 4, .apply = &addQuickFind},   {.version = 5, .apply = &addReminderCentre},
+    {.version = 6, .apply = &addStatistics},  {.version = 7, .apply = &boundOverdueReminders},
     {.version = 8, .apply = &addWarranty},
 };
 
