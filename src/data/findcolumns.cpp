@@ -27,7 +27,7 @@ QString folded(const QString& text)
     return out;
 }
 
-QString valueOf(const QVariantMap& values, QLatin1String column)
+QString mapValue(const QVariantMap& values, QLatin1String column)
 {
     for (auto it = values.cbegin(); it != values.cend(); ++it)
         if (it.key().compare(column, Qt::CaseInsensitive) == 0)
@@ -46,6 +46,32 @@ QString phoneDigits(const QString& number)
     return digits;
 }
 
+QString comparableText(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text)
+        if (!c.isSpace())
+            out += c.toCaseFolded();
+    return out;
+}
+
+QStringList FindColumns::columnNames()
+{
+    return {QStringLiteral("NameInitials"), QStringLiteral("FindText"), QStringLiteral("PhoneDigits"),
+            QStringLiteral("MobileDigits"), QStringLiteral("NameKey")};
+}
+
+QString FindColumns::valueOf(const QString& column) const
+{
+    const QString* const values[] = {&nameInitials, &findText, &phoneDigits, &mobileDigits, &nameKey};
+    const QStringList names = columnNames();
+    for (qsizetype i = 0; i < names.size(); ++i)
+        if (names[i].compare(column, Qt::CaseInsensitive) == 0)
+            return *values[i];
+    return {};
+}
+
 FindColumns findColumnsOf(const CustomerKeys& customer)
 {
     const QStringList spellings = pinyinInitials(customer.name);
@@ -62,21 +88,24 @@ FindColumns findColumnsOf(const CustomerKeys& customer)
                       folded(customer.code), folded(customer.goodsCode)};
     parts += spellings;
     columns.findText = parts.join(kPartSeparator);
+    columns.phoneDigits = phoneDigits(customer.phone);
+    columns.mobileDigits = phoneDigits(customer.mobile);
+    columns.nameKey = comparableText(customer.name);
     return columns;
 }
 
 void addFindColumns(QVariantMap& values)
 {
-    const FindColumns columns = findColumnsOf({.name = valueOf(values, QLatin1String("CustName")),
-                                               .phone = valueOf(values, QLatin1String("Phone")),
-                                               .mobile = valueOf(values, QLatin1String("Mobile")),
-                                               .code = valueOf(values, QLatin1String("IDCode")),
-                                               .goodsCode = valueOf(values, QLatin1String("GoodsCode"))});
-    values.insert(QStringLiteral("NameInitials"), columns.nameInitials);
-    values.insert(QStringLiteral("FindText"), columns.findText);
+    const FindColumns columns = findColumnsOf({.name = mapValue(values, QLatin1String("CustName")),
+                                               .phone = mapValue(values, QLatin1String("Phone")),
+                                               .mobile = mapValue(values, QLatin1String("Mobile")),
+                                               .code = mapValue(values, QLatin1String("IDCode")),
+                                               .goodsCode = mapValue(values, QLatin1String("GoodsCode"))});
+    for (const QString& column : FindColumns::columnNames())
+        values.insert(column, columns.valueOf(column));
 }
 
-int fillFindColumns(Connection& connection)
+int fillFindColumns(Connection& connection, const QStringList& columns)
 {
     struct Row
     {
@@ -84,8 +113,11 @@ int fillFindColumns(Connection& connection)
         CustomerKeys keys;
     };
     QSqlQuery update(connection.database());
-    if (!update.prepare(
-            QStringLiteral("update T_Cust set NameInitials = ?, FindText = ? where CusttityID = ?")))
+    QStringList assignments;
+    for (const QString& column : columns)
+        assignments << column + QStringLiteral(" = ?");
+    if (!update.prepare(QStringLiteral("update T_Cust set %1 where CusttityID = ?")
+                            .arg(assignments.join(QStringLiteral(", ")))))
         throw DbError(sqlErrorText(update.lastError()));
     // A part at a time, so that a large register is never held whole.
     constexpr int kPart = 10000;
@@ -106,10 +138,10 @@ int fillFindColumns(Connection& connection)
         if (rows.isEmpty())
             return written;
         for (const Row& row : std::as_const(rows)) {
-            const FindColumns columns = findColumnsOf(row.keys);
-            update.bindValue(0, columns.nameInitials);
-            update.bindValue(1, columns.findText);
-            update.bindValue(2, row.id);
+            const FindColumns found = findColumnsOf(row.keys);
+            for (qsizetype i = 0; i < columns.size(); ++i)
+                update.bindValue(int(i), found.valueOf(columns[i]));
+            update.bindValue(int(columns.size()), row.id);
             if (!update.exec())
                 throw DbError(sqlErrorText(update.lastError()));
             if (update.numRowsAffected() != 1)

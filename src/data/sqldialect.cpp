@@ -162,6 +162,32 @@ const SqlDialect& SqlDialect::sqlite()
         s.dateTimeParameter = QStringLiteral("?");
         s.greatestFunction = QStringLiteral("max");
         s.keptSubquery = QStringLiteral(" limit -1 offset 0");
+        // Every three characters of FindText, and with them every term's rows. Two separators
+        // after the text make every character of it begin a term, so the terms that begin with
+        // a shorter text find its rows too.
+        s.partIndexStatements = {
+            QStringLiteral("create virtual table T_Custfind using fts5(FindText, "
+                           "tokenize = 'trigram case_sensitive 1')"),
+            QStringLiteral("create virtual table T_Custfind_terms using fts5vocab(T_Custfind, 'instance')"),
+            QStringLiteral("insert into T_Custfind (rowid, FindText) select CusttityID, FindText || '||' "
+                           "from T_Cust"),
+            QStringLiteral("create trigger tr_cust_find_insert after insert on T_Cust begin "
+                           "insert into T_Custfind (rowid, FindText) values (new.CusttityID, "
+                           "new.FindText || '||'); end"),
+            QStringLiteral("create trigger tr_cust_find_update after update of FindText on T_Cust begin "
+                           "delete from T_Custfind where rowid = old.CusttityID; "
+                           "insert into T_Custfind (rowid, FindText) values (new.CusttityID, "
+                           "new.FindText || '||'); end"),
+            QStringLiteral("create trigger tr_cust_find_delete after delete on T_Cust begin "
+                           "delete from T_Custfind where rowid = old.CusttityID; end"),
+        };
+        s.partIndexDropStatements = {
+            QStringLiteral("drop trigger tr_cust_find_insert"),
+            QStringLiteral("drop trigger tr_cust_find_update"),
+            QStringLiteral("drop trigger tr_cust_find_delete"),
+            QStringLiteral("drop table T_Custfind_terms"),
+            QStringLiteral("drop table T_Custfind"),
+        };
         // Any write takes the database's write lock for the rest of the transaction.
         s.schemaLockStatement = QStringLiteral("update zu_schema set version = version where 1 = 0");
         return s;
@@ -205,6 +231,19 @@ const SqlDialect& SqlDialect::postgres()
         s.dateTimeParameter = QStringLiteral("cast(? as timestamp)");
         s.greatestFunction = QStringLiteral("greatest");
         s.keptSubquery = QStringLiteral(" offset 0");
+        // The trigram index (containsIndex) serves three characters and more; every one and two
+        // characters of FindText are indexed here.
+        s.partIndexStatements = {
+            QStringLiteral("create function zu_short_parts(t text) returns text[] language sql immutable "
+                           "strict parallel safe as 'select array(select distinct p from ("
+                           "select substr(t, i, 1) as p from generate_series(1, length(t)) as i union all "
+                           "select substr(t, i, 2) from generate_series(1, length(t) - 1) as i) as parts)'"),
+            QStringLiteral("create index ix_cust_findparts on T_Cust using gin (zu_short_parts(FindText))"),
+        };
+        s.partIndexDropStatements = {
+            QStringLiteral("drop index ix_cust_findparts"),
+            QStringLiteral("drop function zu_short_parts(text)"),
+        };
         s.schemaLockStatement = QStringLiteral("lock table zu_schema in exclusive mode");
         return s;
     }();
@@ -235,6 +274,46 @@ QStringList SqlDialect::quickFindIndexes() const
                           .arg(QString::fromLatin1(table).toLower(), QString::fromLatin1(column).toLower(),
                                QLatin1String(table), QLatin1String(column), byteOrder);
     return statements;
+}
+
+BoundSelect SqlDialect::customersHolding(const QString& text, int limit) const
+{
+    // The index may offer rows that do not hold the text (a term that runs into the separators
+    // added after it): the condition on FindText itself decides.
+    const QString holds = likeCondition(QStringLiteral("FindText"));
+    const bool shortText = text.toUcs4().size() < 3;
+    if (kind == DatabaseKind::Embedded) {
+        if (shortText) {
+            QVariantList values = prefixBounds(text);
+            values << likeContains(text);
+            return {QStringLiteral("select CusttityID, FindText from T_Cust where CusttityID in (select doc "
+                                   "from T_Custfind_terms where term >= ? and term < ?) and %1 "
+                                   "order by CusttityID limit %2")
+                        .arg(holds)
+                        .arg(limit),
+                    values};
+        }
+        QString phrase = text;
+        phrase.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+        return {
+            QStringLiteral("select CusttityID, FindText from T_Cust where CusttityID in (select rowid "
+                           "from T_Custfind where T_Custfind match ?) and %1 order by CusttityID limit %2")
+                .arg(holds)
+                .arg(limit),
+            {QLatin1Char('"') + phrase + QLatin1Char('"'), likeContains(text)}};
+    }
+    // "+ 0": read through the index of the text, not along the key waiting for matches.
+    if (shortText)
+        return {QStringLiteral("select CusttityID, FindText from T_Cust where zu_short_parts(FindText) @> "
+                               "array[cast(? as text)] and %1 order by CusttityID + 0 limit %2")
+                    .arg(holds)
+                    .arg(limit),
+                {text, likeContains(text)}};
+    return {
+        QStringLiteral("select CusttityID, FindText from T_Cust where %1 order by CusttityID + 0 limit %2")
+            .arg(holds)
+            .arg(limit),
+        {likeContains(text)}};
 }
 
 QStringList SqlDialect::rowVersionStatements(const QString& table) const
