@@ -165,7 +165,7 @@ public:
                 QStringLiteral("select CusttityID, FindText from (select CusttityID, FindText from T_Cust "
                                "order by CusttityID limit %1) first_read where %2 limit %3")
                     .arg(scanned)
-                    .arg(dialect.likeCondition(QStringLiteral("FindText")))
+                    .arg(QLatin1String(kFindTextHolds))
                     .arg(wanted),
                 {likeContains(text)});
             for (; !m_q.eof(); m_q.next())

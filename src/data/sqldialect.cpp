@@ -234,8 +234,10 @@ const SqlDialect& SqlDialect::postgres()
         // The trigram index (containsIndex) serves three characters and more; every one and two
         // characters of FindText are indexed here.
         s.partIndexStatements = {
+            // Its cost tells the planner to look the parts up in the index rather than compute them
+            // for every customer.
             QStringLiteral("create function zu_short_parts(t text) returns text[] language sql immutable "
-                           "strict parallel safe as 'select array(select distinct p from ("
+                           "strict parallel safe cost 10000 as 'select array(select distinct p from ("
                            "select substr(t, i, 1) as p from generate_series(1, length(t)) as i union all "
                            "select substr(t, i, 2) from generate_series(1, length(t) - 1) as i) as parts)'"),
             QStringLiteral("create index ix_cust_findparts on T_Cust using gin (zu_short_parts(FindText))"),
@@ -280,7 +282,7 @@ BoundSelect SqlDialect::customersHolding(const QString& text, int limit) const
 {
     // The index may offer rows that do not hold the text (a term that runs into the separators
     // added after it): the condition on FindText itself decides.
-    const QString holds = likeCondition(QStringLiteral("FindText"));
+    const QString holds = QLatin1String(kFindTextHolds);
     const bool shortText = text.toUcs4().size() < 3;
     if (kind == DatabaseKind::Embedded) {
         if (shortText) {

@@ -41,6 +41,10 @@ enum class RestoreMethod
 
 struct ConnectionSettings;
 
+// FindText holds the text bound as likeContains(): FindText and what is looked for in it are both
+// in folded letter case, so the comparison need not fold them again (and is quicker).
+constexpr const char* kFindTextHolds = "FindText like ? escape '!'";
+
 // A statement and the values of its placeholders.
 struct BoundSelect
 {
