@@ -14,6 +14,7 @@
 #include "data/connection.h"
 #include "data/errors.h"
 #include "data/findcolumns.h"
+#include "data/findtextparts.h"
 #include "data/pinyininitials.h"
 #include "data/query.h"
 #include "data/schemainstaller.h"
@@ -119,7 +120,7 @@ void makeOldSchema(Connection& c)
 {
     SchemaInstaller(c).install();
     QSqlQuery q(c.database());
-    for (const QString& statement : c.dialect().partIndexDropStatements)
+    for (const QString& statement : partIndexDropStatements(c.dialect()))
         run(q, statement);
     for (const char* column : kCompareColumns) {
         run(q, QStringLiteral("drop index ix_cust_%1").arg(QString::fromLatin1(column).toLower()));

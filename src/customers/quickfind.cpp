@@ -2,6 +2,7 @@
 
 #include "data/connection.h"
 #include "data/findcolumns.h"
+#include "data/findtextparts.h"
 #include "data/query.h"
 #include "data/sqldialect.h"
 
@@ -173,7 +174,7 @@ public:
         }
         if (rows.size() < wanted) {
             rows.clear();
-            const BoundSelect lookup = dialect.customersHolding(text, wanted);
+            const BoundSelect lookup = customersHolding(dialect, text, wanted);
             m_q.open(lookup.sql, lookup.bindValues);
             for (; !m_q.eof(); m_q.next())
                 rows.push_back({m_q.value(0).toLongLong(), m_q.value(1).toString()});

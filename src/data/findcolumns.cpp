@@ -5,8 +5,6 @@
 #include "pinyininitials.h"
 #include "query.h"
 
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QStringList>
 
 #include <limits>
@@ -112,20 +110,19 @@ int fillFindColumns(Connection& connection, const QStringList& columns)
         qint64 id;
         CustomerKeys keys;
     };
-    QSqlQuery update(connection.database());
+    // A part at a time, so that a large register is never held whole, each part written by one
+    // statement (a server is asked once, not once a customer).
+    constexpr int kPart = 500;
     QStringList assignments;
-    for (const QString& column : columns)
-        assignments << column + QStringLiteral(" = ?");
-    if (!update.prepare(QStringLiteral("update T_Cust set %1 where CusttityID = ?")
-                            .arg(assignments.join(QStringLiteral(", ")))))
-        throw DbError(sqlErrorText(update.lastError()));
-    // A part at a time, so that a large register is never held whole.
-    constexpr int kPart = 10000;
+    for (qsizetype i = 0; i < columns.size(); ++i)
+        assignments << QStringLiteral("%1 = v.column%2").arg(columns[i]).arg(i + 2);
+    const QString tuple = QStringLiteral("(cast(? as integer)") +
+                          QStringLiteral(", ?").repeated(columns.size()) + QLatin1Char(')');
     int written = 0;
     qint64 after = std::numeric_limits<qint32>::min(); // the server's key is a 32-bit integer
+    Query q(connection);
     for (;;) {
         QList<Row> rows;
-        Query q(connection);
         q.open(QStringLiteral("select CusttityID, CustName, Phone, Mobile, IDCode, GoodsCode from T_Cust "
                               "where CusttityID > ? order by CusttityID limit %1")
                    .arg(kPart),
@@ -137,16 +134,23 @@ int fillFindColumns(Connection& connection, const QStringList& columns)
         q.close();
         if (rows.isEmpty())
             return written;
+        QVariantList values;
+        values.reserve(rows.size() * (columns.size() + 1));
         for (const Row& row : std::as_const(rows)) {
             const FindColumns found = findColumnsOf(row.keys);
-            for (qsizetype i = 0; i < columns.size(); ++i)
-                update.bindValue(int(i), found.valueOf(columns[i]));
-            update.bindValue(int(columns.size()), row.id);
-            if (!update.exec())
-                throw DbError(sqlErrorText(update.lastError()));
-            if (update.numRowsAffected() != 1)
-                throw DbError(QStringLiteral("客户（编号 %1）在升级时被删除，升级未完成").arg(row.id));
+            values << row.id;
+            for (const QString& column : columns)
+                values << found.valueOf(column);
         }
+        const int changed =
+            q.exec(QStringLiteral("update T_Cust set %1 from (values %2) as v where CusttityID = v.column1")
+                       .arg(assignments.join(QStringLiteral(", ")),
+                            QStringList(rows.size(), tuple).join(QStringLiteral(", "))),
+                   values);
+        if (changed != rows.size())
+            throw DbError(QStringLiteral("有客户（编号 %1 至 %2）在升级时被删除，升级未完成")
+                              .arg(rows.first().id)
+                              .arg(rows.last().id));
         written += int(rows.size());
         after = rows.last().id;
     }

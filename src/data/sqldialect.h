@@ -41,17 +41,6 @@ enum class RestoreMethod
 
 struct ConnectionSettings;
 
-// FindText holds the text bound as likeContains(): FindText and what is looked for in it are both
-// in folded letter case, so the comparison need not fold them again (and is quicker).
-constexpr const char* kFindTextHolds = "FindText like ? escape '!'";
-
-// A statement and the values of its placeholders.
-struct BoundSelect
-{
-    QString sql;
-    QVariantList bindValues;
-};
-
 // Everything that differs between the two database engines, as data plus a few builders.
 // Statements always bind their values; the dialect only shapes the text around the placeholders.
 class SqlDialect final
@@ -91,11 +80,6 @@ public:
     // empty where the engine has none (a plain index serves).
     QString containsIndexPrerequisite;
     QString containsIndex;
-    // What finds the customers whose FindText holds a text without reading every customer: made
-    // and filled once, then kept by the database itself at every write of FindText.
-    QStringList partIndexStatements;
-    // Removes them again (a database of the release before them).
-    QStringList partIndexDropStatements;
     // First statement of a schema upgrade's transaction: a second workstation upgrading at the
     // same time waits for the first and then finds the step done.
     QString schemaLockStatement;
@@ -119,9 +103,6 @@ public:
     QString prefixCondition(const QString& column) const;
     // The indexes quick find looks customers up with, by beginning, on both tables.
     QStringList quickFindIndexes() const;
-    // The customers (CusttityID, FindText) whose FindText holds `text` (folded, not empty),
-    // looked up through partIndexStatements, the lowest keys first, at most `limit`.
-    BoundSelect customersHolding(const QString& text, int limit) const;
     // A Boolean column compared with a constant.
     QString booleanEquals(const QString& column, bool value) const;
 
