@@ -143,10 +143,12 @@ int fillFindColumns(Connection& connection, const QStringList& columns)
                 values << found.valueOf(column);
         }
         const int changed =
-            q.exec(QStringLiteral("update T_Cust set %1 from (values %2) as v where CusttityID = v.column1")
+            // The range of keys lets the server read the part's rows by the key, not every row.
+            q.exec(QStringLiteral("update T_Cust set %1 from (values %2) as v where CusttityID = v.column1 "
+                                  "and CusttityID >= ? and CusttityID <= ?")
                        .arg(assignments.join(QStringLiteral(", ")),
                             QStringList(rows.size(), tuple).join(QStringLiteral(", "))),
-                   values);
+                   values << rows.first().id << rows.last().id);
         if (changed != rows.size())
             throw DbError(QStringLiteral("有客户（编号 %1 至 %2）在升级时被删除，升级未完成")
                               .arg(rows.first().id)
