@@ -2,34 +2,12 @@
 
 #include "data/connection.h"
 #include "data/query.h"
-#include "data/sqldialect.h"
 
 #include <QStringList>
 
 namespace zu {
 
 namespace {
-
-// Names and addresses compare without blanks and letter case.
-QString comparable(const QString& text)
-{
-    QString out;
-    out.reserve(text.size());
-    for (const QChar c : text)
-        if (!c.isSpace())
-            out += c.toCaseFolded();
-    return out;
-}
-
-// A pattern that every text holding `chars` in this order matches: the database narrows the rows
-// down, the exact comparison is made here.
-QString spreadPattern(const QString& chars)
-{
-    QString pattern = QStringLiteral("%");
-    for (const QChar c : chars)
-        pattern += likeEscape(QString(c)) + QLatin1Char('%');
-    return pattern;
-}
 
 void addOnce(QList<CustomerMatch>& list, const CustomerMatch& match)
 {
@@ -52,8 +30,8 @@ QString listed(const QList<CustomerMatch>& matches)
 // Name and address as one key; empty when either is, for then nothing is compared.
 QString nameAddressKey(const QString& name, const QString& address)
 {
-    const QString n = comparable(name);
-    const QString a = comparable(address);
+    const QString n = comparableText(name);
+    const QString a = comparableText(address);
     if (n.isEmpty() || a.isEmpty())
         return {};
     return n + QChar(0x1f) + a;
@@ -80,9 +58,9 @@ QString DuplicateCustomers::question() const
 DuplicateCustomers findDuplicateCustomers(Connection& connection, const NewCustomer& customer)
 {
     DuplicateCustomers found;
-    const SqlDialect& dialect = connection.dialect();
     Query q(connection);
 
+    // The digits and the compared name are kept beside every customer (FindColumns), indexed.
     const QString phone = phoneDigits(customer.phone);
     const QString mobile = phoneDigits(customer.mobile);
     QStringList numbers;
@@ -90,15 +68,10 @@ DuplicateCustomers findDuplicateCustomers(Connection& connection, const NewCusto
         if (!digits.isEmpty() && !numbers.contains(digits))
             numbers << digits;
     for (const QString& digits : std::as_const(numbers)) {
-        q.open(QStringLiteral(
-                   "select CustName, IDCode, Phone, Mobile from T_Cust where %1 or %2 order by CusttityID")
-                   .arg(dialect.likeCondition(QStringLiteral("Phone")),
-                        dialect.likeCondition(QStringLiteral("Mobile"))),
-               {spreadPattern(digits), spreadPattern(digits)});
+        q.open(QStringLiteral("select CustName, IDCode from T_Cust where PhoneDigits = ? or MobileDigits = ? "
+                              "order by CusttityID"),
+               {digits, digits});
         for (; !q.eof(); q.next()) {
-            if (phoneDigits(q.asString(QStringLiteral("Phone"))) != digits &&
-                phoneDigits(q.asString(QStringLiteral("Mobile"))) != digits)
-                continue;
             const CustomerMatch match{q.asString(QStringLiteral("CustName")),
                                       q.asString(QStringLiteral("IDCode"))};
             if (digits == phone)
@@ -108,20 +81,16 @@ DuplicateCustomers findDuplicateCustomers(Connection& connection, const NewCusto
         }
     }
 
-    const QString name = comparable(customer.name);
-    const QString address = comparable(customer.address);
+    const QString name = comparableText(customer.name);
+    const QString address = comparableText(customer.address);
     if (!name.isEmpty() && !address.isEmpty()) {
-        q.open(
-            QStringLiteral("select CustName, IDCode, Address from T_Cust where %1 and %2 order by CusttityID")
-                .arg(dialect.likeCondition(QStringLiteral("CustName")),
-                     dialect.likeCondition(QStringLiteral("Address"))),
-            {spreadPattern(name), spreadPattern(address)});
-        for (; !q.eof(); q.next()) {
-            if (comparable(q.asString(QStringLiteral("CustName"))) == name &&
-                comparable(q.asString(QStringLiteral("Address"))) == address)
+        q.open(QStringLiteral(
+                   "select CustName, IDCode, Address from T_Cust where NameKey = ? order by CusttityID"),
+               {name});
+        for (; !q.eof(); q.next())
+            if (comparableText(q.asString(QStringLiteral("Address"))) == address)
                 addOnce(found.sameNameAddress,
                         {q.asString(QStringLiteral("CustName")), q.asString(QStringLiteral("IDCode"))});
-        }
     }
     return found;
 }

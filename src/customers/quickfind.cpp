@@ -2,6 +2,7 @@
 
 #include "data/connection.h"
 #include "data/findcolumns.h"
+#include "data/findtextparts.h"
 #include "data/query.h"
 #include "data/sqldialect.h"
 
@@ -149,28 +150,46 @@ public:
         }
     }
 
-    // Customers whose FindText holds `text` anywhere. A part of it that is the text, or begins
-    // with it, ranks as such: a number typed without its separators, a code in other letter case,
-    // initials of a less common reading.
-    void byContained(const QString& text, int wanted)
+    // Customers whose FindText holds `text` anywhere, those with the lowest keys first. A part of
+    // it that is the text, or begins with it, ranks as such: a number typed without its
+    // separators, a code in other letter case, initials of a less common reading.
+    void byContained(const QString& text, int wanted, int scanned)
     {
-        // The scan reads the one column (an index holding it, where the engine has one); the
-        // customers' own columns are read afterwards for the few found.
-        m_q.open(QStringLiteral("select CusttityID, FindText from T_Cust where %1 limit %2")
-                     .arg(m_connection.dialect().likeCondition(QStringLiteral("FindText")))
-                     .arg(wanted),
-                 {likeContains(text)});
+        // A text many customers hold is found among the first few read in order; only a rarer
+        // one is looked up in the index of FindText's parts, which then offers few rows.
+        const SqlDialect& dialect = m_connection.dialect();
+        QList<QPair<qint64, QString>> rows;
+        if (scanned > 0) {
+            // No order outside: the rows come as read, in order of their keys, and reading stops
+            // at the limit.
+            m_q.open(
+                QStringLiteral("select CusttityID, FindText from (select CusttityID, FindText from T_Cust "
+                               "order by CusttityID limit %1) first_read where %2 limit %3")
+                    .arg(scanned)
+                    .arg(QLatin1String(kFindTextHolds))
+                    .arg(wanted),
+                {likeContains(text)});
+            for (; !m_q.eof(); m_q.next())
+                rows.push_back({m_q.value(0).toLongLong(), m_q.value(1).toString()});
+        }
+        if (rows.size() < wanted) {
+            rows.clear();
+            const BoundSelect lookup = customersHolding(dialect, text, wanted);
+            m_q.open(lookup.sql, lookup.bindValues);
+            for (; !m_q.eof(); m_q.next())
+                rows.push_back({m_q.value(0).toLongLong(), m_q.value(1).toString()});
+        }
         QHash<qint64, QuickFindHit::Rank> ranks;
         QSet<qint64> byMachine; // the body code (in lower case) begins with the text
-        for (; !m_q.eof(); m_q.next()) {
+        for (const auto& [id, findText] : std::as_const(rows)) {
             QuickFindHit::Rank rank = QuickFindHit::Contained;
-            const QStringList parts = m_q.value(1).toString().split(FindColumns::kSeparator);
+            const QStringList parts = findText.split(FindColumns::kSeparator);
             for (const QString& part : parts)
                 if (part.startsWith(text))
                     rank = std::min(rank, part == text ? QuickFindHit::Exact : QuickFindHit::Beginning);
             if (parts.size() > kBodyCodePart && parts[kBodyCodePart].startsWith(text))
-                byMachine.insert(m_q.value(0).toLongLong());
-            ranks.insert(m_q.value(0).toLongLong(), rank);
+                byMachine.insert(id);
+            ranks.insert(id, rank);
         }
         if (ranks.isEmpty())
             return;
@@ -221,7 +240,7 @@ QStringList machineCodesOf(const QList<QuickFindHit>& hits, int limit)
     return codes;
 }
 
-QList<QuickFindHit> quickFind(Connection& connection, const QString& typed, int limit)
+QList<QuickFindHit> quickFind(Connection& connection, const QString& typed, int limit, int scanned)
 {
     const QString text = typed.trimmed();
     if (text.isEmpty() || limit <= 0)
@@ -243,7 +262,7 @@ QList<QuickFindHit> quickFind(Connection& connection, const QString& typed, int 
     if (room > 0) {
         const QString searched = digits.isEmpty() ? withoutBlanks(text).toCaseFolded() : digits;
         // Those already found are among the rows read at most once each: `limit` rows leave room.
-        finder.byContained(searched, limit);
+        finder.byContained(searched, limit, scanned);
     }
     return finder.candidates().best(limit);
 }

@@ -37,9 +37,13 @@ struct QuickFindHit
 // mobile (any part of the digits), name (any part), customer code, body code (the customer's or
 // one of its service records'), or the pinyin initials of the name. At most `limit` customers,
 // exact matches first, then those that begin with the text, then those that hold it; in each of
-// these by code. Every lookup goes through an index or one scan of a single column, so a
-// keystroke stays quick on large registers.
-QList<QuickFindHit> quickFind(Connection& connection, const QString& typed, int limit = 20);
+// these by code. Of more customers holding the text than there is room for, those with the
+// lowest keys are offered. Every lookup goes through an index, so a keystroke stays quick on
+// large registers; only the first `scanned` customers are read in order, where a text many
+// customers hold is found soonest (the result is the same whatever `scanned` is).
+constexpr int kQuickFindScanned = 5000;
+QList<QuickFindHit> quickFind(Connection& connection, const QString& typed, int limit = 20,
+                              int scanned = kQuickFindScanned);
 
 // The distinct body codes of `hits` (machineCode), in the order of the hits, at most `limit`.
 QStringList machineCodesOf(const QList<QuickFindHit>& hits, int limit);

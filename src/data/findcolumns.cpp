@@ -5,8 +5,6 @@
 #include "pinyininitials.h"
 #include "query.h"
 
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QStringList>
 
 #include <limits>
@@ -27,7 +25,7 @@ QString folded(const QString& text)
     return out;
 }
 
-QString valueOf(const QVariantMap& values, QLatin1String column)
+QString mapValue(const QVariantMap& values, QLatin1String column)
 {
     for (auto it = values.cbegin(); it != values.cend(); ++it)
         if (it.key().compare(column, Qt::CaseInsensitive) == 0)
@@ -46,6 +44,32 @@ QString phoneDigits(const QString& number)
     return digits;
 }
 
+QString comparableText(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text)
+        if (!c.isSpace())
+            out += c.toCaseFolded();
+    return out;
+}
+
+QStringList FindColumns::columnNames()
+{
+    return {QStringLiteral("NameInitials"), QStringLiteral("FindText"), QStringLiteral("PhoneDigits"),
+            QStringLiteral("MobileDigits"), QStringLiteral("NameKey")};
+}
+
+QString FindColumns::valueOf(const QString& column) const
+{
+    const QString* const values[] = {&nameInitials, &findText, &phoneDigits, &mobileDigits, &nameKey};
+    const QStringList names = columnNames();
+    for (qsizetype i = 0; i < names.size(); ++i)
+        if (names[i].compare(column, Qt::CaseInsensitive) == 0)
+            return *values[i];
+    return {};
+}
+
 FindColumns findColumnsOf(const CustomerKeys& customer)
 {
     const QStringList spellings = pinyinInitials(customer.name);
@@ -62,38 +86,43 @@ FindColumns findColumnsOf(const CustomerKeys& customer)
                       folded(customer.code), folded(customer.goodsCode)};
     parts += spellings;
     columns.findText = parts.join(kPartSeparator);
+    columns.phoneDigits = phoneDigits(customer.phone);
+    columns.mobileDigits = phoneDigits(customer.mobile);
+    columns.nameKey = comparableText(customer.name);
     return columns;
 }
 
 void addFindColumns(QVariantMap& values)
 {
-    const FindColumns columns = findColumnsOf({.name = valueOf(values, QLatin1String("CustName")),
-                                               .phone = valueOf(values, QLatin1String("Phone")),
-                                               .mobile = valueOf(values, QLatin1String("Mobile")),
-                                               .code = valueOf(values, QLatin1String("IDCode")),
-                                               .goodsCode = valueOf(values, QLatin1String("GoodsCode"))});
-    values.insert(QStringLiteral("NameInitials"), columns.nameInitials);
-    values.insert(QStringLiteral("FindText"), columns.findText);
+    const FindColumns columns = findColumnsOf({.name = mapValue(values, QLatin1String("CustName")),
+                                               .phone = mapValue(values, QLatin1String("Phone")),
+                                               .mobile = mapValue(values, QLatin1String("Mobile")),
+                                               .code = mapValue(values, QLatin1String("IDCode")),
+                                               .goodsCode = mapValue(values, QLatin1String("GoodsCode"))});
+    for (const QString& column : FindColumns::columnNames())
+        values.insert(column, columns.valueOf(column));
 }
 
-int fillFindColumns(Connection& connection)
+int fillFindColumns(Connection& connection, const QStringList& columns)
 {
     struct Row
     {
         qint64 id;
         CustomerKeys keys;
     };
-    QSqlQuery update(connection.database());
-    if (!update.prepare(
-            QStringLiteral("update T_Cust set NameInitials = ?, FindText = ? where CusttityID = ?")))
-        throw DbError(sqlErrorText(update.lastError()));
-    // A part at a time, so that a large register is never held whole.
-    constexpr int kPart = 10000;
+    // A part at a time, so that a large register is never held whole, each part written by one
+    // statement (a server is asked once, not once a customer).
+    constexpr int kPart = 500;
+    QStringList assignments;
+    for (qsizetype i = 0; i < columns.size(); ++i)
+        assignments << QStringLiteral("%1 = v.column%2").arg(columns[i]).arg(i + 2);
+    const QString tuple = QStringLiteral("(cast(? as integer)") +
+                          QStringLiteral(", ?").repeated(columns.size()) + QLatin1Char(')');
     int written = 0;
     qint64 after = std::numeric_limits<qint32>::min(); // the server's key is a 32-bit integer
+    Query q(connection);
     for (;;) {
         QList<Row> rows;
-        Query q(connection);
         q.open(QStringLiteral("select CusttityID, CustName, Phone, Mobile, IDCode, GoodsCode from T_Cust "
                               "where CusttityID > ? order by CusttityID limit %1")
                    .arg(kPart),
@@ -105,16 +134,25 @@ int fillFindColumns(Connection& connection)
         q.close();
         if (rows.isEmpty())
             return written;
+        QVariantList values;
+        values.reserve(rows.size() * (columns.size() + 1));
         for (const Row& row : std::as_const(rows)) {
-            const FindColumns columns = findColumnsOf(row.keys);
-            update.bindValue(0, columns.nameInitials);
-            update.bindValue(1, columns.findText);
-            update.bindValue(2, row.id);
-            if (!update.exec())
-                throw DbError(sqlErrorText(update.lastError()));
-            if (update.numRowsAffected() != 1)
-                throw DbError(QStringLiteral("客户（编号 %1）在升级时被删除，升级未完成").arg(row.id));
+            const FindColumns found = findColumnsOf(row.keys);
+            values << row.id;
+            for (const QString& column : columns)
+                values << found.valueOf(column);
         }
+        const int changed =
+            // The range of keys lets the server read the part's rows by the key, not every row.
+            q.exec(QStringLiteral("update T_Cust set %1 from (values %2) as v where CusttityID = v.column1 "
+                                  "and CusttityID >= ? and CusttityID <= ?")
+                       .arg(assignments.join(QStringLiteral(", ")),
+                            QStringList(rows.size(), tuple).join(QStringLiteral(", "))),
+                   values << rows.first().id << rows.last().id);
+        if (changed != rows.size())
+            throw DbError(QStringLiteral("有客户（编号 %1 至 %2）在升级时被删除，升级未完成")
+                              .arg(rows.first().id)
+                              .arg(rows.last().id));
         written += int(rows.size());
         after = rows.last().id;
     }

@@ -4,6 +4,7 @@
 #include "dataset.h"
 #include "errors.h"
 #include "findcolumns.h"
+#include "findtextparts.h"
 #include "query.h"
 #include "sqldialect.h"
 #include "warrantyterms.h"
@@ -133,10 +134,11 @@ void addQuickFind(Connection& connection, Query& q)
     q.exec(
         QStringLiteral("alter table T_Cust add NameInitials varchar(%1)").arg(FindColumns::kInitialsLength));
     q.exec(QStringLiteral("alter table T_Cust add FindText text"));
+    // Filled before they are indexed: every row written once, no index kept up meanwhile.
+    fillFindColumns(connection, {QStringLiteral("NameInitials"), QStringLiteral("FindText")});
     for (const QString& statement : dialect.quickFindIndexes())
         q.exec(statement);
     createFindTextIndex(connection);
-    fillFindColumns(connection);
 }
 
 // The reminder centre: which kinds of reminder are on (in the reminder settings), the
@@ -278,11 +280,30 @@ void indexReminderLookups(Connection&, Query& query)
         "create index if not exists ix_service_datecode on T_service (serviceDate, CustCode)"));
 }
 
+// Lookups without reading every customer: quick find's index of every part of FindText, and the
+// duplicate check's columns of the numbers' digits and the name as compared, looked up by
+// equality. Filled for the customers there are; the index keeps itself from then on.
+void indexFindTextParts(Connection& connection, Query& query)
+{
+    const char* const columns[] = {"PhoneDigits", "MobileDigits", "NameKey"};
+    for (const char* column : columns)
+        query.exec(QStringLiteral("alter table T_Cust add %1 varchar(255)").arg(QLatin1String(column)));
+    // Filled before they are indexed: every row written once, no index kept up meanwhile.
+    fillFindColumns(connection, {QStringLiteral("PhoneDigits"), QStringLiteral("MobileDigits"),
+                                 QStringLiteral("NameKey")});
+    for (const char* column : columns)
+        query.exec(QStringLiteral("create index ix_cust_%1 on T_Cust (%2)")
+                       .arg(QString::fromLatin1(column).toLower(), QLatin1String(column)));
+    for (const QString& statement : partIndexStatements(connection.dialect()))
+        query.exec(statement);
+}
+
 const UpgradeStep kSteps[] = {
     {.version = 2, .apply = &addRowVersions}, {.version = 3, .apply = &keepOneDateFormAndIndexSearches},
     {.version = 4, .apply = &addQuickFind},   {.version = 5, .apply = &addReminderCentre},
     {.version = 6, .apply = &addStatistics},  {.version = 7, .apply = &boundOverdueReminders},
     {.version = 8, .apply = &addWarranty},    {.version = 9, .apply = &indexReminderLookups},
+    {.version = 10, .apply = &indexFindTextParts},
 };
 
 QString newerText(int version)

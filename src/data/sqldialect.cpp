@@ -1,6 +1,7 @@
 #include "sqldialect.h"
 
 #include "connection.h"
+#include "findtextparts.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -235,6 +236,118 @@ QStringList SqlDialect::quickFindIndexes() const
                           .arg(QString::fromLatin1(table).toLower(), QString::fromLatin1(column).toLower(),
                                QLatin1String(table), QLatin1String(column), byteOrder);
     return statements;
+}
+
+namespace {
+
+struct PartIndex
+{
+    QStringList create;
+    QStringList drop;
+};
+
+const PartIndex& partIndexOf(const SqlDialect& dialect)
+{
+    static const PartIndex embedded = [] {
+        // Every three characters of FindText, and with them every term's rows. Two separators
+        // after the text make every character of it begin a term, so the terms that begin with
+        // a shorter text find its rows too.
+        const QStringList create{
+            QStringLiteral("create virtual table T_Custfind using fts5(FindText, "
+                           "tokenize = 'trigram case_sensitive 1')"),
+            QStringLiteral("create virtual table T_Custfind_terms using fts5vocab(T_Custfind, 'instance')"),
+            QStringLiteral("insert into T_Custfind (rowid, FindText) select CusttityID, FindText || '||' "
+                           "from T_Cust"),
+            QStringLiteral("create trigger tr_cust_find_insert after insert on T_Cust begin "
+                           "insert into T_Custfind (rowid, FindText) values (new.CusttityID, "
+                           "new.FindText || '||'); end"),
+            QStringLiteral("create trigger tr_cust_find_update after update of FindText on T_Cust begin "
+                           "delete from T_Custfind where rowid = old.CusttityID; "
+                           "insert into T_Custfind (rowid, FindText) values (new.CusttityID, "
+                           "new.FindText || '||'); end"),
+            QStringLiteral("create trigger tr_cust_find_delete after delete on T_Cust begin "
+                           "delete from T_Custfind where rowid = old.CusttityID; end"),
+        };
+        const QStringList drop{
+            QStringLiteral("drop trigger tr_cust_find_insert"),
+            QStringLiteral("drop trigger tr_cust_find_update"),
+            QStringLiteral("drop trigger tr_cust_find_delete"),
+            QStringLiteral("drop table T_Custfind_terms"),
+            QStringLiteral("drop table T_Custfind"),
+        };
+        return PartIndex{.create = create, .drop = drop};
+    }();
+    static const PartIndex server = [] {
+        // The trigram index (containsIndex) serves three characters and more; every one and two
+        // characters of FindText are indexed here.
+        const QStringList create{
+            // Its cost tells the planner to look the parts up in the index rather than compute them
+            // for every customer.
+            QStringLiteral("create function zu_short_parts(t text) returns text[] language sql immutable "
+                           "strict parallel safe cost 10000 as 'select array(select distinct p from ("
+                           "select substr(t, i, 1) as p from generate_series(1, length(t)) as i union all "
+                           "select substr(t, i, 2) from generate_series(1, length(t) - 1) as i) as parts)'"),
+            QStringLiteral("create index ix_cust_findparts on T_Cust using gin (zu_short_parts(FindText))"),
+        };
+        const QStringList drop{
+            QStringLiteral("drop index ix_cust_findparts"),
+            QStringLiteral("drop function zu_short_parts(text)"),
+        };
+        return PartIndex{.create = create, .drop = drop};
+    }();
+    return dialect.kind == DatabaseKind::Embedded ? embedded : server;
+}
+
+} // namespace
+
+QStringList partIndexStatements(const SqlDialect& dialect)
+{
+    return partIndexOf(dialect).create;
+}
+
+QStringList partIndexDropStatements(const SqlDialect& dialect)
+{
+    return partIndexOf(dialect).drop;
+}
+
+BoundSelect customersHolding(const SqlDialect& dialect, const QString& text, int limit)
+{
+    // The index may offer rows that do not hold the text (a term that runs into the separators
+    // added after it): the condition on FindText itself decides.
+    const QString holds = QLatin1String(kFindTextHolds);
+    const bool shortText = text.toUcs4().size() < 3;
+    if (dialect.kind == DatabaseKind::Embedded) {
+        if (shortText) {
+            QVariantList values = prefixBounds(text);
+            values << likeContains(text);
+            return {QStringLiteral("select CusttityID, FindText from T_Cust where CusttityID in (select doc "
+                                   "from T_Custfind_terms where term >= ? and term < ?) and %1 "
+                                   "order by CusttityID limit %2")
+                        .arg(holds)
+                        .arg(limit),
+                    values};
+        }
+        QString phrase = text;
+        phrase.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+        return {
+            QStringLiteral("select CusttityID, FindText from T_Cust where CusttityID in (select rowid "
+                           "from T_Custfind where T_Custfind match ?) and %1 order by CusttityID limit %2")
+                .arg(holds)
+                .arg(limit),
+            {QLatin1Char('"') + phrase + QLatin1Char('"'), likeContains(text)}};
+    }
+    // "+ 0": read through the index of the text, not along the key waiting for matches.
+    if (shortText)
+        return {QStringLiteral("select CusttityID, FindText from T_Cust where zu_short_parts(FindText) @> "
+                               "array[cast(? as text)] and %1 order by CusttityID + 0 limit %2")
+                    .arg(holds)
+                    .arg(limit),
+                {text, likeContains(text)}};
+    return {
+        QStringLiteral("select CusttityID, FindText from T_Cust where %1 order by CusttityID + 0 limit %2")
+            .arg(holds)
+            .arg(limit),
+        {likeContains(text)}};
 }
 
 QStringList SqlDialect::rowVersionStatements(const QString& table) const

@@ -117,6 +117,37 @@ private slots:
         QVERIFY(find({.name = QStringLiteral("张三")}).isEmpty());
     }
 
+    // A customer changed is compared by its numbers, name and address as they are now, at once.
+    void changedCustomerComparedAsItIsNow_data() { zu::test::addEngineRows(); }
+    void changedCustomerComparedAsItIsNow()
+    {
+        ZU_TEST_DATABASE(db);
+        addKnownCustomers();
+        zu::test::changeCustomer(kLi.code,
+                                 {{QStringLiteral("CustName"), QStringLiteral("李 小四")},
+                                  {QStringLiteral("Phone"), QStringLiteral("021-6666 7777")},
+                                  {QStringLiteral("Mobile"), QStringLiteral("186 1234 5678")},
+                                  {QStringLiteral("Address"), QStringLiteral("上海市 南京路 3 号")}});
+        const CustomerMatch renamed{QStringLiteral("李 小四"), kLi.code};
+        QCOMPARE(find({.phone = QStringLiteral("02166667777")}).samePhone, QList{renamed});
+        QCOMPARE(find({.mobile = QStringLiteral("18612345678")}).sameMobile, QList{renamed});
+        QCOMPARE(find({.phone = QStringLiteral("18612345678")}).samePhone, QList{renamed});
+        QCOMPARE(find({.name = QStringLiteral("李小四"), .address = QStringLiteral("上海市南京路3号")})
+                     .sameNameAddress,
+                 QList{renamed});
+        // What it was before matches no one any more.
+        QVERIFY(find({.phone = QStringLiteral("057177776666")}).isEmpty());
+        QVERIFY(
+            find({.name = QStringLiteral("李四"), .address = QStringLiteral("杭州市西湖路2号")}).isEmpty());
+        QVERIFY(find({.name = QStringLiteral("李 小四"), .address = QStringLiteral("杭州市西湖路2号")})
+                    .isEmpty());
+        // Letter case of a Latin name does not count either.
+        zu::test::changeCustomer(kZhang.code, {{QStringLiteral("CustName"), QStringLiteral("Tom Lee")}});
+        QCOMPARE(find({.name = QStringLiteral("TOMLEE"), .address = QStringLiteral("杭州市西湖路1号")})
+                     .sameNameAddress,
+                 (QList{CustomerMatch{QStringLiteral("Tom Lee"), kZhang.code}}));
+    }
+
     void everyMatchIsNamed_data() { zu::test::addEngineRows(); }
     void everyMatchIsNamed()
     {

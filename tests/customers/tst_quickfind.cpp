@@ -5,6 +5,7 @@
 #include "data/connection.h"
 #include "data/datamodule.h"
 #include "data/findcolumns.h"
+#include "data/findtextparts.h"
 #include "data/pinyininitials.h"
 #include "data/query.h"
 #include "data/schemainstaller.h"
@@ -22,12 +23,31 @@ namespace {
 // The schema version whose upgrade step adds quick find's columns.
 constexpr int kQuickFindVersion = 4;
 
-QStringList codesFound(const QString& typed, int limit = 20)
+QStringList codesFound(const QString& typed, int limit = 20, int scanned = kQuickFindScanned)
 {
     QStringList codes;
-    for (const QuickFindHit& hit : quickFind(zu::data().conn(), typed, limit))
+    for (const QuickFindHit& hit : quickFind(zu::data().conn(), typed, limit, scanned))
         codes << hit.code;
     return codes;
+}
+
+// Found through the index of FindText's parts alone, no customer read in order.
+QStringList codesIndexed(const QString& typed)
+{
+    return codesFound(typed, 20, 0);
+}
+
+// The database before the last step: without the index of FindText's parts and the columns of
+// the duplicate check.
+void dropLastStep()
+{
+    Query q(zu::data().conn());
+    for (const QString& statement : partIndexDropStatements(zu::data().dialect()))
+        q.exec(statement);
+    for (const char* column : {"PhoneDigits", "MobileDigits", "NameKey"}) {
+        q.exec(QStringLiteral("drop index ix_cust_%1").arg(QString::fromLatin1(column).toLower()));
+        q.exec(QStringLiteral("alter table T_Cust drop column %1").arg(QLatin1String(column)));
+    }
 }
 
 QList<QuickFindHit::Rank> ranksFound(const QString& typed)
@@ -254,6 +274,139 @@ private slots:
         QCOMPARE(machineCodesOf(quickFind(zu::data().conn(), QStringLiteral("张")), 3), QStringList());
     }
 
+    // Any part of what quick find looks into, of one, two or more characters, is found through the
+    // index as by reading the customers in order: the same customers, in the same order.
+    void indexFindsWhatReadingFinds_data() { zu::test::addEngineRows(); }
+    void indexFindsWhatReadingFinds()
+    {
+        ZU_TEST_DATABASE(db);
+        addPhoneBook();
+        addCustomer(QStringLiteral("王\"引号\"%店"), QStringLiteral("KH0004"),
+                    {{QStringLiteral("Phone"), QStringLiteral("0571-5555")}});
+        for (int i = 0; i < 30; ++i)
+            addCustomer(
+                QStringLiteral("客户%1").arg(i), QStringLiteral("Y%1").arg(i, 2, 10, QLatin1Char('0')),
+                {{QStringLiteral("Mobile"), QStringLiteral("1390000%1").arg(i, 4, 10, QLatin1Char('0'))}});
+        QCOMPARE(codesIndexed(QStringLiteral("丰")), QStringList{QStringLiteral("KH0002")});
+        QCOMPARE(codesIndexed(QStringLiteral("三丰")), QStringList{QStringLiteral("KH0002")});
+        QCOMPARE(codesIndexed(QStringLiteral("8886")), QStringList{QStringLiteral("KH0001")});
+        QCOMPARE(codesIndexed(QStringLiteral("66")),
+                 (QStringList{QStringLiteral("KH0001"), QStringLiteral("KH0002")}));
+        // The last characters of FindText and its first.
+        QCOMPARE(codesIndexed(QStringLiteral("f")), QStringList{QStringLiteral("KH0002")});
+        QCOMPARE(codesIndexed(QStringLiteral("李")), QStringList{QStringLiteral("KH0003")});
+        QCOMPARE(codesIndexed(QStringLiteral("\"引号\"")), QStringList{QStringLiteral("KH0004")});
+        QCOMPARE(codesIndexed(QStringLiteral("\"")), QStringList{QStringLiteral("KH0004")});
+        QCOMPARE(codesIndexed(QStringLiteral("%店")), QStringList{QStringLiteral("KH0004")});
+        for (const char* nothing : {"鑫", "x7", "无此客户", "_", "店%"})
+            QVERIFY2(codesIndexed(QString::fromUtf8(nothing)).isEmpty(), nothing);
+        for (const char* typed :
+             {"丰",    "三丰", "8886",    "66", "f",  "0",   "00", "000",      "户",  "户1",
+              "客户2", "3900", "1390000", "y1", "\"", "%店", "鑫", "无此客户", "1-3", "sn-b"}) {
+            const QString text = QString::fromUtf8(typed);
+            const QStringList read = codesFound(text);
+            QCOMPARE(codesIndexed(text), read);
+            QCOMPARE(codesFound(text, 20, 3), read); // the first few read, the rest looked up
+            QCOMPARE(codesFound(text, 20, 1000), read);
+        }
+        // More customers hold it than there is room for: those with the lowest keys.
+        QCOMPARE(codesIndexed(QStringLiteral("户")).size(), 20);
+        QCOMPARE(codesIndexed(QStringLiteral("户")).first(), QStringLiteral("Y00"));
+        QCOMPARE(codesIndexed(QStringLiteral("户")).last(), QStringLiteral("Y19"));
+    }
+
+    // A customer added, changed or deleted is found by what it holds now at once.
+    void changesFoundAtOnce_data() { zu::test::addEngineRows(); }
+    void changesFoundAtOnce()
+    {
+        ZU_TEST_DATABASE(db);
+        addPhoneBook();
+        zu::test::changeCustomer(QStringLiteral("KH0003"),
+                                 {{QStringLiteral("CustName"), QStringLiteral("欧阳锋")},
+                                  {QStringLiteral("Mobile"), QStringLiteral("18612345678")}});
+        for (const char* typed : {"锋", "阳锋", "欧阳锋", "yf", "86123", "4567"})
+            QVERIFY2(codesIndexed(QString::fromUtf8(typed)) == QStringList{QStringLiteral("KH0003")}, typed);
+        for (const char* typed : {"四", "李四", "1391234"})
+            QVERIFY2(codesIndexed(QString::fromUtf8(typed)).isEmpty(), typed);
+        addCustomer(QStringLiteral("新客户"), QStringLiteral("KH0009"));
+        QCOMPARE(codesIndexed(QStringLiteral("新")), QStringList{QStringLiteral("KH0009")});
+        Query q(zu::data().conn());
+        QCOMPARE(q.exec(QStringLiteral("delete from T_Cust where IDCode = ?"), {QStringLiteral("KH0002")}),
+                 1);
+        QCOMPARE(codesIndexed(QStringLiteral("丰")), QStringList());
+        QCOMPARE(codesIndexed(QStringLiteral("三")), QStringList{QStringLiteral("KH0001")});
+    }
+
+    // A database of the release before the index of FindText's parts: the upgrade fills it and
+    // the duplicate check's columns for every customer there is.
+    void upgradeIndexesEveryPart_data() { zu::test::addEngineRows(); }
+    void upgradeIndexesEveryPart()
+    {
+        ZU_TEST_DATABASE(db);
+        dropLastStep();
+        Query q(zu::data().conn());
+        q.exec(QStringLiteral("update zu_schema set version = ?"), {SchemaInstaller::kCurrentVersion - 1});
+        const CustomerKeys keys[] = {
+            {.name = QStringLiteral("张 三"),
+             .phone = QStringLiteral("0571-8888 6666"),
+             .mobile = {},
+             .code = QStringLiteral("KH0001"),
+             .goodsCode = QStringLiteral("SN-A1")},
+            {.name = QStringLiteral("李四"),
+             .phone = {},
+             .mobile = QStringLiteral("139 1234 5678"),
+             .code = QStringLiteral("KH0002"),
+             .goodsCode = {}},
+        };
+        for (const CustomerKeys& k : keys) {
+            const FindColumns f = findColumnsOf(k);
+            q.exec(QStringLiteral("insert into T_Cust (CustName, IDCode, Phone, Mobile, GoodsCode, Address, "
+                                  "NameInitials, FindText) values (?, ?, ?, ?, ?, ?, ?, ?)"),
+                   {k.name, k.code, k.phone, k.mobile, k.goodsCode, QStringLiteral("西湖路1号"),
+                    f.nameInitials, f.findText});
+        }
+        // More customers than the upgrade writes at once.
+        constexpr int kMore = 1200;
+        {
+            TransactionGuard tx(zu::data().conn());
+            for (int i = 0; i < kMore; ++i) {
+                const CustomerKeys more{.name = QStringLiteral("客户"),
+                                        .phone = QStringLiteral("0571-%1").arg(i),
+                                        .mobile = {},
+                                        .code = QStringLiteral("M%1").arg(i),
+                                        .goodsCode = {}};
+                const FindColumns f = findColumnsOf(more);
+                q.exec(QStringLiteral("insert into T_Cust (CustName, IDCode, Phone, NameInitials, FindText) "
+                                      "values (?, ?, ?, ?, ?)"),
+                       {more.name, more.code, more.phone, f.nameInitials, f.findText});
+            }
+            tx.commit();
+        }
+        SchemaInstaller installer(zu::data().conn());
+        QCOMPARE(installer.upgrade(), 1);
+        QCOMPARE(installer.version(), SchemaInstaller::kCurrentVersion);
+        QCOMPARE(zu::test::count(QStringLiteral("select count(*) from T_Cust where PhoneDigits like ?"),
+                                 {QStringLiteral("0571%")}),
+                 kMore + 1);
+        QCOMPARE(zu::test::column(QStringLiteral("select IDCode from T_Cust where PhoneDigits = ?"),
+                                  {QStringLiteral("05711199")}),
+                 QStringList{QStringLiteral("M1199")});
+        QCOMPARE(codesIndexed(QStringLiteral("客户")).size(), 20);
+        QCOMPARE(codesIndexed(QStringLiteral("三")), QStringList{QStringLiteral("KH0001")});
+        QCOMPARE(codesIndexed(QStringLiteral("8888")), QStringList{QStringLiteral("KH0001")});
+        QCOMPARE(codesIndexed(QStringLiteral("a1")), QStringList{QStringLiteral("KH0001")});
+        QCOMPARE(codesIndexed(QStringLiteral("12345")), QStringList{QStringLiteral("KH0002")});
+        QCOMPARE(zu::test::column(QStringLiteral("select coalesce(PhoneDigits, '') || ':' || "
+                                                 "coalesce(MobileDigits, '') || ':' || NameKey from T_Cust "
+                                                 "where IDCode like 'KH%' order by IDCode")),
+                 (QStringList{QStringLiteral("057188886666::张三"), QStringLiteral(":13912345678:李四")}));
+        // Later writes keep the index without the upgrade.
+        zu::test::changeCustomer(QStringLiteral("KH0002"),
+                                 {{QStringLiteral("CustName"), QStringLiteral("王五")}});
+        QCOMPARE(codesIndexed(QStringLiteral("五")), QStringList{QStringLiteral("KH0002")});
+        QCOMPARE(codesIndexed(QStringLiteral("四")), QStringList());
+    }
+
     // The database file release 1.0 made: upgraded, its customers are found by initials,
     // numbers and body codes.
     void releaseOneDatabaseUpgraded()
@@ -286,6 +439,7 @@ private slots:
     void upgradeFillsTheInitials()
     {
         ZU_TEST_DATABASE(db);
+        dropLastStep();
         Query q(zu::data().conn());
         for (const QString& index : zu::data().dialect().quickFindIndexes())
             q.exec(QStringLiteral("drop index %1").arg(index.section(QLatin1Char(' '), 2, 2)));
@@ -303,6 +457,9 @@ private slots:
         QCOMPARE(installer.upgrade(kQuickFindVersion), 1);
         QCOMPARE(installer.version(), kQuickFindVersion);
         QCOMPARE(installer.upgrade(kQuickFindVersion), 0);
+        // The steps between are in place already.
+        q.exec(QStringLiteral("update zu_schema set version = ?"), {SchemaInstaller::kCurrentVersion - 1});
+        QCOMPARE(installer.upgrade(), 1);
         QCOMPARE(codesFound(QStringLiteral("zs")), QStringList{QStringLiteral("张三")});
         QCOMPARE(codesFound(QStringLiteral("stf")), QStringList{QStringLiteral("单田芳")});
         QCOMPARE(codesFound(QStringLiteral("tl")), QStringList{QStringLiteral("Tom Lee")});

@@ -15,6 +15,10 @@ void insertRow(const QString& table, const QVariantMap& columns);
 // A customer with its name, its code (the name again when none is given) and further columns.
 void addCustomer(const QString& name, const QString& code = {}, const QVariantMap& columns = {});
 
+// Changes columns of the customer with the code as the program writes a customer: the columns
+// kept for quick find and the duplicate check follow. Fails the test unless one row changed.
+void changeCustomer(const QString& code, const QVariantMap& columns);
+
 // A service record, return visit or complaint ("T_service", "T_call", "T_complain") of the
 // customer with the code.
 void addJournal(const QString& table, const QString& customerCode, const QString& customerName = {},

@@ -82,7 +82,7 @@ SheetImport::SheetImport(Connection& connection, const QString& table, const QLi
                 m_targets.push_back({field, QString(), field, 0, typeOf(field, field), lengthOf(field)});
         }
         // Quick find's columns are written with every customer, whatever the pairing says.
-        for (const QString& field : {QStringLiteral("NameInitials"), QStringLiteral("FindText")}) {
+        for (const QString& field : FindColumns::columnNames()) {
             m_targets.erase(std::remove_if(m_targets.begin(), m_targets.end(),
                                            [&field](const Target& t) {
                                                return t.field.compare(field, Qt::CaseInsensitive) == 0;
@@ -227,12 +227,10 @@ void SheetImport::setFindColumns(QVariantList& values) const
                                                .mobile = textOf(values, QLatin1String("Mobile")),
                                                .code = textOf(values, QLatin1String("IDCode")),
                                                .goodsCode = textOf(values, QLatin1String("GoodsCode"))});
-    for (qsizetype i = 0; i < m_targets.size(); ++i) {
-        if (m_targets[i].field == QLatin1String("NameInitials"))
-            values[i] = columns.nameInitials;
-        else if (m_targets[i].field == QLatin1String("FindText"))
-            values[i] = columns.findText;
-    }
+    const QStringList names = FindColumns::columnNames();
+    for (qsizetype i = 0; i < m_targets.size(); ++i)
+        if (names.contains(m_targets[i].field))
+            values[i] = columns.valueOf(m_targets[i].field);
 }
 
 bool SheetImport::checkLengths(const QVariantList& values, QString* reason) const
