@@ -265,6 +265,14 @@ void addWarranty(Connection& connection, Query& query)
              QLatin1String(layout)});
 }
 
+// The statistics read a period's services, sales, return visits and complaints through indexes
+// that begin with the date.
+void indexFigures(Connection& connection, Query& query)
+{
+    for (const QString& statement : connection.dialect().figureIndexes())
+        query.exec(statement);
+}
+
 const UpgradeStep kSteps[] = {
     {.version = 2, .apply = &addRowVersions},
     {.version = 3, .apply = &keepOneDateFormAndIndexSearches},
@@ -273,6 +281,7 @@ const UpgradeStep kSteps[] = {
     {.version = 6, .apply = &addStatistics},
     {.version = 7, .apply = &boundOverdueReminders},
     {.version = 8, .apply = &addWarranty},
+    {.version = 10, .apply = &indexFigures}, // 9 is taken by another change
 };
 
 QString newerText(int version)
