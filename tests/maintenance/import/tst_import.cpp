@@ -658,7 +658,8 @@ private slots:
             q.open(QStringLiteral("select count(*) from T_Cust"));
             return q.value(0).toInt();
         };
-        const SheetImport::Options options{.keyField = QStringLiteral("IDCode"), .userName = QStringLiteral("操作员")};
+        const SheetImport::Options options{.keyField = QStringLiteral("IDCode"),
+                                           .userName = QStringLiteral("操作员")};
         {
             SheetImport import(data().conn(), QStringLiteral("T_cust"), pairs, records, options);
             for (int i = 0; i < 499; ++i)
