@@ -277,8 +277,7 @@ const UpgradeStep kSteps[] = {
     {.version = 2, .apply = &addRowVersions}, {.version = 3, .apply = &keepOneDateFormAndIndexSearches},
     {.version = 4, .apply = &addQuickFind},   {.version = 5, .apply = &addReminderCentre},
     {.version = 6, .apply = &addStatistics},  {.version = 7, .apply = &boundOverdueReminders},
-    {.version = 8, .apply = &addWarranty},
-    {.version = 10, .apply = &indexFigures}, // 9 is taken by another change
+    {.version = 8, .apply = &addWarranty},    {.version = 10, .apply = &indexFigures},
 };
 
 QString newerText(int version)
