@@ -149,10 +149,12 @@ private slots:
         QTest::addColumn<QString>("engine");
         QTest::addColumn<QString>("file");
         QTest::addColumn<int>("customers");
-        QTest::newRow("sqlite, xls, 100000")
-            << QStringLiteral("sqlite") << QStringLiteral("客户信息.xls") << 100000;
-        QTest::newRow("sqlite, xlsx, 100000")
-            << QStringLiteral("sqlite") << QStringLiteral("客户信息.xlsx") << 100000;
+        // An .xls sheet holds 65,536 rows, so 70,000 customers need a second one; an .xlsx sheet
+        // holds a million, and 20,000 rows already ask more of the reader than any one cell does.
+        QTest::newRow("sqlite, xls, 70000")
+            << QStringLiteral("sqlite") << QStringLiteral("客户信息.xls") << 70000;
+        QTest::newRow("sqlite, xlsx, 20000")
+            << QStringLiteral("sqlite") << QStringLiteral("客户信息.xlsx") << 20000;
         QTest::newRow("postgres, xls, 3000")
             << QStringLiteral("postgres") << QStringLiteral("客户信息.xls") << 3000;
     }
