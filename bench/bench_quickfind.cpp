@@ -110,6 +110,7 @@ void fillRegister(Connection& c, bool server, int customers, int services)
 
 // The schema version that brought quick find.
 constexpr int kQuickFindVersion = 4;
+constexpr int kFindTextPartsVersion = 10;
 
 // The columns and the index of FindText's parts that the last step adds.
 const char* const kCompareColumns[] = {"PhoneDigits", "MobileDigits", "NameKey"};
@@ -175,8 +176,7 @@ int main(int argc, char* argv[])
 
     QElapsedTimer t;
     t.start();
-    const bool reused =
-        !server && !kept.isEmpty() && SchemaInstaller(c).version() == SchemaInstaller::kCurrentVersion;
+    const bool reused = !server && !kept.isEmpty() && SchemaInstaller(c).version() >= kFindTextPartsVersion;
     // A kept database written but not upgraded yet (the run was stopped) is upgraded only.
     const bool written = !server && !kept.isEmpty() && SchemaInstaller(c).version() == kQuickFindVersion - 1;
     if (!reused) {
@@ -196,11 +196,12 @@ int main(int argc, char* argv[])
         // The steps between are in place already.
         QSqlQuery q(c.database());
         run(q, QStringLiteral("update zu_schema set version = %1 where version = %2")
-                   .arg(SchemaInstaller::kCurrentVersion - 1)
+                   .arg(kFindTextPartsVersion - 1)
                    .arg(kQuickFindVersion));
         t.restart();
-        installer.upgrade();
-        std::printf("upgrade, last step (digits and compared name of every customer, index of FindText's "
+        installer.upgrade(kFindTextPartsVersion);
+        std::printf("upgrade, the step of FindText's parts (digits and compared name of every customer, "
+                    "index of FindText's "
                     "parts): %.1f s\n",
                     t.elapsed() / 1000.0);
     } else {

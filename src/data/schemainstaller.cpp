@@ -298,12 +298,20 @@ void indexFindTextParts(Connection& connection, Query& query)
         query.exec(statement);
 }
 
+// The statistics read a period's services, sales, return visits and complaints through indexes
+// that begin with the date.
+void indexFigures(Connection& connection, Query& query)
+{
+    for (const QString& statement : connection.dialect().figureIndexes())
+        query.exec(statement);
+}
+
 const UpgradeStep kSteps[] = {
-    {.version = 2, .apply = &addRowVersions}, {.version = 3, .apply = &keepOneDateFormAndIndexSearches},
-    {.version = 4, .apply = &addQuickFind},   {.version = 5, .apply = &addReminderCentre},
-    {.version = 6, .apply = &addStatistics},  {.version = 7, .apply = &boundOverdueReminders},
-    {.version = 8, .apply = &addWarranty},    {.version = 9, .apply = &indexReminderLookups},
-    {.version = 10, .apply = &indexFindTextParts},
+    {.version = 2, .apply = &addRowVersions},      {.version = 3, .apply = &keepOneDateFormAndIndexSearches},
+    {.version = 4, .apply = &addQuickFind},        {.version = 5, .apply = &addReminderCentre},
+    {.version = 6, .apply = &addStatistics},       {.version = 7, .apply = &boundOverdueReminders},
+    {.version = 8, .apply = &addWarranty},         {.version = 9, .apply = &indexReminderLookups},
+    {.version = 10, .apply = &indexFindTextParts}, {.version = 11, .apply = &indexFigures},
 };
 
 QString newerText(int version)

@@ -103,6 +103,8 @@ public:
     QString prefixCondition(const QString& column) const;
     // The indexes quick find looks customers up with, by beginning, on both tables.
     QStringList quickFindIndexes() const;
+    // The indexes the statistics read a period's figures from.
+    QStringList figureIndexes() const;
     // A Boolean column compared with a constant.
     QString booleanEquals(const QString& column, bool value) const;
 
@@ -114,6 +116,7 @@ public:
     QString dateParameter; // "?" bound to dateValue()
     // "?" bound to toDb() of a date and time, compared with a date-time column through its index.
     QString dateTimeParameter;
+    QString integerParameter; // "?" bound to a whole number where the engine must know its type
     QString greatestFunction; // largest of its arguments
     // Ends a subquery that the engine is to keep as it is: without it, it copies a column's
     // expression into every place of the outer query that names the column.
@@ -129,6 +132,8 @@ public:
     // The month ("yyyy-MM") and the day ("yyyy-MM-dd") of a date and time, as text to group by.
     QString monthTextOf(const QString& dateTime) const;
     QString dayTextOf(const QString& dateTime) const;
+    // The calendar day of a date and time as a number that grows by one a day, to count days with.
+    QString dayNumberOf(const QString& dateTime) const;
 
     // A value as this engine stores it (dates become canonical text in the embedded database).
     QVariant toDb(const QVariant& value) const;

@@ -10,6 +10,8 @@ namespace zu {
 
 namespace {
 
+constexpr int kUprightLabels = 12; // group labels shown upright when no more than this
+
 double largest(const FigureTable& figure, const QList<int>& columns)
 {
     double top = 0;
@@ -27,6 +29,8 @@ QValueAxis* valueAxis(double top, bool whole)
     axis->setLabelFormat(whole ? QStringLiteral("%d") : QStringLiteral("%.0f"));
     if (whole && top < 10)
         axis->setTickCount(int(std::max(2.0, top + 2)));
+    else
+        axis->applyNiceNumbers(); // ticks on round numbers, not on fractions of the largest value
     return axis;
 }
 
@@ -47,6 +51,9 @@ void fillChart(QChart& chart, const FigureTable& figure)
     chart.addSeries(bars);
     auto* groups = new QBarCategoryAxis;
     groups->append(figure.labels());
+    // The days of a month side by side would run into each other.
+    if (figure.rows.size() > kUprightLabels)
+        groups->setLabelsAngle(-90);
     chart.addAxis(groups, Qt::AlignBottom);
     bars->attachAxis(groups);
     QValueAxis* counts = valueAxis(largest(figure, figure.barColumns), true);

@@ -23,6 +23,14 @@ QString groupText(const QString& column)
     return QStringLiteral("coalesce(trim(%1), '')").arg(column);
 }
 
+// From the first day's midnight up to (not including) the midnight after the last day, the bounds
+// typed as the column is so the engine can read the column's index.
+DateRange daysOf(const SqlDialect& d, const QString& column, const QDate& first, const QDate& last)
+{
+    return {QStringLiteral("%1 >= %2 and %1 < %2").arg(column, d.dateTimeParameter),
+            {first.startOfDay(), last.addDays(1).startOfDay()}};
+}
+
 QString labelOf(const QString& group)
 {
     return group.isEmpty() ? kEmptyGroup : group;
@@ -97,7 +105,7 @@ FigureTable Statistics::perMonth(const QString& table, const QString& dateColumn
     QHash<QString, QVariantList> found;
     if (m_period.isValid()) {
         const SqlDialect& d = m_connection.dialect();
-        const DateRange range = inclusiveDateRange(dateColumn, m_period.first, m_period.last);
+        const DateRange range = daysOf(d, dateColumn, m_period.first, m_period.last);
         const QString month = d.monthTextOf(dateColumn);
         Query q(m_connection);
         q.open(QStringLiteral("select %1, %2 from %3 where %4%5 group by %1")
@@ -139,7 +147,7 @@ FigureTable Statistics::servicesByDay(const QDate& month) const
     if (!m_period.isValid() || !days.isValid())
         return f;
     const SqlDialect& d = m_connection.dialect();
-    const DateRange range = inclusiveDateRange(QStringLiteral("serviceDate"), days.first, days.last);
+    const DateRange range = daysOf(d, QStringLiteral("serviceDate"), days.first, days.last);
     const QString day = d.dayTextOf(QStringLiteral("serviceDate"));
     Query q(m_connection);
     q.open(QStringLiteral("select %1, count(*), coalesce(sum(serviceMoney), 0) from T_service where %2 "
@@ -164,7 +172,7 @@ FigureTable Statistics::ranked(const QString& table, const QString& dateColumn,
     f.barColumns = {1};
     if (!m_period.isValid())
         return f;
-    const DateRange range = inclusiveDateRange(dateColumn, m_period.first, m_period.last);
+    const DateRange range = daysOf(m_connection.dialect(), dateColumn, m_period.first, m_period.last);
     const QString group = groupText(groupColumn);
     Query q(m_connection);
     // Equal counts in the order of their text's bytes, the same on both engines.
@@ -205,22 +213,22 @@ FigureTable Statistics::perStaff(const QString& groupColumn) const
     if (!m_period.isValid())
         return f;
     const SqlDialect& d = m_connection.dialect();
-    const DateRange range =
-        inclusiveDateRange(QStringLiteral("s.serviceDate"), m_period.first, m_period.last);
-    const QString serviceDay = d.dateOf(QStringLiteral("s.serviceDate"));
-    // An earlier service of the same unit 1 to 30 calendar days before; the index on body code
-    // and date finds it.
-    const QString repeat =
-        QStringLiteral("case when trim(s.GoodsCode) <> '' and exists (select 1 from T_service p where "
-                       "p.GoodsCode = s.GoodsCode and p.serviceDate >= %1 and p.serviceDate < %2) "
-                       "then 1 else 0 end")
-            .arg(d.addDays(serviceDay, QStringLiteral("?")), serviceDay);
-    const QString group = groupText(QStringLiteral("s.") + groupColumn);
+    // Per unit, in the order of the days, the visits on the 30 days before each service's day; a
+    // service early in the period looks back before it, so those days are read too and then left
+    // out of the figures.
+    const DateRange read =
+        daysOf(d, QStringLiteral("serviceDate"), m_period.first.addDays(-kRepeatVisitDays), m_period.last);
+    const QString repeat = QStringLiteral("case when trim(GoodsCode) <> '' and count(*) over (partition by "
+                                          "GoodsCode order by %1 range between %2 preceding and 1 preceding) "
+                                          "> 0 then 1 else 0 end")
+                               .arg(d.dayNumberOf(QStringLiteral("serviceDate")), d.integerParameter);
     Query q(m_connection);
-    q.open(QStringLiteral("select %1, count(*), coalesce(sum(s.serviceMoney), 0), sum(%2) from T_service s "
-                          "where %3 group by %1 order by 2 desc, %1%4")
-               .arg(group, repeat, range.condition, d.byteOrder),
-           QVariantList{-kRepeatVisitDays} + range.bindValues);
+    q.open(
+        QStringLiteral("select g, count(*), coalesce(sum(m), 0), sum(r) from (select %1 as g, serviceMoney "
+                       "as m, serviceDate as d, %2 as r from T_service where %3) t where d >= %4 group by g "
+                       "order by 2 desc, g%5")
+            .arg(groupText(groupColumn), repeat, read.condition, d.dateTimeParameter, d.byteOrder),
+        QVariantList{kRepeatVisitDays} + read.bindValues + QVariantList{m_period.first.startOfDay()});
     for (; !q.eof(); q.next())
         f.rows << (QVariantList{labelOf(q.value(0).toString())} + numbersOf(q, 3));
     return f;
@@ -300,7 +308,7 @@ FigureTable Statistics::salesByCategory(const QString& categoryCode) const
     if (!m_period.isValid())
         return f;
     const SqlDialect& d = m_connection.dialect();
-    const DateRange range = inclusiveDateRange(QStringLiteral("EmptionDate"), m_period.first, m_period.last);
+    const DateRange range = daysOf(d, QStringLiteral("EmptionDate"), m_period.first, m_period.last);
     QString where = range.condition;
     QVariantList values{int(code.size()) + 2};
     values += range.bindValues;

@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QtTest>
 
 using namespace zu;
@@ -380,6 +381,47 @@ private slots:
         QCOMPARE(zu::test::count(QStringLiteral("select count(*) from T_popedom where qxName = ?"),
                                  {QStringLiteral("actStatistics")}),
                  1);
+    }
+
+    // The indexes the statistics read through: in a new database, and added by the upgrade to a
+    // database of the version before, its records kept.
+    void upgradeIndexesTheFigures_data() { zu::test::addEngineRows(); }
+    void upgradeIndexesTheFigures()
+    {
+        ZU_TEST_DATABASE(db);
+        Connection& c = db.dataModule().conn();
+        const QRegularExpression named(QStringLiteral("^create index (\\w+) on "));
+        QStringList expected;
+        for (const QString& statement : c.dialect().figureIndexes())
+            expected << named.match(statement).captured(1).toLower();
+        QVERIFY(!expected.contains(QString()));
+        const QString indexes = db.isServer()
+                                    ? QStringLiteral("select lower(indexname) from pg_indexes where "
+                                                     "schemaname = current_schema() order by 1")
+                                    : QStringLiteral("select lower(name) from sqlite_master where "
+                                                     "type = 'index' order by 1");
+        auto missing = [&] {
+            QStringList out = expected;
+            for (const QString& present : rowsOf(c, indexes))
+                out.removeAll(present);
+            return out;
+        };
+        QCOMPARE(missing(), QStringList());
+
+        constexpr int kFiguresVersion = 11;
+        Query q(c);
+        for (const QString& name : std::as_const(expected))
+            q.exec(QStringLiteral("drop index %1").arg(name));
+        QCOMPARE(missing(), expected);
+        zu::test::addJournal(QStringLiteral("T_service"), QStringLiteral("C1"), QStringLiteral("甲客户"),
+                             {{QStringLiteral("serviceDate"), QDateTime(QDate(2024, 1, 5), QTime(9, 0))}});
+        q.exec(QStringLiteral("delete from zu_schema"));
+        q.exec(QStringLiteral("insert into zu_schema (version) values (?)"), {kFiguresVersion - 1});
+        SchemaInstaller installer(c);
+        QCOMPARE(installer.upgrade(kFiguresVersion), 1);
+        QCOMPARE(installer.version(), kFiguresVersion);
+        QCOMPARE(missing(), QStringList());
+        QCOMPARE(zu::test::count(QStringLiteral("select count(*) from T_service")), 1);
     }
 
     void embeddedDatabaseIsNeverOverwritten()

@@ -189,6 +189,52 @@ private slots:
                     {row(deptA, {6, 180.0, 2}), row(deptB, {5, 20.0, 0}), row("（未填写）", {1, 0.0, 1})});
     }
 
+    // The earlier visit may lie in the 30 days before the period: 30 days before its first day
+    // counts, 31 do not; visits before the period are no rows of it, and a later visit makes no
+    // repeat of an earlier one.
+    void repeatVisitsAcrossThePeriodsStart_data() { zu::test::addEngineRows(); }
+    void repeatVisitsAcrossThePeriodsStart()
+    {
+        ZU_TEST_DATABASE(db);
+        auto service = [](const QDateTime& when, const QString& body, const QString& engineer) {
+            addService(when, {{QStringLiteral("GoodsCode"), body},
+                              {QStringLiteral("servicedeMen"), engineer},
+                              {QStringLiteral("servicedepartment"), QStringLiteral("维修部")}});
+        };
+        const QString before = QStringLiteral("期前");
+        service(at(2023, 12, 2, 0, 0, 0), QStringLiteral("SN6"), before);
+        service(at(2024, 1, 1, 23, 59, 59), QStringLiteral("SN6"), QStringLiteral("三十天")); // repeat
+        service(at(2023, 12, 1, 23, 59, 59), QStringLiteral("SN7"), before);
+        service(at(2024, 1, 1, 0, 0, 0), QStringLiteral("SN7"), QStringLiteral("三十一天")); // none
+        service(at(2023, 11, 1), QStringLiteral("SN8"), before);
+        service(at(2023, 12, 10), QStringLiteral("SN8"), before);
+        service(at(2024, 1, 5), QStringLiteral("SN8"), QStringLiteral("二十六天")); // repeat
+        service(at(2024, 2, 10, 8), QStringLiteral("SN9"), QStringLiteral("同日"));
+        service(at(2024, 2, 10, 9), QStringLiteral("SN9"), QStringLiteral("同日"));  // none
+        service(at(2024, 3, 11, 10), QStringLiteral("SN9"), QStringLiteral("闰月")); // 30 days: repeat
+        service(at(2024, 3, 31, 23, 59, 59), QStringLiteral("SN10"), QStringLiteral("期末"));
+        service(at(2024, 4, 1, 0, 0, 0), QStringLiteral("SN10"), QStringLiteral("期后"));
+        const Statistics s(db.dataModule().conn(), kFirstQuarter);
+        const FigureTable engineers = s.byEngineer();
+        QCOMPARE(engineers.labels().size(), 6);
+        QVERIFY(!engineers.labels().contains(before));
+        QVERIFY(!engineers.labels().contains(QStringLiteral("期后")));
+        QCOMPARE(engineers.value(QStringLiteral("三十天"), 3).toInt(), 1);
+        QCOMPARE(engineers.value(QStringLiteral("三十一天"), 3).toInt(), 0);
+        QCOMPARE(engineers.value(QStringLiteral("二十六天"), 3).toInt(), 1);
+        QCOMPARE(engineers.value(QStringLiteral("同日"), 1).toInt(), 2);
+        QCOMPARE(engineers.value(QStringLiteral("同日"), 3).toInt(), 0);
+        QCOMPARE(engineers.value(QStringLiteral("闰月"), 3).toInt(), 1);
+        QCOMPARE(engineers.value(QStringLiteral("期末"), 3).toInt(), 0);
+        compareRows(s.byDepartment(), {row("维修部", {7, 0.0, 3})});
+
+        // Seen from a period that begins later, the same visits lie too far back.
+        const Statistics march(db.dataModule().conn(), {QDate(2024, 3, 1), QDate(2024, 3, 31)});
+        compareRows(march.byDepartment(), {row("维修部", {2, 0.0, 1})});
+        const Statistics january(db.dataModule().conn(), {QDate(2024, 1, 2), QDate(2024, 1, 31)});
+        compareRows(january.byDepartment(), {row("维修部", {1, 0.0, 1})});
+    }
+
     void complaintsAndReturnVisits_data() { zu::test::addEngineRows(); }
     void complaintsAndReturnVisits()
     {
