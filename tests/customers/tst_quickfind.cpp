@@ -243,7 +243,9 @@ private slots:
                                .code = QStringLiteral("KH1"),
                                .phone = QStringLiteral("0571-1"),
                                .mobile = QString(),
-                               .goodsCode = QStringLiteral("SN1")};
+                               .goodsCode = QStringLiteral("SN1"),
+                               .rank = QuickFindHit::Exact,
+                               .machineCode = QString()};
         QCOMPARE(hit.text(), QStringLiteral("张三  KH1  0571-1  SN1"));
     }
 
