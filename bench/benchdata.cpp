@@ -2,6 +2,7 @@
 
 #include "data/apphome.h"
 #include "data/connection.h"
+#include "data/datamodule.h"
 #include "data/schemainstaller.h"
 
 #include <cstdio>
@@ -137,6 +138,23 @@ BenchHome::~BenchHome()
 {
     if (!m_temporary.isEmpty())
         QDir(m_temporary).removeRecursively();
+}
+
+ShotRegister::ShotRegister()
+{
+    createEmbeddedDatabase(homeFile(m_home.path(), QLatin1String(kEmbeddedDatabaseFile)));
+    m_module = std::make_unique<TfrmData>(m_home.path());
+    if (!m_module->ConnectOK())
+        qFatal("cannot connect to the register in %s", qPrintable(m_home.path()));
+}
+
+ShotRegister::~ShotRegister() = default;
+
+QString shotFolder(const QStringList& arguments)
+{
+    const QString out = arguments.value(1, QStringLiteral("."));
+    QDir().mkpath(out);
+    return out;
 }
 
 } // namespace zu::bench

@@ -2,6 +2,13 @@
 
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace zu {
+class TfrmData;
+}
 
 namespace zu::bench {
 
@@ -26,5 +33,22 @@ private:
     QString m_path;
     QString m_temporary;
 };
+
+// A program folder of its own holding an empty embedded register, with the data module connected
+// to it: what the screenshot programs fill and draw.
+class ShotRegister final
+{
+public:
+    ShotRegister();
+    ~ShotRegister();
+    TfrmData& module() { return *m_module; }
+
+private:
+    QTemporaryDir m_home;
+    std::unique_ptr<TfrmData> m_module;
+};
+
+// The folder named first on the command line (the current one when none), created if missing.
+QString shotFolder(const QStringList& arguments);
 
 } // namespace zu::bench

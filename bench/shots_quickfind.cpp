@@ -3,23 +3,20 @@
 //
 //   zu-shots-quickfind OUT_DIR      (QT_QPA_PLATFORM=offscreen)
 
+#include "benchdata.h"
 #include "customers/quickfindbox.h"
-#include "data/apphome.h"
 #include "data/datamodule.h"
 #include "data/findcolumns.h"
 #include "data/query.h"
-#include "data/schemainstaller.h"
 #include "journals/tfrmmachinehistory.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCompleter>
-#include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMainWindow>
 #include <QPainter>
-#include <QTemporaryDir>
 #include <QToolBar>
 
 using namespace zu;
@@ -141,13 +138,9 @@ QImage withPopup(QWidget* window, QWidget* popup)
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    const QString out = app.arguments().value(1, QStringLiteral("."));
-    QDir().mkpath(out);
-    QTemporaryDir home;
-    createEmbeddedDatabase(homeFile(home.path(), QLatin1String(kEmbeddedDatabaseFile)));
-    TfrmData module(home.path());
-    if (!module.ConnectOK())
-        qFatal("cannot connect");
+    const QString out = bench::shotFolder(app.arguments());
+    bench::ShotRegister shots;
+    TfrmData& module = shots.module();
     fill(module.conn());
 
     // The tool bar as the main window holds it.

@@ -3,10 +3,9 @@
 //
 //   zu-shots-reminders OUT_DIR      (QT_QPA_PLATFORM=offscreen)
 
-#include "data/apphome.h"
+#include "benchdata.h"
 #include "data/datamodule.h"
 #include "data/query.h"
-#include "data/schemainstaller.h"
 #include "data/warrantyterms.h"
 #include "reminders/remindercentre.h"
 #include "reminders/tfrmremind.h"
@@ -14,8 +13,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QDir>
-#include <QTemporaryDir>
 
 #include <optional>
 
@@ -107,13 +104,9 @@ void fill(Connection& c, const QDate& today)
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    const QString out = app.arguments().value(1, QStringLiteral("."));
-    QDir().mkpath(out);
-    QTemporaryDir home;
-    createEmbeddedDatabase(homeFile(home.path(), QLatin1String(kEmbeddedDatabaseFile)));
-    TfrmData module(home.path());
-    if (!module.ConnectOK())
-        qFatal("cannot connect");
+    const QString out = bench::shotFolder(app.arguments());
+    bench::ShotRegister shots;
+    TfrmData& module = shots.module();
     module.setCurrentUserName(QStringLiteral("Admin"));
     const QDate today = QDate::currentDate();
     fill(module.conn(), today);

@@ -3,16 +3,13 @@
 //
 //   zu-shots-statistics OUT_DIR      (QT_QPA_PLATFORM=offscreen)
 
-#include "data/apphome.h"
+#include "benchdata.h"
 #include "data/datamodule.h"
 #include "data/query.h"
-#include "data/schemainstaller.h"
 #include "statistics/tfrmstatistics.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QRadioButton>
-#include <QTemporaryDir>
 
 using namespace zu;
 
@@ -49,13 +46,9 @@ void fill(Connection& c, const QDate& today)
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    const QString out = app.arguments().value(1, QStringLiteral("."));
-    QDir().mkpath(out);
-    QTemporaryDir home;
-    createEmbeddedDatabase(homeFile(home.path(), QLatin1String(kEmbeddedDatabaseFile)));
-    TfrmData module(home.path());
-    if (!module.ConnectOK())
-        qFatal("cannot connect");
+    const QString out = bench::shotFolder(app.arguments());
+    bench::ShotRegister shots;
+    TfrmData& module = shots.module();
     const QDate today = QDate::currentDate();
     fill(module.conn(), today);
 
