@@ -306,12 +306,20 @@ void indexFigures(Connection& connection, Query& query)
         query.exec(statement);
 }
 
+// The reminder centre counts a window's reminders by day from indexes alone.
+void indexReminderCounts(Connection& connection, Query& query)
+{
+    for (const QString& statement : connection.dialect().reminderCountIndexes())
+        query.exec(statement);
+}
+
 const UpgradeStep kSteps[] = {
-    {.version = 2, .apply = &addRowVersions},      {.version = 3, .apply = &keepOneDateFormAndIndexSearches},
-    {.version = 4, .apply = &addQuickFind},        {.version = 5, .apply = &addReminderCentre},
-    {.version = 6, .apply = &addStatistics},       {.version = 7, .apply = &boundOverdueReminders},
-    {.version = 8, .apply = &addWarranty},         {.version = 9, .apply = &indexReminderLookups},
-    {.version = 10, .apply = &indexFindTextParts}, {.version = 11, .apply = &indexFigures},
+    {.version = 2, .apply = &addRowVersions},       {.version = 3, .apply = &keepOneDateFormAndIndexSearches},
+    {.version = 4, .apply = &addQuickFind},         {.version = 5, .apply = &addReminderCentre},
+    {.version = 6, .apply = &addStatistics},        {.version = 7, .apply = &boundOverdueReminders},
+    {.version = 8, .apply = &addWarranty},          {.version = 9, .apply = &indexReminderLookups},
+    {.version = 10, .apply = &indexFindTextParts},  {.version = 11, .apply = &indexFigures},
+    {.version = 13, .apply = &indexReminderCounts},
 };
 
 QString newerText(int version)

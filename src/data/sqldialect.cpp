@@ -371,6 +371,21 @@ QStringList SqlDialect::figureIndexes() const
         QStringLiteral("create index ix_cust_sales on T_Cust (EmptionDate) include (TypeCode, Number)")};
 }
 
+QStringList SqlDialect::reminderCountIndexes() const
+{
+    // A plan's customers by model and purchase date with their code, to look up their services;
+    // a customer by code with model and purchase date, for the services of a plan's kind; model
+    // beside the purchase date, for the warranty months. The embedded engine keeps the row's key
+    // in every index; the server reads only what an index includes without visiting the rows.
+    const QString key = kind == DatabaseKind::Embedded ? QString() : QStringLiteral(" include (CusttityID)");
+    return {
+        QStringLiteral("create index ix_cust_modelboughtcode on T_Cust (Goodsunit, EmptionDate, IDCode)%1")
+            .arg(key),
+        QStringLiteral("create index ix_cust_codemodel on T_Cust (IDCode, Goodsunit, EmptionDate)%1")
+            .arg(key),
+        QStringLiteral("create index ix_cust_boughtmodel on T_Cust (EmptionDate, Goodsunit)")};
+}
+
 QStringList SqlDialect::rowVersionStatements(const QString& table) const
 {
     const QString trigger = QStringLiteral("tr_%1_rowversion").arg(table.toLower());

@@ -105,6 +105,8 @@ public:
     QStringList quickFindIndexes() const;
     // The indexes the statistics read a period's figures from.
     QStringList figureIndexes() const;
+    // The indexes the reminder centre counts a window's reminders from without reading customers' rows.
+    QStringList reminderCountIndexes() const;
     // A Boolean column compared with a constant.
     QString booleanEquals(const QString& column, bool value) const;
 

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <QMap>
 
 namespace zu {
 
@@ -79,11 +80,25 @@ struct Pick
     // With the customer's code, name and numbers; without them only what a count needs (the
     // kind, the source record and the dates), read from indexes alone where the engine can.
     bool details = true;
+    // Instead, the reminders that have a mark, done or put off, for the date now due within the
+    // kind's window.
+    bool marked = false;
 };
+
+bool drivenByMarks(const Pick& pick)
+{
+    return pick.snoozed || pick.marked;
+}
 
 Pick dueIn(const QDate& from, const QDate& to)
 {
-    return {.from = from, .to = to, .snoozed = false, .snoozedFrom = {}, .snoozedTo = {}, .details = true};
+    return {.from = from,
+            .to = to,
+            .snoozed = false,
+            .snoozedFrom = {},
+            .snoozedTo = {},
+            .details = true,
+            .marked = false};
 }
 
 QString customerColumns(const Pick& pick)
@@ -114,8 +129,23 @@ QList<DayRange> joined(QList<DayRange> ranges)
     return out;
 }
 
-// The days from which whole months `months` later can fall within [from, to] (a few days wider
-// for the month ends): for every count of months from `months` on, back to `earliest`.
+// The days whole months `months` after which fall within [from, to]: one range, as a day moved
+// on by months never comes before one moved on from an earlier day; empty (end not after first)
+// when the month ends leave none.
+DayRange daysMonthsEarlier(const QDate& from, const QDate& to, int months)
+{
+    // Four days before and after are outside whatever the month ends do.
+    QDate first = from.addMonths(-months).addDays(-4);
+    while (first.addMonths(months) < from)
+        first = first.addDays(1);
+    QDate last = to.addMonths(-months).addDays(4);
+    while (last.addMonths(months) > to)
+        last = last.addDays(-1);
+    return {.first = first, .end = last.addDays(1)};
+}
+
+// The days from which whole months `months` later can fall within [from, to]: for every count of
+// months from `months` on, back to `earliest`.
 QList<DayRange> daysMonthsBefore(const QDate& from, const QDate& to, int months, const QDate& earliest)
 {
     QList<DayRange> ranges;
@@ -123,14 +153,16 @@ QList<DayRange> daysMonthsBefore(const QDate& from, const QDate& to, int months,
         return ranges;
     constexpr int kMostRanges = 400;
     for (int n = months;; n += months) {
-        const DayRange r{.first = from.addMonths(-n).addDays(-1), .end = to.addMonths(-n).addDays(5)};
-        if (r.end <= earliest)
+        const QDate end = to.addMonths(-n).addDays(5);
+        if (end <= earliest)
             break;
         if (ranges.size() == kMostRanges) { // dates far back: one range down to them
-            ranges << DayRange{.first = earliest, .end = r.end};
+            ranges << DayRange{.first = earliest, .end = end};
             break;
         }
-        ranges << r;
+        const DayRange r = daysMonthsEarlier(from, to, n);
+        if (r.first < r.end)
+            ranges << r;
     }
     return joined(ranges);
 }
@@ -142,6 +174,23 @@ struct Window
     QDate last;
 };
 
+// The marks a select driven by them reads, as z: those put off to a day of the pick, or every
+// mark due within the window. Ends with " and ".
+void markedWithin(SqlText& s, const SqlDialect& d, const Pick& pick, const Window& w)
+{
+    if (pick.marked) {
+        s.bind(QStringLiteral("z.DueDate >= %1").arg(d.dateTimeParameter), d.toDb(w.first.startOfDay()));
+        s.bind(QStringLiteral(" and z.DueDate < %1 and ").arg(d.dateTimeParameter),
+               d.toDb(w.last.addDays(1).startOfDay()));
+        return;
+    }
+    s.add(QStringLiteral("z.State = '%1'").arg(kSnoozed));
+    s.bind(QStringLiteral(" and z.SnoozeUntil >= %1").arg(d.dateTimeParameter),
+           d.toDb(pick.snoozedFrom.startOfDay()));
+    s.bind(QStringLiteral(" and z.SnoozeUntil < %1 and ").arg(d.dateTimeParameter),
+           d.toDb(pick.snoozedTo.addDays(1).startOfDay()));
+}
+
 // The rows a select starts from: the records (narrowed to the due dates wanted through an
 // index), or the put-off marks of the kind, joined to their records.
 void drive(SqlText& s, const Connection& c, const QString& kind, const QString& tables, const QString& key,
@@ -149,18 +198,14 @@ void drive(SqlText& s, const Connection& c, const QString& kind, const QString& 
            const Window& w)
 {
     const SqlDialect& d = c.dialect();
-    if (!pick.snoozed) {
+    if (!drivenByMarks(pick)) {
         s.add(QStringLiteral(" from %1 where ").arg(tables));
         narrow(s, std::max(pick.from, w.first), std::min(pick.to, w.last));
         return;
     }
-    s.add(
-        QStringLiteral(" from T_remindstate z, %1 where %2 = z.SourceId and z.Kind = '%3' and z.State = '%4'")
-            .arg(tables, key, kind, kSnoozed));
-    s.bind(QStringLiteral(" and z.SnoozeUntil >= %1").arg(d.dateTimeParameter),
-           d.toDb(pick.snoozedFrom.startOfDay()));
-    s.bind(QStringLiteral(" and z.SnoozeUntil < %1 and ").arg(d.dateTimeParameter),
-           d.toDb(pick.snoozedTo.addDays(1).startOfDay()));
+    s.add(QStringLiteral(" from T_remindstate z, %1 where %2 = z.SourceId and z.Kind = '%3' and ")
+              .arg(tables, key, kind));
+    markedWithin(s, d, pick, w);
     narrow(s, w.first, w.last);
 }
 
@@ -168,13 +213,14 @@ void drive(SqlText& s, const Connection& c, const QString& kind, const QString& 
 void keepDue(SqlText& s, const Connection& c, const QString& alias, const Pick& pick, const Window& w)
 {
     const SqlDialect& d = c.dialect();
-    const QDate first = pick.snoozed ? w.first : std::max(pick.from, w.first);
-    const QDate last = pick.snoozed ? w.last : std::min(pick.to, w.last);
+    const QDate first = drivenByMarks(pick) ? w.first : std::max(pick.from, w.first);
+    const QDate last = drivenByMarks(pick) ? w.last : std::min(pick.to, w.last);
     s.bind(QStringLiteral(" where %1.DueDate >= %2").arg(alias, d.dateParameter), d.dateValue(first));
     s.bind(QStringLiteral(" and %1.DueDate <= %2").arg(alias, d.dateParameter), d.dateValue(last));
+    if (drivenByMarks(pick))
+        s.add(QStringLiteral(" and %1.MarkedDue = %1.DueDate").arg(alias)); // the mark of the date now due
     if (pick.snoozed) {
-        // The mark belongs to the date now due, and the rows due within [from, to] came already.
-        s.add(QStringLiteral(" and %1.MarkedDue = %1.DueDate").arg(alias));
+        // The rows due within [from, to] came already.
         s.bind(QStringLiteral(" and (%1.DueDate < %2").arg(alias, d.dateParameter), d.dateValue(pick.from));
         s.bind(QStringLiteral(" or %1.DueDate > %2)").arg(alias, d.dateParameter), d.dateValue(pick.to));
     }
@@ -182,7 +228,7 @@ void keepDue(SqlText& s, const Connection& c, const QString& alias, const Pick& 
 
 QString markedDue(const Connection& c, const Pick& pick)
 {
-    return pick.snoozed
+    return drivenByMarks(pick)
                ? QStringLiteral(", %1 as MarkedDue").arg(c.dialect().dateOf(QStringLiteral("z.DueDate")))
                : QString();
 }
@@ -220,6 +266,13 @@ struct Facts
     QList<int> warrantyMonths; // every count of warranty months a model can have
 };
 
+// The days of `range` on a date and time column: "column >= ? and column < ?".
+void inRange(SqlText& t, const SqlDialect& d, const QString& column, const DayRange& range)
+{
+    t.bind(QStringLiteral("%1 >= %2").arg(column, d.dateTimeParameter), d.toDb(range.first.startOfDay()));
+    t.bind(QStringLiteral(" and %1 < %2").arg(column, d.dateTimeParameter), d.toDb(range.end.startOfDay()));
+}
+
 // Any day of `ranges`, on a date and time column: "(column >= ? and column < ? or ...)".
 void inRanges(SqlText& t, const SqlDialect& d, const QString& column, const QList<DayRange>& ranges)
 {
@@ -238,6 +291,17 @@ void inRanges(SqlText& t, const SqlDialect& d, const QString& column, const QLis
     t.add(QStringLiteral(")"));
 }
 
+// The purchase dates whose warranty, of any of the lengths, ends within [from, to].
+QList<DayRange> warrantyBought(const QList<int>& lengths, const QDate& from, const QDate& to)
+{
+    QList<DayRange> ranges;
+    if (from <= to)
+        for (const int months : lengths)
+            if (const DayRange r = daysMonthsEarlier(from, to, months); r.first < r.end)
+                ranges << r;
+    return joined(ranges);
+}
+
 void warrantySelect(SqlText& s, const Connection& c, const Facts& facts, const Window& w, const Pick& pick)
 {
     const SqlDialect& d = c.dialect();
@@ -248,19 +312,13 @@ void warrantySelect(SqlText& s, const Connection& c, const Facts& facts, const W
               .arg(d.addMonths(QStringLiteral("b.Bought"), QStringLiteral("b.Months")),
                    d.dateOf(QStringLiteral("c.EmptionDate")), markedDue(c, pick), customerColumns(pick),
                    warrantyMonthsExpression(QStringLiteral("c.Goodsunit"))));
-    // The purchase dates whose warranty, of any length a model has, can end in the range, a few
-    // days wider for the month ends, narrow the rows through the index on the purchase date; the
-    // due date is exact.
+    // The purchase dates whose warranty, of any length a model has, can end in the range narrow
+    // the rows through the index on the purchase date; the due date is exact.
     const QList<int>& lengths = facts.warrantyMonths;
     drive(
         s, c, QStringLiteral("warranty"), QStringLiteral("T_Cust c"), QStringLiteral("c.CusttityID"), pick,
         [&d, &lengths](SqlText& t, const QDate& from, const QDate& to) {
-            QList<DayRange> ranges;
-            if (from <= to)
-                for (const int months : lengths)
-                    ranges << DayRange{.first = from.addMonths(-months).addDays(-4),
-                                       .end = to.addMonths(-months).addDays(5)};
-            inRanges(t, d, QStringLiteral("c.EmptionDate"), joined(ranges));
+            inRanges(t, d, QStringLiteral("c.EmptionDate"), warrantyBought(lengths, from, to));
         },
         w);
     s.add(QStringLiteral("%1) b%1) r").arg(kept(c)));
@@ -305,6 +363,21 @@ void returnCallSelect(SqlText& s, const Connection& c, const ReminderKindSetting
     keepDue(s, c, QStringLiteral("r"), pick, w);
 }
 
+// The services of a kind within any of `ranges`, as s: one select for each range, joined to the
+// customers once.
+void servicesWithin(SqlText& s, const SqlDialect& d, const QString& kind, const QList<DayRange>& ranges)
+{
+    s.add(QStringLiteral("("));
+    for (qsizetype i = 0; i < ranges.size(); ++i) {
+        s.bind(QStringLiteral("%1select s.CustCode as CustCode, s.hitchName as hitchName, s.serviceDate as "
+                              "serviceDate from T_service s where s.hitchName = ? and ")
+                   .arg(i == 0 ? QString() : QStringLiteral(" union all ")),
+               kind);
+        inRange(s, d, QStringLiteral("s.serviceDate"), ranges[i]);
+    }
+    s.add(QStringLiteral(") s"));
+}
+
 // The plan's next date: from the latest of the purchase date, the last service of the plan's
 // kind and the last date marked done, every so many months, the first such date on or after the
 // window's first day (the dates before it are not told).
@@ -318,27 +391,48 @@ void planCandidates(SqlText& s, const SqlDialect& d, const Facts& facts, const Q
                          "st.Kind = 'plan' and st.State = '%1'")
               .arg(kDone));
     // The plan's model and kind are bound as they are kept: the engine then knows which index
-    // range each part reads, and reads the plan's customers once for all the ranges.
+    // range each part reads. One select for each range of days: ranges joined by "or" behind the
+    // model or the kind would read every entry of the model or kind.
     for (const MaintenancePlan& plan : facts.plans) {
         const QList<DayRange> ranges = daysMonthsBefore(from, to, plan.months, facts.earliest);
         if (ranges.isEmpty())
             continue;
-        s.bind(QStringLiteral(
-                   " union select c.CusttityID, cast(? as integer) from T_Cust c where c.Goodsunit = ? and "),
-               plan.id);
-        s.values << plan.model;
-        inRanges(s, d, QStringLiteral("c.EmptionDate"), ranges);
-        s.bind(
-            QStringLiteral(" union select c.CusttityID, cast(? as integer) from T_service s join T_Cust c on "
-                           "c.IDCode = s.CustCode where s.hitchName = ? and "),
-            plan.id);
-        s.values << plan.serviceKind;
-        inRanges(s, d, QStringLiteral("s.serviceDate"), ranges);
-        // Only the last service of the kind counts.
-        s.add(QStringLiteral(" and not exists (select 1 from T_service l where l.CustCode = s.CustCode and "
+        for (const DayRange& range : ranges) {
+            s.bind(QStringLiteral(" union select c.CusttityID, cast(? as integer) from T_Cust c where "
+                                  "c.Goodsunit = ? and "),
+                   plan.id);
+            s.values << plan.model;
+            inRange(s, d, QStringLiteral("c.EmptionDate"), range);
+        }
+        s.bind(QStringLiteral(" union select c.CusttityID, cast(? as integer) from "), plan.id);
+        servicesWithin(s, d, plan.serviceKind, ranges);
+        // Only the last service of the kind counts; named through the customer, it is looked for
+        // once the model is right.
+        s.bind(QStringLiteral(" join T_Cust c on c.IDCode = s.CustCode where c.Goodsunit = ?"), plan.model);
+        s.add(QStringLiteral(" and not exists (select 1 from T_service l where l.CustCode = c.IDCode and "
                              "l.hitchName = s.hitchName and l.serviceDate > s.serviceDate)"));
-        s.bind(QStringLiteral(" and c.Goodsunit = ?"), plan.model);
     }
+}
+
+// The next date of a plan, on rows (as b) that give Base, Months and Since: the first date whole
+// multiples of the months after Base on or after Since, as DueDate. Opens the levels; the caller
+// writes the select of b and closes them with dueLevelsEnd.
+QString dueLevels(const SqlDialect& d)
+{
+    return QStringLiteral(
+               "select o.*, case when o.First >= o.Since then o.First else o.Second end as DueDate "
+               "from (select n.*, %1 as First, %2 as Second from (select m.*, case when m.Gap <= "
+               "0 then 1 else (m.Gap + m.Months - 1) / m.Months end as Steps from (select b.*, "
+               "%3 as Gap from (")
+        .arg(d.addMonths(QStringLiteral("n.Base"), QStringLiteral("n.Steps * n.Months")),
+             d.addMonths(QStringLiteral("n.Base"), QStringLiteral("(n.Steps + 1) * n.Months")),
+             d.monthsBetween(QStringLiteral("b.Base"), QStringLiteral("b.Since")));
+}
+
+// Each level that names a column of the one below more than once is kept as it is.
+QString dueLevelsEnd(const Connection& c)
+{
+    return QStringLiteral("%1) b where b.Base is not null%1) m%1) n%1) o%1)").arg(kept(c));
 }
 
 void maintenanceSelect(SqlText& s, const Connection& c, const Window& w, const Pick& pick, const Facts* facts,
@@ -349,19 +443,12 @@ void maintenanceSelect(SqlText& s, const Connection& c, const Window& w, const P
     const QString latest = QStringLiteral("nullif(%1(coalesce(k.Bought, %2), coalesce(k.Serviced, %2), "
                                           "coalesce(k.Done, %2)), %2)")
                                .arg(d.greatestFunction, earliest);
-    s.add(QStringLiteral(
-              "select 'plan' as Kind, q.CustId as SourceId, q.PlanId, q.CustId, q.CustCode, q.CustName, "
-              "q.Phone, q.Mobile, q.Subject, q.DueDate from (select o.*, case when o.First >= o.Since then "
-              "o.First else o.Second end as DueDate from (select n.*, %1 as First, %2 as Second from "
-              "(select m.*, case when "
-              "m.Gap <= 0 then 1 else (m.Gap + m.Months - 1) / m.Months end as Steps from (select "
-              "b.*, %3 as Gap from (select k.*, %4 as Base from (select c.CusttityID as CustId, "
-              "c.IDCode as CustCode, c.CustName as CustName, c.Phone as Phone, c.Mobile as Mobile, "
-              "p.id as PlanId, p.hitchName as Subject, p.Months as Months, %5 as Bought, ")
-              .arg(d.addMonths(QStringLiteral("n.Base"), QStringLiteral("n.Steps * n.Months")),
-                   d.addMonths(QStringLiteral("n.Base"), QStringLiteral("(n.Steps + 1) * n.Months")),
-                   d.monthsBetween(QStringLiteral("b.Base"), QStringLiteral("b.Since")), latest,
-                   d.dateOf(QStringLiteral("c.EmptionDate"))));
+    s.add(QStringLiteral("select 'plan' as Kind, q.CustId as SourceId, q.PlanId, q.CustId, q.CustCode, "
+                         "q.CustName, q.Phone, q.Mobile, q.Subject, q.DueDate from (%1select k.*, %2 as Base "
+                         "from (select c.CusttityID as CustId, c.IDCode as CustCode, c.CustName as CustName, "
+                         "c.Phone as Phone, c.Mobile as Mobile, p.id as PlanId, p.hitchName as Subject, "
+                         "p.Months as Months, %3 as Bought, ")
+              .arg(dueLevels(d), latest, d.dateOf(QStringLiteral("c.EmptionDate"))));
     s.add(QStringLiteral("%1 as Serviced, ")
               .arg(d.dateOf(QStringLiteral("(select max(s.serviceDate) from T_service s where s.CustCode = "
                                            "c.IDCode and s.hitchName = p.hitchName)"))));
@@ -373,14 +460,11 @@ void maintenanceSelect(SqlText& s, const Connection& c, const Window& w, const P
     s.bind(QStringLiteral("%1 as Since").arg(d.dateParameter), d.dateValue(w.first));
     // Every customer of a model with a plan: the next date follows from each one's own records.
     const QString tables = QStringLiteral("T_Cust c join T_plan p on p.Goodsunit = c.Goodsunit");
-    if (pick.snoozed) {
+    if (drivenByMarks(pick)) {
         s.add(QStringLiteral(" from T_remindstate z, %1 where c.CusttityID = z.SourceId and p.id = z.PlanId "
-                             "and z.Kind = 'plan' and z.State = '%2'")
-                  .arg(tables, kSnoozed));
-        s.bind(QStringLiteral(" and z.SnoozeUntil >= %1").arg(d.dateTimeParameter),
-               d.toDb(pick.snoozedFrom.startOfDay()));
-        s.bind(QStringLiteral(" and z.SnoozeUntil < %1 and").arg(d.dateTimeParameter),
-               d.toDb(pick.snoozedTo.addDays(1).startOfDay()));
+                             "and z.Kind = 'plan' and ")
+                  .arg(tables));
+        markedWithin(s, d, pick, w);
     } else if (facts) {
         s.add(QStringLiteral(" from ("));
         planCandidates(s, d, *facts, std::max(pick.from, w.first), std::min(pick.to, w.last));
@@ -395,8 +479,7 @@ void maintenanceSelect(SqlText& s, const Connection& c, const Window& w, const P
         s.bind(QStringLiteral(" and c.CusttityID = ?"), only->first);
         s.bind(QStringLiteral(" and p.id = ?"), only->second);
     }
-    // Each level that names a column of the one below more than once is kept as it is.
-    s.add(QStringLiteral("%1) k%1) b where b.Base is not null%1) m%1) n%1) o%1) q").arg(kept(c)));
+    s.add(QStringLiteral("%1) k%2 q").arg(kept(c), dueLevelsEnd(c)));
     keepDue(s, c, QStringLiteral("q"), pick, w);
 }
 
@@ -632,15 +715,17 @@ Facts readFacts(Connection& connection, const ReminderKindSettings& settings)
     return facts;
 }
 
-Statement remindersOf(Connection& connection, const ReminderKindSettings& settings, const QDate& today,
-                      const QList<Pick>& picks, const QString& select)
+Window windowOf(const ReminderKindSettings& settings, ReminderKind kind, const QDate& today)
+{
+    return Window{.first = settings.firstDay(kind, today), .last = today.addDays(settings.horizon(kind))};
+}
+
+Statement remindersOf(Connection& connection, const ReminderKindSettings& settings, const Facts& facts,
+                      const QDate& today, const QList<Pick>& picks, const QString& select)
 {
     const SqlDialect& d = connection.dialect();
-    const Facts facts = readFacts(connection, settings);
     SqlText s;
-    const auto window = [&](ReminderKind kind) {
-        return Window{.first = settings.firstDay(kind, today), .last = today.addDays(settings.horizon(kind))};
-    };
+    const auto window = [&](ReminderKind kind) { return windowOf(settings, kind, today); };
     for (const Pick& pick : picks) {
         const auto branch = [&](ReminderKind kind, auto build) {
             if (!settings.isOn(kind))
@@ -707,29 +792,244 @@ FilterCondition filterCondition(const SqlDialect& d, ReminderFilter filter, cons
 
 } // namespace
 
+namespace {
+
+// The rows of a kind's count, Due and N, kept to the kind's window.
+void dueWithin(SqlText& s, const Connection& c, const Window& w, const std::function<void(SqlText&)>& counted)
+{
+    const SqlDialect& d = c.dialect();
+    s.add(QStringLiteral("select u.Due as Due, u.N as N from ("));
+    counted(s);
+    s.bind(QStringLiteral("%1) u where u.Due >= %2").arg(kept(c), d.dateParameter), d.dateValue(w.first));
+    s.bind(QStringLiteral(" and u.Due <= %1").arg(d.dateParameter), d.dateValue(w.last));
+}
+
+// The day after a date and time column's day, for "later than that day".
+QString dayAfter(const SqlDialect& d, const QString& column)
+{
+    return d.addDays(d.dateOf(column), QStringLiteral("1"));
+}
+
+void customerDateCounts(SqlText& s, const Connection& c, const Window& w)
+{
+    const SqlDialect& d = c.dialect();
+    const QString day = d.dateOf(QStringLiteral("c.remind"));
+    dueWithin(s, c, w, [&](SqlText& t) {
+        t.add(QStringLiteral("select %1 as Due, count(*) as N from T_Cust c where ").arg(day));
+        t.bind(QStringLiteral("c.remind >= %1").arg(d.dateTimeParameter), d.toDb(w.first.startOfDay()));
+        t.bind(QStringLiteral(" and c.remind < %1").arg(d.dateTimeParameter),
+               d.toDb(w.last.addDays(1).startOfDay()));
+        t.bind(QStringLiteral(" and c.remind <= %1").arg(d.dateTimeParameter), d.toDb(w.last.startOfDay()));
+        t.add(QStringLiteral(" group by %1").arg(day));
+    });
+}
+
+// Services grouped first by their stored time, in the order of the index on the date, then by
+// day; the day of the call once for each day. The customer's code is unique, so the join only
+// asks whether the customer is there.
+void returnCallCounts(SqlText& s, const Connection& c, int after, const Window& w)
+{
+    const SqlDialect& d = c.dialect();
+    dueWithin(s, c, w, [&](SqlText& t) {
+        t.bind(
+            QStringLiteral("select %1 as Due, g.N as N from (select %2 as Day, sum(a.N) as N from (select "
+                           "s.serviceDate as At, count(*) as N from T_service s join T_Cust c on c.IDCode = "
+                           "s.CustCode and c.IDCode <> '' where ")
+                .arg(d.addDays(QStringLiteral("g.Day"), d.integerParameter),
+                     d.dateOf(QStringLiteral("a.At"))),
+            after);
+        t.bind(QStringLiteral("s.serviceDate >= %1").arg(d.dateTimeParameter),
+               d.toDb(w.first.addDays(-after).startOfDay()));
+        t.bind(QStringLiteral(" and s.serviceDate < %1").arg(d.dateTimeParameter),
+               d.toDb(w.last.addDays(1 - after).startOfDay()));
+        t.add(QStringLiteral(" group by s.serviceDate) a group by %1%2) g")
+                  .arg(d.dateOf(QStringLiteral("a.At")), kept(c)));
+    });
+}
+
+// Customers grouped by purchase date and model; the months of each model and the end of each
+// day's warranty once for each group.
+void warrantyCounts(SqlText& s, const Connection& c, const Facts& facts, const Window& w)
+{
+    const SqlDialect& d = c.dialect();
+    const QList<DayRange> ranges = warrantyBought(facts.warrantyMonths, w.first, w.last);
+    dueWithin(s, c, w, [&](SqlText& t) {
+        t.add(
+            QStringLiteral("select %1 as Due, g.N as N from (select %2 as Day, %3 as Months, b.N as N from (")
+                .arg(d.addMonths(QStringLiteral("g.Day"), QStringLiteral("g.Months")),
+                     d.dateOf(QStringLiteral("b.Bought")),
+                     warrantyMonthsExpression(QStringLiteral("b.Goodsunit"))));
+        if (ranges.isEmpty())
+            t.add(QStringLiteral("select c.EmptionDate as Bought, c.Goodsunit as Goodsunit, 0 as N from "
+                                 "T_Cust c where 1 = 0"));
+        for (qsizetype i = 0; i < ranges.size(); ++i) {
+            t.add(QStringLiteral("%1select c.EmptionDate as Bought, c.Goodsunit as Goodsunit, count(*) as N "
+                                 "from T_Cust c where ")
+                      .arg(i == 0 ? QString() : QStringLiteral(" union all ")));
+            inRange(t, d, QStringLiteral("c.EmptionDate"), ranges[i]);
+            t.add(QStringLiteral(" group by c.EmptionDate, c.Goodsunit"));
+        }
+        t.add(QStringLiteral(") b%1) g").arg(kept(c)));
+    });
+}
+
+// A plan's reminders by the day its months count from, the latest of the purchase date, the last
+// service of the plan's kind and the last date marked done. Each customer is counted under the one
+// of the three that is latest (on a tie the purchase, then the service): the purchases of the
+// plan's model, the services of its kind and the done marks, each within the days whole months
+// before the window, and each without a later one of the others. The next date once for each day.
+void planCounts(SqlText& s, const Connection& c, const MaintenancePlan& plan, const Facts& facts,
+                const Window& w)
+{
+    const SqlDialect& d = c.dialect();
+    const QList<DayRange> ranges = daysMonthsBefore(w.first, w.last, plan.months, facts.earliest);
+    if (ranges.isEmpty() || plan.model.isEmpty())
+        return;
+    const QString bought = d.dateOf(QStringLiteral("c.EmptionDate"));
+    const QString serviced = d.dateOf(QStringLiteral("s.serviceDate"));
+    const QString done = d.dateOf(QStringLiteral("st.DueDate"));
+    const auto noLaterDone = [&](SqlText& t, const QString& source, const QString& after) {
+        t.bind(QStringLiteral(" and not exists (select 1 from T_remindstate l where l.Kind = 'plan' and "
+                              "l.SourceId = %1 and l.PlanId = %2 and l.State = '%3' and l.DueDate >= %4)")
+                   .arg(source, d.integerParameter, kDone, after),
+               plan.id);
+    };
+    dueWithin(s, c, w, [&](SqlText& t) {
+        t.add(QStringLiteral("select q.DueDate as Due, q.N as N from (%1select k.*, k.Day as Base, ")
+                  .arg(dueLevels(d)));
+        t.bind(QStringLiteral("%1 as Months, ").arg(d.integerParameter), plan.months);
+        t.bind(QStringLiteral("%1 as Since from (select t.Day, sum(t.N) as N from (").arg(d.dateParameter),
+               d.dateValue(w.first));
+        for (qsizetype i = 0; i < ranges.size(); ++i) {
+            t.add(QStringLiteral("%1select %2 as Day, count(*) as N from T_Cust c where ")
+                      .arg(i == 0 ? QString() : QStringLiteral(" union all "), bought));
+            t.bind(QStringLiteral("c.Goodsunit = ? and "), plan.model);
+            inRange(t, d, QStringLiteral("c.EmptionDate"), ranges[i]);
+            t.bind(
+                QStringLiteral(" and not exists (select 1 from T_service l where l.CustCode = c.IDCode and "
+                               "l.hitchName = ? and l.serviceDate >= %1)")
+                    .arg(dayAfter(d, QStringLiteral("c.EmptionDate"))),
+                plan.serviceKind);
+            noLaterDone(t, QStringLiteral("c.CusttityID"), dayAfter(d, QStringLiteral("c.EmptionDate")));
+            t.add(QStringLiteral(" group by c.EmptionDate"));
+        }
+        t.add(QStringLiteral(" union all select %1 as Day, count(distinct c.CusttityID) as N from ")
+                  .arg(serviced));
+        servicesWithin(t, d, plan.serviceKind, ranges);
+        t.bind(
+            QStringLiteral(" join T_Cust c on c.IDCode = s.CustCode where c.Goodsunit = ? and (%1 is null or "
+                           "s.serviceDate >= %2)")
+                .arg(bought, dayAfter(d, QStringLiteral("c.EmptionDate"))),
+            plan.model);
+        // Named through the customer, the later service is looked for once the model is right.
+        t.bind(QStringLiteral(" and not exists (select 1 from T_service l where l.CustCode = c.IDCode and "
+                              "l.hitchName = ? and l.serviceDate >= %1)")
+                   .arg(dayAfter(d, QStringLiteral("s.serviceDate"))),
+               plan.serviceKind);
+        noLaterDone(t, QStringLiteral("c.CusttityID"), dayAfter(d, QStringLiteral("s.serviceDate")));
+        t.add(QStringLiteral(" group by %1").arg(serviced));
+        t.bind(QStringLiteral(
+                   " union all select %1 as Day, count(distinct c.CusttityID) as N from T_remindstate st "
+                   "join T_Cust c on c.CusttityID = st.SourceId where st.Kind = 'plan' and st.PlanId = %2 "
+                   "and st.State = '%3' and ")
+                   .arg(done, d.integerParameter, kDone),
+               plan.id);
+        inRange(t, d, QStringLiteral("st.DueDate"),
+                {.first = ranges.first().first, .end = ranges.last().end});
+        t.bind(QStringLiteral(" and c.Goodsunit = ? and (%1 is null or st.DueDate >= %2)")
+                   .arg(bought, dayAfter(d, QStringLiteral("c.EmptionDate"))),
+               plan.model);
+        noLaterDone(t, QStringLiteral("st.SourceId"), dayAfter(d, QStringLiteral("st.DueDate")));
+        t.bind(QStringLiteral(" and not exists (select 1 from T_service s where s.CustCode = c.IDCode and "
+                              "s.hitchName = ? and s.serviceDate >= %1)")
+                   .arg(done),
+               plan.serviceKind);
+        t.add(QStringLiteral(" group by %1) t group by t.Day%2) k%3 q").arg(done, kept(c), dueLevelsEnd(c)));
+    });
+}
+
+// How many reminders each day is due, from the records alone, every kind switched on.
+Statement dueCounts(const Connection& connection, const ReminderKindSettings& settings, const Facts& facts,
+                    const QDate& today)
+{
+    SqlText s;
+    const auto next = [&s] {
+        if (!s.text.isEmpty())
+            s.add(QStringLiteral(" union all "));
+    };
+    if (settings.customerDate) {
+        next();
+        customerDateCounts(s, connection, windowOf(settings, ReminderKind::CustomerDate, today));
+    }
+    if (settings.maintenance)
+        for (const MaintenancePlan& plan : facts.plans) {
+            if (plan.months < 1)
+                continue;
+            SqlText one;
+            planCounts(one, connection, plan, facts, windowOf(settings, ReminderKind::Maintenance, today));
+            if (one.text.isEmpty())
+                continue;
+            next();
+            s.add(one.text);
+            s.values += one.values;
+        }
+    if (settings.returnCall) {
+        next();
+        returnCallCounts(s, connection, settings.callAfterDays,
+                         windowOf(settings, ReminderKind::ReturnCall, today));
+    }
+    if (settings.warrantyEnd) {
+        next();
+        warrantyCounts(s, connection, facts, windowOf(settings, ReminderKind::WarrantyEnd, today));
+    }
+    if (s.text.isEmpty())
+        return {};
+    return {.sql =
+                QStringLiteral("select v.Due as Due, sum(v.N) as N from (%1) v group by v.Due").arg(s.text),
+            .bindValues = s.values};
+}
+
+} // namespace
+
 ReminderCounts ReminderCentre::counts() const
 {
-    // The reminders of the whole window counted by the day they show under, done or open: a few
-    // rows, summed here for each filter.
-    QList<Pick> picks = picksOf(ReminderFilter::All, m_today);
-    for (Pick& pick : picks)
-        pick.details = false;
-    Statement st =
-        remindersOf(m_connection, m_settings, m_today, picks,
-                    QStringLiteral("x.Shown as Shown, case when x.State = '%1' then 1 else 0 end as "
-                                   "Done, count(*) as N")
-                        .arg(kDone));
-    st.sql += QStringLiteral(" group by x.Shown, case when x.State = '%1' then 1 else 0 end").arg(kDone);
+    // The reminders of each day counted from the records alone, a few rows; then each mark due
+    // within the window moves its reminder, if it is still due on the marked date, to the day it
+    // shows under and among the done ones. Summed here for each filter.
+    const Facts facts = readFacts(m_connection, m_settings);
+    QMap<QDate, int> open;
+    QMap<QDate, int> done;
     Query q(m_connection);
-    ReminderCounts out;
-    const QDate monday = m_today.addDays(1 - m_today.dayOfWeek());
+    const Statement due = dueCounts(m_connection, m_settings, facts, m_today);
+    if (due.sql.isEmpty())
+        return {};
+    for (q.open(due.sql, due.bindValues); !q.eof(); q.next())
+        open[q.asDateTime(QStringLiteral("Due")).date()] += q.value(QStringLiteral("N")).toInt();
+    Pick marked = dueIn(kEarliest, kLatest);
+    marked.details = false;
+    marked.marked = true;
+    Statement st = remindersOf(
+        m_connection, m_settings, facts, m_today, {marked},
+        QStringLiteral("x.DueDate as Due, x.Shown as Shown, case when x.State = '%1' then 1 else 0 end as "
+                       "Done, count(*) as N")
+            .arg(kDone));
+    st.sql +=
+        QStringLiteral(" group by x.DueDate, x.Shown, case when x.State = '%1' then 1 else 0 end").arg(kDone);
     for (q.open(st.sql, st.bindValues); !q.eof(); q.next()) {
-        const QDate shown = q.asDateTime(QStringLiteral("Shown")).date();
-        const bool done = q.value(QStringLiteral("Done")).toInt() != 0;
         const int n = q.value(QStringLiteral("N")).toInt();
+        open[q.asDateTime(QStringLiteral("Due")).date()] -= n;
+        (q.value(QStringLiteral("Done")).toInt() != 0 ? done
+                                                      : open)[q.asDateTime(QStringLiteral("Shown")).date()] +=
+            n;
+    }
+    ReminderCounts out;
+    for (const int n : done)
         out.all += n;
-        if (done)
-            continue;
+    const QDate monday = m_today.addDays(1 - m_today.dayOfWeek());
+    for (auto it = open.cbegin(); it != open.cend(); ++it) {
+        const QDate shown = it.key();
+        const int n = it.value();
+        out.all += n;
         out.today += shown == m_today ? n : 0;
         out.overdue += shown < m_today ? n : 0;
         out.thisWeek += shown >= monday && shown <= monday.addDays(6) ? n : 0;
@@ -740,8 +1040,8 @@ ReminderCounts ReminderCentre::counts() const
 QList<Reminder> ReminderCentre::list(ReminderFilter filter, int offset, int limit) const
 {
     const FilterCondition c = filterCondition(m_connection.dialect(), filter, m_today);
-    Statement st =
-        remindersOf(m_connection, m_settings, m_today, picksOf(filter, m_today), QStringLiteral("x.*"));
+    Statement st = remindersOf(m_connection, m_settings, readFacts(m_connection, m_settings), m_today,
+                               picksOf(filter, m_today), QStringLiteral("x.*"));
     if (!c.text.isEmpty())
         st.sql += QStringLiteral(" where ") + c.text;
     st.bindValues += c.values;
