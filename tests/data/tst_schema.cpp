@@ -424,6 +424,51 @@ private slots:
         QCOMPARE(zu::test::count(QStringLiteral("select count(*) from T_service")), 1);
     }
 
+    // The indexes the reminder centre counts from: in a new database, and added by the upgrade to
+    // a database of the version before, its customers kept.
+    void upgradeIndexesTheReminderCounts_data() { zu::test::addEngineRows(); }
+    void upgradeIndexesTheReminderCounts()
+    {
+        ZU_TEST_DATABASE(db);
+        Connection& c = db.dataModule().conn();
+        const QRegularExpression named(QStringLiteral("^create index (\\w+) on "));
+        QStringList expected;
+        for (const QString& statement : c.dialect().reminderCountIndexes())
+            expected << named.match(statement).captured(1).toLower();
+        QCOMPARE(expected.size(), 3);
+        QVERIFY(!expected.contains(QString()));
+        const QString indexes = db.isServer()
+                                    ? QStringLiteral("select lower(indexname) from pg_indexes where "
+                                                     "schemaname = current_schema() order by 1")
+                                    : QStringLiteral("select lower(name) from sqlite_master where "
+                                                     "type = 'index' order by 1");
+        auto missing = [&] {
+            QStringList out = expected;
+            for (const QString& present : rowsOf(c, indexes))
+                out.removeAll(present);
+            return out;
+        };
+        QCOMPARE(missing(), QStringList());
+
+        constexpr int kReminderCountsVersion = 13;
+        Query q(c);
+        for (const QString& name : std::as_const(expected))
+            q.exec(QStringLiteral("drop index %1").arg(name));
+        QCOMPARE(missing(), expected);
+        zu::test::addCustomer(QStringLiteral("甲客户"), QStringLiteral("C1"),
+                              {{QStringLiteral("Goodsunit"), QStringLiteral("净水器A")}});
+        q.exec(QStringLiteral("delete from zu_schema"));
+        q.exec(QStringLiteral("insert into zu_schema (version) values (?)"), {kReminderCountsVersion - 1});
+        SchemaInstaller installer(c);
+        QCOMPARE(installer.upgrade(kReminderCountsVersion), 1);
+        QCOMPARE(installer.version(), kReminderCountsVersion);
+        QCOMPARE(missing(), QStringList());
+        QCOMPARE(
+            zu::test::count(QStringLiteral("select count(*) from T_Cust where IDCode = ? and Goodsunit = ?"),
+                            {QStringLiteral("C1"), QStringLiteral("净水器A")}),
+            1);
+    }
+
     void embeddedDatabaseIsNeverOverwritten()
     {
         zu::test::TestHome home;

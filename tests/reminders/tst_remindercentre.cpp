@@ -496,6 +496,133 @@ private slots:
         checkCounts(later);
     }
 
+    // The counts take each mark due within the window from the day it was due to the day it shows
+    // under, or to the done ones: a mark on the window's first and last day counts, one on the day
+    // before the window or on a date no longer due changes nothing.
+    void countsMoveMarkedRemindersAtWindowEdges_data() { zu::test::addEngineRows(); }
+    void countsMoveMarkedRemindersAtWindowEdges()
+    {
+        ZU_TEST_DATABASE(db);
+        const QDate today(2024, 3, 13); // a Wednesday: the week is 11 to 17 March; told 3 to 20 March
+        setKinds(QDate(2024, 1, 1), true, false, false, false);
+        setCounts(7, 3, 12, 30);
+        setOverdueDays(10);
+        const auto remind = [](const char* name, const QDate& when) {
+            addCustomer(QString::fromUtf8(name), {}, {{QStringLiteral("remind"), when.startOfDay()}});
+        };
+        remind("首日", QDate(2024, 3, 3));
+        remind("首日前", QDate(2024, 3, 2));
+        remind("末日", QDate(2024, 3, 20));
+        remind("今天", today);
+        remind("逾期", QDate(2024, 3, 5));
+        remind("改期", QDate(2024, 3, 12));
+        ReminderCentre earlier(data().conn(), QDate(2024, 3, 2));
+        earlier.markDone(*find(earlier, QStringLiteral("首日前")), kUser);
+        ReminderCentre centre(data().conn(), today);
+        QVERIFY(!find(centre, QStringLiteral("首日前")));
+        centre.markDone(*find(centre, QStringLiteral("首日")), kUser);
+        centre.snooze(*find(centre, QStringLiteral("末日")), QDate(2024, 3, 14), kUser);
+        centre.snooze(*find(centre, QStringLiteral("今天")), QDate(2024, 3, 25), kUser); // past the horizon
+        centre.markDone(*find(centre, QStringLiteral("改期")), kUser);
+        Query(data().conn())
+            .exec(QStringLiteral("update T_Cust set remind = ? where CustName = ?"),
+                  {QDate(2024, 3, 15).startOfDay(), QStringLiteral("改期")});
+
+        ReminderCentre after(data().conn(), today);
+        const ReminderCounts c = after.counts();
+        QCOMPARE(c.today, 0);
+        QCOMPARE(c.overdue, 1);  // 逾期; 首日 is done
+        QCOMPARE(c.thisWeek, 2); // 末日 put off to 14 March, 改期 now due 15 March
+        QCOMPARE(c.all, 5);      // and 首日 done, 今天 put off past the horizon
+        QCOMPARE(find(after, QStringLiteral("首日"))->state, ReminderState::Done);
+        QCOMPARE(find(after, QStringLiteral("改期"))->state, ReminderState::Due);
+        QCOMPARE(find(after, QStringLiteral("今天"))->shownDate(), QDate(2024, 3, 25));
+        checkCounts(after);
+    }
+
+    // Each plan's customer is counted once, from the latest of the purchase, the last service of
+    // the plan's kind and the last date marked done, on a tie on either side of the day.
+    void maintenanceCountsFromTheLatestOfThreeDates_data() { zu::test::addEngineRows(); }
+    void maintenanceCountsFromTheLatestOfThreeDates()
+    {
+        ZU_TEST_DATABASE(db);
+        setKinds(QDate(2023, 1, 1), false, true, false, false);
+        setCounts(30, 3, 12, 30);
+        addPlan(QStringLiteral("净水器A"), QStringLiteral("滤芯更换"), 6);
+        const auto bought = [](const char* name, const QDate& when, const char* model = "净水器A") {
+            addCustomer(QString::fromUtf8(name), QString::fromUtf8(name),
+                        {{QStringLiteral("Goodsunit"), QString::fromUtf8(model)},
+                         {QStringLiteral("EmptionDate"), when.startOfDay()}});
+        };
+        const auto service = [](const char* name, const QDateTime& when, const char* kind = "滤芯更换") {
+            addJournal(QStringLiteral("T_service"), QString::fromUtf8(name), QString::fromUtf8(name),
+                       {{QStringLiteral("serviceDate"), when},
+                        {QStringLiteral("hitchName"), QString::fromUtf8(kind)}});
+        };
+        bought("同日维修", QDate(2024, 1, 5));
+        service("同日维修", at(2024, 1, 5, 15));
+        bought("次日维修", QDate(2024, 1, 5));
+        service("次日维修", at(2024, 1, 6, 9));
+        bought("两次同日", QDate(2023, 1, 1));
+        service("两次同日", at(2024, 1, 7, 9));
+        service("两次同日", at(2024, 1, 7, 16));
+        bought("先修后买", QDate(2024, 1, 8));
+        service("先修后买", at(2024, 1, 7, 9));
+        bought("别的项目", QDate(2023, 1, 2));
+        service("别的项目", at(2024, 1, 10, 9), "清洗");
+        bought("别的型号", QDate(2024, 1, 5), "电视C");
+        bought("窗口首日", QDate(2024, 1, 1));
+        bought("窗口之前", QDate(2023, 12, 30));
+        // Done on the date due: counted from that date on, unless a service came on or after it.
+        bought("完成", QDate(2023, 7, 9));
+        bought("完成同日维修", QDate(2023, 7, 11));
+        bought("完成后维修", QDate(2023, 7, 12));
+        for (const auto& [name, day] :
+             {std::pair{"完成", 9}, std::pair{"完成同日维修", 11}, std::pair{"完成后维修", 12}}) {
+            ReminderCentre then(data().conn(), QDate(2024, 1, day));
+            then.markDone(*find(then, QString::fromUtf8(name), ReminderFilter::Today), kUser);
+        }
+        service("完成同日维修", at(2024, 1, 11, 10));
+        service("完成后维修", at(2024, 1, 13, 10));
+
+        setKinds(QDate(2024, 7, 1), false, true, false, false);
+        ReminderCentre centre(data().conn(), QDate(2024, 7, 10)); // told 1 July to 9 August
+        QCOMPARE(sorted(shown(centre, ReminderFilter::All)),
+                 sorted({"同日维修@2024-07-05", "次日维修@2024-07-06", "两次同日@2024-07-07",
+                         "先修后买@2024-07-08", "别的项目@2024-07-02", "窗口首日@2024-07-01",
+                         "完成@2024-07-09", "完成同日维修@2024-07-11", "完成后维修@2024-07-13"}));
+        QCOMPARE(centre.counts().all, 9);
+        QCOMPARE(centre.counts().overdue, 7); // all but 11 and 13 July
+        checkCounts(centre);
+    }
+
+    // The purchase days whose warranty ends within the days told, exactly: the month ends of a
+    // leap year gather several purchase days on one end.
+    void warrantyCountsAtLeapMonthEnds_data() { zu::test::addEngineRows(); }
+    void warrantyCountsAtLeapMonthEnds()
+    {
+        ZU_TEST_DATABASE(db);
+        const QDate today(2024, 2, 29); // told 28 February to 1 March
+        setKinds(QDate(2024, 1, 1), false, false, false, true);
+        setCounts(7, 3, 6, 1);
+        setOverdueDays(1);
+        for (int day = 27; day <= 31; ++day)
+            addCustomer(QStringLiteral("八月%1日").arg(day), {},
+                        {{QStringLiteral("EmptionDate"), QDate(2023, 8, day).startOfDay()}});
+        for (int day = 1; day <= 2; ++day)
+            addCustomer(QStringLiteral("九月%1日").arg(day), {},
+                        {{QStringLiteral("EmptionDate"), QDate(2023, 9, day).startOfDay()}});
+        ReminderCentre centre(data().conn(), today);
+        QCOMPARE(shown(centre, ReminderFilter::All),
+                 (QStringList{"八月28日@2024-02-28", "八月29日@2024-02-29", "八月30日@2024-02-29",
+                              "八月31日@2024-02-29", "九月1日@2024-03-01"}));
+        const ReminderCounts c = centre.counts();
+        QCOMPARE(c.all, 5);
+        QCOMPARE(c.today, 3);
+        QCOMPARE(c.overdue, 1);
+        checkCounts(centre);
+    }
+
     // Reopening takes the done mark back; the reminder is as its date makes it again.
     void reopenTakesTheDoneMarkBack_data() { zu::test::addEngineRows(); }
     void reopenTakesTheDoneMarkBack()
