@@ -208,6 +208,7 @@ const SqlDialect& SqlDialect::postgres()
         s.integerParameter = QStringLiteral("cast(? as integer)");
         s.greatestFunction = QStringLiteral("greatest");
         s.keptSubquery = QStringLiteral(" offset 0");
+        s.joinsByHashing = true;
         s.schemaLockStatement = QStringLiteral("lock table zu_schema in exclusive mode");
         return s;
     }();

@@ -123,6 +123,10 @@ public:
     // Ends a subquery that the engine is to keep as it is: without it, it copies a column's
     // expression into every place of the outer query that names the column.
     QString keptSubquery;
+    // Joins two large sets by hashing one of them (the server) rather than by looking each row up
+    // in an index (the embedded engine): a statement over every customer of a model then reads
+    // the records it joins once, in order, instead of looking them up row by row.
+    bool joinsByHashing = false;
     QVariant dateValue(const QDate& date) const;
     QString dateOf(const QString& dateTime) const;
     QString addDays(const QString& date, const QString& days) const;

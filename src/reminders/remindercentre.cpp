@@ -363,8 +363,7 @@ void returnCallSelect(SqlText& s, const Connection& c, const ReminderKindSetting
     keepDue(s, c, QStringLiteral("r"), pick, w);
 }
 
-// The services of a kind within any of `ranges`, as s: one select for each range, joined to the
-// customers once.
+// The services of a kind within any of `ranges`, as s: one select for each range.
 void servicesWithin(SqlText& s, const SqlDialect& d, const QString& kind, const QList<DayRange>& ranges)
 {
     s.add(QStringLiteral("("));
@@ -404,13 +403,23 @@ void planCandidates(SqlText& s, const SqlDialect& d, const Facts& facts, const Q
             s.values << plan.model;
             inRange(s, d, QStringLiteral("c.EmptionDate"), range);
         }
-        s.bind(QStringLiteral(" union select c.CusttityID, cast(? as integer) from "), plan.id);
-        servicesWithin(s, d, plan.serviceKind, ranges);
-        // Only the last service of the kind counts; named through the customer, it is looked for
-        // once the model is right.
-        s.bind(QStringLiteral(" join T_Cust c on c.IDCode = s.CustCode where c.Goodsunit = ?"), plan.model);
-        s.add(QStringLiteral(" and not exists (select 1 from T_service l where l.CustCode = c.IDCode and "
-                             "l.hitchName = s.hitchName and l.serviceDate > s.serviceDate)"));
+        // The services of all ranges joined to the plan's customers at once where the engine hashes
+        // them, each range on its own where it looks each customer up.
+        const auto services = [&](const QList<DayRange>& within) {
+            s.bind(QStringLiteral(" union select c.CusttityID, cast(? as integer) from "), plan.id);
+            servicesWithin(s, d, plan.serviceKind, within);
+            // Only the last service of the kind counts; named through the customer, it is looked
+            // for once the model is right.
+            s.bind(QStringLiteral(" join T_Cust c on c.IDCode = s.CustCode where c.Goodsunit = ?"),
+                   plan.model);
+            s.add(QStringLiteral(" and not exists (select 1 from T_service l where l.CustCode = c.IDCode and "
+                                 "l.hitchName = s.hitchName and l.serviceDate > s.serviceDate)"));
+        };
+        if (d.joinsByHashing)
+            services(ranges);
+        else
+            for (const DayRange& range : ranges)
+                services({range});
     }
 }
 
@@ -435,14 +444,21 @@ QString dueLevelsEnd(const Connection& c)
     return QStringLiteral("%1) b where b.Base is not null%1) m%1) n%1) o%1)").arg(kept(c));
 }
 
+// The latest of a row's Bought, Serviced and Done dates, null when it has none.
+QString latestOfThree(const SqlDialect& d, const QString& alias)
+{
+    const QString none = QStringLiteral("'0001-01-01'"); // stands for "no date" in the largest of three
+    return QStringLiteral(
+               "nullif(%1(coalesce(%3.Bought, %2), coalesce(%3.Serviced, %2), coalesce(%3.Done, %2)), "
+               "%2)")
+        .arg(d.greatestFunction, none, alias);
+}
+
 void maintenanceSelect(SqlText& s, const Connection& c, const Window& w, const Pick& pick, const Facts* facts,
                        const std::optional<std::pair<qint64, qint64>>& only = std::nullopt)
 {
     const SqlDialect& d = c.dialect();
-    const QString earliest = QStringLiteral("'0001-01-01'"); // stands for "no date" in the largest of three
-    const QString latest = QStringLiteral("nullif(%1(coalesce(k.Bought, %2), coalesce(k.Serviced, %2), "
-                                          "coalesce(k.Done, %2)), %2)")
-                               .arg(d.greatestFunction, earliest);
+    const QString latest = latestOfThree(d, QStringLiteral("k"));
     s.add(QStringLiteral("select 'plan' as Kind, q.CustId as SourceId, q.PlanId, q.CustId, q.CustCode, "
                          "q.CustName, q.Phone, q.Mobile, q.Subject, q.DueDate from (%1select k.*, %2 as Base "
                          "from (select c.CusttityID as CustId, c.IDCode as CustCode, c.CustName as CustName, "
@@ -873,6 +889,37 @@ void warrantyCounts(SqlText& s, const Connection& c, const Facts& facts, const W
     });
 }
 
+// A plan's reminders by the day its months count from, for an engine that joins by hashing: every
+// customer of the plan's model with the last service of the kind and the last date marked done,
+// joined in one pass each, grouped by the latest of the three.
+void planCountsByCustomer(SqlText& s, const Connection& c, const MaintenancePlan& plan, const Window& w)
+{
+    const SqlDialect& d = c.dialect();
+    dueWithin(s, c, w, [&](SqlText& t) {
+        t.add(QStringLiteral("select q.DueDate as Due, q.N as N from (%1select k.*, k.Day as Base, ")
+                  .arg(dueLevels(d)));
+        t.bind(QStringLiteral("%1 as Months, ").arg(d.integerParameter), plan.months);
+        t.bind(QStringLiteral(
+                   "%1 as Since from (select %2 as Day, count(*) as N from (select %3 as Bought, %4 as "
+                   "Serviced, max(l.Done) as Done from T_Cust c left join T_service s on s.CustCode = "
+                   "c.IDCode and s.hitchName = ? ")
+                   .arg(d.dateParameter, latestOfThree(d, QStringLiteral("a")),
+                        d.dateOf(QStringLiteral("c.EmptionDate")),
+                        d.dateOf(QStringLiteral("max(s.serviceDate)"))),
+               d.dateValue(w.first));
+        t.values << plan.serviceKind;
+        t.bind(
+            QStringLiteral("left join (select st.SourceId, %1 as Done from T_remindstate st where st.Kind = "
+                           "'plan' and st.PlanId = %2 and st.State = '%3' group by st.SourceId) l on "
+                           "l.SourceId = c.CusttityID where c.Goodsunit = ? group by c.CusttityID, "
+                           "c.EmptionDate) a group by %4%5) k%6 q")
+                .arg(d.dateOf(QStringLiteral("max(st.DueDate)")), d.integerParameter, kDone,
+                     latestOfThree(d, QStringLiteral("a")), kept(c), dueLevelsEnd(c)),
+            plan.id);
+        t.values << plan.model;
+    });
+}
+
 // A plan's reminders by the day its months count from, the latest of the purchase date, the last
 // service of the plan's kind and the last date marked done. Each customer is counted under the one
 // of the three that is latest (on a tie the purchase, then the service): the purchases of the
@@ -894,6 +941,10 @@ void planCounts(SqlText& s, const Connection& c, const MaintenancePlan& plan, co
                    .arg(source, d.integerParameter, kDone, after),
                plan.id);
     };
+    if (d.joinsByHashing) {
+        planCountsByCustomer(s, c, plan, w);
+        return;
+    }
     dueWithin(s, c, w, [&](SqlText& t) {
         t.add(QStringLiteral("select q.DueDate as Due, q.N as N from (%1select k.*, k.Day as Base, ")
                   .arg(dueLevels(d)));
@@ -913,21 +964,25 @@ void planCounts(SqlText& s, const Connection& c, const MaintenancePlan& plan, co
             noLaterDone(t, QStringLiteral("c.CusttityID"), dayAfter(d, QStringLiteral("c.EmptionDate")));
             t.add(QStringLiteral(" group by c.EmptionDate"));
         }
-        t.add(QStringLiteral(" union all select %1 as Day, count(distinct c.CusttityID) as N from ")
-                  .arg(serviced));
-        servicesWithin(t, d, plan.serviceKind, ranges);
-        t.bind(
-            QStringLiteral(" join T_Cust c on c.IDCode = s.CustCode where c.Goodsunit = ? and (%1 is null or "
-                           "s.serviceDate >= %2)")
-                .arg(bought, dayAfter(d, QStringLiteral("c.EmptionDate"))),
-            plan.model);
-        // Named through the customer, the later service is looked for once the model is right.
-        t.bind(QStringLiteral(" and not exists (select 1 from T_service l where l.CustCode = c.IDCode and "
-                              "l.hitchName = ? and l.serviceDate >= %1)")
-                   .arg(dayAfter(d, QStringLiteral("s.serviceDate"))),
-               plan.serviceKind);
-        noLaterDone(t, QStringLiteral("c.CusttityID"), dayAfter(d, QStringLiteral("s.serviceDate")));
-        t.add(QStringLiteral(" group by %1").arg(serviced));
+        // Each range joined on its own: the engine looks each service's customer up in an index.
+        for (const DayRange& range : ranges) {
+            t.add(QStringLiteral(" union all select %1 as Day, count(distinct c.CusttityID) as N from ")
+                      .arg(serviced));
+            servicesWithin(t, d, plan.serviceKind, {range});
+            t.bind(QStringLiteral(
+                       " join T_Cust c on c.IDCode = s.CustCode where c.Goodsunit = ? and (%1 is null "
+                       "or s.serviceDate >= %2)")
+                       .arg(bought, dayAfter(d, QStringLiteral("c.EmptionDate"))),
+                   plan.model);
+            // Named through the customer, the later service is looked for once the model is right.
+            t.bind(
+                QStringLiteral(" and not exists (select 1 from T_service l where l.CustCode = c.IDCode and "
+                               "l.hitchName = ? and l.serviceDate >= %1)")
+                    .arg(dayAfter(d, QStringLiteral("s.serviceDate"))),
+                plan.serviceKind);
+            noLaterDone(t, QStringLiteral("c.CusttityID"), dayAfter(d, QStringLiteral("s.serviceDate")));
+            t.add(QStringLiteral(" group by %1").arg(serviced));
+        }
         t.bind(QStringLiteral(
                    " union all select %1 as Day, count(distinct c.CusttityID) as N from T_remindstate st "
                    "join T_Cust c on c.CusttityID = st.SourceId where st.Kind = 'plan' and st.PlanId = %2 "
