@@ -846,7 +846,29 @@ void customerDateCounts(SqlText& s, const Connection& c, const Window& w)
 void returnCallCounts(SqlText& s, const Connection& c, int after, const Window& w)
 {
     const SqlDialect& d = c.dialect();
+    const auto within = [&](SqlText& t) {
+        t.bind(QStringLiteral("s.serviceDate >= %1").arg(d.dateTimeParameter),
+               d.toDb(w.first.addDays(-after).startOfDay()));
+        t.bind(QStringLiteral(" and s.serviceDate < %1").arg(d.dateTimeParameter),
+               d.toDb(w.last.addDays(1 - after).startOfDay()));
+    };
     dueWithin(s, c, w, [&](SqlText& t) {
+        if (d.joinsByHashing) {
+            // Sorted by code first, the services are merged with the index of customer codes
+            // instead of every customer being hashed.
+            t.bind(QStringLiteral(
+                       "select %1 as Due, g.N as N from (select %2 as Day, count(*) as N from (select "
+                       "s.serviceDate as At, s.CustCode as CustCode from T_service s where ")
+                       .arg(d.addDays(QStringLiteral("g.Day"), d.integerParameter),
+                            d.dateOf(QStringLiteral("a.At"))),
+                   after);
+            within(t);
+            t.add(QStringLiteral(
+                      " and s.CustCode <> '' order by s.CustCode%1) a where exists (select 1 from T_Cust "
+                      "c where c.IDCode = a.CustCode) group by %2%1) g")
+                      .arg(kept(c), d.dateOf(QStringLiteral("a.At"))));
+            return;
+        }
         t.bind(
             QStringLiteral("select %1 as Due, g.N as N from (select %2 as Day, sum(a.N) as N from (select "
                            "s.serviceDate as At, count(*) as N from T_service s join T_Cust c on c.IDCode = "
@@ -854,10 +876,7 @@ void returnCallCounts(SqlText& s, const Connection& c, int after, const Window& 
                 .arg(d.addDays(QStringLiteral("g.Day"), d.integerParameter),
                      d.dateOf(QStringLiteral("a.At"))),
             after);
-        t.bind(QStringLiteral("s.serviceDate >= %1").arg(d.dateTimeParameter),
-               d.toDb(w.first.addDays(-after).startOfDay()));
-        t.bind(QStringLiteral(" and s.serviceDate < %1").arg(d.dateTimeParameter),
-               d.toDb(w.last.addDays(1 - after).startOfDay()));
+        within(t);
         t.add(QStringLiteral(" group by s.serviceDate) a group by %1%2) g")
                   .arg(d.dateOf(QStringLiteral("a.At")), kept(c)));
     });
