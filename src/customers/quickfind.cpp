@@ -19,6 +19,10 @@ namespace {
 // FindText's parts: name, phone, mobile, customer code, body code, initials (findColumnsOf).
 constexpr qsizetype kBodyCodePart = 4;
 
+// How much further than the first customers quick find reads on, at most, when a few of them
+// hold the text.
+constexpr int kReadOnFactor = 10;
+
 const QString kCustomerColumns =
     QStringLiteral("CusttityID, CustName, IDCode, Phone, Mobile, GoodsCode, NameInitials");
 
@@ -160,17 +164,12 @@ public:
         const SqlDialect& dialect = m_connection.dialect();
         QList<QPair<qint64, QString>> rows;
         if (scanned > 0) {
-            // No order outside: the rows come as read, in order of their keys, and reading stops
-            // at the limit.
-            m_q.open(
-                QStringLiteral("select CusttityID, FindText from (select CusttityID, FindText from T_Cust "
-                               "order by CusttityID limit %1) first_read where %2 limit %3")
-                    .arg(scanned)
-                    .arg(QLatin1String(kFindTextHolds))
-                    .arg(wanted),
-                {likeContains(text)});
-            for (; !m_q.eof(); m_q.next())
-                rows.push_back({m_q.value(0).toLongLong(), m_q.value(1).toString()});
+            readFirst(text, wanted, scanned, &rows);
+            // Some but too few among the first: read on as far as such a share promises enough,
+            // which costs less than checking every row the index offers for a short text.
+            const qint64 promising = qint64(scanned) * wanted / std::max<qsizetype>(rows.size(), 1) * 2;
+            if (!rows.isEmpty() && rows.size() < wanted && promising <= qint64(scanned) * kReadOnFactor)
+                readFirst(text, wanted, int(promising), &rows);
         }
         if (rows.size() < wanted) {
             rows.clear();
@@ -209,6 +208,22 @@ public:
     Candidates& candidates() { return m_candidates; }
 
 private:
+    // The customers among the first `scanned` (in key order) whose FindText holds `text`, at most
+    // `wanted`. No order outside: the rows come as read, in order of their keys, and reading
+    // stops at the limit.
+    void readFirst(const QString& text, int wanted, int scanned, QList<QPair<qint64, QString>>* rows)
+    {
+        rows->clear();
+        m_q.open(QStringLiteral("select CusttityID, FindText from (select CusttityID, FindText from T_Cust "
+                                "order by CusttityID limit %1) first_read where %2 limit %3")
+                     .arg(scanned)
+                     .arg(QLatin1String(kFindTextHolds))
+                     .arg(wanted),
+                 {likeContains(text)});
+        for (; !m_q.eof(); m_q.next())
+            rows->push_back({m_q.value(0).toLongLong(), m_q.value(1).toString()});
+    }
+
     void add(QuickFindHit::Rank rank, const QString& machineCode = {})
     {
         m_candidates.add(m_q, rank, machineCode);

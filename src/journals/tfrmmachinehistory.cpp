@@ -1,4 +1,5 @@
 #include "tfrmmachinehistory.h"
+#include "ui_tfrmmachinehistory.h"
 
 #include "data/datamodule.h"
 #include "data/errors.h"
@@ -10,12 +11,7 @@
 #include "widgets/dialogs.h"
 #include "widgets/guard.h"
 
-#include <QHBoxLayout>
-#include <QHeaderView>
-#include <QLabel>
 #include <QPushButton>
-#include <QTableWidget>
-#include <QVBoxLayout>
 
 namespace zu {
 
@@ -34,67 +30,40 @@ QStringList rowTexts(const MachineEvent& e)
             e.detail};
 }
 
-const QStringList kColumns{QStringLiteral("日期"),     QStringLiteral("类别"), QStringLiteral("客户编号"),
-                           QStringLiteral("客户名称"), QStringLiteral("型号"), QStringLiteral("经办人"),
-                           QStringLiteral("内容")};
-
 } // namespace
 
 TfrmMachineHistory::TfrmMachineHistory(QWidget* parent, const QString& goodsCode)
-    : QDialog(parent), m_code(goodsCode.trimmed())
+    : QDialog(parent), ui(std::make_unique<Ui::TfrmMachineHistory>()), m_code(goodsCode.trimmed())
 {
-    setObjectName(QStringLiteral("TfrmMachineHistory"));
+    ui->setupUi(this);
     setWindowTitle(kTitle + QStringLiteral(" - ") + m_code);
-    resize(860, 480);
-    m_summary = new QLabel(this);
-    m_summary->setObjectName(QStringLiteral("lblSummary"));
-    m_grid = new QTableWidget(this);
-    m_grid->setObjectName(QStringLiteral("dgHistory"));
-    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_grid->setColumnCount(int(kColumns.size()));
-    m_grid->setHorizontalHeaderLabels(kColumns);
-    m_grid->horizontalHeader()->setStretchLastSection(true);
-    m_grid->verticalHeader()->setVisible(false);
-    m_print = new QPushButton(QStringLiteral("打印&P"), this);
-    m_print->setObjectName(QStringLiteral("btnPrint"));
-    m_export = new QPushButton(QStringLiteral("导出&E"), this);
-    m_export->setObjectName(QStringLiteral("btnExport"));
-    auto* close = new QPushButton(QStringLiteral("关闭&C"), this);
-    close->setObjectName(QStringLiteral("btnClose"));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_print);
-    buttons->addWidget(m_export);
-    buttons->addWidget(close);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_summary);
-    layout->addWidget(m_grid);
-    layout->addLayout(buttons);
-    connect(close, &QPushButton::clicked, this, &QDialog::accept);
-    onSignal(m_export, &QPushButton::clicked, this, [this] { exportList(); });
-    onSignal(m_print, &QPushButton::clicked, this,
-             [this] { PreviewTable(this, *m_grid->model(), windowTitle()); });
+    connect(ui->btnClose, &QPushButton::clicked, this, &QDialog::accept);
+    onSignal(ui->btnExport, &QPushButton::clicked, this, [this] { exportList(); });
+    onSignal(ui->btnPrint, &QPushButton::clicked, this,
+             [this] { PreviewTable(this, *ui->dgHistory->model(), windowTitle()); });
     guarded(this, [this] { load(); });
 }
+
+TfrmMachineHistory::~TfrmMachineHistory() = default;
 
 void TfrmMachineHistory::load()
 {
     m_history = machineHistory(zu::data().conn(), m_code);
-    m_grid->setRowCount(int(m_history.size()));
+    QTableWidget* grid = ui->dgHistory;
+    grid->setRowCount(int(m_history.size()));
     for (int r = 0; r < m_history.size(); ++r) {
         const QStringList texts = rowTexts(m_history[r]);
         for (int c = 0; c < texts.size(); ++c)
-            m_grid->setItem(r, c, new QTableWidgetItem(texts[c]));
+            grid->setItem(r, c, new QTableWidgetItem(texts[c]));
     }
-    m_grid->resizeColumnsToContents();
-    m_summary->setText(m_history.isEmpty() ? QStringLiteral("机身编码 %1：没有记录").arg(m_code)
-                                           : QStringLiteral("机身编码 %1：共 %2 条记录，%3 位客户")
-                                                 .arg(m_code)
-                                                 .arg(m_history.size())
-                                                 .arg(customersOf(m_history).size()));
-    m_export->setEnabled(!m_history.isEmpty() && mayUse(Operation::ExportList));
-    m_print->setEnabled(!m_history.isEmpty());
+    grid->resizeColumnsToContents();
+    ui->lblSummary->setText(m_history.isEmpty() ? QStringLiteral("机身编码 %1：没有记录").arg(m_code)
+                                                : QStringLiteral("机身编码 %1：共 %2 条记录，%3 位客户")
+                                                      .arg(m_code)
+                                                      .arg(m_history.size())
+                                                      .arg(customersOf(m_history).size()));
+    ui->btnExport->setEnabled(!m_history.isEmpty() && mayUse(Operation::ExportList));
+    ui->btnPrint->setEnabled(!m_history.isEmpty());
 }
 
 void TfrmMachineHistory::exportList()
@@ -109,8 +78,9 @@ void TfrmMachineHistory::exportList()
         return;
     const std::unique_ptr<StreamingSheetWriter> writer = StreamingSheetWriter::forFileName(path);
     writer->startSheet(QStringLiteral("Sheet1"));
-    for (int c = 0; c < kColumns.size(); ++c)
-        writer->writeText(0, c, kColumns[c], CellStyle::Bold);
+    const QTableWidget* grid = ui->dgHistory;
+    for (int c = 0; c < grid->columnCount(); ++c)
+        writer->writeText(0, c, grid->horizontalHeaderItem(c)->text(), CellStyle::Bold);
     for (int r = 0; r < m_history.size(); ++r) {
         const QStringList texts = rowTexts(m_history[r]);
         for (int c = 0; c < texts.size(); ++c)

@@ -6,9 +6,11 @@
 
 #include <QDialog>
 
-class QLabel;
-class QPushButton;
-class QTableWidget;
+#include <memory>
+
+namespace Ui {
+class TfrmMachineHistory;
+}
 
 namespace zu {
 
@@ -19,6 +21,7 @@ class TfrmMachineHistory final : public QDialog
     Q_OBJECT
 public:
     TfrmMachineHistory(QWidget* parent, const QString& goodsCode);
+    ~TfrmMachineHistory() override;
 
     QString goodsCode() const { return m_code; }
     const QList<MachineEvent>& history() const { return m_history; }
@@ -27,12 +30,9 @@ private:
     void load();
     void exportList();
 
+    std::unique_ptr<Ui::TfrmMachineHistory> ui;
     QString m_code;
     QList<MachineEvent> m_history;
-    QLabel* m_summary = nullptr;
-    QTableWidget* m_grid = nullptr;
-    QPushButton* m_print = nullptr;
-    QPushButton* m_export = nullptr;
 };
 
 // Opens the history of a machine from a list whose window `opener` allows; a row without a body

@@ -319,6 +319,44 @@ private slots:
         QCOMPARE(codesIndexed(QStringLiteral("户")).last(), QStringLiteral("Y19"));
     }
 
+    // A few of the first customers hold the text: reading on in key order, or looking the rest up
+    // when reading on promises too little, offers the same customers as the index alone.
+    void readingOnFindsWhatTheIndexFinds_data() { zu::test::addEngineRows(); }
+    void readingOnFindsWhatTheIndexFinds()
+    {
+        ZU_TEST_DATABASE(db);
+        // Every other of the first 60 holds 甲 (the 20th of them is the 39th customer); every
+        // other of the first 16 holds 乙, eight in all; one of the first ten holds 丙, and the 100th.
+        for (int i = 0; i < 100; ++i) {
+            QString name = QStringLiteral("客户%1").arg(i);
+            if (i < 60 && i % 2 == 0)
+                name += QStringLiteral("甲");
+            if (i < 16 && i % 2 == 1)
+                name += QStringLiteral("乙");
+            if (i == 3 || i == 99)
+                name += QStringLiteral("丙");
+            addCustomer(name, QStringLiteral("C%1").arg(i, 3, 10, QLatin1Char('0')));
+        }
+        QStringList even;
+        for (int i = 0; i < 40; i += 2)
+            even << QStringLiteral("C%1").arg(i, 3, 10, QLatin1Char('0'));
+        QCOMPARE(codesIndexed(QStringLiteral("甲")), even);
+        QStringList odd;
+        for (int i = 1; i < 16; i += 2)
+            odd << QStringLiteral("C%1").arg(i, 3, 10, QLatin1Char('0'));
+        QCOMPARE(codesIndexed(QStringLiteral("乙")), odd);
+        const QStringList both{QStringLiteral("C003"), QStringLiteral("C099")};
+        QCOMPARE(codesIndexed(QStringLiteral("丙")), both);
+        // 5 of the first 10 hold 甲: reading on to the 80th finds all 20 (to the 39th).
+        QCOMPARE(codesFound(QStringLiteral("甲"), 20, 10), even);
+        // 5 of the first 10 hold 乙: reading on finds only 8, the index the same 8.
+        QCOMPARE(codesFound(QStringLiteral("乙"), 20, 10), odd);
+        // 1 of the first 10 holds 丙: too few to read on, the index finds the 100th too.
+        QCOMPARE(codesFound(QStringLiteral("丙"), 20, 10), both);
+        // 2 of the first 4 hold 甲: too few to read on as far as needed; the index answers.
+        QCOMPARE(codesFound(QStringLiteral("甲"), 20, 4), even);
+    }
+
     // A customer added, changed or deleted is found by what it holds now at once.
     void changesFoundAtOnce_data() { zu::test::addEngineRows(); }
     void changesFoundAtOnce()
