@@ -12,7 +12,7 @@ class Connection;
 class SchemaInstaller final
 {
 public:
-    static constexpr int kCurrentVersion = 11;
+    static constexpr int kCurrentVersion = 12;
 
     explicit SchemaInstaller(Connection& connection);
 
