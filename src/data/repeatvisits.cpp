@@ -86,6 +86,15 @@ QStringList embeddedTriggers(const SqlDialect& d)
 QStringList serverTriggers(const SqlDialect& d)
 {
     const QString value = repeatValue(d);
+    const QString days = QString::number(kRepeatVisitDays + 1);
+    // The locks of the units' groups, taken in one order, so that two workstations writing
+    // services of the same units wait for each other instead of failing.
+    const QString lockUnits =
+        QStringLiteral(
+            "perform pg_advisory_xact_lock(%1, h) from (select distinct hashtext(c) & %2 as h from "
+            "%3 where trim(c) <> '') as t order by h; ")
+            .arg(kUnitLockClass)
+            .arg(kUnitLockGroups - 1);
     return {
         QStringLiteral(
             "create or replace function zu_refresh_unit(unit_code text, unit_day timestamp) "
@@ -93,27 +102,41 @@ QStringList serverTriggers(const SqlDialect& d)
             "if unit_code is null or trim(unit_code) = '' or unit_day is null then return; end if; "
             "%1; end $$")
             .arg(refreshUnit(d, QStringLiteral("unit_code"), QStringLiteral("unit_day"))),
-        // The units' locks are taken in one order, so two workstations moving services between
-        // the same two units wait for each other instead of failing.
+        // A service moved to another day or unit: the services after its old and its new place.
+        QStringLiteral("create or replace function zu_service_moved() returns trigger language plpgsql as $$ "
+                       "begin "
+                       "if new.GoodsCode is not distinct from old.GoodsCode and new.serviceDate is not "
+                       "distinct from old.serviceDate then return null; end if; %1"
+                       "perform zu_refresh_unit(old.GoodsCode, old.serviceDate); "
+                       "perform zu_refresh_unit(new.GoodsCode, new.serviceDate); "
+                       "update T_service set RepeatVisit = %2 where id = new.id and RepeatVisit is distinct "
+                       "from %2; return null; end $$")
+            .arg(lockUnits.arg(
+                     QStringLiteral("unnest(array[cast(old.GoodsCode as text), new.GoodsCode]) as c")),
+                 value),
+        // Services added or deleted, one or all of a customer's or every one at once: set at a
+        // time, each statement planned for the number of services it got (a hash join for many,
+        // the index for a few).
         QStringLiteral(
-            "create or replace function zu_service_repeat() returns trigger language plpgsql as $$ "
-            "declare old_code text; old_day timestamp; new_code text; new_day timestamp; begin "
-            "if tg_op <> 'INSERT' then old_code := old.GoodsCode; old_day := old.serviceDate; end if; "
-            "if tg_op <> 'DELETE' then new_code := new.GoodsCode; new_day := new.serviceDate; end if; "
-            "if tg_op = 'UPDATE' and new_code is not distinct from old_code and new_day is not distinct "
-            "from old_day then return null; end if; "
-            "perform pg_advisory_xact_lock(%1, h) from (select distinct hashtext(c) & %3 as h from "
-            "unnest(array[old_code, new_code]) as c where trim(c) <> '') as t order by h; "
-            "perform zu_refresh_unit(old_code, old_day); "
-            "perform zu_refresh_unit(new_code, new_day); "
-            "if tg_op <> 'DELETE' then "
-            "update T_service set RepeatVisit = %2 where id = new.id and RepeatVisit is distinct from %2; "
-            "end if; return null; end $$")
-            .arg(kUnitLockClass)
-            .arg(value)
-            .arg(kUnitLockGroups - 1),
-        QStringLiteral("create trigger tr_t_service_repeat after insert or delete or update of GoodsCode, "
-                       "serviceDate on T_service for each row execute function zu_service_repeat()"),
+            "create or replace function zu_services_written() returns trigger language plpgsql as $$ begin "
+            "%1"
+            "execute $s$update T_service set RepeatVisit = %2 where exists (select 1 from changed c where "
+            "c.GoodsCode = T_service.GoodsCode and trim(c.GoodsCode) <> '' and T_service.serviceDate >= "
+            "cast(c.serviceDate as date) and T_service.serviceDate < cast(c.serviceDate as date) + %3) and "
+            "RepeatVisit is distinct from %2$s$; "
+            "if tg_op = 'INSERT' then execute $s$update T_service set RepeatVisit = %2 where id in (select "
+            "id "
+            "from changed) and RepeatVisit is distinct from %2$s$; end if; "
+            "return null; end $$")
+            .arg(lockUnits.arg(QStringLiteral("(select GoodsCode as c from changed) as w")), value, days),
+        QStringLiteral(
+            "create trigger tr_t_service_moved after update of GoodsCode, serviceDate on T_service "
+            "for each row execute function zu_service_moved()"),
+        QStringLiteral("create trigger tr_t_service_added after insert on T_service referencing new table as "
+                       "changed for each statement execute function zu_services_written()"),
+        QStringLiteral(
+            "create trigger tr_t_service_deleted after delete on T_service referencing old table as "
+            "changed for each statement execute function zu_services_written()"),
     };
 }
 

@@ -199,6 +199,45 @@ private slots:
         QCOMPARE(repeatVisits(db.dialect()), QStringList());
     }
 
+    // Services written by one statement, several of one unit among them: added together,
+    // deleted together, all cleared.
+    void servicesWrittenTogether_data() { zu::test::addEngineRows(); }
+    void servicesWrittenTogether()
+    {
+        ZU_TEST_DATABASE(db);
+        const SqlDialect& d = db.dialect();
+        const QString values = QStringLiteral("('A', ?, ?, ?)");
+        QVariantList rows;
+        const struct
+        {
+            const char* name;
+            QVariant body;
+            int day;
+        } services[] = {{"U1", "SN1", 0}, {"U2", "SN1", 15}, {"U3", "SN1", 45}, {"U4", "SN1", 76},
+                        {"V1", "SN2", 3}, {"V2", "SN2", 3},  {"W1", "", 1},     {"W2", "", 2}};
+        for (const auto& service : services)
+            rows << service.body << d.toDb(day(service.day)) << QString::fromLatin1(service.name);
+        QCOMPARE(
+            db.otherExec(QStringLiteral("insert into T_service (CustCode, GoodsCode, serviceDate, Remark) "
+                                        "values %1")
+                             .arg(QStringList(std::size(services), values).join(QStringLiteral(", "))),
+                         rows),
+            int(std::size(services)));
+        QCOMPARE(repeatVisits(d), (QStringList{"U2", "U3"})); // U4 is 31 days after U3
+        QCOMPARE(db.otherExec(QStringLiteral("delete from T_service where Remark in ('U1', 'U3')")), 2);
+        QCOMPARE(repeatVisits(d), QStringList());
+        QCOMPARE(db.otherExec(QStringLiteral("update T_service set serviceDate = ? where GoodsCode = ?"),
+                              {d.toDb(day(40)), QStringLiteral("SN1")}),
+                 2);
+        QCOMPARE(repeatVisits(d), QStringList());
+        QCOMPARE(db.otherExec(QStringLiteral("update T_service set serviceDate = ? where Remark = 'U4'"),
+                              {d.toDb(day(41))}),
+                 1);
+        QCOMPARE(repeatVisits(d), QStringList{"U4"});
+        QCOMPARE(db.otherExec(QStringLiteral("delete from T_service")), 6);
+        QCOMPARE(zu::test::count(QStringLiteral("select count(*) from T_service")), 0);
+    }
+
     // Two workstations write services of one unit: each sees the other's, also when both write
     // at the same time and the earlier day is stored after the later one.
     void twoWorkstations_data() { zu::test::addEngineRows(); }
