@@ -114,19 +114,18 @@ QStringList serverTriggers(const SqlDialect& d)
             .arg(lockUnits.arg(
                      QStringLiteral("unnest(array[cast(old.GoodsCode as text), new.GoodsCode]) as c")),
                  value),
-        // Services added or deleted, one or all of a customer's or every one at once: set at a
-        // time, each statement planned for the number of services it got (a hash join for many,
-        // the index for a few).
+        // Services added or deleted, one or all of a customer's or every one at once: a set at a
+        // time, planned for the number of services the statement wrote (one is looked up through
+        // the indexes, many are joined at once). The services to look at are those of the units'
+        // 30 days after each written one, and the added ones themselves.
         QStringLiteral(
             "create or replace function zu_services_written() returns trigger language plpgsql as $$ begin "
             "%1"
-            "execute $s$update T_service set RepeatVisit = %2 where exists (select 1 from changed c where "
-            "c.GoodsCode = T_service.GoodsCode and trim(c.GoodsCode) <> '' and T_service.serviceDate >= "
-            "cast(c.serviceDate as date) and T_service.serviceDate < cast(c.serviceDate as date) + %3) and "
-            "RepeatVisit is distinct from %2$s$; "
-            "if tg_op = 'INSERT' then execute $s$update T_service set RepeatVisit = %2 where id in (select "
-            "id "
-            "from changed) and RepeatVisit is distinct from %2$s$; end if; "
+            "execute $s$update T_service set RepeatVisit = %2 from (select t.id from changed c "
+            "join T_service t on t.GoodsCode = c.GoodsCode and t.serviceDate >= cast(c.serviceDate as date) "
+            "and t.serviceDate < cast(c.serviceDate as date) + %3 where trim(c.GoodsCode) <> '' "
+            "union select id from changed) as w "
+            "where T_service.id = w.id and T_service.RepeatVisit is distinct from %2$s$; "
             "return null; end $$")
             .arg(lockUnits.arg(QStringLiteral("(select GoodsCode as c from changed) as w")), value, days),
         QStringLiteral(

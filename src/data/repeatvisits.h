@@ -17,7 +17,8 @@ inline constexpr int kRepeatVisitDays = 30;
 // Whether a service is a repeat visit is kept beside it (T_service.RepeatVisit) by the database
 // itself at every write of a service, whoever writes it: adding one, changing its day or body
 // code, deleting it changes the facts of the services of the same unit in the 30 days after it.
-// On the server, two workstations writing services of one unit take their turns.
+// On the server, two workstations writing services of one unit take their turns. Each engine's
+// statements are shaped here, beside the dialect, and nowhere else.
 
 // The row version of a service left as it is when only this fact changes: no other workstation
 // has to reload a service nobody touched.
