@@ -239,5 +239,37 @@ int main(int argc, char* argv[])
         }
     }
     std::printf("%s: slowest view %.1f ms (target < 1000 ms)\n", qPrintable(engine), worst);
+
+    // What keeping the repeat visits costs a write: one service of a unit with earlier ones added,
+    // moved to another day and deleted, each statement timed; all of it undone again.
+    {
+        TransactionGuard tx(c);
+        Query q(c);
+        const QString unit = QStringLiteral("SN5");
+        const QString customer = QStringLiteral("BENCH");
+        const struct
+        {
+            const char* name;
+            QString sql;
+            QVariantList values;
+        } writes[] = {
+            {"add",
+             QStringLiteral("insert into T_service (CustCode, GoodsCode, serviceDate) values (?, ?, ?)"),
+             {customer, unit, QDateTime(today, QTime(10, 0))}},
+            {"move",
+             QStringLiteral("update T_service set serviceDate = ? where CustCode = ?"),
+             {QDateTime(today.addDays(-3), QTime(10, 0)), customer}},
+            {"delete", QStringLiteral("delete from T_service where CustCode = ?"), {customer}},
+        };
+        std::printf("%s: one service of a serviced unit:", qPrintable(engine));
+        for (const auto& w : writes) {
+            const double cpu = cpuMs();
+            QElapsedTimer timer;
+            timer.start();
+            q.exec(w.sql, w.values);
+            std::printf(" %s %.1f ms (CPU %.1f ms)", w.name, timer.nsecsElapsed() / 1e6, cpuMs() - cpu);
+        }
+        std::printf("\n");
+    }
     return 0;
 }
