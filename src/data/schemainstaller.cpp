@@ -6,6 +6,7 @@
 #include "findcolumns.h"
 #include "findtextparts.h"
 #include "query.h"
+#include "repeatvisits.h"
 #include "sqldialect.h"
 #include "warrantyterms.h"
 
@@ -306,6 +307,32 @@ void indexFigures(Connection& connection, Query& query)
         query.exec(statement);
 }
 
+// Whether each service is a repeat visit, kept beside it: the statistics count a period's repeat
+// visits per engineer and department from the period's services alone, through an index that
+// holds the fact. Filled for the services there are before the database keeps it at every write;
+// hidden in both service lists until a user shows it.
+void keepRepeatVisits(Connection& connection, Query& query)
+{
+    const SqlDialect& d = connection.dialect();
+    query.exec(QStringLiteral("alter table T_service add column RepeatVisit boolean not null default %1")
+                   .arg(d.falseLiteral));
+    // The row version's trigger first, so that filling the fact leaves the versions as they are;
+    // the index last, so that it is written once.
+    for (const QString& statement : serviceVersionStatements(d))
+        query.exec(statement);
+    fillRepeatVisits(connection);
+    for (const QString& statement : repeatVisitTriggers(d) + repeatVisitIndexes(d))
+        query.exec(statement);
+    for (const char* layout : {"T_serviceshow", "T_Serviceshowcust"})
+        query.exec(
+            QStringLiteral("insert into T_FieldShow (ID, TableName, Name, Field, Width, show, ShowID, "
+                           "SumField, dotsize) select (select coalesce(max(ID), 0) + 1 from T_FieldShow), "
+                           "?, ?, ?, 50, %1, coalesce(max(ShowID), -1) + 1, 0, 0 from T_FieldShow where %2")
+                .arg(d.falseLiteral, d.textEquals(QStringLiteral("TableName"))),
+            {QLatin1String(layout), QStringLiteral("返修"), QStringLiteral("RepeatVisit"),
+             QLatin1String(layout)});
+}
+
 // The reminder centre counts a window's reminders by day from indexes alone.
 void indexReminderCounts(Connection& connection, Query& query)
 {
@@ -314,12 +341,12 @@ void indexReminderCounts(Connection& connection, Query& query)
 }
 
 const UpgradeStep kSteps[] = {
-    {.version = 2, .apply = &addRowVersions},       {.version = 3, .apply = &keepOneDateFormAndIndexSearches},
-    {.version = 4, .apply = &addQuickFind},         {.version = 5, .apply = &addReminderCentre},
-    {.version = 6, .apply = &addStatistics},        {.version = 7, .apply = &boundOverdueReminders},
-    {.version = 8, .apply = &addWarranty},          {.version = 9, .apply = &indexReminderLookups},
-    {.version = 10, .apply = &indexFindTextParts},  {.version = 11, .apply = &indexFigures},
-    {.version = 13, .apply = &indexReminderCounts},
+    {.version = 2, .apply = &addRowVersions},      {.version = 3, .apply = &keepOneDateFormAndIndexSearches},
+    {.version = 4, .apply = &addQuickFind},        {.version = 5, .apply = &addReminderCentre},
+    {.version = 6, .apply = &addStatistics},       {.version = 7, .apply = &boundOverdueReminders},
+    {.version = 8, .apply = &addWarranty},         {.version = 9, .apply = &indexReminderLookups},
+    {.version = 10, .apply = &indexFindTextParts}, {.version = 11, .apply = &indexFigures},
+    {.version = 12, .apply = &keepRepeatVisits},   {.version = 13, .apply = &indexReminderCounts},
 };
 
 QString newerText(int version)

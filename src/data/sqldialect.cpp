@@ -479,13 +479,6 @@ QString SqlDialect::dayTextOf(const QString& dateTime) const
     return QStringLiteral("to_char(%1, 'YYYY-MM-DD')").arg(dateTime);
 }
 
-QString SqlDialect::dayNumberOf(const QString& dateTime) const
-{
-    if (kind == DatabaseKind::Embedded)
-        return QStringLiteral("julianday(date(%1))").arg(dateTime);
-    return QStringLiteral("(cast(%1 as date) - date '2000-01-01')").arg(dateTime);
-}
-
 QString SqlDialect::monthsBetween(const QString& from, const QString& to) const
 {
     if (kind == DatabaseKind::Embedded)

@@ -138,8 +138,6 @@ public:
     // The month ("yyyy-MM") and the day ("yyyy-MM-dd") of a date and time, as text to group by.
     QString monthTextOf(const QString& dateTime) const;
     QString dayTextOf(const QString& dateTime) const;
-    // The calendar day of a date and time as a number that grows by one a day, to count days with.
-    QString dayNumberOf(const QString& dateTime) const;
 
     // A value as this engine stores it (dates become canonical text in the embedded database).
     QVariant toDb(const QVariant& value) const;

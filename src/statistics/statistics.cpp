@@ -213,22 +213,15 @@ FigureTable Statistics::perStaff(const QString& groupColumn) const
     if (!m_period.isValid())
         return f;
     const SqlDialect& d = m_connection.dialect();
-    // Per unit, in the order of the days, the visits on the 30 days before each service's day; a
-    // service early in the period looks back before it, so those days are read too and then left
-    // out of the figures.
-    const DateRange read =
-        daysOf(d, QStringLiteral("serviceDate"), m_period.first.addDays(-kRepeatVisitDays), m_period.last);
-    const QString repeat = QStringLiteral("case when trim(GoodsCode) <> '' and count(*) over (partition by "
-                                          "GoodsCode order by %1 range between %2 preceding and 1 preceding) "
-                                          "> 0 then 1 else 0 end")
-                               .arg(d.dayNumberOf(QStringLiteral("serviceDate")), d.integerParameter);
+    const DateRange range = daysOf(d, QStringLiteral("serviceDate"), m_period.first, m_period.last);
+    const QString group = groupText(groupColumn);
+    // Whether a service is a repeat visit is kept beside it: the period's services alone tell.
     Query q(m_connection);
     q.open(
-        QStringLiteral("select g, count(*), coalesce(sum(m), 0), sum(r) from (select %1 as g, serviceMoney "
-                       "as m, serviceDate as d, %2 as r from T_service where %3) t where d >= %4 group by g "
-                       "order by 2 desc, g%5")
-            .arg(groupText(groupColumn), repeat, read.condition, d.dateTimeParameter, d.byteOrder),
-        QVariantList{kRepeatVisitDays} + read.bindValues + QVariantList{m_period.first.startOfDay()});
+        QStringLiteral("select %1, count(*), coalesce(sum(serviceMoney), 0), sum(case when %2 then 1 else "
+                       "0 end) from T_service where %3 group by %1 order by 2 desc, %1%4")
+            .arg(group, d.booleanEquals(QStringLiteral("RepeatVisit"), true), range.condition, d.byteOrder),
+        range.bindValues);
     for (; !q.eof(); q.next())
         f.rows << (QVariantList{labelOf(q.value(0).toString())} + numbersOf(q, 3));
     return f;

@@ -31,12 +31,6 @@ inline constexpr int kTopGroups = 10;
 extern const QString kOtherGroup; // "其他"
 extern const QString kEmptyGroup; // the label of an empty value: "（未填写）"
 
-// A service counts as a repeat visit when an earlier service of the same (non-empty) body code
-// lies 1 to 30 days before it, counted in calendar days: a second visit on the same day is no
-// repeat, one 30 days later is, one 31 days later is not. The earlier service may lie before the
-// period.
-inline constexpr int kRepeatVisitDays = 30;
-
 // The figures of a period, each from one grouped statement on the database.
 class Statistics final
 {
@@ -50,7 +44,8 @@ public:
     // Services per model and per fault cause, the ten largest and "其他".
     FigureTable topModels() const;
     FigureTable topFaults() const;
-    // Services, fees and repeat visits per engineer and per department.
+    // Services, fees and repeat visits (as the database keeps them beside each service,
+    // data/repeatvisits.h) per engineer and per department.
     FigureTable byEngineer() const;
     FigureTable byDepartment() const;
     // Complaints per level and per month; return visits per outcome (the handling text, the ten

@@ -241,6 +241,13 @@ private slots:
         const QString matchKey =
             zu::test::column(QStringLiteral("select min(%1) from %2").arg(keyField, list.tableName()))
                 .value(0);
+        // Whether a service is a repeat visit the database keeps from the unit's other services:
+        // the matching row is made one as if an earlier service were there.
+        if (types.contains(QStringLiteral("repeatvisit")))
+            QCOMPARE(Query(d.conn()).exec(QStringLiteral("update %1 set RepeatVisit = %2 where %3 = ?")
+                                              .arg(list.tableName(), d.dialect().trueLiteral, keyField),
+                                          {matchKey.toLongLong()}),
+                     1);
         QSet<ColumnType> typesSearched;
         for (const QString& field : fields) {
             const ColumnType type = types.value(field.toLower());

@@ -469,6 +469,79 @@ private slots:
             1);
     }
 
+    // A database of the version before gets the repeat visits of the services it holds, counted
+    // in calendar days across the parts the upgrade fills one at a time, their row versions kept;
+    // the column is in both service lists, hidden; from then on the database keeps it.
+    void upgradeMarksTheRepeatVisitsThereAre_data() { zu::test::addEngineRows(); }
+    void upgradeMarksTheRepeatVisitsThereAre()
+    {
+        ZU_TEST_DATABASE(db);
+        constexpr int kRepeatVisitsVersion = 12;
+        ConnectionSettings settings;
+        const QString error = makeRelease10Database(db, QStringLiteral("before12"), &settings);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        const auto drop = qScopeGuard([&] {
+            if (db.isServer())
+                zu::test::dropServerDatabase(*db.server(), settings.database);
+        });
+        Connection c(db.dataModule().dialect(), settings);
+        QVERIFY2(c.open(), qPrintable(c.lastError()));
+        SchemaInstaller installer(c);
+        QCOMPARE(installer.upgrade(kRepeatVisitsVersion - 1), kRepeatVisitsVersion - 2);
+
+        const QDate first(2024, 1, 1);
+        const struct
+        {
+            int id;
+            QVariant body;
+            QVariant when;
+        } services[] = {
+            {1, QStringLiteral("SN1"), QDateTime(first, QTime(23, 59, 59))},
+            {150001, QStringLiteral("SN1"),
+             QDateTime(first.addDays(30), QTime(0, 0))}, // 30 days, another part
+            {2, QStringLiteral("SN2"), QDateTime(first, QTime(23, 59, 59))},
+            {3, QStringLiteral("SN2"), QDateTime(first.addDays(31), QTime(0, 0))}, // 31 days
+            {4, QStringLiteral("SN3"), QDateTime(first, QTime(8, 0))},
+            {5, QStringLiteral("SN3"), QDateTime(first, QTime(17, 0))},             // the same day
+            {6, QStringLiteral("SN3"), QDateTime(first.addDays(29), QTime(12, 0))}, // 29 days
+            {7, QString(), QDateTime(first, QTime(9, 0))},
+            {8, QString(), QDateTime(first.addDays(1), QTime(9, 0))}, // no body code
+            {9, QVariant(), QDateTime(first.addDays(2), QTime(9, 0))},
+            {10, QStringLiteral("SN4"), QVariant()},
+            {11, QStringLiteral("SN4"),
+             QDateTime(first.addDays(1), QTime(9, 0))}, // after a service without day
+        };
+        Query q(c);
+        q.exec(QStringLiteral("delete from T_service")); // the release's sample records
+        for (const auto& s : services)
+            q.exec(QStringLiteral(
+                       "insert into T_service (id, CustCode, GoodsCode, serviceDate) values (?, ?, ?, ?)"),
+                   {s.id, QStringLiteral("C1"), s.body, s.when});
+        q.exec(QStringLiteral("update T_service set Remark = ? where id in (2, 6)"),
+               {QStringLiteral("改过")});
+        const QString versions = QStringLiteral("select id || ':' || RowVersion from T_service order by id");
+        const QStringList versionsBefore = rowsOf(c, versions);
+
+        QCOMPARE(installer.upgrade(kRepeatVisitsVersion), 1);
+        QCOMPARE(installer.version(), kRepeatVisitsVersion);
+        const QString repeats = QStringLiteral("select id from T_service where %1 order by id")
+                                    .arg(c.dialect().booleanEquals(QStringLiteral("RepeatVisit"), true));
+        QCOMPARE(rowsOf(c, repeats), (QStringList{"6", "150001"}));
+        QCOMPARE(rowsOf(c, versions), versionsBefore);
+        for (const char* layout : {"T_serviceshow", "T_Serviceshowcust"})
+            QCOMPARE(rowsOf(c, QStringLiteral("select Name from T_FieldShow where Field = 'RepeatVisit' and "
+                                              "TableName = '%1' and show = %2")
+                                   .arg(QLatin1String(layout), c.dialect().falseLiteral)),
+                     QStringList{QStringLiteral("返修")});
+
+        q.exec(
+            QStringLiteral(
+                "insert into T_service (id, CustCode, GoodsCode, serviceDate) values (?, ?, ?, ?)"),
+            {200000, QStringLiteral("C1"), QStringLiteral("SN2"), QDateTime(first.addDays(61), QTime(9, 0))});
+        q.exec(QStringLiteral("delete from T_service where id = 1"));
+        QCOMPARE(rowsOf(c, repeats), (QStringList{"6", "200000"}));
+    }
+
     void embeddedDatabaseIsNeverOverwritten()
     {
         zu::test::TestHome home;
