@@ -241,6 +241,19 @@ void boundOverdueReminders(Connection&, Query& query)
         QStringLiteral("create index ix_remindstate_snooze on T_remindstate (Kind, State, SnoozeUntil)"));
 }
 
+// A new column of T_service at the end of both service lists, shown or hidden.
+void addServiceListColumn(const SqlDialect& d, Query& query, const QString& title, const QString& field,
+                          bool shown)
+{
+    for (const char* layout : {"T_serviceshow", "T_Serviceshowcust"})
+        query.exec(
+            QStringLiteral("insert into T_FieldShow (ID, TableName, Name, Field, Width, show, ShowID, "
+                           "SumField, dotsize) select (select coalesce(max(ID), 0) + 1 from T_FieldShow), "
+                           "?, ?, ?, 50, %1, coalesce(max(ShowID), -1) + 1, 0, 0 from T_FieldShow where %2")
+                .arg(shown ? d.trueLiteral : d.falseLiteral, d.textEquals(QStringLiteral("TableName"))),
+            {QLatin1String(layout), title, field, QLatin1String(layout)});
+}
+
 // Warranty terms: the months of each model and of every model not listed (at first the months the
 // reminder centre used for all), and whether a service record's machine was under warranty on the
 // record's day, shown in both service lists. Records kept before stay without a value: the terms
@@ -258,14 +271,7 @@ void addWarranty(Connection& connection, Query& query)
                        "?) from T_remind"),
         {WarrantyTerms::kDefaultMonths});
     query.exec(QStringLiteral("alter table T_service add column InWarranty boolean"));
-    for (const char* layout : {"T_serviceshow", "T_Serviceshowcust"})
-        query.exec(
-            QStringLiteral("insert into T_FieldShow (ID, TableName, Name, Field, Width, show, ShowID, "
-                           "SumField, dotsize) select (select coalesce(max(ID), 0) + 1 from T_FieldShow), "
-                           "?, ?, ?, 50, %1, coalesce(max(ShowID), -1) + 1, 0, 0 from T_FieldShow where %2")
-                .arg(d.trueLiteral, d.textEquals(QStringLiteral("TableName"))),
-            {QLatin1String(layout), QStringLiteral("在保"), QStringLiteral("InWarranty"),
-             QLatin1String(layout)});
+    addServiceListColumn(d, query, QStringLiteral("在保"), QStringLiteral("InWarranty"), true);
 }
 
 // The reminder centre finds the customers whose reminders can fall within its days from the
@@ -323,14 +329,7 @@ void keepRepeatVisits(Connection& connection, Query& query)
     fillRepeatVisits(connection);
     for (const QString& statement : repeatVisitTriggers(d) + repeatVisitIndexes(d))
         query.exec(statement);
-    for (const char* layout : {"T_serviceshow", "T_Serviceshowcust"})
-        query.exec(
-            QStringLiteral("insert into T_FieldShow (ID, TableName, Name, Field, Width, show, ShowID, "
-                           "SumField, dotsize) select (select coalesce(max(ID), 0) + 1 from T_FieldShow), "
-                           "?, ?, ?, 50, %1, coalesce(max(ShowID), -1) + 1, 0, 0 from T_FieldShow where %2")
-                .arg(d.falseLiteral, d.textEquals(QStringLiteral("TableName"))),
-            {QLatin1String(layout), QStringLiteral("返修"), QStringLiteral("RepeatVisit"),
-             QLatin1String(layout)});
+    addServiceListColumn(d, query, QStringLiteral("返修"), QStringLiteral("RepeatVisit"), false);
 }
 
 // The reminder centre counts a window's reminders by day from indexes alone.

@@ -90,6 +90,30 @@ QString makeRelease10Database(zu::test::TestDatabase& fresh, const QString& name
     return {};
 }
 
+// The names of the indexes `statements` create, in lower case.
+QStringList indexNames(const QStringList& statements)
+{
+    const QRegularExpression named(QStringLiteral("^create index (\\w+) on "));
+    QStringList names;
+    for (const QString& statement : statements)
+        names << named.match(statement).captured(1).toLower();
+    return names;
+}
+
+// Those of `expected` (index names in lower case) the database does not hold.
+QStringList missingIndexes(Connection& c, const QStringList& expected)
+{
+    const QString indexes =
+        c.dialect().kind == DatabaseKind::Server
+            ? QStringLiteral("select lower(indexname) from pg_indexes where "
+                             "schemaname = current_schema()")
+            : QStringLiteral("select lower(name) from sqlite_master where type = 'index'");
+    QStringList out = expected;
+    for (const QString& present : rowsOf(c, indexes))
+        out.removeAll(present);
+    return out;
+}
+
 } // namespace
 
 class TestSchema final : public QObject
@@ -390,22 +414,9 @@ private slots:
     {
         ZU_TEST_DATABASE(db);
         Connection& c = db.dataModule().conn();
-        const QRegularExpression named(QStringLiteral("^create index (\\w+) on "));
-        QStringList expected;
-        for (const QString& statement : c.dialect().figureIndexes())
-            expected << named.match(statement).captured(1).toLower();
+        const QStringList expected = indexNames(c.dialect().figureIndexes());
         QVERIFY(!expected.contains(QString()));
-        const QString indexes = db.isServer()
-                                    ? QStringLiteral("select lower(indexname) from pg_indexes where "
-                                                     "schemaname = current_schema() order by 1")
-                                    : QStringLiteral("select lower(name) from sqlite_master where "
-                                                     "type = 'index' order by 1");
-        auto missing = [&] {
-            QStringList out = expected;
-            for (const QString& present : rowsOf(c, indexes))
-                out.removeAll(present);
-            return out;
-        };
+        auto missing = [&] { return missingIndexes(c, expected); };
         QCOMPARE(missing(), QStringList());
 
         constexpr int kFiguresVersion = 11;
@@ -431,23 +442,10 @@ private slots:
     {
         ZU_TEST_DATABASE(db);
         Connection& c = db.dataModule().conn();
-        const QRegularExpression named(QStringLiteral("^create index (\\w+) on "));
-        QStringList expected;
-        for (const QString& statement : c.dialect().reminderCountIndexes())
-            expected << named.match(statement).captured(1).toLower();
+        const QStringList expected = indexNames(c.dialect().reminderCountIndexes());
         QCOMPARE(expected.size(), 3);
         QVERIFY(!expected.contains(QString()));
-        const QString indexes = db.isServer()
-                                    ? QStringLiteral("select lower(indexname) from pg_indexes where "
-                                                     "schemaname = current_schema() order by 1")
-                                    : QStringLiteral("select lower(name) from sqlite_master where "
-                                                     "type = 'index' order by 1");
-        auto missing = [&] {
-            QStringList out = expected;
-            for (const QString& present : rowsOf(c, indexes))
-                out.removeAll(present);
-            return out;
-        };
+        auto missing = [&] { return missingIndexes(c, expected); };
         QCOMPARE(missing(), QStringList());
 
         constexpr int kReminderCountsVersion = 13;
