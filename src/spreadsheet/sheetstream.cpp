@@ -207,7 +207,8 @@ bool SheetData::parse(QByteArray lines, QString* reason)
         if (end < 0)
             end = m_lines.size();
         const QByteArrayView line(data + pos, end - pos);
-        if (!line.isEmpty() && line[0] >= '0' && line[0] <= '9') {
+        // A row line begins with the row's number, counted from 1.
+        if (!line.isEmpty() && line[0] >= '1' && line[0] <= '9') {
             if (m_parts.isEmpty() || declared >= 0) {
                 *reason = broken;
                 return false;

@@ -237,6 +237,14 @@ void TestPrinting::fieldReferences_data()
     QTest::newRow("sum of an unknown field")
         << QStringLiteral("[SUM(客户记录.\"金额\")]") << QStringLiteral("[SUM(客户记录.\"金额\")]")
         << QStringLiteral("[SUM(客户记录.\"金额\")]");
+    QTest::newRow("sum without its closing bracket")
+        << QStringLiteral("[SUM(客户记录.\"总金额\"x]") << QStringLiteral("[SUM(客户记录.\"总金额\"x]")
+        << QStringLiteral("[SUM(客户记录.\"总金额\"x]");
+    QTest::newRow("sum without its opening bracket")
+        << QStringLiteral("[SUM x客户记录.\"总金额\")]") << QStringLiteral("[SUM x客户记录.\"总金额\")]")
+        << QStringLiteral("[SUM x客户记录.\"总金额\")]");
+    QTest::newRow("count without brackets")
+        << QStringLiteral("[COUNT]") << QStringLiteral("[COUNT]") << QStringLiteral("[COUNT]");
     QTest::newRow("count") << QStringLiteral("共 [COUNT()] 位") << QStringLiteral("共 2 位")
                            << QStringLiteral("共 [计数] 位");
     QTest::newRow("count with an argument")

@@ -166,6 +166,7 @@ private slots:
     void streamSkipsBlankRowsButNotTheTitles();
     void continuationSheetsAreOneList();
     void titlesAreTheFirstRowOnly();
+    void streamReadsEveryRowNumber();
     void xlsxWithImpossibleSizesIsRefused();
     void streamRefusesIncompleteLines_data();
     void streamRefusesIncompleteLines();
@@ -590,6 +591,8 @@ void TestSheetReading::streamRefusesIncompleteLines_data()
     QTest::newRow("fewer rows than said") << head + "END 3\n" << broken;
     QTest::newRow("row before any part") << QByteArray("ZUSHEET 1\n1\tx\nEND 1\n") << broken;
     QTest::newRow("unknown line") << head + "WHAT\nEND 2\n" << broken;
+    QTest::newRow("row numbered 0") << head + "0\t乙\nEND 3\n" << broken;
+    QTest::newRow("row number with a leading 0") << head + "03\t乙\nEND 3\n" << broken;
     QTest::newRow("part of no sheet") << QByteArray("ZUSHEET 1\nSHEET 0 0 a\nPART 4\nEND 0\n") << broken;
     QTest::newRow("error after rows") << head + "ERROR 文件已损坏\\t（第 3 行）\n"
                                       << QStringLiteral("文件已损坏\t（第 3 行）");
@@ -618,6 +621,25 @@ void TestSheetReading::titlesAreTheFirstRowOnly()
     QCOMPARE(data.titles(), QStringList());
     QCOMPARE(data.recordCount(), 2);
     QCOMPARE(data.record(0).sheetRow, 3);
+}
+
+void TestSheetReading::streamReadsEveryRowNumber()
+{
+    SheetData data;
+    QString error;
+    QVERIFY2(data.parse("ZUSHEET 1\nSHEET 0 0 表\nACTIVE 0\nCHOSEN 0\nPART 0\n1\t名称\n2\t甲\n9\t乙\n10\t丙\n"
+                        "19\t丁\n99\t戊\nEND 6\n",
+                        &error),
+             qPrintable(error));
+    QCOMPARE(data.titles(), QStringList{QStringLiteral("名称")});
+    QCOMPARE(data.recordCount(), 5);
+    const QList<int> rows = {2, 9, 10, 19, 99};
+    const QStringList texts = {QStringLiteral("甲"), QStringLiteral("乙"), QStringLiteral("丙"),
+                               QStringLiteral("丁"), QStringLiteral("戊")};
+    for (int i = 0; i < rows.size(); ++i) {
+        QCOMPARE(data.record(i).sheetRow, rows[i]);
+        QCOMPARE(data.record(i).cellText(0), texts[i]);
+    }
 }
 
 void TestSheetReading::xlsxWithImpossibleSizesIsRefused()

@@ -12,7 +12,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <csignal>
 #include <cstring>
+#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace zu;
@@ -274,6 +276,8 @@ private slots:
     void saveReplacesAnExistingFile();
     void saveFailureNamesFileAndReason();
     void readOnlyFileIsNotReplaced();
+    void fullDiskWhileSpoolingIsReported_data();
+    void fullDiskWhileSpoolingIsReported();
     void factoryChoosesTheFormatByName();
     void severalSheets();
     void compoundFileReaderFindsTheStream_data();
@@ -911,6 +915,42 @@ void TestXls::saveFailureNamesFileAndReason()
     error.clear();
     QVERIFY(!writer.save(folder, &error));
     QVERIFY2(error.contains(folder), qPrintable(error));
+}
+
+void TestXls::fullDiskWhileSpoolingIsReported_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("xls") << QStringLiteral("spool.xls");
+}
+
+// The disk fills while a long list is spooled to temporary files. A limit on the size of the
+// files this process writes stands in for the full disk; it is lifted again before the workbook
+// is completed, so only the spooled part was short.
+void TestXls::fullDiskWhileSpoolingIsReported()
+{
+    QFETCH(QString, name);
+    const QString file = path(name);
+    const auto writer = StreamingSheetWriter::forFileName(file);
+    QVERIFY(writer->startSheet(QStringLiteral("Sheet1")));
+    rlimit unlimited{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &unlimited), 0);
+    rlimit small = unlimited;
+    small.rlim_cur = 256 * 1024;
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    for (int row = 0; row < 60000; ++row) {
+        writer->writeNumber(row, 0, row * 7.25);
+        writer->writeText(row, 1, QStringLiteral("客户%1").arg(row));
+    }
+    setrlimit(RLIMIT_FSIZE, &unlimited);
+    std::signal(SIGXFSZ, previousHandler);
+
+    QString error;
+    QVERIFY2(!writer->finish(file, &error), "a short temporary file was reported as written");
+    QVERIFY2(error.startsWith(QStringLiteral("无法写入文件 %1：").arg(file)), qPrintable(error));
+    if (name.endsWith(u".xls"))
+        QVERIFY2(error.contains(QStringLiteral("无法写入临时文件")), qPrintable(error));
+    QVERIFY(!QFile::exists(file));
 }
 
 void TestXls::readOnlyFileIsNotReplaced()
