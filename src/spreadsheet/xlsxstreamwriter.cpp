@@ -1,5 +1,7 @@
 #include "xlsxstreamwriter.h"
 
+#include "xlsxsheetcount.h"
+
 #include <QFile>
 #include <QSaveFile>
 #include <QStringEncoder>
@@ -48,6 +50,12 @@ struct XlsxStreamWriter::Private
     lxw_worksheet* sheet = nullptr;
     lxw_format* bold = nullptr;
     Utf8Text utf8;
+    // What went into each sheet, to be found again in the finished file: libxlsxwriter does not
+    // check its writes to the temporary files, so a disk that fills on the way would leave a
+    // workbook that lacks rows without a word.
+    QStringList sheetNames;
+    std::vector<SheetTally> written;
+    int lastRow = -1;
 
     ~Private()
     {
@@ -87,6 +95,38 @@ struct XlsxStreamWriter::Private
         *reason = lxwError(result);
         return false;
     }
+
+    bool cellWritten(lxw_error result, int row, QString* reason)
+    {
+        if (!check(result, reason))
+            return false;
+        SheetTally& tally = written.back();
+        ++tally.cells;
+        if (row != lastRow) {
+            ++tally.rows;
+            lastRow = row;
+        }
+        return true;
+    }
+
+    bool foundWhole(QString* reason) const
+    {
+        std::vector<SheetTally> found;
+        if (!countXlsxSheets(bookPath, &found, reason))
+            return false;
+        for (size_t i = 0; i < written.size(); ++i) {
+            const SheetTally inFile = i < found.size() ? found[i] : SheetTally{};
+            if (inFile != written[i]) {
+                *reason = QStringLiteral(
+                              "临时文件没有写完整，磁盘可能已满：工作表“%1”应有 %2 个单元格，只写入了 %3 个")
+                              .arg(sheetNames.value(static_cast<qsizetype>(i)))
+                              .arg(written[i].cells)
+                              .arg(inFile.cells);
+                return false;
+            }
+        }
+        return true;
+    }
 };
 
 XlsxStreamWriter::XlsxStreamWriter()
@@ -105,6 +145,9 @@ bool XlsxStreamWriter::beginSheet(const QString& name, const QMap<int, int>& wid
         *reason = QStringLiteral("libxlsxwriter 不接受工作表名称“%1”").arg(name);
         return false;
     }
+    d->sheetNames.append(name);
+    d->written.emplace_back();
+    d->lastRow = -1;
     for (auto it = widths.cbegin(); it != widths.cend(); ++it) {
         const auto column = static_cast<lxw_col_t>(it.key());
         if (!d->check(worksheet_set_column_pixels(d->sheet, column, column, static_cast<uint32_t>(it.value()),
@@ -119,33 +162,33 @@ bool XlsxStreamWriter::putText(int row, int column, QStringView text, CellStyle 
 {
     if (text.isEmpty())
         return putBlank(row, column, style, reason);
-    return d->check(worksheet_write_string(d->sheet, static_cast<lxw_row_t>(row),
-                                           static_cast<lxw_col_t>(column), d->utf8.of(text),
-                                           d->format(style)),
-                    reason);
+    return d->cellWritten(worksheet_write_string(d->sheet, static_cast<lxw_row_t>(row),
+                                                 static_cast<lxw_col_t>(column), d->utf8.of(text),
+                                                 d->format(style)),
+                          row, reason);
 }
 
 bool XlsxStreamWriter::putNumber(int row, int column, double value, CellStyle style, QString* reason)
 {
-    return d->check(worksheet_write_number(d->sheet, static_cast<lxw_row_t>(row),
-                                           static_cast<lxw_col_t>(column), value, d->format(style)),
-                    reason);
+    return d->cellWritten(worksheet_write_number(d->sheet, static_cast<lxw_row_t>(row),
+                                                 static_cast<lxw_col_t>(column), value, d->format(style)),
+                          row, reason);
 }
 
 bool XlsxStreamWriter::putBlank(int row, int column, CellStyle style, QString* reason)
 {
     if (style == CellStyle::Normal)
         return true;
-    return d->check(worksheet_write_blank(d->sheet, static_cast<lxw_row_t>(row),
-                                          static_cast<lxw_col_t>(column), d->format(style)),
-                    reason);
+    return d->cellWritten(worksheet_write_blank(d->sheet, static_cast<lxw_row_t>(row),
+                                                static_cast<lxw_col_t>(column), d->format(style)),
+                          row, reason);
 }
 
 bool XlsxStreamWriter::complete(const QString& path, QString* reason)
 {
     lxw_workbook* book = d->book;
     d->book = nullptr;
-    if (!d->check(workbook_close(book), reason))
+    if (!d->check(workbook_close(book), reason) || !d->foundWhole(reason))
         return false;
     QFile written(d->bookPath);
     QSaveFile file(path);

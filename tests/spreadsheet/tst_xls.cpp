@@ -4,6 +4,8 @@
 #include "spreadsheet/spreadsheetreader.h"
 #include "spreadsheet/spreadsheetwriter.h"
 #include "spreadsheet/xlsstreamwriter.h"
+#include "spreadsheet/xlsxsheetcount.h"
+#include "storedzip.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -278,6 +280,9 @@ private slots:
     void readOnlyFileIsNotReplaced();
     void fullDiskWhileSpoolingIsReported_data();
     void fullDiskWhileSpoolingIsReported();
+    void xlsxSheetsAreCountedAgain();
+    void damagedXlsxSheetsAreNotCounted_data();
+    void damagedXlsxSheetsAreNotCounted();
     void factoryChoosesTheFormatByName();
     void severalSheets();
     void compoundFileReaderFindsTheStream_data();
@@ -921,6 +926,7 @@ void TestXls::fullDiskWhileSpoolingIsReported_data()
 {
     QTest::addColumn<QString>("name");
     QTest::newRow("xls") << QStringLiteral("spool.xls");
+    QTest::newRow("xlsx") << QStringLiteral("spool.xlsx");
 }
 
 // The disk fills while a long list is spooled to temporary files. A limit on the size of the
@@ -948,9 +954,75 @@ void TestXls::fullDiskWhileSpoolingIsReported()
     QString error;
     QVERIFY2(!writer->finish(file, &error), "a short temporary file was reported as written");
     QVERIFY2(error.startsWith(QStringLiteral("无法写入文件 %1：").arg(file)), qPrintable(error));
-    if (name.endsWith(u".xls"))
-        QVERIFY2(error.contains(QStringLiteral("无法写入临时文件")), qPrintable(error));
+    QVERIFY2(error.contains(QStringLiteral("临时文件")), qPrintable(error));
     QVERIFY(!QFile::exists(file));
+}
+
+void TestXls::xlsxSheetsAreCountedAgain()
+{
+    // A workbook of our own writer: compressed parts, two sheets, a bold blank counts as a cell,
+    // a text that holds "<row " and "<c " does not.
+    const QString file = path(QStringLiteral("counted.xlsx"));
+    const auto writer = StreamingSheetWriter::forFileName(file);
+    QVERIFY(writer->startSheet(QStringLiteral("甲")));
+    for (int row = 0; row < 3000; ++row) {
+        QVERIFY(writer->writeText(row, 0, QStringLiteral("<row <c %1").arg(row)));
+        if (row % 2 == 0)
+            QVERIFY(writer->writeNumber(row, 3, row));
+    }
+    QVERIFY(writer->writeBlank(3000, 1, CellStyle::Bold));
+    QVERIFY(writer->writeBlank(3001, 1, CellStyle::Normal));
+    QVERIFY(writer->startSheet(QStringLiteral("乙")));
+    QVERIFY(writer->writeText(5, 2, QStringLiteral("x")));
+    QVERIFY(writer->startSheet(QStringLiteral("丙")));
+    QString error;
+    QVERIFY2(writer->finish(file, &error), qPrintable(error));
+    std::vector<SheetTally> sheets;
+    QVERIFY2(countXlsxSheets(file, &sheets, &error), qPrintable(error));
+    QCOMPARE(sheets, (std::vector<SheetTally>{{.rows = 3001, .cells = 4501}, {.rows = 1, .cells = 1}, {}}));
+
+    // Parts stored without compression, named out of order in the directory.
+    const QByteArray sheet = "<worksheet><sheetData><row r=\"1\"><c r=\"A1\"/><c r=\"B1\"/></row>"
+                             "</sheetData></worksheet>";
+    const QString stored = path(QStringLiteral("stored.xlsx"));
+    QFile out(stored);
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    out.write(zu::test::storedZip({{QStringLiteral("xl/worksheets/sheet2.xml"), "<worksheet></worksheet>"},
+                                   {QStringLiteral("xl/workbook.xml"), "<workbook/>"},
+                                   {QStringLiteral("xl/worksheets/sheet1.xml"), sheet}}));
+    out.close();
+    QVERIFY2(countXlsxSheets(stored, &sheets, &error), qPrintable(error));
+    QCOMPARE(sheets, (std::vector<SheetTally>{{.rows = 1, .cells = 2}, {}}));
+}
+
+void TestXls::damagedXlsxSheetsAreNotCounted_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    const QByteArray whole = "<worksheet><sheetData><row r=\"1\"><c r=\"A1\"/></row></sheetData></worksheet>";
+    QTest::newRow("part cut short") << zu::test::storedZip(
+        {{QStringLiteral("xl/worksheets/sheet1.xml"), whole.first(whole.size() - 1)}});
+    QTest::newRow("second sheet without a first")
+        << zu::test::storedZip({{QStringLiteral("xl/worksheets/sheet2.xml"), whole}});
+    QTest::newRow("no sheet at all") << zu::test::storedZip(
+        {{QStringLiteral("xl/workbook.xml"), "<workbook/>"}});
+    QByteArray cutZip = zu::test::storedZip({{QStringLiteral("xl/worksheets/sheet1.xml"), whole}});
+    QTest::newRow("zip without its end") << cutZip.first(cutZip.size() - 10);
+    QTest::newRow("not a zip") << QByteArray("ZUSHEET 1\n");
+    QTest::newRow("empty file") << QByteArray();
+}
+
+void TestXls::damagedXlsxSheetsAreNotCounted()
+{
+    QFETCH(QByteArray, file);
+    const QString name = path(QStringLiteral("damaged.xlsx"));
+    QFile out(name);
+    QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    out.write(file);
+    out.close();
+    std::vector<SheetTally> sheets;
+    QString error;
+    QVERIFY(!countXlsxSheets(name, &sheets, &error));
+    QCOMPARE(error, QStringLiteral("工作簿的内容不完整"));
 }
 
 void TestXls::readOnlyFileIsNotReplaced()
