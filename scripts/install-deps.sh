@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake pkg-config
+  build-essential cmake pkg-config lld
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql
   qt6-translations-l10n fonts-wqy-microhei
   # The statistics window's charts; Debian's Qt Charts CMake files need Qt OpenGL's, which
