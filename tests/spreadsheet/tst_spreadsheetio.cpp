@@ -79,6 +79,8 @@ private slots:
     void xlsxSameTextInManyCells();
     void xlsxInlineStrings();
 
+    void csvSeparatorFromTheFirstFiftyLines_data();
+    void csvSeparatorFromTheFirstFiftyLines();
     void csvEdgeCases_data();
     void csvEdgeCases();
     void csvErrors_data();
@@ -478,6 +480,31 @@ void TestSpreadsheetIo::csvEdgeCases()
     QString reason;
     QVERIFY2(parseCsv(bytes, &parsed, &reason), qPrintable(reason));
     QCOMPARE(parsed, rows);
+}
+
+void TestSpreadsheetIo::csvSeparatorFromTheFirstFiftyLines_data()
+{
+    // Semicolons and commas tie over the first 49 lines; the line that breaks the tie is the
+    // 50th, which counts, or the 51st, which does not (the comma then wins the tie).
+    QTest::addColumn<QString>("line50");
+    QTest::addColumn<QString>("line51");
+    QTest::addColumn<QChar>("separator");
+    QTest::newRow("50th line decides") << QStringLiteral("x;y") << QStringLiteral("x") << QChar(u';');
+    QTest::newRow("51st line is not read") << QStringLiteral("x") << QStringLiteral("x;y") << QChar(u',');
+}
+
+void TestSpreadsheetIo::csvSeparatorFromTheFirstFiftyLines()
+{
+    QFETCH(QString, line50);
+    QFETCH(QString, line51);
+    QFETCH(QChar, separator);
+    QStringList lines{QStringLiteral("a;b,c")};
+    for (int i = 2; i <= 25; ++i)
+        lines << QStringLiteral("x;y");
+    for (int i = 26; i <= 49; ++i)
+        lines << QStringLiteral("x,y");
+    lines << line50 << line51 << QStringLiteral("end");
+    QCOMPARE(csvSeparator(lines.join(u'\n') + u'\n'), separator);
 }
 
 void TestSpreadsheetIo::csvErrors_data()
