@@ -343,7 +343,9 @@ private slots:
         TfrmComplainqry window;
         window.show();
         QCOMPARE(window.grid()->footerText(0), QStringLiteral("共 0 条"));
-        whenModal<TfrmComplainAdd>([&dialogs](TfrmComplainAdd* editor) {
+        QString typeOfANewComplaint;
+        whenModal<TfrmComplainAdd>([&dialogs, &typeOfANewComplaint](TfrmComplainAdd* editor) {
+            typeOfANewComplaint = control<QComboBox>(editor, "cmbcomplainType")->currentText();
             QCOMPARE(editor->windowTitle(), QStringLiteral("新增投诉信息"));
             QCOMPARE(control<QPushButton>(editor, "btnAdd")->text(), QStringLiteral("添加&S"));
             QCOMPARE(control<QLineEdit>(editor, "edtcomplainMen")->text(), QStringLiteral("值班员"));
@@ -376,6 +378,16 @@ private slots:
         QCOMPARE(list.fieldText(QStringLiteral("complainMen")), QStringLiteral("值班员"));
         QCOMPARE(list.fieldText(QStringLiteral("complainType")), QStringLiteral("一级"));
         QCOMPARE(list.field(QStringLiteral("complainDate")).toDateTime(), QDate::currentDate().startOfDay());
+
+        // The next new complaint starts empty, though the list now has a current row.
+        QCOMPARE(list.currentRow(), 0);
+        QVERIFY(typeOfANewComplaint != QStringLiteral("一级"));
+        whenModal<TfrmComplainAdd>([&typeOfANewComplaint](TfrmComplainAdd* editor) {
+            QCOMPARE(control<QComboBox>(editor, "cmbcomplainType")->currentText(), typeOfANewComplaint);
+            editor->reject();
+        });
+        press(&window, "btnAdd");
+        QCOMPARE(window.list().recordCount(), 1);
     }
 
     void editingKeepsStoredValues_data() { zu::test::addEngineRows(); }

@@ -141,6 +141,7 @@ private slots:
     // What the canvas shows
     void fieldsShownByName();
     void unknownReferencesMarkedAndReportedBeforePreview();
+    void unknownFieldOfAGroupConditionIsReported();
     void gridSnapsAndShows();
     void zoomPercentFitAndWheel();
     void rulersFollowTheZoom();
@@ -1143,6 +1144,19 @@ void TestDesigner::fieldsShownByName()
         ->setPlainText(QStringLiteral("共 [COUNT()] 位，第 [页码] 页，金额 [SUM(客户记录.\"客户编码\")]"));
     QCOMPARE(itemFor(w.canvas, 0, 0)->shownText(),
              QStringLiteral("共 [计数] 位，第 [页码] 页，金额 [合计 客户编码]"));
+}
+
+void TestDesigner::unknownFieldOfAGroupConditionIsReported()
+{
+    ReportTemplate t = sample();
+    ReportBand byRegion = makeBand(ReportBand::Type::GroupHeader, 8, {});
+    byRegion.condition = QStringLiteral("[客户记录.\"地区\"]");
+    ReportBand byName = makeBand(ReportBand::Type::GroupHeader, 8, {});
+    byName.condition = QStringLiteral("[客户记录.\"客户名称\"]");
+    t.bands << byRegion << byName;
+    DesignerModel model(t);
+    model.setFields(kCust, {QStringLiteral("客户名称"), QStringLiteral("客户编码")});
+    QCOMPARE(model.unknownReferences(), QStringList{QStringLiteral("分组头：[客户记录.\"地区\"]")});
 }
 
 void TestDesigner::unknownReferencesMarkedAndReportedBeforePreview()

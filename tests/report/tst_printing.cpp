@@ -165,6 +165,7 @@ class TestPrinting final : public QObject
 private slots:
     void initTestCase();
 
+    void numericFieldsOfTheFirstRecord();
     void fieldReferences_data();
     void fieldReferences();
     void unknownReferencesAreFound();
@@ -251,6 +252,22 @@ void TestPrinting::fieldReferences_data()
         << QStringLiteral("[COUNT(x)]") << QStringLiteral("[COUNT(x)]") << QStringLiteral("[COUNT(x)]");
     QTest::newRow("system value") << QStringLiteral("[页码]") << QStringLiteral("3")
                                   << QStringLiteral("[页码]");
+}
+
+void TestPrinting::numericFieldsOfTheFirstRecord()
+{
+    const QStringList fields{QStringLiteral("客户名称"), QStringLiteral("总金额"), QStringLiteral("数量")};
+    QCOMPARE(MemoryDataSource(kCust, fields, {{QStringLiteral("甲"), 100.5, 3}, {QStringLiteral("乙"), 1, 1}})
+                 .numericFields(),
+             (QStringList{QStringLiteral("总金额"), QStringLiteral("数量")}));
+    // No records: nothing to tell the kind by. A first record shorter than the fields: those it has.
+    QCOMPARE(MemoryDataSource(kCust, fields, {}).numericFields(), QStringList());
+    QCOMPARE(MemoryDataSource(kCust, fields, {{QStringLiteral("甲"), 100.5}}).numericFields(),
+             QStringList{QStringLiteral("总金额")});
+    // More values than fields: only the named ones.
+    QCOMPARE(MemoryDataSource(kCust, {QStringLiteral("客户名称")}, {{QStringLiteral("甲"), 100.5}})
+                 .numericFields(),
+             QStringList());
 }
 
 void TestPrinting::fieldReferences()

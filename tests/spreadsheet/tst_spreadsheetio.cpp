@@ -468,6 +468,10 @@ void TestSpreadsheetIo::csvEdgeCases_data()
         << QByteArray("名称\n甲") << QList<QStringList>{{QStringLiteral("名称")}, {QStringLiteral("甲")}};
     QTest::newRow("last line ends in a separator, no final newline")
         << QByteArray("a,b\nc,") << QList<QStringList>{{"a", "b"}, {"c", ""}};
+    QTest::newRow("carriage returns only, one at the very end")
+        << QByteArray("a,b\rc,d\r") << QList<QStringList>{{"a", "b"}, {"c", "d"}};
+    QTest::newRow("CR LF, the last at the very end")
+        << QByteArray("a,b\r\nc,d\r\n") << QList<QStringList>{{"a", "b"}, {"c", "d"}};
     QTest::newRow("one column") << QByteArray("名称\n甲\n")
                                 << QList<QStringList>{{QStringLiteral("名称")}, {QStringLiteral("甲")}};
 }
