@@ -379,12 +379,13 @@ private slots:
         QCOMPARE(list.fieldText(QStringLiteral("complainType")), QStringLiteral("一级"));
         QCOMPARE(list.field(QStringLiteral("complainDate")).toDateTime(), QDate::currentDate().startOfDay());
 
-        // The next new complaint starts empty, though the list now has a current row.
+        // The next new complaint starts as the first did, though the list now has a current row.
         QCOMPARE(list.currentRow(), 0);
         QVERIFY(typeOfANewComplaint != QStringLiteral("一级"));
         whenModal<TfrmComplainAdd>([&typeOfANewComplaint](TfrmComplainAdd* editor) {
-            QCOMPARE(control<QComboBox>(editor, "cmbcomplainType")->currentText(), typeOfANewComplaint);
+            const QString type = control<QComboBox>(editor, "cmbcomplainType")->currentText();
             editor->reject();
+            QCOMPARE(type, typeOfANewComplaint);
         });
         press(&window, "btnAdd");
         QCOMPARE(window.list().recordCount(), 1);
@@ -449,7 +450,9 @@ private slots:
         CustomerWindow w;
         TfrmCustom* customers = w.window;
         QCOMPARE(d.qryServiceCust().recordCount(), 0);
-        whenModal<TfrmServiceAdd>([](TfrmServiceAdd* editor) {
+        QString numberOfANewRecord;
+        whenModal<TfrmServiceAdd>([&numberOfANewRecord](TfrmServiceAdd* editor) {
+            numberOfANewRecord = control<QLineEdit>(editor, "edtNumbe")->text();
             QCOMPARE(editor->windowTitle(), QStringLiteral("添加维护记录"));
             QCOMPARE(control<QPushButton>(editor, "btn1")->text(), QStringLiteral("新增&S"));
             auto* code = control<QLineEdit>(editor, "edtCustCode");
@@ -467,6 +470,17 @@ private slots:
         QCOMPARE(d.qryServiceCust().recordCount(), 1);
         QCOMPARE(customers->dgServiceCust()->footerText(0), QStringLiteral("共 1 条"));
         QCOMPARE(d.qryServiceCust().fieldText(QStringLiteral("CustCode")), QStringLiteral("W1"));
+
+        // The next new record starts as the first did, though the customer's list now has a current row.
+        QCOMPARE(d.qryServiceCust().currentRow(), 0);
+        QVERIFY(numberOfANewRecord != QStringLiteral("1"));
+        whenModal<TfrmServiceAdd>([&numberOfANewRecord](TfrmServiceAdd* editor) {
+            const QString number = control<QLineEdit>(editor, "edtNumbe")->text();
+            editor->reject();
+            QCOMPARE(number, numberOfANewRecord);
+        });
+        press(customers, "ToolButton8");
+        QCOMPARE(d.qryServiceCust().recordCount(), 1);
     }
 
     void staleListCannotLoseAnUpdate_data() { zu::test::addEngineRows(); }
