@@ -288,6 +288,37 @@ private slots:
         QCOMPARE(tab.recordCount(), 1);
     }
 
+    // A long import holds its notices back: each table is told once, when the outermost batch
+    // ends; an end without a beginning neither tells nor stops the next batch from holding.
+    void batchTellsEachTableOnceAtItsEnd_data() { zu::test::addEngineRows(); }
+    void batchTellsEachTableOnceAtItsEnd()
+    {
+        ZU_TEST_DATABASE(db);
+        Connection& c = db.dataModule().conn();
+        QSignalSpy told(&c.events(), &ConnectionEvents::tableChanged);
+        {
+            ChangeBatch outer(c);
+            c.noteWritten(QStringLiteral("T_Cust"));
+            {
+                ChangeBatch inner(c);
+                c.noteWritten(QStringLiteral("t_cust"));
+                c.noteWritten(QStringLiteral("T_service"));
+            }
+            QCOMPARE(told.size(), 0);
+        }
+        QCOMPARE(told.size(), 2);
+        QCOMPARE(told.at(0).first().toString(), QStringLiteral("T_Cust"));
+        QCOMPARE(told.at(1).first().toString(), QStringLiteral("T_service"));
+        c.endBatch();
+        QCOMPARE(told.size(), 2);
+        {
+            ChangeBatch next(c);
+            c.noteWritten(QStringLiteral("T_Cust"));
+            QCOMPARE(told.size(), 2);
+        }
+        QCOMPARE(told.size(), 3);
+    }
+
     void failedCommitShowsNothingSaved_data() { zu::test::addEngineRows(); }
     void failedCommitShowsNothingSaved()
     {

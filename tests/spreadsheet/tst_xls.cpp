@@ -278,6 +278,8 @@ private slots:
     void saveReplacesAnExistingFile();
     void saveFailureNamesFileAndReason();
     void readOnlyFileIsNotReplaced();
+    void columnWidthsOutsideTheSheetAreRefused_data();
+    void columnWidthsOutsideTheSheetAreRefused();
     void fullDiskWhileSpoolingIsReported_data();
     void fullDiskWhileSpoolingIsReported();
     void xlsxSheetsAreCountedAgain();
@@ -920,6 +922,27 @@ void TestXls::saveFailureNamesFileAndReason()
     error.clear();
     QVERIFY(!writer.save(folder, &error));
     QVERIFY2(error.contains(folder), qPrintable(error));
+}
+
+void TestXls::columnWidthsOutsideTheSheetAreRefused_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("xls") << QStringLiteral("widths.xls");
+    QTest::newRow("xlsx") << QStringLiteral("widths.xlsx");
+}
+
+void TestXls::columnWidthsOutsideTheSheetAreRefused()
+{
+    QFETCH(QString, name);
+    const auto refusal = [&](const QMap<int, int>& widths) {
+        const auto writer = StreamingSheetWriter::forFileName(path(name));
+        const bool started = writer->startSheet(QStringLiteral("Sheet1"), widths);
+        return started ? QString() : writer->error();
+    };
+    const int last = StreamingSheetWriter::forFileName(path(name))->maxColumns() - 1;
+    QCOMPARE(refusal({{0, 80}, {last, 80}}), QString());
+    QVERIFY(refusal({{last + 1, 80}}).startsWith(QStringLiteral("第 %1 列超出了").arg(last + 2)));
+    QVERIFY(refusal({{-1, 80}}).startsWith(QStringLiteral("第 0 列超出了")));
 }
 
 void TestXls::fullDiskWhileSpoolingIsReported_data()
