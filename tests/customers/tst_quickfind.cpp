@@ -183,6 +183,20 @@ private slots:
         QVERIFY(codesFound(QStringLiteral("xtf")).isEmpty());
     }
 
+    // Initials typed in either letter case find the name even when the list has room for only
+    // one, and other customers merely holding the letters were entered before it.
+    void initialsBeforeWhatMerelyHoldsThem_data() { zu::test::addEngineRows(); }
+    void initialsBeforeWhatMerelyHoldsThem()
+    {
+        ZU_TEST_DATABASE(db);
+        addCustomer(QStringLiteral("甲"), QStringLiteral("XAZ"));
+        addCustomer(QStringLiteral("安装"), QStringLiteral("B2"));
+        for (const char* typed : {"az", "AZ", "Az", "aZ"})
+            QCOMPARE(codesFound(QString::fromLatin1(typed), 1), QStringList{QStringLiteral("B2")});
+        QCOMPARE(codesFound(QStringLiteral("az")),
+                 (QStringList{QStringLiteral("B2"), QStringLiteral("XAZ")}));
+    }
+
     // Exact codes and numbers first, then beginnings, then the rest; by code within each.
     void bestMatchesFirst_data() { zu::test::addEngineRows(); }
     void bestMatchesFirst()

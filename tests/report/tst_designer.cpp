@@ -410,6 +410,24 @@ void TestDesigner::grabbingEdges()
     QCOMPARE(int(edgesAt(QRectF(10, 10, 30, 10), point, 1.2)), edges);
     // An object of 2 mm is moved from its middle, not resized from both sides at once.
     QCOMPARE(int(edgesAt(QRectF(0, 0, 2, 2), QPointF(1, 1), 1.2)), int(Edge::None));
+    // An edge is grabbed up to the grip's width away, on either side, and no further.
+    const QRectF frame(10, 10, 30, 10);
+    for (const auto& [at, grabbed] : std::initializer_list<std::pair<QPointF, Edges>>{
+             {QPointF(9.5, 15), Edge::Left},
+             {QPointF(10.5, 15), Edge::Left},
+             {QPointF(10.75, 15), Edge::None},
+             {QPointF(40.5, 15), Edge::Right},
+             {QPointF(39.5, 15), Edge::Right},
+             {QPointF(39.25, 15), Edge::None},
+             {QPointF(25, 9.5), Edge::Top},
+             {QPointF(25, 10.5), Edge::Top},
+             {QPointF(25, 10.75), Edge::None},
+             {QPointF(25, 20.5), Edge::Bottom},
+             {QPointF(25, 19.5), Edge::Bottom},
+             {QPointF(25, 19.25), Edge::None},
+             {QPointF(25, 20.75), Edge::None},
+         })
+        QCOMPARE(int(edgesAt(frame, at, 0.5)), int(grabbed));
 }
 
 void TestDesigner::draggingEdges()
