@@ -12,7 +12,7 @@ packages=(
   qt6-charts-dev libqt6opengl6-dev
   libsqlite3-dev sqlite3
   postgresql postgresql-client
-  libfreexl-dev libxlsxwriter-dev liborcus-dev zlib1g-dev
+  libfreexl-dev libxlsxwriter-dev zlib1g-dev
   libzint-dev zbar-tools
   clang-format
   unicode-data bzip2

@@ -91,11 +91,6 @@ std::unique_ptr<WorkbookFile> openXls(const QByteArray& bytes, QString* reason)
 
 WorkbookFile::~WorkbookFile() = default;
 
-bool WorkbookFile::canReadXlsx()
-{
-    return zu::canReadXlsx();
-}
-
 std::unique_ptr<WorkbookFile> WorkbookFile::open(const QString& path, QString* reason)
 {
     QFile file(path);

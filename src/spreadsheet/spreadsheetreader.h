@@ -31,8 +31,6 @@ public:
     }
     const QList<QStringList>& rows() const { return m_table.rows; }
 
-    static bool canReadXlsx() { return WorkbookFile::canReadXlsx(); }
-
 private:
     SheetTable m_table;
     QList<SheetInfo> m_sheets;

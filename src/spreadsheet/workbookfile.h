@@ -17,7 +17,7 @@ struct SheetInfo
 
 // A spreadsheet file opened for reading: its worksheets (chart and macro sheets left out), the one
 // shown when the file is opened, and each worksheet's cells on request. The kind of file is told
-// by its content: Excel 97-2003 (.xls), Office Open XML (.xlsx, when canReadXlsx()), otherwise
+// by its content: Excel 97-2003 (.xls), Office Open XML (.xlsx), otherwise
 // comma-, semicolon- or tab-separated values if the name ends in .csv or .txt.
 class WorkbookFile
 {
@@ -26,7 +26,6 @@ public:
 
     // Nothing, with *reason, when the file cannot be read as a workbook.
     static std::unique_ptr<WorkbookFile> open(const QString& path, QString* reason);
-    static bool canReadXlsx();
 
     const QList<SheetInfo>& sheets() const { return m_sheets; }
     int activeSheet() const { return m_activeSheet; }

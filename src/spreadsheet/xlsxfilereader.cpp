@@ -1,19 +1,16 @@
 #include "xlsxfilereader.h"
 
 #include "numberformat.h"
+#include "zippackage.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QHash>
-#include <QtEndian>
 #include <QXmlStreamReader>
 
-#include <orcus/zip_archive.hpp>
-#include <orcus/zip_archive_stream.hpp>
-
-#include <exception>
 #include <functional>
+#include <stdexcept>
 #include <vector>
 
 namespace zu {
@@ -31,85 +28,57 @@ QString brokenFile(const QString& detail)
 constexpr quint64 kMaxPartBytes = quint64(1) << 30;
 
 // Why the sizes the zip's central directory gives cannot be those of a workbook (a damaged size
-// would make the unzipping allocate without end); empty when they can.
-QString zipSizeProblem(const QString& path)
+// would have the unzipping allocate without end); empty when they can.
+QString zipSizeProblem(const ZipPackage& package)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    // The end record is within the last 64 KiB (its comment is at most that long).
-    const qint64 tailSize = std::min<qint64>(file.size(), 65536 + 22);
-    file.seek(file.size() - tailSize);
-    const QByteArray tail = file.read(tailSize);
-    const qsizetype end = tail.lastIndexOf("PK\x05\x06");
-    if (end < 0 || end + 22 > tail.size())
-        return {}; // liborcus says what is wrong
-    const quint32 directorySize = qFromLittleEndian<quint32>(tail.constData() + end + 12);
-    const quint32 directoryOffset = qFromLittleEndian<quint32>(tail.constData() + end + 16);
-    if (static_cast<qint64>(directoryOffset) + directorySize > file.size())
-        return QStringLiteral("压缩包的目录位置超出了文件");
-    file.seek(directoryOffset);
-    const QByteArray directory = file.read(directorySize);
-    for (qsizetype at = 0; at + 46 <= directory.size();) {
-        if (qFromLittleEndian<quint32>(directory.constData() + at) != 0x02014b50)
-            return QStringLiteral("压缩包的目录已损坏");
-        const quint32 compressed = qFromLittleEndian<quint32>(directory.constData() + at + 20);
-        const quint32 uncompressed = qFromLittleEndian<quint32>(directory.constData() + at + 24);
-        const quint32 local = qFromLittleEndian<quint32>(directory.constData() + at + 42);
-        if (static_cast<qint64>(local) + compressed > file.size())
+    for (const ZipEntry& entry : package.entries()) {
+        if (entry.packedSize > package.fileSize() - entry.headerOffset)
             return QStringLiteral("压缩包中一个部分超出了文件");
         // Deflate packs at most about 1,000 to 1.
-        if (uncompressed > kMaxPartBytes || uncompressed > 1100ull * compressed + 65536)
+        if (quint64(entry.size) > kMaxPartBytes ||
+            quint64(entry.size) > 1100ull * quint64(entry.packedSize) + 65536)
             return QStringLiteral("压缩包中一个部分的大小不合常理");
-        at += 46 + qFromLittleEndian<quint16>(directory.constData() + at + 28) +
-              qFromLittleEndian<quint16>(directory.constData() + at + 30) +
-              qFromLittleEndian<quint16>(directory.constData() + at + 32);
     }
     return {};
 }
 
-// The parts of a zip package, each read whole. Opening and reading throw on a damaged file.
+// Why the file cannot be opened as a zip package; empty when it can.
+QString zipProblem(ZipPackage& package)
+{
+    switch (package.open()) {
+    case ZipDirectory::NoEnd:
+        return QStringLiteral("不是压缩包，或压缩包不完整");
+    case ZipDirectory::OutsideFile:
+        return QStringLiteral("压缩包的目录位置超出了文件");
+    case ZipDirectory::Damaged:
+        return QStringLiteral("压缩包的目录已损坏");
+    case ZipDirectory::Read:
+        break;
+    }
+    return zipSizeProblem(package);
+}
+
+// The parts of a zip package, each read whole. Reading throws on a damaged part.
 class Package final
 {
 public:
-    explicit Package(const QString& path) : m_stream(QFile::encodeName(path).constData()), m_zip(&m_stream)
-    {
-        m_zip.load();
-    }
+    explicit Package(const QString& path) : m_zip(path) {}
 
-    // A part as liborcus unzips it, used where it is: a worksheet can be a hundred megabytes.
-    struct PartBytes
-    {
-        std::vector<unsigned char> bytes;
-        // Valid as long as the PartBytes; empty when the package has no such part.
-        QByteArray view() const
-        {
-            // liborcus ends the part with a null byte of its own.
-            size_t size = bytes.size();
-            if (size > 0 && bytes[size - 1] == 0)
-                --size;
-            return QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()),
-                                           static_cast<qsizetype>(size));
-        }
-    };
-    PartBytes partBytes(const QString& name) const
-    {
-        PartBytes part;
-        if (!name.isEmpty() && !m_zip.read_file_entry(name.toStdString(), part.bytes))
-            part.bytes.clear();
-        return part;
-    }
+    QString open() { return zipProblem(m_zip); }
 
-    // A copy of a small part; empty when the package has no such part.
-    QByteArray part(const QString& name) const
+    // The part's bytes; empty when the package has no such part.
+    QByteArray part(const QString& name)
     {
-        const PartBytes bytes = partBytes(name);
-        return QByteArray(bytes.view().constData(), bytes.view().size());
+        QByteArray bytes;
+        if (!m_zip.entry(name))
+            return bytes;
+        if (!m_zip.read(name, &bytes))
+            throw std::runtime_error(QStringLiteral("压缩包中的 %1 已损坏").arg(name).toStdString());
+        return bytes;
     }
 
 private:
-    orcus::zip_archive_stream_fd m_stream;
-    orcus::zip_archive m_zip;
+    ZipPackage m_zip;
 };
 
 // The relationships part of a part: "xl/workbook.xml" has "xl/_rels/workbook.xml.rels", the
@@ -454,29 +423,24 @@ bool XlsxWorkbookFile::Private::readCells(const QByteArray& xml, const QString& 
     return true;
 }
 
-bool canReadXlsx()
-{
-    return true;
-}
-
 XlsxWorkbookFile::XlsxWorkbookFile() : WorkbookFile(kMaxRows), d(std::make_unique<Private>()) {}
 XlsxWorkbookFile::~XlsxWorkbookFile() = default;
 
 bool XlsxWorkbookFile::load(const QString& path, QString* reason)
 {
-    if (const QString problem = zipSizeProblem(path); !problem.isEmpty()) {
+    d->package = std::make_unique<Package>(path);
+    if (const QString problem = d->package->open(); !problem.isEmpty()) {
         *reason = brokenFile(problem);
         return false;
     }
     try {
-        d->package = std::make_unique<Package>(path);
         const QString workbook =
             targetOfType(relationships(d->package->part(relationshipsOf(QString())), QString()),
                          QStringLiteral("officeDocument"));
         return d->readWorkbook(workbook.isEmpty() ? QStringLiteral("xl/workbook.xml") : workbook, &m_sheets,
                                &m_activeSheet, reason);
     } catch (const std::exception& e) {
-        *reason = brokenFile(QString::fromUtf8(e.what()));
+        *reason = brokenFile(QString::fromStdString(e.what()));
         return false;
     }
 }
@@ -491,15 +455,14 @@ bool XlsxWorkbookFile::readSheet(int index, SheetTable* table, QString* reason)
     table->name = m_sheets[index].name;
     try {
         const QString part = d->sheetParts[index];
-        const Package::PartBytes bytes = d->package->partBytes(part);
-        const QByteArray xml = bytes.view();
+        const QByteArray xml = d->package->part(part);
         if (xml.isEmpty()) {
             *reason = brokenFile(QStringLiteral("缺少工作表 %1").arg(part));
             return false;
         }
         return d->readCells(xml, part, table, reason);
     } catch (const std::exception& e) {
-        *reason = brokenFile(QString::fromUtf8(e.what()));
+        *reason = brokenFile(QString::fromStdString(e.what()));
         return false;
     }
 }

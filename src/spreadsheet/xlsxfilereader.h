@@ -7,7 +7,7 @@ namespace zu {
 // An Office Open XML workbook (.xlsx): its worksheets with their names, hidden or not, the active
 // one, and each sheet's cells as shown: shared and inline texts, numbers under their display
 // format, dates and times as "2024-03-05", "08:30:00" and "2024-03-05 08:30:00", formulas as
-// their stored results. The package is unzipped by liborcus, the parts are read as XML.
+// their stored results. The package is unzipped by our zip reader, the parts are read as XML.
 class XlsxWorkbookFile final : public WorkbookFile
 {
 public:
@@ -24,8 +24,5 @@ private:
     struct Private;
     std::unique_ptr<Private> d;
 };
-
-// Whether this build reads .xlsx files (it needs liborcus).
-bool canReadXlsx();
 
 } // namespace zu

@@ -32,7 +32,7 @@ void put32(QByteArray& out, quint32 value)
 }
 
 // The fields that the local and the central header of an entry share, from "version needed" on.
-void putCommon(QByteArray& out, quint32 crc, quint32 size, quint32 nameLength)
+void putCommon(QByteArray& out, quint32 crc, quint32 size, quint32 nameLength, quint32 extraLength = 0)
 {
     put16(out, 20);     // version needed
     put16(out, 0x0800); // names in UTF-8
@@ -43,13 +43,22 @@ void putCommon(QByteArray& out, quint32 crc, quint32 size, quint32 nameLength)
     put32(out, size); // compressed
     put32(out, size);
     put16(out, nameLength);
-    put16(out, 0); // extra field
+    put16(out, extraLength);
 }
+
+void put64(QByteArray& out, quint64 value)
+{
+    put32(out, static_cast<quint32>(value));
+    put32(out, static_cast<quint32>(value >> 32));
+}
+
+constexpr quint32 kUnknown = 0xFFFFFFFF;
 
 } // namespace
 
-QByteArray storedZip(const QList<QPair<QString, QByteArray>>& entries)
+QByteArray storedZip(const QList<QPair<QString, QByteArray>>& entries, ZipForm form)
 {
+    const bool zip64 = form == ZipForm::Zip64;
     QByteArray out;
     QByteArray directory;
     for (const auto& [name, data] : entries) {
@@ -64,24 +73,53 @@ QByteArray storedZip(const QList<QPair<QString, QByteArray>>& entries)
         out += data;
 
         put32(directory, 0x02014b50);
-        put16(directory, 20); // made by
-        putCommon(directory, crc, size, nameLength);
+        put16(directory, zip64 ? 45 : 20); // made by
+        if (zip64) {
+            // Both sizes and the offset in the zip64 extra field instead.
+            putCommon(directory, crc, kUnknown, nameLength, 4 + 3 * 8);
+        } else {
+            putCommon(directory, crc, size, nameLength);
+        }
         put16(directory, 0); // comment
         put16(directory, 0); // disk
         put16(directory, 0); // internal attributes
         put32(directory, 0); // external attributes
-        put32(directory, offset);
+        put32(directory, zip64 ? kUnknown : offset);
         directory += utf8;
+        if (zip64) {
+            put16(directory, 0x0001);
+            put16(directory, 3 * 8);
+            put64(directory, size);
+            put64(directory, size);
+            put64(directory, offset);
+        }
     }
     const auto directoryOffset = static_cast<quint32>(out.size());
     out += directory;
+    if (zip64) {
+        const auto recordOffset = static_cast<quint64>(out.size());
+        put32(out, 0x06064b50);
+        put64(out, 44); // the record's size after this field
+        put16(out, 45);
+        put16(out, 45);
+        put32(out, 0);
+        put32(out, 0);
+        put64(out, entries.size());
+        put64(out, entries.size());
+        put64(out, directory.size());
+        put64(out, directoryOffset);
+        put32(out, 0x07064b50);
+        put32(out, 0);
+        put64(out, recordOffset);
+        put32(out, 1);
+    }
     put32(out, 0x06054b50);
     put16(out, 0);
     put16(out, 0);
-    put16(out, static_cast<quint32>(entries.size()));
-    put16(out, static_cast<quint32>(entries.size()));
-    put32(out, static_cast<quint32>(directory.size()));
-    put32(out, directoryOffset);
+    put16(out, zip64 ? 0xFFFF : static_cast<quint32>(entries.size()));
+    put16(out, zip64 ? 0xFFFF : static_cast<quint32>(entries.size()));
+    put32(out, zip64 ? kUnknown : static_cast<quint32>(directory.size()));
+    put32(out, zip64 ? kUnknown : directoryOffset);
     put16(out, 0);
     return out;
 }

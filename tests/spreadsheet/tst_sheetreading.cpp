@@ -167,7 +167,10 @@ private slots:
     void continuationSheetsAreOneList();
     void titlesAreTheFirstRowOnly();
     void streamReadsEveryRowNumber();
+    void xlsxWithImpossibleSizesIsRefused_data();
     void xlsxWithImpossibleSizesIsRefused();
+    void xlsxPartsThatDoNotUnpackAsListed_data();
+    void xlsxPartsThatDoNotUnpackAsListed();
     void streamRefusesIncompleteLines_data();
     void streamRefusesIncompleteLines();
 
@@ -642,19 +645,97 @@ void TestSheetReading::streamReadsEveryRowNumber()
     }
 }
 
+// A zip whose directory tells sizes or places no workbook can have is refused before anything
+// is unpacked (a damaged size would make the unzipping allocate without end).
+void TestSheetReading::xlsxWithImpossibleSizesIsRefused_data()
+{
+    QTest::addColumn<int>("field"); // of the directory's entry; negative: of the end record
+    QTest::addColumn<qint64>("value");
+    QTest::addColumn<QString>("told");
+    constexpr qint64 kPacked = 11; // "<workbook/>" stored as it is
+    const qint64 zipSize =
+        zu::test::storedZip({{QStringLiteral("xl/workbook.xml"), QByteArray("<workbook/>")}}).size();
+    // A part unpacks to at most 1,100 times its packed size and 64 KiB.
+    QTest::newRow("half a gigabyte") << 24 << qint64(500) * 1024 * 1024 << QStringLiteral("大小不合常理");
+    QTest::newRow("one byte too many") << 24 << 1100 * kPacked + 65536 + 1 << QStringLiteral("大小不合常理");
+    QTest::newRow("largest possible") << 24 << 1100 * kPacked + 65536 << QString();
+    // The part's header with its packed bytes ends at most at the file's end.
+    QTest::newRow("part one byte beyond")
+        << 42 << zipSize - kPacked + 1 << QStringLiteral("一个部分超出了文件");
+    QTest::newRow("part far beyond") << 42 << qint64(0xFFFFFFF0) << QStringLiteral("一个部分超出了文件");
+    QTest::newRow("part ends at the end") << 42 << zipSize - kPacked << QString();
+    QTest::newRow("directory beyond the file") << -16 << zipSize << QStringLiteral("目录位置超出了文件");
+    QTest::newRow("not a directory entry") << 0 << qint64(0x02014b51) << QStringLiteral("目录已损坏");
+}
+
 void TestSheetReading::xlsxWithImpossibleSizesIsRefused()
 {
-    // A zip whose directory says that a few stored bytes unpack to half a gigabyte.
+    QFETCH(int, field);
+    QFETCH(qint64, value);
+    QFETCH(QString, told);
     QByteArray zip = zu::test::storedZip({{QStringLiteral("xl/workbook.xml"), QByteArray("<workbook/>")}});
     const qsizetype directory = zip.lastIndexOf("PK\x01\x02");
-    QVERIFY(directory > 0);
-    qToLittleEndian<quint32>(500u << 20, zip.data() + directory + 24);
+    const qsizetype end = zip.lastIndexOf("PK\x05\x06");
+    QVERIFY(directory > 0 && end > directory);
+    qToLittleEndian<quint32>(quint32(value), zip.data() + (field >= 0 ? directory + field : end - field));
     const QString file = path(QStringLiteral("bomb.xlsx"));
     QVERIFY(writeFile(file, zip));
     SpreadsheetReader reader;
     QString error;
-    QVERIFY(!reader.open(file, &error));
-    QVERIFY2(error.contains(QStringLiteral("大小不合常理")), qPrintable(error));
+    QVERIFY(!reader.open(file, &error)); // the workbook has no sheet, whatever its sizes say
+    for (const char* problem : {"大小不合常理", "一个部分超出了文件", "目录位置超出了文件", "目录已损坏"})
+        QCOMPARE(error.contains(QString::fromUtf8(problem)), told == QString::fromUtf8(problem));
+}
+
+// A part is read only when it unpacks to exactly the size and checksum its directory entry
+// gives, in a way of packing the reader knows; else the reader names the part.
+void TestSheetReading::xlsxPartsThatDoNotUnpackAsListed_data()
+{
+    QTest::addColumn<int>("field");
+    QTest::addColumn<int>("change");
+    QTest::addColumn<bool>("read");
+    QTest::newRow("as written") << 16 << 0 << true;
+    QTest::newRow("checksum") << 16 << 1 << false;
+    QTest::newRow("one byte less") << 24 << -1 << false;
+    QTest::newRow("one byte more") << 24 << 1 << false;
+    QTest::newRow("unknown packing") << 10 << 4 << false; // 12: bzip2
+}
+
+void TestSheetReading::xlsxPartsThatDoNotUnpackAsListed()
+{
+    QFETCH(int, field);
+    QFETCH(int, change);
+    QFETCH(bool, read);
+    const QString file = path(QStringLiteral("parts.xlsx"));
+    XlsxWriter writer;
+    writer.writeText(0, 0, QStringLiteral("客户名称"));
+    writer.writeText(1, 0, QStringLiteral("张三"));
+    QString error;
+    QVERIFY2(writer.save(file, &error), qPrintable(error));
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    QByteArray zip = f.readAll();
+    const QByteArray name = "xl/worksheets/sheet1.xml";
+    qsizetype at = -1;
+    for (qsizetype i = zip.indexOf("PK\x01\x02"); i >= 0; i = zip.indexOf("PK\x01\x02", i + 4))
+        if (zip.mid(i + 46, name.size()) == name)
+            at = i;
+    QVERIFY(at > 0);
+    if (field == 10) // a 16-bit field
+        qToLittleEndian<quint16>(quint16(qFromLittleEndian<quint16>(zip.constData() + at + field) + change),
+                                 zip.data() + at + field);
+    else
+        qToLittleEndian<quint32>(qFromLittleEndian<quint32>(zip.constData() + at + field) + quint32(change),
+                                 zip.data() + at + field);
+    f.seek(0);
+    f.write(zip);
+    f.close();
+    SpreadsheetReader reader;
+    QCOMPARE(reader.open(file, &error), read);
+    if (read)
+        QCOMPARE(reader.rows(), (QList<QStringList>{{QStringLiteral("客户名称")}, {QStringLiteral("张三")}}));
+    else
+        QVERIFY2(error.contains(QStringLiteral("xl/worksheets/sheet1.xml 已损坏")), qPrintable(error));
 }
 
 void TestSheetReading::readerProcessReadsTheFile()

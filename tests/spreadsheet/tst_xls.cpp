@@ -246,7 +246,7 @@ class TestXls final : public QObject
 private:
     QTemporaryDir m_dir;
     QString path(const QString& name) const { return m_dir.filePath(name); }
-    QString saved(XlsWriter& writer, const QString& name)
+    QString saved(SpreadsheetWriter& writer, const QString& name)
     {
         const QString file = path(name);
         QString error;
@@ -291,7 +291,9 @@ private slots:
     void compoundFileReaderFindsTheStream();
     void compoundFileReaderRefusesDamage();
     void compoundFileReaderStopsAtTheLastSector();
+    void longTextsReadBackWhole_data();
     void longTextsReadBackWhole();
+    void overlongTextIsCutWithAMark_data();
     void overlongTextIsCutWithAMark();
 };
 
@@ -1016,6 +1018,16 @@ void TestXls::xlsxSheetsAreCountedAgain()
     out.close();
     QVERIFY2(countXlsxSheets(stored, &sheets, &error), qPrintable(error));
     QCOMPARE(sheets, (std::vector<SheetTally>{{.rows = 1, .cells = 2}, {}}));
+
+    // The same with the directory's sizes and places in zip64's records.
+    QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    out.write(zu::test::storedZip({{QStringLiteral("xl/worksheets/sheet2.xml"), "<worksheet></worksheet>"},
+                                   {QStringLiteral("xl/workbook.xml"), "<workbook/>"},
+                                   {QStringLiteral("xl/worksheets/sheet1.xml"), sheet}},
+                                  zu::test::ZipForm::Zip64));
+    out.close();
+    QVERIFY2(countXlsxSheets(stored, &sheets, &error), qPrintable(error));
+    QCOMPARE(sheets, (std::vector<SheetTally>{{.rows = 1, .cells = 2}, {}}));
 }
 
 void TestXls::damagedXlsxSheetsAreNotCounted_data()
@@ -1030,6 +1042,14 @@ void TestXls::damagedXlsxSheetsAreNotCounted_data()
         {{QStringLiteral("xl/workbook.xml"), "<workbook/>"}});
     QByteArray cutZip = zu::test::storedZip({{QStringLiteral("xl/worksheets/sheet1.xml"), whole}});
     QTest::newRow("zip without its end") << cutZip.first(cutZip.size() - 10);
+    QByteArray zip64 =
+        zu::test::storedZip({{QStringLiteral("xl/worksheets/sheet1.xml"), whole}}, zu::test::ZipForm::Zip64);
+    QByteArray noZip64End = zip64;
+    noZip64End[noZip64End.lastIndexOf("PK\x06\x06") + 3] = '\x07';
+    QTest::newRow("zip64 record missing") << noZip64End;
+    QByteArray shortExtra = zip64;
+    shortExtra[shortExtra.lastIndexOf("PK\x01\x02") + 30] = 16; // room for two of the three values
+    QTest::newRow("zip64 values missing") << shortExtra;
     QTest::newRow("not a zip") << QByteArray("ZUSHEET 1\n");
     QTest::newRow("empty file") << QByteArray();
 }
@@ -1244,26 +1264,60 @@ void TestXls::compoundFileReaderStopsAtTheLastSector()
     QVERIFY2(reason.contains(QStringLiteral("目录")), qPrintable(reason));
 }
 
+namespace {
+
+void addFormatRows()
+{
+    QTest::addColumn<QString>("suffix");
+    QTest::newRow("xls") << QStringLiteral(".xls");
+    QTest::newRow("xlsx") << QStringLiteral(".xlsx");
+}
+
+std::unique_ptr<SpreadsheetWriter> writerFor(const QString& suffix)
+{
+    if (suffix == QLatin1String(".xlsx"))
+        return std::make_unique<XlsxWriter>();
+    return std::make_unique<XlsWriter>();
+}
+
+} // namespace
+
+void TestXls::longTextsReadBackWhole_data()
+{
+    addFormatRows();
+}
+
 void TestXls::longTextsReadBackWhole()
 {
-    // Texts over several CONTINUE records, which FreeXL cannot read, and the ones after them.
-    XlsWriter writer;
-    const QStringList texts{QStringLiteral("前"), QString(9000, QChar(0x5BA2)),
-                            QString(32767, QLatin1Char('a')), QStringLiteral("Ünïcødé"),
-                            QStringLiteral("后")};
+    // Texts over several CONTINUE records of .xls, which FreeXL cannot read, and the ones after
+    // them; the longest text a cell holds in letters of three UTF-8 bytes each.
+    QFETCH(QString, suffix);
+    const std::unique_ptr<SpreadsheetWriter> book = writerFor(suffix);
+    SpreadsheetWriter& writer = *book;
+    const QStringList texts{
+        QStringLiteral("前"),      QString(9000, QChar(0x5BA2)),  QString(32767, QLatin1Char('a')),
+        QStringLiteral("Ünïcødé"), QString(32767, QChar(0x5BA2)), QStringLiteral("后")};
     for (int i = 0; i < texts.size(); ++i)
         QVERIFY(writer.writeText(i, 0, texts[i]));
     SpreadsheetReader reader;
     QString error;
-    QVERIFY2(reader.open(saved(writer, QStringLiteral("longread.xls")), &error), qPrintable(error));
+    QVERIFY2(reader.open(saved(writer, QStringLiteral("longread") + suffix), &error), qPrintable(error));
+    QCOMPARE(writer.truncatedCells(), 0);
     QCOMPARE(reader.rowCount(), texts.size());
     for (int i = 0; i < texts.size(); ++i)
         QCOMPARE(reader.text(i, 0), texts[i]);
 }
 
+void TestXls::overlongTextIsCutWithAMark_data()
+{
+    addFormatRows();
+}
+
 void TestXls::overlongTextIsCutWithAMark()
 {
-    XlsWriter writer;
+    QFETCH(QString, suffix);
+    const std::unique_ptr<SpreadsheetWriter> book = writerFor(suffix);
+    SpreadsheetWriter& writer = *book;
     QVERIFY(writer.writeText(0, 0, QString(32767, QLatin1Char('x'))));
     QVERIFY(writer.writeText(1, 0, QString(40000, QChar(0x5BA2))));
     QString text(32770, QLatin1Char('y'));
@@ -1271,7 +1325,7 @@ void TestXls::overlongTextIsCutWithAMark()
     text[32767 - StreamingSheetWriter::truncationMark().size()] = QChar(0xDE00);
     QVERIFY(writer.writeText(2, 0, text));
     QVERIFY(writer.writeText(3, 0, QStringLiteral("之后照常")));
-    const QString file = saved(writer, QStringLiteral("cut.xls"));
+    const QString file = saved(writer, QStringLiteral("cut") + suffix);
     QCOMPARE(writer.truncatedCells(), 2);
     SpreadsheetReader reader;
     QString error;
