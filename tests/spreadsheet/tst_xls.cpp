@@ -278,6 +278,8 @@ private slots:
     void saveReplacesAnExistingFile();
     void saveFailureNamesFileAndReason();
     void readOnlyFileIsNotReplaced();
+    void cellsOutOfPlaceAreRefusedByTheStream_data();
+    void cellsOutOfPlaceAreRefusedByTheStream();
     void columnWidthsOutsideTheSheetAreRefused_data();
     void columnWidthsOutsideTheSheetAreRefused();
     void fullDiskWhileSpoolingIsReported_data();
@@ -924,6 +926,44 @@ void TestXls::saveFailureNamesFileAndReason()
     error.clear();
     QVERIFY(!writer.save(folder, &error));
     QVERIFY2(error.contains(folder), qPrintable(error));
+}
+
+void TestXls::cellsOutOfPlaceAreRefusedByTheStream_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("xls") << QStringLiteral("stream.xls");
+    QTest::newRow("xlsx") << QStringLiteral("stream.xlsx");
+}
+
+// A list is written cell after cell: a cell before the last one, outside the sheet or without a
+// finite value is refused with the reason; the cells after it are taken, but the first refusal
+// keeps the file from being written with cells missing.
+void TestXls::cellsOutOfPlaceAreRefusedByTheStream()
+{
+    QFETCH(QString, name);
+    const auto writer = StreamingSheetWriter::forFileName(path(name));
+    const int lastRow = writer->maxRows() - 1;
+    QVERIFY(writer->writeText(0, 1, QStringLiteral("甲")));
+    QVERIFY(writer->error().isEmpty());
+    QVERIFY(!writer->writeText(0, 0, QStringLiteral("之前")));
+    QVERIFY(writer->error().contains(QStringLiteral("不在上一个单元格之后")));
+    QVERIFY(!writer->writeNumber(0, 1, 1));
+    QVERIFY(!writer->writeBlank(0, 1, CellStyle::Normal));
+    QVERIFY(!writer->writeText(-1, 2, QStringLiteral("负数")));
+    QVERIFY(writer->error().contains(QStringLiteral("无效")));
+    QVERIFY(!writer->writeNumber(0, 2, std::nan("")));
+    QVERIFY(writer->error().contains(QStringLiteral("不是有限数")));
+    QVERIFY(writer->writeNumber(0, 3, 2.5));
+    QVERIFY(writer->writeBlank(1, 0, CellStyle::Bold));
+    QVERIFY(!writer->writeBlank(lastRow + 1, 0, CellStyle::Normal));
+    QVERIFY(writer->error().contains(QStringLiteral("第 %1 行超出了").arg(lastRow + 2)));
+    QVERIFY(writer->writeText(lastRow, 0, QStringLiteral("末行")));
+    QVERIFY(writer->error().isEmpty());
+    const QString file = path(name);
+    QString error;
+    QVERIFY(!writer->finish(file, &error));
+    QVERIFY2(error.contains(QStringLiteral("不在上一个单元格之后")), qPrintable(error));
+    QVERIFY(!QFile::exists(file));
 }
 
 void TestXls::columnWidthsOutsideTheSheetAreRefused_data()
