@@ -237,6 +237,21 @@ QString freexlText(const FreeXL_CellValue& value)
     return QString::fromUtf8(value.value.text_value);
 }
 
+// The two formats a list is exported in, as data rows of a test.
+void addFormatRows()
+{
+    QTest::addColumn<QString>("suffix");
+    QTest::newRow("xls") << QStringLiteral(".xls");
+    QTest::newRow("xlsx") << QStringLiteral(".xlsx");
+}
+
+std::unique_ptr<SpreadsheetWriter> writerFor(const QString& suffix)
+{
+    if (suffix == QLatin1String(".xlsx"))
+        return std::make_unique<XlsxWriter>();
+    return std::make_unique<XlsWriter>();
+}
+
 } // namespace
 
 class TestXls final : public QObject
@@ -930,9 +945,7 @@ void TestXls::saveFailureNamesFileAndReason()
 
 void TestXls::cellsOutOfPlaceAreRefusedByTheStream_data()
 {
-    QTest::addColumn<QString>("name");
-    QTest::newRow("xls") << QStringLiteral("stream.xls");
-    QTest::newRow("xlsx") << QStringLiteral("stream.xlsx");
+    addFormatRows();
 }
 
 // A list is written cell after cell: a cell before the last one, outside the sheet or without a
@@ -940,7 +953,8 @@ void TestXls::cellsOutOfPlaceAreRefusedByTheStream_data()
 // keeps the file from being written with cells missing.
 void TestXls::cellsOutOfPlaceAreRefusedByTheStream()
 {
-    QFETCH(QString, name);
+    QFETCH(QString, suffix);
+    const QString name = QStringLiteral("stream") + suffix;
     const auto writer = StreamingSheetWriter::forFileName(path(name));
     const int lastRow = writer->maxRows() - 1;
     QVERIFY(writer->writeText(0, 1, QStringLiteral("甲")));
@@ -968,14 +982,13 @@ void TestXls::cellsOutOfPlaceAreRefusedByTheStream()
 
 void TestXls::columnWidthsOutsideTheSheetAreRefused_data()
 {
-    QTest::addColumn<QString>("name");
-    QTest::newRow("xls") << QStringLiteral("widths.xls");
-    QTest::newRow("xlsx") << QStringLiteral("widths.xlsx");
+    addFormatRows();
 }
 
 void TestXls::columnWidthsOutsideTheSheetAreRefused()
 {
-    QFETCH(QString, name);
+    QFETCH(QString, suffix);
+    const QString name = QStringLiteral("widths") + suffix;
     const auto refusal = [&](const QMap<int, int>& widths) {
         const auto writer = StreamingSheetWriter::forFileName(path(name));
         const bool started = writer->startSheet(QStringLiteral("Sheet1"), widths);
@@ -989,9 +1002,7 @@ void TestXls::columnWidthsOutsideTheSheetAreRefused()
 
 void TestXls::fullDiskWhileSpoolingIsReported_data()
 {
-    QTest::addColumn<QString>("name");
-    QTest::newRow("xls") << QStringLiteral("spool.xls");
-    QTest::newRow("xlsx") << QStringLiteral("spool.xlsx");
+    addFormatRows();
 }
 
 // The disk fills while a long list is spooled to temporary files. A limit on the size of the
@@ -999,7 +1010,8 @@ void TestXls::fullDiskWhileSpoolingIsReported_data()
 // is completed, so only the spooled part was short.
 void TestXls::fullDiskWhileSpoolingIsReported()
 {
-    QFETCH(QString, name);
+    QFETCH(QString, suffix);
+    const QString name = QStringLiteral("spool") + suffix;
     const QString file = path(name);
     const auto writer = StreamingSheetWriter::forFileName(file);
     QVERIFY(writer->startSheet(QStringLiteral("Sheet1")));
@@ -1303,24 +1315,6 @@ void TestXls::compoundFileReaderStopsAtTheLastSector()
     QVERIFY(!opens(directoryLast, &reason));
     QVERIFY2(reason.contains(QStringLiteral("目录")), qPrintable(reason));
 }
-
-namespace {
-
-void addFormatRows()
-{
-    QTest::addColumn<QString>("suffix");
-    QTest::newRow("xls") << QStringLiteral(".xls");
-    QTest::newRow("xlsx") << QStringLiteral(".xlsx");
-}
-
-std::unique_ptr<SpreadsheetWriter> writerFor(const QString& suffix)
-{
-    if (suffix == QLatin1String(".xlsx"))
-        return std::make_unique<XlsxWriter>();
-    return std::make_unique<XlsWriter>();
-}
-
-} // namespace
 
 void TestXls::longTextsReadBackWhole_data()
 {
