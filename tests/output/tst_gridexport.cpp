@@ -151,6 +151,16 @@ bool runExport(ListGrid& grid, DataSet& list, const QString& proposed = QStringL
     return finished;
 }
 
+// Exports the list into `file` as the user does: the file chosen in the dialog, the offer to open
+// it declined; true when the export went to its end.
+bool exportedTo(ListGrid& grid, DataSet& list, const QString& file)
+{
+    ScriptedDialogs dialogs;
+    dialogs.answerFile(file);
+    dialogs.answer(QMessageBox::Cancel);
+    return runExport(grid, list);
+}
+
 // The cells LibreOffice reads from a file, through its CSV export (of the first worksheet, or of
 // the worksheet `sheet` counted from 1); empty with the reason in *why.
 QList<QStringList> libreOfficeCells(const QString& soffice, const QString& file, const QString& filter,
@@ -267,10 +277,7 @@ private slots:
         QCOMPARE(g.grid.columnCount(), 9);
         QTemporaryDir out;
         const QString file = out.filePath(QStringLiteral("客户信息.xls"));
-        ScriptedDialogs dialogs;
-        dialogs.answerFile(file);
-        dialogs.answer(QMessageBox::Cancel);
-        QVERIFY(runExport(g.grid, g.list));
+        QVERIFY(exportedTo(g.grid, g.list, file));
 
         const QVariant firstId = g.list.value(0, g.list.fieldIndex(QStringLiteral("CusttityID")));
         const QString id1 = QStringLiteral("int:%1").arg(firstId.toInt());
@@ -317,10 +324,7 @@ private slots:
         g.list.setCurrentRow(1);
         QTemporaryDir out;
         const QString file = out.filePath(QStringLiteral("order.xls"));
-        ScriptedDialogs dialogs;
-        dialogs.answerFile(file);
-        dialogs.answer(QMessageBox::Cancel);
-        QVERIFY(runExport(g.grid, g.list));
+        QVERIFY(exportedTo(g.grid, g.list, file));
         const QList<QStringList> expected{
             {QStringLiteral("text:单价"), QStringLiteral("text:客户名称"), QStringLiteral("text:客户编码")},
             {QStringLiteral("double:2999.5"), QStringLiteral("text:张三"), QStringLiteral("text:0101")},
@@ -512,10 +516,7 @@ private slots:
         CustomerGrid g;
         QTemporaryDir out;
         const QString file = out.filePath(QStringLiteral("客户信息.xlsx"));
-        ScriptedDialogs dialogs;
-        dialogs.answerFile(file);
-        dialogs.answer(QMessageBox::Cancel);
-        QVERIFY(runExport(g.grid, g.list));
+        QVERIFY(exportedTo(g.grid, g.list, file));
         QFile f(file);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.read(4), QByteArrayLiteral("PK\x03\x04"));
@@ -557,10 +558,7 @@ private slots:
         QVERIFY(scrolled > 0);
         QTemporaryDir out;
         const QString file = out.filePath(QStringLiteral("大.xls"));
-        ScriptedDialogs dialogs;
-        dialogs.answerFile(file);
-        dialogs.answer(QMessageBox::Cancel);
-        QVERIFY(runExport(g.grid, g.list));
+        QVERIFY(exportedTo(g.grid, g.list, file));
         // The list shows the same record, scrolled as before.
         QCOMPARE(g.list.currentRow(), 30000);
         QCOMPARE(scroll->value(), scrolled);
@@ -625,10 +623,7 @@ private slots:
         g.list.setField(QStringLiteral("Number"), 9999);
         QTemporaryDir out;
         const QString file = out.filePath(QStringLiteral("编辑中.xls"));
-        ScriptedDialogs dialogs;
-        dialogs.answerFile(file);
-        dialogs.answer(QMessageBox::Cancel);
-        QVERIFY(runExport(g.grid, g.list));
+        QVERIFY(exportedTo(g.grid, g.list, file));
         QCOMPARE(g.list.state(), DataSet::State::Edit); // the edit goes on
         const QList<QStringList> cells = freexlCells(file);
         QCOMPARE(cells.size(), kRecords + 2);
@@ -674,10 +669,7 @@ private slots:
         CustomerGrid g;
         QTemporaryDir out;
         const QString file = out.filePath(QStringLiteral("日期.xls"));
-        ScriptedDialogs dialogs;
-        dialogs.answerFile(file);
-        dialogs.answer(QMessageBox::Cancel);
-        QVERIFY(runExport(g.grid, g.list));
+        QVERIFY(exportedTo(g.grid, g.list, file));
         const QList<QStringList> cells = freexlCells(file);
         QCOMPARE(cells.size(), stored.size() + 1); // the titles, no sums
         for (int i = 0; i < stored.size(); ++i) {
@@ -715,10 +707,7 @@ private slots:
         CustomerGrid g;
         QTemporaryDir out;
         const QString file = out.filePath(fileName);
-        ScriptedDialogs dialogs;
-        dialogs.answerFile(file);
-        dialogs.answer(QMessageBox::Cancel);
-        QVERIFY(runExport(g.grid, g.list));
+        QVERIFY(exportedTo(g.grid, g.list, file));
 
         SpreadsheetReader reader;
         QString why;
@@ -809,10 +798,7 @@ private slots:
         LoadGridColumns(&grid, &list, kLayout);
         QTemporaryDir out;
         const QString file = out.filePath(QStringLiteral("B.xls"));
-        ScriptedDialogs dialogs;
-        dialogs.answerFile(file);
-        dialogs.answer(QMessageBox::Cancel);
-        QVERIFY(runExport(grid, list));
+        QVERIFY(exportedTo(grid, list, file));
         SpreadsheetReader reader;
         QString error;
         QVERIFY2(reader.open(file, &error), qPrintable(error));
