@@ -109,7 +109,6 @@ public:
                 return false;
         }
     }
-    QString errorString() const { return m_file.errorString(); }
 
 private:
     static constexpr qsizetype kBufferBytes = 1 << 20;
@@ -528,7 +527,8 @@ bool XlsStreamWriter::complete(const QString& path, QString* reason)
     d->endSheet();
     d->sst->finish();
     if (!d->cells.flush() || !d->strings.flush()) {
-        *reason = QStringLiteral("无法写入临时文件：%1").arg(d->cells.errorString());
+        // The system's text for a full disk or a file size limit says little ("Unknown error").
+        *reason = QStringLiteral("临时文件无法写入，磁盘可能已满");
         return false;
     }
 

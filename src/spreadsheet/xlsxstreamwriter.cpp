@@ -15,9 +15,22 @@ namespace zu {
 
 namespace {
 
+// What went wrong, in the user's words; the library's own text (English) only names a rare fault.
 QString lxwError(lxw_error code)
 {
-    return QString::fromUtf8(lxw_strerror(code));
+    switch (code) {
+    case LXW_ERROR_MEMORY_MALLOC_FAILED:
+        return QStringLiteral("内存不足");
+    case LXW_ERROR_CREATING_XLSX_FILE:
+    case LXW_ERROR_CREATING_TMPFILE:
+    case LXW_ERROR_READING_TMPFILE:
+    case LXW_ERROR_ZIP_FILE_OPERATION:
+    case LXW_ERROR_ZIP_FILE_ADD:
+    case LXW_ERROR_ZIP_CLOSE:
+        return QStringLiteral("临时文件无法写入或读回，磁盘可能已满");
+    default:
+        return QStringLiteral("生成 .xlsx 文件时出错（%1）").arg(QString::fromUtf8(lxw_strerror(code)));
+    }
 }
 
 // The UTF-8 text of a cell, converted into one buffer that is reused for every cell.

@@ -299,6 +299,8 @@ private slots:
     void columnWidthsOutsideTheSheetAreRefused();
     void fullDiskWhileSpoolingIsReported_data();
     void fullDiskWhileSpoolingIsReported();
+    void fullDiskWhileCompletingIsReported_data();
+    void fullDiskWhileCompletingIsReported();
     void xlsxSheetsAreCountedAgain();
     void damagedXlsxSheetsAreNotCounted_data();
     void damagedXlsxSheetsAreNotCounted();
@@ -1032,6 +1034,37 @@ void TestXls::fullDiskWhileSpoolingIsReported()
     QVERIFY2(!writer->finish(file, &error), "a short temporary file was reported as written");
     QVERIFY2(error.startsWith(QStringLiteral("无法写入文件 %1：").arg(file)), qPrintable(error));
     QVERIFY2(error.contains(QStringLiteral("临时文件")), qPrintable(error));
+    QVERIFY(!QFile::exists(file));
+}
+
+void TestXls::fullDiskWhileCompletingIsReported_data()
+{
+    addFormatRows();
+}
+
+// The disk is full when the spooled list is made into the workbook: the reason is told in
+// Chinese and the file is not written.
+void TestXls::fullDiskWhileCompletingIsReported()
+{
+    QFETCH(QString, suffix);
+    const QString file = path(QStringLiteral("completed") + suffix);
+    const auto writer = StreamingSheetWriter::forFileName(file);
+    for (int row = 0; row < 20000; ++row)
+        QVERIFY(writer->writeText(row, 0, QStringLiteral("客户%1").arg(row)));
+    rlimit unlimited{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &unlimited), 0);
+    rlimit small = unlimited;
+    small.rlim_cur = 16 * 1024;
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    QString error;
+    const bool written = writer->finish(file, &error);
+    setrlimit(RLIMIT_FSIZE, &unlimited);
+    std::signal(SIGXFSZ, previousHandler);
+    QVERIFY2(!written, "a file larger than the disk holds was reported as written");
+    QVERIFY2(error.startsWith(QStringLiteral("无法写入文件 %1：").arg(file)), qPrintable(error));
+    const QString reason = error.mid(QStringLiteral("无法写入文件 %1：").arg(file).size());
+    QVERIFY2(!reason.contains(QRegularExpression(QStringLiteral("[A-Za-z]{3,}"))), qPrintable(error));
     QVERIFY(!QFile::exists(file));
 }
 
