@@ -392,6 +392,9 @@ void TestSheetReading::xlsDamagedStructures_data()
     QTest::newRow("text number beyond the table")
         << sheetWith(u32(1) + u32(1) + longString(QStringLiteral("a")), {{0x00FD, cell(0, 0, 0) + u32(5)}})
         << QStringLiteral("共享字符串表");
+    QTest::newRow("text number just past the table")
+        << sheetWith(u32(1) + u32(1) + longString(QStringLiteral("a")), {{0x00FD, cell(0, 0, 0) + u32(1)}})
+        << QStringLiteral("共享字符串表");
     QTest::newRow("table shorter than it says")
         << sheetWith(u32(9) + u32(9) + longString(QStringLiteral("a")), {}) << QStringLiteral("共享字符串表");
     QTest::newRow("text cut short") << sheetWith({}, {{0x0204, cell(0, 0, 0) + u16(50) + '\x01' +
