@@ -41,6 +41,20 @@ private slots:
         QCOMPARE(ini.readString(QStringLiteral("DBConn"), QStringLiteral("Server")), QString());
     }
 
+    // A line with only one of the brackets does not begin a section: the keys after it stay in
+    // the section before.
+    void halfBracketedLineIsNoSection()
+    {
+        TestHome home;
+        home.write(QStringLiteral("Config.ini"),
+                   "[DBConn]\nServer=a\n[broken\nDatabase=b\n broken] \nUser=c\n[x]\n");
+        const IniFile ini(home.file(QStringLiteral("Config.ini")));
+        QCOMPARE(ini.readString(QStringLiteral("DBConn"), QStringLiteral("Database")), QStringLiteral("b"));
+        QCOMPARE(ini.readString(QStringLiteral("DBConn"), QStringLiteral("User")), QStringLiteral("c"));
+        QCOMPARE(ini.readString(QStringLiteral("broke"), QStringLiteral("Database")), QString());
+        QCOMPARE(ini.readString(QStringLiteral("x"), QStringLiteral("User")), QString());
+    }
+
     void writeGoesToFileAtOnceAndKeepsOtherContent()
     {
         TestHome home;
