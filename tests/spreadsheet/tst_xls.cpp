@@ -1306,6 +1306,19 @@ void TestXls::compoundFileReaderRefusesDamage()
     QVERIFY(reader.open(file, &reason));
     QVERIFY(!reader.open(QByteArray(4096, 'x'), &reason));
     QCOMPARE(reason, QStringLiteral("不是复合文档格式"));
+    // A sector size other than 512 or 4096 bytes.
+    QByteArray otherSectors = file;
+    qToLittleEndian<quint16>(10, otherSectors.data() + 0x1E);
+    QVERIFY(!reader.open(otherSectors, &reason));
+    QCOMPARE(reason, QStringLiteral("复合文档的扇区大小无效"));
+    // More sectors of the allocation table than the file has sectors at all.
+    const auto sectors = static_cast<quint32>((file.size() - 512) / 512);
+    for (const quint32 tables : {sectors + 1, 0xFFFFFFFFu}) {
+        QByteArray tooMany = file;
+        qToLittleEndian<quint32>(tables, tooMany.data() + 0x2C);
+        QVERIFY(!reader.open(tooMany, &reason));
+        QCOMPARE(reason, QStringLiteral("复合文档的分配表已损坏"));
+    }
     // Without its last sectors (directory and FAT) the file has nothing to find.
     const bool opened = reader.open(file.left(file.size() - 1024), &reason);
     QVERIFY(!opened || reader.stream(QStringLiteral("Workbook")).isEmpty());
