@@ -84,6 +84,30 @@ private slots:
         QVERIFY(!c.locate(QStringLiteral("IDCode"), QStringLiteral("nobody")));
     }
 
+    // A statement's rows read to the end; closed, it has no row left to read.
+    void statementReadToItsEndAndClosed_data() { zu::test::addEngineRows(); }
+    void statementReadToItsEndAndClosed()
+    {
+        ZU_TEST_DATABASE(db);
+        DataSet& c = db.dataModule().qryCustom();
+        c.open();
+        addCustomers(c, 2);
+        Query q(db.dataModule().conn());
+        q.open(QStringLiteral("select IDCode from T_Cust order by IDCode"));
+        QStringList codes;
+        for (; !q.eof(); q.next())
+            codes << q.value(0).toString();
+        QCOMPARE(codes, (QStringList{QStringLiteral("客户-0"), QStringLiteral("客户-1")}));
+        q.open(QStringLiteral("select IDCode from T_Cust order by IDCode"));
+        QVERIFY(!q.eof() && !q.isEmpty());
+        q.close();
+        QVERIFY(!q.isOpen());
+        QVERIFY(q.eof());
+        QVERIFY(!q.isEmpty()); // not open: neither rows nor an empty result
+        q.open(QStringLiteral("select IDCode from T_Cust where IDCode = ?"), {QStringLiteral("无人")});
+        QVERIFY(q.eof() && q.isEmpty());
+    }
+
     void fieldsByPositionStopAtBothEnds_data() { zu::test::addEngineRows(); }
     void fieldsByPositionStopAtBothEnds()
     {

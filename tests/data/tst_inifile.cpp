@@ -41,6 +41,20 @@ private slots:
         QCOMPARE(ini.readString(QStringLiteral("DBConn"), QStringLiteral("Server")), QString());
     }
 
+    // The last line counts whether or not a line break ends it.
+    void lastLineWithoutLineBreak()
+    {
+        TestHome home;
+        home.write(QStringLiteral("Config.ini"), "[DBConn]\r\nServer=db1");
+        IniFile ini(home.file(QStringLiteral("Config.ini")));
+        QCOMPARE(ini.readString(QStringLiteral("DBConn"), QStringLiteral("Server")), QStringLiteral("db1"));
+        ini.writeString(QStringLiteral("DBConn"), QStringLiteral("Database"), QStringLiteral("shop"));
+        const IniFile again(home.file(QStringLiteral("Config.ini")));
+        QCOMPARE(again.readString(QStringLiteral("DBConn"), QStringLiteral("Server")), QStringLiteral("db1"));
+        QCOMPARE(again.readString(QStringLiteral("DBConn"), QStringLiteral("Database")),
+                 QStringLiteral("shop"));
+    }
+
     // A line with only one of the brackets does not begin a section: the keys after it stay in
     // the section before.
     void halfBracketedLineIsNoSection()
