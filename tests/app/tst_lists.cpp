@@ -305,12 +305,22 @@ private slots:
                 QVERIFY(pages->isEnabled());
             }
             QCOMPARE(grid->model()->rowCount(), 2);
+            // The grid shows each value, and edits it as it is; it has nothing else to show.
+            const auto cell = [grid](int row, int role) { return grid->model()->index(row, 0).data(role); };
+            for (const int role : {Qt::DisplayRole, Qt::EditRole}) {
+                QCOMPARE(cell(0, role).toString(), QStringLiteral("电饭煲"));
+                QCOMPARE(cell(1, role).toString(), QStringLiteral("O'Reilly 电扇"));
+            }
+            for (const int role : {Qt::ToolTipRole, Qt::DecorationRole, Qt::CheckStateRole})
+                QVERIFY(!cell(0, role).isValid());
             // Changing a value; cancelling an addition.
             data().qryCombo().first();
             press(&editor, "ToolButton14");
             QVERIFY(!control<QToolButton>(&editor, "ToolButton20")->isEnabled());
             typeValue(grid, 0, QStringLiteral("电压力锅"));
             press(&editor, "ToolButton16");
+            QCOMPARE(cell(0, Qt::DisplayRole).toString(), QStringLiteral("电压力锅"));
+            QCOMPARE(cell(1, Qt::DisplayRole).toString(), QStringLiteral("O'Reilly 电扇"));
             press(&editor, "ToolButton13");
             press(&editor, "ToolButton17");
             QCOMPARE(grid->model()->rowCount(), 2);
