@@ -190,6 +190,7 @@ private slots:
 
     void longValuesPrintWhole_data();
     void longValuesPrintWhole();
+    void oneCharacterInEachBox();
 
     void shippedTemplatesInstalledWithoutOverwriting();
     void savingKeepsTheEarlierVersion();
@@ -886,6 +887,38 @@ void TestPrinting::savingKeepsTheEarlierVersion()
     QVERIFY2(error.contains(QStringLiteral("备份")), qPrintable(error));
     QVERIFY(loadTemplate(file, &saved, &error));
     QCOMPARE(saved.name, QStringLiteral("第三版"));
+}
+
+// A text in boxes (a postcode): one character in each box, in order; what does not fit is left
+// out, boxes without a character stay empty.
+void TestPrinting::oneCharacterInEachBox()
+{
+    ReportTemplate t;
+    t.page = squarePage();
+    ReportObject boxes = textObject({0, 0, 60, 8}, f("客户编码"));
+    boxes.cells = 6;
+    t.bands << makeBand(ReportBand::Type::MasterData, 8, {boxes});
+    const QString digits = QStringLiteral("0123456789");
+    for (const auto& [code, printed] : {std::pair{QStringLiteral("310002"), QStringLiteral("310002")},
+                                        std::pair{QStringLiteral("3100027"), QStringLiteral("310002")},
+                                        std::pair{QStringLiteral("31"), QStringLiteral("31")}}) {
+        MemoryDataSource source(kCust, {QStringLiteral("客户名称"), QStringLiteral("客户编码")},
+                                {{QStringLiteral("甲"), code}}, 0);
+        const QString pdf = m_dir.filePath(QStringLiteral("方格%1.pdf").arg(code));
+        QString error;
+        QVERIFY2(exportPdf(t, source, pdf, &error), qPrintable(error));
+        const QList<zu::test::PdfPage> pages = pdfWords(pdf);
+        QCOMPARE(pages.size(), 1);
+        QString shown;
+        for (const zu::test::PdfWord& word : pages[0].words) {
+            QCOMPARE(word.text.size(), 1);
+            // Each in the middle of its box of 10 mm, from the left margin of 10 mm.
+            const double box = (word.box.center().x() / 72 * 25.4 - 10) / 10;
+            QVERIFY2(std::abs(box - (shown.size() + 0.5)) < 0.2, qPrintable(QString::number(box)));
+            shown += word.text;
+        }
+        QCOMPARE(only(shown, digits), printed);
+    }
 }
 
 QTEST_MAIN(TestPrinting)
