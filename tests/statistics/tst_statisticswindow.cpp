@@ -151,11 +151,16 @@ private slots:
         QVERIFY(category->isVisible());
         QCOMPARE(category->itemText(0), QStringLiteral("全部客户"));
         QCOMPARE(shownColumn(w, 2), (QStringList{"0", "7"}));
+        QCOMPARE(w.figure().title, QStringLiteral("每月销售")); // all customers: no category named
         category->setCurrentIndex(category->findText(QStringLiteral("02-冰箱")));
         emit category->activated(category->currentIndex());
         QCOMPARE(shownColumn(w, 2), (QStringList{"0", "5"}));
         QCOMPARE(w.figure().title, QStringLiteral("每月销售（02-冰箱）"));
         QCOMPARE(w.chartView()->chart()->title(), QStringLiteral("每月销售（02-冰箱）"));
+        // A view of all customers names no category, though one stays chosen for sales.
+        w.showView(StatisticsView::TopModels);
+        QVERIFY(!category->isVisible());
+        QVERIFY2(!w.figure().title.contains(QStringLiteral("冰箱")), qPrintable(w.figure().title));
         QVERIFY(dialogs.messages().isEmpty());
     }
 
