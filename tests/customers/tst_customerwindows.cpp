@@ -877,9 +877,15 @@ private slots:
         QVERIFY(!tree->isEnabled());
         QVERIFY(control<QToolButton>(&editor, "TB_Save")->isEnabled());
         QVERIFY(!control<QToolButton>(&editor, "TB_Add")->isEnabled());
+        QVERIFY(name->isEnabled());
         name->setText(QStringLiteral("  吸顶机  "));
         press(&editor, "TB_Save");
         QVERIFY(findNode(tree, QStringLiteral("0103-吸顶机")));
+        // Saved: the name is no longer typed into, the tree and the commands are back.
+        QVERIFY(!name->isEnabled());
+        QVERIFY(tree->isEnabled());
+        QVERIFY(!control<QToolButton>(&editor, "TB_Save")->isEnabled());
+        QVERIFY(control<QToolButton>(&editor, "TB_Add")->isEnabled());
         QVERIFY(findNode(control<QTreeWidget>(w.window, "tvCuston"), QStringLiteral("0103-吸顶机")));
 
         click(QStringLiteral("02-冰箱"));
@@ -903,9 +909,11 @@ private slots:
         // Renaming.
         click(QStringLiteral("02-冰箱"));
         press(&editor, "TB_Edit");
+        QVERIFY(name->isEnabled());
         name->setText(QStringLiteral("冰柜"));
         press(&editor, "TB_Save");
         QVERIFY(findNode(tree, QStringLiteral("02-冰柜")));
+        QVERIFY(!name->isEnabled());
 
         // Deleting 01 takes its children along; Cancel keeps them.
         click(QStringLiteral("01-空调"));
