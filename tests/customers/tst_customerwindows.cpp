@@ -113,6 +113,41 @@ class TestCustomerWindows final : public QObject
 {
     Q_OBJECT
 private slots:
+    // A customer shown from elsewhere (quick find, a reminder) is made current, though the list
+    // is filtered to another category or the customer was added at another workstation since
+    // the list was read; one deleted meanwhile is told.
+    void customerShownFromElsewhere_data() { zu::test::addEngineRows(); }
+    void customerShownFromElsewhere()
+    {
+        ZU_TEST_DATABASE(db);
+        addCategory(QStringLiteral("01"), QStringLiteral("空调"));
+        addCategory(QStringLiteral("02"), QStringLiteral("冰箱"));
+        addCustomer(
+            {QStringLiteral("甲"), QStringLiteral("1"), QStringLiteral("01"), QStringLiteral("空调")});
+        addCustomer(
+            {QStringLiteral("乙"), QStringLiteral("2"), QStringLiteral("02"), QStringLiteral("冰箱")});
+        const auto idOf = [](const char* code) {
+            return count(QStringLiteral("select CusttityID from T_Cust where IDCode = ?"),
+                         {QString::fromUtf8(code)});
+        };
+        ScriptedDialogs dialogs;
+        CustomerWindow w;
+        DataSet& customers = db.dataModule().qryCustom();
+        w.clickNode(QStringLiteral("02-冰箱"));
+        QCOMPARE(listed(customers), QStringList{QStringLiteral("乙")});
+        w.window->showCustomer(idOf("1"));
+        QCOMPARE(customers.fieldText(QStringLiteral("CustName")), QStringLiteral("甲"));
+        addCustomer(
+            {QStringLiteral("丙"), QStringLiteral("3"), QStringLiteral("01"), QStringLiteral("空调")});
+        w.window->showCustomer(idOf("3"));
+        QCOMPARE(customers.fieldText(QStringLiteral("CustName")), QStringLiteral("丙"));
+        w.window->showCustomer(idOf("2"));
+        QCOMPARE(customers.fieldText(QStringLiteral("CustName")), QStringLiteral("乙"));
+        QVERIFY(dialogs.shown().isEmpty());
+        w.window->showCustomer(idOf("2") + 1000);
+        QCOMPARE(dialogs.last().text, QStringLiteral("该客户已被删除。"));
+    }
+
     void treeClickFiltersByCodePrefix_data() { zu::test::addEngineRows(); }
     void treeClickFiltersByCodePrefix()
     {
