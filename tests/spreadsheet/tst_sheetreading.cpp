@@ -400,6 +400,9 @@ void TestSheetReading::xlsDamagedStructures_data()
     QTest::newRow("text cut short") << sheetWith({}, {{0x0204, cell(0, 0, 0) + u16(50) + '\x01' +
                                                                    utf16(QStringLiteral("短"))}})
                                     << QStringLiteral("不完整");
+    QTest::newRow("half a character at the end")
+        << sheetWith({}, {{0x0204, cell(0, 0, 0) + u16(2) + '\x01' + utf16(QStringLiteral("短")) + '\x00'}})
+        << QStringLiteral("不完整");
     QByteArray cut = sheetWith({}, {{0x0204, cell(0, 0, 0) + longString(QStringLiteral("完整"))}});
     cut.chop(6);
     QTest::newRow("records cut off") << cut << QStringLiteral("截断");
