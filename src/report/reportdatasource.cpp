@@ -4,14 +4,6 @@
 
 namespace zu {
 
-bool ReportDataSource::seek(int row)
-{
-    first();
-    for (int i = 0; i < row && !eof(); ++i)
-        next();
-    return row >= 0 && !eof();
-}
-
 MemoryDataSource::MemoryDataSource(QString name, QStringList fields, QList<QVariantList> rows, int current)
     : m_name(std::move(name)), m_fields(std::move(fields)), m_rows(std::move(rows)), m_current(current)
 {

@@ -26,7 +26,7 @@ public:
     // Positions on the record the user has selected; false when there is none.
     virtual bool toCurrent() = 0;
     // Positions on the row-th record (0-based, in the source's order); false past the last.
-    virtual bool seek(int row);
+    virtual bool seek(int row) = 0;
 
     // A field of the record under the cursor; an invalid value for an unknown field.
     virtual QVariant value(const QString& field) const = 0;
