@@ -121,6 +121,41 @@ class TestSchema final : public QObject
     Q_OBJECT
 private slots:
     void installsAllTablesAndVersion_data() { zu::test::addEngineRows(); }
+    // A script is cut at the semicolons outside texts and quoted names; a comment runs from two
+    // dashes outside them to the line's end.
+    void scriptsSplitIntoStatements_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QStringList>("statements");
+        QTest::newRow("plain") << QStringLiteral("create table a (x int);\n insert into a values (1) ;")
+                               << QStringList{QStringLiteral("create table a (x int)"),
+                                              QStringLiteral("insert into a values (1)")};
+        QTest::newRow("comment") << QStringLiteral("-- heading; not a statement\nselect 1; -- tail\nselect 2")
+                                 << QStringList{QStringLiteral("select 1"), QStringLiteral("select 2")};
+        QTest::newRow("one dash") << QStringLiteral("select 3 - 1;select -2")
+                                  << QStringList{QStringLiteral("select 3 - 1"), QStringLiteral("select -2")};
+        QTest::newRow("dash at the end")
+            << QStringLiteral("select 1 -") << QStringList{QStringLiteral("select 1 -")};
+        QTest::newRow("dashes and semicolons in a text")
+            << QStringLiteral("insert into t values ('a--b; c', 'it''s; --');select 1")
+            << QStringList{QStringLiteral("insert into t values ('a--b; c', 'it''s; --')"),
+                           QStringLiteral("select 1")};
+        QTest::newRow("in a quoted name")
+            << QStringLiteral("select 1 as \"x--y;z\";select 2")
+            << QStringList{QStringLiteral("select 1 as \"x--y;z\""), QStringLiteral("select 2")};
+        QTest::newRow("a quote in a quoted name")
+            << QStringLiteral("select 1 as \"it's\"; select 'a\"b'; select 3")
+            << QStringList{QStringLiteral("select 1 as \"it's\""), QStringLiteral("select 'a\"b'"),
+                           QStringLiteral("select 3")};
+        QTest::newRow("nothing") << QStringLiteral(" ;\n; -- only a comment") << QStringList{};
+    }
+    void scriptsSplitIntoStatements()
+    {
+        QFETCH(QString, script);
+        QFETCH(QStringList, statements);
+        QCOMPARE(splitSqlScript(script), statements);
+    }
+
     void installsAllTablesAndVersion()
     {
         ZU_TEST_DATABASE(db);
