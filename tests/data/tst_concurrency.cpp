@@ -288,6 +288,26 @@ private slots:
         QCOMPARE(tab.recordCount(), 1);
     }
 
+    // A statement that changed rows tells its table; one that changed none tells nothing.
+    void statementsTellTheTableTheyChanged_data() { zu::test::addEngineRows(); }
+    void statementsTellTheTableTheyChanged()
+    {
+        ZU_TEST_DATABASE(db);
+        zu::test::addCustomer(QStringLiteral("张三"), QStringLiteral("K1"));
+        Connection& c = db.dataModule().conn();
+        QSignalSpy told(&c.events(), &ConnectionEvents::tableChanged);
+        Query q(c);
+        QCOMPARE(q.exec(QStringLiteral("update T_Cust set Remark = ? where IDCode = ?"),
+                        {QStringLiteral("无此人"), QStringLiteral("K9")}),
+                 0);
+        QCOMPARE(told.size(), 0);
+        QCOMPARE(q.exec(QStringLiteral("update T_Cust set Remark = ? where IDCode = ?"),
+                        {QStringLiteral("老客户"), QStringLiteral("K1")}),
+                 1);
+        QCOMPARE(told.size(), 1);
+        QCOMPARE(told.first().first().toString().toLower(), QStringLiteral("t_cust"));
+    }
+
     // A long import holds its notices back: each table is told once, when the outermost batch
     // ends; an end without a beginning neither tells nor stops the next batch from holding.
     void batchTellsEachTableOnceAtItsEnd_data() { zu::test::addEngineRows(); }
