@@ -191,6 +191,7 @@ private slots:
     void longValuesPrintWhole_data();
     void longValuesPrintWhole();
     void oneCharacterInEachBox();
+    void framesDrawOnlyTheirSides();
 
     void shippedTemplatesInstalledWithoutOverwriting();
     void savingKeepsTheEarlierVersion();
@@ -918,6 +919,54 @@ void TestPrinting::oneCharacterInEachBox()
             shown += word.text;
         }
         QCOMPARE(only(shown, digits), printed);
+    }
+}
+
+// A frame draws the sides it has and no other: all four, two that meet at each corner, two across.
+void TestPrinting::framesDrawOnlyTheirSides()
+{
+    struct Sides
+    {
+        bool left, top, right, bottom;
+    };
+    for (const Sides& sides : {Sides{true, true, true, true}, Sides{true, false, false, true},
+                               Sides{false, true, true, false}, Sides{true, true, false, false},
+                               Sides{false, false, true, true}, Sides{true, false, true, false}}) {
+        ReportTemplate t;
+        t.page = squarePage();
+        ReportObject box = textObject({20, 20, 40, 20}, QString());
+        box.frame.left = sides.left;
+        box.frame.top = sides.top;
+        box.frame.right = sides.right;
+        box.frame.bottom = sides.bottom;
+        box.frame.width = 0.5;
+        t.bands << makeBand(ReportBand::Type::MasterData, 50, {box});
+        MemoryDataSource source = namedCustomers({QStringLiteral("甲")});
+        const QString pdf = m_dir.filePath(QStringLiteral("边框%1%2%3%4.pdf")
+                                               .arg(int(sides.left))
+                                               .arg(int(sides.top))
+                                               .arg(int(sides.right))
+                                               .arg(int(sides.bottom)));
+        QString error;
+        QVERIFY2(exportPdf(t, source, pdf, &error), qPrintable(error));
+        const QImage page(rasterize(pdf, 100));
+        QVERIFY(!page.isNull());
+        // Dark within a millimetre of the point (in mm from the sheet's corner).
+        const auto inked = [&page](double xMm, double yMm) {
+            const int x = qRound(xMm / 25.4 * 100);
+            const int y = qRound(yMm / 25.4 * 100);
+            for (int dy = -4; dy <= 4; ++dy)
+                for (int dx = -4; dx <= 4; ++dx)
+                    if (qGray(page.pixel(x + dx, y + dy)) < 128)
+                        return true;
+            return false;
+        };
+        // The box lies 10 mm of margin and 20 mm in: from (30, 30) to (70, 50).
+        QCOMPARE(inked(30, 40), sides.left);
+        QCOMPARE(inked(50, 30), sides.top);
+        QCOMPARE(inked(70, 40), sides.right);
+        QCOMPARE(inked(50, 50), sides.bottom);
+        QVERIFY(!inked(50, 40)); // nothing inside
     }
 }
 
