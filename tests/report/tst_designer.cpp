@@ -507,6 +507,17 @@ void TestDesigner::dragMovesAnObject()
 
 namespace {
 
+ObjectItem* itemFor(DesignCanvas* canvas, int band, int object)
+{
+    QCoreApplication::processEvents(); // the canvas is rebuilt after an edit
+    for (QGraphicsItem* item : canvas->scene()->items()) {
+        auto* o = dynamic_cast<ObjectItem*>(item);
+        if (o && o->band() == band && o->object() == object)
+            return o;
+    }
+    return nullptr;
+}
+
 int objectItems(DesignCanvas* canvas)
 {
     int n = 0;
@@ -525,10 +536,14 @@ void TestDesigner::deleteKeyRemovesTheSelectedObject()
     QCOMPARE(objectItems(w.canvas), 3);
     QTest::mouseClick(w.canvas->viewport(), Qt::LeftButton, {}, at(w.canvas, 1, QPointF(60, 3)));
     QCOMPARE(model.selection(), (DesignSelection{1, 1}));
+    ObjectItem* removed = itemFor(w.canvas, 1, 1);
     w.canvas->setFocus();
     QTest::keyClick(w.canvas, Qt::Key_Delete);
     QCOMPARE(model.report().bands[1].objects.size(), 1);
     QCOMPARE(model.report().bands[1].objects[0].text, QStringLiteral("[客户记录.\"客户名称\"]"));
+    // Until the canvas is rebuilt, the removed object's item stands for nothing.
+    QVERIFY(!removed->isFaulty());
+    QCOMPARE(removed->shownText(), QString());
     // Painted and rebuilt without the removed object.
     w.canvas->viewport()->repaint();
     QCoreApplication::processEvents();
@@ -778,17 +793,6 @@ void TestDesigner::previewShowsTheUnsavedDesign()
 }
 
 namespace {
-
-ObjectItem* itemFor(DesignCanvas* canvas, int band, int object)
-{
-    QCoreApplication::processEvents(); // the canvas is rebuilt after an edit
-    for (QGraphicsItem* item : canvas->scene()->items()) {
-        auto* o = dynamic_cast<ObjectItem*>(item);
-        if (o && o->band() == band && o->object() == object)
-            return o;
-    }
-    return nullptr;
-}
 
 QAction* action(QWidget* window, const char* name)
 {
