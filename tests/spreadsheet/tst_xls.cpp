@@ -289,6 +289,7 @@ private slots:
     void largeFileNeedsDifat();
     void smallFileStructure();
     void columnWidths();
+    void sheetDimensionsAreTheUsedRange();
     void boldCellsUseTheBoldFont();
     void saveReplacesAnExistingFile();
     void saveFailureNamesFileAndReason();
@@ -869,6 +870,24 @@ void TestXls::columnWidths()
     QCOMPARE(widths.value(3), biffColumnWidth(140));
     FreexlBook book(saved(writer, QStringLiteral("widths.xls")));
     QCOMPARE(book.openResult(), FREEXL_OK);
+}
+
+// Each sheet's DIMENSIONS record gives the rows and columns its cells use (the ends one past the
+// last); an empty sheet gives none.
+void TestXls::sheetDimensionsAreTheUsedRange()
+{
+    XlsWriter writer;
+    QVERIFY(writer.writeText(0, 3, QStringLiteral("一格")));
+    QVERIFY(writer.addSheet(QStringLiteral("第二页")));
+    QVERIFY(writer.writeText(2, 1, QStringLiteral("左上")));
+    QVERIFY(writer.writeNumber(5, 4, 7));
+    QVERIFY(writer.addSheet(QStringLiteral("空")));
+    QList<QList<quint32>> dimensions;
+    for (const Record& record : recordsOf(workbookStream(writer)))
+        if (record.type == 0x0200)
+            dimensions.append({u32At(record.body, 0), u32At(record.body, 4), u16At(record.body, 8),
+                               u16At(record.body, 10)});
+    QCOMPARE(dimensions, (QList<QList<quint32>>{{0, 1, 3, 4}, {2, 6, 1, 5}, {0, 0, 0, 0}}));
 }
 
 void TestXls::boldCellsUseTheBoldFont()
