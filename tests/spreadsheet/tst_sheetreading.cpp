@@ -167,6 +167,7 @@ private slots:
     void continuationSheetsAreOneList();
     void titlesAreTheFirstRowOnly();
     void streamReadsEveryRowNumber();
+    void xlsxWithNegativeZip64ValuesIsRefused();
     void xlsxWithImpossibleSizesIsRefused_data();
     void xlsxWithImpossibleSizesIsRefused();
     void xlsxPartsThatDoNotUnpackAsListed_data();
@@ -672,6 +673,26 @@ void TestSheetReading::xlsxWithImpossibleSizesIsRefused_data()
     QTest::newRow("part ends at the end") << 42 << zipSize - kPacked << QString();
     QTest::newRow("directory beyond the file") << -16 << zipSize << QStringLiteral("目录位置超出了文件");
     QTest::newRow("not a directory entry") << 0 << qint64(0x02014b51) << QStringLiteral("目录已损坏");
+}
+
+// zip64's values are 64 bits: one with the top bit set is no size or place at all.
+void TestSheetReading::xlsxWithNegativeZip64ValuesIsRefused()
+{
+    for (const int value : {0, 1, 2}) { // the size, the packed size, the place of the part
+        QByteArray zip = zu::test::storedZip({{QStringLiteral("xl/workbook.xml"), QByteArray("<workbook/>")}},
+                                             zu::test::ZipForm::Zip64);
+        const qsizetype entry = zip.lastIndexOf("PK\x01\x02");
+        QVERIFY(entry > 0);
+        const qsizetype extra = entry + 46 + qFromLittleEndian<quint16>(zip.constData() + entry + 28);
+        QCOMPARE(qFromLittleEndian<quint16>(zip.constData() + extra), quint16(1));
+        zip[extra + 4 + value * 8 + 7] = '\x80';
+        const QString file = path(QStringLiteral("zip64.xlsx"));
+        QVERIFY(writeFile(file, zip));
+        SpreadsheetReader reader;
+        QString error;
+        QVERIFY(!reader.open(file, &error));
+        QVERIFY2(error.contains(QStringLiteral("目录已损坏")), qPrintable(error));
+    }
 }
 
 void TestSheetReading::xlsxWithImpossibleSizesIsRefused()
