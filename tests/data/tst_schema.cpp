@@ -1,3 +1,4 @@
+#include "data/connection.h"
 #include "data/findcolumns.h"
 #include "data/query.h"
 #include "data/schemainstaller.h"
@@ -7,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace zu;
@@ -154,6 +156,24 @@ private slots:
         QFETCH(QString, script);
         QFETCH(QStringList, statements);
         QCOMPARE(splitSqlScript(script), statements);
+    }
+
+    // A database without the table of schema versions (an empty file, another program's) is at
+    // version 0, whatever tables it holds.
+    void databaseWithoutVersionsIsAtZero()
+    {
+        QTemporaryDir dir;
+        ConnectionSettings settings;
+        settings.filePath = dir.filePath(QStringLiteral("other.db"));
+        settings.createIfMissing = true;
+        Connection c(SqlDialect::sqlite(), settings);
+        QVERIFY2(c.open(), qPrintable(c.lastError()));
+        QCOMPARE(SchemaInstaller(c).version(), 0);
+        Query(c).exec(QStringLiteral("create table zu_schema_old (version integer)"));
+        QCOMPARE(SchemaInstaller(c).version(), 0);
+        Query(c).exec(QStringLiteral("create table ZU_SCHEMA (version integer)"));
+        Query(c).exec(QStringLiteral("insert into ZU_SCHEMA values (7)"));
+        QCOMPARE(SchemaInstaller(c).version(), 7);
     }
 
     void installsAllTablesAndVersion()
