@@ -411,6 +411,15 @@ void TestSheetReading::xlsDamagedStructures_data()
     wrongPlace.boundSheet(QStringLiteral("表"));
     wrongPlace.endGlobals();
     QTest::newRow("sheet where there is none") << wrongPlace.stream() << QStringLiteral("位置");
+    // The sheet's place holds a cell whose bytes read like a worksheet's BOF after its type.
+    BiffBook atACell;
+    atACell.boundSheet(QStringLiteral("表"));
+    atACell.endGlobals();
+    QByteArray cellFirst = atACell.stream();
+    qToLittleEndian(static_cast<quint32>(cellFirst.size()), cellFirst.data() + 20 + 4);
+    cellFirst += u16(0x0204) + u16(6 + 3 + 2) + cell(0, 0x0010, 0) + longString(QStringLiteral("x"));
+    cellFirst += u16(0x000A) + u16(0);
+    QTest::newRow("sheet at a cell") << cellFirst << QStringLiteral("位置");
     QTest::newRow("no end of globals") << BiffBook().stream() << QStringLiteral("结束");
 }
 
