@@ -1,5 +1,6 @@
 #include "data/connection.h"
 #include "data/dataset.h"
+#include "data/numbertext.h"
 #include "support/testdatabase.h"
 
 #include <QtTest>
@@ -38,6 +39,25 @@ class TestDialect final : public QObject
 {
     Q_OBJECT
 private slots:
+    // What a number box takes as a number: empty is 0; separators, blanks and full-width forms
+    // are allowed; no infinity, no other text; an integer has no fraction and fits 32 bits.
+    void numbersTypedIntoNumberBoxes()
+    {
+        QCOMPARE(parseDecimalText(QString()), 0.0);
+        QCOMPARE(parseDecimalText(QStringLiteral("  ")), 0.0);
+        QCOMPARE(parseDecimalText(QStringLiteral("1,234.5")), 1234.5);
+        QCOMPARE(parseDecimalText(QStringLiteral("－１２，３４５．５")), -12345.5);
+        QCOMPARE(parseDecimalText(QStringLiteral(" 1 000 ")), 1000.0);
+        QCOMPARE(parseDecimalText(QStringLiteral("1e308")), 1e308);
+        for (const char* refused : {"1e309", "-1e309", "inf", "nan", "12元", "1.2.3", "--1"})
+            QVERIFY2(!parseDecimalText(QString::fromUtf8(refused)), refused);
+        QCOMPARE(parseIntegerText(QStringLiteral("2147483647")), 2147483647);
+        QCOMPARE(parseIntegerText(QStringLiteral("-2147483647")), -2147483647);
+        QCOMPARE(parseIntegerText(QString()), 0);
+        for (const char* refused : {"2147483648", "-2147483648", "1.5", "1e309", "abc"})
+            QVERIFY2(!parseIntegerText(QString::fromUtf8(refused)), refused);
+    }
+
     void reminderRuleAtTheDayBoundaries_data() { zu::test::addEngineRows(); }
     void reminderRuleAtTheDayBoundaries()
     {
