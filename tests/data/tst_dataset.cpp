@@ -84,6 +84,41 @@ private slots:
         QVERIFY(!c.locate(QStringLiteral("IDCode"), QStringLiteral("nobody")));
     }
 
+    // The current record read again: the list shows what is stored now, and tells its views of
+    // every column of the rows read with it; a record deleted meanwhile leaves the list.
+    void currentRecordReadAgain_data() { zu::test::addEngineRows(); }
+    void currentRecordReadAgain()
+    {
+        ZU_TEST_DATABASE(db);
+        DataSet& c = db.dataModule().qryCustom();
+        QAbstractItemModelTester tester(&c, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        c.open();
+        addCustomers(c, 3);
+        c.refresh();
+        QVERIFY(c.locate(QStringLiteral("IDCode"), QStringLiteral("客户-1")));
+        const int at = c.currentRow();
+        Query q(db.dataModule().conn());
+        q.exec(QStringLiteral("update T_Cust set CustName = ? where IDCode = ?"),
+               {QStringLiteral("改过的名字"), QStringLiteral("客户-1")});
+        QSignalSpy changed(&c, &QAbstractItemModel::dataChanged);
+        c.reloadCurrentRow();
+        QCOMPARE(c.fieldText(QStringLiteral("CustName")), QStringLiteral("改过的名字"));
+        QCOMPARE(c.data(c.index(at, c.fieldIndex(QStringLiteral("CustName")))).toString(),
+                 QStringLiteral("改过的名字"));
+        QCOMPARE(changed.size(), 1);
+        const auto topLeft = changed.first().at(0).value<QModelIndex>();
+        const auto bottomRight = changed.first().at(1).value<QModelIndex>();
+        QCOMPARE(topLeft.column(), 0);
+        QCOMPARE(bottomRight.column(), c.columnCount() - 1);
+        QVERIFY(topLeft.row() <= at && at <= bottomRight.row());
+        QCOMPARE(bottomRight.row(), c.recordCount() - 1);
+
+        q.exec(QStringLiteral("delete from T_Cust where IDCode = ?"), {QStringLiteral("客户-1")});
+        c.reloadCurrentRow();
+        QCOMPARE(c.recordCount(), 2);
+        QVERIFY(!c.locate(QStringLiteral("IDCode"), QStringLiteral("客户-1")));
+    }
+
     // A statement's rows read to the end; closed, it has no row left to read.
     void statementReadToItsEndAndClosed_data() { zu::test::addEngineRows(); }
     void statementReadToItsEndAndClosed()
