@@ -142,6 +142,7 @@ private slots:
     void fieldsShownByName();
     void unknownReferencesMarkedAndReportedBeforePreview();
     void unknownFieldOfAGroupConditionIsReported();
+    void unknownFieldsOfTextsAndQrCodesAreReported();
     void gridSnapsAndShows();
     void zoomPercentFitAndWheel();
     void rulersFollowTheZoom();
@@ -1179,6 +1180,28 @@ void TestDesigner::unknownFieldOfAGroupConditionIsReported()
     DesignerModel model(t);
     model.setFields(kCust, {QStringLiteral("客户名称"), QStringLiteral("客户编码")});
     QCOMPARE(model.unknownReferences(), QStringList{QStringLiteral("分组头：[客户记录.\"地区\"]")});
+}
+
+// Texts and QR codes hold fields; what other objects keep in their text is no reference.
+void TestDesigner::unknownFieldsOfTextsAndQrCodesAreReported()
+{
+    ReportTemplate t;
+    ReportObject qr = textObject({0, 20, 20, 20}, QStringLiteral("[客户记录.\"二维码\"]"));
+    qr.kind = ReportObject::Kind::QrCode;
+    QList<ReportObject> others;
+    for (const ReportObject::Kind kind :
+         {ReportObject::Kind::Line, ReportObject::Kind::Rectangle, ReportObject::Kind::Picture}) {
+        ReportObject o = textObject({30, 0, 10, 10}, QStringLiteral("[客户记录.\"不是引用\"]"));
+        o.kind = kind;
+        others << o;
+    }
+    t.bands << makeBand(
+        ReportBand::Type::MasterData, 50,
+        QList<ReportObject>{textObject({0, 0, 20, 6}, QStringLiteral("[客户记录.\"文字\"]")), qr} + others);
+    DesignerModel model(t);
+    model.setFields(kCust, {QStringLiteral("客户名称")});
+    QCOMPARE(model.unknownReferences(), (QStringList{QStringLiteral("主数据：[客户记录.\"文字\"]"),
+                                                     QStringLiteral("主数据：[客户记录.\"二维码\"]")}));
 }
 
 void TestDesigner::unknownReferencesMarkedAndReportedBeforePreview()
