@@ -529,6 +529,25 @@ void TestReport::labelColumns()
         }
     }
 
+    // A summary follows the last row of labels, full or not, the row's gap after it; where it no
+    // longer fits, the last row goes along with it to the next page.
+    ReportTemplate withSummary = t;
+    withSummary.bands << makeBand(ReportBand::Type::Summary, 10,
+                                  {textObject({0, 0, 30, 10}, QStringLiteral("合计"))});
+    const auto summaryOf = [](const ReportPlan& p) {
+        for (int page = 0; page < p.pageCount(); ++page)
+            for (const PlacedBand& b : p.pages[page])
+                if (b.band->type == ReportBand::Type::Summary)
+                    return std::pair{page, b.origin.y()};
+        return std::pair{-1, 0.0};
+    };
+    QCOMPARE(summaryOf(planReport(withSummary, 6)), (std::pair{0, 64.0}));
+    QCOMPARE(summaryOf(planReport(withSummary, 5)), (std::pair{0, 64.0}));
+    const ReportPlan full = planReport(withSummary, 9);
+    QCOMPARE(full.pageCount(), 2);
+    QCOMPARE(summaryOf(full), (std::pair{1, 32.0}));
+    QCOMPARE(recordsOn(full.pages[1]).size(), 3);
+
     MemoryDataSource source = customers(25);
     const QString pdf = m_dir.filePath(QStringLiteral("标签.pdf"));
     QString error;
