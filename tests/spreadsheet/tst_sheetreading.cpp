@@ -301,26 +301,37 @@ void TestSheetReading::xlsCellKindsAndFormulaResults()
 
 void TestSheetReading::xlsActiveHiddenAndChartSheets()
 {
-    BiffBook book;
-    book.xf(0);
-    book.record(0x003D, QByteArray(10, '\0') + u16(3) + QByteArray(6, '\0')); // WINDOW1: tab 3 is active
-    book.boundSheet(QStringLiteral("图表"), 2);
-    book.boundSheet(QStringLiteral("数据一"));
-    book.boundSheet(QStringLiteral("隐藏"), 0, 1);
-    book.boundSheet(QStringLiteral("数据二"));
-    book.endGlobals();
-    book.startSheet();
-    book.endSheet();
-    for (const QString& text : {QStringLiteral("一"), QStringLiteral("藏"), QStringLiteral("二")}) {
+    // WINDOW1 names the active tab in its bytes 10 and 11.
+    const auto bookWithWindow = [](const QByteArray& window) {
+        BiffBook book;
+        book.xf(0);
+        book.record(0x003D, window);
+        book.boundSheet(QStringLiteral("图表"), 2);
+        book.boundSheet(QStringLiteral("数据一"));
+        book.boundSheet(QStringLiteral("隐藏"), 0, 1);
+        book.boundSheet(QStringLiteral("数据二"));
+        book.endGlobals();
         book.startSheet();
-        book.record(0x0204, cell(0, 0, 0) + longString(text));
         book.endSheet();
-    }
+        for (const QString& text : {QStringLiteral("一"), QStringLiteral("藏"), QStringLiteral("二")}) {
+            book.startSheet();
+            book.record(0x0204, cell(0, 0, 0) + longString(text));
+            book.endSheet();
+        }
+        return book.file();
+    };
     const QString file = path(QStringLiteral("sheets.xls"));
-    QVERIFY(writeFile(file, book.file()));
-
     SpreadsheetReader reader;
     QString error;
+    // A record just long enough names tab 3; one byte shorter names none: the first worksheet.
+    QVERIFY(writeFile(file, bookWithWindow(QByteArray(10, '\0') + u16(3))));
+    QVERIFY2(reader.open(file, &error), qPrintable(error));
+    QCOMPARE(reader.sheetIndex(), 2);
+    QVERIFY(writeFile(file, bookWithWindow(QByteArray(10, '\0') + '\x03')));
+    QVERIFY2(reader.open(file, &error), qPrintable(error));
+    QCOMPARE(reader.sheetIndex(), 0);
+
+    QVERIFY(writeFile(file, bookWithWindow(QByteArray(10, '\0') + u16(3) + QByteArray(6, '\0'))));
     QVERIFY2(reader.open(file, &error), qPrintable(error));
     QCOMPARE(reader.sheets().size(), 3);
     QCOMPARE(reader.sheets()[0].name, QStringLiteral("数据一"));
