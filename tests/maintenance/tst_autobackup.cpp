@@ -337,6 +337,29 @@ private slots:
         }
     }
 
+    // A new backup beside others of the same name takes the first free of the plain name, the
+    // name with the time and the time numbered 2 to 99; with all of them taken it is refused.
+    void backupNamesAreNumberedUpTo99()
+    {
+        TestHome home;
+        const QString folder = home.path();
+        const auto backup = [&] {
+            return QFileInfo(writeNewBackup(folder, QStringLiteral("备份"), kMorning, QStringLiteral(".db"),
+                                            writing("x")))
+                .fileName();
+        };
+        const QString timed = QStringLiteral("备份_") + kMorning.toString(QStringLiteral("HHmmss"));
+        QCOMPARE(backup(), QStringLiteral("备份.db"));
+        QCOMPARE(backup(), timed + QStringLiteral(".db"));
+        QCOMPARE(backup(), timed + QStringLiteral("_2.db"));
+        for (int n = 3; n < 99; ++n)
+            home.write(timed + QStringLiteral("_%1.db").arg(n), "x");
+        QCOMPARE(backup(), timed + QStringLiteral("_99.db"));
+        QVERIFY_THROWS_EXCEPTION(CommandError, backup());
+        QVERIFY(!QFile::exists(home.file(timed + QStringLiteral("_100.db"))));
+        QCOMPARE(filesIn(folder).size(), 100); // nothing half-written left behind
+    }
+
     void placingNeverLeavesTheTargetMissing()
     {
         TestHome home;

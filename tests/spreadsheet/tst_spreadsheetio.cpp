@@ -545,6 +545,10 @@ void TestSpreadsheetIo::csvFileThroughReader()
     QCOMPARE(reader.columnCount(), 3);
     QCOMPARE(reader.rows().at(2), (QStringList{QStringLiteral("2"), QStringLiteral("李四"), QString()}));
     QCOMPARE(reader.text(1, 1), QStringLiteral("王, 五"));
+    // Its only sheet is the first.
+    QVERIFY2(reader.open(file, &error, 0), qPrintable(error));
+    QVERIFY(!reader.open(file, &error, 1));
+    QVERIFY2(error.contains(QStringLiteral("第 2 个工作表")), qPrintable(error));
 }
 
 void TestSpreadsheetIo::unreadableFiles_data()
