@@ -22,6 +22,7 @@
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QGraphicsScene>
+#include <QGraphicsSceneHoverEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -132,6 +133,7 @@ private slots:
     void rubberBandSelectsWhatItTouches();
     void draggingMovesEverySelectedObject();
     void duplicateAlignAndSameSize();
+    void edgesAndCornersShowTheirCursors();
     void copyAndPasteBetweenTemplates();
     // Safety
     void deletingABandAsksFirst_data();
@@ -936,6 +938,35 @@ void TestDesigner::draggingMovesEverySelectedObject()
     action(w.designer.get(), "actUndo")->trigger();
     compareRect(model.report().bands[1].objects[0].geometry, QRectF(0, 0, 40, 6));
     compareRect(model.report().bands[1].objects[1].geometry, QRectF(50, 0, 40, 6));
+}
+
+// Over a selected object the pointer shows what a drag does: a corner resizes diagonally (top
+// left and bottom right one way, the other two the other), an edge along its axis, the middle moves.
+void TestDesigner::edgesAndCornersShowTheirCursors()
+{
+    Window w;
+    open(w);
+    QTest::mouseClick(w.canvas->viewport(), Qt::LeftButton, {}, at(w.canvas, 0, QPointF(40, 10)));
+    QCOMPARE(w.designer->model().selection(), (DesignSelection{0, 0}));
+    ObjectItem* item = itemFor(w.canvas, 0, 0);
+    QVERIFY(item);
+    const QRectF g = w.designer->model().report().bands[0].objects[0].geometry;
+    const auto cursorAt = [&](QPointF p) {
+        QGraphicsSceneHoverEvent hover(QEvent::GraphicsSceneHoverMove);
+        hover.setPos(p);
+        hover.setScenePos(item->mapToScene(p));
+        w.canvas->scene()->sendEvent(item, &hover);
+        return item->cursor().shape();
+    };
+    QCOMPARE(cursorAt(g.topLeft()), Qt::SizeFDiagCursor);
+    QCOMPARE(cursorAt(g.bottomRight()), Qt::SizeFDiagCursor);
+    QCOMPARE(cursorAt(g.topRight()), Qt::SizeBDiagCursor);
+    QCOMPARE(cursorAt(g.bottomLeft()), Qt::SizeBDiagCursor);
+    QCOMPARE(cursorAt(QPointF(g.left(), g.center().y())), Qt::SizeHorCursor);
+    QCOMPARE(cursorAt(QPointF(g.right(), g.center().y())), Qt::SizeHorCursor);
+    QCOMPARE(cursorAt(QPointF(g.center().x(), g.top())), Qt::SizeVerCursor);
+    QCOMPARE(cursorAt(QPointF(g.center().x(), g.bottom())), Qt::SizeVerCursor);
+    QCOMPARE(cursorAt(g.center()), Qt::SizeAllCursor);
 }
 
 void TestDesigner::duplicateAlignAndSameSize()
