@@ -162,6 +162,9 @@ private slots:
         const JournalListKind& kind = window->kind();
         DataSet& list = window->list();
         QCOMPARE(window->windowTitle(), kind.caption);
+        // Only the complaint list has a status bar.
+        QCOMPARE(control<QWidget>(window.get(), "StatusBar1")->isVisible(),
+                 journal == QLatin1String("complain"));
         QCOMPARE(control<QDateEdit>(window.get(), "edtBeginDate")->date(),
                  QDate(today.year(), today.month(), 1));
         QCOMPARE(control<QDateEdit>(window.get(), "edtEndDate")->date(), today);
