@@ -168,6 +168,7 @@ private slots:
     void titlesAreTheFirstRowOnly();
     void streamReadsEveryRowNumber();
     void xlsxWithNegativeZip64ValuesIsRefused();
+    void xlsxRowOfCellsWithoutReferences();
     void xlsxWithImpossibleSizesIsRefused_data();
     void xlsxWithImpossibleSizesIsRefused();
     void xlsxPartsThatDoNotUnpackAsListed_data();
@@ -693,6 +694,42 @@ void TestSheetReading::xlsxWithImpossibleSizesIsRefused_data()
     QTest::newRow("part ends at the end") << 42 << zipSize - kPacked << QString();
     QTest::newRow("directory beyond the file") << -16 << zipSize << QStringLiteral("目录位置超出了文件");
     QTest::newRow("not a directory entry") << 0 << qint64(0x02014b51) << QStringLiteral("目录已损坏");
+}
+
+// Cells without a reference follow the one before: a row holds 16,384 of them and no more.
+void TestSheetReading::xlsxRowOfCellsWithoutReferences()
+{
+    const QByteArray main = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+    const QByteArray rels = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+    const QByteArray workbook =
+        "<workbook xmlns=\"" + main + "\" xmlns:r=\"" + rels +
+        "\"><sheets><sheet name=\"表\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>";
+    const QByteArray workbookRels =
+        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+        "<Relationship Id=\"rId1\" Type=\"" +
+        rels + "/worksheet\" Target=\"worksheets/sheet1.xml\"/></Relationships>";
+    for (const int cells : {16384, 16385}) {
+        QByteArray row = "<row r=\"1\">";
+        for (int c = 0; c < cells; ++c)
+            row += "<c><v>" + QByteArray::number(c + 1) + "</v></c>";
+        const QByteArray sheet =
+            "<worksheet xmlns=\"" + main + "\"><sheetData>" + row + "</row></sheetData></worksheet>";
+        const QString file = path(QStringLiteral("wide.xlsx"));
+        QVERIFY(
+            writeFile(file, zu::test::storedZip({{QStringLiteral("xl/workbook.xml"), workbook},
+                                                 {QStringLiteral("xl/_rels/workbook.xml.rels"), workbookRels},
+                                                 {QStringLiteral("xl/worksheets/sheet1.xml"), sheet}})));
+        SpreadsheetReader reader;
+        QString error;
+        const bool read = reader.open(file, &error);
+        if (cells == 16384) {
+            QVERIFY2(read, qPrintable(error));
+            QCOMPARE(reader.text(0, 16383), QStringLiteral("16384"));
+        } else {
+            QVERIFY(!read);
+            QVERIFY2(error.contains(QStringLiteral("超过了 16384 列")), qPrintable(error));
+        }
+    }
 }
 
 // zip64's values are 64 bits: one with the top bit set is no size or place at all.
