@@ -430,6 +430,8 @@ void TestSpreadsheetIo::csvEdgeCases_data()
     QTest::newRow("empty trailing cells")
         << QByteArray("a,,\n,,\nb\n") << QList<QStringList>{{"a", "", ""}, {"", "", ""}, {"b"}};
     QTest::newRow("empty quoted field") << QByteArray("\"\",x\n") << QList<QStringList>{{"", "x"}};
+    QTest::newRow("empty quoted field ends the file")
+        << QByteArray("a\n\"\"") << QList<QStringList>{{"a"}, {""}};
     QTest::newRow("apostrophes and spaces")
         << QByteArray(" O'Neil , 'x' \n") << QList<QStringList>{{" O'Neil ", " 'x' "}};
     QTest::newRow("quote inside unquoted field")
