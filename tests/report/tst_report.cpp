@@ -110,6 +110,7 @@ private slots:
 
     void fileRoundTrip();
     void savedFileIsReadableXml();
+    void yesOrNoAttributes();
     void loadMissingFile();
     void loadBadFile_data();
     void loadBadFile();
@@ -215,6 +216,31 @@ void TestReport::savedFileIsReadableXml()
     QVERIFY(text.contains(QStringLiteral("[客户记录.&quot;客户名称&quot;]")) ||
             text.contains(QStringLiteral("[客户记录.\"客户名称\"]")));
     QVERIFY(text.count(u'\n') > 10); // one element a line
+}
+
+// A yes-or-no attribute reads "true" and "1" as yes, "false" and "0" as no; anything else is an
+// error in the file.
+void TestReport::yesOrNoAttributes()
+{
+    ReportTemplate t = listTemplate();
+    t.bands[2].objects[0].bold = true;
+    const QByteArray xml = serializeTemplate(t);
+    QCOMPARE(xml.count("bold=\"true\""), 1);
+    for (const auto& [written, bold] :
+         {std::pair{"true", true}, std::pair{"1", true}, std::pair{"false", false}, std::pair{"0", false}}) {
+        QByteArray changed = xml;
+        changed.replace("bold=\"true\"", QByteArray("bold=\"") + written + '"');
+        ReportTemplate back;
+        QString error;
+        QVERIFY2(parseTemplate(changed, &back, &error), qPrintable(error));
+        QCOMPARE(back.bands[2].objects[0].bold, bold);
+    }
+    QByteArray changed = xml;
+    changed.replace("bold=\"true\"", "bold=\"yes\"");
+    ReportTemplate back;
+    QString error;
+    QVERIFY(!parseTemplate(changed, &back, &error));
+    QVERIFY2(error.contains(QStringLiteral("不是 true 或 false")), qPrintable(error));
 }
 
 void TestReport::loadMissingFile()
