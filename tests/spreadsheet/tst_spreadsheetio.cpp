@@ -128,6 +128,16 @@ void TestSpreadsheetIo::dateFormats_data()
     QTest::newRow("built-in date") << 14 << QString() << int(DateKind::Date);
     QTest::newRow("built-in time") << 20 << QString() << int(DateKind::Time);
     QTest::newRow("built-in date and time") << 22 << QString() << int(DateKind::DateTime);
+    // Each range of the built-in formats, at both ends and just outside.
+    const QList<std::pair<int, DateKind>> builtIn{
+        {13, DateKind::None}, {14, DateKind::Date}, {17, DateKind::Date}, {18, DateKind::Time},
+        {21, DateKind::Time}, {23, DateKind::None}, {26, DateKind::None}, {27, DateKind::Date},
+        {31, DateKind::Date}, {32, DateKind::Time}, {33, DateKind::Time}, {34, DateKind::Date},
+        {36, DateKind::Date}, {37, DateKind::None}, {44, DateKind::None}, {45, DateKind::Time},
+        {47, DateKind::Time}, {48, DateKind::None}, {50, DateKind::Date}, {58, DateKind::Date},
+        {59, DateKind::None}};
+    for (const auto& [id, kind] : builtIn)
+        QTest::newRow(qPrintable(QStringLiteral("built-in %1").arg(id))) << id << QString() << int(kind);
     QTest::newRow("chinese built-in date") << 31 << QString() << int(DateKind::Date);
     QTest::newRow("custom iso date") << 164 << QStringLiteral("yyyy-mm-dd") << int(DateKind::Date);
     QTest::newRow("custom chinese date")
