@@ -288,6 +288,50 @@ private slots:
         QCOMPARE(tab.recordCount(), 1);
     }
 
+    // A list's own save refreshes the other lists of its table that are open and browsing; the
+    // saving list, one being edited and those of other tables are left as they are.
+    void savedChangesRefreshTheOtherBrowsingLists_data() { zu::test::addEngineRows(); }
+    void savedChangesRefreshTheOtherBrowsingLists()
+    {
+        ZU_TEST_DATABASE(db);
+        TfrmData& d = db.dataModule();
+        zu::test::addCustomer(QStringLiteral("张三"), QStringLiteral("K1"));
+        zu::test::addCustomer(QStringLiteral("李四"), QStringLiteral("K2"));
+        DataSet& saving = d.qryCustom();
+        DataSet& browsing = d.qryRemind();
+        DataSet& editing = d.qryselect();
+        DataSet& services = d.qryservice();
+        for (DataSet* list : {&saving, &browsing, &editing, &services})
+            list->open();
+        editing.edit();
+        editing.setField(QStringLiteral("Remark"), QStringLiteral("正在改"));
+        // Rows written where no list hears of it.
+        QSqlQuery raw(d.conn().database());
+        QVERIFY(raw.exec(QStringLiteral("insert into T_Cust (CustName, IDCode) values ('王五', 'K3')")));
+        QVERIFY(raw.exec(QStringLiteral("insert into T_service (CustCode) values ('K3')")));
+        QCOMPARE(services.recordCount(), 0);
+
+        QVERIFY(saving.locate(QStringLiteral("IDCode"), QStringLiteral("K2")));
+        saving.edit();
+        saving.setField(QStringLiteral("Remark"), QStringLiteral("已保存"));
+        saving.post();
+        QCOMPARE(browsing.recordCount(), 3); // read again
+        QCOMPARE(saving.recordCount(), 2);   // not read again: it holds what it saved
+        QCOMPARE(editing.state(), DataSet::State::Edit);
+        QCOMPARE(editing.field(QStringLiteral("Remark")).toString(), QStringLiteral("正在改"));
+        QCOMPARE(editing.recordCount(), 2);
+        QCOMPARE(services.recordCount(), 0); // another table
+        editing.cancel();
+
+        // A deletion the same way: the deleting list only loses its row.
+        QVERIFY(saving.locate(QStringLiteral("IDCode"), QStringLiteral("K1")));
+        saving.deleteCurrent();
+        QCOMPARE(saving.recordCount(), 1);
+        QCOMPARE(saving.value(0, saving.fieldIndex(QStringLiteral("IDCode"))).toString(),
+                 QStringLiteral("K2"));
+        QCOMPARE(browsing.recordCount(), 2);
+    }
+
     // A statement that changed rows tells its table; one that changed none tells nothing.
     void statementsTellTheTableTheyChanged_data() { zu::test::addEngineRows(); }
     void statementsTellTheTableTheyChanged()
