@@ -3,6 +3,7 @@
 #include "app/tfrmcoinfo.h"
 #include "app/tfrmmain.h"
 #include "customers/quickfindbox.h"
+#include "customers/tfrmcousttree.h"
 #include "customers/tfrmcustom.h"
 #include "data/routines.h"
 #include "journals/tfrmmachinehistory.h"
@@ -24,6 +25,7 @@
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QStyle>
+#include <QToolButton>
 #include <QtTest>
 
 using namespace zu;
@@ -224,6 +226,30 @@ private slots:
         QTest::keyClick(box, Qt::Key_Return, Qt::ShiftModifier);
         QVERIFY(!QApplication::activeModalWidget());
         QVERIFY2(dialogs.messages().isEmpty(), qPrintable(dialogs.messages().join(QLatin1Char('\n'))));
+    }
+
+    // The main window's category command opens the editor to manage the categories, not to
+    // choose one.
+    void categoryCommandManagesCategories_data() { zu::test::addEngineRows(); }
+    void categoryCommandManagesCategories()
+    {
+        ZU_TEST_DATABASE(db);
+        db.dataModule().setCurrentUserRights(QStringLiteral("'类别管理',"));
+        ScriptedDialogs dialogs;
+        TfrmMain main;
+        installCommands(main);
+        main.ApplyUserRights();
+        main.show();
+        bool managing = false;
+        bool choosing = true;
+        zu::test::whenModal<TfrmCoustTree>([&](TfrmCoustTree* editor) {
+            managing = editor->FManage;
+            choosing = zu::test::control<QToolButton>(editor, "tbSelect")->isVisible();
+            editor->reject();
+        });
+        zu::test::control<QAction>(&main, "actType")->trigger();
+        QVERIFY(managing);
+        QVERIFY(!choosing);
     }
 
     void userWithoutRights()
