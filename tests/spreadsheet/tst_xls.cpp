@@ -252,6 +252,34 @@ std::unique_ptr<SpreadsheetWriter> writerFor(const QString& suffix)
     return std::make_unique<XlsWriter>();
 }
 
+// A full disk, as far as this process can tell: files it writes stop growing at `bytes`, and
+// the signal that would end the process is ignored, until the object is gone.
+class FileSizeLimit final
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_before);
+        rlimit limited = m_before;
+        limited.rlim_cur = bytes;
+        m_handler = std::signal(SIGXFSZ, SIG_IGN);
+        m_set = setrlimit(RLIMIT_FSIZE, &limited) == 0;
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_before);
+        std::signal(SIGXFSZ, m_handler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    bool isSet() const { return m_set; }
+
+private:
+    rlimit m_before{};
+    void (*m_handler)(int) = nullptr;
+    bool m_set = false;
+};
+
 } // namespace
 
 class TestXls final : public QObject
@@ -1036,18 +1064,14 @@ void TestXls::fullDiskWhileSpoolingIsReported()
     const QString file = path(name);
     const auto writer = StreamingSheetWriter::forFileName(file);
     QVERIFY(writer->startSheet(QStringLiteral("Sheet1")));
-    rlimit unlimited{};
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &unlimited), 0);
-    rlimit small = unlimited;
-    small.rlim_cur = 256 * 1024;
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-    for (int row = 0; row < 60000; ++row) {
-        writer->writeNumber(row, 0, row * 7.25);
-        writer->writeText(row, 1, QStringLiteral("客户%1").arg(row));
+    {
+        const FileSizeLimit full(256 * 1024);
+        QVERIFY(full.isSet());
+        for (int row = 0; row < 60000; ++row) {
+            writer->writeNumber(row, 0, row * 7.25);
+            writer->writeText(row, 1, QStringLiteral("客户%1").arg(row));
+        }
     }
-    setrlimit(RLIMIT_FSIZE, &unlimited);
-    std::signal(SIGXFSZ, previousHandler);
 
     QString error;
     QVERIFY2(!writer->finish(file, &error), "a short temporary file was reported as written");
@@ -1070,16 +1094,13 @@ void TestXls::fullDiskWhileCompletingIsReported()
     const auto writer = StreamingSheetWriter::forFileName(file);
     for (int row = 0; row < 20000; ++row)
         QVERIFY(writer->writeText(row, 0, QStringLiteral("客户%1").arg(row)));
-    rlimit unlimited{};
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &unlimited), 0);
-    rlimit small = unlimited;
-    small.rlim_cur = 16 * 1024;
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
     QString error;
-    const bool written = writer->finish(file, &error);
-    setrlimit(RLIMIT_FSIZE, &unlimited);
-    std::signal(SIGXFSZ, previousHandler);
+    bool written = true;
+    {
+        const FileSizeLimit full(16 * 1024);
+        QVERIFY(full.isSet());
+        written = writer->finish(file, &error);
+    }
     QVERIFY2(!written, "a file larger than the disk holds was reported as written");
     QVERIFY2(error.startsWith(QStringLiteral("无法写入文件 %1：").arg(file)), qPrintable(error));
     const QString reason = error.mid(QStringLiteral("无法写入文件 %1：").arg(file).size());
