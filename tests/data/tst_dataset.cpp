@@ -119,6 +119,21 @@ private slots:
         QVERIFY(!c.locate(QStringLiteral("IDCode"), QStringLiteral("客户-1")));
     }
 
+    // A view without titles of its own shows the field names over the columns and the rows
+    // counted from 1 beside them.
+    void headersNameFieldsAndCountRows_data() { zu::test::addEngineRows(); }
+    void headersNameFieldsAndCountRows()
+    {
+        ZU_TEST_DATABASE(db);
+        DataSet& c = db.dataModule().qryCustom();
+        c.open();
+        addCustomers(c, 2);
+        const int name = c.fieldIndex(QStringLiteral("CustName"));
+        QCOMPARE(c.headerData(name, Qt::Horizontal).toString().toLower(), QStringLiteral("custname"));
+        QCOMPARE(c.headerData(0, Qt::Vertical).toInt(), 1);
+        QCOMPARE(c.headerData(1, Qt::Vertical).toInt(), 2);
+    }
+
     // A statement's rows read to the end; closed, it has no row left to read.
     void statementReadToItsEndAndClosed_data() { zu::test::addEngineRows(); }
     void statementReadToItsEndAndClosed()
