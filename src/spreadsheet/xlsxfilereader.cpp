@@ -5,11 +5,9 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QHash>
 #include <QXmlStreamReader>
 
-#include <functional>
 #include <stdexcept>
 #include <vector>
 
