@@ -152,6 +152,84 @@ void dropServerDatabase(const PgServer& server, const QString& name)
     });
 }
 
+namespace {
+
+// Installing the schema is most of what a fresh database costs. Each test program installs it
+// once into a template of each engine and copies that for every case; nothing opens a template
+// after it is made.
+class SchemaTemplates final
+{
+public:
+    static SchemaTemplates& instance()
+    {
+        static SchemaTemplates templates;
+        return templates;
+    }
+
+    void copyEmbeddedTo(const QString& filePath)
+    {
+        if (m_embedded.isEmpty()) {
+            m_dir = std::make_unique<QTemporaryDir>();
+            const QString file = m_dir->filePath(QStringLiteral("Service.db"));
+            createEmbeddedDatabase(file);
+            m_embedded = file;
+        }
+        if (!QDir().mkpath(QFileInfo(filePath).absolutePath()) || !QFile::copy(m_embedded, filePath))
+            throw CommandError(QStringLiteral("cannot copy the template database to ") + filePath);
+    }
+
+    // Creates a database with the schema installed; returns its name, or an empty one and the error.
+    QString createServerDatabase(const PgServer& server, QString* error)
+    {
+        if (m_serverTemplate.isEmpty() || !(m_server->host == server.host && m_server->port == server.port)) {
+            const QString name = test::createServerDatabase(server, error);
+            if (name.isEmpty())
+                return {};
+            Connection c(SqlDialect::postgres(), server.settings(name));
+            if (!c.open()) {
+                *error = c.lastError();
+                dropServerDatabase(server, name);
+                return {};
+            }
+            try {
+                SchemaInstaller(c).install();
+            } catch (...) {
+                c.close();
+                dropServerDatabase(server, name);
+                throw;
+            }
+            c.close();
+            dropServerTemplate();
+            m_server = server;
+            m_serverTemplate = name;
+            qAddPostRoutine(&SchemaTemplates::dropAtExit);
+        }
+        static QAtomicInteger<int> n;
+        const QString name = QStringLiteral("%1_%2").arg(m_serverTemplate).arg(n.fetchAndAddRelaxed(1));
+        const bool ok = withAdminConnection(server, error, [&](QSqlQuery& q) {
+            return q.exec(QStringLiteral("create database %1 template %2").arg(name, m_serverTemplate));
+        });
+        return ok ? name : QString();
+    }
+
+private:
+    static void dropAtExit() { instance().dropServerTemplate(); }
+
+    void dropServerTemplate()
+    {
+        if (m_server && !m_serverTemplate.isEmpty())
+            dropServerDatabase(*m_server, m_serverTemplate);
+        m_serverTemplate.clear();
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_embedded;
+    std::optional<PgServer> m_server;
+    QString m_serverTemplate;
+};
+
+} // namespace
+
 TestDatabase::TestDatabase(const QString& engine, bool withDataModule) : m_engine(engine)
 {
     // Nobody is logged in yet: every right granted, whatever an earlier case decided.
@@ -166,19 +244,12 @@ TestDatabase::TestDatabase(const QString& engine, bool withDataModule) : m_engin
                     m_skipped = true;
                 return;
             }
-            m_pgDatabase = createServerDatabase(*m_server, &m_error);
+            m_pgDatabase = SchemaTemplates::instance().createServerDatabase(*m_server, &m_error);
             if (m_pgDatabase.isEmpty())
                 return;
-            const ConnectionSettings s = m_server->settings(m_pgDatabase);
-            m_home.useServer(s);
-            Connection c(SqlDialect::postgres(), s);
-            if (!c.open()) {
-                m_error = c.lastError();
-                return;
-            }
-            SchemaInstaller(c).install();
+            m_home.useServer(m_server->settings(m_pgDatabase));
         } else {
-            createEmbeddedDatabase(m_home.file(QLatin1String(kEmbeddedDatabaseFile)));
+            SchemaTemplates::instance().copyEmbeddedTo(m_home.file(QLatin1String(kEmbeddedDatabaseFile)));
         }
         if (withDataModule)
             openDataModule();
