@@ -338,14 +338,25 @@ void Connection::noteWritten(const QString& table, const QObject* source)
 
 void Connection::beginBatch()
 {
-    ++m_batchDepth;
+    if (m_batchDepth++ == 0)
+        runBatchSetting(m_dialect.batchBeginStatement);
 }
 
 void Connection::endBatch()
 {
     if (m_batchDepth == 0 || --m_batchDepth > 0)
         return;
+    runBatchSetting(m_dialect.batchEndStatement);
     tell(std::exchange(m_batched, {}));
+}
+
+// Only a matter of speed: a setting that cannot be made leaves the writes as they are.
+void Connection::runBatchSetting(const QString& statement)
+{
+    if (statement.isEmpty() || !isOpen())
+        return;
+    QSqlQuery q(database());
+    q.exec(statement);
 }
 
 void Connection::tell(const QList<QPair<QString, const QObject*>>& changes)

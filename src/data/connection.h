@@ -96,7 +96,8 @@ public:
     // is open). Writers call it once the statement has fully succeeded.
     void noteWritten(const QString& table, const QObject* source = nullptr);
     ConnectionEvents& events() const { return *m_events; }
-    // Tables written meanwhile are told once, when the last batch ends (a long import).
+    // Tables written meanwhile are told once, when the last batch ends (a long import). The
+    // engine is set for a long run of writes meanwhile.
     void beginBatch();
     void endBatch();
 
@@ -118,6 +119,7 @@ private:
     bool reopen();
     void setReachable(bool reachable);
     void tell(const QList<QPair<QString, const QObject*>>& changes);
+    void runBatchSetting(const QString& statement);
 
     const SqlDialect& m_dialect;
     ConnectionSettings m_settings;

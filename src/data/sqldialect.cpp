@@ -146,6 +146,8 @@ const SqlDialect& SqlDialect::sqlite()
         s.likeOperator = QStringLiteral("like");
         s.textEqualsPattern = QStringLiteral("%1 = ? collate nocase");
         s.shareLockClause = QString(); // a write transaction locks the whole database
+        s.batchBeginStatement = QStringLiteral("pragma temp_store = memory");
+        s.batchEndStatement = QStringLiteral("pragma temp_store = default");
         s.identifierOpen = QStringLiteral("[");
         s.identifierClose = QStringLiteral("]");
         s.foldsNamesToLower = false;

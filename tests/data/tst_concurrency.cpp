@@ -383,6 +383,33 @@ private slots:
         QCOMPARE(told.size(), 3);
     }
 
+    // Meanwhile the embedded engine keeps the copies that undo a single statement in memory, and
+    // returns to its default storage when the outermost batch ends, whether or not it wrote.
+    void batchKeepsStatementCopiesInMemoryUntilItsEnd()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        Connection& c = db.dataModule().conn();
+        const auto tempStore = [&c] {
+            Query q(c);
+            q.open(QStringLiteral("pragma temp_store"));
+            return q.value(0).toInt();
+        };
+        QCOMPARE(tempStore(), 0);
+        {
+            ChangeBatch outer(c);
+            QCOMPARE(tempStore(), 2);
+            {
+                ChangeBatch inner(c);
+                zu::test::addCustomer(QStringLiteral("张三"), QStringLiteral("K1"));
+            }
+            QCOMPARE(tempStore(), 2);
+        }
+        QCOMPARE(tempStore(), 0);
+        c.endBatch();
+        QCOMPARE(tempStore(), 0);
+    }
+
     void failedCommitShowsNothingSaved_data() { zu::test::addEngineRows(); }
     void failedCommitShowsNothingSaved()
     {
