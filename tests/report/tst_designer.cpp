@@ -153,6 +153,7 @@ private slots:
     void pictureFromAFileKeptInTheTemplate();
     void qrCodeOfTheCustomer();
     void stretchShrinkAndGroupProperties();
+    void groupConditionWithoutDataSource();
     // Printing from the preview
     void previewPrintsTheRangeAndCopiesChosen();
 
@@ -1555,6 +1556,36 @@ void TestDesigner::stretchShrinkAndGroupProperties()
     });
     action(window, "actAddBand")->trigger();
     QVERIFY(!offered);
+}
+
+// A template opened without records to print: a group header still shows its condition, as it is
+// written, and keeps it.
+void TestDesigner::groupConditionWithoutDataSource()
+{
+    ReportTemplate t = sample();
+    ReportBand group = makeBand(ReportBand::Type::GroupHeader, 8, {});
+    group.condition = QStringLiteral("[客户记录.“客户类别”]");
+    t.bands << group;
+    QString error;
+    QVERIFY2(saveTemplate(t, m_file, &error), qPrintable(error));
+    ReportDocument document;
+    QVERIFY2(document.load(m_file, &error), qPrintable(error));
+    ReportDesigner designer(document, nullptr, ReportEnvironment{});
+    designer.resize(1200, 800);
+    designer.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&designer));
+    auto* canvas = control<DesignCanvas>(&designer, "canvas");
+    canvas->setZoom(1.5);
+    QCoreApplication::processEvents();
+    const QList<ReportBand>& bands = designer.model().report().bands;
+    const auto found = std::find_if(bands.cbegin(), bands.cend(),
+                                    [](const ReportBand& b) { return b.type == ReportBand::Type::GroupHeader; });
+    QVERIFY(found != bands.cend());
+    QTest::mouseClick(canvas->viewport(), Qt::LeftButton, {}, captionOf(canvas, int(found - bands.cbegin())));
+    auto* condition = control<QComboBox>(&designer, "cmbCondition");
+    QVERIFY(condition->isVisible());
+    QCOMPARE(condition->currentText(), QStringLiteral("[客户记录.“客户类别”]"));
+    QCOMPARE(found->condition, QStringLiteral("[客户记录.“客户类别”]"));
 }
 
 void TestDesigner::previewPrintsTheRangeAndCopiesChosen()
