@@ -242,19 +242,6 @@ private slots:
         QCOMPARE(lite.fromDb(0, ColumnType::Boolean).toBool(), false);
     }
 
-    void backupAndRestoreFollowTheEngine()
-    {
-        const SqlDialect& lite = SqlDialect::sqlite();
-        const SqlDialect& pg = SqlDialect::postgres();
-        QCOMPARE(lite.backupMethod, BackupMethod::SqliteVacuumInto);
-        QCOMPARE(pg.backupMethod, BackupMethod::PgDump);
-        // The server's backups are restored by its administrator, not by the program.
-        QCOMPARE(lite.restoreMethod, RestoreMethod::SqliteOnlineCopy);
-        QCOMPARE(pg.restoreMethod, RestoreMethod::PgRestore);
-        QVERIFY(lite.safetyCopyBeforeClearing);
-        QVERIFY(!pg.safetyCopyBeforeClearing);
-    }
-
     void statusTextNamesTheDatabase()
     {
         ConnectionSettings file;
