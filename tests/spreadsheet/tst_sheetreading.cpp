@@ -15,6 +15,7 @@
 #include <QtTest>
 
 #include <cstring>
+#include <optional>
 
 using namespace zu;
 
@@ -113,6 +114,77 @@ private:
     int m_sheets = 0;
 };
 
+// A compound file of 4096-byte sectors, as some writers make: one stream, in sectors of its own
+// when it is 4096 bytes or more, else in the root's mini stream, whose size the root entry gives
+// as `rootSize` when one is named.
+QByteArray largeSectorFile(const QByteArray& stream, std::optional<quint64> rootSize = std::nullopt)
+{
+    constexpr int kSector = 4096;
+    constexpr quint32 kEnd = 0xFFFFFFFE, kFree = 0xFFFFFFFF;
+    const bool mini = stream.size() < kSector;
+    const int unit = mini ? 64 : kSector;
+    QByteArray data = stream;
+    data.append(QByteArray((unit - data.size() % unit) % unit, '\0'));
+    const auto dataSectors = static_cast<quint32>((data.size() + kSector - 1) / kSector);
+    data.append(QByteArray((kSector - data.size() % kSector) % kSector, '\0'));
+    const quint32 directory = dataSectors, fat = dataSectors + 1, miniFat = dataSectors + 2;
+
+    QByteArray file(kSector, '\0');
+    char* h = file.data();
+    std::memcpy(h, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+    qToLittleEndian<quint16>(0x3E, h + 0x18);
+    qToLittleEndian<quint16>(4, h + 0x1A);
+    qToLittleEndian<quint16>(0xFFFE, h + 0x1C);
+    qToLittleEndian<quint16>(12, h + 0x1E);
+    qToLittleEndian<quint16>(6, h + 0x20);
+    qToLittleEndian<quint32>(1, h + 0x28);
+    qToLittleEndian<quint32>(1, h + 0x2C);
+    qToLittleEndian<quint32>(directory, h + 0x30);
+    qToLittleEndian<quint32>(kSector, h + 0x38);
+    qToLittleEndian<quint32>(mini ? miniFat : kEnd, h + 0x3C);
+    qToLittleEndian<quint32>(mini ? 1 : 0, h + 0x40);
+    qToLittleEndian<quint32>(kEnd, h + 0x44);
+    for (int i = 0; i < 109; ++i)
+        qToLittleEndian<quint32>(i == 0 ? fat : kFree, h + 0x4C + 4 * i);
+    file += data;
+
+    QByteArray entries(kSector, '\0');
+    auto entry = [&entries](int index, const QString& name, quint8 type, quint32 child, quint32 start,
+                            quint64 size) {
+        char* e = entries.data() + 128 * index;
+        const QByteArray utf16 = QByteArray(reinterpret_cast<const char*>(name.utf16()), name.size() * 2);
+        std::memcpy(e, utf16.constData(), static_cast<size_t>(utf16.size()));
+        qToLittleEndian<quint16>(static_cast<quint16>(utf16.size() + 2), e + 64);
+        e[66] = static_cast<char>(type);
+        qToLittleEndian<quint32>(kFree, e + 68);
+        qToLittleEndian<quint32>(kFree, e + 72);
+        qToLittleEndian<quint32>(child, e + 76);
+        qToLittleEndian<quint32>(start, e + 116);
+        qToLittleEndian<quint64>(size, e + 120);
+    };
+    entry(0, QStringLiteral("Root Entry"), 5, 1, mini ? 0 : kEnd,
+          mini ? rootSize.value_or(static_cast<quint64>(stream.size() + 63) / 64 * 64) : 0);
+    entry(1, QStringLiteral("Workbook"), 2, kFree, 0, static_cast<quint64>(stream.size()));
+    file += entries;
+
+    QByteArray table(kSector, '\xFF');
+    for (quint32 i = 0; i < dataSectors; ++i)
+        qToLittleEndian<quint32>(i + 1 < dataSectors ? i + 1 : kEnd, table.data() + 4 * i);
+    qToLittleEndian<quint32>(kEnd, table.data() + 4 * directory);
+    qToLittleEndian<quint32>(0xFFFFFFFD, table.data() + 4 * fat);
+    if (mini)
+        qToLittleEndian<quint32>(kEnd, table.data() + 4 * miniFat);
+    file += table;
+    if (mini) {
+        QByteArray miniTable(kSector, '\xFF');
+        const int miniSectors = static_cast<int>((stream.size() + 63) / 64);
+        for (int i = 0; i < miniSectors; ++i)
+            qToLittleEndian<quint32>(i + 1 < miniSectors ? i + 1 : kEnd, miniTable.data() + 4 * i);
+        file += miniTable;
+    }
+    return file;
+}
+
 bool writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
@@ -161,6 +233,7 @@ private slots:
     void xlsDamagedStructures();
     void xlsDatesFrom1904();
     void xlsSmallWorkbookInTheMiniStream();
+    void xlsWithLargeSectors();
 
     void streamKeepsWhatTheSheetShows();
     void streamSkipsBlankRowsButNotTheTitles();
@@ -507,6 +580,56 @@ void TestSheetReading::xlsSmallWorkbookInTheMiniStream()
     QString error;
     QVERIFY2(reader.open(path, &error), qPrintable(error));
     QCOMPARE(reader.text(0, 0), QStringLiteral("迷你"));
+}
+
+// Files of 4096-byte sectors: a workbook in sectors of its own and one in the mini stream are
+// read; a root entry giving the mini stream a size no file has (the top bit set) leaves the
+// short workbook unread.
+void TestSheetReading::xlsWithLargeSectors()
+{
+    auto workbook = [](int cells) {
+        BiffBook book;
+        book.xf(0);
+        book.boundSheet(QStringLiteral("大扇区"));
+        book.endGlobals();
+        book.startSheet();
+        book.record(0x0204, cell(0, 0, 0) + longString(QStringLiteral("名称")));
+        for (int i = 1; i < cells; ++i)
+            book.record(0x0203, cell(i, 0, 0) + f64(i));
+        book.endSheet();
+        return book.stream();
+    };
+    const QByteArray large = workbook(400);
+    QVERIFY(large.size() > 4096);
+    const QByteArray small = workbook(3);
+    QVERIFY(small.size() < 4096);
+    struct Case
+    {
+        QString file;
+        QByteArray bytes;
+        int rows;
+    };
+    const QList<Case> readable{
+        {QStringLiteral("large.xls"), largeSectorFile(large), 400},
+        {QStringLiteral("small.xls"), largeSectorFile(small), 3},
+    };
+    for (const Case& c : readable) {
+        const QString file = path(c.file);
+        QVERIFY(writeFile(file, c.bytes));
+        SpreadsheetReader reader;
+        QString error;
+        QVERIFY2(reader.open(file, &error), qPrintable(c.file + QLatin1Char(' ') + error));
+        QCOMPARE(reader.rowCount(), c.rows);
+        QCOMPARE(reader.text(0, 0), QStringLiteral("名称"));
+        QCOMPARE(reader.text(c.rows - 1, 0), QString::number(c.rows - 1));
+    }
+    const QString file = path(QStringLiteral("oversized root.xls"));
+    QVERIFY(writeFile(file, largeSectorFile(small, quint64(1) << 63)));
+    SpreadsheetReader reader;
+    QString error;
+    QVERIFY(!reader.open(file, &error));
+    QVERIFY2(error.startsWith(QStringLiteral("无法读取文件 ")), qPrintable(error));
+    QCOMPARE(reader.rowCount(), 0);
 }
 
 void TestSheetReading::streamKeepsWhatTheSheetShows()
