@@ -1578,8 +1578,9 @@ void TestDesigner::groupConditionWithoutDataSource()
     canvas->setZoom(1.5);
     QCoreApplication::processEvents();
     const QList<ReportBand>& bands = designer.model().report().bands;
-    const auto found = std::find_if(bands.cbegin(), bands.cend(),
-                                    [](const ReportBand& b) { return b.type == ReportBand::Type::GroupHeader; });
+    const auto found = std::find_if(bands.cbegin(), bands.cend(), [](const ReportBand& b) {
+        return b.type == ReportBand::Type::GroupHeader;
+    });
     QVERIFY(found != bands.cend());
     QTest::mouseClick(canvas->viewport(), Qt::LeftButton, {}, captionOf(canvas, int(found - bands.cbegin())));
     auto* condition = control<QComboBox>(&designer, "cmbCondition");
