@@ -17,9 +17,11 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -439,6 +441,30 @@ private slots:
         QCOMPARE(customers(), QStringList{QStringLiteral("甲")});
         QCOMPARE(filesIn(w.window.folder(), QStringLiteral("*")), filesBefore);
         QCOMPARE(db.home().read(QLatin1String(kEmbeddedDatabaseFile)), liveBefore);
+    }
+
+    // The client tools come from the search path; without them there, from the newest server
+    // package; a tool no package has is not found.
+    void clientToolsOnThePathOrFromTheNewestServerPackage()
+    {
+        const QString newestBin = qEnvironmentVariable("ZU_TEST_PG_BIN");
+        if (newestBin.isEmpty())
+            QSKIP("the server packages' folder is not known (ZU_TEST_PG_BIN)");
+        QTemporaryDir onPath;
+        const QString own = onPath.filePath(QStringLiteral("pg_dump"));
+        QFile tool(own);
+        QVERIFY(tool.open(QIODevice::WriteOnly));
+        tool.write("#!/bin/sh\n");
+        tool.close();
+        QVERIFY(tool.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        const QByteArray path = qgetenv("PATH");
+        const auto restore = qScopeGuard([&path] { qputenv("PATH", path); });
+        qputenv("PATH", QFile::encodeName(onPath.path()));
+        QCOMPARE(pgClientProgram(QStringLiteral("pg_dump")), own);
+        QVERIFY(tool.remove());
+        QCOMPARE(pgClientProgram(QStringLiteral("pg_dump")), newestBin + QStringLiteral("/pg_dump"));
+        QCOMPARE(pgClientProgram(QStringLiteral("pg_restore")), newestBin + QStringLiteral("/pg_restore"));
+        QCOMPARE(pgClientProgram(QStringLiteral("pg_nothing")), QString());
     }
 
     void serverBackupAndRestoreThroughPgDump()

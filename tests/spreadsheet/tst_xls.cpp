@@ -322,6 +322,7 @@ private slots:
     void saveReplacesAnExistingFile();
     void saveFailureNamesFileAndReason();
     void readOnlyFileIsNotReplaced();
+    void streamStoresAColumnsRepeatedShortTextsOnce();
     void cellsOutOfPlaceAreRefusedByTheStream_data();
     void cellsOutOfPlaceAreRefusedByTheStream();
     void columnWidthsOutsideTheSheetAreRefused_data();
@@ -1078,6 +1079,33 @@ void TestXls::fullDiskWhileSpoolingIsReported()
     QVERIFY2(error.startsWith(QStringLiteral("无法写入文件 %1：").arg(file)), qPrintable(error));
     QVERIFY2(error.contains(QStringLiteral("临时文件")), qPrintable(error));
     QVERIFY(!QFile::exists(file));
+}
+
+// A column's repeated texts of up to 64 characters are stored once in the streamed workbook;
+// longer ones every time they come. Each cell still names its text.
+void TestXls::streamStoresAColumnsRepeatedShortTextsOnce()
+{
+    const QString file = path(QStringLiteral("repeated.xls"));
+    const auto writer = StreamingSheetWriter::forFileName(file);
+    const QString shortText = QString(63, QLatin1Char('a')) + QChar(0x7EF4);
+    const QString longText = QString(64, QLatin1Char('b')) + QChar(0x7EF4);
+    for (int row = 0; row < 10; ++row) {
+        QVERIFY(writer->writeText(row, 0, shortText));
+        QVERIFY(writer->writeText(row, 1, longText));
+    }
+    QString error;
+    QVERIFY2(writer->finish(file, &error), qPrintable(error));
+    CompoundFileView view;
+    QVERIFY(readCompoundFile(fileBytes(file), &view));
+    SstContents sst;
+    QVERIFY(decodeSst(recordsOf(view.stream), &sst));
+    QCOMPARE(sst.references, 20u);
+    QCOMPARE(sst.strings.count(shortText), 1);
+    QCOMPARE(sst.strings.count(longText), 10);
+    SpreadsheetReader reader;
+    QVERIFY2(reader.open(file, &error), qPrintable(error));
+    QCOMPARE(reader.text(9, 0), shortText);
+    QCOMPARE(reader.text(9, 1), longText);
 }
 
 void TestXls::fullDiskWhileCompletingIsReported_data()
