@@ -83,6 +83,8 @@ private slots:
         QTest::newRow("no such hour") << QStringLiteral("2026-12-10 24:00") << QString();
         QTest::newRow("words") << QStringLiteral("下午三点") << QString();
         QTest::newRow("day first") << QStringLiteral("10/12/2026") << QString();
+        QTest::newRow("stored form and more") << QStringLiteral("2026-12-10 08:30:05 下午") << QString();
+        QTest::newRow("date and a word") << QStringLiteral("2026-12-10 xyz") << QString();
     }
     void otherFormsReadAsTheStoredForm()
     {

@@ -290,6 +290,11 @@ void TestSheetReading::numberFormats_data()
     QTest::newRow("scientific carries")
         << 99999.0 << QStringLiteral("0.00E+00") << QStringLiteral("1.00E+05");
     QTest::newRow("small scientific") << 0.00012 << QStringLiteral("0.0E+00") << QStringLiteral("1.2E-04");
+    QTest::newRow("scientific, small e") << 12345.0 << QStringLiteral("0.00e+00") << QStringLiteral("1.23E+04");
+    QTest::newRow("scientific, sign only below one")
+        << 12345.0 << QStringLiteral("0.0E-00") << QStringLiteral("1.2E04");
+    QTest::newRow("scientific, small, sign only below one")
+        << 0.00012 << QStringLiteral("0.0E-00") << QStringLiteral("1.2E-04");
     QTest::newRow("text section only") << 7.0 << QStringLiteral("@") << QStringLiteral("7");
     QTest::newRow("fraction, not understood") << 0.5 << QStringLiteral("# ?/?") << QStringLiteral("0.5");
     QTest::newRow("condition, not understood")
