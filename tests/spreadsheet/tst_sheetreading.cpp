@@ -242,6 +242,7 @@ private slots:
     void streamReadsEveryRowNumber();
     void xlsxWithNegativeZip64ValuesIsRefused();
     void xlsxRowOfCellsWithoutReferences();
+    void xlsxWorkbookBrokenAfterItsFirstSheetIsRefused();
     void xlsxWithImpossibleSizesIsRefused_data();
     void xlsxWithImpossibleSizesIsRefused();
     void xlsxPartsThatDoNotUnpackAsListed_data();
@@ -290,7 +291,8 @@ void TestSheetReading::numberFormats_data()
     QTest::newRow("scientific carries")
         << 99999.0 << QStringLiteral("0.00E+00") << QStringLiteral("1.00E+05");
     QTest::newRow("small scientific") << 0.00012 << QStringLiteral("0.0E+00") << QStringLiteral("1.2E-04");
-    QTest::newRow("scientific, small e") << 12345.0 << QStringLiteral("0.00e+00") << QStringLiteral("1.23E+04");
+    QTest::newRow("scientific, small e")
+        << 12345.0 << QStringLiteral("0.00e+00") << QStringLiteral("1.23E+04");
     QTest::newRow("scientific, sign only below one")
         << 12345.0 << QStringLiteral("0.0E-00") << QStringLiteral("1.2E04");
     QTest::newRow("scientific, small, sign only below one")
@@ -857,6 +859,38 @@ void TestSheetReading::xlsxRowOfCellsWithoutReferences()
             QVERIFY(!read);
             QVERIFY2(error.contains(QStringLiteral("超过了 16384 列")), qPrintable(error));
         }
+    }
+}
+
+// A workbook part that breaks off after its first sheet is damaged, not a workbook of one sheet.
+void TestSheetReading::xlsxWorkbookBrokenAfterItsFirstSheetIsRefused()
+{
+    const QByteArray rels = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+    const QByteArray workbookRels =
+        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+        "<Relationship Id=\"rId1\" Type=\"" +
+        rels + "/worksheet\" Target=\"worksheets/sheet1.xml\"/></Relationships>";
+    const QByteArray sheet = "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+                             "<sheetData><row r=\"1\"><c><v>7</v></c></row></sheetData></worksheet>";
+    const QByteArray whole =
+        "<workbook xmlns:r=\"" + rels +
+        "\"><sheets><sheet name=\"表\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>";
+    for (const bool broken : {false, true}) {
+        const QByteArray workbook = broken ? whole.left(whole.indexOf("</sheets>")) + "<sheet name=" : whole;
+        const QString file = path(QStringLiteral("broken.xlsx"));
+        QVERIFY(
+            writeFile(file, zu::test::storedZip({{QStringLiteral("xl/workbook.xml"), workbook},
+                                                 {QStringLiteral("xl/_rels/workbook.xml.rels"), workbookRels},
+                                                 {QStringLiteral("xl/worksheets/sheet1.xml"), sheet}})));
+        SpreadsheetReader reader;
+        QString error;
+        const bool read = reader.open(file, &error);
+        QCOMPARE(read, !broken);
+        if (broken)
+            QVERIFY2(error.contains(QStringLiteral("文件已损坏或不是 .xlsx 格式（xl/workbook.xml 第 1 行")),
+                     qPrintable(error));
+        else
+            QCOMPARE(reader.text(0, 0), QStringLiteral("7"));
     }
 }
 
