@@ -227,6 +227,7 @@ private slots:
     void numberFormats();
 
     void xlsCellKindsAndFormulaResults();
+    void datesOnlyWithinTheCalendar();
     void xlsActiveHiddenAndChartSheets();
     void xlsOlderVersions();
     void xlsDamagedStructures_data();
@@ -864,6 +865,61 @@ void TestSheetReading::xlsxRowOfCellsWithoutReferences()
             QVERIFY(!streamOf(file, 0, &streamed, &streamError));
             QVERIFY2(streamError.contains(QStringLiteral("超过了 16384 列")), qPrintable(streamError));
         }
+    }
+}
+
+// A number in a date format is a date from day 0 up to 9999-12-31 and a number outside; in .xlsx only
+// the cell formats count, not the cell styles listed before them.
+void TestSheetReading::datesOnlyWithinTheCalendar()
+{
+    const QList<double> values{-1, 0, 2958465, 2958466};
+    const QStringList shown{QStringLiteral("-1"), QStringLiteral("1899-12-30"), QStringLiteral("9999-12-31"),
+                            QStringLiteral("2958466")};
+
+    BiffBook book;
+    book.xf(0);
+    book.xf(14);
+    book.boundSheet(QStringLiteral("日期"));
+    book.endGlobals();
+    book.startSheet();
+    for (int c = 0; c < values.size(); ++c)
+        book.record(0x0203, cell(0, c, 1) + f64(values[c]));
+    book.endSheet();
+    const QString xls = path(QStringLiteral("dates.xls"));
+    QVERIFY(writeFile(xls, book.file()));
+
+    const QByteArray main = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+    const QByteArray rels = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+    QByteArray row = "<row r=\"1\">";
+    for (const double v : values)
+        row += "<c s=\"1\"><v>" + QByteArray::number(v, 'g', 17) + "</v></c>";
+    const QString xlsx = path(QStringLiteral("dates.xlsx"));
+    QVERIFY(writeFile(
+        xlsx,
+        zu::test::storedZip(
+            {{QStringLiteral("xl/workbook.xml"),
+              "<workbook xmlns=\"" + main + "\" xmlns:r=\"" + rels +
+                  "\"><sheets><sheet name=\"日期\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
+             {QStringLiteral("xl/_rels/workbook.xml.rels"),
+              "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+              "<Relationship Id=\"rId1\" Type=\"" +
+                  rels + "/worksheet\" Target=\"worksheets/sheet1.xml\"/><Relationship Id=\"rId2\" Type=\"" +
+                  rels + "/styles\" Target=\"styles.xml\"/></Relationships>"},
+             {QStringLiteral("xl/styles.xml"),
+              "<styleSheet xmlns=\"" + main +
+                  "\"><cellStyleXfs count=\"2\"><xf numFmtId=\"14\"/><xf numFmtId=\"14\"/></cellStyleXfs>"
+                  "<cellXfs count=\"2\"><xf numFmtId=\"0\"/><xf numFmtId=\"14\"/></cellXfs></styleSheet>"},
+             {QStringLiteral("xl/worksheets/sheet1.xml"),
+              "<worksheet xmlns=\"" + main + "\"><sheetData>" + row +
+                  "</row><row r=\"2\"><c s=\"0\"><v>45356</v></c>" + "</row></sheetData></worksheet>"}})));
+
+    for (const QString& file : {xls, xlsx}) {
+        SpreadsheetReader reader;
+        QString error;
+        QVERIFY2(reader.open(file, &error), qPrintable(error));
+        QCOMPARE(reader.rows().value(0).mid(0, values.size()), shown);
+        if (file == xlsx)
+            QCOMPARE(reader.text(1, 0), QStringLiteral("45356"));
     }
 }
 
