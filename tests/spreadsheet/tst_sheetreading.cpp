@@ -1006,6 +1006,7 @@ void TestSheetReading::xlsxPartsThatDoNotUnpackAsListed_data()
     QTest::newRow("one byte less") << 24 << -1 << false;
     QTest::newRow("one byte more") << 24 << 1 << false;
     QTest::newRow("unknown packing") << 10 << 4 << false; // 12: bzip2
+    QTest::newRow("packed bytes") << -1 << 7 << false;    // the first block of an unknown kind
 }
 
 void TestSheetReading::xlsxPartsThatDoNotUnpackAsListed()
@@ -1028,7 +1029,11 @@ void TestSheetReading::xlsxPartsThatDoNotUnpackAsListed()
         if (zip.mid(i + 46, name.size()) == name)
             at = i;
     QVERIFY(at > 0);
-    if (field == 10) // a 16-bit field
+    if (field < 0) { // the packed bytes themselves
+        const qsizetype local = qFromLittleEndian<quint32>(zip.constData() + at + 42);
+        zip[local + 30 + qFromLittleEndian<quint16>(zip.constData() + local + 26) +
+            qFromLittleEndian<quint16>(zip.constData() + local + 28)] = char(change);
+    } else if (field == 10) // a 16-bit field
         qToLittleEndian<quint16>(quint16(qFromLittleEndian<quint16>(zip.constData() + at + field) + change),
                                  zip.data() + at + field);
     else
