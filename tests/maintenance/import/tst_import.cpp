@@ -280,6 +280,9 @@ private slots:
         QCOMPARE(dialogs.last().title, QStringLiteral("Excel文件导入到数据库"));
         QVERIFY(w.window.isVisible());
         QCOMPARE(w.window.windowTitle(), QStringLiteral("字段映射"));
+        // A file of one sheet offers no choice of sheets.
+        QVERIFY(!control<QComboBox>(&w.window, "cmbSheet")->isVisible());
+        QVERIFY(!control<QLabel>(&w.window, "lblSheet")->isVisible());
         QCOMPARE(w.window.FColCount(), 7);
         QCOMPARE(w.window.FRowCount(), 7);
         QCOMPARE(w.window.FColumnTitles(), kSheetTitles);
