@@ -228,6 +228,8 @@ private slots:
 
     void xlsCellKindsAndFormulaResults();
     void datesOnlyWithinTheCalendar();
+    void xlsxCellsAndTheirFaults_data();
+    void xlsxCellsAndTheirFaults();
     void xlsActiveHiddenAndChartSheets();
     void xlsOlderVersions();
     void xlsDamagedStructures_data();
@@ -921,6 +923,96 @@ void TestSheetReading::datesOnlyWithinTheCalendar()
         if (file == xlsx)
             QCOMPARE(reader.text(1, 0), QStringLiteral("45356"));
     }
+}
+
+// What a worksheet part holds is read as written up to the sheet's last row and column; beyond
+// them, or where the part contradicts itself, the reader says what is wrong and where.
+void TestSheetReading::xlsxCellsAndTheirFaults_data()
+{
+    QTest::addColumn<QByteArray>("cells");   // the inside of <sheetData>; "-" for no worksheet part
+    QTest::addColumn<QByteArray>("strings"); // the shared strings part, if any
+    QTest::addColumn<QString>("seen");       // "row column text", or the fault's words
+    const QByteArray two = "<sst><si><t>甲</t></si><si><t>乙</t></si></sst>";
+    QTest::newRow("last row") << QByteArray("<row r=\"1048576\"><c><v>1</v></c></row>") << QByteArray()
+                              << QStringLiteral("1048575 0 1");
+    QTest::newRow("row after the last") << QByteArray("<row r=\"1048577\"><c><v>1</v></c></row>")
+                                        << QByteArray() << QStringLiteral("行号“1048577”无效");
+    QTest::newRow("row 0") << QByteArray("<row r=\"0\"/>") << QByteArray() << QStringLiteral("行号“0”无效");
+    QTest::newRow("row not a number")
+        << QByteArray("<row r=\"x\"/>") << QByteArray() << QStringLiteral("行号“x”无效");
+    QTest::newRow("last column") << QByteArray("<row r=\"2\"><c r=\"XFD2\"><v>5</v></c></row>")
+                                 << QByteArray() << QStringLiteral("1 16383 5");
+    QTest::newRow("column after the last") << QByteArray("<row r=\"2\"><c r=\"XFE2\"><v>5</v></c></row>")
+                                           << QByteArray() << QStringLiteral("单元格位置“XFE2”无效");
+    QTest::newRow("cell in the last row") << QByteArray("<row><c r=\"B1048576\"><v>3</v></c></row>")
+                                          << QByteArray() << QStringLiteral("1048575 1 3");
+    QTest::newRow("cell after the last row") << QByteArray("<row><c r=\"B1048577\"><v>3</v></c></row>")
+                                             << QByteArray() << QStringLiteral("单元格位置“B1048577”无效");
+    QTest::newRow("cell in row 0") << QByteArray("<row><c r=\"A0\"><v>5</v></c></row>") << QByteArray()
+                                   << QStringLiteral("单元格位置“A0”无效");
+    QTest::newRow("cell without letters") << QByteArray("<row><c r=\"12\"><v>5</v></c></row>") << QByteArray()
+                                          << QStringLiteral("单元格位置“12”无效");
+    QTest::newRow("cell with more after it") << QByteArray("<row><c r=\"B2C\"><v>5</v></c></row>")
+                                             << QByteArray() << QStringLiteral("单元格位置“B2C”无效");
+    QTest::newRow("cell outside any row")
+        << QByteArray("<c><v>5</v></c>") << QByteArray() << QStringLiteral("单元格不在任何一行中");
+    QTest::newRow("last shared string")
+        << QByteArray("<row><c r=\"B1\" t=\"s\"><v>1</v></c></row>") << two << QStringLiteral("0 1 乙");
+    QTest::newRow("shared string after the last")
+        << QByteArray("<row><c r=\"B1\" t=\"s\"><v>2</v></c></row>") << two
+        << QStringLiteral("单元格 B1 的文字编号 2 超出了共享字符串表");
+    QTest::newRow("shared string before the first")
+        << QByteArray("<row><c r=\"B1\" t=\"s\"><v>-1</v></c></row>") << two
+        << QStringLiteral("单元格 B1 的文字编号 -1 超出了共享字符串表");
+    QTest::newRow("date") << QByteArray("<row><c t=\"d\"><v>2024-03-05T00:00:00</v></c></row>")
+                          << QByteArray() << QStringLiteral("0 0 2024-03-05");
+    QTest::newRow("date and time") << QByteArray("<row><c t=\"d\"><v>2024-03-05T08:30:00</v></c></row>")
+                                   << QByteArray() << QStringLiteral("0 0 2024-03-05 08:30:00");
+    QTest::newRow("date that is none")
+        << QByteArray("<row><c t=\"d\"><v>下周</v></c></row>") << QByteArray() << QStringLiteral("0 0 下周");
+    QTest::newRow("number that is none") << QByteArray("<row><c r=\"C1\"><v>12abc</v></c></row>")
+                                         << QByteArray() << QStringLiteral("单元格 C1 的数值“12abc”无效");
+    QTest::newRow("worksheet broken off") << QByteArray("<row><c><v>1</v>") << QByteArray()
+                                          << QStringLiteral("xl/worksheets/sheet1.xml 第 1 行");
+    QTest::newRow("shared strings broken off") << QByteArray("<row/>") << QByteArray("<sst><si><t>甲</t>")
+                                               << QStringLiteral("xl/sharedStrings.xml 第 1 行");
+    QTest::newRow("no worksheet part")
+        << QByteArray("-") << QByteArray() << QStringLiteral("缺少工作表 xl/worksheets/sheet1.xml");
+}
+
+void TestSheetReading::xlsxCellsAndTheirFaults()
+{
+    QFETCH(QByteArray, cells);
+    QFETCH(QByteArray, strings);
+    QFETCH(QString, seen);
+    const QByteArray rels = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+    QList<QPair<QString, QByteArray>> parts{
+        {QStringLiteral("xl/workbook.xml"),
+         "<workbook xmlns:r=\"" + rels +
+             "\"><sheets><sheet name=\"表\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
+        {QStringLiteral("xl/_rels/workbook.xml.rels"),
+         "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+         "<Relationship Id=\"rId1\" Type=\"" +
+             rels + "/worksheet\" Target=\"worksheets/sheet1.xml\"/><Relationship Id=\"rId2\" Type=\"" +
+             rels + "/sharedStrings\" Target=\"sharedStrings.xml\"/></Relationships>"}};
+    if (cells != "-")
+        parts.append({QStringLiteral("xl/worksheets/sheet1.xml"),
+                      "<worksheet><sheetData>" + cells + "</sheetData></worksheet>"});
+    if (!strings.isEmpty())
+        parts.append({QStringLiteral("xl/sharedStrings.xml"), strings});
+    const QString file = path(QStringLiteral("cells.xlsx"));
+    QVERIFY(writeFile(file, zu::test::storedZip(parts)));
+    SpreadsheetReader reader;
+    QString error;
+    const bool read = reader.open(file, &error);
+    const QStringList place = seen.split(u' ');
+    bool isRow = false;
+    const int row = place.first().toInt(&isRow);
+    QCOMPARE(read, isRow);
+    if (read)
+        QCOMPARE(reader.text(row, place.at(1).toInt()), place.mid(2).join(u' '));
+    else
+        QVERIFY2(error.contains(seen), qPrintable(error));
 }
 
 // A workbook part that breaks off after its first sheet is damaged, not a workbook of one sheet.
