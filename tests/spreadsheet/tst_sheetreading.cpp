@@ -93,6 +93,7 @@ public:
                            (encodedName.isNull() ? shortString(name) : encodedName));
     }
     void endGlobals() { record(0x000A, {}); }
+    void raw(const QByteArray& records) { m_stream += records; }
     // Starts the next sheet: its BOF goes where the next BOUNDSHEET says.
     void startSheet()
     {
@@ -228,6 +229,8 @@ private slots:
 
     void xlsCellKindsAndFormulaResults();
     void datesOnlyWithinTheCalendar();
+    void xlsRecordsAndTheirFaults_data();
+    void xlsRecordsAndTheirFaults();
     void xlsxCellsAndTheirFaults_data();
     void xlsxCellsAndTheirFaults();
     void xlsActiveHiddenAndChartSheets();
@@ -923,6 +926,113 @@ void TestSheetReading::datesOnlyWithinTheCalendar()
         if (file == xlsx)
             QCOMPARE(reader.text(1, 0), QStringLiteral("45356"));
     }
+}
+
+namespace {
+
+QByteArray rec(quint16 type, const QByteArray& body)
+{
+    return u16(type) + u16(static_cast<quint16>(body.size())) + body;
+}
+
+} // namespace
+
+// Records are read up to the sheet's last row and column; a record cut short, or a file that is
+// no workbook of a known version, is refused with the fault's words.
+void TestSheetReading::xlsRecordsAndTheirFaults_data()
+{
+    QTest::addColumn<quint16>("version");
+    QTest::addColumn<QByteArray>("globals"); // records before the sheet's directory entry
+    QTest::addColumn<QByteArray>("entry");   // the sheet's directory entry; empty for none
+    QTest::addColumn<QByteArray>("cells");   // the sheet's records
+    QTest::addColumn<QString>("seen");       // "row column text", or the fault's words
+    const QByteArray entry = u32(0) + '\0' + '\0' + shortString(QStringLiteral("表"));
+    const QByteArray one = rec(0x00FC, u32(1) + u32(1) + longString(QStringLiteral("甲")));
+    QTest::newRow("BIFF8, last row") << quint16(0x0600) << QByteArray() << entry
+                                     << rec(0x0203, cell(65535, 1, 0) + f64(7))
+                                     << QStringLiteral("65535 1 7");
+    QTest::newRow("BIFF8, last column") << quint16(0x0600) << QByteArray() << entry
+                                        << rec(0x0203, cell(1, 255, 0) + f64(7)) << QStringLiteral("1 255 7");
+    QTest::newRow("BIFF8, after its last column")
+        << quint16(0x0600) << QByteArray() << entry
+        << rec(0x0203, cell(1, 256, 0) + f64(7)) + rec(0x0203, cell(0, 0, 0) + f64(1))
+        << QStringLiteral("1 256 ");
+    QTest::newRow("BIFF5") << quint16(0x0500) << QByteArray() << u32(0) + '\0' + '\0' + QByteArray("\x01T", 2)
+                           << rec(0x0203, cell(16383, 0, 0) + f64(7)) << QStringLiteral("16383 0 7");
+    QTest::newRow("BIFF5, after its last row")
+        << quint16(0x0500) << QByteArray() << u32(0) + '\0' + '\0' + QByteArray("\x01T", 2)
+        << rec(0x0203, cell(16384, 0, 0) + f64(7)) + rec(0x0203, cell(0, 0, 0) + f64(1))
+        << QStringLiteral("16384 0 ");
+    QTest::newRow("BIFF5, sheet without a name")
+        << quint16(0x0500) << QByteArray() << u32(0) + '\0' + '\0' + '\0'
+        << rec(0x0203, cell(0, 0, 0) + f64(7)) << QStringLiteral("0 0 7");
+    QTest::newRow("BIFF4") << quint16(0x0400) << QByteArray() << entry << QByteArray()
+                           << QStringLiteral("不支持这个版本的 Excel 文件（BIFF 版本 0400）");
+    QTest::newRow("directory entry too short") << quint16(0x0600) << QByteArray() << QByteArray(6, '\0')
+                                               << QByteArray() << QStringLiteral("工作表目录记录太短");
+    QTest::newRow("sheet name cut short")
+        << quint16(0x0600) << QByteArray() << u32(0) + '\0' + '\0' + QByteArray("\x03\x01", 2) + utf16("表")
+        << QByteArray() << QStringLiteral("工作表名称不完整");
+    QTest::newRow("no sheet") << quint16(0x0600) << QByteArray() << QByteArray() << QByteArray()
+                              << QStringLiteral("文件中没有工作表");
+    QTest::newRow("shared strings cut short") << quint16(0x0600) << rec(0x00FC, u32(1)) << entry
+                                              << QByteArray() << QStringLiteral("共享字符串表不完整");
+    QTest::newRow("last shared string")
+        << quint16(0x0600) << one << entry << rec(0x00FD, cell(2, 1, 0) + u32(0)) << QStringLiteral("2 1 甲");
+    QTest::newRow("shared string after the last")
+        << quint16(0x0600) << one << entry << rec(0x00FD, cell(2, 1, 0) + u32(1))
+        << QStringLiteral("第 3 行第 2 列的文字编号超出了共享字符串表");
+    QTest::newRow("text cut short") << quint16(0x0600) << QByteArray() << entry
+                                    << rec(0x0204, cell(0, 0, 0) + u16(3) + '\x01' + utf16("文字"))
+                                    << QStringLiteral("第 1 行第 1 列的文字不完整");
+    QTest::newRow("formula text cut short")
+        << quint16(0x0600) << QByteArray() << entry
+        << rec(0x0006,
+               cell(4, 2, 0) + QByteArray("\x00\x00\x00\x00\x00\x00\xFF\xFF", 8) + QByteArray(6, '\0')) +
+               rec(0x0207, u16(3) + '\x01' + utf16("北京"))
+        << QStringLiteral("第 5 行第 3 列的公式结果不完整");
+    QTest::newRow("formula text") << quint16(0x0600) << QByteArray() << entry
+                                  << rec(0x0006, cell(4, 2, 0) +
+                                                     QByteArray("\x00\x00\x00\x00\x00\x00\xFF\xFF", 8) +
+                                                     QByteArray(6, '\0')) +
+                                         rec(0x0207, u16(2) + '\x01' + utf16("北京"))
+                                  << QStringLiteral("4 2 北京");
+}
+
+void TestSheetReading::xlsRecordsAndTheirFaults()
+{
+    QFETCH(quint16, version);
+    QFETCH(QByteArray, globals);
+    QFETCH(QByteArray, entry);
+    QFETCH(QByteArray, cells);
+    QFETCH(QString, seen);
+    BiffBook book(version);
+    book.raw(globals);
+    if (!entry.isEmpty())
+        book.record(0x0085, entry);
+    book.endGlobals();
+    if (entry.size() >= 4) {
+        QByteArray stream = book.stream();
+        const qsizetype entryAt = stream.indexOf(rec(0x0085, entry));
+        QVERIFY(entryAt > 0);
+        qToLittleEndian(static_cast<quint32>(stream.size()), stream.data() + entryAt + 4);
+        stream += rec(0x0809, u16(version) + u16(0x0010) + QByteArray(12, '\0')) + cells + rec(0x000A, {});
+        book = BiffBook(version);
+        book.raw(stream.mid(book.stream().size()));
+    }
+    const QString file = path(QStringLiteral("records.xls"));
+    QVERIFY(writeFile(file, book.file()));
+    SpreadsheetReader reader;
+    QString error;
+    const bool read = reader.open(file, &error);
+    const QStringList place = seen.split(u' ');
+    bool isRow = false;
+    const int row = place.first().toInt(&isRow);
+    QCOMPARE(read, isRow);
+    if (read)
+        QCOMPARE(reader.text(row, place.at(1).toInt()), place.mid(2).join(u' '));
+    else
+        QVERIFY2(error.contains(seen), qPrintable(error));
 }
 
 // What a worksheet part holds is read as written up to the sheet's last row and column; beyond
