@@ -329,6 +329,8 @@ private slots:
     void columnWidthsOutsideTheSheetAreRefused();
     void fullDiskWhileSpoolingIsReported_data();
     void fullDiskWhileSpoolingIsReported();
+    void fullDiskWhileCompletingKeepsTheEarlierFile_data();
+    void fullDiskWhileCompletingKeepsTheEarlierFile();
     void fullDiskWhileCompletingIsReported_data();
     void fullDiskWhileCompletingIsReported();
     void xlsxSheetsAreCountedAgain();
@@ -1079,6 +1081,39 @@ void TestXls::fullDiskWhileSpoolingIsReported()
     QVERIFY2(error.startsWith(QStringLiteral("无法写入文件 %1：").arg(file)), qPrintable(error));
     QVERIFY2(error.contains(QStringLiteral("临时文件")), qPrintable(error));
     QVERIFY(!QFile::exists(file));
+}
+
+void TestXls::fullDiskWhileCompletingKeepsTheEarlierFile_data()
+{
+    addFormatRows();
+}
+
+// The disk fills while the spooled list becomes the workbook: the file the user chose keeps what
+// it held, and nothing is reported written.
+void TestXls::fullDiskWhileCompletingKeepsTheEarlierFile()
+{
+    QFETCH(QString, suffix);
+    const QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("completing") + suffix);
+    {
+        QFile earlier(file);
+        QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write("earlier") == 7);
+    }
+    const auto writer = StreamingSheetWriter::forFileName(file);
+    QVERIFY(writer->startSheet(QStringLiteral("Sheet1")));
+    for (int row = 0; row < 20000; ++row) {
+        QVERIFY(writer->writeNumber(row, 0, row * 7.25));
+        QVERIFY(writer->writeText(row, 1, QStringLiteral("客户%1").arg(row)));
+    }
+    QString error;
+    {
+        const FileSizeLimit full(64 * 1024);
+        QVERIFY(full.isSet());
+        QVERIFY2(!writer->finish(file, &error), "a workbook cut short was reported as written");
+    }
+    QVERIFY2(error.startsWith(QStringLiteral("无法写入文件 %1：").arg(file)), qPrintable(error));
+    QCOMPARE(fileBytes(file), QByteArray("earlier"));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{QFileInfo(file).fileName()});
 }
 
 // A column's repeated texts of up to 64 characters are stored once in the streamed workbook;
