@@ -2,14 +2,19 @@
 #include "data/errors.h"
 #include "support/scripteddialogs.h"
 #include "support/testdatabase.h"
+#include "support/uitest.h"
 #include "widgets/dateedit.h"
+#include "widgets/dialogs.h"
 #include "widgets/formroutines.h"
 #include "widgets/guard.h"
 
 #include <QComboBox>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace zu;
@@ -59,6 +64,69 @@ class TestRoutines final : public QObject
 {
     Q_OBJECT
 private slots:
+    // Without anyone to answer, a message takes its default answer or else the most careful one
+    // offered; warnings, errors and questions are counted so the run can end as failed.
+    void unattendedMessagesTakeTheCarefulAnswer()
+    {
+        UnattendedDialogs unattended;
+        using B = QMessageBox;
+        const auto answer = [&](QMessageBox::Icon icon, QMessageBox::StandardButtons buttons,
+                                QMessageBox::StandardButton defaultButton = B::NoButton) {
+            return unattended.message(nullptr, QStringLiteral("备份"), QStringLiteral("正文"), icon, buttons,
+                                      defaultButton);
+        };
+        QCOMPARE(answer(B::Information, B::Ok | B::No | B::Cancel), B::Cancel);
+        QCOMPARE(answer(B::NoIcon, B::Yes | B::No | B::Ok), B::No);
+        QCOMPARE(unattended.troubles(), 0);
+        QCOMPARE(answer(B::Warning, B::Yes | B::Ok), B::Ok);
+        QCOMPARE(answer(B::Question, B::Yes | B::No, B::Yes), B::Yes);
+        QCOMPARE(answer(B::Critical, B::Yes), B::NoButton);
+        QCOMPARE(unattended.troubles(), 3);
+    }
+
+    // On the desktop the message box offers the buttons asked for, with the default one chosen.
+    void desktopMessageHasItsDefaultButton()
+    {
+        QMessageBox::StandardButton defaultShown = QMessageBox::NoButton;
+        QString text;
+        zu::test::whenModal<QMessageBox>([&](QMessageBox* box) {
+            text = box->text();
+            defaultShown = box->standardButton(box->defaultButton());
+            box->button(QMessageBox::Yes)->click();
+        });
+        const QMessageBox::StandardButton answer =
+            dialogs().message(nullptr, QStringLiteral("删除"), QStringLiteral("确定删除吗？"),
+                              QMessageBox::Question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        QCOMPARE(answer, QMessageBox::Yes);
+        QCOMPARE(defaultShown, QMessageBox::No);
+        QCOMPARE(text, QStringLiteral("确定删除吗？"));
+    }
+
+    // A bare file name is proposed in the user's documents folder, or at home when there is none.
+    void desktopSaveProposesTheDocumentsFolder()
+    {
+        QTemporaryDir home;
+        const QByteArray oldHome = qgetenv("HOME");
+        qputenv("HOME", QFile::encodeName(home.path()));
+        for (const bool documents : {false, true}) {
+            if (documents)
+                QVERIFY(QDir(home.path()).mkdir(QStringLiteral("Documents")));
+            QString proposed;
+            zu::test::whenModal<QFileDialog>([&](QFileDialog* dialog) {
+                proposed =
+                    QDir(dialog->directory()).filePath(dialog->selectedFiles().value(0).section(u'/', -1));
+                dialog->reject();
+            });
+            QCOMPARE(dialogs().saveFileName(nullptr, QStringLiteral("导出"), QStringLiteral("名单.xls"),
+                                            QStringLiteral("Excel (*.xls)")),
+                     QString());
+            QCOMPARE(proposed, QDir(home.path())
+                                   .filePath(documents ? QStringLiteral("Documents/名单.xls")
+                                                       : QStringLiteral("名单.xls")));
+        }
+        qputenv("HOME", oldHome);
+    }
+
     void fillComboFromSql_data() { zu::test::addEngineRows(); }
     void fillComboFromSql()
     {
