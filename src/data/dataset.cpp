@@ -229,11 +229,6 @@ void DataSet::next()
     setCurrentRow(m_current + 1);
 }
 
-void DataSet::prior()
-{
-    setCurrentRow(m_current - 1);
-}
-
 void DataSet::last()
 {
     setCurrentRow(recordCount() - 1);
@@ -288,11 +283,6 @@ int DataSet::requireField(const QString& name) const
 ColumnType DataSet::fieldType(int position) const
 {
     return position >= 0 && position < fieldCount() ? m_fields[position].type : ColumnType::Text;
-}
-
-int DataSet::fieldWidth(int position) const
-{
-    return position >= 0 && position < fieldCount() ? m_fields[position].width : -1;
 }
 
 QVariant DataSet::field(const QString& name) const

@@ -83,7 +83,6 @@ public:
     void setCurrentRow(int row);
     void first();
     void next();
-    void prior();
     void last();
     bool eof() const { return m_eof; }
     // Moves to the first row whose field equals the value (letter case ignored for text).
@@ -95,8 +94,6 @@ public:
     QString fieldName(int position) const;
     int fieldIndex(const QString& name) const; // letter case ignored; -1 when there is none
     ColumnType fieldType(int position) const;
-    // The most characters a text field holds (-1: no limit).
-    int fieldWidth(int position) const;
     QVariant field(const QString& name) const;
     QVariant field(int position) const;
     QString fieldText(const QString& name) const;

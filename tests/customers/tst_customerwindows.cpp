@@ -871,6 +871,16 @@ private slots:
         });
         emit w.window->dgCustom()->doubleClicked();
         QCOMPARE(title, QStringLiteral("修改客户信息"));
+        // The add button opens it empty, for a new customer.
+        QString code = QStringLiteral("unread");
+        whenModal<TfrmCustomAdd>([&title, &code](TfrmCustomAdd* editor) {
+            title = editor->windowTitle();
+            code = control<QLineEdit>(editor, "edtIDCode")->text();
+            editor->reject();
+        });
+        press(w.window, "btnInsert");
+        QCOMPARE(title, QStringLiteral("新增客户信息"));
+        QCOMPARE(code, QString());
     }
 
     void categoryEditorManagesTheTree_data() { zu::test::addEngineRows(); }
