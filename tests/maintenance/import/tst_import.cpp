@@ -16,6 +16,7 @@
 #include "support/uitest.h"
 #include "widgets/mdichild.h"
 
+#include <QAbstractItemModelTester>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
@@ -26,6 +27,7 @@
 #include <QMdiArea>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -170,6 +172,54 @@ class TestImport final : public QObject
 {
     Q_OBJECT
 private slots:
+    // The mapping grid shows every field of a mapping row; only the picked title is changed, and
+    // only once the store has kept it.
+    void mappingModelChangesOnlyThePickedTitle()
+    {
+        MappingModel model;
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        model.setColumns({{.field = QStringLiteral("FieldName")},
+                          {.field = QStringLiteral("F_Field")},
+                          {.field = QStringLiteral("S_Field")},
+                          {.field = QStringLiteral("tablename")},
+                          {.field = QStringLiteral("ImportID")}});
+        model.setRows({{.importId = 7,
+                        .sField = QStringLiteral("Phone"),
+                        .fieldName = QStringLiteral("客户电话"),
+                        .fField = QStringLiteral("电话"),
+                        .tableName = QStringLiteral("T_cust")}});
+        QStringList shown;
+        for (int c = 0; c < model.columnCount(); ++c)
+            shown << model.index(0, c).data().toString();
+        QCOMPARE(shown,
+                 (QStringList{QStringLiteral("客户电话"), QStringLiteral("电话"), QStringLiteral("Phone"),
+                              QStringLiteral("T_cust"), QStringLiteral("7")}));
+
+        QList<MappingRow> stored;
+        bool storeWorks = true;
+        model.setStore([&](const MappingRow& row) {
+            stored << row;
+            return storeWorks;
+        });
+        QSignalSpy changed(&model, &MappingModel::dataChanged);
+        const QModelIndex title = model.index(0, MappingModel::kPickColumn);
+        QVERIFY(!model.setData(title, QStringLiteral("手机"), Qt::DisplayRole));
+        QVERIFY(!model.setData(model.index(0, 0), QStringLiteral("手机")));
+        QVERIFY(model.setData(title, QStringLiteral("电话"))); // unchanged: nothing to store
+        QVERIFY(stored.isEmpty());
+        storeWorks = false;
+        QVERIFY(!model.setData(title, QStringLiteral("手机")));
+        QCOMPARE(title.data().toString(), QStringLiteral("电话"));
+        QCOMPARE(changed.count(), 0);
+        storeWorks = true;
+        QVERIFY(model.setData(title, QStringLiteral("手机")));
+        QCOMPARE(title.data().toString(), QStringLiteral("手机"));
+        QCOMPARE(model.rows().first().fField, QStringLiteral("手机"));
+        QCOMPARE(stored.size(), 2);
+        QCOMPARE(stored.last().importId, QVariant(7));
+        QCOMPARE(changed.count(), 1);
+    }
+
     // What LibreOffice wrote is read as the worksheet shows it, in each format.
     void worksheetsReadAsDisplayed_data()
     {
