@@ -296,6 +296,31 @@ private slots:
         QVERIFY(!checkPassword(stored, QStringLiteral("abd")).matches);
     }
 
+    // A stored hash whose key was cut short, or lost, matches no password at all; a value that
+    // only looks like a hash (no rounds) is an old plain-text password.
+    void damagedHashMatchesNothing()
+    {
+        const QString stored = hashPassword(QStringLiteral("abc"));
+        QStringList parts = stored.split(u'$');
+        QCOMPARE(parts.size(), 4);
+        const QString key = parts[3];
+        QVERIFY(checkPassword(parts.join(u'$'), QStringLiteral("abc")).matches);
+        parts[3] = key.left(key.size() / 2);
+        QVERIFY(!checkPassword(parts.join(u'$'), QStringLiteral("abc")).matches);
+        parts[3] = QString();
+        QVERIFY(!checkPassword(parts.join(u'$'), QStringLiteral("abc")).matches);
+        QVERIFY(!checkPassword(parts.join(u'$'), QString()).matches);
+        parts[3] = key;
+        parts[1] = QStringLiteral("0");
+        const QString noRounds = parts.join(u'$');
+        QVERIFY(!isPasswordHash(noRounds));
+        QVERIFY(!checkPassword(noRounds, QStringLiteral("abc")).matches);
+        const PasswordCheck plain = checkPassword(noRounds, noRounds);
+        QVERIFY(plain.matches && plain.needsRehash);
+        parts[1] = QStringLiteral("1");
+        QVERIFY(isPasswordHash(parts.join(u'$')));
+    }
+
     void adminLogsInWithAnEmptyPassword()
     {
         TestDatabase db(QStringLiteral("sqlite"));
