@@ -161,6 +161,30 @@ private slots:
         QCOMPARE(proposeCategoryCode(kCustomerKind, QString(), true), QStringLiteral("10"));
     }
 
+    // Codes are digits only: a code with any other character is refused, whether chosen, typed
+    // or found stored as the highest of its level.
+    void codesAreDigitsOnly()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        QCOMPARE(refusal(QStringLiteral("09"), true), QStringLiteral("proposed 0901"));
+        for (const char* code : {"0A", "0/", "0:"})
+            QCOMPARE(refusal(QString::fromLatin1(code), true),
+                     QStringLiteral("类别编码“%1”无效，不能在此增加类别").arg(QString::fromLatin1(code)));
+        QString refused;
+        try {
+            addCategory(data().T(), kCustomerKind, QStringLiteral("9:"), QStringLiteral("新类别"));
+        } catch (const CommandError& e) {
+            refused = e.text();
+        }
+        QCOMPARE(refused, QStringLiteral("类别编码“9:”无效，没有保存。"));
+        addCategory(data().T(), kCustomerKind, QStringLiteral("90"), QStringLiteral("新类别"));
+        QCOMPARE(refusal(QString(), true), QStringLiteral("proposed 91"));
+        data().T().exec(QStringLiteral("insert into T_Dict_cate (name, code, tableName) values (?, ?, ?)"),
+                        {QStringLiteral("旧类别"), QStringLiteral("9Z"), kCustomerKind});
+        QCOMPARE(refusal(QString(), true), QStringLiteral("类别编码“9Z”不是数字编码，无法生成新编码"));
+    }
+
     void longCodesArePossible_data() { zu::test::addEngineRows(); }
     void longCodesArePossible()
     {
