@@ -215,6 +215,13 @@ private slots:
             QCOMPARE(Qt::Alignment(m->headerData(column, Qt::Horizontal, Qt::TextAlignmentRole).toInt()),
                      Qt::AlignCenter);
         QCOMPARE(grid.cellText(0, 1), QStringLiteral("0.5"));
+        // The grid's cells and the record set's fields are one another's, column for column.
+        const QModelIndex price = c.index(0, c.fieldIndex(QStringLiteral("Price")));
+        QCOMPARE(m->mapFromSource(price), m->index(0, 1));
+        QCOMPARE(m->mapToSource(m->index(0, 1)), price);
+        QVERIFY(!m->mapFromSource(c.index(0, c.fieldIndex(QStringLiteral("IDCode")))).isValid());
+        QVERIFY(!m->mapFromSource(m->index(0, 1)).isValid()); // not a field of the record set
+        QVERIFY(!m->mapFromSource({}).isValid());
     }
 
     void countFooterFollowsTheDataSet_data() { zu::test::addEngineRows(); }
