@@ -219,6 +219,7 @@ private slots:
         const QModelIndex price = c.index(0, c.fieldIndex(QStringLiteral("Price")));
         QCOMPARE(m->mapFromSource(price), m->index(0, 1));
         QCOMPARE(m->mapToSource(m->index(0, 1)), price);
+        QCOMPARE(m->mapFromSource(c.index(0, c.fieldIndex(QStringLiteral("Number")))), m->index(0, 0));
         QVERIFY(!m->mapFromSource(c.index(0, c.fieldIndex(QStringLiteral("IDCode")))).isValid());
         QVERIFY(!m->mapFromSource(m->index(0, 1)).isValid()); // not a field of the record set
         QVERIFY(!m->mapFromSource({}).isValid());
