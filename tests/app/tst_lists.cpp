@@ -3,6 +3,8 @@
 #include "columns/tfrmfieldshow.h"
 #include "customers/tfrmcustom.h"
 #include "customers/tfrmcustomadd.h"
+#include "data/connection.h"
+#include "data/query.h"
 #include "journals/journallist.h"
 #include "journals/tfrmjournalqry.h"
 #include "reminders/remindersettings.h"
@@ -350,6 +352,42 @@ private slots:
         TfrmCustomAdd customerEditor;
         QCOMPARE(control<QComboBox>(&customerEditor, "cmbGiftnameA")->count(), 1);
         QVERIFY(dialogs.shown().isEmpty());
+    }
+
+    // Another workstation deleted the value being changed here: saving says so, and the list goes
+    // back to showing what is stored, ready for the next command.
+    void valueDeletedElsewhereWhileChanged_data() { zu::test::addEngineRows(); }
+    void valueDeletedElsewhereWhileChanged()
+    {
+        ZU_TEST_DATABASE(db);
+        const QString table = data().dialect().quote(QStringLiteral("table"));
+        for (const char* gift : {"电饭煲", "电扇"})
+            data().T().exec(QStringLiteral("insert into T_type (caption, %1) values (?, ?)").arg(table),
+                            {QString::fromUtf8(gift), QStringLiteral("赠品")});
+        ScriptedDialogs dialogs;
+        TfrmOption editor;
+        editor.show();
+        auto* pages = control<QTabBar>(&editor, "PageControl1");
+        pages->setCurrentIndex(2);
+        auto* grid = control<LookupGrid>(&editor, "DBGridEh1");
+        QCOMPARE(grid->model()->rowCount(), 2);
+        data().qryCombo().first();
+        const QString first = grid->model()->index(0, 0).data().toString();
+        press(&editor, "ToolButton14");
+        typeValue(grid, 0, QStringLiteral("电压力锅"));
+        Connection other(data().conn().dialect(), data().conn().settings());
+        QVERIFY2(other.open(), qPrintable(other.lastError()));
+        Query(other).exec(QStringLiteral("delete from T_type where caption = ?"), {first});
+        press(&editor, "ToolButton16");
+        QCOMPARE(dialogs.shown().size(), 1);
+        QCOMPARE(dialogs.last().text, QStringLiteral("这条记录已被其他用户删除，您的修改没有保存。"));
+        QVERIFY(pages->isEnabled());
+        QVERIFY(!control<QToolButton>(&editor, "ToolButton16")->isEnabled());
+        QVERIFY(control<QToolButton>(&editor, "ToolButton14")->isEnabled());
+        QCOMPARE(scalar(QStringLiteral("select count(*) from T_type where caption = ?"),
+                        {QStringLiteral("电压力锅")})
+                     .toInt(),
+                 0);
     }
 };
 
