@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace zu;
@@ -36,6 +37,24 @@ class TestConnection final : public QObject
 {
     Q_OBJECT
 private slots:
+    // A new database file that cannot be made leaves the connection closed, with the reason.
+    void databaseFileThatCannotBeMadeStaysClosed()
+    {
+        QTemporaryDir folder;
+        ConnectionSettings settings;
+        settings.createIfMissing = true;
+        settings.filePath = folder.filePath(QStringLiteral("没有的文件夹/Service.db"));
+        Connection c(SqlDialect::sqlite(), settings);
+        QVERIFY(!c.open());
+        QVERIFY(!c.isOpen());
+        QVERIFY(!c.lastError().isEmpty());
+        QVERIFY(!QFileInfo::exists(settings.filePath));
+        QVERIFY(QDir().mkdir(folder.filePath(QStringLiteral("没有的文件夹"))));
+        QVERIFY2(c.open(), qPrintable(c.lastError()));
+        QVERIFY(c.isOpen());
+        QVERIFY(QFileInfo(settings.filePath).isFile());
+    }
+
     void embeddedDatabaseConnects()
     {
         TestDatabase db(QStringLiteral("sqlite"), false);
