@@ -120,6 +120,7 @@ private slots:
     void deleteKeyRemovesTheSelectedObject();
     void dragResizesTheSelectedObject();
     void dragChangesBandHeight();
+    void doubleClickBesideTheSheetOpensNothing();
     void propertyPanelEditsAndUndo();
     void fieldsInsertedByDoubleClickAndDrop();
     void saveWritesTheFileItCameFrom();
@@ -604,6 +605,17 @@ void TestDesigner::dragChangesBandHeight()
     QCOMPARE(model.selection(), (DesignSelection{1, -1}));
     QCOMPARE(control<QStackedWidget>(w.designer.get(), "stkProperties")->currentWidget()->objectName(),
              QStringLiteral("pageBand"));
+}
+
+// A double click beside the sheet, with nothing chosen, opens no text.
+void TestDesigner::doubleClickBesideTheSheetOpensNothing()
+{
+    Window w;
+    open(w);
+    w.designer->activateWindow();
+    QTest::mouseDClick(w.canvas->viewport(), Qt::LeftButton, {}, QPoint(2, 2));
+    QCOMPARE(w.designer->model().selectedObject(), nullptr);
+    QVERIFY(!control<QPlainTextEdit>(w.designer.get(), "edtText")->hasFocus());
 }
 
 void TestDesigner::propertyPanelEditsAndUndo()
