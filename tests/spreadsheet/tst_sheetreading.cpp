@@ -303,6 +303,10 @@ void TestSheetReading::numberFormats_data()
         << 12345.0 << QStringLiteral("0.0E-00") << QStringLiteral("1.2E04");
     QTest::newRow("scientific, small, sign only below one")
         << 0.00012 << QStringLiteral("0.0E-00") << QStringLiteral("1.2E-04");
+    QTest::newRow("semicolon in quotes") << -3.0 << QStringLiteral("0\"件;个\"") << QStringLiteral("-3件;个");
+    QTest::newRow("semicolon in brackets")
+        << 8.0 << QStringLiteral("[$;-804]0.00") << QStringLiteral(";8.00");
+    QTest::newRow("backslash at the end") << 5.0 << QStringLiteral("0\\") << QStringLiteral("5");
     QTest::newRow("text section only") << 7.0 << QStringLiteral("@") << QStringLiteral("7");
     QTest::newRow("fraction, not understood") << 0.5 << QStringLiteral("# ?/?") << QStringLiteral("0.5");
     QTest::newRow("condition, not understood")
