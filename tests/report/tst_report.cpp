@@ -751,6 +751,10 @@ void TestReport::customerRecordsOverDataSet()
     custs.open(QStringLiteral("TypeCode = ?"), {QStringLiteral("99")});
     CustomerRecordSource empty(custs);
     QCOMPARE(ReportRenderer(t, empty).plan().recordCount, 0);
+    // It has no current record either: nothing to print of "the current customer".
+    QCOMPARE(custs.currentRow(), -1);
+    QVERIFY(!empty.toCurrent());
+    QVERIFY(empty.eof());
 }
 
 void TestReport::companyInfoFromDatabase_data()
