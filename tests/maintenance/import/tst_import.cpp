@@ -178,7 +178,7 @@ private slots:
     {
         MappingModel model;
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-        model.setColumns({{.field = QStringLiteral("FieldName")},
+        model.setColumns({{.field = QStringLiteral("FieldName"), .title = QStringLiteral("字段")},
                           {.field = QStringLiteral("F_Field")},
                           {.field = QStringLiteral("S_Field")},
                           {.field = QStringLiteral("tablename")},
@@ -194,6 +194,10 @@ private slots:
         QCOMPARE(shown,
                  (QStringList{QStringLiteral("客户电话"), QStringLiteral("电话"), QStringLiteral("Phone"),
                               QStringLiteral("T_cust"), QStringLiteral("7")}));
+
+        QCOMPARE(model.headerData(0, Qt::Horizontal).toString(), QStringLiteral("字段"));
+        QVERIFY(!model.headerData(-1, Qt::Horizontal).isValid());
+        QVERIFY(!model.headerData(model.columnCount(), Qt::Horizontal).isValid());
 
         QList<MappingRow> stored;
         bool storeWorks = true;
