@@ -939,6 +939,22 @@ QByteArray rec(quint16 type, const QByteArray& body)
     return u16(type) + u16(static_cast<quint16>(body.size())) + body;
 }
 
+// Opens `file` and finds `seen` there: "row column text" for a cell, else words of the refusal.
+void expectSeen(const QString& file, const QString& seen)
+{
+    SpreadsheetReader reader;
+    QString error;
+    const bool read = reader.open(file, &error);
+    const QStringList place = seen.split(u' ');
+    bool isRow = false;
+    const int row = place.first().toInt(&isRow);
+    QCOMPARE(read, isRow);
+    if (read)
+        QCOMPARE(reader.text(row, place.at(1).toInt()), place.mid(2).join(u' '));
+    else
+        QVERIFY2(error.contains(seen), qPrintable(error));
+}
+
 } // namespace
 
 // Records are read up to the sheet's last row and column; a record cut short, or a file that is
@@ -1026,17 +1042,7 @@ void TestSheetReading::xlsRecordsAndTheirFaults()
     }
     const QString file = path(QStringLiteral("records.xls"));
     QVERIFY(writeFile(file, book.file()));
-    SpreadsheetReader reader;
-    QString error;
-    const bool read = reader.open(file, &error);
-    const QStringList place = seen.split(u' ');
-    bool isRow = false;
-    const int row = place.first().toInt(&isRow);
-    QCOMPARE(read, isRow);
-    if (read)
-        QCOMPARE(reader.text(row, place.at(1).toInt()), place.mid(2).join(u' '));
-    else
-        QVERIFY2(error.contains(seen), qPrintable(error));
+    expectSeen(file, seen);
 }
 
 // What a worksheet part holds is read as written up to the sheet's last row and column; beyond
@@ -1116,17 +1122,7 @@ void TestSheetReading::xlsxCellsAndTheirFaults()
         parts.append({QStringLiteral("xl/sharedStrings.xml"), strings});
     const QString file = path(QStringLiteral("cells.xlsx"));
     QVERIFY(writeFile(file, zu::test::storedZip(parts)));
-    SpreadsheetReader reader;
-    QString error;
-    const bool read = reader.open(file, &error);
-    const QStringList place = seen.split(u' ');
-    bool isRow = false;
-    const int row = place.first().toInt(&isRow);
-    QCOMPARE(read, isRow);
-    if (read)
-        QCOMPARE(reader.text(row, place.at(1).toInt()), place.mid(2).join(u' '));
-    else
-        QVERIFY2(error.contains(seen), qPrintable(error));
+    expectSeen(file, seen);
 }
 
 // A workbook part that breaks off after its first sheet is damaged, not a workbook of one sheet.
