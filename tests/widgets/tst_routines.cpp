@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -108,6 +109,7 @@ private slots:
         QTemporaryDir home;
         const QByteArray oldHome = qgetenv("HOME");
         qputenv("HOME", QFile::encodeName(home.path()));
+        const auto restoreHome = qScopeGuard([&oldHome] { qputenv("HOME", oldHome); });
         for (const bool documents : {false, true}) {
             if (documents)
                 QVERIFY(QDir(home.path()).mkdir(QStringLiteral("Documents")));
@@ -124,7 +126,6 @@ private slots:
                                    .filePath(documents ? QStringLiteral("Documents/名单.xls")
                                                        : QStringLiteral("名单.xls")));
         }
-        qputenv("HOME", oldHome);
     }
 
     void fillComboFromSql_data() { zu::test::addEngineRows(); }
