@@ -13,6 +13,7 @@
 #include "support/scripteddialogs.h"
 #include "support/testdatabase.h"
 #include "support/uitest.h"
+#include "users/permissions.h"
 #include "widgets/dateedit.h"
 #include "widgets/mdichild.h"
 
@@ -283,6 +284,55 @@ private slots:
         QVERIFY(calls.list().locate(QStringLiteral("CustCode"), QStringLiteral("KH0002")));
         calls.findChild<QAction*>(QStringLiteral("actMachineHistory"))->trigger();
         QCOMPARE(dialogs.last().text, QStringLiteral("这条记录没有机身编码，无法查看机器档案。"));
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    // A clerk who keeps the call journal but not the complaints (or the other way round) opens the
+    // history from the journal they keep, and is refused it from the one they do not.
+    void machineHistoryNeedsTheRightOfItsJournal_data()
+    {
+        QTest::addColumn<QString>("denied");
+        QTest::addColumn<bool>("fromCalls");
+        QTest::addColumn<QString>("refusal");
+        const QString none;
+        const QString noCalls = QStringLiteral("您没有“回访管理”权限，不能进行此操作。");
+        const QString noComplaints = QStringLiteral("您没有“投诉记录”权限，不能进行此操作。");
+        QTest::newRow("calls kept, from calls") << QStringLiteral("actcomplain") << true << none;
+        QTest::newRow("complaints kept, from complaints") << QStringLiteral("actCall") << false << none;
+        QTest::newRow("calls denied, from calls") << QStringLiteral("actCall") << true << noCalls;
+        QTest::newRow("complaints denied, from complaints")
+            << QStringLiteral("actcomplain") << false << noComplaints;
+    }
+    void machineHistoryNeedsTheRightOfItsJournal()
+    {
+        QFETCH(QString, denied);
+        QFETCH(bool, fromCalls);
+        QFETCH(QString, refusal);
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        zu::test::addCustomer(QStringLiteral("张三"), QStringLiteral("KH0001"),
+                              {{QStringLiteral("GoodsCode"), QStringLiteral("SN-1")}});
+        zu::test::addJournal(QStringLiteral("T_call"), QStringLiteral("KH0001"), QStringLiteral("张三"),
+                             {{QStringLiteral("callDate"), QDate(2023, 3, 3).startOfDay()}});
+        zu::test::addJournal(QStringLiteral("T_complain"), QStringLiteral("KH0001"), QStringLiteral("张三"),
+                             {{QStringLiteral("complainDate"), QDate(2023, 4, 4).startOfDay()}});
+        std::unique_ptr<TfrmJournalqry> window =
+            journal(fromCalls ? QStringLiteral("call") : QStringLiteral("complain")).make();
+        window->show();
+        window->list().setCurrentRow(0);
+        setCurrentPermissions(Permissions({ActionRight{.action = denied, .enabled = false}}));
+        ScriptedDialogs dialogs;
+        bool opened = false;
+        whenModal<TfrmMachineHistory>(
+            [&opened](TfrmMachineHistory* history) {
+                opened = true;
+                history->accept();
+            },
+            window.get());
+        window->findChild<QAction*>(QStringLiteral("actMachineHistory"))->trigger();
+        QCOMPARE(opened, refusal.isEmpty());
+        if (!refusal.isEmpty())
+            QCOMPARE(dialogs.last().text, refusal);
         QVERIFY(!QApplication::activeModalWidget());
     }
 
