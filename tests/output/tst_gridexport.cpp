@@ -197,7 +197,9 @@ QList<QStringList> libreOfficeCells(const QString& soffice, const QString& file,
     return seen;
 }
 
-// Keeps every cell as the file would get it, with its style, on sheets of `rows` rows.
+// Keeps every cell as the file would get it, with its style, on sheets of `rows` rows. Told to,
+// it refuses the cell that would be the given one, or the beginning of the given sheet, once: what
+// comes after a refusal is not refused again, so that it shows when the writing went on.
 class RecordingWriter final : public StreamingSheetWriter
 {
 public:
@@ -209,31 +211,49 @@ public:
     };
     explicit RecordingWriter(int rows) : StreamingSheetWriter({rows, 256, QStringLiteral("测试")}) {}
     QList<Cell> cells;
+    qsizetype refusedCell = -1;
+    int refusedSheet = -1;
+    static QString refusal() { return QStringLiteral("磁盘已满"); }
 
 protected:
-    bool beginSheet(const QString&, const QMap<int, int>&, QString*) override
+    bool beginSheet(const QString&, const QMap<int, int>&, QString* reason) override
     {
+        if (m_sheet + 1 == refusedSheet) {
+            refusedSheet = -1;
+            return refuse(reason);
+        }
         ++m_sheet;
         return true;
     }
-    bool putText(int row, int column, QStringView text, CellStyle style, QString*) override
+    bool putText(int row, int column, QStringView text, CellStyle style, QString* reason) override
     {
-        cells.append({m_sheet, row, column, text.toString(), style});
-        return true;
+        return keep({m_sheet, row, column, text.toString(), style}, reason);
     }
-    bool putNumber(int row, int column, double value, CellStyle style, QString*) override
+    bool putNumber(int row, int column, double value, CellStyle style, QString* reason) override
     {
-        cells.append({m_sheet, row, column, numberText(value), style});
-        return true;
+        return keep({m_sheet, row, column, numberText(value), style}, reason);
     }
-    bool putBlank(int row, int column, CellStyle style, QString*) override
+    bool putBlank(int row, int column, CellStyle style, QString* reason) override
     {
-        cells.append({m_sheet, row, column, QString(), style});
-        return true;
+        return keep({m_sheet, row, column, QString(), style}, reason);
     }
     bool complete(const QString&, QString*) override { return true; }
 
 private:
+    static bool refuse(QString* reason)
+    {
+        *reason = refusal();
+        return false;
+    }
+    bool keep(const Cell& cell, QString* reason)
+    {
+        if (cells.size() == refusedCell) {
+            refusedCell = -1;
+            return refuse(reason);
+        }
+        cells.append(cell);
+        return true;
+    }
     int m_sheet = -1;
 };
 
@@ -364,6 +384,56 @@ private slots:
         QCOMPARE(freexlCells(out.filePath(QStringLiteral("nofooter.xls"))),
                  (QList<QStringList>{{QStringLiteral("text:客户名称"), QStringLiteral("text:数量")},
                                      {QStringLiteral("text:唯一"), QStringLiteral("int:7")}}));
+    }
+
+    // A cell or a sheet the writer refuses (a full disk) ends the export there, whichever cell it
+    // is, titles, records or footer, and on whichever sheet: nothing after it is written, and the
+    // result says the list was not written, never a count of records.
+    void refusedCellEndsTheExport_data()
+    {
+        QTest::addColumn<bool>("table");
+        QTest::addColumn<bool>("footer");
+        QTest::newRow("list") << false << true;
+        QTest::newRow("list without footer") << false << false;
+        QTest::newRow("table as shown") << true << false;
+    }
+    void refusedCellEndsTheExport()
+    {
+        QFETCH(bool, table);
+        QFETCH(bool, footer);
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        showColumns({QStringLiteral("CustName"), QStringLiteral("Number")});
+        addThreeCustomers();
+        CustomerGrid g;
+        g.grid.setHasFooter(footer);
+        const QList<QStringList> rows{{QStringLiteral("张三"), QStringLiteral("3")},
+                                      {QStringLiteral("李四"), QStringLiteral("1")},
+                                      {QStringLiteral("王五"), QString()}};
+        const QStringList titles{QStringLiteral("客户名称"), QStringLiteral("数量")};
+        const auto write = [&](RecordingWriter& writer) {
+            return table ? writeTableSheet(writer, rows, titles)
+                         : writeListSheet(writer, g.list, exportLayoutOf(g.grid));
+        };
+        RecordingWriter whole(3); // the titles and two records to a sheet: two sheets
+        QCOMPARE(write(whole), 3);
+        const qsizetype cells = whole.cells.size();
+        QCOMPARE(whole.cells.last().sheet, 1);
+        QCOMPARE(cells, footer ? 10 : 9); // an empty text is no cell; the footer counts the records
+        for (qsizetype refused = 0; refused < cells; ++refused) {
+            RecordingWriter writer(3);
+            writer.refusedCell = refused;
+            QCOMPARE(write(writer), -1);
+            QCOMPARE(writer.cells.size(), refused);
+            QCOMPARE(writer.error(), RecordingWriter::refusal());
+        }
+        for (int sheet = 0; sheet < 2; ++sheet) {
+            RecordingWriter writer(3);
+            writer.refusedSheet = sheet;
+            QCOMPARE(write(writer), -1);
+            QCOMPARE(writer.cells.size(), sheet == 0 ? 0 : 6);
+            QCOMPARE(writer.error(), RecordingWriter::refusal());
+        }
     }
 
     void listsThatCannotBeExported()
