@@ -3,6 +3,7 @@
 #include "connection.h"
 #include "dataset.h"
 #include "errors.h"
+#include "errortext.h"
 #include "findcolumns.h"
 #include "findtextparts.h"
 #include "query.h"
@@ -462,6 +463,16 @@ QString SchemaInstaller::refusal() const
     return {};
 }
 
+namespace {
+
+void removeDatabaseFiles(const QString& filePath)
+{
+    for (const char* suffix : {"", "-wal", "-shm"})
+        QFile::remove(filePath + QLatin1String(suffix));
+}
+
+} // namespace
+
 void createEmbeddedDatabase(const QString& filePath)
 {
     if (QFileInfo::exists(filePath))
@@ -476,9 +487,14 @@ void createEmbeddedDatabase(const QString& filePath)
         if (!connection.open())
             throw DbError(connection.lastError());
         SchemaInstaller(connection).install();
+    } catch (const DbError& e) {
+        removeDatabaseFiles(filePath);
+        // The engine's words alone ("unable to open database file") would not say which file.
+        throw DbError(QStringLiteral("无法创建数据库文件 %1。").arg(QDir::toNativeSeparators(filePath)) +
+                          databaseTextInBrackets(e.text()),
+                      e.failure());
     } catch (...) {
-        for (const char* suffix : {"", "-wal", "-shm"})
-            QFile::remove(filePath + QLatin1String(suffix));
+        removeDatabaseFiles(filePath);
         throw;
     }
 }

@@ -121,6 +121,46 @@ private slots:
         QVERIFY2(backups == backupOf(began) || backups == backupOf(ended), qPrintable(backups.join(u' ')));
     }
 
+    // An installed program whose data folder, or whose database in it, cannot be made says why and
+    // goes no further: no login, no main window.
+    void firstStartThatCannotSetUpItsFolder_data()
+    {
+        QTest::addColumn<QString>("blocker");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("folder") << QStringLiteral("share") << QStringLiteral("无法创建程序文件夹 {home}");
+        QTest::newRow("database") << QStringLiteral("share/zu/Database/Service.db")
+                                  << QStringLiteral("无法创建数据库文件 {database}。（");
+    }
+    void firstStartThatCannotSetUpItsFolder()
+    {
+        QFETCH(QString, blocker);
+        QFETCH(QString, said);
+        zu::test::TestHome root;
+        const QString home = root.file(QStringLiteral("share/zu"));
+        const QString database = root.file(QStringLiteral("share/zu/Database/Service.db"));
+        // A file where the folder should be; a link into nowhere where the database should be.
+        if (blocker.endsWith(QLatin1String(".db"))) {
+            QVERIFY(QDir().mkpath(root.file(QStringLiteral("share/zu/Database"))));
+            QVERIFY(QFile::link(root.file(QStringLiteral("nowhere/Service.db")), root.file(blocker)));
+        } else {
+            root.write(blocker, "not a folder");
+        }
+        ScriptedDialogs dialogs;
+        EntrySequence entry(ProgramHome{home, HomeOrigin::UserData});
+        entry.setStartOnly(true);
+        QVERIFY(!entry.start());
+        QVERIFY(!entry.loginShown());
+        QVERIFY(!entry.mainWindow());
+        QCOMPARE(dialogs.messages().size(), 1);
+        const QString expected =
+            QString(said)
+                .replace(QLatin1String("{home}"), QDir::toNativeSeparators(home))
+                .replace(QLatin1String("{database}"), QDir::toNativeSeparators(database));
+        QVERIFY2(dialogs.last().text.startsWith(expected), qPrintable(dialogs.last().text));
+        QCOMPARE(dialogs.last().title, QStringLiteral("错误"));
+        QCOMPARE(dialogs.last().icon, QMessageBox::Critical);
+    }
+
     void aFailedAutomaticBackupIsReported()
     {
         TestDatabase db(QStringLiteral("sqlite"), false);
