@@ -19,6 +19,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -833,6 +834,57 @@ private slots:
         QVERIFY(data().qryCustom().locate(QStringLiteral("IDCode"), QStringLiteral("A")));
         history->trigger();
         QCOMPARE(asked, (QStringList{QStringLiteral("SN-B"), QStringLiteral("SN-A")}));
+    }
+
+    // From a service record's menu the history is that of the unit serviced; from a visit or a
+    // complaint, which name no unit, that of the customer's. The category editor opens to manage.
+    void machineHistoryFromTheDetailMenusAndCategoryEditor()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        zu::test::addCustomer(QStringLiteral("甲"), QStringLiteral("A"),
+                              {{QStringLiteral("GoodsCode"), QStringLiteral("SN-A")}});
+        zu::test::addJournal(QStringLiteral("T_service"), QStringLiteral("A"), QStringLiteral("甲"),
+                             {{QStringLiteral("GoodsCode"), QStringLiteral("SN-S")},
+                              {QStringLiteral("serviceDate"), QDate(2024, 2, 2).startOfDay()}});
+        zu::test::addJournal(QStringLiteral("T_call"), QStringLiteral("A"), QStringLiteral("甲"),
+                             {{QStringLiteral("callDate"), QDate(2024, 3, 3).startOfDay()}});
+        ScriptedDialogs dialogs;
+        CustomerWindow w;
+        QStringList asked;
+        CustomerWindowCommands commands;
+        commands.machineHistory = [&asked](QWidget*, const QString& code) { asked << code; };
+        w.window->setCommands(commands);
+        QCOMPARE(data().qryServiceCust().recordCount(), 1);
+        QCOMPARE(data().qryCallCust().recordCount(), 1);
+        const auto fromMenuOf = [&w](const char* grid) {
+            auto* poll = new QTimer(w.window);
+            poll->setInterval(10);
+            QObject::connect(poll, &QTimer::timeout, [poll] {
+                auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+                if (!menu)
+                    return;
+                poll->deleteLater();
+                poll->stop();
+                for (QAction* a : menu->actions())
+                    if (a->text() == QStringLiteral("机器档案"))
+                        a->trigger();
+                menu->close();
+            });
+            poll->start();
+            emit control<QWidget>(w.window, grid)->customContextMenuRequested(QPoint(5, 5));
+        };
+        fromMenuOf("dgServiceCust");
+        fromMenuOf("dgcallCust");
+        QCOMPARE(asked, (QStringList{QStringLiteral("SN-S"), QStringLiteral("SN-A")}));
+
+        bool manages = false;
+        whenModal<TfrmCoustTree>([&manages](TfrmCoustTree* editor) {
+            manages = control<QToolButton>(editor, "tbSelect")->isHidden();
+            editor->reject();
+        });
+        w.window->findChild<QAction*>(QStringLiteral("N10"))->trigger();
+        QVERIFY(manages);
     }
 
     void emptyListsDoNothing()
