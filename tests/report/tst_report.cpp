@@ -111,6 +111,7 @@ private slots:
     void fileRoundTrip();
     void savedFileIsReadableXml();
     void yesOrNoAttributes();
+    void frameSides();
     void loadMissingFile();
     void loadBadFile_data();
     void loadBadFile();
@@ -241,6 +242,38 @@ void TestReport::yesOrNoAttributes()
     QString error;
     QVERIFY(!parseTemplate(changed, &back, &error));
     QVERIFY2(error.contains(QStringLiteral("不是 true 或 false")), qPrintable(error));
+}
+
+// Each side of a frame is kept on its own, in every combination, and read as written in the
+// file: "all", sides named with blanks between them, "none"; an unknown side is an error.
+void TestReport::frameSides()
+{
+    ReportTemplate t = listTemplate();
+    const auto readBack = [](const QByteArray& xml, QString* error) {
+        ReportTemplate back;
+        return parseTemplate(xml, &back, error) ? back.bands[2].objects[0].frame : ReportFrame{.width = -1};
+    };
+    QString error;
+    for (int sides = 0; sides < 16; ++sides) {
+        ReportFrame& f = t.bands[2].objects[0].frame;
+        f.left = sides & 1;
+        f.top = sides & 2;
+        f.right = sides & 4;
+        f.bottom = sides & 8;
+        QCOMPARE(readBack(serializeTemplate(t), &error), f);
+    }
+    t.bands[2].objects[0].frame = ReportFrame{.right = true};
+    const QByteArray xml = serializeTemplate(t);
+    QCOMPARE(xml.count("frame=\"right\""), 1);
+    const auto with = [&xml](const char* frame) {
+        return QByteArray(xml).replace("frame=\"right\"", QByteArray("frame=\"") + frame + '"');
+    };
+    QCOMPARE(readBack(with("all"), &error),
+             (ReportFrame{.left = true, .top = true, .right = true, .bottom = true}));
+    QCOMPARE(readBack(with(" bottom , left "), &error), (ReportFrame{.left = true, .bottom = true}));
+    QCOMPARE(readBack(with("top,none"), &error), (ReportFrame{.top = true}));
+    QCOMPARE(readBack(with("middle"), &error).width, -1.0);
+    QVERIFY2(error.contains(QStringLiteral("未知的边框 \"middle\"")), qPrintable(error));
 }
 
 void TestReport::loadMissingFile()
