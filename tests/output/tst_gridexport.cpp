@@ -436,6 +436,28 @@ private slots:
         }
     }
 
+    // A cell written before any sheet begins "Sheet1"; when the writer refuses that sheet, the cell
+    // is refused with it, and the workbook cannot be finished; nor can one finished without cells.
+    void firstSheetRefused()
+    {
+        RecordingWriter cell(3);
+        cell.refusedSheet = 0;
+        QVERIFY(!cell.writeText(0, 0, QStringLiteral("甲")));
+        QCOMPARE(cell.error(), RecordingWriter::refusal());
+        QVERIFY(cell.cells.isEmpty());
+        QString error;
+        QVERIFY(!cell.finish(QStringLiteral("/nowhere/甲.xls"), &error));
+        QCOMPARE(error, QStringLiteral("无法生成文件 /nowhere/甲.xls：") + RecordingWriter::refusal());
+
+        RecordingWriter empty(3);
+        empty.refusedSheet = 0;
+        QVERIFY(!empty.finish(QStringLiteral("/nowhere/空.xls"), &error));
+        QCOMPARE(error, QStringLiteral("无法生成文件 /nowhere/空.xls：") + RecordingWriter::refusal());
+        RecordingWriter whole(3);
+        QVERIFY(whole.finish(QStringLiteral("/nowhere/空.xls"), &error));
+        QCOMPARE(whole.sheetCount(), 1);
+    }
+
     void listsThatCannotBeExported()
     {
         zu::test::TestDatabase db(QStringLiteral("sqlite"));

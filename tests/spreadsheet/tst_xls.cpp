@@ -1021,6 +1021,10 @@ void TestXls::cellsOutOfPlaceAreRefusedByTheStream()
     QVERIFY(writer->error().contains(QStringLiteral("不是有限数")));
     QVERIFY(writer->writeNumber(0, 3, 2.5));
     QVERIFY(writer->writeBlank(1, 0, CellStyle::Bold));
+    QVERIFY(!writer->writeText(1, writer->maxColumns(), QStringLiteral("多一列")));
+    QVERIFY2(writer->error().contains(QStringLiteral("第 %1 列超出了").arg(writer->maxColumns() + 1)),
+             qPrintable(writer->error()));
+    QVERIFY(writer->writeText(1, writer->maxColumns() - 1, QStringLiteral("末列")));
     QVERIFY(!writer->writeBlank(lastRow + 1, 0, CellStyle::Normal));
     QVERIFY(writer->error().contains(QStringLiteral("第 %1 行超出了").arg(lastRow + 2)));
     QVERIFY(writer->writeText(lastRow, 0, QStringLiteral("末行")));
