@@ -80,6 +80,8 @@ private slots:
         QCOMPARE(main.windowTitle(), QStringLiteral("zu电器售后服务管理软件2.10"));
         QCOMPARE(main.statusText(0), QStringLiteral("当前登录用户:Admin"));
         QCOMPARE(main.statusText(2), QStringLiteral("当前版本号2.10"));
+        QCOMPARE(main.statusText(3), QString()); // three panels, none beside them
+        QCOMPARE(main.statusText(-1), QString());
         if (db.isServer()) {
             QVERIFY2(main.statusText(1).startsWith(QStringLiteral("数据库:PostgreSQL,服务器127.0.0.1:")),
                      qPrintable(main.statusText(1)));
