@@ -1342,10 +1342,19 @@ private slots:
         QVERIFY(!open->isEnabled()); // after the import only Close remains
     }
 
-    // 停止 ends the import between rows: the rows done stay, the message says how many.
-    void stopBetweenRows_data() { zu::test::addEngineRows(); }
+    // 停止 ends the import between rows, and so does closing the window or Esc, which do not close
+    // it meanwhile: the rows done stay, the message says how many.
+    void stopBetweenRows_data()
+    {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<QString>("how");
+        for (const QString engine : {QStringLiteral("sqlite"), QStringLiteral("postgres")})
+            for (const QString how : {QStringLiteral("停止"), QStringLiteral("close"), QStringLiteral("Esc")})
+                QTest::addRow("%s %s", qPrintable(engine), qPrintable(how)) << engine << how;
+    }
     void stopBetweenRows()
     {
+        QFETCH(QString, how);
         ZU_TEST_DATABASE(db);
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("many.csv"));
@@ -1365,8 +1374,12 @@ private slots:
         QTimer::singleShot(0, &w.window, [&] {
             sawImporting = w.window.isImporting() && stop->isVisible() &&
                            !control<QPushButton>(&w.window, "Btn_Exit")->isEnabled();
-            w.window.close(); // the frame asks to stop, it does not close
-            stop->click();
+            if (how == QLatin1String("close"))
+                w.window.close();
+            else if (how == QLatin1String("Esc"))
+                QTest::keyClick(&w.window, Qt::Key_Escape);
+            else
+                stop->click();
         });
         w.start();
         QVERIFY(sawImporting);
