@@ -241,6 +241,35 @@ private slots:
         QCOMPARE(box.value(), QVariant(QDate(2020, 5, 12).startOfDay()));
     }
 
+    // Delete or Backspace over the whole date empties the box; over one part of it they only edit
+    // that part, and the date stays.
+    void deletingTheWholeDateEmptiesTheBox_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("whole");
+        QTest::addColumn<bool>("emptied");
+        QTest::newRow("Delete, whole") << int(Qt::Key_Delete) << true << true;
+        QTest::newRow("Backspace, whole") << int(Qt::Key_Backspace) << true << true;
+        QTest::newRow("Delete, day only") << int(Qt::Key_Delete) << false << false;
+        QTest::newRow("Backspace, day only") << int(Qt::Key_Backspace) << false << false;
+        QTest::newRow("a digit, whole") << int(Qt::Key_3) << true << false;
+    }
+    void deletingTheWholeDateEmptiesTheBox()
+    {
+        QFETCH(int, key);
+        QFETCH(bool, whole);
+        QFETCH(bool, emptied);
+        NullableDateEdit box;
+        box.setValue(QDate(2020, 5, 16));
+        if (whole)
+            box.selectAll();
+        else
+            box.setSelectedSection(QDateTimeEdit::DaySection);
+        QTest::keyClick(&box, Qt::Key(key));
+        QCOMPARE(box.isEmpty(), emptied);
+        QCOMPARE(box.value().isNull(), emptied);
+    }
+
     void guardShowsErrorsAndSwallowsSilentAborts()
     {
         ScriptedDialogs dialogs;
