@@ -1,6 +1,7 @@
 #include "columns/listgrid.h"
 #include "customers/tfrmcustname.h"
 #include "customers/tfrmcustom.h"
+#include "journals/clocktimeedit.h"
 #include "journals/journallist.h"
 #include "journals/tfrmcelladd.h"
 #include "journals/tfrmcomplainadd.h"
@@ -717,6 +718,27 @@ private slots:
         QCOMPARE(tag, dialog->kind().pickerTag);
         QCOMPARE(code->text(), QStringLiteral("Z6"));
         QCOMPARE(control<QLineEdit>(dialog.get(), dialog->kind().nameBox)->text(), QStringLiteral("赵六"));
+    }
+
+    // As the labels beside it say: a left click picks the hours, a right click the minutes; no
+    // other button picks anything.
+    void complaintTimeClicksPickHoursAndMinutes()
+    {
+        ClockTimeEdit box;
+        box.setTime(QTime(9, 41, 7));
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        const QPoint inside(10, box.height() / 2);
+        box.setSelectedSection(QDateTimeEdit::SecondSection);
+        QTest::mouseClick(&box, Qt::MiddleButton, {}, inside);
+        QCOMPARE(box.currentSection(), QDateTimeEdit::SecondSection);
+        QTest::mouseClick(&box, Qt::LeftButton, {}, inside);
+        QCOMPARE(box.currentSection(), QDateTimeEdit::HourSection);
+        QContextMenuEvent right(QContextMenuEvent::Mouse, inside, box.mapToGlobal(inside));
+        QApplication::sendEvent(&box, &right);
+        QCOMPARE(box.currentSection(), QDateTimeEdit::MinuteSection);
+        QVERIFY(right.isAccepted()); // no menu of its own
+        QCOMPARE(box.time(), QTime(9, 41, 7));
     }
 
     void complaintTimeRefillsWhenEmptied()
