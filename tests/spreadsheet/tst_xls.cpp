@@ -1230,6 +1230,9 @@ void TestXls::damagedXlsxSheetsAreNotCounted_data()
         {{QStringLiteral("xl/worksheets/sheet1.xml"), whole.first(whole.size() - 1)}});
     QTest::newRow("second sheet without a first")
         << zu::test::storedZip({{QStringLiteral("xl/worksheets/sheet2.xml"), whole}});
+    QTest::newRow("the same sheet twice")
+        << zu::test::storedZip({{QStringLiteral("xl/worksheets/sheet1.xml"), whole},
+                                {QStringLiteral("xl/worksheets/sheet1.xml"), whole}});
     QTest::newRow("no sheet at all") << zu::test::storedZip(
         {{QStringLiteral("xl/workbook.xml"), "<workbook/>"}});
     QByteArray cutZip = zu::test::storedZip({{QStringLiteral("xl/worksheets/sheet1.xml"), whole}});
