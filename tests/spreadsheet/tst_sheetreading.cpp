@@ -292,6 +292,10 @@ void TestSheetReading::numberFormats_data()
     QTest::newRow("escaped unit") << 3.0 << QStringLiteral("0\\件") << QStringLiteral("3件");
     QTest::newRow("padding") << 12.5 << QStringLiteral("0.00_);(0.00)") << QStringLiteral("12.50");
     QTest::newRow("optional decimals") << 1.5 << QStringLiteral("0.##") << QStringLiteral("1.5");
+    // A whole number: every optional place drops its zero, down to the first after the point.
+    QTest::newRow("optional decimals, whole") << 3.0 << QStringLiteral("0.##") << QStringLiteral("3.");
+    QTest::newRow("aligned decimals, whole") << 3.0 << QStringLiteral("0.??") << QStringLiteral("3.  ");
+    QTest::newRow("aligned decimals") << 3.5 << QStringLiteral("0.??") << QStringLiteral("3.5 ");
     QTest::newRow("hash for zero") << 0.0 << QStringLiteral("#") << QString();
     QTest::newRow("scientific") << 12345.0 << QStringLiteral("0.00E+00") << QStringLiteral("1.23E+04");
     QTest::newRow("scientific carries")
