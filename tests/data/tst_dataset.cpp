@@ -354,8 +354,48 @@ private slots:
         QCOMPARE(s.recordCount(), 2);
         c.first();
         QCOMPARE(s.recordCount(), 2);
+
+        // A customer without a code has no details, though records naming no customer exist.
+        addService(all, QString(QLatin1String("")), QStringLiteral("无主"));
+        c.append();
+        c.setField(QStringLiteral("CustName"), QStringLiteral("无编码"));
+        c.setField(QStringLiteral("IDCode"), QString(QLatin1String("")));
+        c.post();
+        QCOMPARE(c.fieldText(QStringLiteral("CustName")), QStringLiteral("无编码"));
+        QVERIFY(s.isOpen());
+        QCOMPARE(s.recordCount(), 0);
         c.close();
         QVERIFY(!s.isOpen());
+    }
+
+    // The key and the row version are the database's to give: values set for them are ignored.
+    void keyAndVersionAreNotSet_data() { zu::test::addEngineRows(); }
+    void keyAndVersionAreNotSet()
+    {
+        ZU_TEST_DATABASE(db);
+        TfrmData& d = db.dataModule();
+        DataSet& c = d.qryCustom();
+        c.open();
+        c.append();
+        c.setField(QStringLiteral("CusttityID"), 424242);
+        c.setField(QString::fromLatin1(kRowVersionColumn), 4242);
+        QVERIFY(c.field(QStringLiteral("CusttityID")).isNull());
+        c.setField(QStringLiteral("CustName"), QStringLiteral("甲"));
+        c.post();
+        const qint64 id = c.currentKey().toLongLong();
+        QVERIFY(id > 0 && id != 424242);
+        Query q(d.conn());
+        q.open(QStringLiteral("select CusttityID, RowVersion from T_Cust"));
+        QCOMPARE(q.value(0).toLongLong(), id);
+        QVERIFY(q.value(1).toLongLong() != 4242);
+        // Found by a whole number as by a text.
+        c.append();
+        c.setField(QStringLiteral("CustName"), QStringLiteral("乙"));
+        c.post();
+        QVERIFY(c.locate(QStringLiteral("CusttityID"), id));
+        QCOMPARE(c.fieldText(QStringLiteral("CustName")), QStringLiteral("甲"));
+        QVERIFY(!c.locate(QStringLiteral("CusttityID"), id + 1000));
+        QCOMPARE(c.fieldText(QStringLiteral("CustName")), QStringLiteral("甲"));
     }
 
     void viewsOfOneDataSetShareItsRows()
