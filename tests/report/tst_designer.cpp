@@ -122,6 +122,7 @@ private slots:
     void dragChangesBandHeight();
     void doubleClickBesideTheSheetOpensNothing();
     void propertyPanelEditsAndUndo();
+    void formatBoxesFollowTheSelection();
     void fieldsInsertedByDoubleClickAndDrop();
     void saveWritesTheFileItCameFrom();
     void closingAsksAboutUnsavedChanges_data();
@@ -376,6 +377,17 @@ void TestDesigner::bandPropertiesKeepTheirLimits()
     QCOMPARE(model.report().bands[2].height, 2.0);
     model.setBandHeight(1, 3);
     QCOMPARE(model.report().bands[1].height, 6.0);
+
+    // The first band changes as any other; a band that is not there changes nothing.
+    ReportBand first = model.report().bands[0];
+    first.height = 30;
+    model.updateBand(0, first, QStringLiteral("height"));
+    QCOMPARE(model.report().bands[0].height, 30.0);
+    const ReportTemplate before = model.report();
+    first.height = 40;
+    model.updateBand(-1, first, QStringLiteral("height"));
+    model.updateBand(int(before.bands.size()), first, QStringLiteral("height"));
+    QVERIFY(model.report() == before);
 
     ReportPage page = model.report().page;
     page.leftMargin = 200; // more than the sheet
@@ -666,6 +678,36 @@ void TestDesigner::propertyPanelEditsAndUndo()
     QCOMPARE(orientation->currentText(), QStringLiteral("纵向"));
     control<QAction>(w.designer.get(), "actRedo")->trigger();
     QCOMPARE(orientation->currentText(), QStringLiteral("横向"));
+}
+
+// Choosing another object shows its own number and date formats, an empty one included.
+void TestDesigner::formatBoxesFollowTheSelection()
+{
+    Window w;
+    open(w);
+    DesignerModel& model = w.designer->model();
+    QList<ObjectRef> texts;
+    for (int b = 0; b < model.report().bands.size(); ++b)
+        for (int o = 0; o < model.report().bands[b].objects.size(); ++o)
+            if (model.report().bands[b].objects[o].kind == ReportObject::Kind::Text)
+                texts.append({b, o});
+    QVERIFY(texts.size() >= 2);
+    const auto [band, object] = texts[0];
+    ReportObject formatted = model.report().bands[band].objects[object];
+    formatted.numberFormat = QStringLiteral("#,##0.00");
+    formatted.dateFormat = QStringLiteral("yyyy年M月d日");
+    model.updateObject(band, object, formatted, QStringLiteral("numberFormat"));
+    auto* number = control<QLineEdit>(w.designer.get(), "edtNumberFormat");
+    auto* date = control<QLineEdit>(w.designer.get(), "edtDateFormat");
+    model.select({texts[1].band, texts[1].object});
+    QCOMPARE(number->text(), model.report().bands[texts[1].band].objects[texts[1].object].numberFormat);
+    QCOMPARE(date->text(), model.report().bands[texts[1].band].objects[texts[1].object].dateFormat);
+    model.select({band, object});
+    QCOMPARE(number->text(), QStringLiteral("#,##0.00"));
+    QCOMPARE(date->text(), QStringLiteral("yyyy年M月d日"));
+    model.select({texts[1].band, texts[1].object});
+    QVERIFY(number->text() != QStringLiteral("#,##0.00"));
+    QVERIFY(date->text() != QStringLiteral("yyyy年M月d日"));
 }
 
 void TestDesigner::fieldsInsertedByDoubleClickAndDrop()
