@@ -5,10 +5,15 @@
 #include "maintenance/backupfiles.h"
 #include "support/testdatabase.h"
 
+#include <cerrno>
 #include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <dlfcn.h>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QtTest>
 #include <sys/wait.h>
@@ -64,7 +69,41 @@ QByteArray contentOf(const QString& path)
 
 const QDateTime kMorning(QDate(2024, 3, 5), QTime(8, 15, 0));
 
+// The file system a test pretends the backup folder is on: what the no-replace rename and the
+// hard link fail with there (0: they work). FAT, some network shares and memory sticks lack one
+// or both.
+struct PretendedFileSystem
+{
+    int renameError = 0;
+    int linkError = 0;
+};
+PretendedFileSystem pretended;
+
 } // namespace
+
+// This program's own calls of these two reach the pretended file system first.
+extern "C" int renameat2(int fromDir, const char* from, int toDir, const char* to,
+                         unsigned int flags) noexcept
+{
+    if (pretended.renameError != 0) {
+        errno = pretended.renameError;
+        return -1;
+    }
+    using Call = int (*)(int, const char*, int, const char*, unsigned int);
+    static const auto real = reinterpret_cast<Call>(dlsym(RTLD_NEXT, "renameat2"));
+    return real(fromDir, from, toDir, to, flags);
+}
+
+extern "C" int link(const char* from, const char* to) noexcept
+{
+    if (pretended.linkError != 0) {
+        errno = pretended.linkError;
+        return -1;
+    }
+    using Call = int (*)(const char*, const char*);
+    static const auto real = reinterpret_cast<Call>(dlsym(RTLD_NEXT, "link"));
+    return real(from, to);
+}
 
 class TestAutoBackup final : public QObject
 {
@@ -358,6 +397,60 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(CommandError, backup());
         QVERIFY(!QFile::exists(home.file(timed + QStringLiteral("_100.db"))));
         QCOMPARE(filesIn(folder).size(), 100); // nothing half-written left behind
+    }
+
+    // Where the folder's file system lacks the no-replace rename, a hard link puts the backup in
+    // place; where it lacks hard links too, the name is looked at first. Either way a file of that
+    // name is never replaced, and any other failure is said with the file's name.
+    void placingOnFileSystemsWithoutNoReplaceRename_data()
+    {
+        QTest::addColumn<int>("renameError");
+        QTest::addColumn<int>("linkError");
+        QTest::addColumn<bool>("fails");
+        QTest::newRow("no such rename (EINVAL), links") << EINVAL << 0 << false;
+        QTest::newRow("no such rename (ENOSYS), links") << ENOSYS << 0 << false;
+        QTest::newRow("no such rename (EOPNOTSUPP), links") << EOPNOTSUPP << 0 << false;
+        QTest::newRow("nor links (EPERM)") << EINVAL << EPERM << false;
+        QTest::newRow("nor links (EOPNOTSUPP)") << ENOSYS << EOPNOTSUPP << false;
+        QTest::newRow("rename refused (EACCES)") << EACCES << 0 << true;
+        QTest::newRow("link refused (EIO)") << EINVAL << EIO << true;
+    }
+    void placingOnFileSystemsWithoutNoReplaceRename()
+    {
+        QFETCH(int, renameError);
+        QFETCH(int, linkError);
+        QFETCH(bool, fails);
+        TestHome home;
+        const QString folder = home.path();
+        home.write(QStringLiteral("old.db"), "old");
+        const QString old = home.file(QStringLiteral("old.db"));
+        const QString fresh = home.file(QStringLiteral("new.db"));
+        const auto restore = qScopeGuard([] { pretended = {}; });
+        {
+            PartialBackup partial(folder);
+            writing("new")(partial.path());
+            pretended = {.renameError = renameError, .linkError = linkError};
+            if (fails) {
+                try {
+                    partial.placeAsNew(fresh);
+                    QFAIL("placed although the file system refused it");
+                } catch (const CommandError& e) {
+                    QVERIFY2(e.text().startsWith(QStringLiteral("无法写入文件 %1：").arg(fresh)),
+                             qPrintable(e.text()));
+                    QVERIFY(e.text().endsWith(
+                        QString::fromLocal8Bit(std::strerror(linkError != 0 ? linkError : renameError))));
+                }
+            } else {
+                QVERIFY(!partial.placeAsNew(old));
+                QCOMPARE(contentOf(old), QByteArray("old"));
+                QVERIFY(partial.placeAsNew(fresh));
+                QCOMPARE(contentOf(fresh), QByteArray("new"));
+            }
+        }
+        pretended = {};
+        QCOMPARE(filesIn(folder), fails ? QStringList{QStringLiteral("old.db")}
+                                        : (QStringList{QStringLiteral("new.db"), QStringLiteral("old.db")}));
+        QCOMPARE(contentOf(old), QByteArray("old"));
     }
 
     void placingNeverLeavesTheTargetMissing()
