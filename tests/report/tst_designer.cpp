@@ -33,6 +33,7 @@
 #include <QPrintPreviewWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRubberBand>
 #include <QScrollArea>
 #include <QSpinBox>
 #include <QStackedWidget>
@@ -133,6 +134,7 @@ private slots:
     // Working with several objects
     void shiftClickAddsAndTakesOut();
     void rubberBandSelectsWhatItTouches();
+    void aClickThatTremblesDrawsNoRubberBand();
     void draggingMovesEverySelectedObject();
     void duplicateAlignAndSameSize();
     void edgesAndCornersShowTheirCursors();
@@ -964,6 +966,29 @@ void TestDesigner::rubberBandSelectsWhatItTouches()
     action(w.designer.get(), "actUndo")->trigger();
     QCOMPARE(model.report().bands[0].objects.size(), 1);
     QCOMPARE(model.report().bands[1].objects.size(), 2);
+}
+
+// A hand that trembles by a few pixels while clicking draws no rubber band; moving on draws one,
+// across or down.
+void TestDesigner::aClickThatTremblesDrawsNoRubberBand()
+{
+    Window w;
+    open(w);
+    QWidget* viewport = w.canvas->viewport();
+    auto* band = w.canvas->findChild<QRubberBand*>();
+    QVERIFY(band);
+    const QPoint from = at(w.canvas, 1, QPointF(95, 8));
+    for (const QPoint further : {QPoint(3, 0), QPoint(0, 3), QPoint(-5, -5)}) {
+        QTest::mousePress(viewport, Qt::LeftButton, {}, from);
+        QTest::mouseMove(viewport, from + QPoint(2, 2));
+        QVERIFY(!band->isVisible());
+        QTest::mouseMove(viewport, from - QPoint(2, 2));
+        QVERIFY(!band->isVisible());
+        QTest::mouseMove(viewport, from + further);
+        QVERIFY(band->isVisible());
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, from + further);
+        QVERIFY(!band->isVisible());
+    }
 }
 
 void TestDesigner::draggingMovesEverySelectedObject()
