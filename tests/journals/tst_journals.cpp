@@ -537,6 +537,97 @@ private slots:
         QCOMPARE(d.qryServiceCust().recordCount(), 1);
     }
 
+    // Adding from the customer window: the call editor names what it does, the complaint and
+    // service editors keep their own titles; editing names the change. The service list alone
+    // has a fixed size.
+    void editorTitlesFromTheCustomerWindow_data()
+    {
+        QTest::addColumn<QString>("editor");
+        QTest::addColumn<bool>("isAdd");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("button");
+        QTest::newRow("call, add") << QStringLiteral("call") << true << QStringLiteral("新增回访记录")
+                                   << QStringLiteral("添加&S");
+        QTest::newRow("complaint, add")
+            << QStringLiteral("complaint") << true << QStringLiteral("添加投诉记录") << QString();
+        QTest::newRow("service, add") << QStringLiteral("service") << true << QStringLiteral("添加维护记录")
+                                      << QStringLiteral("新增&S");
+        QTest::newRow("call, change")
+            << QStringLiteral("call") << false << QStringLiteral("修改回访记录") << QString();
+        QTest::newRow("complaint, change")
+            << QStringLiteral("complaint") << false << QStringLiteral("修改投诉信息") << QString();
+    }
+    void editorTitlesFromTheCustomerWindow()
+    {
+        QFETCH(QString, editor);
+        QFETCH(bool, isAdd);
+        QFETCH(QString, title);
+        QFETCH(QString, button);
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        addWangFang();
+        data().qryCustom().open();
+        ScriptedDialogs dialogs;
+        std::unique_ptr<JournalEditor> dialog;
+        if (editor == QLatin1String("service"))
+            dialog = std::make_unique<TfrmServiceAdd>();
+        else if (editor == QLatin1String("call"))
+            dialog = std::make_unique<TfrmCellAdd>();
+        else
+            dialog = std::make_unique<TfrmComplainAdd>();
+        dialog->FCaller = QStringLiteral("frmCustom");
+        dialog->FIsAdd = isAdd;
+        dialog->show();
+        QCOMPARE(dialog->windowTitle(), title);
+        if (!button.isEmpty())
+            QCOMPARE(
+                control<QPushButton>(dialog.get(), editor == QLatin1String("service") ? "btn1" : "btnAdd")
+                    ->text(),
+                button);
+        QCOMPARE(control<QLineEdit>(dialog.get(), "edtCustCode")->text(), QStringLiteral("W1"));
+
+        TfrmServerqry services;
+        TfrmCellqry calls;
+        QCOMPARE(services.minimumSize(), services.maximumSize());
+        QVERIFY(calls.minimumSize() != calls.maximumSize());
+    }
+
+    // Picking a customer and giving up: the service editor has emptied the customer boxes first,
+    // the call and complaint editors keep what was typed.
+    void cancelledPickKeepsOrClearsTheCustomer_data()
+    {
+        QTest::addColumn<QString>("editor");
+        QTest::addColumn<QString>("left");
+        QTest::newRow("service") << QStringLiteral("service") << QString();
+        QTest::newRow("call") << QStringLiteral("call") << QStringLiteral("typed");
+        QTest::newRow("complaint") << QStringLiteral("complaint") << QStringLiteral("typed");
+    }
+    void cancelledPickKeepsOrClearsTheCustomer()
+    {
+        QFETCH(QString, editor);
+        QFETCH(QString, left);
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        addWangFang();
+        ScriptedDialogs dialogs;
+        std::unique_ptr<JournalEditor> dialog;
+        if (editor == QLatin1String("service"))
+            dialog = std::make_unique<TfrmServiceAdd>();
+        else if (editor == QLatin1String("call"))
+            dialog = std::make_unique<TfrmCellAdd>();
+        else
+            dialog = std::make_unique<TfrmComplainAdd>();
+        dialog->FCaller = dialog->kind().listCaller;
+        dialog->show();
+        const char* nameBox = editor == QLatin1String("call") ? "edtCustName" : "edtCustname";
+        control<QLineEdit>(dialog.get(), "edtCustCode")->setText(QStringLiteral("typed"));
+        control<QLineEdit>(dialog.get(), nameBox)->setText(QStringLiteral("typed"));
+        whenModal<TfrmCustname>([](TfrmCustname* picker) { picker->reject(); });
+        press(dialog.get(), "btnSelectCust");
+        QCOMPARE(control<QLineEdit>(dialog.get(), "edtCustCode")->text(), left);
+        QCOMPARE(control<QLineEdit>(dialog.get(), nameBox)->text(), left);
+    }
+
     void staleListCannotLoseAnUpdate_data() { zu::test::addEngineRows(); }
     void staleListCannotLoseAnUpdate()
     {
