@@ -55,6 +55,47 @@ private slots:
         QVERIFY(QFileInfo(settings.filePath).isFile());
     }
 
+    // A database of another program (a SQLite file without this system's tables), or a file that
+    // is no database at all, is refused when it is opened, not at the first statement.
+    void otherFilesAreNotOpened()
+    {
+        QTemporaryDir folder;
+        ConnectionSettings settings;
+        settings.filePath = folder.filePath(QStringLiteral("别的.db"));
+        {
+            ConnectionSettings making = settings;
+            making.createIfMissing = true;
+            Connection other(SqlDialect::sqlite(), making);
+            QVERIFY2(other.open(), qPrintable(other.lastError()));
+            Query(other).exec(QStringLiteral("create table T_other (id integer)"));
+        }
+        Connection c(SqlDialect::sqlite(), settings);
+        QVERIFY(!c.open());
+        QVERIFY(!c.isOpen());
+        QCOMPARE(c.lastError(), QStringLiteral("不是本系统的数据库：%1").arg(settings.filePath));
+
+        // With the table this system keeps its users in, it is one of ours.
+        {
+            ConnectionSettings making = settings;
+            making.createIfMissing = true;
+            Connection other(SqlDialect::sqlite(), making);
+            QVERIFY(other.open());
+            Query(other).exec(QStringLiteral("create table T_User (id integer)"));
+        }
+        QVERIFY2(c.open(), qPrintable(c.lastError()));
+        c.close();
+
+        QFile text(folder.filePath(QStringLiteral("文字.db")));
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write(QByteArray("this is not a database file at all").repeated(200));
+        text.close();
+        settings.filePath = text.fileName();
+        Connection damaged(SqlDialect::sqlite(), settings);
+        QVERIFY(!damaged.open());
+        QVERIFY(!damaged.isOpen());
+        QVERIFY(!damaged.lastError().isEmpty());
+    }
+
     void embeddedDatabaseConnects()
     {
         TestDatabase db(QStringLiteral("sqlite"), false);
