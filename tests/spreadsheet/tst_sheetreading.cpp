@@ -4,6 +4,7 @@
 #include "spreadsheet/sheetstream.h"
 #include "spreadsheet/spreadsheetreader.h"
 #include "spreadsheet/spreadsheetwriter.h"
+#include "spreadsheet/workbookfile.h"
 #include "storedzip.h"
 
 #include <QBuffer>
@@ -249,6 +250,8 @@ private slots:
     void xlsxWithNegativeZip64ValuesIsRefused();
     void xlsxRowOfCellsWithoutReferences();
     void xlsxWorkbookBrokenAfterItsFirstSheetIsRefused();
+    void onlyTheSheetsThereAreRead_data();
+    void onlyTheSheetsThereAreRead();
     void xlsxWithImpossibleSizesIsRefused_data();
     void xlsxWithImpossibleSizesIsRefused();
     void xlsxPartsThatDoNotUnpackAsListed_data();
@@ -1361,6 +1364,48 @@ void TestSheetReading::readerProgramMissing()
     QVERIFY2(error.contains(QStringLiteral("无法启动读取程序")) &&
                  error.contains(QStringLiteral("没有这个程序")),
              qPrintable(error));
+}
+
+void TestSheetReading::onlyTheSheetsThereAreRead_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow(".xls") << QStringLiteral("两张.xls");
+    QTest::newRow(".xlsx") << QStringLiteral("两张.xlsx");
+    QTest::newRow(".csv") << QStringLiteral("一张.csv");
+}
+
+// A workbook's sheets are read by their number, the first and the last; one before the first or
+// after the last is not there, and the reader says so.
+void TestSheetReading::onlyTheSheetsThereAreRead()
+{
+    QFETCH(QString, name);
+    const QString file = path(name);
+    int sheets = 1;
+    if (name.endsWith(QLatin1String(".csv"))) {
+        QVERIFY(writeFile(file, "甲\n"));
+    } else {
+        const auto writer = StreamingSheetWriter::forFileName(file);
+        for (const QString sheet : {QStringLiteral("一"), QStringLiteral("二")}) {
+            QVERIFY(writer->startSheet(sheet));
+            QVERIFY(writer->writeText(0, 0, sheet));
+        }
+        QString error;
+        QVERIFY2(writer->finish(file, &error), qPrintable(error));
+        sheets = 2;
+    }
+    QString error;
+    const std::unique_ptr<WorkbookFile> book = WorkbookFile::open(file, &error);
+    QVERIFY2(book, qPrintable(error));
+    SheetTable table;
+    for (int index = 0; index < sheets; ++index) {
+        QVERIFY2(book->readSheet(index, &table, &error), qPrintable(error));
+        QCOMPARE(table.rows.value(0).value(0), sheets == 1 ? QStringLiteral("甲") : table.name);
+    }
+    for (const int missing : {-1, sheets}) {
+        table.name = QStringLiteral("上一张");
+        QVERIFY(!book->readSheet(missing, &table, &error));
+        QCOMPARE(error, QStringLiteral("文件中没有第 %1 个工作表").arg(missing + 1));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSheetReading)
