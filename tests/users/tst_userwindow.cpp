@@ -483,11 +483,15 @@ private slots:
         QVERIFY(!w.window.FIsAdd);
         QCOMPARE(w.window.FOldUserName, QStringLiteral("甲"));
         QCOMPARE(w.enabled(all), (QList<bool>{true, true, true, true, true, false}));
+        // The Delete key is off while a user is changed, though the Delete button is not.
+        auto* deleteKey = w.window.findChild<QAction*>(QStringLiteral("N3"));
+        QVERIFY(!deleteKey->isEnabled());
         // Moving to another user shows that one and turns Save off again.
         w.select(QStringLiteral("Admin"));
         QCOMPARE(w.edit("edtUserName")->text(), QStringLiteral("Admin"));
         QCOMPARE(w.window.FOldUserName, QStringLiteral("Admin"));
         QVERIFY(!w.button("btnPost")->isEnabled());
+        QVERIFY(deleteKey->isEnabled());
 
         // Cancel writes nothing; the boxes keep their text.
         w.press("ToolButton2");
