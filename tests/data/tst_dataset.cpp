@@ -82,6 +82,11 @@ private slots:
         QVERIFY(c.locate(QStringLiteral("IDCode"), QStringLiteral("客户-2")));
         QCOMPARE(c.fieldText(QStringLiteral("CustName")), QStringLiteral("客户0002"));
         QVERIFY(!c.locate(QStringLiteral("IDCode"), QStringLiteral("nobody")));
+        // A closed list has nothing more to walk.
+        QVERIFY(!c.eof());
+        c.close();
+        QVERIFY(c.eof());
+        QCOMPARE(c.currentRow(), -1);
     }
 
     // The current record read again: the list shows what is stored now, and tells its views of

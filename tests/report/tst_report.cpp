@@ -112,6 +112,7 @@ private slots:
     void savedFileIsReadableXml();
     void yesOrNoAttributes();
     void frameSides();
+    void marginsLeaveRoomOnThePage();
     void loadMissingFile();
     void loadBadFile_data();
     void loadBadFile();
@@ -274,6 +275,30 @@ void TestReport::frameSides()
     QCOMPARE(readBack(with("top,none"), &error), (ReportFrame{.top = true}));
     QCOMPARE(readBack(with("middle"), &error).width, -1.0);
     QVERIFY2(error.contains(QStringLiteral("未知的边框 \"middle\"")), qPrintable(error));
+}
+
+// Margins that leave no room to print on are an error in the file; a millimetre of room is not.
+void TestReport::marginsLeaveRoomOnThePage()
+{
+    for (const bool across : {true, false}) {
+        for (const double room : {0.0, 1.0}) {
+            ReportTemplate t = listTemplate();
+            const QSizeF whole = t.page.printableSize() + QSizeF(t.page.leftMargin + t.page.rightMargin,
+                                                                 t.page.topMargin + t.page.bottomMargin);
+            if (across) {
+                t.page.leftMargin = (whole.width() - room) / 2;
+                t.page.rightMargin = (whole.width() - room) / 2;
+            } else {
+                t.page.topMargin = (whole.height() - room) / 2;
+                t.page.bottomMargin = (whole.height() - room) / 2;
+            }
+            ReportTemplate back;
+            QString error;
+            QCOMPARE(parseTemplate(serializeTemplate(t), &back, &error), room > 0);
+            if (room == 0)
+                QVERIFY2(error.contains(QStringLiteral("页边距大于纸张")), qPrintable(error));
+        }
+    }
 }
 
 void TestReport::loadMissingFile()
