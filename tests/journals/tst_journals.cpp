@@ -108,6 +108,16 @@ struct CustomerWindow
     }
 };
 
+// The editor of a journal: "service", "call", or else the complaint editor.
+std::unique_ptr<JournalEditor> makeEditor(const QString& editor)
+{
+    if (editor == QLatin1String("service"))
+        return std::make_unique<TfrmServiceAdd>();
+    if (editor == QLatin1String("call"))
+        return std::make_unique<TfrmCellAdd>();
+    return std::make_unique<TfrmComplainAdd>();
+}
+
 // The customer the window tests work on.
 void addWangFang()
 {
@@ -568,13 +578,7 @@ private slots:
         addWangFang();
         data().qryCustom().open();
         ScriptedDialogs dialogs;
-        std::unique_ptr<JournalEditor> dialog;
-        if (editor == QLatin1String("service"))
-            dialog = std::make_unique<TfrmServiceAdd>();
-        else if (editor == QLatin1String("call"))
-            dialog = std::make_unique<TfrmCellAdd>();
-        else
-            dialog = std::make_unique<TfrmComplainAdd>();
+        const std::unique_ptr<JournalEditor> dialog = makeEditor(editor);
         dialog->FCaller = QStringLiteral("frmCustom");
         dialog->FIsAdd = isAdd;
         dialog->show();
@@ -610,13 +614,7 @@ private slots:
         QVERIFY2(db.ok(), qPrintable(db.error()));
         addWangFang();
         ScriptedDialogs dialogs;
-        std::unique_ptr<JournalEditor> dialog;
-        if (editor == QLatin1String("service"))
-            dialog = std::make_unique<TfrmServiceAdd>();
-        else if (editor == QLatin1String("call"))
-            dialog = std::make_unique<TfrmCellAdd>();
-        else
-            dialog = std::make_unique<TfrmComplainAdd>();
+        const std::unique_ptr<JournalEditor> dialog = makeEditor(editor);
         dialog->FCaller = dialog->kind().listCaller;
         dialog->show();
         const char* nameBox = editor == QLatin1String("call") ? "edtCustName" : "edtCustname";
@@ -788,13 +786,7 @@ private slots:
         db.dataModule().T().exec(QStringLiteral("insert into T_Cust (CustName, IDCode) values (?, ?)"),
                                  {QStringLiteral("赵六"), QStringLiteral("Z6")});
         ScriptedDialogs dialogs;
-        std::unique_ptr<JournalEditor> dialog;
-        if (editor == QLatin1String("service"))
-            dialog = std::make_unique<TfrmServiceAdd>();
-        else if (editor == QLatin1String("call"))
-            dialog = std::make_unique<TfrmCellAdd>();
-        else
-            dialog = std::make_unique<TfrmComplainAdd>();
+        const std::unique_ptr<JournalEditor> dialog = makeEditor(editor);
         dialog->FCaller = dialog->kind().listCaller;
         dialog->show();
         auto* code = control<QLineEdit>(dialog.get(), "edtCustCode");
