@@ -1012,6 +1012,12 @@ void TestSheetReading::xlsRecordsAndTheirFaults_data()
     QTest::newRow("text cut short") << quint16(0x0600) << QByteArray() << entry
                                     << rec(0x0204, cell(0, 0, 0) + u16(3) + '\x01' + utf16("文字"))
                                     << QStringLiteral("第 1 行第 1 列的文字不完整");
+    QTest::newRow("text without its flags")
+        << quint16(0x0600) << QByteArray() << entry << rec(0x0204, cell(0, 0, 0) + u16(2))
+        << QStringLiteral("第 1 行第 1 列的文字不完整");
+    QTest::newRow("rich text without its run count")
+        << quint16(0x0600) << QByteArray() << entry << rec(0x0204, cell(0, 0, 0) + u16(1) + '\x08')
+        << QStringLiteral("第 1 行第 1 列的文字不完整");
     QTest::newRow("formula text cut short")
         << quint16(0x0600) << QByteArray() << entry
         << rec(0x0006,
