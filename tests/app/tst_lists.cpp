@@ -326,6 +326,17 @@ private slots:
             press(&editor, "ToolButton13");
             press(&editor, "ToolButton17");
             QCOMPARE(grid->model()->rowCount(), 2);
+            QVERIFY(pages->isEnabled());
+            QVERIFY(!control<QToolButton>(&editor, "ToolButton16")->isEnabled());
+            QVERIFY(control<QToolButton>(&editor, "ToolButton13")->isEnabled());
+            // Cancelling a change keeps the stored value.
+            data().qryCombo().first();
+            press(&editor, "ToolButton14");
+            typeValue(grid, 0, QStringLiteral("电水壶"));
+            press(&editor, "ToolButton17");
+            QCOMPARE(cell(0, Qt::DisplayRole).toString(), QStringLiteral("电压力锅"));
+            QVERIFY(pages->isEnabled());
+            QVERIFY(control<QToolButton>(&editor, "ToolButton14")->isEnabled());
         }
         QCOMPARE(scalar(QStringLiteral("select count(*) from T_type where %1 = ?")
                             .arg(data().dialect().quote(QStringLiteral("table"))),

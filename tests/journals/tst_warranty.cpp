@@ -208,6 +208,19 @@ private slots:
         QCOMPARE(saved.monthsFor(QStringLiteral("KFR-35GW")), 36);
         QCOMPARE(saved.monthsFor(QStringLiteral("XQB")), 24);
         QCOMPARE(dialogs.messages().size(), 1);
+
+        // Cancelling a change shows the stored months again, and the page is for browsing.
+        press(&editor, "ToolButton14");
+        rows->setData(rows->index(0, 1), QStringLiteral("6"));
+        defaultMonths->setValue(18);
+        press(&editor, "ToolButton17");
+        QVERIFY(pages->isEnabled());
+        QVERIFY(!defaultMonths->isEnabled());
+        QVERIFY(!control<QToolButton>(&editor, "ToolButton16")->isEnabled());
+        QVERIFY(control<QToolButton>(&editor, "ToolButton14")->isEnabled());
+        QCOMPARE(rows->index(0, 1).data().toString(), QStringLiteral("36"));
+        QCOMPARE(defaultMonths->value(), 24);
+        QCOMPARE(WarrantyTerms::load(data().conn()).monthsFor(QStringLiteral("KFR-35GW")), 36);
     }
 };
 

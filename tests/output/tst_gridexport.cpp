@@ -748,6 +748,10 @@ private slots:
             {QStringLiteral("2024-03-05 10:20-30"), QStringLiteral("null")},
             {QStringLiteral("2024-3-05 10:20:30"), QStringLiteral("text:2024-03-05 10:20:30")},
             {QStringLiteral("2024-03-05 10:20"), QStringLiteral("text:2024-03-05 10:20:00")},
+            {QStringLiteral("2024-03-05 10:20:30.250"), QStringLiteral("text:2024-03-05 10:20:30")},
+            {QStringLiteral("2024-03-05 10:20:30 下午"), QStringLiteral("text:2024-03-05 10:20:30")},
+            {QStringLiteral("2024-03-05 00:00:00 下午"), QStringLiteral("text:2024-03-05")},
+            {QStringLiteral("2024-13-05 10:20"), QStringLiteral("null")},
             {QStringLiteral("2024-02-30 10:20:30"), QStringLiteral("null")},
             {QStringLiteral("2024-03-05 24:20:30"), QStringLiteral("null")},
         };
