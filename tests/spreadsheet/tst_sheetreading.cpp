@@ -1412,6 +1412,15 @@ void TestSheetReading::onlyTheSheetsThereAreRead()
         QVERIFY(!book->readSheet(missing, &table, &error));
         QCOMPARE(error, QStringLiteral("文件中没有第 %1 个工作表").arg(missing + 1));
     }
+    // The reader program streams the last sheet, and refuses the one after it before it writes
+    // anything.
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    QVERIFY(!writeSheetStream(*book, sheets, &out, &error));
+    QCOMPARE(error, QStringLiteral("文件中只有 %1 个工作表，没有第 %2 个").arg(sheets).arg(sheets + 1));
+    QVERIFY(out.data().isEmpty());
+    QVERIFY2(writeSheetStream(*book, sheets - 1, &out, &error), qPrintable(error));
+    QVERIFY(!out.data().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestSheetReading)
