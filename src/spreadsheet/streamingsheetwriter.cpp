@@ -25,6 +25,11 @@ QString StreamingSheetWriter::truncationMark()
     return QStringLiteral("…（已截断）");
 }
 
+QString StreamingSheetWriter::fileNotWrittenReason()
+{
+    return QStringLiteral("文件无法写入，磁盘可能已满");
+}
+
 QString StreamingSheetWriter::sheetNameProblem(const QString& name)
 {
     if (name.trimmed().isEmpty())
@@ -52,6 +57,8 @@ bool StreamingSheetWriter::refuse(const QString& message)
 bool StreamingSheetWriter::startSheet(const QString& name, const QMap<int, int>& columnWidthsPixels)
 {
     m_error.clear();
+    m_sheetAsked = true;
+    m_sheetOpen = false;
     if (const QString problem = sheetNameProblem(name); !problem.isEmpty())
         return refuse(problem);
     for (const QString& used : std::as_const(m_sheetNames))
@@ -66,21 +73,27 @@ bool StreamingSheetWriter::startSheet(const QString& name, const QMap<int, int>&
         if (it.value() < 0)
             return refuse(QStringLiteral("第 %1 列的宽度 %2 像素无效").arg(it.key() + 1).arg(it.value()));
     }
+    QString reason;
+    if (!beginSheet(name, columnWidthsPixels, &reason))
+        return refuse(reason);
     m_sheetNames << name;
     ++m_sheetCount;
     m_lastRow = -1;
     m_lastColumn = -1;
-    QString reason;
-    if (!beginSheet(name, columnWidthsPixels, &reason))
-        return refuse(reason);
+    m_sheetOpen = true;
     return true;
 }
 
 bool StreamingSheetWriter::checkPosition(int row, int column)
 {
     m_error.clear();
-    if (m_sheetCount == 0 && !startSheet(QStringLiteral("Sheet1")))
+    if (!m_sheetAsked && !startSheet(QStringLiteral("Sheet1")))
         return false;
+    // After a refused sheet, no cell may go on in the sheet before it.
+    if (!m_sheetOpen)
+        return refuse(QStringLiteral("工作表没有建立，单元格（第 %1 行，第 %2 列）无法写入")
+                          .arg(row + 1)
+                          .arg(column + 1));
     if (row < 0 || column < 0)
         return refuse(QStringLiteral("单元格位置（第 %1 行，第 %2 列）无效").arg(row + 1).arg(column + 1));
     if (row >= m_limits.rows)

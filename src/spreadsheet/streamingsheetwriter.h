@@ -69,6 +69,9 @@ public:
 
 protected:
     explicit StreamingSheetWriter(SheetLimits limits);
+    // Why the chosen file could not be written in full: the system's own text for a full disk or
+    // a file size limit says little ("Unknown error").
+    static QString fileNotWrittenReason();
 
     virtual bool beginSheet(const QString& name, const QMap<int, int>& widths, QString* reason) = 0;
     virtual bool putText(int row, int column, QStringView text, CellStyle style, QString* reason) = 0;
@@ -82,7 +85,9 @@ private:
 
     SheetLimits m_limits;
     QStringList m_sheetNames;
-    int m_sheetCount = 0;
+    int m_sheetCount = 0; // sheets the file format accepted
+    bool m_sheetAsked = false;
+    bool m_sheetOpen = false; // the last sheet asked for was accepted
     int m_lastRow = -1;
     int m_lastColumn = -1;
     int m_truncated = 0;

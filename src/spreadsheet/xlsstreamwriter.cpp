@@ -567,7 +567,11 @@ bool XlsStreamWriter::complete(const QString& path, QString* reason)
     const bool written = file.write(header) == header.size() && file.write(headBytes) == headBytes.size() &&
                          d->strings.copyTo(file) && file.write(tailBytes) == tailBytes.size() &&
                          d->cells.copyTo(file) && file.write(trailer) == trailer.size();
-    if (!written || !file.commit()) {
+    if (!written) {
+        *reason = fileNotWrittenReason();
+        return false;
+    }
+    if (!file.commit()) {
         *reason = file.errorString();
         return false;
     }

@@ -215,8 +215,12 @@ bool XlsxStreamWriter::complete(const QString& path, QString* reason)
     }
     while (!written.atEnd()) {
         const QByteArray chunk = written.read(1 << 20);
-        if (chunk.isEmpty() || file.write(chunk) != chunk.size()) {
-            *reason = file.errorString();
+        if (chunk.isEmpty()) {
+            *reason = written.errorString();
+            return false;
+        }
+        if (file.write(chunk) != chunk.size()) {
+            *reason = fileNotWrittenReason();
             return false;
         }
     }

@@ -223,6 +223,12 @@ QByteArray fileBytes(const QString& path)
     return file.readAll();
 }
 
+bool writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
 // The Workbook stream of the file the writer makes, as the compound file holds it.
 QByteArray workbookStream(SpreadsheetWriter& writer)
 {
@@ -333,6 +339,11 @@ private slots:
     void fullDiskWhileCompletingKeepsTheEarlierFile();
     void fullDiskWhileCompletingIsReported_data();
     void fullDiskWhileCompletingIsReported();
+    void noTemporaryFolder_data();
+    void noTemporaryFolder();
+    void fullDiskWhileWritingTheChosenFile();
+    void refusedSheetTakesNoCells_data();
+    void refusedSheetTakesNoCells();
     void xlsxSheetsAreCountedAgain();
     void damagedXlsxSheetsAreNotCounted_data();
     void damagedXlsxSheetsAreNotCounted();
@@ -1173,6 +1184,94 @@ void TestXls::fullDiskWhileCompletingIsReported()
     const QString reason = error.mid(QStringLiteral("无法写入文件 %1：").arg(file).size());
     QVERIFY2(!reason.contains(QRegularExpression(QStringLiteral("[A-Za-z]{3,}"))), qPrintable(error));
     QVERIFY(!QFile::exists(file));
+}
+
+void TestXls::noTemporaryFolder_data()
+{
+    addFormatRows();
+}
+
+// The list is spooled to temporary files first: where none can be made (the temporary folder is
+// gone), the export says so before anything is written, and no file is left.
+void TestXls::noTemporaryFolder()
+{
+    QFETCH(QString, suffix);
+    const QString file = path(QStringLiteral("notemp") + suffix);
+    const QByteArray before = qgetenv("TMPDIR");
+    // A file where the folder should be: nothing can be made in it, even by the administrator.
+    const QString notAFolder = path(QStringLiteral("不是文件夹"));
+    QVERIFY(writeBytes(notAFolder, "x"));
+    qputenv("TMPDIR", QFile::encodeName(notAFolder));
+    const auto writer = StreamingSheetWriter::forFileName(file);
+    const bool started = writer->startSheet(QStringLiteral("Sheet1"));
+    const bool cell = writer->writeText(0, 0, QStringLiteral("甲"));
+    QString error;
+    const bool finished = writer->finish(file, &error);
+    qputenv("TMPDIR", before);
+    QVERIFY(!started);
+    QVERIFY(!cell);
+    QVERIFY(!finished);
+    QCOMPARE(writer->sheetCount(), 0);
+    QVERIFY2(error.startsWith(QStringLiteral("无法生成文件 %1：无法创建临时文件").arg(file)),
+             qPrintable(error));
+    QVERIFY(!QFile::exists(file));
+}
+
+void TestXls::refusedSheetTakesNoCells_data()
+{
+    addFormatRows();
+}
+
+// Cells after a refused sheet do not go on in the sheet before it; a sheet accepted later takes
+// them again, but the file is not written, for the refusal.
+void TestXls::refusedSheetTakesNoCells()
+{
+    QFETCH(QString, suffix);
+    const QString file = path(QStringLiteral("refusedsheet") + suffix);
+    const auto writer = StreamingSheetWriter::forFileName(file);
+    QVERIFY(writer->startSheet(QStringLiteral("一")));
+    QVERIFY(writer->writeText(0, 0, QStringLiteral("甲")));
+    QVERIFY(!writer->startSheet(QStringLiteral("一")));
+    QCOMPARE(writer->sheetCount(), 1);
+    QVERIFY(!writer->writeText(1, 0, QStringLiteral("乙")));
+    QCOMPARE(writer->error(), QStringLiteral("工作表没有建立，单元格（第 2 行，第 1 列）无法写入"));
+    QVERIFY(writer->startSheet(QStringLiteral("二")));
+    QCOMPARE(writer->sheetCount(), 2);
+    QVERIFY(writer->writeText(0, 0, QStringLiteral("丙")));
+    QString error;
+    QVERIFY(!writer->finish(file, &error));
+    QCOMPARE(error, QStringLiteral("无法生成文件 %1：工作表名称“一”已经用过").arg(file));
+    QVERIFY(!QFile::exists(file));
+}
+
+// The temporary files are whole, and the disk fills while they become the file the user chose:
+// the file keeps what it held, and the reason is told in Chinese.
+void TestXls::fullDiskWhileWritingTheChosenFile()
+{
+    const QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("chosen.xls"));
+    {
+        QFile earlier(file);
+        QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write("earlier") == 7);
+    }
+    const auto writer = StreamingSheetWriter::forFileName(file);
+    for (int row = 0; row < 20000; ++row) {
+        QVERIFY(writer->writeNumber(row, 0, row * 7.25));
+        QVERIFY(writer->writeText(row, 1, QStringLiteral("客户%1").arg(row)));
+    }
+    QString error;
+    bool written = true;
+    {
+        const FileSizeLimit full(1200 * 1024);
+        QVERIFY(full.isSet());
+        written = writer->finish(file, &error);
+    }
+    QVERIFY2(!written, "a file larger than the disk holds was reported as written");
+    QVERIFY2(error.startsWith(QStringLiteral("无法写入文件 %1：").arg(file)), qPrintable(error));
+    const QString reason = error.mid(QStringLiteral("无法写入文件 %1：").arg(file).size());
+    QVERIFY2(!reason.contains(QRegularExpression(QStringLiteral("[A-Za-z]{3,}"))), qPrintable(error));
+    QCOMPARE(fileBytes(file), QByteArray("earlier"));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{QFileInfo(file).fileName()});
 }
 
 void TestXls::xlsxSheetsAreCountedAgain()
