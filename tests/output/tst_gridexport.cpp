@@ -746,6 +746,7 @@ private slots:
             {QStringLiteral("2024-03-05x10:20:30"), QStringLiteral("null")},
             {QStringLiteral("2024-03-05 10-20:30"), QStringLiteral("null")},
             {QStringLiteral("2024-03-05 10:20-30"), QStringLiteral("null")},
+            {QStringLiteral("2024-03-05 10:2x:30"), QStringLiteral("null")},
             {QStringLiteral("2024-3-05 10:20:30"), QStringLiteral("text:2024-03-05 10:20:30")},
             {QStringLiteral("2024-03-05 10:20"), QStringLiteral("text:2024-03-05 10:20:00")},
             {QStringLiteral("2024-03-05 10:20:30.250"), QStringLiteral("text:2024-03-05 10:20:30")},
