@@ -169,6 +169,8 @@ private slots:
         Connection c(SqlDialect::sqlite(), settings);
         QVERIFY2(c.open(), qPrintable(c.lastError()));
         QCOMPARE(SchemaInstaller(c).version(), 0);
+        QVERIFY(SchemaInstaller(c).isEmpty());
+        QVERIFY(!SchemaInstaller(c).holdsData());
         Query(c).exec(QStringLiteral("create table zu_schema_old (version integer)"));
         QCOMPARE(SchemaInstaller(c).version(), 0);
         Query(c).exec(QStringLiteral("create table ZU_SCHEMA (version integer)"));
