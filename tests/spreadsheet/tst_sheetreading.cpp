@@ -315,7 +315,8 @@ void TestSheetReading::numberFormats_data()
         << 8.0 << QStringLiteral("[$;-804]0.00") << QStringLiteral(";8.00");
     QTest::newRow("backslash at the end") << 5.0 << QStringLiteral("0\\") << QStringLiteral("5");
     QTest::newRow("text section only") << 7.0 << QStringLiteral("@") << QStringLiteral("7");
-    QTest::newRow("negative that rounds to zero") << -0.004 << QStringLiteral("0.00") << QStringLiteral("0.00");
+    QTest::newRow("negative that rounds to zero")
+        << -0.004 << QStringLiteral("0.00") << QStringLiteral("0.00");
     QTest::newRow("negative that rounds to one cent")
         << -0.005 << QStringLiteral("0.00") << QStringLiteral("-0.01");
     QTest::newRow("fraction, not understood") << 0.5 << QStringLiteral("# ?/?") << QStringLiteral("0.5");
