@@ -1278,6 +1278,18 @@ void TestDesigner::fieldsShownByName()
         ->setPlainText(QStringLiteral("共 [COUNT()] 位，第 [页码] 页，金额 [SUM(客户记录.\"客户编码\")]"));
     QCOMPARE(itemFor(w.canvas, 0, 0)->shownText(),
              QStringLiteral("共 [计数] 位，第 [页码] 页，金额 [合计 客户编码]"));
+    // A system value is drawn as its name too, not as the empty value it has while designing.
+    control<QPlainTextEdit>(w.designer.get(), "edtText")->setPlainText(QStringLiteral("[公司名称]"));
+    const ObjectItem* title = itemFor(w.canvas, 0, 0);
+    QCOMPARE(title->shownText(), QStringLiteral("[公司名称]"));
+    const QRect area =
+        w.canvas->mapFromScene(title->sceneBoundingRect()).boundingRect().adjusted(3, 3, -3, -3);
+    const QImage shot = w.canvas->viewport()->grab().toImage();
+    int dark = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            dark += shot.pixelColor(x, y).lightness() < 100 ? 1 : 0;
+    QVERIFY2(dark > 20, qPrintable(QString::number(dark)));
 }
 
 void TestDesigner::unknownFieldOfAGroupConditionIsReported()
