@@ -250,6 +250,7 @@ private slots:
     void xlsxWithNegativeZip64ValuesIsRefused();
     void xlsxRowOfCellsWithoutReferences();
     void xlsxWorkbookBrokenAfterItsFirstSheetIsRefused();
+    void xlsxWithoutWorkbookOrSheetsIsRefused();
     void onlyTheSheetsThereAreRead_data();
     void onlyTheSheetsThereAreRead();
     void xlsxWithImpossibleSizesIsRefused_data();
@@ -1171,6 +1172,31 @@ void TestSheetReading::xlsxWorkbookBrokenAfterItsFirstSheetIsRefused()
                      qPrintable(error));
         else
             QCOMPARE(reader.text(0, 0), QStringLiteral("7"));
+    }
+}
+
+// A package without its workbook part, or whose workbook lists no sheet, is no workbook to read.
+void TestSheetReading::xlsxWithoutWorkbookOrSheetsIsRefused()
+{
+    const QByteArray sheet = "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+                             "<sheetData><row r=\"1\"><c><v>7</v></c></row></sheetData></worksheet>";
+    const QList<std::pair<QList<std::pair<QString, QByteArray>>, QString>> cases{
+        {{{QStringLiteral("xl/worksheets/sheet1.xml"), sheet}},
+         QStringLiteral("：文件已损坏或不是 .xlsx 格式（缺少工作簿 xl/workbook.xml）")},
+        {{{QStringLiteral("xl/workbook.xml"), QByteArray()},
+          {QStringLiteral("xl/worksheets/sheet1.xml"), sheet}},
+         QStringLiteral("：文件已损坏或不是 .xlsx 格式（缺少工作簿 xl/workbook.xml）")},
+        {{{QStringLiteral("xl/workbook.xml"), QByteArray("<workbook><sheets/></workbook>")}},
+         QStringLiteral("：文件中没有工作表")},
+    };
+    for (const auto& [parts, expected] : cases) {
+        const QString file = path(QStringLiteral("noworkbook.xlsx"));
+        QVERIFY(writeFile(file, zu::test::storedZip(parts)));
+        SpreadsheetReader reader;
+        QString error;
+        QVERIFY(!reader.open(file, &error));
+        QVERIFY2(error.startsWith(QStringLiteral("无法读取文件 %1").arg(file)) && error.endsWith(expected),
+                 qPrintable(error));
     }
 }
 
