@@ -248,6 +248,7 @@ private slots:
     void titlesAreTheFirstRowOnly();
     void streamReadsEveryRowNumber();
     void xlsxWithNegativeZip64ValuesIsRefused();
+    void xlsxWithIncompleteZip64RecordIsRefused();
     void xlsxRowOfCellsWithoutReferences();
     void xlsxWorkbookBrokenAfterItsFirstSheetIsRefused();
     void xlsxWithoutWorkbookOrSheetsIsRefused();
@@ -1217,6 +1218,41 @@ void TestSheetReading::xlsxWithNegativeZip64ValuesIsRefused()
         QString error;
         QVERIFY(!reader.open(file, &error));
         QVERIFY2(error.contains(QStringLiteral("目录已损坏")), qPrintable(error));
+    }
+}
+
+// An entry whose sizes and place are left to the zip64 record needs that record, with all three.
+void TestSheetReading::xlsxWithIncompleteZip64RecordIsRefused()
+{
+    enum class Change
+    {
+        None,
+        Shorter,
+        OtherRecord
+    };
+    for (const Change change : {Change::None, Change::Shorter, Change::OtherRecord}) {
+        QByteArray zip = zu::test::storedZip(
+            {{QStringLiteral("xl/workbook.xml"),
+              QByteArray("<workbook xmlns:r=\"r\"><sheets><sheet name=\"表\" sheetId=\"1\" r:id=\"rId1\"/>"
+                         "</sheets></workbook>")}},
+            zu::test::ZipForm::Zip64);
+        const qsizetype entry = zip.lastIndexOf("PK\x01\x02");
+        QVERIFY(entry > 0);
+        const qsizetype extra = entry + 46 + qFromLittleEndian<quint16>(zip.constData() + entry + 28);
+        QCOMPARE(qFromLittleEndian<quint16>(zip.constData() + extra + 2), quint16(24));
+        if (change == Change::Shorter)
+            qToLittleEndian<quint16>(16, zip.data() + extra + 2); // the place is missing
+        else if (change == Change::OtherRecord)
+            qToLittleEndian<quint16>(2, zip.data() + extra);
+        const QString file = path(QStringLiteral("zip64record.xlsx"));
+        QVERIFY(writeFile(file, zip));
+        SpreadsheetReader reader;
+        QString error;
+        QCOMPARE(reader.open(file, &error), false);
+        if (change == Change::None)
+            QVERIFY2(!error.contains(QStringLiteral("目录已损坏")), qPrintable(error));
+        else
+            QVERIFY2(error.contains(QStringLiteral("目录已损坏")), qPrintable(error));
     }
 }
 
