@@ -1021,6 +1021,20 @@ void TestSheetReading::xlsRecordsAndTheirFaults_data()
     QTest::newRow("text without its flags")
         << quint16(0x0600) << QByteArray() << entry << rec(0x0204, cell(0, 0, 0) + u16(2))
         << QStringLiteral("第 1 行第 1 列的文字不完整");
+    QTest::newRow("text without its length")
+        << quint16(0x0600) << QByteArray() << entry << rec(0x0204, cell(0, 0, 0))
+        << QStringLiteral("第 1 行第 1 列的文字不完整");
+    QTest::newRow("BIFF5, text cut short")
+        << quint16(0x0500) << QByteArray() << u32(0) + '\0' + '\0' + QByteArray("\x01T", 2)
+        << rec(0x0204, cell(0, 0, 0) + u16(5) + QByteArray("abcd"))
+        << QStringLiteral("第 1 行第 1 列的文字不完整");
+    QTest::newRow("BIFF5, text") << quint16(0x0500) << QByteArray()
+                                 << u32(0) + '\0' + '\0' + QByteArray("\x01T", 2)
+                                 << rec(0x0204, cell(0, 0, 0) + u16(4) + QByteArray("abcd"))
+                                 << QStringLiteral("0 0 abcd");
+    QTest::newRow("text too short for its place")
+        << quint16(0x0600) << QByteArray() << entry
+        << rec(0x0204, u16(0) + u16(0)) + rec(0x0203, cell(0, 1, 0) + f64(7)) << QStringLiteral("0 1 7");
     QTest::newRow("rich text without its run count")
         << quint16(0x0600) << QByteArray() << entry << rec(0x0204, cell(0, 0, 0) + u16(1) + '\x08')
         << QStringLiteral("第 1 行第 1 列的文字不完整");
