@@ -1528,6 +1528,15 @@ void TestXls::compoundFileReaderRefusesDamage()
         QVERIFY(!reader.open(tooMany, &reason));
         QCOMPARE(reason, QStringLiteral("复合文档的分配表已损坏"));
     }
+    // More tables than the header lists, and the chain that lists the others ends at once, or
+    // points one past the last sector.
+    for (const quint32 chain : {0xFFFFFFFEu, sectors}) {
+        QByteArray chainGone = file;
+        qToLittleEndian<quint32>(cfb::kHeaderDifatEntries + 1, chainGone.data() + 0x2C);
+        qToLittleEndian<quint32>(chain, chainGone.data() + 0x44);
+        QVERIFY(!reader.open(chainGone, &reason));
+        QCOMPARE(reason, QStringLiteral("复合文档的分配表已损坏"));
+    }
     // Without its last sectors (directory and FAT) the file has nothing to find.
     const bool opened = reader.open(file.left(file.size() - 1024), &reason);
     QVERIFY(!opened || reader.stream(QStringLiteral("Workbook")).isEmpty());
