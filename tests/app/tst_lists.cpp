@@ -337,6 +337,17 @@ private slots:
             QCOMPARE(cell(0, Qt::DisplayRole).toString(), QStringLiteral("电压力锅"));
             QVERIFY(pages->isEnabled());
             QVERIFY(control<QToolButton>(&editor, "ToolButton14")->isEnabled());
+            // While browsing nothing is typed into the list; while changing, only into the row
+            // being changed, and only as an edit.
+            const QString typed = QStringLiteral("电水壶");
+            QVERIFY(!grid->model()->setData(grid->model()->index(0, 0), typed));
+            press(&editor, "ToolButton14");
+            QVERIFY(!grid->model()->setData(grid->model()->index(1, 0), typed));
+            QVERIFY(!grid->model()->setData(grid->model()->index(0, 0), typed, Qt::DisplayRole));
+            QVERIFY(!grid->model()->setData(QModelIndex(), typed));
+            press(&editor, "ToolButton17");
+            QCOMPARE(cell(0, Qt::DisplayRole).toString(), QStringLiteral("电压力锅"));
+            QCOMPARE(cell(1, Qt::DisplayRole).toString(), QStringLiteral("O'Reilly 电扇"));
         }
         QCOMPARE(scalar(QStringLiteral("select count(*) from T_type where %1 = ?")
                             .arg(data().dialect().quote(QStringLiteral("table"))),
