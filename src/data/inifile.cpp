@@ -145,13 +145,17 @@ void IniFile::save() const
 {
     const bool created = !QFileInfo::exists(m_path);
     QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered, a write the disk takes only in part says so at once.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         throw CommandError(QStringLiteral("无法写入配置文件 %1：%2").arg(m_path, file.errorString()));
     }
     // A new file is its owner's before the password is written into it, not only after.
     if (created)
         file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    file.write((m_lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
+    // A full disk may take part of the text and no error: only the whole text is saved.
+    const QByteArray text = (m_lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
+    if (file.write(text) != text.size())
+        throw CommandError(QStringLiteral("无法写入配置文件 %1：磁盘可能已满").arg(m_path));
     if (!file.commit())
         throw CommandError(QStringLiteral("无法写入配置文件 %1：%2").arg(m_path, file.errorString()));
     keepOwnerOnly(m_path);

@@ -34,7 +34,8 @@ void CopyFile(const QString& source, const QString& target)
     if (!in.open(QIODevice::ReadOnly))
         throw CommandError(QStringLiteral("无法打开文件 %1：%2").arg(source, in.errorString()));
     QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly))
+    // Unbuffered, a write the disk takes only in part says so at once.
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw CommandError(QStringLiteral("无法写入文件 %1：%2").arg(target, out.errorString()));
     char buffer[64 * 1024];
     for (;;) {

@@ -1,9 +1,10 @@
 #include "shippedtemplates.h"
 
+#include "templatefile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace zu {
 
@@ -37,11 +38,11 @@ bool installShippedTemplates(const QString& folder, QStringList* written, QStrin
         const QString path = QDir(folder).filePath(name);
         if (QFileInfo::exists(path))
             continue;
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(shippedTemplate(name)) < 0 || !file.commit()) {
+        QString reason;
+        if (!writeWholeFile(path, shippedTemplate(name), &reason)) {
             if (error)
-                *error = QStringLiteral("无法写入报表模板 %1：%2")
-                             .arg(QDir::toNativeSeparators(path), file.errorString());
+                *error =
+                    QStringLiteral("无法写入报表模板 %1：%2").arg(QDir::toNativeSeparators(path), reason);
             return false;
         }
         if (written)

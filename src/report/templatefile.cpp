@@ -503,13 +503,33 @@ QByteArray serializeTemplate(const ReportTemplate& report)
     return content;
 }
 
-bool saveTemplate(const ReportTemplate& report, const QString& path, QString* error)
+bool writeWholeFile(const QString& path, const QByteArray& content, QString* reason)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(serializeTemplate(report)) < 0 || !file.commit()) {
+    // Unbuffered, a write the disk takes only in part says so at once.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        *reason = file.errorString();
+        return false;
+    }
+    // A full disk may take part of the content and no error: the file is kept only when whole.
+    if (file.write(content) != content.size()) {
+        *reason = QStringLiteral("文件没有写完整，磁盘可能已满");
+        return false;
+    }
+    if (!file.commit()) {
+        *reason = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool saveTemplate(const ReportTemplate& report, const QString& path, QString* error)
+{
+    QString reason;
+    if (!writeWholeFile(path, serializeTemplate(report), &reason)) {
         if (error)
-            *error = QStringLiteral("无法保存报表模板文件 %1：%2")
-                         .arg(QDir::toNativeSeparators(path), file.errorString());
+            *error =
+                QStringLiteral("无法保存报表模板文件 %1：%2").arg(QDir::toNativeSeparators(path), reason);
         return false;
     }
     return true;

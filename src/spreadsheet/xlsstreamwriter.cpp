@@ -556,7 +556,8 @@ bool XlsStreamWriter::complete(const QString& path, QString* reason)
     }
 
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered, a write the disk takes only in part says so at once.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         *reason = file.errorString();
         return false;
     }

@@ -209,7 +209,8 @@ bool XlsxStreamWriter::complete(const QString& path, QString* reason)
         *reason = written.errorString();
         return false;
     }
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered, a write the disk takes only in part says so at once.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         *reason = file.errorString();
         return false;
     }

@@ -7,6 +7,7 @@
 #include "customers/tfrmcustom.h"
 #include "data/routines.h"
 #include "journals/tfrmmachinehistory.h"
+#include "support/filesizelimit.h"
 #include "support/records.h"
 #include "support/scripteddialogs.h"
 #include "support/testdatabase.h"
@@ -600,6 +601,15 @@ private slots:
         QCOMPARE(home.read(QStringLiteral("b.db")), QByteArray("new content"));
         QVERIFY_THROWS_EXCEPTION(CommandError, CopyFile(home.file(QStringLiteral("a.db")),
                                                         home.file(QStringLiteral("no/such/dir/c.db"))));
+        // A disk that fills on the way leaves the earlier copy.
+        home.write(QStringLiteral("c.db"), QByteArray(100, 'c'));
+        {
+            const zu::test::FileSizeLimit full(60);
+            QVERIFY(full.isSet());
+            QVERIFY_THROWS_EXCEPTION(
+                CommandError, CopyFile(home.file(QStringLiteral("c.db")), home.file(QStringLiteral("b.db"))));
+        }
+        QCOMPARE(home.read(QStringLiteral("b.db")), QByteArray("new content"));
     }
 };
 

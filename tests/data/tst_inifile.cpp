@@ -1,5 +1,6 @@
 #include "data/errors.h"
 #include "data/inifile.h"
+#include "support/filesizelimit.h"
 #include "support/testdatabase.h"
 
 #include <QFile>
@@ -132,6 +133,34 @@ private slots:
         IniFile ini(home.file(QStringLiteral("missing-folder/Config.ini")));
         QVERIFY_THROWS_EXCEPTION(
             CommandError, ini.writeString(QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")));
+    }
+
+    // A disk that fills while the settings are saved leaves the file as it was.
+    void fullDiskKeepsTheEarlierFile()
+    {
+        TestHome home;
+        const QString path = home.file(QStringLiteral("Config.ini"));
+        IniFile ini(path);
+        ini.writeString(QStringLiteral("DBConn"), QStringLiteral("Server"), QStringLiteral("earlier"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray before = file.readAll();
+        file.close();
+        QVERIFY(before.size() > 16);
+        {
+            const zu::test::FileSizeLimit full(16);
+            QVERIFY(full.isSet());
+            try {
+                ini.writeString(QStringLiteral("DBConn"), QStringLiteral("Server"), QStringLiteral("later"));
+                QFAIL("a settings file cut short was reported as saved");
+            } catch (const CommandError& e) {
+                QCOMPARE(e.text(), QStringLiteral("无法写入配置文件 %1：磁盘可能已满").arg(path));
+            }
+        }
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), before);
+        QCOMPARE(IniFile(path).readString(QStringLiteral("DBConn"), QStringLiteral("Server")),
+                 QStringLiteral("earlier"));
     }
 
     void onlyItsOwnerMayReadIt()

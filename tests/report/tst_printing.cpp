@@ -12,6 +12,7 @@
 #include "report/shippedtemplates.h"
 #include "report/templatefile.h"
 #include "report/textexpander.h"
+#include "support/filesizelimit.h"
 #include "support/pdftext.h"
 #include "templatebuilders.h"
 
@@ -194,6 +195,7 @@ private slots:
     void framesDrawOnlyTheirSides();
 
     void shippedTemplatesInstalledWithoutOverwriting();
+    void fullDiskKeepsTheSavedTemplate();
     void savingKeepsTheEarlierVersion();
 
 private:
@@ -837,6 +839,46 @@ void TestPrinting::shippedTemplatesInstalledWithoutOverwriting()
     block.close();
     QVERIFY(!installShippedTemplates(blocked, &written, &error));
     QVERIFY2(error.contains(QStringLiteral("占用")), qPrintable(error));
+    // A full disk: the template not written is named, and none is left half written.
+    QVERIFY(QFile::remove(list));
+    written.clear();
+    bool installed = true;
+    {
+        const zu::test::FileSizeLimit full(64);
+        QVERIFY(full.isSet());
+        installed = installShippedTemplates(folder, &written, &error);
+    }
+    QVERIFY(!installed);
+    QVERIFY(written.isEmpty());
+    QCOMPARE(error, QStringLiteral("无法写入报表模板 %1：文件没有写完整，磁盘可能已满")
+                        .arg(QDir::toNativeSeparators(list)));
+    QVERIFY(!QFile::exists(list));
+}
+
+// A disk that fills while a template is saved leaves the one saved before, and says why.
+void TestPrinting::fullDiskKeepsTheSavedTemplate()
+{
+    QTemporaryDir home;
+    const QString file = home.filePath(QStringLiteral("客户列表.fr3"));
+    ReportTemplate t;
+    t.name = QStringLiteral("第一版");
+    t.bands << makeBand(ReportBand::Type::MasterData, 10);
+    QString error;
+    QVERIFY2(saveTemplate(t, file, &error), qPrintable(error));
+    t.name = QStringLiteral("第二版");
+    bool saved = true;
+    {
+        const zu::test::FileSizeLimit full(64);
+        QVERIFY(full.isSet());
+        saved = saveTemplate(t, file, &error);
+    }
+    QVERIFY(!saved);
+    QCOMPARE(error, QStringLiteral("无法保存报表模板文件 %1：文件没有写完整，磁盘可能已满")
+                        .arg(QDir::toNativeSeparators(file)));
+    ReportTemplate kept;
+    QVERIFY2(loadTemplate(file, &kept, &error), qPrintable(error));
+    QCOMPARE(kept.name, QStringLiteral("第一版"));
+    QCOMPARE(QDir(home.path()).entryList(QDir::Files), QStringList{QStringLiteral("客户列表.fr3")});
 }
 
 void TestPrinting::savingKeepsTheEarlierVersion()

@@ -6,6 +6,7 @@
 #include "spreadsheet/xlsstreamwriter.h"
 #include "spreadsheet/xlsxsheetcount.h"
 #include "storedzip.h"
+#include "support/filesizelimit.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -14,9 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <csignal>
 #include <cstring>
-#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace zu;
@@ -257,34 +256,6 @@ std::unique_ptr<SpreadsheetWriter> writerFor(const QString& suffix)
         return std::make_unique<XlsxWriter>();
     return std::make_unique<XlsWriter>();
 }
-
-// A full disk, as far as this process can tell: files it writes stop growing at `bytes`, and
-// the signal that would end the process is ignored, until the object is gone.
-class FileSizeLimit final
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_before);
-        rlimit limited = m_before;
-        limited.rlim_cur = bytes;
-        m_handler = std::signal(SIGXFSZ, SIG_IGN);
-        m_set = setrlimit(RLIMIT_FSIZE, &limited) == 0;
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_before);
-        std::signal(SIGXFSZ, m_handler);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-    bool isSet() const { return m_set; }
-
-private:
-    rlimit m_before{};
-    void (*m_handler)(int) = nullptr;
-    bool m_set = false;
-};
 
 } // namespace
 
@@ -1083,7 +1054,7 @@ void TestXls::fullDiskWhileSpoolingIsReported()
     const auto writer = StreamingSheetWriter::forFileName(file);
     QVERIFY(writer->startSheet(QStringLiteral("Sheet1")));
     {
-        const FileSizeLimit full(256 * 1024);
+        const zu::test::FileSizeLimit full(256 * 1024);
         QVERIFY(full.isSet());
         for (int row = 0; row < 60000; ++row) {
             writer->writeNumber(row, 0, row * 7.25);
@@ -1122,7 +1093,7 @@ void TestXls::fullDiskWhileCompletingKeepsTheEarlierFile()
     }
     QString error;
     {
-        const FileSizeLimit full(64 * 1024);
+        const zu::test::FileSizeLimit full(64 * 1024);
         QVERIFY(full.isSet());
         QVERIFY2(!writer->finish(file, &error), "a workbook cut short was reported as written");
     }
@@ -1175,7 +1146,7 @@ void TestXls::fullDiskWhileCompletingIsReported()
     QString error;
     bool written = true;
     {
-        const FileSizeLimit full(16 * 1024);
+        const zu::test::FileSizeLimit full(16 * 1024);
         QVERIFY(full.isSet());
         written = writer->finish(file, &error);
     }
@@ -1262,7 +1233,7 @@ void TestXls::fullDiskWhileWritingTheChosenFile()
     QString error;
     bool written = true;
     {
-        const FileSizeLimit full(1200 * 1024);
+        const zu::test::FileSizeLimit full(1200 * 1024);
         QVERIFY(full.isSet());
         written = writer->finish(file, &error);
     }

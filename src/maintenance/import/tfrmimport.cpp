@@ -330,7 +330,8 @@ void TfrmImport::saveFailures()
     // With a byte order mark and CRLF, so that Notepad shows the Chinese text right.
     const QByteArray bytes =
         "\xEF\xBB\xBF" + failureText().replace(QLatin1Char('\n'), QStringLiteral("\r\n")).toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(bytes) != bytes.size() ||
+        !file.commit())
         throw CommandError(
             QStringLiteral("无法写入文件 %1：%2").arg(QDir::toNativeSeparators(path), file.errorString()));
 }
