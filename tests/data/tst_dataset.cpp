@@ -303,6 +303,9 @@ private slots:
         const int number = c.fieldIndex(QStringLiteral("Number"));
         for (int r : {0, 1, DataSet::kPageSize - 1, DataSet::kPageSize, 2 * DataSet::kPageSize + 5, n - 1})
             QCOMPARE(c.value(r, number).toInt(), n - 1 - r);
+        // Rows before the first and after the last have no values.
+        for (int r : {-1, n})
+            QVERIFY(!c.value(r, number).isValid());
         // Deleting in the middle shifts the rows after it.
         c.setCurrentRow(DataSet::kPageSize);
         c.deleteCurrent();
