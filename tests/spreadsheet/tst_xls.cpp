@@ -1168,23 +1168,35 @@ void TestXls::noTemporaryFolder()
 {
     QFETCH(QString, suffix);
     const QString file = path(QStringLiteral("notemp") + suffix);
-    const QByteArray before = qgetenv("TMPDIR");
     // A file where the folder should be: nothing can be made in it, even by the administrator.
     const QString notAFolder = path(QStringLiteral("不是文件夹"));
     QVERIFY(writeBytes(notAFolder, "x"));
+    const bool hadFolder = qEnvironmentVariableIsSet("TMPDIR");
+    const QByteArray before = qgetenv("TMPDIR");
     qputenv("TMPDIR", QFile::encodeName(notAFolder));
+    const auto restore = qScopeGuard([&] {
+        if (hadFolder)
+            qputenv("TMPDIR", before);
+        else
+            qunsetenv("TMPDIR");
+    });
+    const QString refused = QStringLiteral("无法生成文件 %1：无法创建临时文件").arg(file);
+
     const auto writer = StreamingSheetWriter::forFileName(file);
-    const bool started = writer->startSheet(QStringLiteral("Sheet1"));
-    const bool cell = writer->writeText(0, 0, QStringLiteral("甲"));
+    QVERIFY(!writer->startSheet(QStringLiteral("Sheet1")));
+    QVERIFY(!writer->writeText(0, 0, QStringLiteral("甲")));
     QString error;
-    const bool finished = writer->finish(file, &error);
-    qputenv("TMPDIR", before);
-    QVERIFY(!started);
-    QVERIFY(!cell);
-    QVERIFY(!finished);
+    QVERIFY(!writer->finish(file, &error));
     QCOMPARE(writer->sheetCount(), 0);
-    QVERIFY2(error.startsWith(QStringLiteral("无法生成文件 %1：无法创建临时文件").arg(file)),
-             qPrintable(error));
+    QVERIFY2(error.startsWith(refused), qPrintable(error));
+    QVERIFY(!QFile::exists(file));
+
+    // A workbook kept whole in memory is written through the same temporary files.
+    const auto book = writerFor(suffix);
+    QVERIFY(book->writeText(0, 0, QStringLiteral("甲")));
+    error.clear();
+    QVERIFY(!book->save(file, &error));
+    QVERIFY2(error.startsWith(refused), qPrintable(error));
     QVERIFY(!QFile::exists(file));
 }
 
