@@ -222,6 +222,19 @@ private slots:
                                          "not null"))
                 .toInt(),
             0);
+        // Cut off after its last write, as it is committed: nothing of it is kept either.
+        e = failureOf([&] {
+            TransactionGuard tx(d.conn());
+            Query(d.conn()).exec(QStringLiteral("update T_Cust set Phone = ?"), {QStringLiteral("1")});
+            db.endProgramsConnection();
+            tx.commit();
+        });
+        QCOMPARE(e.failure(), DbFailure::ConnectionLost);
+        QVERIFY2(e.text().startsWith(
+                     QStringLiteral("与数据库服务器的连接曾经中断，刚才的操作没有完成，修改没有保存。")),
+                 qPrintable(e.text()));
+        QCOMPARE(db.otherValue(QStringLiteral("select count(*) from T_Cust where Phone is not null")).toInt(),
+                 0);
         db.endProgramsConnection();
         {
             TransactionGuard tx(d.conn());
