@@ -779,6 +779,16 @@ void TestReport::customerRecordsOverDataSet()
     QCOMPARE(source.value(QStringLiteral("客户名称")).toString(), QStringLiteral("王五"));
     source.next();
     QVERIFY(source.eof());
+    // Any record is reached by its place; places outside the list are its end.
+    QVERIFY(source.seek(1));
+    QCOMPARE(source.value(QStringLiteral("客户名称")).toString(), QStringLiteral("王五"));
+    QVERIFY(source.seek(0));
+    QCOMPARE(source.value(QStringLiteral("客户名称")).toString(), QStringLiteral("李四"));
+    for (const int outside : {-1, 2}) {
+        QVERIFY(!source.seek(outside));
+        QVERIFY(source.eof());
+        QVERIFY(!source.value(QStringLiteral("客户名称")).isValid());
+    }
     // Walking did not move the list's current row; the current record is that row.
     QCOMPARE(custs.currentRow(), 1);
     QVERIFY(source.toCurrent());
