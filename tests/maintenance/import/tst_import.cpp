@@ -666,7 +666,8 @@ private slots:
                          {QStringLiteral("己"), QString(50, QLatin1Char('y'))},
                          {QStringLiteral("丁"), QString()},
                          {QStringLiteral("戊"), QString()},
-                         {QStringLiteral("甲"), QStringLiteral("K2")}},
+                         {QStringLiteral("甲"), QStringLiteral("K2")},
+                         {QStringLiteral("甲"), QStringLiteral("K1")}},
                         &sheet));
         const SheetRecords records(sheet);
         SheetImport import(data().conn(), QStringLiteral("T_cust"), pairs, records,
@@ -676,7 +677,7 @@ private slots:
         // Codes too long for the column are refused by both engines alike; 50 characters fit. Only
         // the key must not repeat: a name may.
         QCOMPARE(import.succeeded(), 5);
-        QCOMPARE(import.failed(), 2);
+        QCOMPARE(import.failed(), 3);
         const QList<ImportNote>& notes = import.notes();
         QCOMPARE(notes.first().row, QStringLiteral("第 3 行"));
         QVERIFY2(notes.first().reason.startsWith(QStringLiteral("客户编码“K1”已经存在，不能重复（")),
@@ -684,6 +685,10 @@ private slots:
         QCOMPARE(notes[1],
                  (ImportNote{QStringLiteral("第 4 行"),
                              QStringLiteral("编码：文字有 60 个字符，超过了这一列的上限 50 个字符")}));
+        // The name of a row refused for its key is no reason, though it is taken too.
+        QCOMPARE(notes[2].row, QStringLiteral("第 9 行"));
+        QVERIFY2(notes[2].reason.startsWith(QStringLiteral("客户编码“K1”已经存在，不能重复（")),
+                 qPrintable(notes[2].reason));
         QCOMPARE(
             count(QStringLiteral("select count(*) from T_Cust where CustName = ?"), {QStringLiteral("乙")}),
             0);
