@@ -777,6 +777,14 @@ void TestSheetReading::streamRefusesIncompleteLines_data()
     QTest::newRow("unknown line") << head + "WHAT\nEND 2\n" << broken;
     QTest::newRow("row numbered 0") << head + "0\t乙\nEND 3\n" << broken;
     QTest::newRow("row number with a leading 0") << head + "03\t乙\nEND 3\n" << broken;
+    const auto withSheets = [](const QByteArray& active, const QByteArray& chosen) {
+        return "ZUSHEET 1\nSHEET 0 0 表\nACTIVE " + active + "\nCHOSEN " + chosen +
+               "\nPART 0\n1\t名称\n2\t甲\nEND 2\n";
+    };
+    for (const QByteArray& outside : {QByteArray("-1"), QByteArray("1")}) {
+        QTest::addRow("active sheet %s", outside.constData()) << withSheets(outside, "0") << broken;
+        QTest::addRow("chosen sheet %s", outside.constData()) << withSheets("0", outside) << broken;
+    }
     QTest::newRow("part of no sheet") << QByteArray("ZUSHEET 1\nSHEET 0 0 a\nPART 4\nEND 0\n") << broken;
     QTest::newRow("error after rows") << head + "ERROR 文件已损坏\\t（第 3 行）\n"
                                       << QStringLiteral("文件已损坏\t（第 3 行）");
