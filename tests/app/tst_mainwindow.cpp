@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -25,6 +26,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QStyle>
 #include <QToolButton>
 #include <QtTest>
@@ -82,6 +84,7 @@ private slots:
         QCOMPARE(main.statusText(0), QStringLiteral("当前登录用户:Admin"));
         QCOMPARE(main.statusText(2), QStringLiteral("当前版本号2.10"));
         QCOMPARE(main.statusText(3), QString()); // three panels, none beside them
+        QCOMPARE(zu::test::control<QStatusBar>(&main, "StatusBar1")->findChildren<QLabel*>().size(), 3);
         QCOMPARE(main.statusText(-1), QString());
         if (db.isServer()) {
             QVERIFY2(main.statusText(1).startsWith(QStringLiteral("数据库:PostgreSQL,服务器127.0.0.1:")),
