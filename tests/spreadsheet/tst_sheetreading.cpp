@@ -1490,6 +1490,9 @@ void TestSheetReading::onlyTheSheetsThereAreRead()
     QString error;
     const std::unique_ptr<WorkbookFile> book = WorkbookFile::open(file, &error);
     QVERIFY2(book, qPrintable(error));
+    QCOMPARE(book->sheets().size(), sheets);
+    for (const SheetInfo& sheet : book->sheets())
+        QVERIFY2(!sheet.hidden, qPrintable(sheet.name)); // none was written hidden
     SheetTable table;
     for (int index = 0; index < sheets; ++index) {
         QVERIFY2(book->readSheet(index, &table, &error), qPrintable(error));
