@@ -552,8 +552,8 @@ private slots:
             QVariant when;
         } services[] = {
             {1, QStringLiteral("SN1"), QDateTime(first, QTime(23, 59, 59))},
-            {150001, QStringLiteral("SN1"),
-             QDateTime(first.addDays(30), QTime(0, 0))}, // 30 days, another part
+            {100001, QStringLiteral("SN1"),
+             QDateTime(first.addDays(30), QTime(0, 0))}, // 30 days, alone in the last part
             {2, QStringLiteral("SN2"), QDateTime(first, QTime(23, 59, 59))},
             {3, QStringLiteral("SN2"), QDateTime(first.addDays(31), QTime(0, 0))}, // 31 days
             {4, QStringLiteral("SN3"), QDateTime(first, QTime(8, 0))},
@@ -581,7 +581,7 @@ private slots:
         QCOMPARE(installer.version(), kRepeatVisitsVersion);
         const QString repeats = QStringLiteral("select id from T_service where %1 order by id")
                                     .arg(c.dialect().booleanEquals(QStringLiteral("RepeatVisit"), true));
-        QCOMPARE(rowsOf(c, repeats), (QStringList{"6", "150001"}));
+        QCOMPARE(rowsOf(c, repeats), (QStringList{"6", "100001"}));
         QCOMPARE(rowsOf(c, versions), versionsBefore);
         for (const char* layout : {"T_serviceshow", "T_Serviceshowcust"})
             QCOMPARE(rowsOf(c, QStringLiteral("select Name from T_FieldShow where Field = 'RepeatVisit' and "
