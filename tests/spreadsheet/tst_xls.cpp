@@ -250,6 +250,16 @@ void addFormatRows()
     QTest::newRow("xlsx") << QStringLiteral(".xlsx");
 }
 
+// The words of a file not written: the file named, and the reason in Chinese, not the system's
+// English ("Unknown error").
+void checkNotWrittenInChinese(const QString& error, const QString& file)
+{
+    const QString start = QStringLiteral("无法写入文件 %1：").arg(file);
+    QVERIFY2(error.startsWith(start), qPrintable(error));
+    QVERIFY2(!error.mid(start.size()).contains(QRegularExpression(QStringLiteral("[A-Za-z]{3,}"))),
+             qPrintable(error));
+}
+
 std::unique_ptr<SpreadsheetWriter> writerFor(const QString& suffix)
 {
     if (suffix == QLatin1String(".xlsx"))
@@ -1151,9 +1161,7 @@ void TestXls::fullDiskWhileCompletingIsReported()
         written = writer->finish(file, &error);
     }
     QVERIFY2(!written, "a file larger than the disk holds was reported as written");
-    QVERIFY2(error.startsWith(QStringLiteral("无法写入文件 %1：").arg(file)), qPrintable(error));
-    const QString reason = error.mid(QStringLiteral("无法写入文件 %1：").arg(file).size());
-    QVERIFY2(!reason.contains(QRegularExpression(QStringLiteral("[A-Za-z]{3,}"))), qPrintable(error));
+    checkNotWrittenInChinese(error, file);
     QVERIFY(!QFile::exists(file));
 }
 
@@ -1250,9 +1258,7 @@ void TestXls::fullDiskWhileWritingTheChosenFile()
         written = writer->finish(file, &error);
     }
     QVERIFY2(!written, "a file larger than the disk holds was reported as written");
-    QVERIFY2(error.startsWith(QStringLiteral("无法写入文件 %1：").arg(file)), qPrintable(error));
-    const QString reason = error.mid(QStringLiteral("无法写入文件 %1：").arg(file).size());
-    QVERIFY2(!reason.contains(QRegularExpression(QStringLiteral("[A-Za-z]{3,}"))), qPrintable(error));
+    checkNotWrittenInChinese(error, file);
     QCOMPARE(fileBytes(file), QByteArray("earlier"));
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{QFileInfo(file).fileName()});
 }
