@@ -51,4 +51,24 @@ void CopyFile(const QString& source, const QString& target)
         throw CommandError(QStringLiteral("写入文件 %1 出错：%2").arg(target, out.errorString()));
 }
 
+bool writeWholeFile(const QString& path, const QByteArray& content, QString* reason)
+{
+    QSaveFile file(path);
+    // Unbuffered, a write the disk takes only in part says so at once.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        *reason = file.errorString();
+        return false;
+    }
+    // A full disk may take part of the content and no error: the file is kept only when whole.
+    if (file.write(content) != content.size()) {
+        *reason = QStringLiteral("文件没有写完整，磁盘可能已满");
+        return false;
+    }
+    if (!file.commit()) {
+        *reason = file.errorString();
+        return false;
+    }
+    return true;
+}
+
 } // namespace zu

@@ -27,5 +27,8 @@ bool valueExists(Query& query, const QString& table, const QString& column, cons
 // with the system's text when the source cannot be read or the target written; the target is
 // left as it was then.
 void CopyFile(const QString& source, const QString& target);
+// Writes the file in place of any earlier one, only when all of it was written; false with the
+// reason otherwise.
+bool writeWholeFile(const QString& path, const QByteArray& content, QString* reason);
 
 } // namespace zu

@@ -1,6 +1,6 @@
 #include "shippedtemplates.h"
 
-#include "templatefile.h"
+#include "data/routines.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,10 @@
 #include "templatefile.h"
 
+#include "data/routines.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
@@ -501,26 +502,6 @@ QByteArray serializeTemplate(const ReportTemplate& report)
     w.writeEndElement();
     w.writeEndDocument();
     return content;
-}
-
-bool writeWholeFile(const QString& path, const QByteArray& content, QString* reason)
-{
-    QSaveFile file(path);
-    // Unbuffered, a write the disk takes only in part says so at once.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        *reason = file.errorString();
-        return false;
-    }
-    // A full disk may take part of the content and no error: the file is kept only when whole.
-    if (file.write(content) != content.size()) {
-        *reason = QStringLiteral("文件没有写完整，磁盘可能已满");
-        return false;
-    }
-    if (!file.commit()) {
-        *reason = file.errorString();
-        return false;
-    }
-    return true;
 }
 
 bool saveTemplate(const ReportTemplate& report, const QString& path, QString* error)

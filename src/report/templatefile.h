@@ -35,8 +35,6 @@ bool parseTemplate(const QByteArray& content, ReportTemplate* out, QString* erro
 
 // Writes a template; false with `error` naming the file when it cannot be written.
 bool saveTemplate(const ReportTemplate& report, const QString& path, QString* error);
-// Writes the file in place of any earlier one, only when all of it was written.
-bool writeWholeFile(const QString& path, const QByteArray& content, QString* reason);
 QByteArray serializeTemplate(const ReportTemplate& report);
 
 // Objects on their own (the designer's clipboard): <objects version="1"> holding the elements
