@@ -340,6 +340,13 @@ void indexReminderCounts(Connection& connection, Query& query)
         query.exec(statement);
 }
 
+// A plan's count reads the last service of its kind for each customer from an index.
+void indexLastServices(Connection& connection, Query& query)
+{
+    for (const QString& statement : connection.dialect().lastServiceIndexes())
+        query.exec(statement);
+}
+
 const UpgradeStep kSteps[] = {
     {.version = 2, .apply = &addRowVersions},      {.version = 3, .apply = &keepOneDateFormAndIndexSearches},
     {.version = 4, .apply = &addQuickFind},        {.version = 5, .apply = &addReminderCentre},
@@ -347,6 +354,7 @@ const UpgradeStep kSteps[] = {
     {.version = 8, .apply = &addWarranty},         {.version = 9, .apply = &indexReminderLookups},
     {.version = 10, .apply = &indexFindTextParts}, {.version = 11, .apply = &indexFigures},
     {.version = 12, .apply = &keepRepeatVisits},   {.version = 13, .apply = &indexReminderCounts},
+    {.version = 14, .apply = &indexLastServices},
 };
 
 QString newerText(int version)

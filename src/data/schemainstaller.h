@@ -12,7 +12,7 @@ class Connection;
 class SchemaInstaller final
 {
 public:
-    static constexpr int kCurrentVersion = 13;
+    static constexpr int kCurrentVersion = 14;
 
     explicit SchemaInstaller(Connection& connection);
 

@@ -389,6 +389,16 @@ QStringList SqlDialect::reminderCountIndexes() const
         QStringLiteral("create index ix_cust_boughtmodel on T_Cust (EmptionDate, Goodsunit)")};
 }
 
+QStringList SqlDialect::lastServiceIndexes() const
+{
+    // In the order of the customer's code within a kind, the last service of each customer is the
+    // last entry of its run: grouped as the index is read, never hashed.
+    if (!joinsByHashing)
+        return {};
+    return {
+        QStringLiteral("create index ix_service_kindcode on T_service (hitchName, CustCode, serviceDate)")};
+}
+
 QStringList SqlDialect::rowVersionStatements(const QString& table) const
 {
     const QString trigger = QStringLiteral("tr_%1_rowversion").arg(table.toLower());

@@ -113,6 +113,9 @@ public:
     QStringList figureIndexes() const;
     // The indexes the reminder centre counts a window's reminders from without reading customers' rows.
     QStringList reminderCountIndexes() const;
+    // The indexes a plan's count reads the last service of its kind for each customer from, where
+    // the engine joins by hashing (none elsewhere).
+    QStringList lastServiceIndexes() const;
     // A Boolean column compared with a constant.
     QString booleanEquals(const QString& column, bool value) const;
 

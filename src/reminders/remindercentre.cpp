@@ -909,8 +909,9 @@ void warrantyCounts(SqlText& s, const Connection& c, const Facts& facts, const W
 }
 
 // A plan's reminders by the day its months count from, for an engine that joins by hashing: every
-// customer of the plan's model with the last service of the kind and the last date marked done,
-// joined in one pass each, grouped by the latest of the three.
+// customer of the plan's model with the last service of the kind (grouped in the order of the
+// index of kinds and customers' codes) and the last date marked done, joined in one pass each,
+// grouped by the latest of the three. Customers' codes are unique, so each customer comes once.
 void planCountsByCustomer(SqlText& s, const Connection& c, const MaintenancePlan& plan, const Window& w)
 {
     const SqlDialect& d = c.dialect();
@@ -920,18 +921,17 @@ void planCountsByCustomer(SqlText& s, const Connection& c, const MaintenancePlan
         t.bind(QStringLiteral("%1 as Months, ").arg(d.integerParameter), plan.months);
         t.bind(QStringLiteral(
                    "%1 as Since from (select %2 as Day, count(*) as N from (select %3 as Bought, %4 as "
-                   "Serviced, max(l.Done) as Done from T_Cust c left join T_service s on s.CustCode = "
-                   "c.IDCode and s.hitchName = ? ")
+                   "Serviced, l.Done as Done from T_Cust c left join (select s.CustCode as CustCode, "
+                   "max(s.serviceDate) as Last from T_service s where s.hitchName = ? group by "
+                   "s.CustCode) s on s.CustCode = c.IDCode ")
                    .arg(d.dateParameter, latestOfThree(d, QStringLiteral("a")),
-                        d.dateOf(QStringLiteral("c.EmptionDate")),
-                        d.dateOf(QStringLiteral("max(s.serviceDate)"))),
+                        d.dateOf(QStringLiteral("c.EmptionDate")), d.dateOf(QStringLiteral("s.Last"))),
                d.dateValue(w.first));
         t.values << plan.serviceKind;
         t.bind(
             QStringLiteral("left join (select st.SourceId, %1 as Done from T_remindstate st where st.Kind = "
                            "'plan' and st.PlanId = %2 and st.State = '%3' group by st.SourceId) l on "
-                           "l.SourceId = c.CusttityID where c.Goodsunit = ? group by c.CusttityID, "
-                           "c.EmptionDate) a group by %4%5) k%6 q")
+                           "l.SourceId = c.CusttityID where c.Goodsunit = ?) a group by %4%5) k%6 q")
                 .arg(d.dateOf(QStringLiteral("max(st.DueDate)")), d.integerParameter, kDone,
                      latestOfThree(d, QStringLiteral("a")), kept(c), dueLevelsEnd(c)),
             plan.id);

@@ -524,6 +524,39 @@ private slots:
             1);
     }
 
+    // Where the engine joins by hashing, a plan's count reads the last service of each customer
+    // from an index of kinds and codes: in a new database, and added by the upgrade to a database
+    // of the version before, its services kept. The embedded engine looks each customer up instead.
+    void upgradeIndexesTheLastServices_data() { zu::test::addEngineRows(); }
+    void upgradeIndexesTheLastServices()
+    {
+        ZU_TEST_DATABASE(db);
+        Connection& c = db.dataModule().conn();
+        const QStringList expected = indexNames(c.dialect().lastServiceIndexes());
+        QCOMPARE(expected,
+                 db.isServer() ? QStringList{QStringLiteral("ix_service_kindcode")} : QStringList());
+        auto missing = [&] { return missingIndexes(c, expected); };
+        QCOMPARE(missing(), QStringList());
+
+        constexpr int kLastServicesVersion = 14;
+        Query q(c);
+        for (const QString& name : std::as_const(expected))
+            q.exec(QStringLiteral("drop index %1").arg(name));
+        QCOMPARE(missing(), expected);
+        zu::test::addJournal(QStringLiteral("T_service"), QStringLiteral("C1"), QStringLiteral("甲客户"),
+                             {{QStringLiteral("hitchName"), QStringLiteral("滤芯更换")}});
+        q.exec(QStringLiteral("delete from zu_schema"));
+        q.exec(QStringLiteral("insert into zu_schema (version) values (?)"), {kLastServicesVersion - 1});
+        SchemaInstaller installer(c);
+        QCOMPARE(installer.upgrade(kLastServicesVersion), 1);
+        QCOMPARE(installer.version(), kLastServicesVersion);
+        QCOMPARE(missing(), QStringList());
+        QCOMPARE(zu::test::count(
+                     QStringLiteral("select count(*) from T_service where CustCode = ? and hitchName = ?"),
+                     {QStringLiteral("C1"), QStringLiteral("滤芯更换")}),
+                 1);
+    }
+
     // A database of the version before gets the repeat visits of the services it holds, counted
     // in calendar days across the parts the upgrade fills one at a time, their row versions kept;
     // the column is in both service lists, hidden; from then on the database keeps it.
