@@ -184,8 +184,7 @@ void TfrmUserQx::ToolButton1Click()
     for (QWidget* w :
          std::initializer_list<QWidget*>{ui->dgUser, ui->ToolButton1, ui->ToolButton2, ui->ToolButton3})
         w->setEnabled(false);
-    ui->ToolButton11->setEnabled(true);
-    N1Click();
+    N1Click(); // enables saving and cancelling
 }
 
 void TfrmUserQx::N1Click()

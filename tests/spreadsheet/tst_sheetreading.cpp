@@ -252,6 +252,7 @@ private slots:
     void xlsxRowOfCellsWithoutReferences();
     void xlsxWorkbookBrokenAfterItsFirstSheetIsRefused();
     void xlsxWithoutWorkbookOrSheetsIsRefused();
+    void xlsxCutWithinItsEndRecordIsRefused();
     void onlyTheSheetsThereAreRead_data();
     void onlyTheSheetsThereAreRead();
     void xlsxWithImpossibleSizesIsRefused_data();
@@ -1220,6 +1221,27 @@ void TestSheetReading::xlsxWithoutWorkbookOrSheetsIsRefused()
         QVERIFY(!reader.open(file, &error));
         QVERIFY2(error.startsWith(QStringLiteral("无法读取文件 %1").arg(file)) && error.endsWith(expected),
                  qPrintable(error));
+    }
+}
+
+// Without a comment, the end record is a package's last 22 bytes: cut anywhere within them, down to
+// its signature, the file is no package to read; whole, it is read.
+void TestSheetReading::xlsxCutWithinItsEndRecordIsRefused()
+{
+    const QByteArray whole = zu::test::storedZip(
+        {{QStringLiteral("xl/workbook.xml"), QByteArray("<workbook><sheets/></workbook>")}});
+    QCOMPARE(whole.lastIndexOf("PK\x05\x06"), whole.size() - 22);
+    for (const int cut : {0, 1, 18}) {
+        const QString file = path(QStringLiteral("cut.xlsx"));
+        QVERIFY(writeFile(file, whole.left(whole.size() - cut)));
+        SpreadsheetReader reader;
+        QString error;
+        QVERIFY(!reader.open(file, &error));
+        const QString expected =
+            cut == 0 ? QStringLiteral("：文件中没有工作表")
+                     : QStringLiteral("：文件已损坏或不是 .xlsx 格式（不是压缩包，或压缩包不完整）");
+        QVERIFY2(error.endsWith(expected),
+                 qPrintable(QStringLiteral("%1 bytes cut: %2").arg(cut).arg(error)));
     }
 }
 
