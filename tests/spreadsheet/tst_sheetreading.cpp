@@ -257,6 +257,7 @@ private slots:
     void onlyTheSheetsThereAreRead();
     void xlsxWithImpossibleSizesIsRefused_data();
     void xlsxWithImpossibleSizesIsRefused();
+    void xlsxPartsUnpackToAGigabyteAtMost();
     void xlsxPartsThatDoNotUnpackAsListed_data();
     void xlsxPartsThatDoNotUnpackAsListed();
     void streamRefusesIncompleteLines_data();
@@ -1317,6 +1318,26 @@ void TestSheetReading::xlsxWithImpossibleSizesIsRefused()
     QVERIFY(!reader.open(file, &error)); // the workbook has no sheet, whatever its sizes say
     for (const char* problem : {"大小不合常理", "一个部分超出了文件", "目录位置超出了文件", "目录已损坏"})
         QCOMPARE(error.contains(QString::fromUtf8(problem)), told == QString::fromUtf8(problem));
+}
+
+// However well a part packs, it unpacks to a gigabyte at most.
+void TestSheetReading::xlsxPartsUnpackToAGigabyteAtMost()
+{
+    constexpr quint32 kGigabyte = quint32(1) << 30;
+    const QByteArray filler(1024 * 1024, 'x'); // packed well enough for a gigabyte (1,100 to 1)
+    for (const quint32 size : {kGigabyte, kGigabyte + 1}) {
+        QByteArray zip = zu::test::storedZip({{QStringLiteral("xl/workbook.xml"), QByteArray("<workbook/>")},
+                                              {QStringLiteral("xl/media/filler.bin"), filler}});
+        const qsizetype entry = zip.lastIndexOf("PK\x01\x02"); // the filler's, listed last
+        QVERIFY(entry > 0);
+        qToLittleEndian<quint32>(size, zip.data() + entry + 24);
+        const QString file = path(QStringLiteral("gigabyte.xlsx"));
+        QVERIFY(writeFile(file, zip));
+        SpreadsheetReader reader;
+        QString error;
+        QVERIFY(!reader.open(file, &error)); // the workbook has no sheet, whatever its sizes say
+        QVERIFY2(error.contains(QStringLiteral("大小不合常理")) == (size > kGigabyte), qPrintable(error));
+    }
 }
 
 // A part is read only when it unpacks to exactly the size and checksum its directory entry
