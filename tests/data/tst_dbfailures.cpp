@@ -235,6 +235,26 @@ private slots:
                  qPrintable(e.text()));
         QCOMPARE(db.otherValue(QStringLiteral("select count(*) from T_Cust where Phone is not null")).toInt(),
                  0);
+        // Until it is rolled back, a transaction whose commit was cut off stays broken: a write on
+        // the connection opened again is refused, not stored on its own, and committing again is
+        // not reported as done.
+        {
+            TransactionGuard tx(d.conn());
+            Query(d.conn()).exec(QStringLiteral("update T_Cust set Phone = ?"), {QStringLiteral("1")});
+            db.endProgramsConnection();
+            QCOMPARE(failureOf([&] { tx.commit(); }).failure(), DbFailure::ConnectionLost);
+            QCOMPARE(failureOf([&] {
+                         Query(d.conn()).exec(QStringLiteral("update T_Cust set Zipcode = ?"),
+                                              {QStringLiteral("4")});
+                     }).failure(),
+                     DbFailure::ConnectionLost);
+            QCOMPARE(failureOf([&] { tx.commit(); }).failure(), DbFailure::ConnectionLost);
+        }
+        QCOMPARE(
+            db.otherValue(QStringLiteral("select count(*) from T_Cust where Phone is not null or Zipcode = "
+                                         "'4'"))
+                .toInt(),
+            0);
         db.endProgramsConnection();
         {
             TransactionGuard tx(d.conn());
