@@ -787,7 +787,11 @@ void TestSheetReading::streamRefusesIncompleteLines_data()
         QTest::addRow("active sheet %s", outside.constData()) << withSheets(outside, "0") << broken;
         QTest::addRow("chosen sheet %s", outside.constData()) << withSheets("0", outside) << broken;
     }
-    QTest::newRow("part of no sheet") << QByteArray("ZUSHEET 1\nSHEET 0 0 a\nPART 4\nEND 0\n") << broken;
+    // A part of a sheet there is not, in a stream right in all else (part 0 is read, below).
+    for (const QByteArray& outside : {QByteArray("-1"), QByteArray("1"), QByteArray("4")})
+        QTest::addRow("part of sheet %s", outside.constData())
+            << "ZUSHEET 1\nSHEET 0 0 表\nACTIVE 0\nCHOSEN 0\nPART " + outside + "\n1\t名称\n2\t甲\nEND 2\n"
+            << broken;
     QTest::newRow("error after rows") << head + "ERROR 文件已损坏\\t（第 3 行）\n"
                                       << QStringLiteral("文件已损坏\t（第 3 行）");
     QTest::newRow("error alone") << QByteArray("ERROR 不是工作簿\n") << QStringLiteral("不是工作簿");
