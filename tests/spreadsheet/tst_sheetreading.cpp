@@ -1526,7 +1526,7 @@ void TestSheetReading::onlyTheSheetsThereAreRead()
         QVERIFY(writeFile(file, "甲\n"));
     } else {
         const auto writer = StreamingSheetWriter::forFileName(file);
-        for (const QString sheet : {QStringLiteral("一"), QStringLiteral("二")}) {
+        for (const QString& sheet : {QStringLiteral("一"), QStringLiteral("二")}) {
             QVERIFY(writer->startSheet(sheet));
             QVERIFY(writer->writeText(0, 0, sheet));
         }
