@@ -211,6 +211,7 @@ const SqlDialect& SqlDialect::postgres()
         s.greatestFunction = QStringLiteral("greatest");
         s.keptSubquery = QStringLiteral(" offset 0");
         s.joinsByHashing = true;
+        s.serialReadStatement = QStringLiteral("set local max_parallel_workers_per_gather = 0");
         s.schemaLockStatement = QStringLiteral("lock table zu_schema in exclusive mode");
         return s;
     }();

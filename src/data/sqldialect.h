@@ -89,6 +89,10 @@ public:
     // storage is kept in memory. That copying was half of an import's time.
     QString batchBeginStatement;
     QString batchEndStatement;
+    // Run first in a transaction of a few reads that need no parallel workers: the workers a
+    // server starts for a parallel plan cost more than such reads take alone. Empty where the
+    // engine has none.
+    QString serialReadStatement;
 
     // The statements that make the database count a table's row version up at every change of
     // a row (whoever changes it), once the table has the column RowVersion.

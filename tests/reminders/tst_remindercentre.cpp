@@ -682,6 +682,43 @@ private slots:
         QCOMPARE(paged, whole);
     }
 
+    // The reminders are read in a transaction of their own, which leaves the connection as it
+    // was: no transaction open, and on the server the parallel workers allowed again. Within a
+    // transaction already begun they are read in it, and it stays the caller's to end.
+    void readsLeaveTheConnectionAsItWas_data() { zu::test::addEngineRows(); }
+    void readsLeaveTheConnectionAsItWas()
+    {
+        ZU_TEST_DATABASE(db);
+        const QDate today(2024, 3, 13);
+        setKinds(QDate(2024, 3, 1), true, false, false, false);
+        addCustomer(QStringLiteral("今天"), {}, {{QStringLiteral("remind"), today.startOfDay()}});
+        Connection& c = data().conn();
+        const auto parallelWorkers = [&c] {
+            Query q(c);
+            q.open(QStringLiteral("show max_parallel_workers_per_gather"));
+            return q.asString(QStringLiteral("max_parallel_workers_per_gather"));
+        };
+        const QString workers = db.isServer() ? parallelWorkers() : QString();
+        QVERIFY(!db.isServer() || workers != QStringLiteral("0"));
+        ReminderCentre centre(c, today);
+        QCOMPARE(centre.counts().today, 1);
+        QCOMPARE(shown(centre, ReminderFilter::Today), QStringList{QStringLiteral("今天@2024-03-13")});
+        QVERIFY(!c.inTransaction());
+        if (db.isServer())
+            QCOMPARE(parallelWorkers(), workers);
+
+        {
+            TransactionGuard tx(c);
+            addCustomer(QStringLiteral("今天也是"), {}, {{QStringLiteral("remind"), today.startOfDay()}});
+            QCOMPARE(centre.counts().today, 2);
+            QCOMPARE(centre.list(ReminderFilter::Today).size(), 2);
+            QVERIFY(c.inTransaction());
+        } // rolled back
+        QCOMPARE(centre.counts().today, 1);
+        QCOMPARE(shown(centre, ReminderFilter::Today), QStringList{QStringLiteral("今天@2024-03-13")});
+        QCOMPARE(zu::test::count(QStringLiteral("select count(*) from T_Cust")), 1);
+    }
+
     void doneAndSnoozedTransitions_data() { zu::test::addEngineRows(); }
     void doneAndSnoozedTransitions()
     {
