@@ -15,6 +15,9 @@ void Query::prepareAndBind(const QString& sql, const QVariantList& bindValues)
 {
     close();
     m_query = m_connection.run(sql, bindValues);
+    const QSqlRecord record = m_query.record();
+    for (int i = 0; i < record.count(); ++i)
+        m_fieldNames << record.fieldName(i);
 }
 
 void Query::open(const QString& sql, const QVariantList& bindValues)
@@ -32,6 +35,7 @@ int Query::exec(const QString& sql, const QVariantList& bindValues)
     prepareAndBind(sql, bindValues);
     const int affected = m_query.numRowsAffected();
     m_query.finish();
+    m_fieldNames.clear();
     if (affected != 0)
         m_connection.noteWritten(writtenTable(sql));
     return affected;
@@ -41,6 +45,7 @@ void Query::close()
 {
     // Dropped, not just finished, so that no prepared statement outlives a reconnect.
     m_query = QSqlQuery();
+    m_fieldNames.clear();
     m_open = false;
     m_eof = true;
     m_rowCount = 0;
@@ -59,20 +64,19 @@ void Query::next()
 
 int Query::fieldCount() const
 {
-    return m_query.record().count();
+    return static_cast<int>(m_fieldNames.size());
 }
 
 QString Query::fieldName(int position) const
 {
-    return m_query.record().fieldName(position);
+    return m_fieldNames.value(position);
 }
 
 int Query::fieldIndex(const QString& name) const
 {
-    const QSqlRecord record = m_query.record();
-    for (int i = 0; i < record.count(); ++i)
-        if (record.fieldName(i).compare(name, Qt::CaseInsensitive) == 0)
-            return i;
+    for (qsizetype i = 0; i < m_fieldNames.size(); ++i)
+        if (m_fieldNames[i].compare(name, Qt::CaseInsensitive) == 0)
+            return static_cast<int>(i);
     return -1;
 }
 

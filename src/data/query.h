@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QSqlQuery>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QVariantList>
 
@@ -49,6 +50,9 @@ private:
 
     Connection& m_connection;
     QSqlQuery m_query;
+    // The result's field names, read once: the driver copies every field of the record each
+    // time it is asked for it.
+    QStringList m_fieldNames;
     bool m_open = false;
     bool m_eof = true;
     int m_rowCount = 0;

@@ -161,6 +161,15 @@ private slots:
         q.open(QStringLiteral("select CUSTNAME from t_cust where idcode = ?"), {QStringLiteral("A1")});
         QCOMPARE(q.value(0).toString(), QStringLiteral("张三"));
         QCOMPARE(q.asString(QStringLiteral("custName")), QStringLiteral("张三"));
+        // Opened again on other columns, the query knows only those; closed, none.
+        q.open(QStringLiteral("select IDCode as Code from T_Cust where CustName = ?"),
+               {QStringLiteral("张三")});
+        QCOMPARE(q.asString(QStringLiteral("CODE")), QStringLiteral("A1"));
+        QCOMPARE(q.fieldCount(), 1);
+        QCOMPARE(q.fieldIndex(QStringLiteral("custname")), -1);
+        q.close();
+        QCOMPARE(q.fieldIndex(QStringLiteral("code")), -1);
+        QCOMPARE(q.fieldCount(), 0);
 
         // Layout names: every spelling reaches the same rows.
         const QString sql = QStringLiteral("select count(*) from T_FieldShow where ") +
