@@ -15,14 +15,14 @@ void Query::prepareAndBind(const QString& sql, const QVariantList& bindValues)
 {
     close();
     m_query = m_connection.run(sql, bindValues);
-    const QSqlRecord record = m_query.record();
-    for (int i = 0; i < record.count(); ++i)
-        m_fieldNames << record.fieldName(i);
 }
 
 void Query::open(const QString& sql, const QVariantList& bindValues)
 {
     prepareAndBind(sql, bindValues);
+    const QSqlRecord record = m_query.record();
+    for (int i = 0; i < record.count(); ++i)
+        m_fieldNames << record.fieldName(i);
     m_open = true;
     m_eof = !m_query.next();
     m_rowCount = m_eof ? 0 : 1;
@@ -35,7 +35,6 @@ int Query::exec(const QString& sql, const QVariantList& bindValues)
     prepareAndBind(sql, bindValues);
     const int affected = m_query.numRowsAffected();
     m_query.finish();
-    m_fieldNames.clear();
     if (affected != 0)
         m_connection.noteWritten(writtenTable(sql));
     return affected;
