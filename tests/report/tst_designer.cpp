@@ -22,11 +22,11 @@
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QGraphicsScene>
-#include <QGraphicsSceneHoverEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -1022,22 +1022,24 @@ void TestDesigner::draggingMovesEverySelectedObject()
 
 // Over a selected object the pointer shows what a drag does: a corner resizes diagonally (top
 // left and bottom right one way, the other two the other), an edge along its axis, the middle moves.
+// A band's lower edge, away from its objects, resizes the band. The pointer is moved over the
+// canvas as the mouse moves it, with no button held.
 void TestDesigner::edgesAndCornersShowTheirCursors()
 {
     Window w;
     open(w);
-    QTest::mouseClick(w.canvas->viewport(), Qt::LeftButton, {}, at(w.canvas, 0, QPointF(40, 10)));
+    QWidget* viewport = w.canvas->viewport();
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, at(w.canvas, 0, QPointF(40, 10)));
     QCOMPARE(w.designer->model().selection(), (DesignSelection{0, 0}));
-    ObjectItem* item = itemFor(w.canvas, 0, 0);
-    QVERIFY(item);
     const QRectF g = w.designer->model().report().bands[0].objects[0].geometry;
-    const auto cursorAt = [&](QPointF p) {
-        QGraphicsSceneHoverEvent hover(QEvent::GraphicsSceneHoverMove);
-        hover.setPos(p);
-        hover.setScenePos(item->mapToScene(p));
-        w.canvas->scene()->sendEvent(item, &hover);
-        return item->cursor().shape();
+    const auto cursorAtIn = [&](int band, QPointF p) {
+        const QPointF where = at(w.canvas, band, p);
+        QMouseEvent move(QEvent::MouseMove, where, viewport->mapToGlobal(where), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(viewport, &move);
+        return viewport->cursor().shape();
     };
+    const auto cursorAt = [&](QPointF p) { return cursorAtIn(0, p); };
     QCOMPARE(cursorAt(g.topLeft()), Qt::SizeFDiagCursor);
     QCOMPARE(cursorAt(g.bottomRight()), Qt::SizeFDiagCursor);
     QCOMPARE(cursorAt(g.topRight()), Qt::SizeBDiagCursor);
@@ -1047,6 +1049,11 @@ void TestDesigner::edgesAndCornersShowTheirCursors()
     QCOMPARE(cursorAt(QPointF(g.center().x(), g.top())), Qt::SizeVerCursor);
     QCOMPARE(cursorAt(QPointF(g.center().x(), g.bottom())), Qt::SizeVerCursor);
     QCOMPARE(cursorAt(g.center()), Qt::SizeAllCursor);
+    const BandPlacement* detail = w.canvas->layout().placement(1);
+    QVERIFY(detail);
+    const qreal bottom = detail->area.height();
+    QCOMPARE(cursorAtIn(1, QPointF(95, bottom - 0.5)), Qt::SizeVerCursor);
+    QCOMPARE(cursorAtIn(1, QPointF(95, bottom - 3)), Qt::ArrowCursor);
 }
 
 void TestDesigner::duplicateAlignAndSameSize()
