@@ -89,7 +89,6 @@ TfrmCustomAdd::TfrmCustomAdd(QWidget* parent)
 {
     ui->setupUi(this);
     onFirstShow(this, [this] { FormShow(); });
-    ui->edtTypeCode->setVisible(false);
     onSignal(ui->btnInsert, &QPushButton::clicked, this, [this] { btnInsertClick(); });
     connect(ui->btnClose, &QPushButton::clicked, this, &QDialog::reject);
     onSignal(ui->btnSelectType, &QToolButton::clicked, this, [this] { chooseCategory(); });

@@ -1048,6 +1048,9 @@ private slots:
         press(&customerEditor, "btnSelectType");
         QCOMPARE(control<QLineEdit>(&customerEditor, "edttype")->text(), QStringLiteral("空调"));
         QCOMPARE(control<QLineEdit>(&customerEditor, "edtTypeCode")->text(), QStringLiteral("01"));
+        // The code is kept for the record; the operator sees the category's name only.
+        QVERIFY(control<QLineEdit>(&customerEditor, "edttype")->isVisible());
+        QVERIFY(!control<QLineEdit>(&customerEditor, "edtTypeCode")->isVisible());
     }
 
     // While an addition or a name change is pending, nothing reloads the tree under it; an empty
