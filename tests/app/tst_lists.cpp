@@ -365,6 +365,9 @@ private slots:
             TfrmOption editor;
             editor.show();
             control<QTabBar>(&editor, "PageControl1")->setCurrentIndex(2);
+            // The list opens on its first value, marked in the grid.
+            QCOMPARE(control<LookupGrid>(&editor, "DBGridEh1")->currentIndex().row(), 0);
+            QCOMPARE(data().qryCombo().currentRow(), 0);
             press(&editor, "ToolButton15");
             press(&editor, "ToolButton15");
             press(&editor, "ToolButton15"); // nothing left to delete
