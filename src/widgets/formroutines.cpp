@@ -1,6 +1,7 @@
 #include "formroutines.h"
 
 #include "dialogs.h"
+#include "guard.h"
 
 #include "data/datamodule.h"
 #include "data/errors.h"
@@ -103,14 +104,23 @@ void collectTabOrder(QWidget* container, bool recursive, QList<QWidget*>* order)
     }
 }
 
-} // namespace
-
-void ArrangeTabOrder(QWidget* container, bool recursive)
+void arrangeNow(QWidget* container, bool recursive)
 {
     QList<QWidget*> order;
     collectTabOrder(container, recursive, &order);
     for (int i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+} // namespace
+
+void ArrangeTabOrder(QWidget* container, bool recursive)
+{
+    arrangeNow(container, recursive);
+    // Controls in layouts and tab widgets get their places only as the window is first shown;
+    // until then they all sit at one corner, so the order is made again from the real places.
+    if (!container->isVisible())
+        onFirstShow(container, [container, recursive] { arrangeNow(container, recursive); });
 }
 
 } // namespace zu

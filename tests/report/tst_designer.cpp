@@ -115,6 +115,7 @@ private slots:
     void draggingEdges();
     void layoutStacksBands();
     void nothingOutsideTheTemplateIsTouched();
+    void severalObjectsOfABandDeletedTogether();
 
     // The designer window
     void dragMovesAnObject();
@@ -474,6 +475,33 @@ void TestDesigner::layoutStacksBands()
     QCOMPARE(layout.bandAt(title.caption.center()), 0);
     QCOMPARE(layout.bandAt(QPointF(5, 5)), -1);
     QCOMPARE(layout.sheet.width(), 120.0);
+}
+
+// Objects selected in any order are removed as selected, however their removal shifts the
+// objects after them, and the ones not selected stay.
+void TestDesigner::severalObjectsOfABandDeletedTogether()
+{
+    DesignerModel model(sample());
+    model.insertText(1, QStringLiteral("第三"), QPointF(0, 3));
+    const auto texts = [&model] {
+        QStringList out;
+        for (const ReportObject& o : model.report().bands[1].objects)
+            out << o.text;
+        return out;
+    };
+    const QStringList all{QStringLiteral("[客户记录.\"客户名称\"]"),
+                          QStringLiteral("[客户记录.\"客户编码\"]"), QStringLiteral("第三")};
+    QCOMPARE(texts(), all);
+    for (const QList<ObjectRef>& chosen :
+         {QList<ObjectRef>{{1, 0}, {1, 1}}, QList<ObjectRef>{{1, 1}, {1, 0}}}) {
+        model.select({chosen[0].band, chosen[0].object, {}});
+        model.toggleObject(chosen[1].band, chosen[1].object);
+        QCOMPARE(model.selection().objects(), chosen);
+        model.removeSelected();
+        QCOMPARE(texts(), QStringList{QStringLiteral("第三")});
+        model.undoStack().undo();
+        QCOMPARE(texts(), all);
+    }
 }
 
 void TestDesigner::nothingOutsideTheTemplateIsTouched()

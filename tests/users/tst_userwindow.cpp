@@ -589,6 +589,26 @@ private slots:
                  (QStringList{QStringLiteral("操作成功！"), QStringLiteral("操作成功！")}));
     }
 
+    // Tab goes through the boxes row by row, then on to the rights tree beside them.
+    void tabFollowsTheFormInReadingOrder()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        ScriptedDialogs dialogs;
+        UserWindow w;
+        w.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w.window));
+        w.press("ToolButton1");
+        w.edit("edtUserName")->setFocus();
+        QStringList visited;
+        for (int i = 0; i < 4; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            visited << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(visited, (QStringList{QStringLiteral("edtPassword"), QStringLiteral("cmbQxGroup"),
+                                       QStringLiteral("mmRemark"), QStringLiteral("RzCheckTree1")}));
+    }
+
     void delActsOnlyOnTheListWhileBrowsing()
     {
         zu::test::TestDatabase db(QStringLiteral("sqlite"));

@@ -17,6 +17,7 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <QVBoxLayout>
 
 using namespace zu;
 using zu::test::ScriptedDialogs;
@@ -362,6 +363,23 @@ private slots:
         ArrangeTabOrder(&dialog, true);
         const QList<QWidget*> expected{r1left, r1right, r2left, r2right, p1, p2, ok};
         QCOMPARE(focusChain(r1left, expected.size()), expected);
+    }
+
+    // Controls in a layout have their places only once the window is shown: the order arranged
+    // before then is made again from those places.
+    void arrangeTabOrderOfALaidOutFormWhenShown()
+    {
+        QWidget dialog;
+        auto* third = edit(&dialog, "third", 0, 0);
+        auto* second = edit(&dialog, "second", 0, 0);
+        auto* first = edit(&dialog, "first", 0, 0);
+        auto* rows = new QVBoxLayout(&dialog);
+        for (QWidget* w : {first, second, third})
+            rows->addWidget(w);
+        ArrangeTabOrder(&dialog, true);
+        dialog.show();
+        QVERIFY(first->y() < second->y() && second->y() < third->y());
+        QCOMPARE(focusChain(first, 3), (QList<QWidget*>{first, second, third}));
     }
 
     void arrangeTabOrderKeepsChildOrderForEqualPlaces()
