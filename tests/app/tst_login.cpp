@@ -2,6 +2,8 @@
 #include "app/tfrmchangepass.h"
 #include "app/tfrmlogin.h"
 #include "app/tfrmmain.h"
+#include "data/connection.h"
+#include "data/query.h"
 #include "support/scripteddialogs.h"
 #include "support/testdatabase.h"
 #include "support/uitest.h"
@@ -181,6 +183,47 @@ private slots:
         QVERIFY2(dialogs.last().text.startsWith(QStringLiteral("今天的自动备份没有完成")),
                  qPrintable(dialogs.last().text));
         QVERIFY(dialogs.last().text.contains(QStringLiteral("blocked")));
+    }
+
+    // A database that says it is older than it is (a table of a later version already there)
+    // cannot be brought up to date: the program says so and goes no further, and the database is
+    // left as it was, at its version.
+    void olderDatabaseThatCannotBeUpgradedIsNotUsed_data() { zu::test::addEngineRows(); }
+    void olderDatabaseThatCannotBeUpgradedIsNotUsed()
+    {
+        QFETCH(QString, engine);
+        TestDatabase db(engine, false);
+        if (db.skipped())
+            QSKIP("no PostgreSQL server for the tests");
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        const auto version = [&db] {
+            Connection c(db.dialect(), db.settings());
+            if (!c.open())
+                return -1;
+            Query q(c);
+            q.open(QStringLiteral("select max(version) from zu_schema"));
+            return q.value(0).toInt();
+        };
+        {
+            Connection c(db.dialect(), db.settings());
+            QVERIFY(c.open());
+            Query q(c);
+            q.exec(QStringLiteral("delete from zu_schema"));
+            q.exec(QStringLiteral("insert into zu_schema (version) values (?)"),
+                   {7}); // before the warranty terms
+        }
+        ScriptedDialogs dialogs;
+        dialogs.answer(QMessageBox::No);
+        QObject scope; // a login shown by mistake is closed at once, within this case only
+        whenModal<TfrmLogin>([](TfrmLogin* login) { login->reject(); }, &scope);
+        EntrySequence entry(db.home().path());
+        QVERIFY(!entry.start());
+        QVERIFY(!entry.loginShown());
+        QVERIFY(!entry.mainWindow()->isVisible());
+        QCOMPARE(dialogs.messages().size(), 1);
+        QVERIFY2(dialogs.messages().first().startsWith(QStringLiteral("数据库不能升级到本程序的版本：")),
+                 qPrintable(dialogs.messages().first()));
+        QCOMPARE(version(), 7);
     }
 
     void correctLoginShowsTheMainWindow()
