@@ -513,6 +513,13 @@ void TestDesigner::nothingOutsideTheTemplateIsTouched()
     QCOMPARE(model.selection(), (DesignSelection{1, 0, {}}));
     model.select({1, 0, {{1, 2}, {0, 0}}});
     QCOMPARE(model.selection(), (DesignSelection{1, 0, {{0, 0}}}));
+    // Nor a band past the last or before the first: the page is selected instead.
+    for (const int band : {2, -1}) {
+        model.select({band, 0, {{1, 0}}});
+        QVERIFY(model.selection().isPage());
+        QVERIFY(model.selection().objects().isEmpty());
+    }
+    model.select({1, 0, {{0, 0}}});
     const QList<ReportObject> copies = model.selectedObjects();
     model.paste(2, copies);
     model.paste(1, {});
