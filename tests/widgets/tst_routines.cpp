@@ -322,10 +322,16 @@ private slots:
         struct Shown final : QWidget
         {
             int shows = 0;
+            int enabledChanges = 0;
             void showEvent(QShowEvent* event) override
             {
                 QWidget::showEvent(event);
                 ++shows;
+            }
+            void changeEvent(QEvent* event) override
+            {
+                QWidget::changeEvent(event);
+                enabledChanges += event->type() == QEvent::EnabledChange;
             }
         } widget;
         QList<int> seen;
@@ -334,6 +340,10 @@ private slots:
             throw DbError(QStringLiteral("表不存在"));
         });
         QVERIFY(seen.isEmpty());
+        // Until then the widget's other events reach it as before.
+        widget.setEnabled(false);
+        widget.setEnabled(true);
+        QCOMPARE(widget.enabledChanges, 2);
         widget.show();
         QCOMPARE(seen, QList<int>{1}); // after the widget's own handling of the show
         QCOMPARE(dialogs.messages(), QStringList{QStringLiteral("表不存在")});
