@@ -1089,6 +1089,12 @@ void TestDesigner::edgesAndCornersShowTheirCursors()
     const qreal bottom = detail->area.height();
     QCOMPARE(cursorAtIn(1, QPointF(95, bottom - 0.5)), Qt::SizeVerCursor);
     QCOMPARE(cursorAtIn(1, QPointF(95, bottom - 3)), Qt::ArrowCursor);
+    // Only the one object selected offers its edges: not another, nor either of two selected.
+    QCOMPARE(cursorAtIn(1, QPointF(0.3, 3)), Qt::SizeAllCursor);
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::ShiftModifier, at(w.canvas, 1, QPointF(20, 3)));
+    QCOMPARE(w.designer->model().selection().objects().size(), 2);
+    QCOMPARE(cursorAt(QPointF(g.left(), g.center().y())), Qt::SizeAllCursor);
+    QCOMPARE(cursorAtIn(1, QPointF(0.3, 3)), Qt::SizeAllCursor);
 }
 
 void TestDesigner::duplicateAlignAndSameSize()
