@@ -94,6 +94,17 @@ private slots:
                      QStringLiteral("“客户编号”的内容太长（最多 50 个字，现有 60 个字），没有保存。")),
                  qPrintable(e.text()));
         QVERIFY2(e.text().contains(QStringLiteral("value too long")), qPrintable(e.text()));
+        // A value just at its limit is not the one named: the one past its own limit is.
+        const DbError second = failureOf([&] {
+            Query(db.dataModule().conn())
+                .exec(QStringLiteral("insert into T_service (CustCode, CustName) values (?, ?)"),
+                      {QString(50, QLatin1Char('9')), QString(256, QChar(0x5F20))});
+        });
+        QCOMPARE(second.failure(), DbFailure::TooLong);
+        QVERIFY2(
+            second.text().contains(QStringLiteral("的内容太长（最多 255 个字，现有 256 个字），没有保存。")),
+            qPrintable(second.text()));
+        QVERIFY2(!second.text().contains(QStringLiteral("客户编号")), qPrintable(second.text()));
         QVERIFY_THROWS_EXCEPTION(
             CommandError,
             writeRecord(services, {{QStringLiteral("CustCode"), QString(60, QLatin1Char('9'))}}, true));
