@@ -34,6 +34,8 @@ void limitToColumns(const QString& table, const QList<QPair<QLineEdit*, QString>
 
 // Gives the container's input controls a tab order that follows their position on screen: top
 // to bottom, then left to right; with `recursive` the controls inside panels follow one another.
+// A container not shown yet is ordered again when it is first shown, from the places its layouts
+// give the controls then.
 void ArrangeTabOrder(QWidget* container, bool recursive);
 
 } // namespace zu
