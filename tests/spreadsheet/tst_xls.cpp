@@ -704,6 +704,13 @@ void TestXls::sheetNames_data()
     QTest::newRow("question mark") << QStringLiteral("谁?") << false;
     QTest::newRow("leading apostrophe") << QStringLiteral("'客户") << false;
     QTest::newRow("inner apostrophe") << QStringLiteral("O'Brien") << true;
+    QTest::newRow("trailing apostrophe") << QStringLiteral("客户'") << false;
+    QTest::newRow("inner space") << QStringLiteral("客户 列表") << true;
+    QTest::newRow("tab") << QStringLiteral("客户\t列表") << false;
+    QTest::newRow("unit separator") << QStringLiteral("客户\x1f列表") << false;
+    QTest::newRow("colon") << QStringLiteral("12:30") << false;
+    QTest::newRow("backslash") << QStringLiteral("甲\\乙") << false;
+    QTest::newRow("star") << QStringLiteral("全部*") << false;
     QTest::newRow("empty") << QString() << false;
     QTest::newRow("blank") << QStringLiteral("  ") << false;
 }
