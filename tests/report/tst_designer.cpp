@@ -635,6 +635,19 @@ void TestDesigner::dragResizesTheSelectedObject()
     compareRect(model.report().bands[0].objects[0].geometry, QRectF(10, 5, 70, 13));
     // The panel shows the new size.
     QCOMPARE(control<QDoubleSpinBox>(w.designer.get(), "spnWidth")->value(), 70.0);
+    // Near the corner of an object not selected, a drag selects that object and moves it whole.
+    const QRectF before = model.report().bands[1].objects[0].geometry;
+    const QPoint other = at(w.canvas, 1, before.bottomRight() - QPointF(0.5, 0.5));
+    const QPoint moved = at(w.canvas, 1, before.bottomRight() + QPointF(4.5, 1.5));
+    QTest::mousePress(viewport, Qt::LeftButton, {}, other);
+    QTest::mouseMove(viewport, other + QPoint(2, 2));
+    QTest::mouseMove(viewport, moved);
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, moved);
+    QCoreApplication::processEvents();
+    QCOMPARE(model.selection(), (DesignSelection{1, 0}));
+    const QRectF after = model.report().bands[1].objects[0].geometry;
+    QCOMPARE(after.size(), before.size());
+    QVERIFY2(after.left() > before.left(), qPrintable(QString::number(after.left())));
 }
 
 void TestDesigner::dragChangesBandHeight()
