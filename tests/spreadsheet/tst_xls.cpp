@@ -312,6 +312,7 @@ private slots:
     void streamStoresAColumnsRepeatedShortTextsOnce();
     void cellsOutOfPlaceAreRefusedByTheStream_data();
     void cellsOutOfPlaceAreRefusedByTheStream();
+    void latinTextsTakeOneByteACharacter();
     void columnWidthsOutsideTheSheetAreRefused_data();
     void columnWidthsOutsideTheSheetAreRefused();
     void fullDiskWhileSpoolingIsReported_data();
@@ -997,6 +998,31 @@ void TestXls::saveFailureNamesFileAndReason()
 void TestXls::cellsOutOfPlaceAreRefusedByTheStream_data()
 {
     addFormatRows();
+}
+
+// Texts of Latin-1 letters only are kept one byte a character, the others two: a long list of codes
+// and phone numbers takes about half the room.
+void TestXls::latinTextsTakeOneByteACharacter()
+{
+    const auto written = [this](const QString& name, QChar letter) -> qint64 {
+        const QString file = path(name);
+        const auto writer = StreamingSheetWriter::forFileName(file);
+        if (!writer->startSheet(QStringLiteral("Sheet1")))
+            return -1;
+        for (int row = 0; row < 2000; ++row)
+            if (!writer->writeText(
+                    row, 0, QString(46, letter) + QStringLiteral("%1").arg(row, 4, 10, QLatin1Char('0'))))
+                return -1;
+        QString error;
+        return writer->finish(file, &error) ? QFileInfo(file).size() : -1;
+    };
+    const qint64 latin = written(QStringLiteral("latin.xls"), QLatin1Char('e'));
+    const qint64 accented = written(QStringLiteral("accented.xls"), QChar(0xE9)); // é, still Latin-1
+    const qint64 chinese = written(QStringLiteral("chinese.xls"), QChar(0x5BA2));
+    QVERIFY(latin > 0 && accented > 0 && chinese > 0);
+    // 2000 texts of 50 characters: 100,000 characters in all, one byte more each when not Latin-1.
+    QVERIFY2(chinese - latin > 90'000, qPrintable(QStringLiteral("%1 %2").arg(latin).arg(chinese)));
+    QCOMPARE(accented, latin);
 }
 
 // A list is written cell after cell: a cell before the last one, outside the sheet or without a
