@@ -330,6 +330,13 @@ void TestDesigner::bandsAddedOnceAndRemoved()
     QCOMPARE(types, (QList<ReportBand::Type>{ReportBand::Type::ReportTitle, ReportBand::Type::PageHeader,
                                              ReportBand::Type::MasterData, ReportBand::Type::PageFooter}));
     QCOMPARE(footer, 2); // where it went before the header came
+    // A new band is 12 mm high, a new master band 8 mm, one line of records.
+    QCOMPARE(model.report().bands[1].height, 12.0);
+    QCOMPARE(model.report().bands[3].height, 12.0);
+    DesignerModel bare{ReportTemplate()};
+    QCOMPARE(bare.addBand(ReportBand::Type::MasterData, QStringLiteral("客户记录")), 0);
+    QCOMPARE(bare.report().bands[0].height, 8.0);
+    QCOMPARE(bare.report().bands[0].dataSet, QStringLiteral("客户记录"));
     QCOMPARE(model.selection(), (DesignSelection{1, -1}));
 
     // Deleting an object, then its band; undo brings both back.
@@ -513,6 +520,12 @@ void TestDesigner::nothingOutsideTheTemplateIsTouched()
     QCOMPARE(model.selection(), (DesignSelection{1, 0, {}}));
     model.select({1, 0, {{1, 2}, {0, 0}}});
     QCOMPARE(model.selection(), (DesignSelection{1, 0, {{0, 0}}}));
+    // A lead object past the last of its band leaves the band selected, and another object in a
+    // band past the last is dropped.
+    model.select({1, 2, {}});
+    QCOMPARE(model.selection(), (DesignSelection{1, -1, {}}));
+    model.select({1, 0, {{2, 0}}});
+    QCOMPARE(model.selection(), (DesignSelection{1, 0, {}}));
     // Nor a band past the last or before the first: the page is selected instead.
     for (const int band : {2, -1}) {
         model.select({band, 0, {{1, 0}}});
