@@ -249,6 +249,11 @@ private slots:
         QVERIFY(lite.fromDb(QStringLiteral("not a date"), ColumnType::DateTime).isNull());
         QCOMPARE(lite.fromDb(QStringLiteral("1"), ColumnType::Boolean).toBool(), true);
         QCOMPARE(lite.fromDb(0, ColumnType::Boolean).toBool(), false);
+        // A flag kept as a word by another program: the server's own letters read as they mean.
+        for (const char* yes : {"t", "TRUE", " true "})
+            QCOMPARE(lite.fromDb(QString::fromLatin1(yes), ColumnType::Boolean).toBool(), true);
+        for (const char* no : {"f", "F", "false", "0", ""})
+            QCOMPARE(lite.fromDb(QString::fromLatin1(no), ColumnType::Boolean).toBool(), false);
     }
 
     void statusTextNamesTheDatabase()
