@@ -741,6 +741,14 @@ void TestDesigner::propertyPanelEditsAndUndo()
     QCOMPARE(orientation->currentText(), QStringLiteral("纵向"));
     control<QAction>(w.designer.get(), "actRedo")->trigger();
     QCOMPARE(orientation->currentText(), QStringLiteral("横向"));
+    // Lying on its side, the sheet's boxes show it as it lies; a size typed there is kept upright.
+    auto* width = control<QDoubleSpinBox>(w.designer.get(), "spnPageWidth");
+    auto* height = control<QDoubleSpinBox>(w.designer.get(), "spnPageHeight");
+    QCOMPARE(width->value(), 150.0);
+    QCOMPARE(height->value(), 120.0);
+    width->setValue(160);
+    QCOMPARE(model.report().page.customWidth, 120.0);
+    QCOMPARE(model.report().page.customHeight, 160.0);
 }
 
 // Choosing another object shows its own number and date formats, an empty one included.
@@ -1635,6 +1643,12 @@ void TestDesigner::pictureFromAFileKeptInTheTemplate()
     m_dialogs->answerFile(logo);
     QTest::mouseClick(control<QPushButton>(w.designer.get(), "btnPicture"), Qt::LeftButton);
     QCOMPARE(model.report().bands[0].objects[1].picture, blue);
+    // Whether it keeps its proportions is the picture's own setting, changed in its panel.
+    auto* keep = control<QCheckBox>(w.designer.get(), "chkKeepAspect");
+    const bool kept = model.report().bands[0].objects[1].keepAspect;
+    QCOMPARE(keep->isChecked(), kept);
+    keep->click();
+    QCOMPARE(model.report().bands[0].objects[1].keepAspect, !kept);
     // Not a picture: said, nothing inserted.
     writeFile(logo, "不是图片");
     m_dialogs->answerFile(logo);
