@@ -33,6 +33,7 @@
 #include <QPrintPreviewWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QRubberBand>
 #include <QScrollArea>
 #include <QSpinBox>
@@ -40,6 +41,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <QWheelEvent>
+
+#include <cmath>
 
 using namespace zu;
 using zu::test::control;
@@ -1118,6 +1121,14 @@ void TestDesigner::edgesAndCornersShowTheirCursors()
     QCOMPARE(cursorAt(QPointF(g.center().x(), g.top())), Qt::SizeVerCursor);
     QCOMPARE(cursorAt(QPointF(g.center().x(), g.bottom())), Qt::SizeVerCursor);
     QCOMPARE(cursorAt(g.center()), Qt::SizeAllCursor);
+    // The status line follows the pointer, in millimetres on the page.
+    const QPointF pointer = w.canvas->layout().placement(0)->area.topLeft() + g.center();
+    const QRegularExpressionMatch shown =
+        QRegularExpression(QStringLiteral("^位置：(-?[0-9]+\\.[0-9]) mm, (-?[0-9]+\\.[0-9]) mm$"))
+            .match(control<QLabel>(w.designer.get(), "lblStatus")->text());
+    QVERIFY2(shown.hasMatch(), qPrintable(control<QLabel>(w.designer.get(), "lblStatus")->text()));
+    QVERIFY(std::abs(shown.captured(1).toDouble() - pointer.x()) < 0.5);
+    QVERIFY(std::abs(shown.captured(2).toDouble() - pointer.y()) < 0.5);
     const BandPlacement* detail = w.canvas->layout().placement(1);
     QVERIFY(detail);
     const qreal bottom = detail->area.height();
@@ -1608,6 +1619,13 @@ void TestDesigner::pageOverflowIsSaid()
     QTest::mouseClick(w.canvas->viewport(), Qt::LeftButton, {}, captionOf(w.canvas, 1));
     control<QComboBox>(w.designer.get(), "cmbRecords")->setCurrentIndex(0);
     QVERIFY(warning->text().isEmpty());
+    // But its title and one record must fit on a page: 20 + 110 mm do, 20 + 111 mm do not.
+    control<QDoubleSpinBox>(w.designer.get(), "spnBandHeight")->setValue(110);
+    QVERIFY2(warning->text().isEmpty(), qPrintable(warning->text()));
+    control<QDoubleSpinBox>(w.designer.get(), "spnBandHeight")->setValue(111);
+    QCOMPARE(
+        warning->text(),
+        QStringLiteral("注意：报表标题、页眉、一条记录和页脚合计 131.0 mm，超过纸张可打印的高度 130.0 mm。"));
 }
 
 void TestDesigner::pictureFromAFileKeptInTheTemplate()
