@@ -174,6 +174,15 @@ private slots:
                      .data()
                      .toString(),
                  QStringLiteral("已推迟至2024-03-15"));
+        // What is done is greyed; what is put off keeps the usual colour.
+        const auto colourOf = [&w](const QString& name) {
+            selectRow(w.window, name);
+            return w.window.shownList()
+                .index(w.window.dgRemind()->currentIndex().row(), 0)
+                .data(Qt::ForegroundRole);
+        };
+        QCOMPARE(colourOf(QStringLiteral("甲今天")).value<QColor>(), QColor(Qt::darkGray));
+        QVERIFY(!colourOf(QStringLiteral("乙今天")).isValid());
         // Two days later it is today's again.
         w.window.setToday(kToday.addDays(2));
         QCOMPARE(w.button("btnToday")->text(), QStringLiteral("今日 (1)"));

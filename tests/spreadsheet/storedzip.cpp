@@ -32,16 +32,24 @@ void put32(QByteArray& out, quint32 value)
 }
 
 // The fields that the local and the central header of an entry share, from "version needed" on.
-void putCommon(QByteArray& out, quint32 crc, quint32 size, quint32 nameLength, quint32 extraLength = 0)
+struct Sizes
+{
+    quint16 method = 0; // stored
+    quint32 crc = 0;
+    quint32 packed = 0;
+    quint32 size = 0;
+};
+
+void putCommon(QByteArray& out, const Sizes& sizes, quint32 nameLength, quint32 extraLength = 0)
 {
     put16(out, 20);     // version needed
     put16(out, 0x0800); // names in UTF-8
-    put16(out, 0);      // stored
-    put16(out, 0);      // time
-    put16(out, 0x21);   // date: 1980-01-01
-    put32(out, crc);
-    put32(out, size); // compressed
-    put32(out, size);
+    put16(out, sizes.method);
+    put16(out, 0);    // time
+    put16(out, 0x21); // date: 1980-01-01
+    put32(out, sizes.crc);
+    put32(out, sizes.packed);
+    put32(out, sizes.size);
     put16(out, nameLength);
     put16(out, extraLength);
 }
@@ -56,29 +64,56 @@ constexpr quint32 kUnknown = 0xFFFFFFFF;
 
 } // namespace
 
+quint32 zipCrc(const QByteArray& bytes)
+{
+    return crc32(bytes);
+}
+
+QByteArray rawDeflate(const QByteArray& bytes)
+{
+    // qCompress gives the length, zlib's two-byte header, the stream and a four-byte checksum.
+    return qCompress(bytes).sliced(4 + 2).chopped(4);
+}
+
 QByteArray storedZip(const QList<QPair<QString, QByteArray>>& entries, ZipForm form)
+{
+    QList<PackedEntry> packed;
+    for (const auto& [name, data] : entries)
+        packed.append({.name = name,
+                       .packed = data,
+                       .method = 0,
+                       .crc = crc32(data),
+                       .size = static_cast<quint32>(data.size())});
+    return packedZip(packed, form);
+}
+
+QByteArray packedZip(const QList<PackedEntry>& entries, ZipForm form)
 {
     const bool zip64 = form == ZipForm::Zip64;
     QByteArray out;
     QByteArray directory;
-    for (const auto& [name, data] : entries) {
-        const QByteArray utf8 = name.toUtf8();
+    for (const PackedEntry& entry : entries) {
+        const QByteArray utf8 = entry.name.toUtf8();
         const auto offset = static_cast<quint32>(out.size());
-        const quint32 crc = crc32(data);
-        const auto size = static_cast<quint32>(data.size());
+        const Sizes sizes{.method = entry.method,
+                          .crc = entry.crc,
+                          .packed = static_cast<quint32>(entry.packed.size()),
+                          .size = entry.size};
         const auto nameLength = static_cast<quint32>(utf8.size());
         put32(out, 0x04034b50);
-        putCommon(out, crc, size, nameLength);
+        putCommon(out, sizes, nameLength);
         out += utf8;
-        out += data;
+        out += entry.packed;
 
         put32(directory, 0x02014b50);
         put16(directory, zip64 ? 45 : 20); // made by
         if (zip64) {
             // Both sizes and the offset in the zip64 extra field instead.
-            putCommon(directory, crc, kUnknown, nameLength, 4 + 3 * 8);
+            putCommon(directory,
+                      {.method = sizes.method, .crc = sizes.crc, .packed = kUnknown, .size = kUnknown},
+                      nameLength, 4 + 3 * 8);
         } else {
-            putCommon(directory, crc, size, nameLength);
+            putCommon(directory, sizes, nameLength);
         }
         put16(directory, 0); // comment
         put16(directory, 0); // disk
@@ -89,8 +124,8 @@ QByteArray storedZip(const QList<QPair<QString, QByteArray>>& entries, ZipForm f
         if (zip64) {
             put16(directory, 0x0001);
             put16(directory, 3 * 8);
-            put64(directory, size);
-            put64(directory, size);
+            put64(directory, sizes.size);
+            put64(directory, sizes.packed);
             put64(directory, offset);
         }
     }

@@ -2,6 +2,7 @@
 #include "spreadsheet/numberformat.h"
 #include "spreadsheet/spreadsheetreader.h"
 #include "spreadsheet/spreadsheetwriter.h"
+#include "spreadsheet/zippackage.h"
 #include "storedzip.h"
 
 #include <QFile>
@@ -88,6 +89,8 @@ private slots:
     void csvErrors();
     void csvFileThroughReader();
 
+    void zipPartUnpacksWholeOrNotAtAll_data();
+    void zipPartUnpacksWholeOrNotAtAll();
     void unreadableFiles_data();
     void unreadableFiles();
     void failedOpenLeavesNoRows();
@@ -561,6 +564,54 @@ void TestSpreadsheetIo::csvFileThroughReader()
     QVERIFY2(reader.open(file, &error, 0), qPrintable(error));
     QVERIFY(!reader.open(file, &error, 1));
     QVERIFY2(error.contains(QStringLiteral("第 2 个工作表")), qPrintable(error));
+}
+
+void TestSpreadsheetIo::zipPartUnpacksWholeOrNotAtAll_data()
+{
+    QTest::addColumn<QByteArray>("packed");
+    QTest::addColumn<int>("method");
+    QTest::addColumn<quint32>("crc");
+    QTest::addColumn<quint32>("size");
+    QTest::addColumn<QByteArray>("content");
+    QByteArray content;
+    for (int i = 0; i < 400; ++i)
+        content +=
+            QStringLiteral("<row r=\"%1\"><c t=\"s\"><v>%2</v></c></row>").arg(i + 1).arg(i % 7).toUtf8();
+    const QByteArray deflated = zu::test::rawDeflate(content);
+    const quint32 crc = zu::test::zipCrc(content);
+    const auto size = static_cast<quint32>(content.size());
+    // What is not unpacked whole is not unpacked at all: an empty content.
+    QTest::newRow("deflated") << deflated << 8 << crc << size << content;
+    QTest::newRow("stored") << content << 0 << crc << size << content;
+    QTest::newRow("deflated, its end cut off") << deflated.chopped(6) << 8 << crc << size << QByteArray();
+    QTest::newRow("stored, its last byte cut off") << content.chopped(1) << 0 << crc << size << QByteArray();
+    QTest::newRow("a byte more than the entry says") << deflated << 8 << crc << size - 1 << QByteArray();
+    QTest::newRow("a byte less than the entry says") << deflated << 8 << crc << size + 1 << QByteArray();
+    QTest::newRow("another checksum") << deflated << 8 << (crc ^ 1) << size << QByteArray();
+    QTest::newRow("packed in another way") << deflated << 12 << crc << size << QByteArray();
+}
+
+// A part of a workbook is taken only as its directory entry describes it: all of it or none.
+void TestSpreadsheetIo::zipPartUnpacksWholeOrNotAtAll()
+{
+    QFETCH(QByteArray, packed);
+    QFETCH(int, method);
+    QFETCH(quint32, crc);
+    QFETCH(quint32, size);
+    QFETCH(QByteArray, content);
+    const QString name = QStringLiteral("xl/worksheets/sheet1.xml");
+    const QString file = path(QStringLiteral("part.zip"));
+    QVERIFY(writeFile(file, zu::test::packedZip({{.name = name,
+                                                  .packed = packed,
+                                                  .method = static_cast<quint16>(method),
+                                                  .crc = crc,
+                                                  .size = size}})));
+    ZipPackage zip(file);
+    QCOMPARE(zip.open(), ZipDirectory::Read);
+    QByteArray bytes;
+    QCOMPARE(zip.read(name, &bytes), !content.isEmpty());
+    if (!content.isEmpty())
+        QCOMPARE(bytes, content);
 }
 
 void TestSpreadsheetIo::unreadableFiles_data()
