@@ -139,6 +139,19 @@ private slots:
         month->setCurrentIndex(0);
         emit month->activated(0);
         QCOMPARE(shownColumn(w, 0), QStringList{"2024-01-31"});
+        // A period without the month shown shows this month, though it be the period's first;
+        // one that still holds the month shown keeps it.
+        control<QDateEdit>(&w, "dtpTo")->setDate(QDate(2024, 3, 31));
+        QCOMPARE(month->count(), 2);
+        QCOMPARE(month->currentText(), QStringLiteral("2024-02"));
+        QCOMPARE(shownColumn(w, 0), QStringList{"2024-02-29"}); // the period's only day of it
+        month->setCurrentIndex(1);
+        emit month->activated(1);
+        control<QDateEdit>(&w, "dtpTo")->setDate(QDate(2024, 4, 30));
+        QCOMPARE(month->count(), 3);
+        QCOMPARE(month->currentText(), QStringLiteral("2024-03"));
+        QCOMPARE(w.table().rowCount(), 31);
+        control<QDateEdit>(&w, "dtpTo")->setDate(QDate(2024, 1, 31));
 
         w.showView(StatisticsView::TopModels);
         QVERIFY(!month->isVisible());
