@@ -3,6 +3,7 @@
 #include "backupnames.h"
 #include "data/connection.h"
 #include "data/errors.h"
+#include "data/errortext.h"
 #include "data/query.h"
 #include "data/schemainstaller.h"
 
@@ -80,16 +81,37 @@ private:
     sqlite3* m_db = nullptr;
 };
 
+// A failed online copy as the user is told it: what it means, SQLite's own words in brackets.
+DbError copyFailure(int rc)
+{
+    const QString own = databaseTextInBrackets(QString::fromUtf8(sqlite3_errstr(rc)));
+    switch (rc & 0xff) {
+    case SQLITE_FULL:
+        return DbError(QStringLiteral("磁盘空间已满。请清理磁盘空间后再试。") + own, DbFailure::DiskFull);
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+        return DbError(QStringLiteral("数据库文件不能写入。请检查文件及其文件夹的写入权限。") + own,
+                       DbFailure::ReadOnly);
+    case SQLITE_IOERR:
+        return DbError(QStringLiteral("读写数据库文件时出错。请检查磁盘空间和文件夹的权限后再试。") + own);
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        return DbError(QStringLiteral("数据库文件已损坏。") + own);
+    default:
+        return DbError(QStringLiteral("复制数据库时出错。") + own);
+    }
+}
+
 // SQLite's online copy of one database into another; finishing it before the last step undoes
 // everything written into the destination.
 class OnlineCopy final
 {
 public:
-    OnlineCopy(const SqliteFile& to, const SqliteFile& from) : m_to(to)
+    OnlineCopy(const SqliteFile& to, const SqliteFile& from)
     {
         m_copy = sqlite3_backup_init(to.handle(), "main", from.handle(), "main");
         if (!m_copy)
-            throw DbError(to.error());
+            throw DbError(QStringLiteral("复制数据库时出错。") + databaseTextInBrackets(to.error()));
     }
     ~OnlineCopy() { sqlite3_backup_finish(m_copy); }
     OnlineCopy(const OnlineCopy&) = delete;
@@ -105,18 +127,17 @@ public:
             return false;
         if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
             throw CommandError(QStringLiteral("数据库正忙（其他电脑正在保存数据），请稍后再试。"));
-        throw DbError(QString::fromUtf8(sqlite3_errstr(rc)) + QStringLiteral("：") + m_to.error());
+        throw copyFailure(rc);
     }
     void finish()
     {
         const int rc = sqlite3_backup_finish(m_copy);
         m_copy = nullptr;
         if (rc != SQLITE_OK)
-            throw DbError(m_to.error());
+            throw copyFailure(rc);
     }
 
 private:
-    const SqliteFile& m_to;
     sqlite3_backup* m_copy = nullptr;
 };
 

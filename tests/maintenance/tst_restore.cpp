@@ -8,6 +8,7 @@
 #include "maintenance/databasebackup.h"
 #include "maintenance/embeddedbackup.h"
 #include "maintenance/serverbackup.h"
+#include "support/filesizelimit.h"
 #include "support/testdatabase.h"
 
 #include <QDir>
@@ -171,6 +172,37 @@ private slots:
             restoreEmbeddedDatabase(live, db.home().file(QStringLiteral("text.db")), db.home().path(), kNow));
         QCOMPARE(customers(a), QStringList{QStringLiteral("甲")});
         QVERIFY(filesIn(db.home().path()).filter(QLatin1String(kBeforeRestore)).isEmpty());
+        QVERIFY(!QFileInfo::exists(restoreLockPath(live)));
+    }
+
+    // With no room for the safety copy nothing is restored, and the user is told why in words of
+    // the program, the database's own in brackets.
+    void noRoomForTheSafetyCopyChangesNothing()
+    {
+        zu::test::TestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY2(db.ok(), qPrintable(db.error()));
+        TfrmData& d = db.dataModule();
+        const QString folder = db.home().file(QStringLiteral("Backup"));
+        QVERIFY(QDir().mkpath(folder));
+        addCustomer(d.conn(), QStringLiteral("甲"));
+        const QString backup = writeNewBackup(folder, QStringLiteral("backup"), kNow, QStringLiteral(".db"),
+                                              databaseBackupWriter(d.conn()));
+        Query(d.conn()).exec(QStringLiteral("update T_Cust set CustName = ?"), {QStringLiteral("乙")});
+        const QString live = d.conn().settings().filePath;
+        const qint64 size = QFileInfo(live).size();
+        RestoreOutcome outcome;
+        {
+            const zu::test::FileSizeLimit full(size / 2);
+            QVERIFY(full.isSet());
+            outcome = restoreDatabase(d, backup, folder, kNow);
+        }
+        QVERIFY(!outcome.restored);
+        QCOMPARE(
+            outcome.failure,
+            QStringLiteral("读写数据库文件时出错。请检查磁盘空间和文件夹的权限后再试。（disk I/O error）"));
+        QCOMPARE(customers(d.conn()), QStringList{QStringLiteral("乙")});
+        QCOMPARE(QFileInfo(live).size(), size);
+        QCOMPARE(filesIn(folder), QStringList{QFileInfo(backup).fileName()});
         QVERIFY(!QFileInfo::exists(restoreLockPath(live)));
     }
 
