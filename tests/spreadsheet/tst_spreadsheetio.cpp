@@ -536,6 +536,9 @@ void TestSpreadsheetIo::csvErrors_data()
                                                     "a\0\x3D",
                                                     5)
                                       << QStringLiteral("UTF-16");
+    // 0xFF begins no character of GB18030, nor of UTF-8.
+    QTest::newRow("neither UTF-8 nor GB18030")
+        << QByteArray("a,b\nc,\xFF\n") << QStringLiteral("编码无法识别");
 }
 
 void TestSpreadsheetIo::csvErrors()
