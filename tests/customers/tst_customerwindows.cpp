@@ -1306,7 +1306,16 @@ private slots:
         control<QLineEdit>(&picker, "edtkey")->setText(QStringLiteral("K"));
         press(&picker, "BitBtn1");
         QCOMPARE(dialogs.last().text, QStringLiteral("请选择一个查询条件"));
+        // A title another workstation renamed meanwhile is no condition any more.
+        d.T().exec(QStringLiteral("update T_FieldShow set name = ? where name = ?"),
+                   {QStringLiteral("编号"), QStringLiteral("客户编码")});
         column->setCurrentText(QStringLiteral("客户编码"));
+        dialogs.clear();
+        press(&picker, "BitBtn1");
+        QCOMPARE(dialogs.messages(), QStringList{QStringLiteral("请选择一个查询条件")});
+        QCOMPARE(listed(list), QStringList{QStringLiteral("别人")});
+        d.T().exec(QStringLiteral("update T_FieldShow set name = ? where name = ?"),
+                   {QStringLiteral("客户编码"), QStringLiteral("编号")});
         press(&picker, "BitBtn1");
         QCOMPARE(listed(list, "IDCode"), (QStringList{QStringLiteral("K1"), QStringLiteral("K2")}));
         control<QLineEdit>(&picker, "edtkey")->clear();
