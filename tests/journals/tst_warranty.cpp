@@ -119,6 +119,16 @@ private slots:
         QCOMPARE(storedFlags(),
                  (QStringList{QStringLiteral("in"), QStringLiteral("out"), QStringLiteral("in"),
                               QStringLiteral("out"), QStringLiteral("-")}));
+        // No customer typed in: unknown, though a customer stored without a code has a purchase date.
+        zu::test::addCustomer(QStringLiteral("无编码"), QStringLiteral(""),
+                              {{QStringLiteral("EmptionDate"), QDate(2024, 2, 29).startOfDay()}});
+        TfrmServiceAdd editor;
+        editor.FCaller = QStringLiteral("frmService");
+        editor.FIsAdd = true;
+        editor.show();
+        control<NullableDateEdit>(&editor, "cmbserviceDate")->setValue(QDate(2025, 1, 1));
+        QCOMPARE(control<QLabel>(&editor, "lblInWarranty")->text(),
+                 QStringLiteral("保修状态未知（客户不存在或未填购买日期）"));
         QVERIFY(dialogs.shown().isEmpty());
     }
 
